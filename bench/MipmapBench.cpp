@@ -1,0 +1,62 @@
+// Mipmap build cost per point, and the draw-range query, which must not grow with n.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+
+#include "model/GraphData.h"
+#include "progress/Progress.h"
+
+namespace {
+
+std::shared_ptr<GraphDataY> NoisySine(size_t n)
+{
+    auto y = CreateGraphDataY();
+    y->raw.resize(n);
+    std::mt19937 rng(1);
+    std::uniform_real_distribution<double> noise(-0.1, 0.1);
+    for (size_t i = 0; i < n; ++i)
+        y->raw[i] = std::sin(double(i) * 1e-4) + noise(rng);
+    return y;
+}
+
+void BM_CreateMipmap(benchmark::State& state)
+{
+    const size_t n = size_t(state.range(0));
+    auto y = NoisySine(n);
+    const int levels = MipmapLevelCount(n, 512);
+    DummyProgress progress;
+    for (auto _ : state) {
+        y->mipmap.clear();
+        benchmark::DoNotOptimize(y->CreateMipmap(levels, &progress));
+    }
+    state.counters["ns_per_point"] = benchmark::Counter(
+        double(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["levels"] = levels;
+}
+BENCHMARK(BM_CreateMipmap)->Arg(10'000'000)->Arg(100'000'000)->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+void BM_GetDrawDataWhole(benchmark::State& state)
+{
+    const size_t n = size_t(state.range(0));
+    auto y = NoisySine(n);
+    DummyProgress progress;
+    y->CreateMipmap(MipmapLevelCount(n, 512), &progress);
+    auto series = CreateGraphData(DataX{0, 1}, y);
+    DrawData dd;
+    for (auto _ : state) {
+        int64_t count = series->GetDrawData(dd, 0, int64_t(n) - 1, 1820);
+        // Walk the run as the renderer would.
+        double acc = 0;
+        for (const MinMax* p = dd.pairsBegin; p && p != dd.pairsEnd; ++p)
+            acc += p->max - p->min;
+        benchmark::DoNotOptimize(acc);
+        benchmark::DoNotOptimize(count);
+    }
+}
+BENCHMARK(BM_GetDrawDataWhole)->Arg(1'000'000)->Arg(100'000'000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,88 @@
+#include "model/GraphData.h"
+
+#include <cfloat>
+
+std::shared_ptr<GraphDataY> CreateGraphDataY() { return std::make_shared<GraphDataY>(); }
+
+MinMax GraphDataY::ComputeRangeY() const
+{
+    MinMax range{DBL_MAX, -DBL_MAX};
+    // The coarsest level covers every value, so it gives the same answer much faster.
+    if (!mipmap.empty()) {
+        for (const MinMax& pair : mipmap.back()) {
+            if (pair.min < range.min)
+                range.min = pair.min;
+            if (pair.max > range.max)
+                range.max = pair.max;
+        }
+        return range;
+    }
+    for (double value : raw) {
+        if (value < range.min)
+            range.min = value;
+        if (value > range.max)
+            range.max = value;
+    }
+    return range;
+}
+
+GraphData::GraphData(const DataX& dataX, std::shared_ptr<GraphDataY> dataY)
+    : m_dataX(dataX), m_dataY(dataY ? std::move(dataY) : CreateGraphDataY())
+{
+}
+
+std::shared_ptr<GraphData> CreateGraphData(const DataX& dataX, std::shared_ptr<GraphDataY> dataY)
+{
+    return std::make_shared<GraphData>(dataX, std::move(dataY));
+}
+
+void GraphData::Notify(uint32_t kind)
+{
+    ObserverParam<GraphDataUpdate> param(static_cast<GraphDataUpdate>(kind));
+    NotifyInternal(param);
+}
+
+void GraphData::SetLabel(const wxString& label)
+{
+    if (label == m_label)
+        return;
+    m_label = label;
+    Notify(DATA_LABEL);
+}
+
+void GraphData::SetVisible(bool visible)
+{
+    if (visible == m_visible)
+        return;
+    m_visible = visible;
+    Notify(DATA_VISIBLE);
+}
+
+void GraphData::SetLineStyle(const LineStyle& style)
+{
+    m_lineStyle = style;
+    Notify(DATA_LINE);
+}
+
+bool GraphData::GetRangeX(double& minX, double& maxX) const
+{
+    const size_t count = GetCount();
+    if (count == 0)
+        return false;
+    const double first = m_dataX.start;
+    const double last = m_dataX.start + double(count - 1) * m_dataX.interval;
+    minX = last < first ? last : first;
+    maxX = last < first ? first : last;
+    return true;
+}
+
+MinMax GraphData::GetRangeY()
+{
+    if (!m_rangeCached) {
+        MinMax range = m_dataY->ComputeRangeY();
+        m_minY = range.min;
+        m_maxY = range.max;
+        m_rangeCached = true;
+    }
+    return MinMax{m_minY, m_maxY};
+}

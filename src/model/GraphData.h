@@ -1,0 +1,136 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <wx/string.h>
+
+#include "model/Colour.h"
+#include "model/LargeArray.h"
+#include "model/Observer.h"
+#include "progress/ResultCode.h"
+
+class Progress;
+
+// X axis of a series: point i has X = start + i * interval. Equality is exact.
+struct DataX
+{
+    double start = 0.0;
+    double interval = 1.0;
+
+    friend bool operator==(const DataX& a, const DataX& b)
+    {
+        return a.start == b.start && a.interval == b.interval;
+    }
+    friend bool operator!=(const DataX& a, const DataX& b) { return !(a == b); }
+};
+
+struct MinMax
+{
+    double min;
+    double max;
+};
+
+// Result of GraphData::GetDrawData: either a run of raw values or a run of min/max
+// blocks of one mipmap level. The pointers stay valid while the series is held.
+struct DrawData
+{
+    bool raw = true;
+    double firstX = 0.0;
+    double stepX = 0.0;
+    const double* valuesBegin = nullptr;
+    const double* valuesEnd = nullptr;
+    const MinMax* pairsBegin = nullptr;
+    const MinMax* pairsEnd = nullptr;
+};
+
+// Y values of a series and their min/max pyramid. Filled by its creator (on a worker
+// thread), then immutable once a GraphData refers to it.
+class GraphDataY
+{
+public:
+    LargeArray<double> raw;
+    std::vector<LargeArray<MinMax>> mipmap; // level 1 first
+
+    // Builds `levels` levels; level i has ceil(n / 2^i) entries, so every value is
+    // covered (a lone last value or entry is a block of its own). Rebuilds only when the
+    // level count changes. SUCCESS, CANCELLED or OUT_OF_MEMORY (then no levels at all).
+    ResultCode CreateMipmap(int levels, Progress* progress);
+
+    // The smallest and largest value, ignoring NaN; (DBL_MAX, -DBL_MAX) when empty.
+    MinMax ComputeRangeY() const;
+};
+
+// The number of mipmap levels for n values and resolution r: the smallest L with
+// n / 2^L <= r. 0 (no mipmap) when n <= r or r < 1.
+int MipmapLevelCount(size_t n, int resolution);
+
+std::shared_ptr<GraphDataY> CreateGraphDataY();
+
+struct LineStyle
+{
+    double width = 1.0;
+    Colour colour{0, 0, 255};
+
+    friend bool operator==(const LineStyle& a, const LineStyle& b)
+    {
+        return a.width == b.width && a.colour == b.colour;
+    }
+    friend bool operator!=(const LineStyle& a, const LineStyle& b) { return !(a == b); }
+};
+
+// Kinds of a series' notifications (bit values).
+enum GraphDataUpdate : uint32_t
+{
+    DATA_LABEL = 8,
+    DATA_VISIBLE = 16,
+    DATA_LINE = 32,
+};
+
+// One series: X description, shared Y data, label, visibility and line style. Values
+// never change after creation; the setters notify observers (main thread only).
+class GraphData : public Observable
+{
+public:
+    GraphData(const DataX& dataX, std::shared_ptr<GraphDataY> dataY);
+
+    DataX GetDataX() const { return m_dataX; }
+    std::shared_ptr<GraphDataY> GetDataY() const { return m_dataY; }
+
+    wxString GetLabel() const { return m_label; }
+    void SetLabel(const wxString& label);
+
+    bool IsVisible() const { return m_visible; }
+    void SetVisible(bool visible);
+
+    LineStyle GetLineStyle() const { return m_lineStyle; }
+    void SetLineStyle(const LineStyle& style);
+
+    size_t GetCount() const { return m_dataY->raw.size(); }
+
+    // The X extent, lower first whatever the sign of the interval. False (and nothing
+    // written) for a series without points, which has no extent.
+    bool GetRangeX(double& minX, double& maxX) const;
+
+    // Cached after the first call.
+    MinMax GetRangeY();
+
+    // Raw values or mipmap blocks for indices [first, last] (clamped) and `target` pixel
+    // columns; returns the number of elements in the run, 0 when there is nothing.
+    int64_t GetDrawData(DrawData& out, int64_t first, int64_t last, int target) const;
+
+private:
+    void Notify(uint32_t kind);
+
+    DataX m_dataX;
+    std::shared_ptr<GraphDataY> m_dataY;
+    wxString m_label;
+    bool m_visible = true;
+    LineStyle m_lineStyle;
+    double m_maxY = 0.0;
+    double m_minY = 0.0;
+    bool m_rangeCached = false;
+};
+
+std::shared_ptr<GraphData> CreateGraphData(const DataX& dataX, std::shared_ptr<GraphDataY> dataY);

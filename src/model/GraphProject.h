@@ -1,0 +1,132 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <wx/string.h>
+
+#include "model/Colour.h"
+#include "model/FontDesc.h"
+#include "model/GraphData.h"
+#include "model/Observer.h"
+
+// Every display property of the graph. The comments give the property names under
+// which the property panel shows them and the renderer uses them.
+struct ProjectProperty
+{
+    Colour bgColor{255, 255, 255}; // "BGColor"
+
+    double marginTop = 10.0;    // "Margin.Top"
+    double marginBottom = 50.0; // "Margin.Bottom"
+    double marginLeft = 100.0;  // "Margin.Left"
+    double marginRight = 10.0;  // "Margin.Right"
+
+    double frameLineWidth = 1.0;  // "Frame.LineWidth"
+    Colour frameLineColor{0, 0, 0}; // "Frame.LineColor"
+
+    bool gridEnabledX = true; // "Grid.EnabledX"
+    bool gridEnabledY = true; // "Grid.EnabledY"
+    bool gridAutoX = true;    // "Grid.AutoX"
+    bool gridAutoY = true;    // "Grid.AutoY"
+    double gridIntervalX = -1.0; // "Grid.IntervalX": used when not auto and > 0
+    double gridIntervalY = -1.0; // "Grid.IntervalY"
+    double gridLineWidth = 0.5;  // "Grid.LineWidth"
+    Colour gridLineColor{192, 192, 192}; // "Grid.LineColor"
+
+    double tickLineLength = 10.0;   // "Tick.LineLength"
+    double tickLineWidth = 1.0;     // "Tick.LineWidth"
+    Colour tickLineColor{0, 0, 0};  // "Tick.LineColor"
+    FontDesc tickFont;              // "Tick.Font"
+    Colour tickFontColor{0, 0, 0};  // "Tick.FontColor"
+    double tickPositionX = -55.0;   // "Tick.PositionX"
+    double tickPositionY = -15.0;   // "Tick.PositionY"
+    wxString tickFormatX = "%.0f";  // "Tick.FormatX"
+    wxString tickFormatY = "%.2f";  // "Tick.FormatY"
+
+    wxString axisLabelX;            // "Axis.LabelX", default "Time" (translated)
+    wxString axisLabelY;            // "Axis.LabelY", default "Value" (translated)
+    FontDesc axisFont;              // "Axis.Font"
+    Colour axisFontColor{0, 0, 0};  // "Axis.FontColor"
+    double axisPositionY = -40.0;   // "Axis.PositionY"
+    double axisPositionX = -70.0;   // "Axis.PositionX"
+
+    friend bool operator==(const ProjectProperty& a, const ProjectProperty& b);
+    friend bool operator!=(const ProjectProperty& a, const ProjectProperty& b) { return !(a == b); }
+};
+
+// The properties of a new project: the defaults above with the translated axis labels.
+ProjectProperty DefaultProjectProperty();
+
+struct PlotRange
+{
+    double minX = 0.0;
+    double maxX = 1.0;
+    double minY = 0.0;
+    double maxY = 1.0;
+};
+
+enum : uint32_t
+{
+    PROJ_ADD = 1,
+    PROJ_REMOVE = 2,
+    PROJ_DATA = 4,
+    PROJ_PLOT_RANGE = 8,
+    PROJ_PROPERTY = 16,
+    PROJ_INTERIM = 0x80000000u,
+};
+
+struct GraphProjectUpdate
+{
+    uint32_t kind = 0;
+    GraphData* data = nullptr; // the series concerned, for PROJ_DATA
+    uint32_t dataKind = 0;     // the series' own kind, for PROJ_DATA
+};
+
+// The document: ordered series, plot range and display properties. Main thread only.
+class GraphProject : public Observable, public Observer
+{
+public:
+    GraphProject();
+
+    int GetCount() const { return static_cast<int>(m_data.size()); }
+    // An empty reference (after an assertion) for a bad index.
+    std::shared_ptr<GraphData> GetItem(int index) const;
+    void Add(std::shared_ptr<GraphData> data);
+    void Remove(int index); // does nothing (after an assertion) for a bad index
+
+    ProjectProperty GetProperty() const { return m_property; }
+    void SetProperty(const ProjectProperty& property);
+
+    PlotRange GetPlotRange() const { return m_plotRange; }
+    void SetPlotRange(double minX, double maxX, double minY, double maxY);
+    void ZoomX(double centre, double factor);
+    void ZoomY(double centre, double factor);
+
+    // Data range over all series, or the visible ones only. Series without points are
+    // skipped. With none considered: DBL_MAX for the minima, -DBL_MAX for the maxima.
+    double GetMinX(bool visibleOnly) const;
+    double GetMaxX(bool visibleOnly) const;
+    double GetMinY(bool visibleOnly) const;
+    double GetMaxY(bool visibleOnly) const;
+
+    void SetNotifyEnabled(bool enabled) { m_notifyEnabled = enabled; }
+    bool IsNotifyEnabled() const { return m_notifyEnabled; }
+    void BeginInterim();
+    void EndInterim();
+    bool IsInterim() const { return m_interim; }
+
+    void Update(Observable* observable, const ObserverParamBase& param) override;
+
+private:
+    void Notify(const GraphProjectUpdate& update);
+
+    std::vector<std::shared_ptr<GraphData>> m_data;
+    ProjectProperty m_property;
+    PlotRange m_plotRange;
+    bool m_notifyEnabled = true;
+    bool m_interim = false;
+    uint32_t m_pendingKinds = 0;
+};
+
+std::shared_ptr<GraphProject> CreateGraphProject();

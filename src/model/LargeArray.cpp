@@ -1,0 +1,31 @@
+#include "model/LargeArray.h"
+
+#include <sys/mman.h>
+
+namespace {
+constexpr std::size_t kLargeThreshold = std::size_t(2) << 20;
+constexpr std::size_t kPage = 4096;
+std::size_t RoundUp(std::size_t bytes) { return (bytes + kPage - 1) / kPage * kPage; }
+} // namespace
+
+void* AllocateLarge(std::size_t bytes)
+{
+    if (bytes < kLargeThreshold)
+        return ::operator new(bytes);
+    void* p = mmap(nullptr, RoundUp(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                   -1, 0);
+    if (p == MAP_FAILED)
+        throw std::bad_alloc();
+    madvise(p, RoundUp(bytes), MADV_HUGEPAGE); // advice only; failure is harmless
+    return p;
+}
+
+void DeallocateLarge(void* p, std::size_t bytes) noexcept
+{
+    if (!p)
+        return;
+    if (bytes < kLargeThreshold)
+        ::operator delete(p);
+    else
+        munmap(p, RoundUp(bytes));
+}

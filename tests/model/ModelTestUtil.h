@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "model/GraphData.h"
+#include "model/GraphProject.h"
+
+// Records every project notification.
+class ProjectRecorder : public Observer
+{
+public:
+    void Update(Observable*, const ObserverParamBase& param) override
+    {
+        if (auto* p = dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param))
+            updates.push_back(p->GetValue());
+    }
+    std::vector<uint32_t> Kinds() const
+    {
+        std::vector<uint32_t> kinds;
+        for (const auto& u : updates)
+            kinds.push_back(u.kind);
+        return kinds;
+    }
+    std::vector<GraphProjectUpdate> updates;
+};
+
+inline std::shared_ptr<GraphData> MakeSeries(std::vector<double> values, DataX x = DataX{0.0, 1.0})
+{
+    auto y = CreateGraphDataY();
+    y->raw.assign(values.begin(), values.end());
+    return CreateGraphData(x, y);
+}

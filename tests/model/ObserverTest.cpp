@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "model/Observer.h"
+
+namespace {
+
+class Subject : public Observable
+{
+public:
+    void Send(int value) { NotifyInternal(ObserverParam<int>(value)); }
+};
+
+// Records which notifications arrived, and in what order across observers.
+class Recorder : public Observer
+{
+public:
+    explicit Recorder(std::vector<int>* log = nullptr, int id = 0) : m_log(log), m_id(id) {}
+    void Update(Observable*, const ObserverParamBase& param) override
+    {
+        if (auto* p = dynamic_cast<const ObserverParam<int>*>(&param)) {
+            values.push_back(p->GetValue());
+            if (m_log)
+                m_log->push_back(m_id);
+        }
+    }
+    std::vector<int> values;
+
+private:
+    std::vector<int>* m_log;
+    int m_id;
+};
+
+TEST(Observer, AttachTwiceIsRefusedAndNotifiesOnce)
+{
+    Subject subject;
+    Recorder recorder;
+    EXPECT_TRUE(subject.Attach(&recorder));
+    EXPECT_FALSE(subject.Attach(&recorder));
+    subject.Send(7);
+    EXPECT_EQ(recorder.values, std::vector<int>{7});
+}
+
+TEST(Observer, DetachOfUnattachedObserverReturnsFalse)
+{
+    Subject subject;
+    Recorder recorder;
+    EXPECT_FALSE(subject.Detach(&recorder));
+    subject.Attach(&recorder);
+    EXPECT_TRUE(subject.Detach(&recorder));
+    EXPECT_TRUE(recorder.GetObservables().empty());
+    subject.Send(1);
+    EXPECT_TRUE(recorder.values.empty());
+}
+
+TEST(Observer, NotifiesInAttachOrder)
+{
+    std::vector<int> order;
+    Subject subject;
+    Recorder a(&order, 1), b(&order, 2), c(&order, 3);
+    subject.Attach(&b);
+    subject.Attach(&a);
+    subject.Attach(&c);
+    subject.Send(0);
+    EXPECT_EQ(order, (std::vector<int>{2, 1, 3}));
+}
+
+TEST(Observer, DestroyingObserverUnlinksFromEveryObservable)
+{
+    Subject first, second;
+    Recorder survivor;
+    {
+        Recorder doomed;
+        first.Attach(&doomed);
+        second.Attach(&doomed);
+        second.Attach(&survivor);
+    }
+    EXPECT_TRUE(first.GetObservers().empty());
+    ASSERT_EQ(second.GetObservers().size(), 1u);
+    second.Send(5); // must not reach the destroyed observer
+    EXPECT_EQ(survivor.values, std::vector<int>{5});
+}
+
+TEST(Observer, DestroyingObservableUnlinksItsObservers)
+{
+    Recorder recorder;
+    Subject kept;
+    kept.Attach(&recorder);
+    {
+        Subject doomed;
+        doomed.Attach(&recorder);
+        EXPECT_EQ(recorder.GetObservables().size(), 2u);
+    }
+    ASSERT_EQ(recorder.GetObservables().size(), 1u);
+    EXPECT_EQ(recorder.GetObservables()[0], &kept);
+}
+
+TEST(Observer, ParametersOfOtherTypesAreIgnoredByReceivers)
+{
+    Subject subject;
+    Recorder recorder;
+    subject.Attach(&recorder);
+    struct Other : Observable
+    {
+        void Send() { NotifyInternal(ObserverParam<double>(1.5)); }
+    } other;
+    other.Attach(&recorder);
+    other.Send();
+    EXPECT_TRUE(recorder.values.empty());
+}
+
+} // namespace

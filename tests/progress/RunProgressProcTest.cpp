@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "progress/ProgressProc.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// A worker in the shape of the real ones: a member function taking a Progress.
+class Worker
+{
+public:
+    ResultCode Work(int steps, Progress* progress)
+    {
+        threadId = std::this_thread::get_id();
+        progress->SetMessage("Working...");
+        for (int i = 0; i < steps; ++i) {
+            progress->SetPosition(i, steps);
+            if (progress->IsCancelled()) {
+                done.clear();
+                return ResultCode::CANCELLED;
+            }
+            done.push_back(i);
+        }
+        return ResultCode::SUCCESS;
+    }
+    ResultCode Fail(Progress*)
+    {
+        message = "broken";
+        return ResultCode::FAILURE;
+    }
+
+    std::vector<int> done;
+    std::string message;
+    std::thread::id threadId;
+};
+
+TEST(RunProgressProc, NullContextRunsSynchronouslyAndCannotCancel)
+{
+    Worker worker;
+    EXPECT_EQ(RunProgressProc(nullptr, &Worker::Work, &worker, 5), ResultCode::SUCCESS);
+    EXPECT_EQ(worker.done.size(), 5u);
+    EXPECT_EQ(worker.threadId, std::this_thread::get_id());
+}
+
+TEST(RunProgressProc, ContextRunsOnAnotherThreadAndReports)
+{
+    Worker worker;
+    ThreadProcContext context;
+    EXPECT_EQ(RunProgressProc(&context, &Worker::Work, &worker, 3), ResultCode::SUCCESS);
+    EXPECT_NE(worker.threadId, std::this_thread::get_id());
+    ProgressRecord record = context.Record();
+    EXPECT_EQ(record.messages, std::vector<std::string>{"Working..."});
+    EXPECT_EQ(record.positions, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}}));
+}
+
+TEST(RunProgressProc, FailureCodeAndMessageReachTheCaller)
+{
+    Worker worker;
+    ThreadProcContext context;
+    EXPECT_EQ(RunProgressProc(&context, &Worker::Fail, &worker), ResultCode::FAILURE);
+    EXPECT_EQ(worker.message, "broken");
+}
+
+TEST(RunProgressProc, CancelReturnsOneAndWorkerCleansUp)
+{
+    Worker worker;
+    ThreadProcContext context;
+    context.cancelAfterPositions = 4;
+    EXPECT_EQ(RunProgressProc(&context, &Worker::Work, &worker, 100), ResultCode::CANCELLED);
+    EXPECT_TRUE(worker.done.empty());
+}
+
+TEST(RunProgressProc, ContextThatCannotRunReportsNotStarted)
+{
+    struct BrokenContext : ProcContext
+    {
+        bool Execute(std::shared_ptr<ProgressProcBase>) override { return false; }
+    } context;
+    Worker worker;
+    EXPECT_EQ(RunProgressProc(&context, &Worker::Work, &worker, 3), ResultCode::NOT_STARTED);
+    EXPECT_TRUE(worker.done.empty());
+}
+
+TEST(ReportPosition, ScalesSixtyFourBitCountsIntoIntRange)
+{
+    ThreadProcContext context;
+    ReportPosition(context, 10, 20);
+    ReportPosition(context, int64_t(3) << 32, int64_t(4) << 32);
+    ProgressRecord record = context.Record();
+    EXPECT_EQ(record.positions[0], std::make_pair(10, 20));
+    EXPECT_EQ(record.positions[1].second, 1 << 30);
+    EXPECT_EQ(record.positions[1].first, 3 << 28);
+}
+
+} // namespace

@@ -1,0 +1,67 @@
+#include "support/TestSupport.h"
+
+#include <thread>
+
+namespace {
+ExpectWxAsserts* g_expect = nullptr;
+}
+
+ExpectWxAsserts::ExpectWxAsserts() { g_expect = this; }
+ExpectWxAsserts::~ExpectWxAsserts() { g_expect = nullptr; }
+
+bool ExpectWxAsserts::Record(const std::string& text)
+{
+    if (!g_expect)
+        return false;
+    std::lock_guard<std::mutex> lock(g_expect->m_mutex);
+    ++g_expect->m_count;
+    g_expect->m_messages.push_back(text);
+    return true;
+}
+
+bool ThreadProcContext::Execute(std::shared_ptr<ProgressProcBase> proc)
+{
+    ++m_executions;
+    std::thread worker([this, proc] { proc->Process(this); });
+    worker.join();
+    return true;
+}
+
+void ThreadProcContext::SetPosition(int position, int total)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_record.positions.emplace_back(position, total);
+    if (cancelAfterPositions >= 0 &&
+        static_cast<int>(m_record.positions.size()) >= cancelAfterPositions)
+        m_cancelled = true;
+    if (cancelWhen && cancelWhen(position, total))
+        m_cancelled = true;
+}
+
+void ThreadProcContext::SetMessage(const wxString& message)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_record.messages.push_back(message.utf8_string());
+    if (!cancelOnMessage.empty() && message.utf8_string().find(cancelOnMessage) != std::string::npos)
+        m_cancelled = true;
+}
+
+bool ThreadProcContext::IsCancelled()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_record.cancelPolls;
+    return m_cancelled;
+}
+
+ProgressRecord ThreadProcContext::Record() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_record;
+}
+
+void ThreadProcContext::Reset()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_record = ProgressRecord{};
+    m_cancelled = false;
+}
