@@ -13,13 +13,22 @@ DEBIAN_PACKAGES := \
 	xvfb xauth imagemagick x11-utils xdotool \
 	clang libclang-rt-14-dev
 
+# Only for the peer comparisons of `make bench`.
+BENCH_PACKAGES := python3-pandas python3-numpy r-base-core r-cran-data.table
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build test run bench sanitize fuzz clean
+.PHONY: deps bench-deps configure build test run bench sanitize fuzz clean
 
 deps:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(DEBIAN_PACKAGES)"
+
+bench-deps: deps
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(BENCH_PACKAGES)"
+
+install-packages:
 	@missing=""; \
-	for p in $(DEBIAN_PACKAGES); do \
+	for p in $(PACKAGES); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -42,7 +51,7 @@ test: build
 run: build
 	@./tools/run-program.sh $(BUILD)
 
-bench: build
+bench: bench-deps build
 	@./tools/run-benchmarks.sh $(BUILD)
 
 # Engine tests under AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -53,6 +62,19 @@ sanitize: deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS each, built with clang and the sanitizers.
+FUZZ_SECONDS ?= 120
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DARDENTINE_GUI=OFF \
+	  -DARDENTINE_TESTS=OFF -DARDENTINE_BENCH=OFF -DARDENTINE_FUZZ=ON \
+	  -DCMAKE_CXX_FLAGS="-O1 -g -fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=undefined"
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@for f in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] || continue; n=$$(basename $$f); mkdir -p fuzz-out/$$n fuzz/corpus/$$n; \
+	  echo "== $$n for $(FUZZ_SECONDS) s"; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 fuzz-out/$$n fuzz/corpus/$$n || exit 1; \
+	done
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
