@@ -1,0 +1,49 @@
+#pragma once
+
+#include <vector>
+
+#include <wx/string.h>
+
+#include "model/GraphProject.h"
+
+// The editable display properties by name ("Margin.Top", "Grid.AutoX", ...), with their
+// kinds and value limits, and a text form for each kind. The command-line tool sets
+// properties by name through this table; one table keeps names and limits in one place.
+enum class PropertyKind
+{
+    Colour,
+    Double,
+    Bool,
+    Font,
+    Text,
+};
+
+struct ProjectPropertyField
+{
+    const char* name;
+    PropertyKind kind;
+    double min; // limits of a Double; min > max means none
+    double max;
+    Colour ProjectProperty::*colour;
+    double ProjectProperty::*number;
+    bool ProjectProperty::*flag;
+    FontDesc ProjectProperty::*font;
+    wxString ProjectProperty::*text;
+};
+
+const std::vector<ProjectPropertyField>& ProjectPropertyFields();
+const ProjectPropertyField* FindProjectPropertyField(const wxString& name);
+
+// "#RRGGBB" or "#RRGGBBAA" (hex digits in either case).
+bool ParseColour(const wxString& text, Colour& colour);
+wxString FormatColour(const Colour& colour);
+
+// "<point size>[,bold][,italic][,<face name>]", e.g. "12,bold,DejaVu Sans".
+bool ParseFont(const wxString& text, FontDesc& font);
+wxString FormatFont(const FontDesc& font);
+
+// Parses `text` as the field's kind and stores it. False, with a message naming the
+// property, when the text is not a value of that kind or is outside the limits.
+bool SetPropertyFromText(ProjectProperty& property, const ProjectPropertyField& field,
+                         const wxString& text, wxString& error);
+wxString GetPropertyAsText(const ProjectProperty& property, const ProjectPropertyField& field);
