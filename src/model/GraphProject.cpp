@@ -189,3 +189,29 @@ void GraphProject::Notify(const GraphProjectUpdate& update)
     ObserverParam<GraphProjectUpdate> param(sent);
     NotifyInternal(param);
 }
+
+PlotRange ComputeFitRange(const GraphProject& project, bool allSeries)
+{
+    bool anyVisible = false;
+    for (int i = 0; i < project.GetCount(); ++i)
+        anyVisible = anyVisible || project.GetItem(i)->IsVisible();
+    const bool visibleOnly = anyVisible && !allSeries;
+
+    auto fit = [](double lo, double hi, double& outLo, double& outHi) {
+        if (!(lo <= hi)) { // nothing considered, or only NaN
+            outLo = 0.0;
+            outHi = 1.0;
+            return;
+        }
+        if (lo == hi) {
+            lo -= 1.0;
+            hi += 1.0;
+        }
+        outLo = lo;
+        outHi = hi;
+    };
+    PlotRange range;
+    fit(project.GetMinX(visibleOnly), project.GetMaxX(visibleOnly), range.minX, range.maxX);
+    fit(project.GetMinY(visibleOnly), project.GetMaxY(visibleOnly), range.minY, range.maxY);
+    return range;
+}

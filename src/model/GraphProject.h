@@ -130,3 +130,9 @@ private:
 };
 
 std::shared_ptr<GraphProject> CreateGraphProject();
+
+// The range that shows every series considered: the visible ones when at least one is
+// visible (or when allSeries is false), else all. An axis whose data has a single value
+// is widened by 1 on each side; an axis without data (no series, or no value that is a
+// number) is (0, 1).
+PlotRange ComputeFitRange(const GraphProject& project, bool allSeries = false);

@@ -227,3 +227,53 @@ TEST(GraphProject, DestroyingProjectDetachesFromSurvivingSeries)
 }
 
 } // namespace
+
+namespace {
+
+TEST(FitRange, CoversConsideredSeriesAndWidensSingleValues)
+{
+    auto project = CreateGraphProject();
+    PlotRange r = ComputeFitRange(*project);
+    EXPECT_EQ(r.minX, 0.0);
+    EXPECT_EQ(r.maxX, 1.0);
+    EXPECT_EQ(r.minY, 0.0);
+    EXPECT_EQ(r.maxY, 1.0);
+
+    auto flat = MakeSeries({3, 3, 3}, DataX{10, 1});  // X 10..12, Y 3
+    auto single = MakeSeries({-2}, DataX{20, 1});     // X 20, Y -2
+    project->Add(flat);
+    r = ComputeFitRange(*project);
+    EXPECT_EQ(r.minX, 10.0);
+    EXPECT_EQ(r.maxX, 12.0);
+    EXPECT_EQ(r.minY, 2.0);
+    EXPECT_EQ(r.maxY, 4.0);
+
+    project->Add(single);
+    flat->SetVisible(false);
+    r = ComputeFitRange(*project); // only the visible one: one point
+    EXPECT_EQ(r.minX, 19.0);
+    EXPECT_EQ(r.maxX, 21.0);
+    EXPECT_EQ(r.minY, -3.0);
+    EXPECT_EQ(r.maxY, -1.0);
+    r = ComputeFitRange(*project, true);
+    EXPECT_EQ(r.minX, 10.0);
+    EXPECT_EQ(r.maxX, 20.0);
+
+    single->SetVisible(false); // none visible: all considered
+    r = ComputeFitRange(*project);
+    EXPECT_EQ(r.minY, -2.0);
+    EXPECT_EQ(r.maxY, 3.0);
+}
+
+TEST(FitRange, AxisWithoutNumbersFallsBackToUnitRange)
+{
+    auto project = CreateGraphProject();
+    project->Add(MakeSeries({NAN, NAN}, DataX{5, 1}));
+    PlotRange r = ComputeFitRange(*project);
+    EXPECT_EQ(r.minX, 5.0);
+    EXPECT_EQ(r.maxX, 6.0);
+    EXPECT_EQ(r.minY, 0.0);
+    EXPECT_EQ(r.maxY, 1.0);
+}
+
+} // namespace
