@@ -1,0 +1,77 @@
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include <wx/cmdline.h>
+#include <wx/string.h>
+
+#include "cli/JsonWriter.h"
+#include "cli/TerminalProgress.h"
+#include "model/GraphProject.h"
+
+// Exit statuses of the tool.
+enum ExitStatus
+{
+    EXIT_OK = 0,
+    EXIT_ENGINE_FAILURE = 1, // the JSON says which
+    EXIT_USAGE = 2,          // usage text on stderr
+    EXIT_INTERRUPTED = 130,  // Ctrl+C
+};
+
+// A bad command line: the message goes to stderr with the usage text, exit status 2.
+class UsageError : public std::runtime_error
+{
+public:
+    UsageError(const wxString& message, const wxString& usage = wxString())
+        : std::runtime_error(message.utf8_string()), m_usage(usage)
+    {
+    }
+    const wxString& Usage() const { return m_usage; }
+
+private:
+    wxString m_usage;
+};
+
+// Thrown when the engine reports a failure: printed as {"result":code,"message":...}.
+struct EngineFailure
+{
+    int code;
+    wxString message;
+};
+
+struct Interrupted
+{
+};
+
+void PrintJson(const Json& value);
+
+// Message catalogs beside the executable or in the installed share/locale.
+void SetUpTranslations(const char* argv0);
+
+// "tab", "semicolon", "comma" or "space" to the character.
+wxChar ParseSeparatorName(const wxString& name);
+
+// Scans and imports FILE with its default option into project, as the desktop does.
+void ImportWithDefaults(GraphProject& project, const wxString& file, wxChar separator,
+                        TerminalProgress& progress);
+
+// Adds the series of "LABEL=EXPR" over the X axis and size of the first series of the
+// project, or 0, 1 and 1001 points when it has none.
+void AddFormulaSeries(GraphProject& project, const wxString& labelAndFormula,
+                      TerminalProgress& progress);
+
+// Throws Interrupted for CANCELLED and EngineFailure for any other failure.
+void CheckResult(ResultCode result, const wxString& message);
+
+// Parses the command line of one subcommand; throws UsageError (with the parser's usage
+// text) when it is not valid. False when help was asked for (already printed).
+bool ParseCommandLine(wxCmdLineParser& parser);
+
+int RunInfo(int argc, char** argv);
+int RunImport(int argc, char** argv);
+int RunEval(int argc, char** argv);
+int RunTicks(int argc, char** argv);
+int RunPlot(int argc, char** argv);
+int RunExport(int argc, char** argv);

@@ -1,0 +1,291 @@
+// Runs the built ardentine-cli on small files and checks its JSON and the files it writes.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+using nlohmann::json;
+
+struct Outcome
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+    json Json() const { return json::parse(out); }
+};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class Cli : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/ardentine-cli-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
+
+    std::string Path(const std::string& name) const { return m_dir + "/" + name; }
+
+    std::string Write(const std::string& name, const std::string& content) const
+    {
+        std::ofstream(Path(name), std::ios::binary) << content;
+        return Path(name);
+    }
+
+    static std::string Quote(const std::string& arg)
+    {
+        std::string quoted = "'";
+        for (char c : arg)
+            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return quoted + "'";
+    }
+
+    Outcome Run(const std::vector<std::string>& args) const
+    {
+        std::string command = Quote(ARDENTINE_CLI);
+        for (const auto& arg : args)
+            command += " " + Quote(arg);
+        command += " >" + Quote(Path("stdout")) + " 2>" + Quote(Path("stderr")) + " </dev/null";
+        Outcome outcome;
+        const int raw = std::system(command.c_str());
+        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        outcome.out = ReadFile(Path("stdout"));
+        outcome.err = ReadFile(Path("stderr"));
+        return outcome;
+    }
+
+    std::string m_dir;
+};
+
+TEST_F(Cli, InfoReportsShapeAndDefaultOption)
+{
+    const std::string file = Write("a.csv", "time,a,b\n0,1,2\n1,3,4\n");
+    Outcome r = Run({"info", file});
+    ASSERT_EQ(r.status, 0) << r.err;
+    json j = r.Json();
+    EXPECT_EQ(j["result"], 0);
+    EXPECT_EQ(j["fileName"], file);
+    EXPECT_EQ(j["rowCount"], 3);
+    EXPECT_EQ(j["columnCount"], 3);
+    EXPECT_EQ(j["headerRows"], 1);
+    EXPECT_EQ(j["dataRows"], 2);
+    ASSERT_EQ(j["dataSources"].size(), 2u);
+    EXPECT_EQ(j["dataSources"][0]["label"], "a");
+    EXPECT_EQ(j["dataSources"][1]["columnY"], 2);
+    EXPECT_EQ(j["dataSources"][1]["useDirectVal"], false);
+}
+
+TEST_F(Cli, InfoWithSeparatorAndFailure)
+{
+    const std::string file = Write("t.txt", "x\ty\n1\t2\n");
+    json j = Run({"info", file, "--sep", "tab"}).Json();
+    EXPECT_EQ(j["columnCount"], 2);
+    Outcome missing = Run({"info", Path("none.csv")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.Json()["result"], 3);
+    EXPECT_EQ(missing.Json()["message"], "Can't open \"" + Path("none.csv") + "\"!");
+}
+
+TEST_F(Cli, ImportPrintsSeriesWithValues)
+{
+    const std::string file = Write("a.csv", "time,a,b\r\n0.5,1,2\r\n1.5,3,-4e1\r\n");
+    Outcome r = Run({"import", file, "--values"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    json s = r.Json()["series"];
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[0]["label"], "a");
+    EXPECT_EQ(s[0]["points"], 2);
+    EXPECT_EQ(s[0]["xStart"], 0.5);
+    EXPECT_EQ(s[0]["xInterval"], 1.0);
+    EXPECT_EQ(s[1]["yMin"], -40.0);
+    EXPECT_EQ(s[1]["yMax"], 2.0);
+    EXPECT_EQ(s[1]["values"], json({2.0, -40.0}));
+}
+
+TEST_F(Cli, ImportFailureMessages)
+{
+    struct Row
+    {
+        const char* name;
+        std::string content;
+        std::string message; // after "<file>"
+    } rows[] = {
+        {"long.csv", "1,2\n" + std::string(1023, '1') + "\n",
+         "The length of the line in CSV file is too much at %s:2!"},
+        {"conv.csv", "t,a\n0,1\n1,,2\n", "Conversion from string to numerical value is failed at %s:3!"},
+        {"ap.csv", "0,1\n1,2\n3,3\n", "Column 1 is not arithmetic progression!"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = Write(row.name, row.content);
+        Outcome r = Run({"import", file});
+        EXPECT_EQ(r.status, 1);
+        json j = r.Json();
+        EXPECT_EQ(j["result"], 3);
+        std::string expected = row.message;
+        const size_t at = expected.find("%s");
+        if (at != std::string::npos)
+            expected.replace(at, 2, file);
+        EXPECT_EQ(j["message"], expected);
+    }
+}
+
+TEST_F(Cli, EvalValuesSummaryAndErrors)
+{
+    json j = Run({"eval", "x*2+1", "--start", "-1", "--interval", "0.5", "--size", "3"}).Json();
+    EXPECT_EQ(j["values"], json({-1.0, 0.0, 1.0}));
+
+    // A formula that starts with '-' after "--"; NaN prints as null, 1/3 with 17 digits.
+    Outcome r = Run({"eval", "--size", "2", "--", "-x/3+(x>0?0/0*0:0)"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("[-0,null]"), std::string::npos) << r.out;
+    EXPECT_EQ(Run({"eval", "--size", "2", "--start", "1", "1/x/3"}).out,
+              "{\"result\":0,\"values\":[0.33333333333333331,0.16666666666666666]}\n");
+
+    j = Run({"eval", "x", "--size", "101", "--summary"}).Json();
+    EXPECT_EQ(j["points"], 101);
+    EXPECT_EQ(j["yMin"], 0.0);
+    EXPECT_EQ(j["yMax"], 100.0);
+    EXPECT_EQ(j["mean"], 50.0);
+
+    r = Run({"eval", "1+\n(2*"});
+    EXPECT_EQ(r.status, 1);
+    j = r.Json();
+    EXPECT_EQ(j["result"], -1);
+    EXPECT_EQ(j["line"], 1);
+    EXPECT_EQ(j["column"], 3);
+    EXPECT_FALSE(j["message"].get<std::string>().empty());
+
+    r = Run({"eval", "1/(x-2)", "--size", "5"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.Json(), json({{"result", 4}, {"message", "Zero division!."}}));
+}
+
+TEST_F(Cli, EvalReadsDataFiles)
+{
+    const std::string a = Write("a.csv", "t,v\n0,10\n1,20\n2,30\n");
+    const std::string b = Write("b.txt", "t;w\n0;1\n1;2\n");
+    Outcome r = Run({"eval", "y(1,x)+Y(2,i)", "--size", "3", "--interval", "0.5", "--data", a,
+                     "--data", b, "--sep", "semicolon"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.Json()["values"], json({11.0, 17.0, 20.0}));
+}
+
+TEST_F(Cli, TicksIntervalAndPositions)
+{
+    EXPECT_EQ(Run({"ticks", "--span", "100", "--pixels", "600"}).Json(), json({{"interval", 10.0}}));
+    EXPECT_EQ(Run({"ticks", "--span", "100", "--pixels", "74"}).Json()["interval"], -1.0);
+    json j = Run({"ticks", "--span", "30", "--pixels", "100", "--auto", "0", "--interval", "10",
+                  "--min", "3", "--max", "33"})
+                 .Json();
+    EXPECT_EQ(j["positions"], json({10.0, 20.0, 30.0}));
+}
+
+TEST_F(Cli, PlotWritesEachKindAtTheAskedSize)
+{
+    const std::string data = Write("a.csv", "t,a\n0,1\n1,3\n2,2\n");
+    for (const char* ext : {"png", "svg", "pdf", "ps"}) {
+        SCOPED_TRACE(ext);
+        const std::string out = Path(std::string("g.") + ext);
+        Outcome r = Run({"plot", data, "-o", out, "--size", "320x200", "--formula", "f=x*x",
+                         "--property", "Axis.LabelY=Volts", "--property", "BGColor=#ffeeddff"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.Json()["series"], 2);
+        const std::string bytes = ReadFile(out);
+        ASSERT_GT(bytes.size(), 8u);
+        if (std::string(ext) == "png") {
+            EXPECT_EQ(bytes.substr(1, 3), "PNG");
+            auto be32 = [&](size_t at) {
+                return (unsigned char)bytes[at] << 24 | (unsigned char)bytes[at + 1] << 16 |
+                       (unsigned char)bytes[at + 2] << 8 | (unsigned char)bytes[at + 3];
+            };
+            EXPECT_EQ(be32(16), 320u);
+            EXPECT_EQ(be32(20), 200u);
+        } else if (std::string(ext) == "svg") {
+            EXPECT_NE(bytes.find("<svg"), std::string::npos);
+            EXPECT_NE(bytes.find("width=\"320"), std::string::npos);
+        } else if (std::string(ext) == "pdf") {
+            EXPECT_EQ(bytes.substr(0, 4), "%PDF");
+        } else {
+            EXPECT_EQ(bytes.substr(0, 4), "%!PS");
+        }
+    }
+}
+
+TEST_F(Cli, PlotRejectsBadOptionsBeforeWriting)
+{
+    const std::string data = Write("a.csv", "1,2\n2,3\n");
+    struct Row
+    {
+        std::vector<std::string> args;
+        int status;
+    } rows[] = {
+        {{"plot", data, "-o", Path("x.png"), "--property", "Margin.Lefty=3"}, 2},
+        {{"plot", data, "-o", Path("x.png"), "--property", "Margin.Left=900"}, 2},
+        {{"plot", data, "-o", Path("x.png"), "--size", "0x10"}, 2},
+        {{"plot", data, "-o", Path("x.png"), "--range", "1,0,0,1"}, 2},
+        {{"plot", data}, 2},
+        {{"plot", data, "-o", Path("x.jpg")}, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args.back());
+        Outcome r = Run(row.args);
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_NE(access(Path("x.png").c_str(), F_OK), 0);
+    }
+    Outcome r = Run({"plot", data, "-o", Path("x.png"), "--property", "Grid.AutoX=maybe"});
+    EXPECT_NE(r.err.find("Grid.AutoX"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, ExportWritesTheDesktopFormat)
+{
+    const std::string data = Write("a.csv", "time,a,b\n0,1,150\n0.5,-0.00125,0\n");
+    const std::string out = Path("out.csv");
+    Outcome r = Run({"export", data, "-o", out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(out), "Time,a,b\r\n"
+                             "0.00000000e+000,1.00000000e+000,1.50000000e+002\r\n"
+                             "5.00000000e-001,-1.25000000e-003,0.00000000e+000\r\n");
+    r = Run({"export", data, "-o", out, "--series", "2", "--no-x", "--no-header", "--out-sep",
+             "tab"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(out), "1.50000000e+002\r\n0.00000000e+000\r\n");
+    EXPECT_EQ(Run({"export", data, "-o", out, "--series", "3"}).status, 2);
+}
+
+TEST_F(Cli, UsageErrorsExitWithTwo)
+{
+    for (std::vector<std::string> args : {std::vector<std::string>{},
+                                          {"bogus"},
+                                          {"info"},
+                                          {"info", "a", "--sep", "pipe"},
+                                          {"eval", "x", "--size", "-1"},
+                                          {"ticks", "--span", "1"}}) {
+        Outcome r = Run(args);
+        EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_FALSE(r.err.empty());
+        EXPECT_TRUE(r.out.empty());
+    }
+}
+
+} // namespace
