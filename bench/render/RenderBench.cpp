@@ -1,0 +1,88 @@
+// One frame of the graph at 1920x1080: its cost must not grow with the series length.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <map>
+#include <random>
+
+#include <wx/init.h>
+
+#include "model/GraphProject.h"
+#include "progress/Progress.h"
+#include "render/CairoContext.h"
+#include "render/GraphRenderer.h"
+
+namespace {
+
+constexpr int WIDTH = 1920;
+constexpr int HEIGHT = 1080;
+
+// A noisy sine with its mipmap, built once per length and shared by all series.
+std::shared_ptr<GraphDataY> SharedY(size_t n)
+{
+    static std::map<size_t, std::shared_ptr<GraphDataY>> cache;
+    auto& y = cache[n];
+    if (!y) {
+        y = CreateGraphDataY();
+        y->raw.resize(n);
+        std::mt19937 rng(7);
+        std::normal_distribution<double> noise(0.0, 0.2);
+        const double w = 20.0 * 2.0 * M_PI / double(n); // twenty periods over the series
+        for (size_t i = 0; i < n; ++i)
+            y->raw[i] = std::sin(double(i) * w) + noise(rng);
+        DummyProgress progress;
+        y->CreateMipmap(MipmapLevelCount(n, 512), &progress);
+    }
+    return y;
+}
+
+// args: series length, series count, points in view (0: all)
+void BM_Render(benchmark::State& state)
+{
+    const size_t n = size_t(state.range(0));
+    const int seriesCount = int(state.range(1));
+    const double inView = double(state.range(2));
+    auto y = SharedY(n);
+    auto project = CreateGraphProject();
+    for (int i = 0; i < seriesCount; ++i) {
+        auto series = CreateGraphData(DataX{0.0, 1.0}, y);
+        series->SetLineStyle(LineStyle{1.0, Colour(uint8_t(25 * i), 0, uint8_t(255 - 25 * i))});
+        project->Add(series);
+    }
+    const double minX = inView > 0 ? double(n) / 2 : 0.0;
+    const double maxX = inView > 0 ? minX + inView - 1 : double(n - 1);
+    project->SetPlotRange(minX, maxX, -2.0, 2.0);
+
+    CairoContext cairo(WIDTH, HEIGHT);
+    for (auto _ : state) {
+        GraphRenderer renderer(cairo, *project, WIDTH, HEIGHT);
+        renderer.Render();
+        cairo_surface_flush(cairo.GetSurface());
+    }
+}
+
+void Cases(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"n", "series", "inView"});
+    for (int64_t n : {1'000'000, 100'000'000})
+        for (int64_t series : {1, 10})
+            for (int64_t inView : {0, 1000})
+                b->Args({n, series, inView});
+}
+BENCHMARK(BM_Render)->Apply(Cases)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The project uses translations and main-thread checks of wxBase.
+    wxInitializer initializer;
+    if (!initializer.IsOk())
+        return 2;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,245 @@
+#include "csv/CSVExporter.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <wx/intl.h>
+
+#include "csv/FileUtil.h"
+#include "model/GraphProject.h"
+#include "progress/Progress.h"
+
+size_t FormatExportValue(double value, char* out)
+{
+    char* end = std::to_chars(out, out + 32, value, std::chars_format::scientific, 8).ptr;
+    // The C++ form has two exponent digits at least; the file format has three.
+    char* mark = static_cast<char*>(std::memchr(out, 'e', size_t(end - out)));
+    if (mark && end - (mark + 2) == 2) {
+        mark[4] = mark[3];
+        mark[3] = mark[2];
+        mark[2] = '0';
+        ++end;
+    }
+    return size_t(end - out);
+}
+
+// The file being written: a temporary file beside the target, renamed over it only after
+// a complete write. Targets that are not regular files (devices, pipes) are written
+// directly, as they cannot be replaced.
+class CSVExporter::Output
+{
+public:
+    ~Output() { Discard(); }
+
+    bool Create(const std::string& target)
+    {
+        m_target = target;
+        struct stat info;
+        const bool exists = stat(target.c_str(), &info) == 0;
+        if (exists && !S_ISREG(info.st_mode)) {
+            m_file = std::fopen(target.c_str(), "w");
+            return m_file != nullptr;
+        }
+        const size_t slash = target.rfind('/');
+        const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+        const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+            m_temp = dir + "." + base + "." + std::to_string(getpid()) + "-" +
+                     std::to_string(attempt) + ".tmp";
+            m_fd = open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd < 0 && errno != EEXIST)
+                break;
+        }
+        if (m_fd < 0) {
+            m_temp.clear();
+            return false;
+        }
+        if (exists)
+            fchmod(m_fd, info.st_mode & 07777);
+        m_file = fdopen(m_fd, "w");
+        if (!m_file)
+            return false;
+        m_fd = -1;
+        std::setvbuf(m_file, nullptr, _IOFBF, size_t(1) << 20);
+        return true;
+    }
+
+    FILE* File() const { return m_file; }
+
+    // Closes and puts the file in place; false when any write failed.
+    bool Commit()
+    {
+        const bool written = !std::ferror(m_file);
+        const bool closed = std::fclose(m_file) == 0;
+        m_file = nullptr;
+        if (!written || !closed)
+            return false;
+        if (m_temp.empty())
+            return true;
+        if (std::rename(m_temp.c_str(), m_target.c_str()) != 0)
+            return false;
+        m_temp.clear();
+        return true;
+    }
+
+    // Closes and removes whatever was written; the target stays as it was.
+    void Discard()
+    {
+        if (m_file)
+            std::fclose(m_file);
+        m_file = nullptr;
+        if (m_fd >= 0)
+            close(m_fd);
+        m_fd = -1;
+        if (!m_temp.empty())
+            unlink(m_temp.c_str());
+        m_temp.clear();
+    }
+
+private:
+    std::string m_target;
+    std::string m_temp;
+    int m_fd = -1;
+    FILE* m_file = nullptr;
+};
+
+CSVExporter::CSVExporter(const wxString& fileName, GraphProject& project)
+    : m_project(project), m_fileName(fileName), m_option(MakeDefaultOption(project))
+{
+}
+
+void CSVExporter::SetSeparator(wxChar separator)
+{
+    wxASSERT_MSG(separator == '\t' || separator == ' ' || separator == ',' || separator == ';',
+                 "unsupported separator");
+    m_separator = separator;
+}
+
+CSVExportOption CSVExporter::MakeDefaultOption(const GraphProject& project)
+{
+    CSVExportOption option;
+    option.xDataHeader = project.GetProperty().axisLabelX;
+    if (project.GetCount() == 0)
+        return option;
+    const auto reference = project.GetItem(0);
+    option.exportedData.push_back(ExportedItem{0, reference->GetLabel()});
+    for (int i = 1; i < project.GetCount(); ++i) {
+        const auto series = project.GetItem(i);
+        if (series->GetCount() == reference->GetCount() &&
+            series->GetDataX() == reference->GetDataX())
+            option.exportedData.push_back(ExportedItem{i, series->GetLabel()});
+    }
+    return option;
+}
+
+bool CSVExporter::IsExportedDataValid()
+{
+    const auto& items = m_option.exportedData;
+    if (items.empty()) {
+        m_message = _("Exported data is empty!");
+        return false;
+    }
+    for (const ExportedItem& item : items) {
+        if (item.index < 0 || item.index >= m_project.GetCount()) {
+            wxFAIL_MSG("index >= 0 && index < m_project.GetCount()");
+            m_message = _("Exported data is not in the project!");
+            return false;
+        }
+    }
+    const auto first = m_project.GetItem(items[0].index);
+    for (size_t k = 1; k < items.size(); ++k) {
+        const auto series = m_project.GetItem(items[k].index);
+        if (series->GetCount() != first->GetCount() || series->GetDataX() != first->GetDataX()) {
+            m_message = _("Exported data doesn't match x data or size of data!");
+            return false;
+        }
+    }
+    return true;
+}
+
+ResultCode CSVExporter::Export(ProcContext* context)
+{
+    return RunProgressProc(context, &CSVExporter::ExportInternal, this);
+}
+
+ResultCode CSVExporter::ExportInternal(Progress* progress)
+{
+    if (!IsExportedDataValid())
+        return ResultCode::INVALID_REQUEST;
+    const wxChar wideSeparator = m_separator;
+    if (wideSeparator != '\t' && wideSeparator != ' ' && wideSeparator != ',' &&
+        wideSeparator != ';') {
+        wxFAIL_MSG("separator must be tab, space, comma or semicolon");
+        m_message = _("The separator must be a tab, a space, a comma or a semicolon!");
+        return ResultCode::INVALID_REQUEST;
+    }
+    const char separator = static_cast<char>(wideSeparator);
+
+    Output output;
+    const std::string name = FileNameToNarrow(m_fileName);
+    if (name.empty() || !output.Create(name)) {
+        m_message = wxString::Format(_("Can't create \"%s\"!"), m_fileName);
+        return ResultCode::FAILURE;
+    }
+    FILE* file = output.File();
+    const wxString writeError = wxString::Format(_("Can't write \"%s\"!"), m_fileName);
+
+    if (m_option.exportHeader) {
+        std::string header;
+        if (m_option.exportX)
+            header += WideToNarrow(m_option.xDataHeader) + separator;
+        for (size_t k = 0; k < m_option.exportedData.size(); ++k) {
+            if (k > 0)
+                header += separator;
+            header += WideToNarrow(m_option.exportedData[k].header);
+        }
+        header += "\r\n";
+        std::fwrite(header.data(), 1, header.size(), file);
+    }
+
+    std::vector<const double*> values;
+    for (const ExportedItem& item : m_option.exportedData)
+        values.push_back(m_project.GetItem(item.index)->GetDataY()->raw.data());
+    const auto first = m_project.GetItem(m_option.exportedData[0].index);
+    const DataX dataX = first->GetDataX();
+    const size_t n = first->GetCount();
+
+    if (progress)
+        progress->SetMessage(wxString::Format(_("Export \"%s\" ..."), m_fileName));
+    const size_t step = n / 500 ? n / 500 : 1;
+    std::string line;
+    char number[32];
+    double x = dataX.start;
+    for (size_t r = 0; r < n; ++r) {
+        line.clear();
+        if (m_option.exportX) {
+            line.append(number, FormatExportValue(x, number));
+            x = x + dataX.interval; // accumulated, as the file has always been written
+        }
+        for (size_t k = 0; k < values.size(); ++k) {
+            if (k > 0 || m_option.exportX)
+                line += separator;
+            line.append(number, FormatExportValue(values[k][r], number));
+        }
+        line += "\r\n";
+        if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) {
+            m_message = writeError;
+            return ResultCode::FAILURE;
+        }
+        if (progress && r % step == 0)
+            ReportPosition(*progress, int64_t(r), int64_t(n));
+        if (progress && r % 1000 == 0 && progress->IsCancelled())
+            return ResultCode::CANCELLED;
+    }
+    if (!output.Commit()) {
+        m_message = writeError;
+        return ResultCode::FAILURE;
+    }
+    return ResultCode::SUCCESS;
+}

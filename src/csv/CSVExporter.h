@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include <wx/string.h>
+
+#include "progress/ProgressProc.h"
+#include "progress/ResultCode.h"
+
+class GraphProject;
+
+struct ExportedItem
+{
+    int32_t index = 0; // the series' position in the project
+    wxString header;
+};
+
+struct CSVExportOption
+{
+    bool exportX = true;
+    bool exportHeader = true;
+    wxString xDataHeader;
+    std::vector<ExportedItem> exportedData; // in column order
+};
+
+// Writes series that share one X axis into a CSV/TXT file: an optional header line, then
+// per point an optional X value and one value per series, "%.8e" with at least three
+// exponent digits, CR LF after every line. The target is replaced only by a complete file.
+class CSVExporter
+{
+public:
+    CSVExporter(const wxString& fileName, GraphProject& project);
+
+    // Series 0 and every later series with the same X data and point count.
+    static CSVExportOption MakeDefaultOption(const GraphProject& project);
+
+    void SetOption(const CSVExportOption& option) { m_option = option; }
+    CSVExportOption GetOption() const { return m_option; }
+    void SetSeparator(wxChar separator);
+    wxString GetErrorMessage() const { return m_message; }
+
+    bool IsExportedDataValid();
+
+    ResultCode Export(ProcContext* context);
+    ResultCode ExportInternal(Progress* progress);
+
+private:
+    class Output;
+
+    GraphProject& m_project;
+    wxString m_fileName;
+    wxChar m_separator = ',';
+    CSVExportOption m_option;
+    wxString m_message;
+};
+
+// Writes value as "%.8e" with at least three exponent digits (1.50000000e+002) into out,
+// which must hold 32 characters; returns the length. No terminating NUL.
+size_t FormatExportValue(double value, char* out);

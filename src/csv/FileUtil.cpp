@@ -1,0 +1,72 @@
+#include "csv/FileUtil.h"
+
+#include <cstring>
+
+#include <wx/debug.h>
+#include <wx/strconv.h>
+
+int64_t GetFileSize(FILE* file)
+{
+    wxCHECK_MSG(file, -1, "file is null");
+    const off_t current = ftello(file);
+    if (current < 0 || fseeko(file, 0, SEEK_SET) != 0)
+        return -1;
+    const off_t start = ftello(file);
+    if (fseeko(file, 0, SEEK_END) != 0)
+        return -1;
+    const off_t end = ftello(file);
+    fseeko(file, current, SEEK_SET);
+    if (start < 0 || end < 0)
+        return -1;
+    return static_cast<int64_t>(end - start);
+}
+
+int64_t GetAvailableMemory()
+{
+    FILE* meminfo = std::fopen("/proc/meminfo", "r");
+    if (!meminfo)
+        return -1;
+    char line[256];
+    int64_t result = -1;
+    while (std::fgets(line, sizeof line, meminfo)) {
+        long long kib = 0;
+        if (std::sscanf(line, "MemAvailable: %lld kB", &kib) == 1) {
+            result = static_cast<int64_t>(kib) * 1024;
+            break;
+        }
+    }
+    std::fclose(meminfo);
+    return result;
+}
+
+wxString NarrowToWide(const char* text, size_t length)
+{
+    if (length == 0)
+        return wxString();
+    wxString wide(text, wxConvLibc, length);
+    if (wide.empty())
+        wide = wxString::FromUTF8(text, length);
+    if (wide.empty())
+        wide = wxString(text, wxConvISO8859_1, length);
+    return wide;
+}
+
+std::string WideToNarrow(const wxString& text)
+{
+    if (text.empty())
+        return std::string();
+    wxCharBuffer narrow = text.mb_str(wxConvLibc);
+    if (narrow.length() == 0)
+        narrow = text.utf8_str();
+    return std::string(narrow.data(), narrow.length());
+}
+
+std::string FileNameToNarrow(const wxString& fileName)
+{
+    if (fileName.empty())
+        return std::string();
+    wxCharBuffer narrow = fileName.fn_str();
+    if (narrow.length() == 0)
+        return std::string();
+    return std::string(narrow.data(), narrow.length());
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <wx/string.h>
+
+// Size in bytes of an open file, 64-bit so that files over 2 GiB are measured right.
+// The file position is left where it was. -1 when the file cannot be measured.
+int64_t GetFileSize(FILE* file);
+
+// Memory the system can still give without swapping (MemAvailable), in bytes; -1 when
+// it is not known. Linux overcommits, so a failed allocation is often reported only by
+// the out-of-memory killer: large allocations are checked against this first.
+int64_t GetAvailableMemory();
+
+// Narrow text <-> wide strings for file names and header texts: the C library's
+// conversion first, then UTF-8, then Latin-1 (which never fails), so no text is lost
+// whatever the locale of the process.
+wxString NarrowToWide(const char* text, size_t length);
+std::string WideToNarrow(const wxString& text);
+
+// The file name for the C library, or an empty string when it cannot be converted.
+std::string FileNameToNarrow(const wxString& fileName);

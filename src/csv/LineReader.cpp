@@ -1,0 +1,114 @@
+#include "csv/LineReader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <emmintrin.h>
+#include <unistd.h>
+
+LineReader::LineReader(int fd, int64_t begin, int64_t end, size_t blockSize)
+    : m_fd(fd), m_readPos(begin), m_end(end), m_offset(begin),
+      m_capacity(std::max<size_t>(blockSize, 4096)),
+      m_buffer(new char[m_capacity + SLACK])
+{
+    std::memset(m_buffer.get() + m_capacity, 0, SLACK);
+}
+
+bool LineReader::Refill()
+{
+    // Keep the unfinished line: move it to the front, then read behind it.
+    const size_t pending = m_fill - m_pos;
+    if (m_pos > 0) {
+        std::memmove(m_buffer.get(), m_buffer.get() + m_pos, pending);
+        m_pos = 0;
+        m_fill = pending;
+    }
+    while (!m_eof && m_fill < m_capacity) {
+        const int64_t left = m_end - m_readPos;
+        if (left <= 0) {
+            m_eof = true;
+            break;
+        }
+        const size_t want = static_cast<size_t>(std::min<int64_t>(left, int64_t(m_capacity - m_fill)));
+        const ssize_t got = pread(m_fd, m_buffer.get() + m_fill, want, m_readPos);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (got == 0) {
+            m_eof = true;
+            break;
+        }
+        m_fill += static_cast<size_t>(got);
+        m_readPos += got;
+        // One read per refill is enough unless the pending line still lacks its end.
+        if (std::memchr(m_buffer.get() + pending, '\n', m_fill - pending))
+            break;
+    }
+    return true;
+}
+
+LineReader::Status LineReader::Next(const char*& lineBegin, const char*& lineEnd)
+{
+    for (;;) {
+        char* begin = m_buffer.get() + m_pos;
+        const size_t pending = m_fill - m_pos;
+        if (char* lf = static_cast<char*>(std::memchr(begin, '\n', pending))) {
+            char* end = (lf > begin && lf[-1] == '\r') ? lf - 1 : lf;
+            if (end - begin > MAX_LINE_LENGTH)
+                return TOO_LONG;
+            const size_t used = static_cast<size_t>(lf + 1 - begin);
+            m_pos += used;
+            m_offset += static_cast<int64_t>(used);
+            lineBegin = begin;
+            lineEnd = end;
+            m_lineFeed = true;
+            return LINE;
+        }
+        // 1022 characters and a carriage return may still wait for their line feed.
+        if (pending > size_t(MAX_LINE_LENGTH) + 1)
+            return TOO_LONG;
+        if (m_eof) {
+            if (pending == 0)
+                return END;
+            if (pending > size_t(MAX_LINE_LENGTH))
+                return TOO_LONG;
+            m_pos = m_fill;
+            m_offset += static_cast<int64_t>(pending);
+            lineBegin = begin;
+            lineEnd = begin + pending;
+            m_lineFeed = false;
+            return LINE;
+        }
+        if (!Refill())
+            return READ_ERROR;
+    }
+}
+
+int CountByteWithSlack(const char* begin, const char* end, char c)
+{
+    alignas(16) static const unsigned char kMask[32] = {
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0,    0,    0,    0,    0,    0};
+    const __m128i needle = _mm_set1_epi8(c);
+    int total = 0;
+    const char* p = begin;
+    while (p < end) {
+        // Byte counters of up to 255 chunks, then summed.
+        __m128i acc = _mm_setzero_si128();
+        for (int chunk = 0; chunk < 255 && p < end; ++chunk, p += 16) {
+            __m128i hit = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), needle);
+            if (end - p < 16) {
+                const __m128i keep = _mm_loadu_si128(
+                    reinterpret_cast<const __m128i*>(kMask + 16 - (end - p)));
+                hit = _mm_and_si128(hit, keep);
+            }
+            acc = _mm_sub_epi8(acc, hit);
+        }
+        const __m128i sums = _mm_sad_epu8(acc, _mm_setzero_si128());
+        total += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
+    }
+    return total;
+}

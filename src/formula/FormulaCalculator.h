@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include <wx/string.h>
+
+#include "formula/FormulaAst.h"
+#include "model/GraphData.h"
+#include "progress/ProgressProc.h"
+#include "progress/ResultCode.h"
+
+class GraphProject;
+
+// Creates a new series from a formula evaluated once per point, with "x" the point's
+// X value and "i" its index; "y"/"Y" read the project's series and "rand" draws
+// standard normal numbers. One calculator serves one command: set the inputs, Compile
+// (on the main thread), then Run.
+class FormulaCalculator
+{
+public:
+    explicit FormulaCalculator(GraphProject* project);
+    FormulaCalculator(const FormulaCalculator&) = delete; // the tree points into it
+    FormulaCalculator& operator=(const FormulaCalculator&) = delete;
+
+    void SetFormula(const wxString& formula) { m_formula = formula; }
+    void SetDataX(const DataX& dataX) { m_dataX = dataX; }
+    void SetSize(int32_t size) { m_size = size; }
+    void SetLabel(const wxString& label) { m_label = label; }
+    // Threads Calculate may use for a formula without "rand" (default 2; 1 = only the
+    // calling thread). The values are the same either way.
+    void SetMaxThreads(int threads) { m_maxThreads = threads; }
+
+    // False, with the parse message (0-based line and column) in GetErrorMessage().
+    bool Compile();
+
+    // Computes the series, builds its mipmap for `resolution` (the "/Mipmap/Resolution"
+    // setting; 0 or less builds none), then adds it to the project and labels it. On
+    // any result but SUCCESS the project is untouched. Main thread; `context` runs the
+    // long stages (null: directly).
+    ResultCode Run(int resolution, ProcContext* context);
+
+    // The evaluation loop, a progress procedure for the worker thread. SUCCESS leaves
+    // the new series for Run; OUT_OF_MEMORY, EVAL_ERROR ("Zero division!.") and
+    // UNKNOWN_ERROR leave a message; CANCELLED leaves the message alone.
+    ResultCode Calculate(Progress* progress);
+
+    wxString GetErrorMessage() const { return m_message; }
+
+    // "y"(n, x): series n (1-based) at abscissa x, linearly interpolated; 0.0 outside
+    // [first X, last X) and for a missing series.
+    double ValueAtX(double n, double x);
+    // "Y"(n, i): series n at index i truncated toward zero; 0.0 out of range.
+    double ValueAtIndex(double n, double i);
+    // "rand"(): the next standard normal number.
+    double Random();
+
+private:
+    struct SeriesView
+    {
+        DataX dataX;
+        const double* values = nullptr;
+        size_t count = 0;
+    };
+    class SeriesSnapshot;
+
+    bool FindSeries(double n, SeriesView& view) const;
+    void EvaluateAll(GraphDataY& dataY, Progress* progress);
+
+    GraphProject* m_proj;
+    wxString m_formula = "0";
+    DataX m_dataX;
+    int32_t m_size = 1;
+    wxString m_label;
+    wxString m_message;
+    double m_x = 0.0;
+    double m_i = 0.0;
+    std::mt19937 m_engine;
+    std::normal_distribution<double> m_normal{0.0, 1.0};
+    FormulaAst::NodePtr<double> m_tree;
+    std::shared_ptr<GraphData> m_result;
+
+    // A second tree over its own x and i for a helper thread; null when the formula
+    // uses "rand", whose draws must stay in point order.
+    FormulaAst::NodePtr<double> m_helperTree;
+    double m_helperX = 0.0;
+    double m_helperI = 0.0;
+    int m_maxThreads = 2;
+
+    // The series as Calculate found them, so that "y" and "Y" touch no reference
+    // counts on the hot path (two threads would fight over them).
+    std::vector<SeriesView> m_series;
+    bool m_seriesTaken = false;
+};

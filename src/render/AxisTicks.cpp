@@ -1,0 +1,142 @@
+#include "render/AxisTicks.h"
+
+#include <cmath>
+
+#include <wx/debug.h>
+
+double Round125(double val)
+{
+    wxCHECK_MSG(val > 0.0 && std::isfinite(val), 1.0, "val > 0.0");
+    double m = val;
+    double p = 1.0;
+    // Repeated multiplication keeps p the value the decimal steps produce, not pow's.
+    while (m < 1.0) {
+        m *= 10.0;
+        p /= 10.0;
+    }
+    while (m >= 10.0) {
+        m /= 10.0;
+        p *= 10.0;
+    }
+    if (m < 1.5)
+        return p;
+    if (m < 3.5)
+        return 2.0 * p;
+    if (m < 7.5)
+        return 5.0 * p;
+    return 10.0 * p;
+}
+
+double GridInterval(bool autoInterval, double manualInterval, double span, double pixelLength)
+{
+    if (!(span >= 0.0)) // reversed or NaN: no sensible lines
+        return -1.0;
+    if (!autoInterval && manualInterval > 0.0)
+        return manualInterval;
+    if (span == 0.0)
+        return 1.0;
+    // Intervals the axis should show at about 50 pixels each; std::round rounds halves
+    // away from zero as the toolkit's rounding does, without its int range limit.
+    const double n = std::round(pixelLength / 50.0) - 1.0;
+    if (!(n > 0.0)) // shorter than 75 pixels (or not a length)
+        return -1.0;
+    const double raw = span / n;
+    if (!(raw > 0.0) || !std::isfinite(raw)) // span too small or too large for a double
+        return -1.0;
+    return Round125(raw);
+}
+
+std::vector<double> TickPositions(double min, double max, double interval, std::size_t maxCount)
+{
+    std::vector<double> values;
+    if (!(interval > 0.0) || !std::isfinite(interval) || !std::isfinite(min) ||
+        !std::isfinite(max) || max < min)
+        return values;
+    const double first = std::ceil(min / interval) * interval;
+    // Count first (in doubles, one spare for rounding) so a tiny interval over a wide
+    // range returns at once instead of enumerating billions of values.
+    const double expected = std::floor(max / interval) - std::ceil(min / interval) + 1.0;
+    if (!(expected <= double(maxCount) + 1.0))
+        return values;
+    for (double v = first; v <= max && values.size() < maxCount;) {
+        values.push_back(v);
+        const double next = v + interval;
+        if (next == v)
+            break;
+        v = next;
+    }
+    return values;
+}
+
+namespace {
+
+enum class FormatCheck
+{
+    Unsafe,
+    Literal,   // no conversion, only text and "%%"
+    OneDouble, // exactly one floating-point conversion
+};
+
+bool IsDigit(wxUniChar c) { return c >= '0' && c <= '9'; }
+
+// Skips at most two digits; false when there are more.
+bool SkipNumber(const wxString& s, size_t& i)
+{
+    size_t digits = 0;
+    while (i < s.length() && IsDigit(s[i])) {
+        ++i;
+        ++digits;
+    }
+    return digits <= 2;
+}
+
+FormatCheck CheckFormat(const wxString& s)
+{
+    int conversions = 0;
+    for (size_t i = 0; i < s.length(); ++i) {
+        if (s[i] != '%')
+            continue;
+        if (++i >= s.length())
+            return FormatCheck::Unsafe; // a lone '%' at the end
+        if (s[i] == '%')
+            continue;
+        while (i < s.length() && wxString("-+ #0").Find(s[i]) != wxNOT_FOUND)
+            ++i;
+        if (!SkipNumber(s, i))
+            return FormatCheck::Unsafe;
+        if (i < s.length() && s[i] == '.') {
+            ++i;
+            if (!SkipNumber(s, i))
+                return FormatCheck::Unsafe;
+        }
+        if (i >= s.length() || wxString("fFeEgGaA").Find(s[i]) == wxNOT_FOUND)
+            return FormatCheck::Unsafe; // '*', '$', length modifiers, other conversions
+        ++conversions;
+    }
+    if (conversions == 0)
+        return FormatCheck::Literal;
+    return conversions == 1 ? FormatCheck::OneDouble : FormatCheck::Unsafe;
+}
+
+} // namespace
+
+bool IsTickFormatSafe(const wxString& format)
+{
+    return CheckFormat(format) == FormatCheck::OneDouble;
+}
+
+wxString FormatTickLabel(const wxString& format, double value)
+{
+    switch (CheckFormat(format)) {
+    case FormatCheck::OneDouble:
+        return wxString::Format(format, value);
+    case FormatCheck::Literal: {
+        wxString text = format;
+        text.Replace("%%", "%");
+        return text;
+    }
+    case FormatCheck::Unsafe:
+        break;
+    }
+    return format;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include <wx/string.h>
+
+// Where grid lines, tick marks and tick labels of an axis go, and what the labels say.
+// Pure arithmetic: no drawing, no state.
+
+// The 1-2-5 value nearest to val (> 0): mantissa thresholds 1.5, 3.5 and 7.5, each a
+// strict less-than. Asserts and returns 1.0 for a value that is not positive and finite.
+double Round125(double val);
+
+// The interval of an axis: the manual interval when auto is off and it is > 0, else one
+// that gives about one line per 50 pixels, rounded to 1-2-5; 1.0 for a span of exactly 0.
+// -1 means "no lines": the axis is shorter than 75 pixels, or the span is reversed (< 0)
+// or not a number.
+double GridInterval(bool autoInterval, double manualInterval, double span, double pixelLength);
+
+// Values ceil(min / interval) * interval, then by repeated addition of interval, while
+// <= max. Empty when interval is not positive and finite, min or max is not finite, or
+// more than maxCount values would result (so a tiny interval cannot flood the drawing).
+// Stops early if adding the interval no longer changes the value.
+std::vector<double> TickPositions(double min, double max, double interval,
+                                  std::size_t maxCount = 100000);
+
+// True when format holds exactly one floating-point conversion (flags, width and
+// precision of at most two digits allowed; no length modifier, no '*', no "n$") and
+// otherwise only literal text and "%%".
+bool IsTickFormatSafe(const wxString& format);
+
+// The label of value: format applied to value when it is safe; otherwise the format's
+// literal text (with "%%" read as "%" when the format has no conversion at all).
+wxString FormatTickLabel(const wxString& format, double value);

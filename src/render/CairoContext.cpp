@@ -1,0 +1,186 @@
+#include "render/CairoContext.h"
+
+#include <cmath>
+
+#include <cairo-pdf.h>
+#include <cairo-ps.h>
+#include <cairo-svg.h>
+
+#include <wx/filefn.h>
+
+CairoTarget CairoTargetFromFileName(const wxString& fileName)
+{
+    const wxString upper = fileName.Upper();
+    if (upper.EndsWith(".PDF"))
+        return CairoTarget::Pdf;
+    if (upper.EndsWith(".PS"))
+        return CairoTarget::Ps;
+    if (upper.EndsWith(".SVG"))
+        return CairoTarget::Svg;
+    if (upper.EndsWith(".PNG"))
+        return CairoTarget::Png;
+    return CairoTarget::Invalid;
+}
+
+namespace {
+
+// cairo's own limit for image surfaces.
+constexpr double MAX_IMAGE_SIDE = 32767.0;
+
+bool IsImageSide(double side) { return side >= 1.0 && side <= MAX_IMAGE_SIDE; }
+
+// Vector pages: cairo accepts any positive size, but a page must be finite.
+bool IsPageSide(double side) { return side > 0.0 && std::isfinite(side); }
+
+} // namespace
+
+CairoContext::CairoContext(int width, int height, double scale)
+{
+    if (!(scale > 0.0) || !IsImageSide(double(width)) || !IsImageSide(double(height)) ||
+        !IsImageSide(std::ceil(width * scale)) || !IsImageSide(std::ceil(height * scale)))
+        return;
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, int(std::ceil(width * scale)),
+                                   int(std::ceil(height * scale)));
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
+        cairo_surface_set_device_scale(surface, scale, scale);
+    m_kind = CairoTarget::Window;
+    Adopt(surface);
+}
+
+CairoContext::CairoContext(const wxString& fileName, double width, double height)
+    : m_fileName(fileName)
+{
+    const CairoTarget kind = CairoTargetFromFileName(fileName);
+    if (kind == CairoTarget::Invalid)
+        return;
+    // Drawn into a temporary file so that a failure never replaces a good file.
+    m_tempName = fileName + ".tmp";
+    const wxScopedCharBuffer name = m_tempName.utf8_str();
+    cairo_surface_t* surface = nullptr;
+    if (kind == CairoTarget::Png) {
+        if (!IsImageSide(std::trunc(width)) || !IsImageSide(std::trunc(height)))
+            return;
+        surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(width), int(height));
+    } else {
+        if (!IsPageSide(width) || !IsPageSide(height))
+            return;
+        if (kind == CairoTarget::Pdf)
+            surface = cairo_pdf_surface_create(name.data(), width, height);
+        else if (kind == CairoTarget::Ps)
+            surface = cairo_ps_surface_create(name.data(), width, height);
+        else
+            surface = cairo_svg_surface_create(name.data(), width, height);
+    }
+    m_kind = kind;
+    Adopt(surface);
+}
+
+void CairoContext::Adopt(cairo_surface_t* surface)
+{
+    m_surface = surface;
+    m_context = cairo_create(surface);
+    // Any failure (no memory, a file that cannot be opened, a bad size) makes the
+    // context unusable; the caller must learn of it now, not after drawing.
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+        cairo_status(m_context) != CAIRO_STATUS_SUCCESS) {
+        Release();
+        if (!m_tempName.empty() && wxFileExists(m_tempName))
+            wxRemoveFile(m_tempName);
+        m_kind = CairoTarget::Invalid;
+    }
+}
+
+void CairoContext::Release()
+{
+    if (m_context)
+        cairo_destroy(m_context);
+    if (m_surface)
+        cairo_surface_destroy(m_surface);
+    m_context = nullptr;
+    m_surface = nullptr;
+}
+
+CairoContext::~CairoContext() { Finish(); }
+
+bool CairoContext::Finish()
+{
+    if (m_finished)
+        return m_finishResult;
+    m_finished = true;
+    if (m_kind == CairoTarget::Invalid) {
+        m_finishResult = false;
+        return false;
+    }
+    bool ok = cairo_status(m_context) == CAIRO_STATUS_SUCCESS;
+    if (m_kind == CairoTarget::Png) {
+        ok = cairo_surface_write_to_png(m_surface, m_tempName.utf8_str()) ==
+                 CAIRO_STATUS_SUCCESS &&
+             ok;
+    } else if (m_kind == CairoTarget::Pdf || m_kind == CairoTarget::Ps) {
+        cairo_surface_show_page(m_surface);
+    }
+    if (m_kind != CairoTarget::Window && m_kind != CairoTarget::Png) {
+        // Finishing writes the rest of a vector file; its status tells whether it worked.
+        cairo_surface_finish(m_surface);
+        ok = cairo_surface_status(m_surface) == CAIRO_STATUS_SUCCESS && ok;
+    }
+    Release();
+    if (!m_tempName.empty()) {
+        if (ok)
+            ok = wxRenameFile(m_tempName, m_fileName, true);
+        if (!ok && wxFileExists(m_tempName))
+            wxRemoveFile(m_tempName);
+    }
+    m_finishResult = ok;
+    return ok;
+}
+
+void CairoContext::SetSourceColour(const Colour& colour)
+{
+    cairo_set_source_rgba(m_context, colour.red / 255.0, colour.green / 255.0,
+                          colour.blue / 255.0, colour.alpha / 255.0);
+}
+
+double FontPixelSize(int pointSize, double dpi)
+{
+    const double pixels = std::round(double(pointSize) * dpi / 72.0);
+    return pixels >= 1.0 ? pixels : 1.0;
+}
+
+void CairoContext::SelectFont(const FontDesc& font, double dpi)
+{
+    wxString face = font.faceName;
+    // An empty face name means "the family's default", as the toolkit would choose it.
+    if (face.empty()) {
+        switch (font.family) {
+        case FontFamily::Roman:
+            face = "serif";
+            break;
+        case FontFamily::Modern:
+        case FontFamily::Teletype:
+            face = "monospace";
+            break;
+        default:
+            face = "sans-serif";
+            break;
+        }
+    }
+    const cairo_font_slant_t slant =
+        font.IsItalic() ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL;
+    const cairo_font_weight_t weight =
+        font.weight == FONT_WEIGHT_BOLD ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL;
+    cairo_select_font_face(m_context, face.utf8_str(), slant, weight);
+    cairo_set_font_size(m_context, FontPixelSize(font.pointSize, dpi));
+}
+
+void CairoContext::CopyTo(cairo_t* target) const
+{
+    if (!m_surface || !target)
+        return;
+    cairo_save(target);
+    cairo_set_source_surface(target, m_surface, 0, 0);
+    cairo_set_operator(target, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(target);
+    cairo_restore(target);
+}

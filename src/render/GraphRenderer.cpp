@@ -1,0 +1,414 @@
+#include "render/GraphRenderer.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include <wx/debug.h>
+#include <wx/log.h>
+
+#include "render/AxisTicks.h"
+#include "render/CurveRaster.h"
+
+namespace {
+
+// cairo holds coordinates in 24.8 fixed point (about +-8.4 million); anything beyond
+// wraps around. Mapped values are clamped well inside that: a segment towards a far
+// point keeps its visible part to within a tiny fraction of a pixel.
+constexpr double COORD_LIMIT = 1.0e6;
+
+inline double ClampCoord(double v)
+{
+    return v < -COORD_LIMIT ? -COORD_LIMIT : (v > COORD_LIMIT ? COORD_LIMIT : v);
+}
+
+// Labels and marks at most one per pixel of the axis: denser ones are unreadable and
+// would only cost time.
+std::size_t TickCap(double axisLength)
+{
+    return axisLength >= 1.0 ? std::size_t(std::min(axisLength, 1.0e6)) + 1 : 1;
+}
+
+} // namespace
+
+bool VisibleIndexRange(const DataX& dataX, int64_t count, double minX, double maxX,
+                       int64_t& first, int64_t& last)
+{
+    if (count <= 0 || !(minX <= maxX))
+        return false;
+    if (dataX.interval == 0.0) {
+        if (!(dataX.start >= minX && dataX.start <= maxX))
+            return false;
+        first = 0;
+        last = count - 1;
+        return true;
+    }
+    double a = (minX - dataX.start) / dataX.interval;
+    double b = (maxX - dataX.start) / dataX.interval;
+    if (a > b) // negative interval: X falls with the index
+        std::swap(a, b);
+    const double lo = std::ceil(a);
+    const double hi = std::floor(b);
+    const double end = double(count - 1);
+    if (!(lo <= hi) || hi < 0.0 || lo > end)
+        return false;
+    first = int64_t(std::max(lo, 0.0));
+    last = int64_t(std::min(hi, end));
+    return true;
+}
+
+GraphRenderer::GraphRenderer(CairoContext& cairo, const GraphProject& project, double width,
+                             double height)
+    : m_cairo(cairo), m_project(project), m_width(width), m_height(height)
+{
+}
+
+GraphRenderer::~GraphRenderer() = default;
+
+GridIntervals GraphRenderer::ComputeIntervals() const
+{
+    return GridIntervals{
+        GridInterval(m_prop.gridAutoX, m_prop.gridIntervalX, m_range.maxX - m_range.minX, m_pw),
+        GridInterval(m_prop.gridAutoY, m_prop.gridIntervalY, m_range.maxY - m_range.minY, m_ph)};
+}
+
+void GraphRenderer::Render()
+{
+    cairo_t* cr = m_cairo();
+    wxCHECK_RET(cr != nullptr, "m_cairo() != 0");
+    wxASSERT_MSG(m_width != 0.0 && m_height != 0.0, "m_width != 0.0 && m_height != 0.0");
+
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    m_prop = m_project.GetProperty();
+    m_range = m_project.GetPlotRange();
+
+    cairo_rectangle(cr, 0, 0, m_width, m_height);
+    m_cairo.SetSourceColour(m_prop.bgColor);
+    cairo_fill(cr);
+
+    cairo_save(cr);
+    m_pw = m_width - m_prop.marginLeft - m_prop.marginRight;
+    m_ph = m_height - m_prop.marginTop - m_prop.marginBottom;
+    cairo_translate(cr, m_prop.marginLeft, m_prop.marginTop);
+
+    if (resolution <= 0)
+        resolution = m_pw >= 1.0 ? int(std::min(std::trunc(m_pw), double(INT_MAX))) : 0;
+    resolution /= std::max(resolutionDivisor, 1);
+
+    const double spanX = m_range.maxX - m_range.minX;
+    const double spanY = m_range.maxY - m_range.minY;
+    m_tf.sx = m_pw / spanX;
+    m_tf.sy = -(m_ph / spanY);
+    m_tf.tx = -(m_tf.sx * m_range.minX);
+    m_tf.ty = m_ph - m_tf.sy * m_range.minY;
+    // A zero, negative or non-finite size or span has no usable mapping on that axis.
+    m_tf.validX = m_pw > 0.0 && spanX > 0.0 && std::isfinite(m_tf.sx) && std::isfinite(m_tf.tx);
+    m_tf.validY = m_ph > 0.0 && spanY > 0.0 && std::isfinite(m_tf.sy) && std::isfinite(m_tf.ty);
+
+    gridInterval = ComputeIntervals();
+    // One enumeration for grid lines, marks and labels, so that they always coincide.
+    m_ticksX.clear();
+    m_ticksY.clear();
+    if (m_tf.validX)
+        m_ticksX = TickPositions(m_range.minX, m_range.maxX, gridInterval.x, TickCap(m_pw));
+    if (m_tf.validY)
+        m_ticksY = TickPositions(m_range.minY, m_range.maxY, gridInterval.y, TickCap(m_ph));
+    DrawGrid();
+
+    cairo_save(cr);
+    cairo_rectangle(cr, 0, 0, m_pw, m_ph);
+    cairo_clip(cr);
+    DrawCurves();
+    cairo_restore(cr);
+
+    DrawTicks();
+
+    cairo_rectangle(cr, 0, 0, m_pw, m_ph);
+    cairo_set_line_width(cr, m_prop.frameLineWidth);
+    m_cairo.SetSourceColour(m_prop.frameLineColor);
+    cairo_stroke(cr);
+
+    DrawAxisLabels();
+    cairo_restore(cr);
+
+    const cairo_status_t status = cairo_status(cr);
+    if (status != CAIRO_STATUS_SUCCESS)
+        wxLogDebug("Error occurs with using Cairo: %s\n", cairo_status_to_string(status));
+
+    lastSize = RenderSize{m_width, m_height};
+    plotArea = PlotArea{m_prop.marginLeft, m_prop.marginTop, m_pw, m_ph};
+    plotRange = m_range;
+}
+
+void GraphRenderer::DrawGrid()
+{
+    cairo_t* cr = m_cairo();
+    if (m_prop.gridEnabledX && !m_ticksX.empty()) {
+        cairo_new_path(cr);
+        for (double v : m_ticksX) {
+            const double px = m_tf.sx * v + m_tf.tx;
+            cairo_new_sub_path(cr);
+            cairo_move_to(cr, px, 0);
+            cairo_line_to(cr, px, m_ph);
+        }
+        cairo_set_line_width(cr, m_prop.gridLineWidth);
+        m_cairo.SetSourceColour(m_prop.gridLineColor);
+        cairo_stroke(cr);
+    }
+    if (m_prop.gridEnabledY && !m_ticksY.empty()) {
+        cairo_new_path(cr);
+        for (double v : m_ticksY) {
+            const double py = m_tf.sy * v + m_tf.ty;
+            cairo_new_sub_path(cr);
+            cairo_move_to(cr, 0, py);
+            cairo_line_to(cr, m_pw, py);
+        }
+        cairo_set_line_width(cr, m_prop.gridLineWidth);
+        m_cairo.SetSourceColour(m_prop.gridLineColor);
+        cairo_stroke(cr);
+    }
+}
+
+void GraphRenderer::DrawCurves()
+{
+    if (!m_tf.validX || !m_tf.validY)
+        return;
+    const int count = m_project.GetCount();
+    for (int i = 0; i < count; ++i) {
+        const std::shared_ptr<GraphData> series = m_project.GetItem(i);
+        if (series && series->IsVisible())
+            DrawCurve(*series);
+    }
+}
+
+namespace {
+
+// Builds the curve as a cairo path (vector targets, translucent colours).
+struct PathSink
+{
+    cairo_t* cr;
+    void MoveTo(double x, double y) { cairo_move_to(cr, x, y); }
+    void LineTo(double x, double y) { cairo_line_to(cr, x, y); }
+    void ClosePath() { cairo_close_path(cr); }
+};
+
+// Feeds the curve's segments, in device pixels, to the raster.
+struct RasterSink
+{
+    CurveRaster& raster;
+    double scale, ox, oy;
+    double lastX = 0, lastY = 0, startX = 0, startY = 0;
+
+    void MoveTo(double x, double y)
+    {
+        startX = lastX = ox + scale * x;
+        startY = lastY = oy + scale * y;
+    }
+    void LineTo(double x, double y)
+    {
+        const double dx = ox + scale * x, dy = oy + scale * y;
+        raster.AddSegment(lastX, lastY, dx, dy);
+        lastX = dx;
+        lastY = dy;
+    }
+    void ClosePath() { LineTo((startX - ox) / scale, (startY - oy) / scale); }
+};
+
+// The plot-area path of one run of draw data, in the order a cairo path takes it.
+template <typename Sink>
+void TraceCurve(const DrawData& dd, const PlotTransform& tf, Sink& sink)
+{
+    if (dd.raw) {
+        // A NaN value lifts the pen: the line resumes at the next number.
+        bool penDown = false;
+        double x = dd.firstX;
+        for (const double* v = dd.valuesBegin; v != dd.valuesEnd; ++v, x += dd.stepX) {
+            if (std::isnan(*v)) {
+                penDown = false;
+                continue;
+            }
+            const double px = ClampCoord(tf.sx * x + tf.tx);
+            const double py = ClampCoord(tf.sy * *v + tf.ty);
+            if (penDown)
+                sink.LineTo(px, py);
+            else
+                sink.MoveTo(px, py);
+            penDown = true;
+        }
+        return;
+    }
+    // The band: along the maxima, back along the minima. A block without numbers
+    // splits it into separate bands.
+    const auto isGap = [](const MinMax* p) { return std::isnan(p->min) || std::isnan(p->max); };
+    const MinMax* p = dd.pairsBegin;
+    double x0 = dd.firstX;
+    while (p != dd.pairsEnd) {
+        if (isGap(p)) {
+            ++p;
+            x0 += dd.stepX;
+            continue;
+        }
+        const MinMax* runBegin = p;
+        double x = x0;
+        sink.MoveTo(ClampCoord(tf.sx * x + tf.tx), ClampCoord(tf.sy * p->max + tf.ty));
+        for (++p; p != dd.pairsEnd && !isGap(p); ++p) {
+            x += dd.stepX;
+            sink.LineTo(ClampCoord(tf.sx * x + tf.tx), ClampCoord(tf.sy * p->max + tf.ty));
+        }
+        const MinMax* runEnd = p;
+        x = x0 + double(runEnd - runBegin - 1) * dd.stepX;
+        for (const MinMax* q = runEnd; q != runBegin;) {
+            --q;
+            sink.LineTo(ClampCoord(tf.sx * x + tf.tx), ClampCoord(tf.sy * q->min + tf.ty));
+            x -= dd.stepX;
+        }
+        sink.ClosePath();
+        x0 += double(runEnd - runBegin) * dd.stepX;
+    }
+}
+
+} // namespace
+
+bool GraphRenderer::CanRasterCurves(const LineStyle& style, double& scale, double& ox,
+                                    double& oy) const
+{
+    cairo_t* cr = m_cairo();
+    if (!rasterCurves || style.colour.alpha != 255 ||
+        cairo_surface_get_type(cairo_get_target(cr)) != CAIRO_SURFACE_TYPE_IMAGE)
+        return false;
+    // Only an unrotated, evenly scaled mapping to device pixels.
+    double ux = 1.0, uy = 0.0, vx = 0.0, vy = 1.0;
+    cairo_user_to_device_distance(cr, &ux, &uy);
+    cairo_user_to_device_distance(cr, &vx, &vy);
+    if (uy != 0.0 || vx != 0.0 || ux != vy || !(ux > 0.0))
+        return false;
+    scale = ux;
+    ox = 0.0;
+    oy = 0.0;
+    cairo_user_to_device(cr, &ox, &oy);
+    return std::isfinite(ox) && std::isfinite(oy);
+}
+
+void GraphRenderer::DrawCurve(const GraphData& series)
+{
+    int64_t first = 0, last = 0;
+    if (!VisibleIndexRange(series.GetDataX(), int64_t(series.GetCount()), m_range.minX,
+                           m_range.maxX, first, last))
+        return;
+    DrawData dd;
+    const int64_t count = series.GetDrawData(dd, first, last, resolution);
+    if (count < 2)
+        return;
+
+    cairo_t* cr = m_cairo();
+    const LineStyle style = series.GetLineStyle();
+    double scale = 1.0, ox = 0.0, oy = 0.0;
+    if (CanRasterCurves(style, scale, ox, oy)) {
+        if (!m_raster)
+            m_raster = std::make_unique<CurveRaster>();
+        const double width = style.width > 0.0 ? style.width : 0.0;
+        m_raster->Begin(ox, oy, ox + scale * m_pw, oy + scale * m_ph, scale * width / 2);
+        RasterSink sink{*m_raster, scale, ox, oy};
+        TraceCurve(dd, m_tf, sink);
+        if (!m_raster->Finish())
+            return;
+        cairo_surface_t* mask = m_raster->Mask();
+        cairo_surface_set_device_scale(mask, scale, scale);
+        double mx = m_raster->OriginX(), my = m_raster->OriginY();
+        cairo_device_to_user(cr, &mx, &my);
+        m_cairo.SetSourceColour(style.colour);
+        cairo_mask_surface(cr, mask, mx, my);
+        return;
+    }
+    cairo_new_path(cr);
+    PathSink sink{cr};
+    TraceCurve(dd, m_tf, sink);
+    cairo_set_line_width(cr, style.width);
+    m_cairo.SetSourceColour(style.colour);
+    if (dd.raw) {
+        cairo_stroke(cr);
+    } else {
+        cairo_stroke_preserve(cr);
+        cairo_fill(cr);
+    }
+}
+
+void GraphRenderer::DrawTicks()
+{
+    cairo_t* cr = m_cairo();
+    const double len = m_prop.tickLineLength;
+    cairo_new_path(cr);
+    for (double v : m_ticksX) {
+        const double px = m_tf.sx * v + m_tf.tx;
+        cairo_new_sub_path(cr);
+        cairo_move_to(cr, px, 0);
+        cairo_line_to(cr, px, len);
+        cairo_new_sub_path(cr);
+        cairo_move_to(cr, px, m_ph - len);
+        cairo_line_to(cr, px, m_ph);
+    }
+    for (double v : m_ticksY) {
+        const double py = m_tf.sy * v + m_tf.ty;
+        cairo_new_sub_path(cr);
+        cairo_move_to(cr, 0, py);
+        cairo_line_to(cr, len, py);
+        cairo_new_sub_path(cr);
+        cairo_move_to(cr, m_pw - len, py);
+        cairo_line_to(cr, m_pw, py);
+    }
+    cairo_set_line_width(cr, m_prop.tickLineWidth);
+    m_cairo.SetSourceColour(m_prop.tickLineColor);
+    cairo_stroke(cr);
+
+    m_cairo.SelectFont(m_prop.tickFont, dpi);
+    m_cairo.SetSourceColour(m_prop.tickFontColor);
+    cairo_text_extents_t ext;
+    // Positive: above the top edge; zero or negative: below the bottom edge.
+    const double baseline =
+        m_prop.tickPositionY > 0.0 ? -m_prop.tickPositionY : m_ph - m_prop.tickPositionY;
+    for (double v : m_ticksX) {
+        // The buffer may borrow from the string, which must outlive it.
+        const wxString label = FormatTickLabel(m_prop.tickFormatX, v);
+        const wxScopedCharBuffer text = label.utf8_str();
+        cairo_text_extents(cr, text.data(), &ext);
+        cairo_move_to(cr, m_tf.sx * v + m_tf.tx - ext.x_bearing - ext.width / 2, baseline);
+        cairo_show_text(cr, text.data());
+    }
+    // Positive: right of the right edge; zero or negative: from the left edge.
+    const double left =
+        m_prop.tickPositionX > 0.0 ? m_prop.tickPositionX + m_pw : m_prop.tickPositionX;
+    for (double v : m_ticksY) {
+        // The buffer may borrow from the string, which must outlive it.
+        const wxString label = FormatTickLabel(m_prop.tickFormatY, v);
+        const wxScopedCharBuffer text = label.utf8_str();
+        cairo_text_extents(cr, text.data(), &ext);
+        cairo_move_to(cr, left, m_tf.sy * v + m_tf.ty - ext.y_bearing - ext.height / 2);
+        cairo_show_text(cr, text.data());
+    }
+}
+
+void GraphRenderer::DrawAxisLabels()
+{
+    cairo_t* cr = m_cairo();
+    m_cairo.SelectFont(m_prop.axisFont, dpi);
+    m_cairo.SetSourceColour(m_prop.axisFontColor);
+    cairo_text_extents_t ext;
+
+    const double baseline =
+        m_prop.axisPositionY > 0.0 ? -m_prop.axisPositionY : m_ph - m_prop.axisPositionY;
+    const wxScopedCharBuffer labelX = m_prop.axisLabelX.utf8_str();
+    cairo_text_extents(cr, labelX.data(), &ext);
+    cairo_move_to(cr, m_pw / 2 - ext.x_bearing - ext.width / 2, baseline);
+    cairo_show_text(cr, labelX.data());
+
+    const double x =
+        m_prop.axisPositionX > 0.0 ? m_prop.axisPositionX + m_pw : m_prop.axisPositionX;
+    const wxScopedCharBuffer labelY = m_prop.axisLabelY.utf8_str();
+    cairo_save(cr);
+    cairo_translate(cr, x, m_ph / 2);
+    cairo_rotate(cr, -M_PI / 2);
+    cairo_text_extents(cr, labelY.data(), &ext);
+    cairo_move_to(cr, -ext.x_bearing - ext.width / 2, 0);
+    cairo_show_text(cr, labelY.data());
+    cairo_restore(cr);
+}

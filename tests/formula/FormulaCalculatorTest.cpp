@@ -1,0 +1,339 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "formula/FormulaCalculator.h"
+#include "model/GraphProject.h"
+#include "model/ModelTestUtil.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+class CalculatorFixture : public ::testing::Test
+{
+protected:
+    CalculatorFixture() { project->Attach(&recorder); }
+    ~CalculatorFixture() override { project->Detach(&recorder); }
+
+    // Compiles and runs `formula` without a progress context; the new series' values.
+    std::vector<double> Values(const wxString& formula, int32_t size, DataX dataX = DataX{},
+                               int threads = 2)
+    {
+        FormulaCalculator calculator(project.get());
+        calculator.SetFormula(formula);
+        calculator.SetSize(size);
+        calculator.SetDataX(dataX);
+        calculator.SetMaxThreads(threads);
+        EXPECT_TRUE(calculator.Compile()) << calculator.GetErrorMessage();
+        const int before = project->GetCount();
+        EXPECT_EQ(calculator.Run(512, nullptr), ResultCode::SUCCESS);
+        if (project->GetCount() != before + 1)
+            return {};
+        const auto data = project->GetItem(project->GetCount() - 1);
+        const auto& raw = data->GetDataY()->raw;
+        std::vector<double> values(raw.begin(), raw.end());
+        project->Remove(project->GetCount() - 1);
+        recorder.updates.clear();
+        return values;
+    }
+
+    std::shared_ptr<GraphProject> project = CreateGraphProject();
+    ProjectRecorder recorder;
+};
+
+// The Progress calls of a point-by-point loop: position at every multiple of the step,
+// then a cancel poll at every multiple of 10000, for the points before `end`.
+struct ExpectedProgress
+{
+    std::vector<std::pair<int, int>> positions;
+    int polls = 0;
+};
+ExpectedProgress PointByPoint(int size, int end)
+{
+    ExpectedProgress expected;
+    const int step = size / 500 ? size / 500 : 1;
+    for (int index = 0; index < end; ++index) {
+        if (index % step == 0)
+            expected.positions.emplace_back(index, size);
+        if (index % 10000 == 0)
+            ++expected.polls;
+    }
+    return expected;
+}
+
+TEST_F(CalculatorFixture, XAndIFollowTheAxis)
+{
+    const std::vector<double> x = Values("x", 1001);
+    const std::vector<double> i = Values("i", 1001);
+    ASSERT_EQ(x.size(), 1001u);
+    for (int k = 0; k <= 1000; ++k) {
+        ASSERT_EQ(x[k], k);
+        ASSERT_EQ(i[k], k);
+    }
+    EXPECT_EQ(Values("x", 3, DataX{5.0, 0.5}), (std::vector<double>{5.0, 5.5, 6.0}));
+    EXPECT_EQ(Values("x", 3, DataX{5.0, 0.0}), (std::vector<double>{5.0, 5.0, 5.0}));
+    EXPECT_EQ(Values("i*2", 3, DataX{5.0, 0.5}), (std::vector<double>{0.0, 2.0, 4.0}));
+}
+
+// Reporting works on blocks of points, with a helper thread for large runs; the calls
+// must still be exactly those of the plain loop, on the calling thread.
+TEST_F(CalculatorFixture, ProgressCallsMatchThePointByPointLoop)
+{
+    for (int size : {1, 499, 1000, 10000, 10001, 25000, 1234567}) {
+        for (int threads : {1, 2}) {
+            SCOPED_TRACE("size " + std::to_string(size) + ", threads " + std::to_string(threads));
+            FormulaCalculator calculator(project.get());
+            calculator.SetFormula("sin(x)");
+            calculator.SetSize(size);
+            calculator.SetMaxThreads(threads);
+            ASSERT_TRUE(calculator.Compile());
+            ThreadProcContext context;
+            ASSERT_EQ(RunProgressProc(&context, &FormulaCalculator::Calculate, &calculator),
+                      ResultCode::SUCCESS);
+            ExpectedProgress expected = PointByPoint(size, size);
+            expected.positions.emplace_back(size, size);
+            const ProgressRecord record = context.Record();
+            EXPECT_EQ(record.positions, expected.positions);
+            EXPECT_EQ(record.cancelPolls, expected.polls);
+            ASSERT_EQ(record.messages.size(), 1u);
+            EXPECT_EQ(record.messages[0], "Calculating: sin(x) ...");
+        }
+    }
+}
+
+TEST_F(CalculatorFixture, HelperThreadGivesTheSameValues)
+{
+    project->Add(MakeSeries({1.0, 4.0, 9.0, 16.0, 25.0}, DataX{0.0, 50000.0}));
+    const wxString formula = "y(1, x) + Y(1, i/40000) * sin(i) + (i % 7 == 3 ? 1/3 : -x)";
+    const std::vector<double> one = Values(formula, 200001, DataX{0.0, 1.0}, 1);
+    const std::vector<double> two = Values(formula, 200001, DataX{0.0, 1.0}, 2);
+    ASSERT_EQ(one.size(), 200001u);
+    EXPECT_TRUE(one == two);
+    EXPECT_EQ(one[50000], 4.0 + 4.0 * std::sin(50000.0) - 50000.0);
+}
+
+// The series 10, 20, 30 at X 0, 1, 2, and a second series at X 100, 110.
+TEST_F(CalculatorFixture, SeriesLookUps)
+{
+    project->Add(MakeSeries({10.0, 20.0, 30.0}));
+    FormulaCalculator calculator(project.get());
+    const double nan = std::nan("");
+    const double inf = INFINITY;
+    struct Row
+    {
+        const char* name;
+        bool interpolated; // "y", else "Y"
+        double n;
+        double arg;
+        double oneSeries;
+        double twoSeries;
+    };
+    const Row rows[] = {
+        {"y(1, 0.5)", true, 1, 0.5, 15, 15},
+        {"y(1, 1)", true, 1, 1, 20, 20},
+        {"y(1, 1.75)", true, 1, 1.75, 27.5, 27.5},
+        {"y(1, 0)", true, 1, 0, 10, 10},
+        {"y(1, 2): the last X", true, 1, 2, 0, 0},
+        {"y(1, -0.1)", true, 1, -0.1, 0, 0},
+        {"y(0, 1)", true, 0, 1, 0, 0},
+        {"y(2, 1)", true, 2, 1, 0, 0},
+        {"y(2, 105)", true, 2, 105, 0, 1.5},
+        {"y(1.9, 1)", true, 1.9, 1, 0, 20}, // range test before truncation
+        {"y(2.7, 105)", true, 2.7, 105, 0, 0}, // 2.7 > 2 series
+        {"y(NaN, 1)", true, nan, 1, 0, 0},
+        {"y(1, NaN)", true, 1, nan, 0, 0},
+        {"y(1, inf)", true, 1, inf, 0, 0},
+        {"y(1, -inf)", true, 1, -inf, 0, 0},
+        {"y(1, 1e300)", true, 1, 1e300, 0, 0},
+        {"y(1, -1e300)", true, 1, -1e300, 0, 0},
+        {"Y(1, 2)", false, 1, 2, 30, 30},
+        {"Y(1, 3)", false, 1, 3, 0, 0},
+        {"Y(1, 1.9)", false, 1, 1.9, 20, 20},
+        {"Y(1, -0.5)", false, 1, -0.5, 10, 10}, // truncation toward zero
+        {"Y(1, -1)", false, 1, -1, 0, 0},
+        {"Y(1, NaN)", false, 1, nan, 0, 0},
+        {"Y(1, 3e9)", false, 1, 3e9, 0, 0},
+        {"Y(2, 1)", false, 2, 1, 0, 2},
+        {"Y(-1, 0)", false, -1, 0, 0, 0},
+    };
+    for (int count : {1, 2}) {
+        if (count == 2)
+            project->Add(MakeSeries({1.0, 2.0}, DataX{100.0, 10.0}));
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + " with " + std::to_string(count) + " series");
+            const double value = row.interpolated ? calculator.ValueAtX(row.n, row.arg)
+                                                  : calculator.ValueAtIndex(row.n, row.arg);
+            EXPECT_EQ(value, count == 1 ? row.oneSeries : row.twoSeries);
+        }
+    }
+}
+
+TEST_F(CalculatorFixture, LookUpsThroughFormulas)
+{
+    project->Add(MakeSeries({10.0, 20.0, 30.0}));
+    project->Add(MakeSeries({7.0, 7.0}, DataX{0.0, 0.0})); // interval 0: "y" always 0
+    EXPECT_EQ(Values("y(1, x)", 4, DataX{0.0, 0.5}),
+              (std::vector<double>{10.0, 15.0, 20.0, 25.0}));
+    EXPECT_EQ(Values("Y(1, i)", 4), (std::vector<double>{10.0, 20.0, 30.0, 0.0}));
+    EXPECT_EQ(Values("y(2, x) + Y(2, i)", 3), (std::vector<double>{7.0, 7.0, 0.0}));
+}
+
+TEST_F(CalculatorFixture, RandIsStandardNormalAndDiffersPerCalculator)
+{
+    const int n = 200000;
+    const std::vector<double> first = Values("rand()", n);
+    const std::vector<double> second = Values("rand()", n);
+    ASSERT_EQ(first.size(), size_t(n));
+    double sum = 0.0;
+    double squares = 0.0;
+    int negatives = 0;
+    for (double v : first) {
+        sum += v;
+        squares += v * v;
+        negatives += v < 0.0;
+    }
+    const double mean = sum / n;
+    const double deviation = std::sqrt(squares / n - mean * mean);
+    EXPECT_NEAR(mean, 0.0, 0.015); // about 7 standard errors
+    EXPECT_NEAR(deviation, 1.0, 0.015);
+    EXPECT_GT(negatives, n / 3);
+    EXPECT_NE(first, second);
+}
+
+TEST_F(CalculatorFixture, ParseFailureMessageHasTheZeroBasedPosition)
+{
+    FormulaCalculator calculator(project.get());
+    calculator.SetFormula("2 * (3 + 4");
+    EXPECT_FALSE(calculator.Compile());
+    EXPECT_EQ(calculator.GetErrorMessage(),
+              wxString::FromUTF8("数式のパースに失敗しました (0 行, 9 列)!"));
+    calculator.SetFormula("1 +\n\n)");
+    EXPECT_FALSE(calculator.Compile());
+    EXPECT_EQ(calculator.GetErrorMessage(),
+              wxString::FromUTF8("数式のパースに失敗しました (2 行, 0 列)!"));
+    calculator.SetFormula("rand(1)");
+    EXPECT_FALSE(calculator.Compile());
+    calculator.SetFormula("rand() + y(1, x) + Y(1, i)");
+    EXPECT_TRUE(calculator.Compile());
+}
+
+// Failures and cancels stop everything: no series, no notification, and for a failure
+// the message to show.
+TEST_F(CalculatorFixture, FailuresAndCancelLeaveTheProjectUntouched)
+{
+    struct Row
+    {
+        const char* formula;
+        int size;
+        int threads;
+        int cancelFrom; // cancel once this position was reported; -1: never
+        int result;
+        const char* message;
+        int reportedUpTo; // the points whose progress calls were made
+    };
+    const Row rows[] = {
+        {"1/(x-500)", 1001, 2, -1, ResultCode::EVAL_ERROR, "Zero division!.", 500},
+        {"1/(x-54321)", 100000, 1, -1, ResultCode::EVAL_ERROR, "Zero division!.", 54321},
+        {"1/(x-54321)", 100000, 2, -1, ResultCode::EVAL_ERROR, "Zero division!.", 54321},
+        {"1/(x-99999)", 100000, 2, -1, ResultCode::EVAL_ERROR, "Zero division!.", 99999},
+        {"1/x", 100000, 2, -1, ResultCode::EVAL_ERROR, "Zero division!.", 0},
+        {"sin(x)", 100000, 1, 25000, ResultCode::CANCELLED, "", 30001},
+        {"sin(x)", 100000, 2, 25000, ResultCode::CANCELLED, "", 30001},
+        {"rand()", 100000, 2, 0, ResultCode::CANCELLED, "", 1},
+        // A cancel request before the failing point wins, as in a plain loop.
+        {"1/(x-45000)", 100000, 2, 25000, ResultCode::CANCELLED, "", 30001},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.formula) + " threads " + std::to_string(row.threads) +
+                     " cancel " + std::to_string(row.cancelFrom));
+        FormulaCalculator calculator(project.get());
+        calculator.SetFormula(row.formula);
+        calculator.SetSize(row.size);
+        calculator.SetLabel("NewData");
+        calculator.SetMaxThreads(row.threads);
+        ASSERT_TRUE(calculator.Compile());
+        ThreadProcContext context;
+        const int cancelFrom = row.cancelFrom;
+        context.cancelWhen = [cancelFrom](int position, int) {
+            return cancelFrom >= 0 && position >= cancelFrom;
+        };
+        EXPECT_EQ(calculator.Run(512, &context), ResultCode(row.result));
+        EXPECT_EQ(calculator.GetErrorMessage(), row.message);
+        EXPECT_EQ(project->GetCount(), 0);
+        EXPECT_TRUE(recorder.updates.empty());
+        EXPECT_EQ(context.Executions(), 1); // the mipmap stage never ran
+
+        const ExpectedProgress expected = PointByPoint(row.size, row.reportedUpTo);
+        const ProgressRecord record = context.Record();
+        EXPECT_EQ(record.positions, expected.positions);
+        EXPECT_EQ(record.cancelPolls, expected.polls);
+    }
+}
+
+TEST_F(CalculatorFixture, SuccessAddsOneLabelledSeriesWithItsMipmap)
+{
+    struct Row
+    {
+        int size;
+        int resolution;
+        const char* label;
+        size_t levels;
+    };
+    const Row rows[] = {
+        {1000, 512, "NewData", 1},
+        {5000, 512, "NewData", 4},
+        {100, 512, "NewData", 0},
+        {1000, 0, "NewData", 0}, // no meaningful level count: none
+        {1000, -5, "NewData", 0},
+        {1001, 512, "", 1},      // unlabelled: no label notification
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE("size " + std::to_string(row.size) + " resolution " +
+                     std::to_string(row.resolution) + " label '" + row.label + "'");
+        FormulaCalculator calculator(project.get());
+        calculator.SetFormula("x");
+        calculator.SetSize(row.size);
+        calculator.SetDataX(DataX{2.0, 0.25});
+        calculator.SetLabel(row.label);
+        ASSERT_TRUE(calculator.Compile());
+        ThreadProcContext context;
+        ASSERT_EQ(calculator.Run(row.resolution, &context), ResultCode::SUCCESS);
+        EXPECT_EQ(context.Executions(), 2);
+        ASSERT_EQ(project->GetCount(), 1);
+        const auto data = project->GetItem(0);
+        EXPECT_EQ(data->GetLabel(), row.label);
+        EXPECT_EQ(data->GetDataX(), (DataX{2.0, 0.25}));
+        EXPECT_EQ(data->GetCount(), size_t(row.size));
+        EXPECT_EQ(data->GetDataY()->mipmap.size(), row.levels);
+
+        std::vector<uint32_t> kinds{PROJ_ADD};
+        if (*row.label)
+            kinds.push_back(PROJ_DATA);
+        EXPECT_EQ(recorder.Kinds(), kinds);
+        if (*row.label) {
+            EXPECT_EQ(recorder.updates.back().dataKind, uint32_t(DATA_LABEL));
+        }
+        project->Remove(0);
+        recorder.updates.clear();
+    }
+}
+
+TEST_F(CalculatorFixture, CancelInTheMipmapStageAddsNothing)
+{
+    FormulaCalculator calculator(project.get());
+    calculator.SetFormula("x");
+    calculator.SetSize(100000);
+    ASSERT_TRUE(calculator.Compile());
+    ThreadProcContext context;
+    // The calculation ends with SetPosition(size, size) and polls no more; the mipmap
+    // stage then sees the cancel.
+    context.cancelWhen = [](int position, int total) { return position == total; };
+    EXPECT_EQ(calculator.Run(512, &context), ResultCode::CANCELLED);
+    EXPECT_EQ(calculator.GetErrorMessage(), "Failed to allocate memory!");
+    EXPECT_EQ(project->GetCount(), 0);
+    EXPECT_TRUE(recorder.updates.empty());
+}
+
+} // namespace
