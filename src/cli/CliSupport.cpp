@@ -2,7 +2,10 @@
 
 #include <cstdio>
 
+#include <wx/stdpaths.h>
+
 #include "csv/CSVImporter.h"
+#include "model/Translations.h"
 #include "formula/FormulaCalculator.h"
 
 void PrintJson(const Json& value)
@@ -39,8 +42,8 @@ void ImportWithDefaults(GraphProject& project, const wxString& file, wxChar sepa
 {
     CSVImporter importer(file, project);
     importer.SetSeparator(separator);
-    CheckResult(importer.ScanInfo(&progress), importer.GetErrorMessage());
-    CheckResult(importer.Import(&progress, DEFAULT_MIPMAP_RESOLUTION), importer.GetErrorMessage());
+    CheckResult(importer.ScanInfo(&progress), importer);
+    CheckResult(importer.Import(&progress, DEFAULT_MIPMAP_RESOLUTION), importer);
 }
 
 void AddFormulaSeries(GraphProject& project, const wxString& labelAndFormula,
@@ -62,8 +65,7 @@ void AddFormulaSeries(GraphProject& project, const wxString& labelAndFormula,
     }
     if (!calculator.Compile())
         throw EngineFailure{-1, calculator.GetErrorMessage()};
-    CheckResult(calculator.Run(DEFAULT_MIPMAP_RESOLUTION, &progress),
-                calculator.GetErrorMessage());
+    CheckResult(calculator.Run(DEFAULT_MIPMAP_RESOLUTION, &progress), calculator);
 }
 
 bool ParseCommandLine(wxCmdLineParser& parser)
@@ -78,4 +80,9 @@ bool ParseCommandLine(wxCmdLineParser& parser)
     if (result != 0)
         throw UsageError("invalid command line", parser.GetUsageString());
     return true;
+}
+
+void SetUpTranslations(const char*)
+{
+    InstallTranslations(wxStandardPaths::Get().GetExecutablePath());
 }

@@ -62,8 +62,15 @@ void ImportWithDefaults(GraphProject& project, const wxString& file, wxChar sepa
 void AddFormulaSeries(GraphProject& project, const wxString& labelAndFormula,
                       TerminalProgress& progress);
 
-// Throws Interrupted for CANCELLED and EngineFailure for any other failure.
+// Throws Interrupted for CANCELLED and EngineFailure, with the worker's message, for any
+// other failure. The worker is passed whole so that its message is read after the run.
 void CheckResult(ResultCode result, const wxString& message);
+template <typename Worker>
+void CheckResult(ResultCode result, const Worker& worker)
+{
+    if (!result.IsSuccess())
+        CheckResult(result, worker.GetErrorMessage());
+}
 
 // Parses the command line of one subcommand; throws UsageError (with the parser's usage
 // text) when it is not valid. False when help was asked for (already printed).

@@ -86,8 +86,7 @@ int RunEval(int argc, char** argv)
                        {"column", where.column}});
         return EXIT_ENGINE_FAILURE;
     }
-    CheckResult(calculator.Run(DEFAULT_MIPMAP_RESOLUTION, &progress),
-                calculator.GetErrorMessage());
+    CheckResult(calculator.Run(DEFAULT_MIPMAP_RESOLUTION, &progress), calculator);
 
     auto result = project->GetItem(project->GetCount() - 1);
     const auto& values = result->GetDataY()->raw;

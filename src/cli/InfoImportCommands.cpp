@@ -29,7 +29,7 @@ int RunInfo(int argc, char** argv)
     CSVImporter importer(parser.GetParam(0), *project);
     importer.SetSeparator(SeparatorOption(parser));
     TerminalProgress progress;
-    CheckResult(importer.ScanInfo(&progress), importer.GetErrorMessage());
+    CheckResult(importer.ScanInfo(&progress), importer);
 
     const CSVFileInfo info = importer.GetInfo();
     const CSVImportOption option = importer.GetOption();

@@ -1,4 +1,7 @@
 // plot and export: several files and formulas into one picture or one CSV file.
+#include <cmath>
+
+#include <wx/intl.h>
 #include <wx/tokenzr.h>
 
 #include "cli/CliSupport.h"
@@ -177,7 +180,7 @@ int RunExport(int argc, char** argv)
     CSVExporter exporter(output, *project);
     exporter.SetSeparator(outSep);
     exporter.SetOption(option);
-    CheckResult(exporter.Export(&progress), exporter.GetErrorMessage());
+    CheckResult(exporter.Export(&progress), exporter);
     PrintJson(Json{{"result", 0},
                    {"output", output.utf8_string()},
                    {"series", option.exportedData.size()},

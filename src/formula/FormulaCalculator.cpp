@@ -241,7 +241,8 @@ bool FormulaCalculator::Compile()
     m_tree = parser.Parse(text);
     m_helperTree.reset();
     if (!m_tree) {
-        m_message = ParseFailureMessage(parser.GetErrorPosition());
+        m_errorPosition = parser.GetErrorPosition();
+        m_message = ParseFailureMessage(m_errorPosition);
         return false;
     }
     // Without "rand" registered this parse fails exactly when the formula uses it.

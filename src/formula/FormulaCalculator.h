@@ -8,6 +8,7 @@
 #include <wx/string.h>
 
 #include "formula/FormulaAst.h"
+#include "formula/FormulaParser.h"
 #include "model/GraphData.h"
 #include "progress/ProgressProc.h"
 #include "progress/ResultCode.h"
@@ -48,6 +49,8 @@ public:
     ResultCode Calculate(Progress* progress);
 
     wxString GetErrorMessage() const { return m_message; }
+    // Where the last failed Compile stopped (0-based line and column).
+    FormulaPosition GetErrorPosition() const { return m_errorPosition; }
 
     // "y"(n, x): series n (1-based) at abscissa x, linearly interpolated; 0.0 outside
     // [first X, last X) and for a missing series.
@@ -75,6 +78,7 @@ private:
     int32_t m_size = 1;
     wxString m_label;
     wxString m_message;
+    FormulaPosition m_errorPosition;
     double m_x = 0.0;
     double m_i = 0.0;
     std::mt19937 m_engine;

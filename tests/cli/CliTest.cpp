@@ -156,9 +156,9 @@ TEST_F(Cli, EvalValuesSummaryAndErrors)
     EXPECT_EQ(j["values"], json({-1.0, 0.0, 1.0}));
 
     // A formula that starts with '-' after "--"; NaN prints as null, 1/3 with 17 digits.
-    Outcome r = Run({"eval", "--size", "2", "--", "-x/3+(x>0?0/0*0:0)"});
+    Outcome r = Run({"eval", "--size", "3", "--", "-x/(x<2?1:sqrt(-1))"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("[-0,null]"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("[-0,-1,null]"), std::string::npos) << r.out;
     EXPECT_EQ(Run({"eval", "--size", "2", "--start", "1", "1/x/3"}).out,
               "{\"result\":0,\"values\":[0.33333333333333331,0.16666666666666666]}\n");
 
@@ -172,9 +172,9 @@ TEST_F(Cli, EvalValuesSummaryAndErrors)
     EXPECT_EQ(r.status, 1);
     j = r.Json();
     EXPECT_EQ(j["result"], -1);
-    EXPECT_EQ(j["line"], 1);
-    EXPECT_EQ(j["column"], 3);
-    EXPECT_FALSE(j["message"].get<std::string>().empty());
+    EXPECT_EQ(j["line"], 1); // the "*" that has no operand
+    EXPECT_EQ(j["column"], 2);
+    EXPECT_NE(j["message"].get<std::string>().find("1"), std::string::npos);
 
     r = Run({"eval", "1/(x-2)", "--size", "5"});
     EXPECT_EQ(r.status, 1);
