@@ -21,6 +21,10 @@ public:
     std::vector<int> built;
     std::thread::id thread;
     std::atomic<bool> ran{false};
+    std::atomic<bool> finished{false};
+    // Busy work on the way out after a cancel, so that a dialog that does not wait for its
+    // thread would return while the worker is still at it.
+    int cancelCleanupSpins = 0;
 
     ResultCode Run(int messageEvery, Progress* progress)
     {
@@ -41,13 +45,17 @@ public:
                 return Cancel();
             std::this_thread::yield();
         }
+        finished = true;
         return ResultCode::SUCCESS;
     }
 
 private:
     ResultCode Cancel()
     {
+        for (int i = 0; i < cancelCleanupSpins; ++i)
+            std::this_thread::yield();
         built.clear();
+        finished = true;
         return ResultCode::CANCELLED;
     }
 };
@@ -126,6 +134,7 @@ TEST_F(ProgressDlgTest, CancelStopsTheProcedureAndDiscardsItsWork)
         StepWorker worker;
         worker.steps = 10;
         worker.waitForCancel = true;
+        worker.cancelCleanupSpins = 20000;
         int positions = 0;
         dlg.Bind(EVT_PROGRESS_UPDATE_POS, [&](wxThreadEvent& e) {
             e.Skip();
@@ -142,6 +151,7 @@ TEST_F(ProgressDlgTest, CancelStopsTheProcedureAndDiscardsItsWork)
             });
         });
         const ResultCode rc = RunProgressProc(&dlg, &StepWorker::Run, &worker, 1000);
+        EXPECT_TRUE(worker.finished); // never returns while the worker runs
         EXPECT_EQ(1, rc.code);
         EXPECT_TRUE(worker.built.empty());
         EXPECT_FALSE(dlg.IsShown());
