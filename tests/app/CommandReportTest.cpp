@@ -1,3 +1,5 @@
+#include <gtest/gtest-spi.h>
+
 #include "app/CommandReport.h"
 #include "support/GuiTestSupport.h"
 
@@ -32,4 +34,11 @@ TEST(CommandReport, ShowsTheErrorBoxOnlyForFailures)
     wxTEST_DIALOG(ok = ReportCommandResult(nullptr, ResultCode::NOT_STARTED, ""),
                   ExpectMessageBox("Can't start the processing thread!", "Error", wxID_OK));
     EXPECT_FALSE(ok);
+}
+
+// The harness itself: an error box that no test expected fails the test instead of
+// blocking the run.
+TEST(CommandReport, UnexpectedErrorBoxFailsTheTest)
+{
+    EXPECT_NONFATAL_FAILURE(ShowErrorMessage(nullptr, "surprise"), "unexpected modal dialog");
 }

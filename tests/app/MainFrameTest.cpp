@@ -64,6 +64,7 @@ TEST_F(MainFrameTest, WindowHasItsTitleSizeAndPanes)
 {
     EXPECT_EQ("Ardentine", frame->GetTitle());
     EXPECT_EQ(wxSize(900, 600), frame->GetSize());
+    EXPECT_FALSE(frame->GetIcons().IsEmpty());
 
     wxAuiManager& mgr = frame->GetAuiManager();
     const wxAuiPaneInfo& graph = mgr.GetPane("PanelGraph");
