@@ -1,0 +1,92 @@
+#include "app/Application.h"
+
+#include <wx/file.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/mstream.h>
+#include <wx/sstream.h>
+#include <wx/stdpaths.h>
+#include <wx/wfstream.h>
+
+#include "app/MainFrame.h"
+#include "app/Translations.h"
+
+Application::Application() = default;
+Application::~Application() = default;
+
+Application& Application::GetInstance()
+{
+    auto* app = dynamic_cast<Application*>(wxTheApp);
+    wxASSERT_MSG(app, "the application object is an Application");
+    return *app;
+}
+
+wxString Application::LocalConfigPath()
+{
+    wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
+    return wxFileConfig::GetLocalFileName("ardentine", 0);
+}
+
+bool Application::OnInit()
+{
+    SetUpTranslations();
+    LoadConfiguration(LocalConfigPath());
+    auto* frame = new MainFrame(nullptr);
+    frame->Show(true);
+    return true;
+}
+
+int Application::OnExit()
+{
+    SaveConfiguration();
+    m_config.reset();
+    return wxApp::OnExit();
+}
+
+void Application::LoadConfiguration(const wxString& path)
+{
+    m_configPath = path;
+    m_config.reset();
+    if (wxFileName::FileExists(path)) {
+        wxLogNull quiet; // an unreadable file means defaults, not a message
+        wxFileInputStream in(path);
+        if (in.IsOk())
+            m_config = std::make_unique<wxFileConfig>(in, wxConvAuto());
+    }
+    if (!m_config) {
+        // Built from an empty stream, the configuration is bound to no file: it neither
+        // reads some default file now nor writes one by itself later.
+        wxStringInputStream empty(wxEmptyString);
+        m_config = std::make_unique<wxFileConfig>(empty, wxConvAuto());
+    }
+}
+
+bool Application::SaveConfiguration()
+{
+    if (!m_config || m_configPath.empty())
+        return false;
+    wxLogNull quiet; // failing to save at exit is silent
+    wxMemoryOutputStream buffer;
+    if (!m_config->Save(buffer, wxConvAuto()))
+        return false;
+    const wxStreamBuffer* data = buffer.GetOutputStreamBuffer();
+    return WriteFileAtomically(m_configPath, data->GetBufferStart(), data->GetIntPosition());
+}
+
+bool WriteFileAtomically(const wxString& path, const void* data, size_t size)
+{
+    const wxFileName target(path);
+    if (!target.DirExists() &&
+        !wxFileName::Mkdir(target.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
+        return false;
+    wxFile file;
+    const wxString temp = wxFileName::CreateTempFileName(path + ".", &file);
+    if (temp.empty())
+        return false;
+    const bool written = file.Write(data, size) == size && file.Flush() && file.Close();
+    if (!written || wxRename(temp, path) != 0) {
+        wxRemoveFile(temp);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+
+#include <wx/app.h>
+#include <wx/fileconf.h>
+
+// The application object: loads the per-user configuration at start, creates the main
+// window, and saves the configuration when the program ends.
+class Application : public wxApp
+{
+public:
+    Application();
+    ~Application() override;
+
+    bool OnInit() override;
+    int OnExit() override;
+
+    // The running instance (wxTheApp must be an Application).
+    static Application& GetInstance();
+
+    wxFileConfig* GetConfig() const { return m_config.get(); }
+    const wxString& GetConfigPath() const { return m_configPath; }
+
+    // Reads the configuration from `path` if the file exists, else starts an empty one;
+    // never fails. The path is where SaveConfiguration writes.
+    void LoadConfiguration(const wxString& path);
+    // Replaces the file at the configuration path atomically; false (and the old file
+    // untouched) when it can't be written.
+    bool SaveConfiguration();
+
+    // ~/.config/ardentine.conf, or under $XDG_CONFIG_HOME when that is set.
+    static wxString LocalConfigPath();
+
+private:
+    std::unique_ptr<wxFileConfig> m_config;
+    wxString m_configPath;
+};
+
+// Writes `size` bytes to a temporary file beside `path`, flushes it to disk and renames it
+// over `path`, so that a crash or a full disk never leaves a truncated file. Creates the
+// directory if needed. False, with nothing changed, on failure.
+bool WriteFileAtomically(const wxString& path, const void* data, size_t size);

@@ -1,0 +1,3 @@
+#include "app/GraphCursor.h"
+
+wxDEFINE_EVENT(EVT_GRAPH_CURSOR, wxCommandEvent);

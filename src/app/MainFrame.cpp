@@ -1,0 +1,254 @@
+#include "app/MainFrame.h"
+
+#include <wx/log.h>
+#include <wx/msgdlg.h>
+#include <wx/statusbr.h>
+#include <wx/thread.h>
+
+#include "app/AboutDlg.h"
+#include "app/Artwork.h"
+#include "app/CommandReport.h"
+#include "app/GraphCursor.h"
+#include "app/ManualPanel.h"
+#include "app/ProjectPanel.h"
+#include "app/Settings.h"
+#include "app/ViewRange.h"
+
+MainFrame::MainFrame(wxWindow* parent)
+    : MainFrameDesign(parent, wxID_ANY, _("Ardentine"), wxDefaultPosition, wxSize(900, 600)),
+      m_statusTimer(this)
+{
+    wxLogDebug("MainFrame::MainFrame(): ThreadID = %d", static_cast<int>(wxThread::GetCurrentId()));
+
+    const int widths[] = {-1, 150};
+    m_statusBar->SetStatusWidths(2, widths);
+
+    Bind(wxEVT_TIMER, &MainFrame::StatusTimer_OnTimer, this, m_statusTimer.GetId());
+    SetStatusMessage(_("Thank you for using Ardentine!"));
+
+    m_panelGraph->Bind(EVT_GRAPH_CURSOR, &MainFrame::GraphPanel_OnCursor, this);
+    SetIcons(CreateAppIconBundle());
+    DisableDataCommands();
+
+    ResetProject();
+}
+
+MainFrame::~MainFrame()
+{
+    m_panelGraph->Unbind(EVT_GRAPH_CURSOR, &MainFrame::GraphPanel_OnCursor, this);
+    m_statusTimer.Stop();
+    Unbind(wxEVT_TIMER, &MainFrame::StatusTimer_OnTimer, this, m_statusTimer.GetId());
+    // The panes outlive this body; they must not keep a link to a destroyed project.
+    m_panelProj->SetProject(nullptr);
+    if (m_project)
+        m_project->Detach(this);
+    m_project.reset();
+}
+
+// Until their commands exist, the data commands stay visible but unavailable.
+void MainFrame::DisableDataCommands()
+{
+    for (int id : {ID_MENU_IMPORT, ID_MENU_EXPORT, ID_MENU_EXPORT_IMAGE, ID_MENU_CALCULATE})
+        m_menubar->Enable(id, false);
+    for (int id : {ID_TOOL_IMPORT, ID_TOOL_EXPORT, ID_TOOL_CALCULATE})
+        m_auiToolBar->EnableTool(id, false);
+}
+
+void MainFrame::ResetProject()
+{
+    m_panelProj->SetProject(nullptr);
+    if (m_project)
+        m_project->Detach(this);
+    m_project.reset();
+
+    m_project = CreateGraphProject();
+    m_project->Attach(this);
+    m_panelProj->SetProject(m_project.get());
+    m_modified = false;
+}
+
+void MainFrame::Update(Observable*, const ObserverParamBase& param)
+{
+    if (dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param))
+        m_modified = true;
+}
+
+void MainFrame::SetStatusMessage(const wxString& text)
+{
+    SetStatusText(text, 0);
+    m_statusTimer.StartOnce(STATUS_MESSAGE_MS);
+}
+
+void MainFrame::StatusTimer_OnTimer(wxTimerEvent&)
+{
+    SetStatusText(wxEmptyString, 0);
+}
+
+void MainFrame::GraphPanel_OnCursor(wxCommandEvent& event)
+{
+    switch (event.GetInt()) {
+    case CURSOR_LEAVE:
+        SetStatusText(wxEmptyString, 1);
+        break;
+    case CURSOR_MOVE:
+        if (auto* source = dynamic_cast<GraphCursorSource*>(event.GetEventObject())) {
+            const wxRealPoint p = source->GetCursorPoint();
+            SetStatusText(wxString::Format("%f, %f", p.x, p.y), 1);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void MainFrame::MenuItemNewProject_OnMenuSelection(wxCommandEvent&)
+{
+    if (m_modified && wxMessageBox(_("This project is modified. Do you want to remove all?"),
+                                   _("New Project"), wxYES_NO | wxICON_QUESTION, this) != wxYES)
+        return;
+    ResetProject();
+    SetStatusMessage(_("Creating new project is completed!"));
+}
+
+void MainFrame::MenuItemDelete_OnMenuSelection(wxCommandEvent&)
+{
+    const int index = m_panelProj->GetSelectedGraphIndex();
+    if (index == -1) {
+        ShowErrorMessage(this, _("Please select some graph data!"));
+        return;
+    }
+    m_project->Remove(index);
+    SetStatusMessage(_("Deleting selected data is completed!"));
+}
+
+void MainFrame::MenuItemExit_OnMenuSelection(wxCommandEvent&)
+{
+    Close(true);
+}
+
+void MainFrame::FitPlotRange(bool fitX, bool fitY)
+{
+    const PlotRange fit = ComputeFitRange(*m_project);
+    PlotRange r = m_project->GetPlotRange();
+    if (fitX) {
+        r.minX = fit.minX;
+        r.maxX = fit.maxX;
+    }
+    if (fitY) {
+        r.minY = fit.minY;
+        r.maxY = fit.maxY;
+    }
+    m_project->SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
+}
+
+void MainFrame::MenuItemFit_OnMenuSelection(wxCommandEvent&)
+{
+    FitPlotRange(true, true);
+}
+void MainFrame::MenuItemFitX_OnMenuSelection(wxCommandEvent&)
+{
+    FitPlotRange(true, false);
+}
+void MainFrame::MenuItemFitY_OnMenuSelection(wxCommandEvent&)
+{
+    FitPlotRange(false, true);
+}
+
+void MainFrame::Zoom(double factor)
+{
+    ZoomPlotRange(*m_project, factor, m_zoomX, m_zoomY);
+}
+
+void MainFrame::MenuItemZoomIn_OnMenuSelection(wxCommandEvent&)
+{
+    Zoom(1.0 / ReadZoomFactor());
+}
+void MainFrame::MenuItemZoomOut_OnMenuSelection(wxCommandEvent&)
+{
+    Zoom(ReadZoomFactor());
+}
+
+// At least one axis always zooms: turning off the last one turns on the other.
+void MainFrame::MenuItemZoomX_OnMenuSelection(wxCommandEvent&)
+{
+    m_zoomX = !m_zoomX;
+    if (!m_zoomX && !m_zoomY)
+        m_zoomY = true;
+}
+
+void MainFrame::MenuItemZoomY_OnMenuSelection(wxCommandEvent&)
+{
+    m_zoomY = !m_zoomY;
+    if (!m_zoomX && !m_zoomY)
+        m_zoomX = true;
+}
+
+void MainFrame::MenuItemZoomX_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Check(m_zoomX);
+}
+void MainFrame::MenuItemZoomY_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Check(m_zoomY);
+}
+
+bool MainFrame::IsPaneShown(const char* name)
+{
+    return m_mgr.GetPane(name).IsShown();
+}
+
+void MainFrame::TogglePane(const char* name)
+{
+    wxAuiPaneInfo& pane = m_mgr.GetPane(name);
+    pane.Show(!pane.IsShown());
+    m_mgr.Update();
+}
+
+void MainFrame::MenuItemViewProject_OnMenuSelection(wxCommandEvent&)
+{
+    TogglePane("PanelProj");
+}
+void MainFrame::MenuItemViewProperty_OnMenuSelection(wxCommandEvent&)
+{
+    TogglePane("PanelProp");
+}
+
+void MainFrame::MenuItemManual_OnMenuSelection(wxCommandEvent&)
+{
+    if (!IsPaneShown("PanelManual"))
+        m_panelManual->LoadManual();
+    TogglePane("PanelManual");
+}
+
+void MainFrame::MenuItemLicense_OnMenuSelection(wxCommandEvent&)
+{
+    if (!IsPaneShown("PanelLicense"))
+        m_panelLicense->LoadLicense();
+    TogglePane("PanelLicense");
+}
+
+void MainFrame::MenuItemViewProject_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Check(IsPaneShown("PanelProj"));
+}
+
+void MainFrame::MenuItemViewProperty_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Check(IsPaneShown("PanelProp"));
+}
+
+void MainFrame::MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Check(IsPaneShown("PanelManual"));
+}
+
+void MainFrame::MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Check(IsPaneShown("PanelLicense"));
+}
+
+void MainFrame::MenuItemAbout_OnMenuSelection(wxCommandEvent&)
+{
+    AboutDlg dlg(this);
+    dlg.ShowModal();
+}

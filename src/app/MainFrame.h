@@ -1,0 +1,81 @@
+#pragma once
+
+#include <memory>
+
+#include <wx/timer.h>
+
+#include "model/GraphProject.h"
+#include "model/Observer.h"
+#include "ui/MainFrameDesign.h"
+
+// The program's window: owns the current project, carries the view commands and shows
+// command results in the status bar.
+class MainFrame : public MainFrameDesign, public Observer
+{
+public:
+    // How long a status message stays, in milliseconds.
+    static constexpr int STATUS_MESSAGE_MS = 5000;
+
+    explicit MainFrame(wxWindow* parent);
+    ~MainFrame() override;
+
+    std::shared_ptr<GraphProject> GetProject() const { return m_project; }
+    bool IsModified() const { return m_modified; }
+    bool IsZoomX() const { return m_zoomX; }
+    bool IsZoomY() const { return m_zoomY; }
+
+    // Replaces the project by a new, empty one and hands it to the panes.
+    void ResetProject();
+    // Shows a command result in status field 0 until five seconds after the last one.
+    void SetStatusMessage(const wxString& text);
+    // Sets the plot range to the data on the chosen axes (one range change).
+    void FitPlotRange(bool fitX, bool fitY);
+
+    wxTimer& GetStatusTimer() { return m_statusTimer; }
+    ProjectPanel* GetProjectPanel() const { return m_panelProj; }
+    ManualPanel* GetManualPanel() const { return m_panelManual; }
+    ManualPanel* GetLicensePanel() const { return m_panelLicense; }
+    wxWindow* GetGraphPanel() const { return m_panelGraph; }
+
+    // Observer: any change of the project marks it modified.
+    void Update(Observable* observable, const ObserverParamBase& param) override;
+    void Update() override { MainFrameDesign::Update(); }
+
+protected:
+    void MenuItemNewProject_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemDelete_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemExit_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemViewProject_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemViewProperty_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemFit_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemFitX_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemFitY_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemZoomIn_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemZoomOut_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemZoomX_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemZoomY_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemManual_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemLicense_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemAbout_OnMenuSelection(wxCommandEvent& event) override;
+
+    void MenuItemViewProject_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void MenuItemViewProperty_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void MenuItemZoomX_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void MenuItemZoomY_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) override;
+
+private:
+    void StatusTimer_OnTimer(wxTimerEvent& event);
+    void GraphPanel_OnCursor(wxCommandEvent& event);
+    void TogglePane(const char* name);
+    void Zoom(double factor);
+    bool IsPaneShown(const char* name);
+    void DisableDataCommands();
+
+    std::shared_ptr<GraphProject> m_project;
+    bool m_modified = false;
+    bool m_zoomX = true;
+    bool m_zoomY = true;
+    wxTimer m_statusTimer;
+};

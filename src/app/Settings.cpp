@@ -1,0 +1,69 @@
+#include "app/Settings.h"
+
+#include <cmath>
+
+#include <wx/confbase.h>
+
+#include "app/Application.h"
+
+const Setting<wxString> SETTING_CALCULATOR_FORMULA{"/CalculatorDlg/Formula", wxString()};
+const Setting<int> SETTING_MIPMAP_RESOLUTION{"/Mipmap/Resolution", 512};
+const Setting<double> SETTING_MOUSE_ZOOM{"/Mouse/Zoom", 1.1};
+
+namespace {
+
+template <typename T> T ReadOrRecord(wxConfigBase& config, const Setting<T>& setting)
+{
+    T value{};
+    if (config.Read(setting.key, &value))
+        return value;
+    config.Write(setting.key, setting.defaultValue);
+    return setting.defaultValue;
+}
+
+wxConfigBase& AppConfig()
+{
+    wxConfigBase* config = Application::GetInstance().GetConfig();
+    wxASSERT_MSG(config, "the configuration is loaded at start-up");
+    return *config;
+}
+
+} // namespace
+
+wxString ReadSetting(wxConfigBase& config, const Setting<wxString>& setting)
+{
+    return ReadOrRecord(config, setting);
+}
+
+int ReadSetting(wxConfigBase& config, const Setting<int>& setting)
+{
+    return ReadOrRecord(config, setting);
+}
+
+double ReadSetting(wxConfigBase& config, const Setting<double>& setting)
+{
+    return ReadOrRecord(config, setting);
+}
+
+wxString ReadSetting(const Setting<wxString>& setting)
+{
+    return ReadSetting(AppConfig(), setting);
+}
+int ReadSetting(const Setting<int>& setting)
+{
+    return ReadSetting(AppConfig(), setting);
+}
+double ReadSetting(const Setting<double>& setting)
+{
+    return ReadSetting(AppConfig(), setting);
+}
+
+double ValidZoomFactor(double factor)
+{
+    return std::isfinite(factor) && factor > 0.0 ? factor : SETTING_MOUSE_ZOOM.defaultValue;
+}
+
+double ReadZoomFactor()
+{
+    return ValidZoomFactor(ReadSetting(SETTING_MOUSE_ZOOM));
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <wx/string.h>
+
+class wxConfigBase;
+
+// A setting in the per-user configuration: its key and the default that is recorded
+// under the key the first time the setting is read without a value.
+template <typename T> struct Setting
+{
+    const char* key;
+    T defaultValue;
+};
+
+extern const Setting<wxString> SETTING_CALCULATOR_FORMULA; // "/CalculatorDlg/Formula"
+extern const Setting<int> SETTING_MIPMAP_RESOLUTION;       // "/Mipmap/Resolution"
+extern const Setting<double> SETTING_MOUSE_ZOOM;           // "/Mouse/Zoom"
+
+// Read from the given configuration; a missing (or unreadable) value is replaced by the
+// default, which is written back so that it is saved at exit.
+wxString ReadSetting(wxConfigBase& config, const Setting<wxString>& setting);
+int ReadSetting(wxConfigBase& config, const Setting<int>& setting);
+double ReadSetting(wxConfigBase& config, const Setting<double>& setting);
+
+// The same, from the running application's configuration.
+wxString ReadSetting(const Setting<wxString>& setting);
+int ReadSetting(const Setting<int>& setting);
+double ReadSetting(const Setting<double>& setting);
+
+// The zoom factor of the zoom commands and the mouse wheel. A factor that is not a finite
+// number above zero would collapse or blow up the plot range, so the default replaces it.
+double ReadZoomFactor();
+double ValidZoomFactor(double factor);

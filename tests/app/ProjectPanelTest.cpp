@@ -1,0 +1,130 @@
+#include <wx/frame.h>
+
+#include "app/ProjectPanel.h"
+#include "support/GuiTestSupport.h"
+#include "app/AppTestUtil.h"
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+class ProjectPanelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        frame = new wxFrame(nullptr, wxID_ANY, "test");
+        panel = new ProjectPanel(frame);
+        list = panel->GetCheckList();
+        project = CreateGraphProject();
+        panel->SetProject(project.get());
+    }
+    void TearDown() override { delete frame; }
+
+    Rows Items() const
+    {
+        std::vector<std::string> items;
+        for (unsigned i = 0; i < list->GetCount(); ++i)
+            items.push_back((list->IsChecked(i) ? "x" : "-") + list->GetString(i).utf8_string());
+        return items;
+    }
+    // What a click on the item's box does: the box flips, then the toggle event comes.
+    void ClickBox(unsigned index)
+    {
+        list->Check(index, !list->IsChecked(index));
+        wxCommandEvent event(wxEVT_CHECKLISTBOX, list->GetId());
+        event.SetInt(static_cast<int>(index));
+        event.SetEventObject(list);
+        list->ProcessWindowEvent(event);
+    }
+
+    wxFrame* frame = nullptr;
+    ProjectPanel* panel = nullptr;
+    wxCheckListBox* list = nullptr;
+    std::shared_ptr<GraphProject> project;
+};
+
+TEST_F(ProjectPanelTest, ListFollowsTheSeries)
+{
+    project->Add(MakeSeries({1}, {}, "alpha"));
+    project->Add(MakeSeries({2}, {}, "beta"));
+    project->Add(MakeSeries({3}, {}, "gamma"));
+    EXPECT_EQ((Rows{"x[01]alpha", "x[02]beta", "x[03]gamma"}), Items());
+    EXPECT_EQ(-1, panel->GetSelectedGraphIndex());
+
+    project->GetItem(1)->SetLabel("renamed");
+    project->GetItem(2)->SetVisible(false);
+    EXPECT_EQ((Rows{"x[01]alpha", "x[02]renamed", "-[03]gamma"}), Items());
+
+    // Deleting renumbers the rest; the selection stays on its row.
+    list->SetSelection(1);
+    project->Remove(0);
+    EXPECT_EQ((Rows{"x[01]renamed", "-[02]gamma"}), Items());
+    EXPECT_EQ(1, panel->GetSelectedGraphIndex());
+}
+
+TEST_F(ProjectPanelTest, NumbersKeepTwoDigitsAndGrowPastNinetyNine)
+{
+    for (int i = 0; i < 100; ++i)
+        project->Add(MakeSeries({double(i)}, {}, wxString::Format("s%d", i)));
+    ASSERT_EQ(100u, list->GetCount());
+    EXPECT_EQ("[01]s0", list->GetString(0));
+    EXPECT_EQ("[09]s8", list->GetString(8));
+    EXPECT_EQ("[99]s98", list->GetString(98));
+    EXPECT_EQ("[100]s99", list->GetString(99));
+}
+
+TEST_F(ProjectPanelTest, CheckBoxesSetVisibility)
+{
+    project->Add(MakeSeries({1}, {}, "a"));
+    project->Add(MakeSeries({2}, {}, "b"));
+    KindCounter counter;
+    project->Attach(&counter);
+
+    ClickBox(1);
+    EXPECT_FALSE(project->GetItem(1)->IsVisible());
+    EXPECT_TRUE(project->GetItem(0)->IsVisible());
+    ClickBox(1);
+    EXPECT_TRUE(project->GetItem(1)->IsVisible());
+    EXPECT_EQ(2, counter.Count(PROJ_DATA));
+    EXPECT_EQ((Rows{"x[01]a", "x[02]b"}), Items());
+    project->Detach(&counter);
+}
+
+TEST_F(ProjectPanelTest, IgnoresRangeAndStyleChanges)
+{
+    project->Add(MakeSeries({1}, {}, "a"));
+    list->SetString(0, "untouched"); // a rebuild would rewrite it
+    project->SetPlotRange(0, 5, 0, 5);
+    project->GetItem(0)->SetLineStyle(LineStyle{3.0, Colour{1, 2, 3}});
+    EXPECT_EQ("untouched", list->GetString(0));
+}
+
+TEST_F(ProjectPanelTest, AnotherProjectReplacesTheList)
+{
+    project->Add(MakeSeries({1}, {}, "old"));
+    auto other = CreateGraphProject();
+    other->Add(MakeSeries({1}, {}, "new1"));
+    other->Add(MakeSeries({1}, {}, "new2"));
+    panel->SetProject(other.get());
+    EXPECT_EQ((Rows{"x[01]new1", "x[02]new2"}), Items());
+
+    // The old project no longer reaches the panel.
+    project->Add(MakeSeries({1}, {}, "late"));
+    EXPECT_EQ(2u, list->GetCount());
+
+    panel->SetProject(nullptr);
+    EXPECT_EQ(0u, list->GetCount());
+    EXPECT_EQ(-1, panel->GetSelectedGraphIndex());
+}
+
+TEST_F(ProjectPanelTest, ProjectDestroyedFirstLeavesNoDanglingLink)
+{
+    project->Add(MakeSeries({1}, {}, "a"));
+    project.reset();
+    auto next = CreateGraphProject();
+    panel->SetProject(next.get()); // must not touch the destroyed project
+    EXPECT_EQ(0u, list->GetCount());
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+#pragma once
+
+// Include this instead of <wx/testing.h>: wxTEST_DIALOG then reports to GoogleTest and
+// refuses (cancels) any dialog a test did not expect, instead of showing it and blocking.
+#define wxTEST_DIALOG_HOOK_CLASS GTestModalHook
+#include <wx/testing.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include <wx/msgdlg.h>
+
+class GTestModalHook : public wxTestingModalHook
+{
+public:
+    explicit GTestModalHook(const char* file, int line, const char* func)
+        : wxTestingModalHook(file, line, func), m_file(file), m_line(line)
+    {
+    }
+
+protected:
+    int Enter(wxDialog* dlg) override
+    {
+        const int rc = wxTestingModalHook::Enter(dlg);
+        return rc == wxID_NONE ? wxID_CANCEL : rc;
+    }
+    void ReportFailure(const wxString& msg) override
+    {
+        ADD_FAILURE_AT(m_file ? m_file : "?", m_line) << msg.utf8_string();
+    }
+
+private:
+    const char* m_file;
+    int m_line;
+};
+
+// Expects a message box with this text and caption, and answers it with `answer`.
+class ExpectMessageBox : public wxExpectModalBase<wxMessageDialog>
+{
+public:
+    ExpectMessageBox(const wxString& message, const wxString& caption, int answer)
+        : m_message(message), m_caption(caption), m_answer(answer)
+    {
+    }
+
+protected:
+    int OnInvoked(wxMessageDialog* dlg) const override
+    {
+        EXPECT_EQ(m_message, dlg->GetMessage());
+        EXPECT_EQ(m_caption, dlg->GetTitle());
+        return m_answer;
+    }
+
+private:
+    wxString m_message;
+    wxString m_caption;
+    int m_answer;
+};
+
+// While alive, modal dialogs outside wxTEST_DIALOG really run (for dialogs a test drives
+// itself, such as the progress dialog); otherwise they fail the test and are cancelled.
+class RealModalScope
+{
+public:
+    RealModalScope();
+    ~RealModalScope();
+
+private:
+    bool m_previous;
+};
+
+// Handles pending events (timers, CallAfter, idle) until `done` holds or `timeoutMs` has
+// passed; returns `done()`. The timeout only stops a broken test from hanging.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+// Handles what is pending now.
+void PumpPending();
