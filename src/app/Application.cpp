@@ -9,7 +9,7 @@
 #include <wx/wfstream.h>
 
 #include "app/MainFrame.h"
-#include "app/Translations.h"
+#include "model/Translations.h"
 
 Application::Application() = default;
 Application::~Application() = default;
@@ -29,7 +29,7 @@ wxString Application::LocalConfigPath()
 
 bool Application::OnInit()
 {
-    SetUpTranslations();
+    InstallTranslations(wxStandardPaths::Get().GetExecutablePath());
     LoadConfiguration(LocalConfigPath());
     auto* frame = new MainFrame(nullptr);
     frame->Show(true);

@@ -1,8 +1,12 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+
 #include <wx/translation.h>
 #include <wx/utils.h>
 
-#include "app/Translations.h"
-#include "support/GuiTestSupport.h"
+#include "model/Translations.h"
 
 namespace {
 
@@ -39,7 +43,7 @@ protected:
 
 TEST_F(TranslationsTest, EnglishUsersReadTheParseFailureInEnglish)
 {
-    SetUpTranslations(ARDENTINE_BINARY_DIR "/locale", "en");
+    InstallTranslationsFrom(ARDENTINE_BINARY_DIR "/locale", "en");
     EXPECT_EQ(PARSE_FAILURE_EN, Translate(PARSE_FAILURE_JA));
     EXPECT_EQ("Ardentine", Translate("Ardentine"));
     // The format still takes the same arguments.
@@ -62,7 +66,7 @@ TEST_F(TranslationsTest, LanguageComesFromTheEnvironment)
         SCOPED_TRACE(row.language);
         SetEnv("LANGUAGE", row.language);
         SetEnv("LC_ALL", wxString(row.language) + (strcmp(row.language, "C") ? ".UTF-8" : ""));
-        SetUpTranslations(ARDENTINE_BINARY_DIR "/locale", wxEmptyString);
+        InstallTranslationsFrom(ARDENTINE_BINARY_DIR "/locale", wxEmptyString);
         EXPECT_EQ(wxString::FromUTF8(row.expected), Translate(PARSE_FAILURE_JA));
     }
 }
