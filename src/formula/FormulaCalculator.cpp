@@ -21,6 +21,8 @@ namespace {
 // Cancel is polled every kBlock points; the points are also computed in blocks of that
 // size, so the hot loop has no test but its bound.
 constexpr int64_t kBlock = 10000;
+// How many blocks the calling thread may compute past the first unreported one.
+constexpr int64_t kMaxAhead = 8;
 
 // One thread's view of the formula: the root and the parameters it reads.
 struct Evaluator
@@ -129,12 +131,17 @@ public:
     {
         for (int64_t b = 0; b < m_count; ++b) {
             Block& block = m_blocks[b];
+            // While the helper finishes block b, compute later ones, but stay close
+            // enough to the reports that a cancel is still seen soon.
             while (!block.done.load(std::memory_order_acquire)) {
-                const int64_t claimed = m_next.fetch_add(1, std::memory_order_relaxed);
-                if (claimed < m_count)
-                    Compute(evaluator, claimed);
-                else
-                    std::this_thread::yield(); // the helper is finishing block b
+                if (m_next.load(std::memory_order_relaxed) < b + kMaxAhead) {
+                    const int64_t claimed = m_next.fetch_add(1, std::memory_order_relaxed);
+                    if (claimed < m_count) {
+                        Compute(evaluator, claimed);
+                        continue;
+                    }
+                }
+                std::this_thread::yield();
             }
             const int64_t end = block.error ? block.failedAt : std::min(m_size, (b + 1) * kBlock);
             if (reporter && !reporter->PassTo(end)) {
@@ -237,7 +244,7 @@ bool FormulaCalculator::Compile()
         parser.AddParameter(L"i", i);
     };
     FormulaParser parser;
-    prepare(parser, &m_x, &m_i, true);
+    prepare(parser, &m_params.x, &m_params.i, true);
     m_tree = parser.Parse(text);
     m_helperTree.reset();
     if (!m_tree) {
@@ -246,7 +253,7 @@ bool FormulaCalculator::Compile()
     }
     // Without "rand" registered this parse fails exactly when the formula uses it.
     FormulaParser helper;
-    prepare(helper, &m_helperX, &m_helperI, false);
+    prepare(helper, &m_helperParams.x, &m_helperParams.i, false);
     m_helperTree = helper.Parse(text);
     return true;
 }
@@ -269,14 +276,14 @@ ResultCode FormulaCalculator::Calculate(Progress* progress)
         BlockRun run(dataY->raw.data(), size);
         if (m_helperTree && m_maxThreads > 1 && size > kBlock &&
             std::thread::hardware_concurrency() > 1)
-            run.StartHelper(Evaluator{m_helperTree.get(), &m_helperX, &m_helperI, m_dataX});
+            run.StartHelper(Evaluator{m_helperTree.get(), &m_helperParams.x, &m_helperParams.i, m_dataX});
         if (progress) {
             Reporter reporter(*progress, size);
-            if (!run.Run(Evaluator{m_tree.get(), &m_x, &m_i, m_dataX}, &reporter))
+            if (!run.Run(Evaluator{m_tree.get(), &m_params.x, &m_params.i, m_dataX}, &reporter))
                 return ResultCode::CANCELLED;
             progress->SetPosition(static_cast<int>(size), static_cast<int>(size));
         } else {
-            run.Run(Evaluator{m_tree.get(), &m_x, &m_i, m_dataX}, nullptr);
+            run.Run(Evaluator{m_tree.get(), &m_params.x, &m_params.i, m_dataX}, nullptr);
         }
         m_result = CreateGraphData(m_dataX, dataY);
         return ResultCode::SUCCESS;

@@ -182,6 +182,8 @@ TEST_F(ParserValues, NumbersAndNames)
         {L"1e", FAILS},
         {L"1.5.2", FAILS},
         {L"0x10", FAILS},
+        {L"inf", FAILS},
+        {L"nan", FAILS},
         {L"2x", FAILS},
         {L"pi", FAILS},
         {L"e", FAILS},
