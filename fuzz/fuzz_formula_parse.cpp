@@ -58,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(tree);
     } else {
         const FormulaPosition position = parser.GetErrorPosition();
-        if (position.line < 0 || position.column < 0 ||
-            static_cast<size_t>(position.line) > size || static_cast<size_t>(position.column) > size)
+        if (position.line < 0 || position.column < 0 || static_cast<size_t>(position.line) > size ||
+            static_cast<size_t>(position.column) > size)
             std::abort();
     }
     return 0;

@@ -35,8 +35,9 @@ std::shared_ptr<GraphProject> MakeProject()
 
 void SetPerPoint(benchmark::State& state)
 {
-    state.counters["ns_per_point"] = benchmark::Counter(
-        double(kPoints), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_point"] =
+        benchmark::Counter(double(kPoints), benchmark::Counter::kIsIterationInvariantRate |
+                                                benchmark::Counter::kInvert);
 }
 
 void BM_Calculate(benchmark::State& state)
@@ -67,8 +68,7 @@ BENCHMARK(BM_Calculate)
     ->Iterations(5);
 
 // The same expressions written out, into the same kind of array.
-template <typename F>
-void RunCompiled(benchmark::State& state, F f)
+template <typename F> void RunCompiled(benchmark::State& state, F f)
 {
     for (auto _ : state) {
         auto y = CreateGraphDataY();

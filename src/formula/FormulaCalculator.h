@@ -67,7 +67,7 @@ private:
     class SeriesSnapshot;
 
     bool FindSeries(double n, SeriesView& view) const;
-    void EvaluateAll(GraphDataY& dataY, Progress* progress);
+    bool EvaluateAll(GraphDataY& dataY, Progress* progress);
 
     GraphProject* m_proj;
     wxString m_formula = "0";
