@@ -3,7 +3,7 @@
 one run and prints ns per point with the ratios. The machine is shared and its speed
 drifts, so only ratios taken within one run mean much.
 
-    /usr/bin/python3 bench/formula/compare_numpy.py [build/bench/formula/bench_formula] [reps]
+    /usr/bin/python3 bench/formula/compare_numpy.py [build/bench/bench_formula] [reps]
 
 numpy comes from Debian's python3-numpy (make bench-deps). Each numpy timing covers
 np.arange for x plus the expression with its temporaries, 10M points.
@@ -50,7 +50,7 @@ def bench_ns(binary):
 
 
 def main():
-    binary = sys.argv[1] if len(sys.argv) > 1 else "build/bench/formula/bench_formula"
+    binary = sys.argv[1] if len(sys.argv) > 1 else "build/bench/bench_formula"
     reps = int(sys.argv[2]) if len(sys.argv) > 2 else 3
     samples = {}
     for _ in range(reps):  # interleaved, so drift hits every method alike
