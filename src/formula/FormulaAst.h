@@ -6,26 +6,23 @@
 // instead of through a virtual call, which halves the calls per point of a typical
 // formula. Everything else (folding, printing) is cold.
 
-#include <cmath>
 #include <cstdint>
 #include <locale>
 #include <memory>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <utility>
 
+#include "formula/FormulaAstOps.h"
+
 namespace FormulaAst {
 
-template <typename T>
-class Base;
+template <typename T> class Base;
 
-template <typename T>
-using NodePtr = std::shared_ptr<Base<T>>;
+template <typename T> using NodePtr = std::shared_ptr<Base<T>>;
 
-template <typename T>
-class Base
+template <typename T> class Base
 {
 public:
     virtual ~Base() = default;
@@ -44,8 +41,7 @@ public:
     virtual NodePtr<T> Optimize() const = 0;
 };
 
-template <typename T>
-class Literal : public Base<T>
+template <typename T> class Literal : public Base<T>
 {
 public:
     explicit Literal(T value) : m_value(value) {}
@@ -67,8 +63,7 @@ private:
     T m_value;
 };
 
-template <typename T>
-class NamedLiteral : public Literal<T>
+template <typename T> class NamedLiteral : public Literal<T>
 {
 public:
     NamedLiteral(std::wstring name, T value) : Literal<T>(value), m_name(std::move(name)) {}
@@ -81,8 +76,7 @@ private:
     std::wstring m_name;
 };
 
-template <typename T>
-class Parameter final : public Base<T>
+template <typename T> class Parameter final : public Base<T>
 {
 public:
     // `place` is owned by whoever registered the name and must outlive the tree.
@@ -102,32 +96,32 @@ private:
 
 // How a node reads one child: through the virtual call, or directly for the two leaf
 // kinds whose value needs no call.
-enum class Kind { ANY, LITERAL, PARAMETER };
+enum class Kind
+{
+    ANY,
+    LITERAL,
+    PARAMETER
+};
 
-template <typename T, Kind K>
-struct Operand;
+template <typename T, Kind K> struct Operand;
 
-template <typename T>
-struct Operand<T, Kind::ANY>
+template <typename T> struct Operand<T, Kind::ANY>
 {
     explicit Operand(const Base<T>& node) : m_node(&node) {}
     T Get() const { return m_node->Evaluate(); }
     const Base<T>* m_node;
 };
 
-template <typename T>
-struct Operand<T, Kind::LITERAL>
+template <typename T> struct Operand<T, Kind::LITERAL>
 {
-    explicit Operand(const Base<T>& node)
-        : m_value(static_cast<const Literal<T>&>(node).GetValue())
+    explicit Operand(const Base<T>& node) : m_value(static_cast<const Literal<T>&>(node).GetValue())
     {
     }
     T Get() const { return m_value; }
     T m_value;
 };
 
-template <typename T>
-struct Operand<T, Kind::PARAMETER>
+template <typename T> struct Operand<T, Kind::PARAMETER>
 {
     explicit Operand(const Base<T>& node)
         : m_place(static_cast<const Parameter<T>&>(node).GetPlace())
@@ -138,8 +132,7 @@ struct Operand<T, Kind::PARAMETER>
 };
 
 // Calls f(std::integral_constant<Kind, K>) with the kind of `node`.
-template <typename T, typename F>
-NodePtr<T> WithKind(const Base<T>& node, F&& f)
+template <typename T, typename F> NodePtr<T> WithKind(const Base<T>& node, F&& f)
 {
     if (dynamic_cast<const Literal<T>*>(&node))
         return f(std::integral_constant<Kind, Kind::LITERAL>{});
@@ -148,116 +141,19 @@ NodePtr<T> WithKind(const Base<T>& node, F&& f)
     return f(std::integral_constant<Kind, Kind::ANY>{});
 }
 
-template <typename T>
-NodePtr<T> Fold(const Base<T>& node)
+template <typename T> NodePtr<T> Fold(const Base<T>& node)
 {
     return std::make_shared<Literal<T>>(node.Evaluate());
 }
 
 // The creators pick the node's child kinds; Optimize uses them too, since folding can
-// turn a child into a Literal.
-template <typename T, typename Op>
-NodePtr<T> MakeUnary(NodePtr<T> operand);
-template <typename T, typename Op>
-NodePtr<T> MakeBinary(NodePtr<T> left, NodePtr<T> right);
+// turn a child into a Literal. Call nodes and their creators are in FormulaAstCalls.h.
+template <typename T, typename Op> NodePtr<T> MakeUnary(NodePtr<T> operand);
+template <typename T, typename Op> NodePtr<T> MakeBinary(NodePtr<T> left, NodePtr<T> right);
 template <typename T>
 NodePtr<T> MakeConditional(NodePtr<T> condition, NodePtr<T> ifTrue, NodePtr<T> ifFalse);
-template <typename T, typename F>
-NodePtr<T> MakeFunc1(NodePtr<T> argument, std::wstring name, F function, bool foldable);
-template <typename T, typename F>
-NodePtr<T> MakeFunc2(NodePtr<T> first, NodePtr<T> second, std::wstring name, F function,
-                     bool foldable);
 
-// Operators. Apply fixes the order in which the operands are evaluated; it is visible
-// through functions with side effects ("rand") and through which error is raised first.
-namespace Ops {
-
-inline bool IsTrue(double v) { return v != 0.0; } // NaN is true, -0 is false
-
-struct Plus
-{
-    static constexpr int32_t kPrecedence = 2;
-    static const wchar_t* Symbol() { return L"+"; }
-    template <typename T, typename A>
-    static T Apply(const A& a)
-    {
-        return a.Get();
-    }
-};
-
-struct Minus
-{
-    static constexpr int32_t kPrecedence = 2;
-    static const wchar_t* Symbol() { return L"-"; }
-    template <typename T, typename A>
-    static T Apply(const A& a)
-    {
-        return -a.Get();
-    }
-};
-
-struct Not
-{
-    static constexpr int32_t kPrecedence = 2;
-    static const wchar_t* Symbol() { return L"!"; }
-    template <typename T, typename A>
-    static T Apply(const A& a)
-    {
-        return a.Get() == T(0) ? T(1) : T(0);
-    }
-};
-
-#define ARDENTINE_FORMULA_BINARY_OP(NAME, SYMBOL, PRECEDENCE, BODY)                           \
-    struct NAME                                                                              \
-    {                                                                                        \
-        static constexpr int32_t kPrecedence = PRECEDENCE;                                   \
-        static const wchar_t* Symbol() { return SYMBOL; }                                    \
-        template <typename T, typename L, typename R>                                        \
-        static T Apply(const L& left, const R& right)                                        \
-        {                                                                                    \
-            BODY                                                                             \
-        }                                                                                    \
-    };
-
-// clang-format off
-ARDENTINE_FORMULA_BINARY_OP(Mul, L"*", 3,
-    const T r = right.Get(); const T l = left.Get(); return l * r;)
-ARDENTINE_FORMULA_BINARY_OP(Div, L"/", 3,
-    const T l = left.Get(); const T r = right.Get();
-    if (r == T(0)) throw std::runtime_error("Zero division!.");
-    return l / r;)
-ARDENTINE_FORMULA_BINARY_OP(Mod, L"%", 3,
-    const T r = right.Get(); const T l = left.Get(); return std::fmod(l, r);)
-ARDENTINE_FORMULA_BINARY_OP(Add, L"+", 4,
-    const T r = right.Get(); const T l = left.Get(); return l + r;)
-ARDENTINE_FORMULA_BINARY_OP(Sub, L"-", 4,
-    const T l = left.Get(); const T r = right.Get(); return l - r;)
-ARDENTINE_FORMULA_BINARY_OP(Lss, L"<", 5,
-    const T l = left.Get(); const T r = right.Get(); return l < r ? T(1) : T(0);)
-ARDENTINE_FORMULA_BINARY_OP(Gtr, L">", 5,
-    const T l = left.Get(); const T r = right.Get(); return l > r ? T(1) : T(0);)
-ARDENTINE_FORMULA_BINARY_OP(Leq, L"<=", 5,
-    const T l = left.Get(); const T r = right.Get(); return l <= r ? T(1) : T(0);)
-ARDENTINE_FORMULA_BINARY_OP(Geq, L">=", 5,
-    const T l = left.Get(); const T r = right.Get(); return l >= r ? T(1) : T(0);)
-ARDENTINE_FORMULA_BINARY_OP(Equ, L"==", 5,
-    const T l = left.Get(); const T r = right.Get(); return l == r ? T(1) : T(0);)
-ARDENTINE_FORMULA_BINARY_OP(Neq, L"!=", 5,
-    const T l = left.Get(); const T r = right.Get(); return l != r ? T(1) : T(0);)
-ARDENTINE_FORMULA_BINARY_OP(And, L"&&", 6,
-    if (!IsTrue(left.Get())) return T(0);
-    return IsTrue(right.Get()) ? T(1) : T(0);)
-ARDENTINE_FORMULA_BINARY_OP(Or, L"||", 6,
-    if (IsTrue(left.Get())) return T(1);
-    return IsTrue(right.Get()) ? T(1) : T(0);)
-// clang-format on
-
-#undef ARDENTINE_FORMULA_BINARY_OP
-
-} // namespace Ops
-
-template <typename T, typename Op, Kind K = Kind::ANY>
-class UnaryNode final : public Base<T>
+template <typename T, typename Op, Kind K = Kind::ANY> class UnaryNode final : public Base<T>
 {
 public:
     explicit UnaryNode(NodePtr<T> operand) : m_operand(std::move(operand)), m_a(*m_operand) {}
@@ -312,15 +208,11 @@ private:
     Operand<T, R> m_r;
 };
 
-template <typename T, typename Op, Kind K = Kind::ANY>
-using UnaryOp = UnaryNode<T, Op, K>;
+template <typename T, typename Op, Kind K = Kind::ANY> using UnaryOp = UnaryNode<T, Op, K>;
 
-template <typename T, Kind K = Kind::ANY>
-using OpPlus = UnaryNode<T, Ops::Plus, K>;
-template <typename T, Kind K = Kind::ANY>
-using OpMinus = UnaryNode<T, Ops::Minus, K>;
-template <typename T, Kind K = Kind::ANY>
-using OpNot = UnaryNode<T, Ops::Not, K>;
+template <typename T, Kind K = Kind::ANY> using OpPlus = UnaryNode<T, Ops::Plus, K>;
+template <typename T, Kind K = Kind::ANY> using OpMinus = UnaryNode<T, Ops::Minus, K>;
+template <typename T, Kind K = Kind::ANY> using OpNot = UnaryNode<T, Ops::Not, K>;
 
 template <typename T, Kind L = Kind::ANY, Kind R = Kind::ANY>
 using OpMul = BinaryNode<T, Ops::Mul, L, R>;
@@ -387,128 +279,14 @@ private:
     Operand<T, B> m_b;
 };
 
-// A member function bound to one object: the callable of "rand", "y" and "Y".
-template <typename Object, typename Member>
-struct BoundMember
-{
-    Object* object;
-    Member member;
-    template <typename... Args>
-    auto operator()(Args... args) const
-    {
-        return (object->*member)(args...);
-    }
-};
-
-template <typename T, typename F>
-class Func0 final : public Base<T>
-{
-public:
-    Func0(std::wstring name, F function, bool foldable)
-        : m_name(std::move(name)), m_function(std::move(function)), m_foldable(foldable)
-    {
-    }
-    T Evaluate() const override { return m_function(); }
-    bool IsConstant() const override { return m_foldable; }
-    int32_t GetPrecedence() const override { return 1; }
-    std::wstring ToString() const override { return m_name + L"()"; }
-    std::wstring ToStringParen(int32_t) const override { return ToString(); }
-    NodePtr<T> Optimize() const override
-    {
-        if (IsConstant())
-            return Fold<T>(*this);
-        return std::make_shared<Func0<T, F>>(m_name, m_function, m_foldable);
-    }
-
-private:
-    std::wstring m_name;
-    F m_function;
-    bool m_foldable;
-};
-
-template <typename T, typename F, Kind K = Kind::ANY>
-class Func1 final : public Base<T>
-{
-public:
-    Func1(NodePtr<T> argument, std::wstring name, F function, bool foldable)
-        : m_argument(std::move(argument)), m_name(std::move(name)),
-          m_function(std::move(function)), m_foldable(foldable), m_a(*m_argument)
-    {
-    }
-    T Evaluate() const override { return m_function(m_a.Get()); }
-    bool IsConstant() const override { return m_foldable && m_argument->IsConstant(); }
-    int32_t GetPrecedence() const override { return 1; }
-    std::wstring ToString() const override
-    {
-        return m_name + L"(" + m_argument->ToString() + L")";
-    }
-    NodePtr<T> Optimize() const override
-    {
-        if (IsConstant())
-            return Fold<T>(*this);
-        return MakeFunc1<T, F>(m_argument->Optimize(), m_name, m_function, m_foldable);
-    }
-
-private:
-    NodePtr<T> m_argument;
-    std::wstring m_name;
-    F m_function;
-    bool m_foldable;
-    Operand<T, K> m_a;
-};
-
-template <typename T, typename F, Kind K1 = Kind::ANY, Kind K2 = Kind::ANY>
-class Func2 final : public Base<T>
-{
-public:
-    Func2(NodePtr<T> first, NodePtr<T> second, std::wstring name, F function, bool foldable)
-        : m_first(std::move(first)), m_second(std::move(second)), m_name(std::move(name)),
-          m_function(std::move(function)), m_foldable(foldable), m_a(*m_first), m_b(*m_second)
-    {
-    }
-    T Evaluate() const override
-    {
-        const T b = m_b.Get(); // the second argument first
-        const T a = m_a.Get();
-        return m_function(a, b);
-    }
-    bool IsConstant() const override
-    {
-        return m_foldable && m_first->IsConstant() && m_second->IsConstant();
-    }
-    int32_t GetPrecedence() const override { return 1; }
-    std::wstring ToString() const override
-    {
-        return m_name + L"(" + m_first->ToString() + L"," + m_second->ToString() + L")";
-    }
-    NodePtr<T> Optimize() const override
-    {
-        if (IsConstant())
-            return Fold<T>(*this);
-        return MakeFunc2<T, F>(m_first->Optimize(), m_second->Optimize(), m_name, m_function,
-                               m_foldable);
-    }
-
-private:
-    NodePtr<T> m_first;
-    NodePtr<T> m_second;
-    std::wstring m_name;
-    F m_function;
-    bool m_foldable;
-    Operand<T, K1> m_a;
-    Operand<T, K2> m_b;
-};
-
-template <typename T, typename Op>
-NodePtr<T> MakeUnary(NodePtr<T> operand)
+template <typename T, typename Op> NodePtr<T> MakeUnary(NodePtr<T> operand)
 {
     return WithKind(*operand, [&](auto k) -> NodePtr<T> {
         return std::make_shared<UnaryNode<T, Op, decltype(k)::value>>(operand);
     });
 }
 
-template <typename T, typename Op>
-NodePtr<T> MakeBinary(NodePtr<T> left, NodePtr<T> right)
+template <typename T, typename Op> NodePtr<T> MakeBinary(NodePtr<T> left, NodePtr<T> right)
 {
     return WithKind(*left, [&](auto l) {
         return WithKind(*right, [&](auto r) -> NodePtr<T> {
@@ -524,117 +302,12 @@ NodePtr<T> MakeConditional(NodePtr<T> condition, NodePtr<T> ifTrue, NodePtr<T> i
     return WithKind(*condition, [&](auto c) {
         return WithKind(*ifTrue, [&](auto a) {
             return WithKind(*ifFalse, [&](auto b) -> NodePtr<T> {
-                return std::make_shared<OpConditional<T, decltype(c)::value, decltype(a)::value,
-                                                      decltype(b)::value>>(condition, ifTrue,
-                                                                           ifFalse);
+                return std::make_shared<
+                    OpConditional<T, decltype(c)::value, decltype(a)::value, decltype(b)::value>>(
+                    condition, ifTrue, ifFalse);
             });
         });
     });
 }
-
-template <typename T, typename F>
-NodePtr<T> MakeFunc1(NodePtr<T> argument, std::wstring name, F function, bool foldable)
-{
-    return WithKind(*argument, [&](auto k) -> NodePtr<T> {
-        return std::make_shared<Func1<T, F, decltype(k)::value>>(argument, name, function,
-                                                                foldable);
-    });
-}
-
-template <typename T, typename F>
-NodePtr<T> MakeFunc2(NodePtr<T> first, NodePtr<T> second, std::wstring name, F function,
-                     bool foldable)
-{
-    return WithKind(*first, [&](auto k1) {
-        return WithKind(*second, [&](auto k2) -> NodePtr<T> {
-            return std::make_shared<Func2<T, F, decltype(k1)::value, decltype(k2)::value>>(
-                first, second, name, function, foldable);
-        });
-    });
-}
-
-// Creators: the parser keeps one per registered function and builds the call node once
-// it has read the arguments.
-template <typename T>
-class Func0CreatorBase
-{
-public:
-    virtual ~Func0CreatorBase() = default;
-    virtual NodePtr<T> Create() const = 0;
-};
-
-template <typename T>
-class Func1CreatorBase
-{
-public:
-    virtual ~Func1CreatorBase() = default;
-    virtual NodePtr<T> Create(NodePtr<T> argument) const = 0;
-};
-
-template <typename T>
-class Func2CreatorBase
-{
-public:
-    virtual ~Func2CreatorBase() = default;
-    virtual NodePtr<T> Create(NodePtr<T> first, NodePtr<T> second) const = 0;
-};
-
-template <typename T, typename F>
-class Func0Creator final : public Func0CreatorBase<T>
-{
-public:
-    Func0Creator(std::wstring name, F function, bool foldable)
-        : m_name(std::move(name)), m_function(std::move(function)), m_foldable(foldable)
-    {
-    }
-    NodePtr<T> Create() const override
-    {
-        return std::make_shared<Func0<T, F>>(m_name, m_function, m_foldable);
-    }
-
-private:
-    std::wstring m_name;
-    F m_function;
-    bool m_foldable;
-};
-
-template <typename T, typename F>
-class Func1Creator final : public Func1CreatorBase<T>
-{
-public:
-    Func1Creator(std::wstring name, F function, bool foldable)
-        : m_name(std::move(name)), m_function(std::move(function)), m_foldable(foldable)
-    {
-    }
-    NodePtr<T> Create(NodePtr<T> argument) const override
-    {
-        return MakeFunc1<T, F>(std::move(argument), m_name, m_function, m_foldable);
-    }
-
-private:
-    std::wstring m_name;
-    F m_function;
-    bool m_foldable;
-};
-
-template <typename T, typename F>
-class Func2Creator final : public Func2CreatorBase<T>
-{
-public:
-    Func2Creator(std::wstring name, F function, bool foldable)
-        : m_name(std::move(name)), m_function(std::move(function)), m_foldable(foldable)
-    {
-    }
-    NodePtr<T> Create(NodePtr<T> first, NodePtr<T> second) const override
-    {
-        return MakeFunc2<T, F>(std::move(first), std::move(second), m_name, m_function,
-                               m_foldable);
-    }
-
-private:
-    std::wstring m_name;
-    F m_function;
-    bool m_foldable;
-};
 
 } // namespace FormulaAst

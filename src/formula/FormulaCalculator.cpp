@@ -1,186 +1,20 @@
 #include "formula/FormulaCalculator.h"
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <cmath>
-#include <exception>
 #include <new>
 #include <stdexcept>
-#include <system_error>
 #include <thread>
 
 #include <wx/debug.h>
 #include <wx/intl.h>
 
+#include "formula/FormulaBlocks.h"
 #include "formula/FormulaParser.h"
 #include "model/GraphProject.h"
 
 namespace {
-
-// Cancel is polled every kBlock points; the points are also computed in blocks of that
-// size, so the hot loop has no test but its bound.
-constexpr int64_t kBlock = 10000;
-
-// One thread's view of the formula: the root and the parameters it reads.
-struct Evaluator
-{
-    const FormulaAst::Base<double>* root;
-    double* x;
-    double* i;
-    DataX dataX;
-};
-
-struct Block
-{
-    std::atomic<bool> done{false};
-    int64_t failedAt = -1;
-    std::exception_ptr error;
-};
-
-void EvaluateBlock(const Evaluator& evaluator, double* out, int64_t begin, int64_t end,
-                   Block& block)
-{
-    // Locals, so the loop keeps them in registers across the virtual calls.
-    const FormulaAst::Base<double>* const root = evaluator.root;
-    double* const x = evaluator.x;
-    double* const i = evaluator.i;
-    const double start = evaluator.dataX.start;
-    const double interval = evaluator.dataX.interval;
-    int64_t k = begin;
-    try {
-        for (; k < end; ++k) {
-            const double index = static_cast<double>(k);
-            *i = index;
-            *x = interval * index + start;
-            out[k] = root->Evaluate();
-        }
-    } catch (...) {
-        block.failedAt = k;
-        block.error = std::current_exception();
-    }
-    block.done.store(true, std::memory_order_release);
-}
-
-// Makes exactly the Progress calls of a point-by-point loop that reports its position
-// at every multiple of `step` and polls cancel at every multiple of kBlock, after the
-// point of that index has been computed.
-class Reporter
-{
-public:
-    Reporter(Progress& progress, int64_t size)
-        : m_progress(progress), m_size(size), m_step(std::max<int64_t>(size / 500, 1))
-    {
-    }
-
-    // Reports the points before `end`. False when cancelled.
-    bool PassTo(int64_t end)
-    {
-        for (;;) {
-            const int64_t index = std::min(m_nextPosition, m_nextPoll);
-            if (index >= end)
-                return true;
-            if (index == m_nextPosition) {
-                m_progress.SetPosition(static_cast<int>(index), static_cast<int>(m_size));
-                m_nextPosition += m_step;
-            }
-            if (index == m_nextPoll) {
-                m_nextPoll += kBlock;
-                if (m_progress.IsCancelled())
-                    return false;
-            }
-        }
-    }
-
-private:
-    Progress& m_progress;
-    int64_t m_size;
-    int64_t m_step;
-    int64_t m_nextPosition = 0;
-    int64_t m_nextPoll = 0;
-};
-
-// Computes all blocks; the calling thread reports them strictly in point order, so a
-// helper thread taking blocks from the same counter changes no observable order: the
-// first failure in point order wins, and nothing is reported past it or past a cancel.
-class BlockRun
-{
-public:
-    BlockRun(double* out, int64_t size)
-        : m_out(out), m_size(size), m_count((size + kBlock - 1) / kBlock),
-          m_blocks(new Block[static_cast<size_t>(m_count)])
-    {
-    }
-    ~BlockRun() { StopHelper(); }
-    BlockRun(const BlockRun&) = delete;
-    BlockRun& operator=(const BlockRun&) = delete;
-
-    void StartHelper(const Evaluator& evaluator)
-    {
-        try {
-            m_helper = std::thread([this, evaluator] { HelperLoop(evaluator); });
-        } catch (const std::system_error&) {
-            // No thread: the calling one does all the work.
-        }
-    }
-
-    // False when cancelled; rethrows the first failure in point order.
-    bool Run(const Evaluator& evaluator, Reporter* reporter)
-    {
-        for (int64_t b = 0; b < m_count; ++b) {
-            Block& block = m_blocks[b];
-            while (!block.done.load(std::memory_order_acquire)) {
-                const int64_t claimed = m_next.fetch_add(1, std::memory_order_relaxed);
-                if (claimed < m_count)
-                    Compute(evaluator, claimed);
-                else
-                    std::this_thread::yield(); // the helper is finishing block b
-            }
-            const int64_t end = block.error ? block.failedAt : std::min(m_size, (b + 1) * kBlock);
-            if (reporter && !reporter->PassTo(end)) {
-                StopHelper();
-                return false;
-            }
-            if (block.error) {
-                StopHelper();
-                std::rethrow_exception(block.error);
-            }
-        }
-        StopHelper();
-        return true;
-    }
-
-private:
-    void Compute(const Evaluator& evaluator, int64_t b)
-    {
-        EvaluateBlock(evaluator, m_out, b * kBlock, std::min(m_size, (b + 1) * kBlock),
-                      m_blocks[b]);
-    }
-
-    void HelperLoop(Evaluator evaluator)
-    {
-        while (!m_stop.load(std::memory_order_relaxed)) {
-            const int64_t claimed = m_next.fetch_add(1, std::memory_order_relaxed);
-            if (claimed >= m_count || (Compute(evaluator, claimed), m_blocks[claimed].error))
-                return;
-        }
-    }
-
-    void StopHelper()
-    {
-        m_stop.store(true, std::memory_order_relaxed);
-        if (m_helper.joinable())
-            m_helper.join();
-    }
-
-    double* m_out;
-    int64_t m_size;
-    int64_t m_count;
-    std::unique_ptr<Block[]> m_blocks;
-    std::atomic<int64_t> m_next{0};
-    std::atomic<bool> m_stop{false};
-    std::thread m_helper;
-};
 
 wxString ParseFailureMessage(const FormulaPosition& position)
 {
@@ -237,7 +71,7 @@ bool FormulaCalculator::Compile()
         parser.AddParameter(L"i", i);
     };
     FormulaParser parser;
-    prepare(parser, &m_x, &m_i, true);
+    prepare(parser, &m_params.x, &m_params.i, true);
     m_tree = parser.Parse(text);
     m_helperTree.reset();
     if (!m_tree) {
@@ -247,7 +81,7 @@ bool FormulaCalculator::Compile()
     }
     // Without "rand" registered this parse fails exactly when the formula uses it.
     FormulaParser helper;
-    prepare(helper, &m_helperX, &m_helperI, false);
+    prepare(helper, &m_helperParams.x, &m_helperParams.i, false);
     m_helperTree = helper.Parse(text);
     return true;
 }
@@ -266,19 +100,8 @@ ResultCode FormulaCalculator::Calculate(Progress* progress)
         if (progress)
             progress->SetMessage(wxString::Format(_("Calculating: %s ..."), m_formula));
         SeriesSnapshot snapshot(*this);
-        const int64_t size = static_cast<int64_t>(dataY->raw.size());
-        BlockRun run(dataY->raw.data(), size);
-        if (m_helperTree && m_maxThreads > 1 && size > kBlock &&
-            std::thread::hardware_concurrency() > 1)
-            run.StartHelper(Evaluator{m_helperTree.get(), &m_helperX, &m_helperI, m_dataX});
-        if (progress) {
-            Reporter reporter(*progress, size);
-            if (!run.Run(Evaluator{m_tree.get(), &m_x, &m_i, m_dataX}, &reporter))
-                return ResultCode::CANCELLED;
-            progress->SetPosition(static_cast<int>(size), static_cast<int>(size));
-        } else {
-            run.Run(Evaluator{m_tree.get(), &m_x, &m_i, m_dataX}, nullptr);
-        }
+        if (!EvaluateAll(*dataY, progress))
+            return ResultCode::CANCELLED;
         m_result = CreateGraphData(m_dataX, dataY);
         return ResultCode::SUCCESS;
     } catch (const std::bad_alloc&) {
@@ -291,6 +114,27 @@ ResultCode FormulaCalculator::Calculate(Progress* progress)
         m_message = _("Unknown error!");
         return ResultCode::UNKNOWN_ERROR;
     }
+}
+
+// The values of all points into dataY; false when cancelled. Throws what the tree
+// throws at the first failing point.
+bool FormulaCalculator::EvaluateAll(GraphDataY& dataY, Progress* progress)
+{
+    using namespace FormulaBlocks;
+    const int64_t size = static_cast<int64_t>(dataY.raw.size());
+    BlockRun run(dataY.raw.data(), size);
+    if (m_helperTree && m_maxThreads > 1 && size > kBlock &&
+        std::thread::hardware_concurrency() > 1)
+        run.StartHelper(
+            Evaluator{m_helperTree.get(), &m_helperParams.x, &m_helperParams.i, m_dataX});
+    const Evaluator evaluator{m_tree.get(), &m_params.x, &m_params.i, m_dataX};
+    if (!progress)
+        return run.Run(evaluator, nullptr);
+    Reporter reporter(*progress, size);
+    if (!run.Run(evaluator, &reporter))
+        return false;
+    progress->SetPosition(static_cast<int>(size), static_cast<int>(size));
+    return true;
 }
 
 ResultCode FormulaCalculator::Run(int resolution, ProcContext* context)
@@ -342,8 +186,7 @@ double FormulaCalculator::ValueAtX(double n, double x)
     const double t = (x - series.dataX.start) / series.dataX.interval;
     const double k = std::floor(t);
     // Also 0.0 at the last point's own X, and for NaN or infinite x.
-    if (std::isnan(t) || k < 0.0 || k > INT32_MAX ||
-        k + 1.0 >= static_cast<double>(series.count))
+    if (std::isnan(t) || k < 0.0 || k > INT32_MAX || k + 1.0 >= static_cast<double>(series.count))
         return 0.0;
     const size_t j = static_cast<size_t>(k);
     const double f = t - k;
@@ -361,4 +204,7 @@ double FormulaCalculator::ValueAtIndex(double n, double i)
     return series.values[static_cast<size_t>(k)];
 }
 
-double FormulaCalculator::Random() { return m_normal(m_engine); }
+double FormulaCalculator::Random()
+{
+    return m_normal(m_engine);
+}

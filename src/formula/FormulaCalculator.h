@@ -70,7 +70,7 @@ private:
     class SeriesSnapshot;
 
     bool FindSeries(double n, SeriesView& view) const;
-    void EvaluateAll(GraphDataY& dataY, Progress* progress);
+    bool EvaluateAll(GraphDataY& dataY, Progress* progress);
 
     GraphProject* m_proj;
     wxString m_formula = "0";
@@ -79,8 +79,14 @@ private:
     wxString m_label;
     wxString m_message;
     FormulaPosition m_errorPosition;
-    double m_x = 0.0;
-    double m_i = 0.0;
+    // The values of "x" and "i", written once per point. Each thread's pair has a cache
+    // line of its own, so that two threads never write into a line the other reads.
+    struct alignas(64) Parameters
+    {
+        double x = 0.0;
+        double i = 0.0;
+    };
+    Parameters m_params;
     std::mt19937 m_engine;
     std::normal_distribution<double> m_normal{0.0, 1.0};
     FormulaAst::NodePtr<double> m_tree;
@@ -89,8 +95,7 @@ private:
     // A second tree over its own x and i for a helper thread; null when the formula
     // uses "rand", whose draws must stay in point order.
     FormulaAst::NodePtr<double> m_helperTree;
-    double m_helperX = 0.0;
-    double m_helperI = 0.0;
+    Parameters m_helperParams;
     int m_maxThreads = 2;
 
     // The series as Calculate found them, so that "y" and "Y" touch no reference

@@ -29,19 +29,33 @@ bool IsOperatorPair(wchar_t a, wchar_t b)
                        [&](const wchar_t* p) { return p[0] == a && p[1] == b; });
 }
 
-bool IsOperatorChar(wchar_t c) { return c != 0 && std::wcschr(L"<>+-!*/%(),?:", c) != nullptr; }
+bool IsOperatorChar(wchar_t c)
+{
+    return c != 0 && std::wcschr(L"<>+-!*/%(),?:", c) != nullptr;
+}
 
-template <typename Op>
-Node MakeBinary(Node left, Node right)
+template <typename Op> Node MakeBinary(Node left, Node right)
 {
     return Ast::MakeBinary<double, Op>(std::move(left), std::move(right));
 }
 
-double Abs(double a) { return std::fabs(a); }
-double Ceil(double a) { return std::ceil(a); }
-double Floor(double a) { return std::floor(a); }
+double Abs(double a)
+{
+    return std::fabs(a);
+}
+double Ceil(double a)
+{
+    return std::ceil(a);
+}
+double Floor(double a)
+{
+    return std::floor(a);
+}
 // Halves away from zero; NaN takes the second branch and stays NaN.
-double Round(double a) { return a >= 0.0 ? std::floor(a + 0.5) : std::ceil(a - 0.5); }
+double Round(double a)
+{
+    return a >= 0.0 ? std::floor(a + 0.5) : std::ceil(a - 0.5);
+}
 // Into [-pi, pi).
 double Wrap(double a)
 {
@@ -52,21 +66,66 @@ double Wrap(double a)
         return r - 6.283185307179586;
     return r;
 }
-double Acos(double a) { return std::acos(a); }
-double Asin(double a) { return std::asin(a); }
-double Atan(double a) { return std::atan(a); }
-double Atan2(double y, double x) { return std::atan2(y, x); }
-double Cos(double a) { return std::cos(a); }
-double Cosh(double a) { return std::cosh(a); }
-double Sin(double a) { return std::sin(a); }
-double Sinh(double a) { return std::sinh(a); }
-double Tan(double a) { return std::tan(a); }
-double Tanh(double a) { return std::tanh(a); }
-double Exp(double a) { return std::exp(a); }
-double Log(double a) { return std::log(a); }
-double Log10(double a) { return std::log10(a); }
-double Pow(double a, double b) { return std::pow(a, b); }
-double Sqrt(double a) { return std::sqrt(a); }
+double Acos(double a)
+{
+    return std::acos(a);
+}
+double Asin(double a)
+{
+    return std::asin(a);
+}
+double Atan(double a)
+{
+    return std::atan(a);
+}
+double Atan2(double y, double x)
+{
+    return std::atan2(y, x);
+}
+double Cos(double a)
+{
+    return std::cos(a);
+}
+double Cosh(double a)
+{
+    return std::cosh(a);
+}
+double Sin(double a)
+{
+    return std::sin(a);
+}
+double Sinh(double a)
+{
+    return std::sinh(a);
+}
+double Tan(double a)
+{
+    return std::tan(a);
+}
+double Tanh(double a)
+{
+    return std::tanh(a);
+}
+double Exp(double a)
+{
+    return std::exp(a);
+}
+double Log(double a)
+{
+    return std::log(a);
+}
+double Log10(double a)
+{
+    return std::log10(a);
+}
+double Pow(double a, double b)
+{
+    return std::pow(a, b);
+}
+double Sqrt(double a)
+{
+    return std::sqrt(a);
+}
 
 // Counts one open conditional level for as long as it lives.
 class NestingGuard
@@ -268,8 +327,8 @@ FormulaParser::Tree FormulaParser::ParseConditional()
         const int depth = std::max({condition.depth, ifTrue.depth, result.depth}) + 1;
         if (depth > kMaxDepth)
             return Tree{};
-        result = Tree{Ast::MakeConditional<double>(condition.node, ifTrue.node, result.node),
-                      depth};
+        result =
+            Tree{Ast::MakeConditional<double>(condition.node, ifTrue.node, result.node), depth};
     }
     return result;
 }

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "formula/FormulaAst.h"
+#include "formula/FormulaAstCalls.h"
 
 struct Token
 {
@@ -55,9 +55,9 @@ public:
     bool AddFunction0(const std::wstring& name, Object* object, double (Object::*member)())
     {
         using F = FormulaAst::BoundMember<Object, double (Object::*)()>;
-        return AddCreator(m_functions0, name,
-                          std::make_shared<FormulaAst::Func0Creator<double, F>>(
-                              name, F{object, member}, false));
+        return AddCreator(
+            m_functions0, name,
+            std::make_shared<FormulaAst::Func0Creator<double, F>>(name, F{object, member}, false));
     }
 
     template <typename Object>
@@ -65,9 +65,9 @@ public:
                       double (Object::*member)(double, double))
     {
         using F = FormulaAst::BoundMember<Object, double (Object::*)(double, double)>;
-        return AddCreator(m_functions2, name,
-                          std::make_shared<FormulaAst::Func2Creator<double, F>>(
-                              name, F{object, member}, true));
+        return AddCreator(
+            m_functions2, name,
+            std::make_shared<FormulaAst::Func2Creator<double, F>>(name, F{object, member}, true));
     }
 
     // abs, ceil, floor, round, wrap, the trigonometric and hyperbolic functions, exp,

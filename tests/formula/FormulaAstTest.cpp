@@ -11,7 +11,10 @@ namespace {
 
 using Node = FormulaParser::Node;
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
 
 bool SameValue(double a, double b)
 {
@@ -73,8 +76,8 @@ TEST_F(AstFixture, EvaluationSemantics)
         {L"1 || 1/0", 1, false},
         {L"1 ? 2 : 1/0", 2, false},
         {L"0 ? 1/0 : 3", 3, false},
-        {L"1/0 && 0", 0, true},    // the left operand first
-        {L"0 * (1/0)", 0, true},   // "*" evaluates both
+        {L"1/0 && 0", 0, true},          // the left operand first
+        {L"0 * (1/0)", 0, true},         // "*" evaluates both
         {L"sqrt(-1) ? 1 : 2", 1, false}, // NaN is true
         {L"!sqrt(-1)", 0, false},
         {L"sqrt(-1) && 1", 1, false},
@@ -119,14 +122,14 @@ TEST_F(AstFixture, OperandOrderAndShortCircuits)
         int calls;
     };
     const Row rows[] = {
-        {L"next()-next()", -1, 2},          // left first
-        {L"next()/next()", 0.5, 2},         // left first
-        {L"next() < next()", 1, 2},         // left first
-        {L"next() == next()-1", 1, 2},      // left first
-        {L"next()+10*next()", 12, 2},       // right first
-        {L"next()*(next()+10)", 22, 2},     // right first
-        {L"next()%(next()+10)", 2, 2},      // right first
-        {L"pow(next(), next())", 2, 2},     // second argument first
+        {L"next()-next()", -1, 2},      // left first
+        {L"next()/next()", 0.5, 2},     // left first
+        {L"next() < next()", 1, 2},     // left first
+        {L"next() == next()-1", 1, 2},  // left first
+        {L"next()+10*next()", 12, 2},   // right first
+        {L"next()*(next()+10)", 22, 2}, // right first
+        {L"next()%(next()+10)", 2, 2},  // right first
+        {L"pow(next(), next())", 2, 2}, // second argument first
         {L"0 && next()", 0, 0},
         {L"1 && next()", 1, 1},
         {L"1 || next()", 1, 0},

@@ -140,7 +140,7 @@ TEST_F(CalculatorFixture, SeriesLookUps)
         {"y(0, 1)", true, 0, 1, 0, 0},
         {"y(2, 1)", true, 2, 1, 0, 0},
         {"y(2, 105)", true, 2, 105, 0, 1.5},
-        {"y(1.9, 1)", true, 1.9, 1, 0, 20}, // range test before truncation
+        {"y(1.9, 1)", true, 1.9, 1, 0, 20},    // range test before truncation
         {"y(2.7, 105)", true, 2.7, 105, 0, 0}, // 2.7 > 2 series
         {"y(NaN, 1)", true, nan, 1, 0, 0},
         {"y(1, NaN)", true, 1, nan, 0, 0},
@@ -174,8 +174,7 @@ TEST_F(CalculatorFixture, LookUpsThroughFormulas)
 {
     project->Add(MakeSeries({10.0, 20.0, 30.0}));
     project->Add(MakeSeries({7.0, 7.0}, DataX{0.0, 0.0})); // interval 0: "y" always 0
-    EXPECT_EQ(Values("y(1, x)", 4, DataX{0.0, 0.5}),
-              (std::vector<double>{10.0, 15.0, 20.0, 25.0}));
+    EXPECT_EQ(Values("y(1, x)", 4, DataX{0.0, 0.5}), (std::vector<double>{10.0, 15.0, 20.0, 25.0}));
     EXPECT_EQ(Values("Y(1, i)", 4), (std::vector<double>{10.0, 20.0, 30.0, 0.0}));
     EXPECT_EQ(Values("y(2, x) + Y(2, i)", 3), (std::vector<double>{7.0, 7.0, 0.0}));
 }
@@ -282,12 +281,9 @@ TEST_F(CalculatorFixture, SuccessAddsOneLabelledSeriesWithItsMipmap)
         size_t levels;
     };
     const Row rows[] = {
-        {1000, 512, "NewData", 1},
-        {5000, 512, "NewData", 4},
-        {100, 512, "NewData", 0},
-        {1000, 0, "NewData", 0}, // no meaningful level count: none
-        {1000, -5, "NewData", 0},
-        {1001, 512, "", 1},      // unlabelled: no label notification
+        {1000, 512, "NewData", 1}, {5000, 512, "NewData", 4},
+        {100, 512, "NewData", 0},  {1000, 0, "NewData", 0}, // no meaningful level count: none
+        {1000, -5, "NewData", 0},  {1001, 512, "", 1},      // unlabelled: no label notification
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("size " + std::to_string(row.size) + " resolution " +

@@ -100,25 +100,10 @@ TEST_F(ParserValues, PrecedenceAndAssociativity)
 TEST_F(ParserValues, UnaryRules)
 {
     Check({
-        {L"-x", -3},
-        {L"+x", 3},
-        {L"- 5", -5},
-        {L"-2*3", -6},
-        {L"2*-3", -6},
-        {L"2*-x", -6},
-        {L"!x", 0},
-        {L"!!5", 1},
-        {L"!!!0", 1},
-        {L"-(-x)", 3},
-        {L"-(0)", -0.0},
-        {L"--5", FAILS},
-        {L"+-5", FAILS},
-        {L"-!x", FAILS},
-        {L"!-x", FAILS},
-        {L"!", FAILS},
-        {L"!!", FAILS},
-        {L"-", FAILS},
-        {L"2*", FAILS},
+        {L"-x", -3},     {L"+x", 3},      {L"- 5", -5},    {L"-2*3", -6},   {L"2*-3", -6},
+        {L"2*-x", -6},   {L"!x", 0},      {L"!!5", 1},     {L"!!!0", 1},    {L"-(-x)", 3},
+        {L"-(0)", -0.0}, {L"--5", FAILS}, {L"+-5", FAILS}, {L"-!x", FAILS}, {L"!-x", FAILS},
+        {L"!", FAILS},   {L"!!", FAILS},  {L"-", FAILS},   {L"2*", FAILS},
     });
 }
 
@@ -182,6 +167,8 @@ TEST_F(ParserValues, NumbersAndNames)
         {L"1e", FAILS},
         {L"1.5.2", FAILS},
         {L"0x10", FAILS},
+        {L"inf", FAILS},
+        {L"nan", FAILS},
         {L"2x", FAILS},
         {L"pi", FAILS},
         {L"e", FAILS},
@@ -224,8 +211,8 @@ TEST_F(ParserFixture, FailurePositions)
     const Row rows[] = {
         {L"", 0, 0},
         {L"   ", 0, 0},
-        {L"1 2", 0, 0},          // the 2 was put back: the token before it
-        {L"foo", 0, 0},          // an unknown name: itself
+        {L"1 2", 0, 0}, // the 2 was put back: the token before it
+        {L"foo", 0, 0}, // an unknown name: itself
         {L"  1 + foo", 0, 6},
         {L"\tfoo", 0, 1},        // a tab is one column
         {L"2 * (3 + 4", 0, 9},   // the last token read before the missing ")"
@@ -269,8 +256,9 @@ TEST(FormulaTokenizer, TokensAndPositions)
         {L"\tx", {"x@0:1"}},
         {L"a\n  b", {"a@0:0", "b@1:2"}},
         {L"sin (x)", {"sin@0:0", "(@0:4", "x@0:5", ")@0:6"}},
-        {L"f(a,b)?c:d", {"f@0:0", "(@0:1", "a@0:2", ",@0:3", "b@0:4", ")@0:5", "?@0:6",
-                         "c@0:7", ":@0:8", "d@0:9"}},
+        {L"f(a,b)?c:d",
+         {"f@0:0", "(@0:1", "a@0:2", ",@0:3", "b@0:4", ")@0:5", "?@0:6", "c@0:7", ":@0:8",
+          "d@0:9"}},
         {L"x_1.5^2", {"x_1.5^2@0:0"}},
         {L"", {}},
     };
