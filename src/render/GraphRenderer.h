@@ -72,6 +72,7 @@ private:
     void DrawTicks();
     void DrawAxisLabels();
     GridIntervals ComputeIntervals() const;
+    void CompositeRaster(const LineStyle& style, double scale);
     bool CanRasterCurves(const LineStyle& style, double& scale, double& ox, double& oy) const;
 
     CairoContext& m_cairo;
