@@ -9,9 +9,11 @@ namespace {
 constexpr float EMPTY_TOP = 1e30f;
 constexpr float EMPTY_BOTTOM = -1e30f;
 
+// A non-vertical edge of a segment's rectangle, as y = y0 + slope * (x - x0) over
+// [xmin, xmax].
 struct Edge
 {
-    double ax, ay, bx, by;
+    double x0, y0, slope, xmin, xmax;
 };
 
 } // namespace
@@ -98,7 +100,9 @@ void CurveRaster::AddSegment(double ax, double ay, double bx, double by, bool ro
         for (int i = 0; i < 4; ++i) {
             const int j = (i + 1) % 4;
             if (cx[i] != cx[j]) // a vertical edge adds nothing its neighbours miss
-                edges[edgeCount++] = Edge{cx[i], cy[i], cx[j], cy[j]};
+                edges[edgeCount++] =
+                    Edge{cx[i], cy[i], (cy[j] - cy[i]) / (cx[j] - cx[i]),
+                         std::min(cx[i], cx[j]), std::max(cx[i], cx[j])};
         }
     }
     const double r2 = r * r;
@@ -118,9 +122,8 @@ void CurveRaster::AddSegment(double ax, double ay, double bx, double by, bool ro
         }
         for (int e = 0; e < edgeCount; ++e) {
             const Edge& g = edges[e];
-            const double t = (xs - g.ax) / (g.bx - g.ax);
-            if (t >= 0.0 && t <= 1.0) {
-                const double y = g.ay + t * (g.by - g.ay);
+            if (xs >= g.xmin && xs <= g.xmax) {
+                const double y = g.y0 + g.slope * (xs - g.x0);
                 top = std::min(top, y);
                 bottom = std::max(bottom, y);
             }
@@ -142,6 +145,8 @@ void CurveRaster::EndPiece()
     const int colLo = int(m_touchedLo / SUBSAMPLES), colHi = int(m_touchedHi / SUBSAMPLES);
     for (int c = colLo; c <= colHi; ++c) {
         int rowMin = m_rows, rowMax = -1;
+        // Rows [fullLo, fullHi) are covered by every sub-sample: no sums needed there.
+        int fullLo = 0, fullHi = m_rows, valid = 0;
         for (int s = 0; s < SUBSAMPLES; ++s) {
             const size_t k = size_t(c) * SUBSAMPLES + size_t(s);
             const float top = m_top[k], bottom = m_bottom[k];
@@ -166,15 +171,27 @@ void CurveRaster::EndPiece()
             }
             rowMin = std::min(rowMin, ti);
             rowMax = std::max(rowMax, bi);
+            fullLo = std::max(fullLo, ti + 1);
+            fullHi = std::min(fullHi, bi);
+            ++valid;
         }
         if (rowMax < rowMin)
             continue;
+        if (valid < SUBSAMPLES || fullHi <= fullLo)
+            fullLo = fullHi = rowMax + 1;
         float run = 0.0f;
         for (int row = rowMin; row <= rowMax; ++row) {
             run += m_step[row];
             const float v = m_cover[row] + run;
             m_cover[row] = 0.0f;
             m_step[row] = 0.0f;
+            if (row == fullLo) {
+                // Full coverage; the sums are untouched up to fullHi, the run stays 1.
+                for (; row < fullHi; ++row)
+                    m_data[size_t(row) * size_t(m_stride) + size_t(c)] = 255;
+                --row;
+                continue;
+            }
             if (v <= 0.0f)
                 continue;
             // Pieces that overlap add up, saturating at full coverage.
