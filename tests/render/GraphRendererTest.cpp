@@ -13,6 +13,9 @@
 
 namespace {
 
+const ::testing::Environment* const cairoStaticData =
+    ::testing::AddGlobalTestEnvironment(new CairoStaticData);
+
 constexpr uint32_t WHITE = 0xFFFFFFFFu;
 constexpr uint32_t BLACK = 0xFF000000u;
 constexpr uint32_t BLUE = 0xFF0000FFu;

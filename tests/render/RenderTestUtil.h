@@ -6,6 +6,8 @@
 #include <string>
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
+#include <gtest/gtest.h>
 
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -45,3 +47,15 @@ inline uint32_t PixelAt(cairo_surface_t* surface, int x, int y)
         p |= 0xFF000000u;
     return p;
 }
+
+// cairo and fontconfig keep fonts and their configuration in process-wide caches;
+// release them at the end of the run so that the leak checker sees only real leaks.
+class CairoStaticData : public ::testing::Environment
+{
+public:
+    void TearDown() override
+    {
+        cairo_debug_reset_static_data();
+        FcFini();
+    }
+};
