@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     double value;
     std::memcpy(&value, data, sizeof value);
-    const wxString format = wxString::FromUTF8(reinterpret_cast<const char*>(data) + sizeof value,
-                                               size - sizeof value);
+    const wxString format =
+        wxString::FromUTF8(reinterpret_cast<const char*>(data) + sizeof value, size - sizeof value);
     const wxString label = FormatTickLabel(format, value);
     if (!IsTickFormatSafe(format) && format.Find('%') == wxNOT_FOUND && label != format)
         __builtin_trap();

@@ -65,8 +65,7 @@ bool CurveRaster::Begin(double x0, double y0, double x1, double y1, double r)
     return true;
 }
 
-void CurveRaster::AddSegment(double ax, double ay, double bx, double by, bool roundA,
-                             bool roundB)
+void CurveRaster::AddSegment(double ax, double ay, double bx, double by, bool roundA, bool roundB)
 {
     if (m_cols == 0)
         return;
@@ -100,9 +99,8 @@ void CurveRaster::AddSegment(double ax, double ay, double bx, double by, bool ro
         for (int i = 0; i < 4; ++i) {
             const int j = (i + 1) % 4;
             if (cx[i] != cx[j]) // a vertical edge adds nothing its neighbours miss
-                edges[edgeCount++] =
-                    Edge{cx[i], cy[i], (cy[j] - cy[i]) / (cx[j] - cx[i]),
-                         std::min(cx[i], cx[j]), std::max(cx[i], cx[j])};
+                edges[edgeCount++] = Edge{cx[i], cy[i], (cy[j] - cy[i]) / (cx[j] - cx[i]),
+                                          std::min(cx[i], cx[j]), std::max(cx[i], cx[j])};
         }
     }
     const double r2 = r * r;

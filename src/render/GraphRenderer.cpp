@@ -31,8 +31,8 @@ std::size_t TickCap(double axisLength)
 
 } // namespace
 
-bool VisibleIndexRange(const DataX& dataX, int64_t count, double minX, double maxX,
-                       int64_t& first, int64_t& last)
+bool VisibleIndexRange(const DataX& dataX, int64_t count, double minX, double maxX, int64_t& first,
+                       int64_t& last)
 {
     if (count <= 0 || !(minX <= maxX))
         return false;
@@ -247,8 +247,7 @@ struct RasterSink
 };
 
 // The plot-area path of one run of draw data, in the order a cairo path takes it.
-template <typename Sink>
-void TraceCurve(const DrawData& dd, const PlotTransform& tf, Sink& sink)
+template <typename Sink> void TraceCurve(const DrawData& dd, const PlotTransform& tf, Sink& sink)
 {
     if (dd.raw) {
         // A NaN value lifts the pen: the line resumes at the next number.

@@ -12,9 +12,9 @@ TEST(AxisTicks, Round125PicksNearest125Value)
     {
         double in, out;
     } rows[] = {
-        {0.37, 0.5},  {0.3, 0.2}, {1.49, 1.0}, {1.5, 2.0},  {3.4, 2.0},        {3.5, 5.0},
-        {7.4, 5.0},   {7.5, 10},  {10, 10},    {99, 100},   {12345, 10000},    {1e-300, 1e-300},
-        {3e300, 2e300},
+        {0.37, 0.5},    {0.3, 0.2},       {1.49, 1.0},    {1.5, 2.0}, {3.4, 2.0},
+        {3.5, 5.0},     {7.4, 5.0},       {7.5, 10},      {10, 10},   {99, 100},
+        {12345, 10000}, {1e-300, 1e-300}, {3e300, 2e300},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.in);
@@ -131,11 +131,15 @@ TEST(AxisTicks, LabelFormatsOnlySafeFormats)
         {"%c", 1.0, "%c"},
         {"%.500f", 1.0, "%.500f"},
         {"%%%", 1.0, "%%%"},
+        {"%------+f", 1.0, "%------+f"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.format);
         EXPECT_EQ(FormatTickLabel(row.format, row.value), wxString(row.text));
     }
-    EXPECT_EQ(FormatTickLabel(wxString::FromUTF8("%.1f \xC2\xB0" "C"), 20.0),
-              wxString::FromUTF8("20.0 \xC2\xB0" "C"));
+    EXPECT_EQ(FormatTickLabel(wxString::FromUTF8("%.1f \xC2\xB0"
+                                                 "C"),
+                              20.0),
+              wxString::FromUTF8("20.0 \xC2\xB0"
+                                 "C"));
 }

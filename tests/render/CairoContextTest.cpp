@@ -14,11 +14,13 @@ TEST(CairoContext, KindFollowsExtensionIgnoringCase)
         const char* name;
         CairoTarget kind;
     } rows[] = {
-        {"a.pdf", CairoTarget::Pdf}, {"a.PDF", CairoTarget::Pdf}, {"a.ps", CairoTarget::Ps},
-        {"a.Ps", CairoTarget::Ps},   {"a.svg", CairoTarget::Svg}, {"a.sVg", CairoTarget::Svg},
-        {"a.png", CairoTarget::Png}, {"a.Png", CairoTarget::Png}, {"a.eps", CairoTarget::Invalid},
-        {"a.jpg", CairoTarget::Invalid}, {"png", CairoTarget::Invalid},
-        {"a.png.txt", CairoTarget::Invalid}, {"", CairoTarget::Invalid},
+        {"a.pdf", CairoTarget::Pdf},     {"a.PDF", CairoTarget::Pdf},
+        {"a.ps", CairoTarget::Ps},       {"a.Ps", CairoTarget::Ps},
+        {"a.svg", CairoTarget::Svg},     {"a.sVg", CairoTarget::Svg},
+        {"a.png", CairoTarget::Png},     {"a.Png", CairoTarget::Png},
+        {"a.eps", CairoTarget::Invalid}, {"a.jpg", CairoTarget::Invalid},
+        {"png", CairoTarget::Invalid},   {"a.png.txt", CairoTarget::Invalid},
+        {"", CairoTarget::Invalid},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -155,9 +157,8 @@ TEST(CairoContext, FontSizeSlantAndWeight)
         {"slant, light",
          FontDesc{10, FontFamily::Roman, FontStyle::Slant, FONT_WEIGHT_LIGHT, false, ""}, 96, 13,
          CAIRO_FONT_SLANT_ITALIC, CAIRO_FONT_WEIGHT_NORMAL},
-        {"heavier than bold",
-         FontDesc{10, FontFamily::Default, FontStyle::Normal, 900, false, ""}, 96, 13,
-         CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL},
+        {"heavier than bold", FontDesc{10, FontFamily::Default, FontStyle::Normal, 900, false, ""},
+         96, 13, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -68,9 +68,15 @@ Picture Draw(const GraphProject& project, int w = 640, int h = 480, bool raster 
 }
 
 // Blue enough to be (part of) a default-coloured curve, not grey grid or black text.
-bool IsBluish(uint32_t p) { return (p & 0xFF) > 0xC0 && ((p >> 16) & 0xFF) < 0x90; }
+bool IsBluish(uint32_t p)
+{
+    return (p & 0xFF) > 0xC0 && ((p >> 16) & 0xFF) < 0x90;
+}
 
-ProjectProperty Props(const GraphProject& project) { return project.GetProperty(); }
+ProjectProperty Props(const GraphProject& project)
+{
+    return project.GetProperty();
+}
 
 } // namespace
 
@@ -190,10 +196,8 @@ TEST(GraphRenderer, RasterMatchesCairoPaths)
         std::vector<double>* values;
         double width, scale;
     } rows[] = {
-        {"band", &band, 1.0, 1.0},
-        {"polyline", &line, 1.0, 1.0},
-        {"wide band", &band, 5.0, 1.0},
-        {"wide polyline", &line, 3.5, 1.0},
+        {"band", &band, 1.0, 1.0},           {"polyline", &line, 1.0, 1.0},
+        {"wide band", &band, 5.0, 1.0},      {"wide polyline", &line, 3.5, 1.0},
         {"HiDPI polyline", &line, 1.0, 2.0},
     };
     for (const auto& row : rows) {
@@ -239,8 +243,8 @@ TEST(GraphRenderer, OnlyCurvesAreClipped)
         project->SetProperty(prop);
         project->SetPlotRange(0, 1, 0, 1);
         const Picture p = Draw(*project, 640, 480, raster);
-        EXPECT_EQ(p.At(128, 14), BLUE);  // inside the frame near the top edge
-        EXPECT_EQ(p.At(128, 6), WHITE);  // in the top margin: clipped
+        EXPECT_EQ(p.At(128, 14), BLUE); // inside the frame near the top edge
+        EXPECT_EQ(p.At(128, 6), WHITE); // in the top margin: clipped
         EXPECT_EQ(p.At(128, 0), WHITE);
     }
     auto project = CreateGraphProject();
@@ -258,7 +262,7 @@ TEST(GraphRenderer, LabelPositionsPickTheSideBySign)
         const char* name;
         bool tickLabels; // else axis labels
         double tickX, tickY, axisX, axisY;
-        int x0, y0, x1, y1;    // where the text must be
+        int x0, y0, x1, y1;     // where the text must be
         int nx0, ny0, nx1, ny1; // where it must not be
     } rows[] = {
         {"X ticks below", true, -1000, -15, 0, 0, 150, 400, 500, 420, 150, 60, 500, 100},
