@@ -77,7 +77,10 @@ enum class FormatCheck
     OneDouble, // exactly one floating-point conversion
 };
 
-bool IsDigit(wxUniChar c) { return c >= '0' && c <= '9'; }
+bool IsDigit(wxUniChar c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Skips at most two digits; false when there are more.
 bool SkipNumber(const wxString& s, size_t& i)
@@ -100,8 +103,12 @@ FormatCheck CheckFormat(const wxString& s)
             return FormatCheck::Unsafe; // a lone '%' at the end
         if (s[i] == '%')
             continue;
+        // Each flag once is plenty; the toolkit's formatter refuses long flag runs.
+        const size_t flagsStart = i;
         while (i < s.length() && wxString("-+ #0").Find(s[i]) != wxNOT_FOUND)
             ++i;
+        if (i - flagsStart > 5)
+            return FormatCheck::Unsafe;
         if (!SkipNumber(s, i))
             return FormatCheck::Unsafe;
         if (i < s.length() && s[i] == '.') {

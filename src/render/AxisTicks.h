@@ -25,8 +25,8 @@ double GridInterval(bool autoInterval, double manualInterval, double span, doubl
 std::vector<double> TickPositions(double min, double max, double interval,
                                   std::size_t maxCount = 100000);
 
-// True when format holds exactly one floating-point conversion (flags, width and
-// precision of at most two digits allowed; no length modifier, no '*', no "n$") and
+// True when format holds exactly one floating-point conversion (up to five flags, width
+// and precision of at most two digits allowed; no length modifier, no '*', no "n$") and
 // otherwise only literal text and "%%".
 bool IsTickFormatSafe(const wxString& format);
 

@@ -27,10 +27,16 @@ namespace {
 // cairo's own limit for image surfaces.
 constexpr double MAX_IMAGE_SIDE = 32767.0;
 
-bool IsImageSide(double side) { return side >= 1.0 && side <= MAX_IMAGE_SIDE; }
+bool IsImageSide(double side)
+{
+    return side >= 1.0 && side <= MAX_IMAGE_SIDE;
+}
 
 // Vector pages: cairo accepts any positive size, but a page must be finite.
-bool IsPageSide(double side) { return side > 0.0 && std::isfinite(side); }
+bool IsPageSide(double side)
+{
+    return side > 0.0 && std::isfinite(side);
+}
 
 } // namespace
 
@@ -39,9 +45,8 @@ CairoContext::CairoContext(int width, int height, double scale)
     if (!(scale > 0.0) || !IsImageSide(double(width)) || !IsImageSide(double(height)) ||
         !IsImageSide(std::ceil(width * scale)) || !IsImageSide(std::ceil(height * scale)))
         return;
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, int(std::ceil(width * scale)),
-                                   int(std::ceil(height * scale)));
+    cairo_surface_t* surface = cairo_image_surface_create(
+        CAIRO_FORMAT_RGB24, int(std::ceil(width * scale)), int(std::ceil(height * scale)));
     if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
         cairo_surface_set_device_scale(surface, scale, scale);
     m_kind = CairoTarget::Window;
@@ -101,7 +106,10 @@ void CairoContext::Release()
     m_surface = nullptr;
 }
 
-CairoContext::~CairoContext() { Finish(); }
+CairoContext::~CairoContext()
+{
+    Finish();
+}
 
 bool CairoContext::Finish()
 {
@@ -114,8 +122,7 @@ bool CairoContext::Finish()
     }
     bool ok = cairo_status(m_context) == CAIRO_STATUS_SUCCESS;
     if (m_kind == CairoTarget::Png) {
-        ok = cairo_surface_write_to_png(m_surface, m_tempName.utf8_str()) ==
-                 CAIRO_STATUS_SUCCESS &&
+        ok = cairo_surface_write_to_png(m_surface, m_tempName.utf8_str()) == CAIRO_STATUS_SUCCESS &&
              ok;
     } else if (m_kind == CairoTarget::Pdf || m_kind == CairoTarget::Ps) {
         cairo_surface_show_page(m_surface);
@@ -138,8 +145,8 @@ bool CairoContext::Finish()
 
 void CairoContext::SetSourceColour(const Colour& colour)
 {
-    cairo_set_source_rgba(m_context, colour.red / 255.0, colour.green / 255.0,
-                          colour.blue / 255.0, colour.alpha / 255.0);
+    cairo_set_source_rgba(m_context, colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0,
+                          colour.alpha / 255.0);
 }
 
 double FontPixelSize(int pointSize, double dpi)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -16,14 +17,20 @@
 class CurveRaster
 {
 public:
-    // Starts a curve clipped to [x0, x1) x [y0, y1), drawn with half-width r.
-    void Begin(double x0, double y0, double x1, double y1, double r);
+    // Starts a curve clipped to [x0, x1) x [y0, y1), drawn with half-width r. False when
+    // no mask could be made (then draw the curve another way).
+    bool Begin(double x0, double y0, double x1, double y1, double r);
 
-    // The points within r of the segment from (ax, ay) to (bx, by).
-    void AddSegment(double ax, double ay, double bx, double by);
+    // The points within r of the segment from (ax, ay) to (bx, by); with roundA or
+    // roundB also those within r of that end (a round join), else the end is cut square.
+    void AddSegment(double ax, double ay, double bx, double by, bool roundA, bool roundB);
 
-    // Writes the coverage into the A8 mask (created or reused here; its device pixel
-    // (0, 0) lies at device pixel (OriginX(), OriginY())). False when nothing is covered.
+    // Ends a connected piece (a sub-path): its coverage goes into the mask. Separate
+    // pieces may meet the same vertical line in separate intervals.
+    void EndPiece();
+
+    // Ends the curve: the A8 mask now holds its coverage; its pixel (0, 0) lies at device
+    // pixel (OriginX(), OriginY()). False when nothing is covered.
     bool Finish();
 
     cairo_surface_t* Mask() const { return m_mask; }
@@ -51,6 +58,10 @@ private:
     std::vector<float> m_bottom;
     std::vector<float> m_cover;
     std::vector<float> m_step;
+    size_t m_touchedLo = 0, m_touchedHi = 0; // sub-samples of the current piece
+    bool m_touched = false;
+    unsigned char* m_data = nullptr;
+    int m_stride = 0;
     cairo_surface_t* m_mask = nullptr;
     int m_boxLeft = 0, m_boxTop = 0, m_boxRight = 0, m_boxBottom = 0;
 };

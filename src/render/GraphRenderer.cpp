@@ -31,8 +31,8 @@ std::size_t TickCap(double axisLength)
 
 } // namespace
 
-bool VisibleIndexRange(const DataX& dataX, int64_t count, double minX, double maxX,
-                       int64_t& first, int64_t& last)
+bool VisibleIndexRange(const DataX& dataX, int64_t count, double minX, double maxX, int64_t& first,
+                       int64_t& last)
 {
     if (count <= 0 || !(minX <= maxX))
         return false;
@@ -192,31 +192,62 @@ struct PathSink
     void ClosePath() { cairo_close_path(cr); }
 };
 
-// Feeds the curve's segments, in device pixels, to the raster.
+// Feeds the curve's segments, in device pixels, to the raster. Each segment is held
+// back until the next one shows whether its end is a join (round) or the end of the
+// piece (cut square, as cairo's default butt cap).
 struct RasterSink
 {
     CurveRaster& raster;
     double scale, ox, oy;
     double lastX = 0, lastY = 0, startX = 0, startY = 0;
+    bool pending = false; // a segment ending at (lastX, lastY) awaits its end kind
+    double pendX = 0, pendY = 0;
+    bool pendRoundA = false;
 
+    void Flush(bool roundB)
+    {
+        if (pending)
+            raster.AddSegment(pendX, pendY, lastX, lastY, pendRoundA, roundB);
+        pending = false;
+    }
     void MoveTo(double x, double y)
     {
+        Flush(false);
+        raster.EndPiece();
         startX = lastX = ox + scale * x;
         startY = lastY = oy + scale * y;
     }
     void LineTo(double x, double y)
     {
-        const double dx = ox + scale * x, dy = oy + scale * y;
-        raster.AddSegment(lastX, lastY, dx, dy);
-        lastX = dx;
-        lastY = dy;
+        const bool joined = pending;
+        Flush(true);
+        pendX = lastX;
+        pendY = lastY;
+        pendRoundA = joined;
+        pending = true;
+        lastX = ox + scale * x;
+        lastY = oy + scale * y;
     }
-    void ClosePath() { LineTo((startX - ox) / scale, (startY - oy) / scale); }
+    // A closed outline has joins everywhere, the start included.
+    void ClosePath()
+    {
+        if (pending) {
+            raster.AddSegment(pendX, pendY, lastX, lastY, true, true);
+            pending = false;
+        }
+        raster.AddSegment(lastX, lastY, startX, startY, true, true);
+        lastX = startX;
+        lastY = startY;
+    }
+    void End()
+    {
+        Flush(false);
+        raster.EndPiece();
+    }
 };
 
 // The plot-area path of one run of draw data, in the order a cairo path takes it.
-template <typename Sink>
-void TraceCurve(const DrawData& dd, const PlotTransform& tf, Sink& sink)
+template <typename Sink> void TraceCurve(const DrawData& dd, const PlotTransform& tf, Sink& sink)
 {
     if (dd.raw) {
         // A NaN value lifts the pen: the line resumes at the next number.
@@ -273,20 +304,43 @@ bool GraphRenderer::CanRasterCurves(const LineStyle& style, double& scale, doubl
                                     double& oy) const
 {
     cairo_t* cr = m_cairo();
+    cairo_surface_t* target = cairo_get_target(cr);
     if (!rasterCurves || style.colour.alpha != 255 ||
-        cairo_surface_get_type(cairo_get_target(cr)) != CAIRO_SURFACE_TYPE_IMAGE)
+        cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE)
         return false;
-    // Only an unrotated, evenly scaled mapping to device pixels.
+    // Only an unrotated, evenly scaled mapping to pixels. cairo's user-to-device
+    // functions leave out the surface's own device scale and offset: add them here.
     double ux = 1.0, uy = 0.0, vx = 0.0, vy = 1.0;
     cairo_user_to_device_distance(cr, &ux, &uy);
     cairo_user_to_device_distance(cr, &vx, &vy);
-    if (uy != 0.0 || vx != 0.0 || ux != vy || !(ux > 0.0))
+    double dsx = 1.0, dsy = 1.0, dox = 0.0, doy = 0.0;
+    cairo_surface_get_device_scale(target, &dsx, &dsy);
+    cairo_surface_get_device_offset(target, &dox, &doy);
+    if (uy != 0.0 || vx != 0.0 || ux != vy || !(ux > 0.0) || dsx != dsy || !(dsx > 0.0))
         return false;
-    scale = ux;
+    scale = ux * dsx;
     ox = 0.0;
     oy = 0.0;
     cairo_user_to_device(cr, &ox, &oy);
-    return std::isfinite(ox) && std::isfinite(oy);
+    ox = ox * dsx + dox;
+    oy = oy * dsy + doy;
+    return std::isfinite(ox) && std::isfinite(oy) && std::isfinite(scale);
+}
+
+void GraphRenderer::CompositeRaster(const LineStyle& style, double scale)
+{
+    cairo_t* cr = m_cairo();
+    cairo_surface_t* mask = m_raster->Mask();
+    cairo_surface_set_device_scale(mask, scale, scale);
+    // The mask's pixel (0, 0) goes onto the target's pixel (OriginX, OriginY).
+    double dsx = 1.0, dsy = 1.0, dox = 0.0, doy = 0.0;
+    cairo_surface_t* target = cairo_get_target(cr);
+    cairo_surface_get_device_scale(target, &dsx, &dsy);
+    cairo_surface_get_device_offset(target, &dox, &doy);
+    double mx = (m_raster->OriginX() - dox) / dsx, my = (m_raster->OriginY() - doy) / dsy;
+    cairo_device_to_user(cr, &mx, &my);
+    m_cairo.SetSourceColour(style.colour);
+    cairo_mask_surface(cr, mask, mx, my);
 }
 
 void GraphRenderer::DrawCurve(const GraphData& series)
@@ -307,20 +361,17 @@ void GraphRenderer::DrawCurve(const GraphData& series)
         if (!m_raster)
             m_raster = std::make_unique<CurveRaster>();
         const double width = style.width > 0.0 ? style.width : 0.0;
-        m_raster->Begin(ox, oy, ox + scale * m_pw, oy + scale * m_ph, scale * width / 2);
-        RasterSink sink{*m_raster, scale, ox, oy};
-        TraceCurve(dd, m_tf, sink);
-        if (!m_raster->Finish())
+        if (m_raster->Begin(ox, oy, ox + scale * m_pw, oy + scale * m_ph, scale * width / 2)) {
+            RasterSink sink{*m_raster, scale, ox, oy};
+            TraceCurve(dd, m_tf, sink);
+            sink.End();
+            if (m_raster->Finish())
+                CompositeRaster(style, scale);
             return;
-        cairo_surface_t* mask = m_raster->Mask();
-        cairo_surface_set_device_scale(mask, scale, scale);
-        double mx = m_raster->OriginX(), my = m_raster->OriginY();
-        cairo_device_to_user(cr, &mx, &my);
-        m_cairo.SetSourceColour(style.colour);
-        cairo_mask_surface(cr, mask, mx, my);
-        return;
+        }
     }
     cairo_new_path(cr);
+
     PathSink sink{cr};
     TraceCurve(dd, m_tf, sink);
     cairo_set_line_width(cr, style.width);

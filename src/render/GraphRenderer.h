@@ -52,9 +52,9 @@ public:
     void Render();
 
     // Inputs.
-    int resolution = -1;        // pixel columns asked of the mipmap; <= 0: the plot width
-    int resolutionDivisor = 1;  // the resolution is divided by this (values < 1 count as 1)
-    double dpi = 96.0;          // for font sizes given in points
+    int resolution = -1;       // pixel columns asked of the mipmap; <= 0: the plot width
+    int resolutionDivisor = 1; // the resolution is divided by this (values < 1 count as 1)
+    double dpi = 96.0;         // for font sizes given in points
     // On image targets opaque curves are rasterised directly (the same shapes, a tenth
     // of the time); false builds cairo paths everywhere, as on vector targets.
     bool rasterCurves = true;
@@ -72,6 +72,7 @@ private:
     void DrawTicks();
     void DrawAxisLabels();
     GridIntervals ComputeIntervals() const;
+    void CompositeRaster(const LineStyle& style, double scale);
     bool CanRasterCurves(const LineStyle& style, double& scale, double& ox, double& oy) const;
 
     CairoContext& m_cairo;
@@ -94,5 +95,5 @@ private:
 // The indices [first, last] of the points of a series whose X lies in [minX, maxX],
 // computed in doubles and clamped to [0, count - 1] before conversion. False when no
 // point lies there (also for NaN). With interval 0 every point has X = start.
-bool VisibleIndexRange(const DataX& dataX, int64_t count, double minX, double maxX,
-                       int64_t& first, int64_t& last);
+bool VisibleIndexRange(const DataX& dataX, int64_t count, double minX, double maxX, int64_t& first,
+                       int64_t& last);
