@@ -7,7 +7,7 @@ JOBS      ?= 2
 # Every Debian package the project needs, in one place.
 DEBIAN_PACKAGES := \
 	cmake ninja-build g++ pkg-config make \
-	libwxgtk3.2-dev libwxgtk-webview3.2-dev libcairo2-dev \
+	libwxgtk3.2-dev libwxgtk-webview3.2-dev libcairo2-dev libfontconfig-dev \
 	libgtest-dev libbenchmark-dev libfast-float-dev nlohmann-json3-dev \
 	gettext fonts-dejavu-core \
 	xvfb xauth imagemagick x11-utils xdotool \
