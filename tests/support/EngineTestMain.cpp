@@ -7,20 +7,6 @@
 
 #include "support/TestSupport.h"
 
-namespace {
-
-void TestAssertHandler(const wxString& file, int line, const wxString& func, const wxString& cond,
-                       const wxString& msg)
-{
-    const std::string text =
-        (func + ": " + cond + (msg.empty() ? wxString() : " (" + msg + ")")).utf8_string();
-    if (ExpectWxAsserts::Record(text))
-        return;
-    ADD_FAILURE_AT(file.utf8_string().c_str(), line) << "wx assertion failed: " << text;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
@@ -28,6 +14,6 @@ int main(int argc, char** argv)
     if (!initializer.IsOk())
         return 2;
     delete wxLog::SetActiveTarget(new wxLogStderr);
-    wxSetAssertHandler(TestAssertHandler);
+    InstallTestAssertHandler();
     return RUN_ALL_TESTS();
 }

@@ -19,15 +19,6 @@ namespace {
 
 bool g_allowRealModal = false;
 
-void TestAssertHandler(const wxString& file, int line, const wxString& func, const wxString& cond,
-                       const wxString& msg)
-{
-    const std::string text =
-        (func + ": " + cond + (msg.empty() ? wxString() : " (" + msg + ")")).utf8_string();
-    if (ExpectWxAsserts::Record(text))
-        return;
-    ADD_FAILURE_AT(file.utf8_string().c_str(), line) << "wx assertion failed: " << text;
-}
 
 // Last line of defence: a dialog outside wxTEST_DIALOG would block the run forever.
 class RefuseDialogsHook : public wxModalDialogHook
@@ -87,7 +78,7 @@ int main(int argc, char** argv)
     if (!wxEntryStart(argc, argv))
         return 2;
     delete wxLog::SetActiveTarget(new wxLogStderr);
-    wxSetAssertHandler(TestAssertHandler);
+    InstallTestAssertHandler();
     wxLog::SetLogLevel(wxLOG_Info); // as the program runs: no debug traces
     Application::GetInstance().LoadConfiguration(Application::LocalConfigPath());
 

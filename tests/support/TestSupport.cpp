@@ -2,9 +2,26 @@
 
 #include <thread>
 
+#include <gtest/gtest.h>
+#include <wx/debug.h>
+
 namespace {
+
 ExpectWxAsserts* g_expect = nullptr;
+
+void TestAssertHandler(const wxString& file, int line, const wxString& func, const wxString& cond,
+                       const wxString& msg)
+{
+    const std::string text =
+        (func + ": " + cond + (msg.empty() ? wxString() : " (" + msg + ")")).utf8_string();
+    if (ExpectWxAsserts::Record(text))
+        return;
+    ADD_FAILURE_AT(file.utf8_string().c_str(), line) << "wx assertion failed: " << text;
 }
+
+} // namespace
+
+void InstallTestAssertHandler() { wxSetAssertHandler(TestAssertHandler); }
 
 ExpectWxAsserts::ExpectWxAsserts() { g_expect = this; }
 ExpectWxAsserts::~ExpectWxAsserts() { g_expect = nullptr; }

@@ -8,6 +8,10 @@
 
 #include "progress/ProgressProc.h"
 
+// Turns every wx assertion into a test failure (never a dialog), unless an
+// ExpectWxAsserts is alive.
+void InstallTestAssertHandler();
+
 // While one of these lives, wx assertions are counted instead of failing the test.
 class ExpectWxAsserts
 {
