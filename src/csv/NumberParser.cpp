@@ -43,7 +43,7 @@ const char* ParseWithDExponent(const char* begin, const char* mark, const char* 
 
 } // namespace
 
-const char* ParseNumber(const char* first, const char* last, double& value)
+const char* ParseNumberGeneral(const char* first, const char* last, double& value)
 {
     const char* p = first;
     while (p != last && IsSpace(*p))

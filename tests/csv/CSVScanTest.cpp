@@ -194,6 +194,63 @@ TEST(CSVScan, MissingFileAndTooManyLines)
     EXPECT_EQ(limited.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
 }
 
+TEST(CSVScan, TwoThreadsScanLikeOne)
+{
+    auto numbered = [](int from, int to) {
+        std::string text;
+        for (int i = from; i < to; ++i)
+            text += std::to_string(i) + "," + std::to_string(i % 7) + (i % 5 ? "\n" : ",\n");
+        return text;
+    };
+    std::string headerLines;
+    for (int i = 0; i < 3000; ++i)
+        headerLines += "text line " + std::to_string(i) + ",x\n";
+    struct Case
+    {
+        const char* name;
+        std::string content;
+    };
+    const Case cases[] = {
+        {"data", "t,a,b\n" + numbered(0, 20000)},
+        {"header lines past the middle", headerLines + numbered(0, 100)},
+        {"too long line in the second half",
+         numbered(0, 10000) + LineOf(1023) + "\n" + numbered(0, 10)},
+        {"too long lines in both halves",
+         numbered(0, 3000) + LineOf(2000) + "\n" + numbered(0, 9000) + LineOf(1023)},
+        {"last line without line feed", numbered(0, 9999) + "1,2,3,4"},
+        {"CR LF", "a,b\r\n1,2\r\n3,4,5\r\n" + numbered(0, 5000)},
+    };
+    TempDir dir;
+    auto project = CreateGraphProject();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.Write("two.csv", c.content);
+        CSVImporter one(path, *project), two(path, *project);
+        one.SetThreadCount(1);
+        two.SetThreadCount(2);
+        two.SetParallelMinBytes(0);
+        ThreadProcContext context;
+        const ResultCode result = one.ScanInfoInternal(nullptr);
+        EXPECT_EQ(two.ScanInfo(&context), result);
+        EXPECT_EQ(two.GetErrorMessage(), one.GetErrorMessage());
+        EXPECT_EQ(two.GetInfo().rowCount, one.GetInfo().rowCount);
+        EXPECT_EQ(two.GetInfo().columnCount, one.GetInfo().columnCount);
+        EXPECT_EQ(two.GetOption().headerRows, one.GetOption().headerRows);
+        EXPECT_EQ(Labels(two.GetOption()), Labels(one.GetOption()));
+        const ProgressRecord record = context.Record();
+        for (size_t k = 1; k < record.positions.size(); ++k)
+            EXPECT_LE(record.positions[k - 1].first, record.positions[k].first);
+    }
+
+    CSVImporter cancelled(dir.Write("two.csv", numbered(0, 20000)), *project);
+    cancelled.SetParallelMinBytes(0);
+    cancelled.SetThreadCount(2);
+    ThreadProcContext cancelling;
+    cancelling.cancelAfterPositions = 2;
+    EXPECT_EQ(cancelled.ScanInfo(&cancelling), ResultCode::CANCELLED);
+    EXPECT_EQ(cancelled.GetInfo().rowCount, 0);
+}
+
 TEST(CSVScan, SplitLineKeepsEmptyPieces)
 {
     const std::vector<wxString> names = CSVImporter::SplitLine(",a,,b,", ',');
