@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -37,8 +38,14 @@ class CSVExporter::Output
 public:
     ~Output() { Discard(); }
 
-    bool Create(const std::string& target)
+    bool Create(const std::string& name)
     {
+        // Through a symbolic link the file it points to is replaced, not the link.
+        std::string target = name;
+        if (char* resolved = realpath(name.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
         m_target = target;
         struct stat info;
         const bool exists = stat(target.c_str(), &info) == 0;

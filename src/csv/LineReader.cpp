@@ -5,11 +5,26 @@
 #include <cstring>
 
 #include <emmintrin.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// No larger than the data (small files are common in tests and dialogs), at least 4 KiB.
+size_t BlockSizeFor(int fd, int64_t begin, int64_t end, size_t blockSize)
+{
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        end = std::min<int64_t>(end, info.st_size);
+    const int64_t bytes = end - begin + 1;
+    return std::max<size_t>(4096, bytes < int64_t(blockSize) ? size_t(bytes) : blockSize);
+}
+
+} // namespace
 
 LineReader::LineReader(int fd, int64_t begin, int64_t end, size_t blockSize)
     : m_fd(fd), m_readPos(begin), m_end(end), m_offset(begin),
-      m_capacity(std::max<size_t>(blockSize, 4096)),
+      m_capacity(BlockSizeFor(fd, begin, end, blockSize)),
       m_buffer(new char[m_capacity + SLACK])
 {
     std::memset(m_buffer.get() + m_capacity, 0, SLACK);

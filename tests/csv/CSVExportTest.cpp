@@ -222,6 +222,19 @@ TEST_F(ExportFixture, CancelAndFailureKeepTheOldFile)
     EXPECT_EQ(CountFiles(dir.Dir()), 1);
 }
 
+TEST_F(ExportFixture, ThroughASymbolicLinkTheTargetIsReplaced)
+{
+    const std::string target = dir.Write("target.csv", "old\n");
+    const std::string link = dir.Path("link.csv");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    CSVExporter exporter(link, *project);
+    ASSERT_EQ(exporter.ExportInternal(nullptr), ResultCode::SUCCESS);
+    struct stat info;
+    ASSERT_EQ(lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(ReadFile(target).substr(0, 7), "Time,a,");
+}
+
 TEST_F(ExportFixture, WriteErrorsAreReported)
 {
     CSVExporter full("/dev/full", *project);

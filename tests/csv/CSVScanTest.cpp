@@ -125,25 +125,6 @@ TEST(CSVScan, LineLengthLimitWithLFAndCRLF)
     }
 }
 
-TEST(CSVScan, CRLFFileScansLikeLFFile)
-{
-    std::string lf = "t,a,b\n", crlf = "t,a,b\r\n";
-    for (int i = 0; i < 2500; ++i) {
-        const std::string line = std::to_string(i) + "," + std::to_string(i * 2) + ",7";
-        lf += line + "\n";
-        crlf += line + "\r\n";
-    }
-    TempDir dir;
-    auto project = CreateGraphProject();
-    CSVImporter a(dir.Write("lf.csv", lf), *project), b(dir.Write("crlf.csv", crlf), *project);
-    ASSERT_EQ(a.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    ASSERT_EQ(b.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    EXPECT_EQ(a.GetInfo().rowCount, b.GetInfo().rowCount);
-    EXPECT_EQ(a.GetInfo().columnCount, b.GetInfo().columnCount);
-    EXPECT_EQ(Labels(a.GetOption()), Labels(b.GetOption()));
-    EXPECT_EQ(a.GetOption().headerRows, b.GetOption().headerRows);
-}
-
 TEST(CSVScan, ReportsByteProgressEvery1000LinesAndCancels)
 {
     std::string content;
@@ -249,14 +230,6 @@ TEST(CSVScan, TwoThreadsScanLikeOne)
     cancelling.cancelAfterPositions = 2;
     EXPECT_EQ(cancelled.ScanInfo(&cancelling), ResultCode::CANCELLED);
     EXPECT_EQ(cancelled.GetInfo().rowCount, 0);
-}
-
-TEST(CSVScan, SplitLineKeepsEmptyPieces)
-{
-    const std::vector<wxString> names = CSVImporter::SplitLine(",a,,b,", ',');
-    const std::vector<wxString> expected = {"", "a", "", "b", ""};
-    EXPECT_EQ(names, expected);
-    EXPECT_EQ(CSVImporter::SplitLine("", ',').size(), 1u);
 }
 
 } // namespace
