@@ -2,7 +2,7 @@
 # Our whole import (scan, convert, mipmaps) against data.table::fread (1 and 2 threads)
 # and pandas.read_csv on the same file, interleaved in one run; prints medians and ratios.
 #   flock /tmp/ardentine-build.lock bench/csv/compare_peers.sh [BUILD] [LINES] [REPS]
-# Needs `make bench-deps`. The file is kept in $ARDENTINE_BENCH_DIR (default
+# CSV_FILE=path compares on another file instead. Needs `make bench-deps`. The file is kept in $ARDENTINE_BENCH_DIR (default
 # /tmp/ardentine-bench). All timings are in-process and from a warm page cache.
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
@@ -12,7 +12,7 @@ reps=${3:-3}
 bench="$build/bench/csv/bench_csv"
 dir=${ARDENTINE_BENCH_DIR:-/tmp/ardentine-bench}
 mkdir -p "$dir"
-file="$dir/wide_$lines.csv"
+file=${CSV_FILE:-"$dir/wide_$lines.csv"}
 [ -f "$file" ] || "$bench" --generate "$file" "$lines"
 results=$(mktemp)
 trap 'rm -f "$results"' EXIT
