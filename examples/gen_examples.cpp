@@ -41,8 +41,8 @@ bool WriteCsv(const std::string& path)
     for (int i = 0; i < lines; ++i) {
         const double t = i * dt;
         const double sine = std::sin(2 * kPi * 0.5 * t);
-        const double decay = 2.0 * std::exp(-t / 25.0) * std::cos(2 * kPi * 3.0 * t) +
-                             0.05 * noise.Gaussian();
+        const double decay =
+            2.0 * std::exp(-t / 25.0) * std::cos(2 * kPi * 3.0 * t) + 0.05 * noise.Gaussian();
         const double step = t < 40.0 ? 0.0 : (t < 70.0 ? 1.5 : -0.5);
         const double spikes = noise.Uniform() < 0.0005 ? 1.0 + 4.0 * noise.Uniform() : 0.0;
         std::fprintf(out, "%.4f,%.6g,%.6g,%g,%.4g\n", t, sine, decay, step, spikes);
@@ -60,7 +60,8 @@ bool WriteTxt(const std::string& path)
     for (int i = 0; i < 2000; ++i) {
         const double x = i * 0.01;
         const double square = std::fmod(x, 4.0) < 2.0 ? 1.0 : -1.0;
-        std::fprintf(out, "%.2f\t%g\t%.5g\n", x, square, std::fmod(x, 5.0) + 0.02 * noise.Gaussian());
+        std::fprintf(out, "%.2f\t%g\t%.5g\n", x, square,
+                     std::fmod(x, 5.0) + 0.02 * noise.Gaussian());
     }
     return std::fclose(out) == 0;
 }

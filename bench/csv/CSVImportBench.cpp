@@ -120,7 +120,8 @@ ImportTimes TimeImport(const std::string& path, int threads)
         TimingContext context;
         if (importer.ScanInfo(&context) != ResultCode::SUCCESS ||
             importer.Import(&context) != ResultCode::SUCCESS) {
-            std::fprintf(stderr, "import failed: %s\n", importer.GetErrorMessage().utf8_str().data());
+            std::fprintf(stderr, "import failed: %s\n",
+                         importer.GetErrorMessage().utf8_str().data());
             return t;
         }
         t.scan = context.seconds[0];

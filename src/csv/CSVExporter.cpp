@@ -54,7 +54,8 @@ public:
             return m_file != nullptr;
         }
         const size_t slash = target.rfind('/');
-        const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+        const std::string dir =
+            slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
         const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
         for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
             m_temp = dir + "." + base + "." + std::to_string(getpid()) + "-" +

@@ -149,8 +149,8 @@ struct CSVImporter::ConvertPart
     int64_t firstLine;
     char separator;
     PartEnd result = PartEnd::DONE;
-    int64_t line = 0;    // the failing line, or the line count after the part
-    int64_t offset = 0;  // where the part ended
+    int64_t line = 0;   // the failing line, or the line count after the part
+    int64_t offset = 0; // where the part ended
     bool endedWithLineFeed = true;
     std::atomic<int64_t> bytes{0}; // converted so far, for the other thread's progress
 };
@@ -323,8 +323,8 @@ ResultCode CSVImporter::ConvertFile(int fd, int64_t total, const std::vector<dou
     int64_t splitLine = 0;
     if (m_threadCount >= 2 && total >= m_parallelMinBytes && m_lineIndex.fileSize == total) {
         for (const CSVLineIndex::Mark& mark : m_lineIndex.marks) {
-            if (mark.line > 0 &&
-                (split < 0 || std::llabs(mark.offset - total / 2) < std::llabs(split - total / 2))) {
+            if (mark.line > 0 && (split < 0 || std::llabs(mark.offset - total / 2) <
+                                                   std::llabs(split - total / 2))) {
                 split = mark.offset;
                 splitLine = mark.line;
             }

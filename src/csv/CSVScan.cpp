@@ -74,8 +74,15 @@ bool CSVImporter::IsNumericLine(const char* begin, const char* end, char separat
         if (c == separator || (c >= '0' && c <= '9'))
             continue;
         switch (c) {
-        case ' ': case '\t': case '+': case '-': case '.':
-        case 'd': case 'D': case 'e': case 'E':
+        case ' ':
+        case '\t':
+        case '+':
+        case '-':
+        case '.':
+        case 'd':
+        case 'D':
+        case 'e':
+        case 'E':
             continue;
         default:
             return false;
@@ -114,9 +121,9 @@ struct CSVImporter::ScanPart
 
     int64_t begin;
     int64_t end;
-    bool headerMode;       // the first part starts in header mode, the second does not
+    bool headerMode; // the first part starts in header mode, the second does not
     End result = DONE;
-    int64_t lines = 0;     // lines read (the failing line's index in the part on failure)
+    int64_t lines = 0; // lines read (the failing line's index in the part on failure)
     int headerCount = 0;
     std::string headerText;
     int columnCount = 0;

@@ -18,14 +18,15 @@ public:
         std::promise<void> done;
         m_done = done.get_future();
         try {
-            m_thread = std::thread([this, work = std::move(work), done = std::move(done)]() mutable {
-                try {
-                    work();
-                } catch (...) {
-                    m_error = std::current_exception();
-                }
-                done.set_value();
-            });
+            m_thread =
+                std::thread([this, work = std::move(work), done = std::move(done)]() mutable {
+                    try {
+                        work();
+                    } catch (...) {
+                        m_error = std::current_exception();
+                    }
+                    done.set_value();
+                });
         } catch (const std::system_error&) {
             return false;
         }

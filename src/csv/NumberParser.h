@@ -66,8 +66,8 @@ inline const char* ParseNumber(const char* first, const char* last, double& valu
     }
     if (exponent < -22 || exponent > 22)
         return ParseNumberGeneral(first, last, value);
-    const double magnitude = exponent < 0 ? double(mantissa) / kPow10[-exponent]
-                                          : double(mantissa) * kPow10[exponent];
+    const double magnitude =
+        exponent < 0 ? double(mantissa) / kPow10[-exponent] : double(mantissa) * kPow10[exponent];
     value = negative ? -magnitude : magnitude;
     return p;
 }

@@ -104,15 +104,26 @@ TEST_F(ExportFixture, LayoutByteForByte)
         std::string expected;
     };
     const Case cases[] = {
-        {"header and X", true, true, ',', {0, 1},
+        {"header and X",
+         true,
+         true,
+         ',',
+         {0, 1},
          "Time,a,b\r\n"
          "0.00000000e+000,1.00000000e+000,2.00000000e+000\r\n"
          "5.00000000e-001,3.00000000e+000,4.00000000e+000\r\n"},
-        {"no header", true, false, ',', {0},
+        {"no header",
+         true,
+         false,
+         ',',
+         {0},
          "0.00000000e+000,1.00000000e+000\r\n5.00000000e-001,3.00000000e+000\r\n"},
-        {"no X, one series", false, true, ',', {1},
-         "b\r\n2.00000000e+000\r\n4.00000000e+000\r\n"},
-        {"tab, no X", false, false, '\t', {1, 0},
+        {"no X, one series", false, true, ',', {1}, "b\r\n2.00000000e+000\r\n4.00000000e+000\r\n"},
+        {"tab, no X",
+         false,
+         false,
+         '\t',
+         {1, 0},
          "2.00000000e+000\t1.00000000e+000\r\n4.00000000e+000\t3.00000000e+000\r\n"},
     };
     for (const Case& c : cases) {

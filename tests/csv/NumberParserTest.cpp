@@ -37,11 +37,11 @@ TEST(NumberParser, AcceptsExactlyTheFileSyntax)
         {"+-1", -1, 0},
         {"--1", -1, 0},
         {"e5", -1, 0},
-        {"1e", 1, 1.0},      // a mark without digits is not part of the number
+        {"1e", 1, 1.0}, // a mark without digits is not part of the number
         {"1d+", 1, 1.0},
         {"1e+x", 1, 1.0},
-        {"1.2.3", 3, 1.2},   // the caller rejects what follows
-        {"0x10", 1, 0.0},    // no hexadecimal
+        {"1.2.3", 3, 1.2}, // the caller rejects what follows
+        {"0x10", 1, 0.0},  // no hexadecimal
         {"inf", -1, 0},
         {"-infinity", -1, 0},
         {"nan", -1, 0},
