@@ -124,6 +124,8 @@ private:
     void ScanRange(int fd, char separator, ScanPart& part,
                    const std::function<bool(int64_t bytes)>& poll) const;
     ResultCode ReportScanPart(const ScanPart& part, int64_t firstLine);
+    ResultCode JoinScanParts(int fd, char separator, bool parallel, ScanPart& head, ScanPart& tail,
+                             const std::function<bool(int64_t bytes)>& report, CSVLineIndex& index);
     bool CheckMemory(const std::vector<bool>& required);
     ResultCode BuildMipmaps(int resolution, Progress* progress);
 

@@ -206,6 +206,45 @@ static int64_t FindSplit(int fd, int64_t total)
     return lf ? from + (static_cast<const char*>(lf) - buffer) + 1 : -1;
 }
 
+// Adds the second part's lines, columns and line marks to the first part. When the
+// first part ended among header lines, the header may go on in the second: that part is
+// then read again the plain way.
+ResultCode CSVImporter::JoinScanParts(int fd, char separator, bool parallel, ScanPart& head,
+                                      ScanPart& tail,
+                                      const std::function<bool(int64_t bytes)>& report,
+                                      CSVLineIndex& index)
+{
+    index.marks = head.marks;
+    if (!parallel)
+        return ResultCode::SUCCESS;
+    if (head.headerMode) {
+        ScanPart rest{tail.begin, INT64_MAX, true};
+        rest.headerText = std::move(head.headerText);
+        rest.headerCount = head.headerCount;
+        tail.bytes = 0;
+        const int64_t split = tail.begin;
+        ScanRange(fd, separator, rest, [&](int64_t bytes) { return report(split + bytes); });
+        if (rest.result == ScanPart::DONE && head.lines + rest.lines > m_maxLineCount)
+            rest.result = ScanPart::TOO_MANY;
+        if (rest.result != ScanPart::DONE)
+            return ReportScanPart(rest, head.lines);
+        head.headerText = std::move(rest.headerText);
+        head.headerCount = rest.headerCount;
+        head.lines += rest.lines;
+        head.columnCount = rest.columnCount;
+        return ResultCode::SUCCESS;
+    }
+    if (tail.result == ScanPart::DONE && head.lines + tail.lines > m_maxLineCount)
+        tail.result = ScanPart::TOO_MANY;
+    if (tail.result != ScanPart::DONE)
+        return ReportScanPart(tail, head.lines);
+    for (const CSVLineIndex::Mark& mark : tail.marks)
+        index.marks.push_back(CSVLineIndex::Mark{head.lines + mark.line, mark.offset});
+    head.lines += tail.lines;
+    head.columnCount = std::max(head.columnCount, tail.columnCount);
+    return ResultCode::SUCCESS;
+}
+
 ResultCode CSVImporter::ScanInfoInternal(Progress* progress)
 {
     try {
@@ -260,38 +299,13 @@ ResultCode CSVImporter::ScanInfoInternal(Progress* progress)
 
         CSVLineIndex index;
         index.fileSize = total;
-        index.marks = head.marks;
-        int64_t lines = head.lines;
-        int columnCount = head.columnCount;
-        if (parallel && head.headerMode) {
-            // Header lines may go on in the second half: read it again the plain way.
-            ScanPart rest{split, INT64_MAX, true};
-            rest.headerText = std::move(head.headerText);
-            rest.headerCount = head.headerCount;
-            tail.bytes = 0;
-            ScanRange(fd, separator, rest, [&](int64_t bytes) { return report(split + bytes); });
-            if (rest.result == ScanPart::DONE && head.lines + rest.lines > m_maxLineCount)
-                rest.result = ScanPart::TOO_MANY;
-            if (rest.result != ScanPart::DONE)
-                return ReportScanPart(rest, head.lines);
-            head.headerText = std::move(rest.headerText);
-            head.headerCount = rest.headerCount;
-            lines += rest.lines;
-            columnCount = rest.columnCount;
-        } else if (parallel) {
-            if (tail.result == ScanPart::DONE && head.lines + tail.lines > m_maxLineCount)
-                tail.result = ScanPart::TOO_MANY;
-            if (tail.result != ScanPart::DONE)
-                return ReportScanPart(tail, head.lines);
-            for (const CSVLineIndex::Mark& mark : tail.marks)
-                index.marks.push_back(CSVLineIndex::Mark{head.lines + mark.line, mark.offset});
-            lines += tail.lines;
-            columnCount = std::max(columnCount, tail.columnCount);
-        }
+        const ResultCode joined = JoinScanParts(fd, separator, parallel, head, tail, report, index);
+        if (joined != ResultCode::SUCCESS)
+            return joined;
 
         m_info.fileName = m_fileName;
-        m_info.columnCount = columnCount;
-        m_info.rowCount = static_cast<int32_t>(lines);
+        m_info.columnCount = head.columnCount;
+        m_info.rowCount = static_cast<int32_t>(head.lines);
         m_lineIndex = std::move(index);
         BuildDefaultOption(head.headerCount, head.headerText);
         return ResultCode::SUCCESS;
