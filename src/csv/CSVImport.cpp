@@ -450,6 +450,15 @@ ResultCode CSVImporter::ImportInternal(Progress* progress)
 
 ResultCode CSVImporter::BuildMipmaps(int resolution, Progress* progress)
 {
+    try {
+        return BuildMipmapsOnThreads(resolution, progress);
+    } catch (const std::bad_alloc&) {
+        return ResultCode::OUT_OF_MEMORY;
+    }
+}
+
+ResultCode CSVImporter::BuildMipmapsOnThreads(int resolution, Progress* progress)
+{
     struct Item
     {
         GraphDataY* y;

@@ -128,6 +128,7 @@ private:
                              const std::function<bool(int64_t bytes)>& report, CSVLineIndex& index);
     bool CheckMemory(const std::vector<bool>& required);
     ResultCode BuildMipmaps(int resolution, Progress* progress);
+    ResultCode BuildMipmapsOnThreads(int resolution, Progress* progress);
 
     GraphProject& m_project;
     wxString m_fileName;

@@ -176,7 +176,7 @@ TEST(CSVScan, ReportsByteProgressEvery1000LinesAndCancels)
     EXPECT_TRUE(cancelled.GetOption().dataSources.empty());
 }
 
-TEST(CSVScan, MissingFileAndTooManyLines)
+TEST(CSVScan, MissingFileTooManyLinesAndBadSeparator)
 {
     TempDir dir;
     auto project = CreateGraphProject();
@@ -193,6 +193,13 @@ TEST(CSVScan, MissingFileAndTooManyLines)
     EXPECT_EQ(limited.GetErrorMessage().utf8_string(), "\"" + path + "\" has too many lines!");
     limited.SetMaxLineCount(4);
     EXPECT_EQ(limited.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
+
+    ExpectWxAsserts asserts;
+    limited.SetSeparator('x');
+    EXPECT_EQ(limited.ScanInfoInternal(nullptr), ResultCode::FAILURE);
+    EXPECT_EQ(limited.GetErrorMessage(),
+              "The separator must be a tab, a space, a comma or a semicolon!");
+    EXPECT_EQ(asserts.Count(), 2);
 }
 
 TEST(CSVScan, TwoThreadsScanLikeOne)
