@@ -16,8 +16,8 @@ size_t BlockSizeFor(int fd, int64_t begin, int64_t end, size_t blockSize)
     struct stat info;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
         end = std::min<int64_t>(end, info.st_size);
-    const int64_t bytes = end - begin + 1;
-    return std::max<size_t>(4096, bytes < int64_t(blockSize) ? size_t(bytes) : blockSize);
+    const int64_t bytes = end - begin;
+    return std::max<size_t>(4096, bytes < int64_t(blockSize) ? size_t(bytes) + 1 : blockSize);
 }
 
 } // namespace

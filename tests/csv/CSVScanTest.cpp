@@ -185,6 +185,11 @@ TEST(CSVScan, MissingFileTooManyLinesAndBadSeparator)
     EXPECT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::FAILURE);
     EXPECT_EQ(importer.GetErrorMessage().utf8_string(), "Can't open \"" + missing + "\"!");
 
+    // A folder opens like a file but cannot be read: not an empty file.
+    CSVImporter folder(dir.Dir(), *project);
+    EXPECT_EQ(folder.ScanInfoInternal(nullptr), ResultCode::FAILURE);
+    EXPECT_EQ(folder.GetErrorMessage().utf8_string(), "Can't read \"" + dir.Dir() + "\"!");
+
     // The row counts are 32-bit: a file with more lines fails instead of overflowing.
     const std::string path = dir.Write("lines.csv", "1\n2\n3\n4\n");
     CSVImporter limited(path, *project);
