@@ -24,16 +24,6 @@ namespace {
 constexpr int64_t kProgressLines = 1000;
 constexpr double kProgressionTolerancePercent = 0.1;
 
-struct FileCloser
-{
-    FILE* file;
-    ~FileCloser()
-    {
-        if (file)
-            std::fclose(file);
-    }
-};
-
 // One line into row `row` of `columns` (null entries: parsed, not stored).
 bool ConvertFields(const char* p, const char* end, size_t row, double* const* columns,
                    size_t columnCount, char separator)

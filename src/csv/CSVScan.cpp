@@ -16,17 +16,6 @@
 
 namespace {
 
-// Closes the file on every path.
-struct FileCloser
-{
-    FILE* file;
-    ~FileCloser()
-    {
-        if (file)
-            std::fclose(file);
-    }
-};
-
 constexpr int64_t kProgressLines = 1000;
 
 } // namespace
