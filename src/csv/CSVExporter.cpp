@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -37,8 +38,14 @@ class CSVExporter::Output
 public:
     ~Output() { Discard(); }
 
-    bool Create(const std::string& target)
+    bool Create(const std::string& name)
     {
+        // Through a symbolic link the file it points to is replaced, not the link.
+        std::string target = name;
+        if (char* resolved = realpath(name.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
         m_target = target;
         struct stat info;
         const bool exists = stat(target.c_str(), &info) == 0;
@@ -47,7 +54,8 @@ public:
             return m_file != nullptr;
         }
         const size_t slash = target.rfind('/');
-        const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+        const std::string dir =
+            slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
         const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
         for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
             m_temp = dir + "." + base + "." + std::to_string(getpid()) + "-" +

@@ -13,6 +13,7 @@
 #include <wx/intl.h>
 
 #include "csv/FileUtil.h"
+#include "csv/HelperThread.h"
 #include "csv/LineReader.h"
 #include "csv/NumberParser.h"
 #include "model/GraphProject.h"
@@ -22,18 +23,6 @@ namespace {
 
 constexpr int64_t kProgressLines = 1000;
 constexpr double kProgressionTolerancePercent = 0.1;
-// How often a thread waiting for its helper reports progress and polls for cancel.
-constexpr std::chrono::milliseconds kWaitPoll(20);
-
-struct FileCloser
-{
-    FILE* file;
-    ~FileCloser()
-    {
-        if (file)
-            std::fclose(file);
-    }
-};
 
 // One line into row `row` of `columns` (null entries: parsed, not stored).
 bool ConvertFields(const char* p, const char* end, size_t row, double* const* columns,
@@ -57,51 +46,6 @@ bool ConvertFields(const char* p, const char* end, size_t row, double* const* co
             return true;
     }
 }
-
-// Runs a function on its own thread; the caller waits with WaitPolling.
-class HelperThread
-{
-public:
-    // False when no thread could be started (the caller then does the work itself).
-    bool Start(std::function<void()> work)
-    {
-        std::promise<void> done;
-        m_done = done.get_future();
-        try {
-            m_thread = std::thread([work = std::move(work), done = std::move(done)]() mutable {
-                work();
-                done.set_value();
-            });
-        } catch (const std::system_error&) {
-            return false;
-        }
-        return true;
-    }
-
-    // Waits for the end of the work, calling poll() at short intervals; when poll
-    // returns false, calls stop() once and keeps waiting for the thread.
-    void WaitPolling(const std::function<bool()>& poll, const std::function<void()>& stop)
-    {
-        bool stopped = false;
-        while (m_done.wait_for(kWaitPoll) != std::future_status::ready) {
-            if (!stopped && !poll()) {
-                stop();
-                stopped = true;
-            }
-        }
-        m_thread.join();
-    }
-
-    ~HelperThread()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-
-private:
-    std::thread m_thread;
-    std::future<void> m_done;
-};
 
 // Progress for the helper's share of the mipmaps: silent, cancelled by a flag.
 class FlagProgress : public Progress
@@ -143,6 +87,37 @@ private:
     std::atomic<bool>& m_stop;
 };
 
+// Sizes every column to `rows` zeros. The first touch of fresh pages (the kernel clears
+// them) costs as much as parsing, so the second thread takes every other column.
+void AllocateColumns(std::vector<std::shared_ptr<GraphDataY>>& columns, size_t rows, int threads)
+{
+    std::vector<GraphDataY*> pending;
+    for (const auto& column : columns) {
+        if (column)
+            pending.push_back(column.get());
+    }
+    std::atomic<bool> failed{false};
+    auto fill = [&](size_t first) {
+        for (size_t k = first; k < pending.size() && !failed; k += 2) {
+            try {
+                pending[k]->raw.resize(rows);
+            } catch (const std::bad_alloc&) {
+                failed = true;
+            }
+        }
+    };
+    HelperThread helper;
+    const bool parallel = threads >= 2 && pending.size() >= 2 && rows >= (size_t(1) << 16) &&
+                          helper.Start([&] { fill(1); });
+    fill(0);
+    if (parallel)
+        helper.WaitPolling([] { return true; }, [] {});
+    else
+        fill(1);
+    if (failed)
+        throw std::bad_alloc();
+}
+
 } // namespace
 
 enum class CSVImporter::PartEnd
@@ -164,8 +139,8 @@ struct CSVImporter::ConvertPart
     int64_t firstLine;
     char separator;
     PartEnd result = PartEnd::DONE;
-    int64_t line = 0;    // the failing line, or the line count after the part
-    int64_t offset = 0;  // where the part ended
+    int64_t line = 0;   // the failing line, or the line count after the part
+    int64_t offset = 0; // where the part ended
     bool endedWithLineFeed = true;
     std::atomic<int64_t> bytes{0}; // converted so far, for the other thread's progress
 };
@@ -336,12 +311,12 @@ ResultCode CSVImporter::ConvertFile(int fd, int64_t total, const std::vector<dou
     // Split at the indexed line start nearest the middle, when that pays.
     int64_t split = -1;
     int64_t splitLine = 0;
-    const auto& offsets = m_lineIndex.offsets;
     if (m_threadCount >= 2 && total >= m_parallelMinBytes && m_lineIndex.fileSize == total) {
-        for (size_t k = 1; k < offsets.size(); ++k) {
-            if (split < 0 || std::llabs(offsets[k] - total / 2) < std::llabs(split - total / 2)) {
-                split = offsets[k];
-                splitLine = int64_t(k) * kProgressLines;
+        for (const CSVLineIndex::Mark& mark : m_lineIndex.marks) {
+            if (mark.line > 0 && (split < 0 || std::llabs(mark.offset - total / 2) <
+                                                   std::llabs(split - total / 2))) {
+                split = mark.offset;
+                splitLine = mark.line;
             }
         }
     }
@@ -419,13 +394,15 @@ ResultCode CSVImporter::ImportInternal(Progress* progress)
             return ResultCode::OUT_OF_MEMORY;
         }
         std::vector<std::shared_ptr<GraphDataY>> dataYs(required.size());
+        for (size_t c = 0; c < required.size(); ++c) {
+            if (required[c])
+                dataYs[c] = CreateGraphDataY();
+        }
+        AllocateColumns(dataYs, size_t(m_option.dataRows), m_threadCount);
         std::vector<double*> columns(required.size(), nullptr);
         for (size_t c = 0; c < required.size(); ++c) {
-            if (!required[c])
-                continue;
-            dataYs[c] = CreateGraphDataY();
-            dataYs[c]->raw.resize(size_t(m_option.dataRows));
-            columns[c] = dataYs[c]->raw.data();
+            if (dataYs[c])
+                columns[c] = dataYs[c]->raw.data();
         }
 
         if (progress)
@@ -462,6 +439,15 @@ ResultCode CSVImporter::ImportInternal(Progress* progress)
 }
 
 ResultCode CSVImporter::BuildMipmaps(int resolution, Progress* progress)
+{
+    try {
+        return BuildMipmapsOnThreads(resolution, progress);
+    } catch (const std::bad_alloc&) {
+        return ResultCode::OUT_OF_MEMORY;
+    }
+}
+
+ResultCode CSVImporter::BuildMipmapsOnThreads(int resolution, Progress* progress)
 {
     struct Item
     {

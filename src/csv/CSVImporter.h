@@ -40,12 +40,17 @@ struct CSVImportOption
     std::vector<DataSource> dataSources;
 };
 
-// Where every 1000th line of the scanned file starts, so that the import can split the
-// file between threads and still know each part's line numbers.
+// Known line starts of the scanned file, so that the import can split the file between
+// threads and still know each part's line numbers.
 struct CSVLineIndex
 {
+    struct Mark
+    {
+        int64_t line;   // 0-based line index
+        int64_t offset; // where that line starts
+    };
     int64_t fileSize = -1;
-    std::vector<int64_t> offsets; // offsets[k]: start of line k * 1000
+    std::vector<Mark> marks;
 };
 
 constexpr int DEFAULT_MIPMAP_RESOLUTION = 512;
@@ -106,6 +111,7 @@ public:
 private:
     struct ConvertPart;
     enum class PartEnd;
+    struct ScanPart;
 
     bool NarrowSeparator(char& separator);
     void BuildDefaultOption(int headerCount, const std::string& headerText);
@@ -115,8 +121,14 @@ private:
     void ConvertRange(ConvertPart& part, const std::vector<double*>& columns,
                       const std::function<bool(int64_t bytes)>& poll) const;
     ResultCode ReportPart(const ConvertPart& part);
+    void ScanRange(int fd, char separator, ScanPart& part,
+                   const std::function<bool(int64_t bytes)>& poll) const;
+    ResultCode ReportScanPart(const ScanPart& part, int64_t firstLine);
+    ResultCode JoinScanParts(int fd, char separator, bool parallel, ScanPart& head, ScanPart& tail,
+                             const std::function<bool(int64_t bytes)>& report, CSVLineIndex& index);
     bool CheckMemory(const std::vector<bool>& required);
     ResultCode BuildMipmaps(int resolution, Progress* progress);
+    ResultCode BuildMipmapsOnThreads(int resolution, Progress* progress);
 
     GraphProject& m_project;
     wxString m_fileName;

@@ -21,6 +21,23 @@ int64_t GetFileSize(FILE* file)
     return static_cast<int64_t>(end - start);
 }
 
+namespace {
+
+// A number from a one-line file such as /sys/fs/cgroup/memory.max; -1 for "max" or none.
+int64_t ReadLimitFile(const char* path)
+{
+    FILE* file = std::fopen(path, "r");
+    if (!file)
+        return -1;
+    long long value = -1;
+    if (std::fscanf(file, "%lld", &value) != 1)
+        value = -1;
+    std::fclose(file);
+    return static_cast<int64_t>(value);
+}
+
+} // namespace
+
 int64_t GetAvailableMemory()
 {
     FILE* meminfo = std::fopen("/proc/meminfo", "r");
@@ -36,6 +53,14 @@ int64_t GetAvailableMemory()
         }
     }
     std::fclose(meminfo);
+    // In a container the cgroup's limit may be far below what the machine has free.
+    const int64_t limit = ReadLimitFile("/sys/fs/cgroup/memory.max");
+    const int64_t used = ReadLimitFile("/sys/fs/cgroup/memory.current");
+    if (limit >= 0 && used >= 0) {
+        const int64_t left = limit > used ? limit - used : 0;
+        if (result < 0 || left < result)
+            result = left;
+    }
     return result;
 }
 

@@ -6,6 +6,17 @@
 
 #include <wx/string.h>
 
+// Closes the file on every path out of a scope.
+struct FileCloser
+{
+    FILE* file;
+    ~FileCloser()
+    {
+        if (file)
+            std::fclose(file);
+    }
+};
+
 // Size in bytes of an open file, 64-bit so that files over 2 GiB are measured right.
 // The file position is left where it was. -1 when the file cannot be measured.
 int64_t GetFileSize(FILE* file);

@@ -5,12 +5,26 @@
 #include <cstring>
 
 #include <emmintrin.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// No larger than the data (small files are common in tests and dialogs), at least 4 KiB.
+size_t BlockSizeFor(int fd, int64_t begin, int64_t end, size_t blockSize)
+{
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        end = std::min<int64_t>(end, info.st_size);
+    const int64_t bytes = end - begin;
+    return std::max<size_t>(4096, bytes < int64_t(blockSize) ? size_t(bytes) + 1 : blockSize);
+}
+
+} // namespace
 
 LineReader::LineReader(int fd, int64_t begin, int64_t end, size_t blockSize)
     : m_fd(fd), m_readPos(begin), m_end(end), m_offset(begin),
-      m_capacity(std::max<size_t>(blockSize, 4096)),
-      m_buffer(new char[m_capacity + SLACK])
+      m_capacity(BlockSizeFor(fd, begin, end, blockSize)), m_buffer(new char[m_capacity + SLACK])
 {
     std::memset(m_buffer.get() + m_capacity, 0, SLACK);
 }
@@ -30,7 +44,8 @@ bool LineReader::Refill()
             m_eof = true;
             break;
         }
-        const size_t want = static_cast<size_t>(std::min<int64_t>(left, int64_t(m_capacity - m_fill)));
+        const size_t want =
+            static_cast<size_t>(std::min<int64_t>(left, int64_t(m_capacity - m_fill)));
         const ssize_t got = pread(m_fd, m_buffer.get() + m_fill, want, m_readPos);
         if (got < 0) {
             if (errno == EINTR)
@@ -99,10 +114,11 @@ int CountByteWithSlack(const char* begin, const char* end, char c)
         // Byte counters of up to 255 chunks, then summed.
         __m128i acc = _mm_setzero_si128();
         for (int chunk = 0; chunk < 255 && p < end; ++chunk, p += 16) {
-            __m128i hit = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), needle);
+            __m128i hit =
+                _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), needle);
             if (end - p < 16) {
-                const __m128i keep = _mm_loadu_si128(
-                    reinterpret_cast<const __m128i*>(kMask + 16 - (end - p)));
+                const __m128i keep =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(kMask + 16 - (end - p)));
                 hit = _mm_and_si128(hit, keep);
             }
             acc = _mm_sub_epi8(acc, hit);

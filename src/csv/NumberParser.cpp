@@ -12,13 +12,15 @@ inline bool IsSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // fast_float knows only 'e'/'E': for a 'd'/'D' exponent the unsigned number is copied
 // with the mark rewritten. A too long copy falls back to the mantissa, which cannot
 // happen for lines of at most 1022 characters but keeps the function total.
-const char* ParseWithDExponent(const char* begin, const char* mark, const char* last,
-                               double& value)
+const char* ParseWithDExponent(const char* begin, const char* mark, const char* last, double& value)
 {
     const char* p = mark + 1;
     if (p != last && (*p == '+' || *p == '-'))
@@ -43,7 +45,7 @@ const char* ParseWithDExponent(const char* begin, const char* mark, const char* 
 
 } // namespace
 
-const char* ParseNumber(const char* first, const char* last, double& value)
+const char* ParseNumberGeneral(const char* first, const char* last, double& value)
 {
     const char* p = first;
     while (p != last && IsSpace(*p))

@@ -104,15 +104,26 @@ TEST_F(ExportFixture, LayoutByteForByte)
         std::string expected;
     };
     const Case cases[] = {
-        {"header and X", true, true, ',', {0, 1},
+        {"header and X",
+         true,
+         true,
+         ',',
+         {0, 1},
          "Time,a,b\r\n"
          "0.00000000e+000,1.00000000e+000,2.00000000e+000\r\n"
          "5.00000000e-001,3.00000000e+000,4.00000000e+000\r\n"},
-        {"no header", true, false, ',', {0},
+        {"no header",
+         true,
+         false,
+         ',',
+         {0},
          "0.00000000e+000,1.00000000e+000\r\n5.00000000e-001,3.00000000e+000\r\n"},
-        {"no X, one series", false, true, ',', {1},
-         "b\r\n2.00000000e+000\r\n4.00000000e+000\r\n"},
-        {"tab, no X", false, false, '\t', {1, 0},
+        {"no X, one series", false, true, ',', {1}, "b\r\n2.00000000e+000\r\n4.00000000e+000\r\n"},
+        {"tab, no X",
+         false,
+         false,
+         '\t',
+         {1, 0},
          "2.00000000e+000\t1.00000000e+000\r\n4.00000000e+000\t3.00000000e+000\r\n"},
     };
     for (const Case& c : cases) {
@@ -220,6 +231,19 @@ TEST_F(ExportFixture, CancelAndFailureKeepTheOldFile)
     context.Reset();
     EXPECT_EQ(fresh.Export(&context), ResultCode::CANCELLED);
     EXPECT_EQ(CountFiles(dir.Dir()), 1);
+}
+
+TEST_F(ExportFixture, ThroughASymbolicLinkTheTargetIsReplaced)
+{
+    const std::string target = dir.Write("target.csv", "old\n");
+    const std::string link = dir.Path("link.csv");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    CSVExporter exporter(link, *project);
+    ASSERT_EQ(exporter.ExportInternal(nullptr), ResultCode::SUCCESS);
+    struct stat info;
+    ASSERT_EQ(lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(ReadFile(target).substr(0, 7), "Time,a,");
 }
 
 TEST_F(ExportFixture, WriteErrorsAreReported)

@@ -400,7 +400,6 @@ TEST(CSVImport, InvalidOptionFailsClearly)
         {"Y column beyond the columns", [](CSVImportOption& o) { o.dataSources[0].columnY = 2; }},
         {"negative X column", [](CSVImportOption& o) { o.dataSources[0].columnX = -1; }},
         {"too many rows", [](CSVImportOption& o) { o.dataRows = 3; }},
-        {"negative header rows", [](CSVImportOption& o) { o.headerRows = -1; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -427,6 +426,39 @@ TEST(CSVImport, MemoryShortageFailsBeforeAllocating)
     EXPECT_EQ(project->GetCount(), 0);
     importer.SetMemoryLimit(-1);
     EXPECT_EQ(importer.Import(nullptr), ResultCode::SUCCESS);
+}
+
+} // namespace
+
+namespace {
+
+TEST(CSVImport, BundledExamplesImport)
+{
+    struct Case
+    {
+        const char* file;
+        wxChar separator;
+        std::vector<std::string> labels;
+        size_t points;
+    };
+    const Case cases[] = {
+        {"signals.csv", ',', {"sine", "decay", "step", "spikes"}, 200000},
+        {"signals.txt", '\t', {"square", "ramp"}, 2000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        auto project = CreateGraphProject();
+        CSVImporter importer(std::string(ARDENTINE_BINARY_DIR) + "/examples/" + c.file, *project);
+        importer.SetSeparator(c.separator);
+        ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS)
+            << importer.GetErrorMessage();
+        ASSERT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
+        ASSERT_EQ(project->GetCount(), int(c.labels.size()));
+        for (int i = 0; i < project->GetCount(); ++i) {
+            EXPECT_EQ(project->GetItem(i)->GetLabel().utf8_string(), c.labels[i]);
+            EXPECT_EQ(project->GetItem(i)->GetCount(), c.points);
+        }
+    }
 }
 
 } // namespace

@@ -43,15 +43,35 @@ TEST(CSVScan, HeaderDetectionAndDefaultOption)
         {"blank line ends the header", "x,y\n\ntext,1\n", ',', 3, 2, 1, 2, {"y"}},
         {"text after data is data", "1,2\nab,c,d\n", ',', 2, 3, 0, 2, {"Column 2", "Column 3"}},
         {"decimal comma with ';'", "1,5;2,3\n1;2\n", ';', 2, 2, 1, 1, {"2,3"}},
-        {"byte-order mark makes a header", "\xEF\xBB\xBF" "1,2\n3,4\n", ',', 2, 2, 1, 1, {"2"}},
-        {"ragged lines and trailing comma", "1\n1,2,\n1,2\n", ',', 3, 3, 0, 3,
+        {"byte-order mark makes a header",
+         "\xEF\xBB\xBF"
+         "1,2\n3,4\n",
+         ',',
+         2,
+         2,
+         1,
+         1,
+         {"2"}},
+        {"ragged lines and trailing comma",
+         "1\n1,2,\n1,2\n",
+         ',',
+         3,
+         3,
+         0,
+         3,
          {"Column 2", "Column 3"}},
         {"last line without line feed", "h,v\n1,2\n3,4", ',', 3, 2, 1, 2, {"v"}},
         {"CR LF line ends", "h,v\r\n1,2\r\n3,4\r\n", ',', 3, 2, 1, 2, {"v"}},
         {"lone CR is text", "1,2\r3\n", ',', 1, 0, 1, 0, {}},
         {"tab separator", "t\tu\tv\n0\t1\t2\n", '\t', 2, 3, 1, 1, {"u", "v"}},
         {"space separator", "t u\n0 1\n", ' ', 2, 2, 1, 1, {"u"}},
-        {"exponent letters are numeric", "1e3,2d-1,+3.5E2\n", ',', 1, 3, 0, 1,
+        {"exponent letters are numeric",
+         "1e3,2d-1,+3.5E2\n",
+         ',',
+         1,
+         3,
+         0,
+         1,
          {"Column 2", "Column 3"}},
         {"empty header names", "t,,\n1,2,3\n", ',', 2, 3, 1, 1, {"", ""}},
     };
@@ -125,25 +145,6 @@ TEST(CSVScan, LineLengthLimitWithLFAndCRLF)
     }
 }
 
-TEST(CSVScan, CRLFFileScansLikeLFFile)
-{
-    std::string lf = "t,a,b\n", crlf = "t,a,b\r\n";
-    for (int i = 0; i < 2500; ++i) {
-        const std::string line = std::to_string(i) + "," + std::to_string(i * 2) + ",7";
-        lf += line + "\n";
-        crlf += line + "\r\n";
-    }
-    TempDir dir;
-    auto project = CreateGraphProject();
-    CSVImporter a(dir.Write("lf.csv", lf), *project), b(dir.Write("crlf.csv", crlf), *project);
-    ASSERT_EQ(a.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    ASSERT_EQ(b.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    EXPECT_EQ(a.GetInfo().rowCount, b.GetInfo().rowCount);
-    EXPECT_EQ(a.GetInfo().columnCount, b.GetInfo().columnCount);
-    EXPECT_EQ(Labels(a.GetOption()), Labels(b.GetOption()));
-    EXPECT_EQ(a.GetOption().headerRows, b.GetOption().headerRows);
-}
-
 TEST(CSVScan, ReportsByteProgressEvery1000LinesAndCancels)
 {
     std::string content;
@@ -175,7 +176,7 @@ TEST(CSVScan, ReportsByteProgressEvery1000LinesAndCancels)
     EXPECT_TRUE(cancelled.GetOption().dataSources.empty());
 }
 
-TEST(CSVScan, MissingFileAndTooManyLines)
+TEST(CSVScan, MissingFileTooManyLinesAndBadSeparator)
 {
     TempDir dir;
     auto project = CreateGraphProject();
@@ -183,6 +184,11 @@ TEST(CSVScan, MissingFileAndTooManyLines)
     CSVImporter importer(missing, *project);
     EXPECT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::FAILURE);
     EXPECT_EQ(importer.GetErrorMessage().utf8_string(), "Can't open \"" + missing + "\"!");
+
+    // A folder opens like a file but cannot be read: not an empty file.
+    CSVImporter folder(dir.Dir(), *project);
+    EXPECT_EQ(folder.ScanInfoInternal(nullptr), ResultCode::FAILURE);
+    EXPECT_EQ(folder.GetErrorMessage().utf8_string(), "Can't read \"" + dir.Dir() + "\"!");
 
     // The row counts are 32-bit: a file with more lines fails instead of overflowing.
     const std::string path = dir.Write("lines.csv", "1\n2\n3\n4\n");
@@ -192,14 +198,70 @@ TEST(CSVScan, MissingFileAndTooManyLines)
     EXPECT_EQ(limited.GetErrorMessage().utf8_string(), "\"" + path + "\" has too many lines!");
     limited.SetMaxLineCount(4);
     EXPECT_EQ(limited.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
+
+    ExpectWxAsserts asserts;
+    limited.SetSeparator('x');
+    EXPECT_EQ(limited.ScanInfoInternal(nullptr), ResultCode::FAILURE);
+    EXPECT_EQ(limited.GetErrorMessage(),
+              "The separator must be a tab, a space, a comma or a semicolon!");
+    EXPECT_EQ(asserts.Count(), 2);
 }
 
-TEST(CSVScan, SplitLineKeepsEmptyPieces)
+TEST(CSVScan, TwoThreadsScanLikeOne)
 {
-    const std::vector<wxString> names = CSVImporter::SplitLine(",a,,b,", ',');
-    const std::vector<wxString> expected = {"", "a", "", "b", ""};
-    EXPECT_EQ(names, expected);
-    EXPECT_EQ(CSVImporter::SplitLine("", ',').size(), 1u);
+    auto numbered = [](int from, int to) {
+        std::string text;
+        for (int i = from; i < to; ++i)
+            text += std::to_string(i) + "," + std::to_string(i % 7) + (i % 5 ? "\n" : ",\n");
+        return text;
+    };
+    std::string headerLines;
+    for (int i = 0; i < 3000; ++i)
+        headerLines += "text line " + std::to_string(i) + ",x\n";
+    struct Case
+    {
+        const char* name;
+        std::string content;
+    };
+    const Case cases[] = {
+        {"data", "t,a,b\n" + numbered(0, 20000)},
+        {"header lines past the middle", headerLines + numbered(0, 100)},
+        {"too long line in the second half",
+         numbered(0, 10000) + LineOf(1023) + "\n" + numbered(0, 10)},
+        {"too long lines in both halves",
+         numbered(0, 3000) + LineOf(2000) + "\n" + numbered(0, 9000) + LineOf(1023)},
+        {"last line without line feed", numbered(0, 9999) + "1,2,3,4"},
+        {"CR LF", "a,b\r\n1,2\r\n3,4,5\r\n" + numbered(0, 5000)},
+    };
+    TempDir dir;
+    auto project = CreateGraphProject();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.Write("two.csv", c.content);
+        CSVImporter one(path, *project), two(path, *project);
+        one.SetThreadCount(1);
+        two.SetThreadCount(2);
+        two.SetParallelMinBytes(0);
+        ThreadProcContext context;
+        const ResultCode result = one.ScanInfoInternal(nullptr);
+        EXPECT_EQ(two.ScanInfo(&context), result);
+        EXPECT_EQ(two.GetErrorMessage(), one.GetErrorMessage());
+        EXPECT_EQ(two.GetInfo().rowCount, one.GetInfo().rowCount);
+        EXPECT_EQ(two.GetInfo().columnCount, one.GetInfo().columnCount);
+        EXPECT_EQ(two.GetOption().headerRows, one.GetOption().headerRows);
+        EXPECT_EQ(Labels(two.GetOption()), Labels(one.GetOption()));
+        const ProgressRecord record = context.Record();
+        for (size_t k = 1; k < record.positions.size(); ++k)
+            EXPECT_LE(record.positions[k - 1].first, record.positions[k].first);
+    }
+
+    CSVImporter cancelled(dir.Write("two.csv", numbered(0, 20000)), *project);
+    cancelled.SetParallelMinBytes(0);
+    cancelled.SetThreadCount(2);
+    ThreadProcContext cancelling;
+    cancelling.cancelAfterPositions = 2;
+    EXPECT_EQ(cancelled.ScanInfo(&cancelling), ResultCode::CANCELLED);
+    EXPECT_EQ(cancelled.GetInfo().rowCount, 0);
 }
 
 } // namespace

@@ -1,0 +1,201 @@
+// Import speed on generated files of 1M and 10M lines "time,ch1,ch2,ch3,ch4".
+//   bench_csv [benchmark flags]          Google Benchmark run (scan, convert, total MB/s,
+//                                        peak memory per imported point)
+//   bench_csv --generate FILE LINES      writes a test file
+//   bench_csv --import FILE [THREADS]    one timed import, one line of key=value
+// Files go to $ARDENTINE_BENCH_DIR (default /tmp/ardentine-bench) and are kept.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <wx/init.h>
+
+#include "csv/CSVImporter.h"
+#include "model/GraphProject.h"
+#include "progress/Progress.h"
+
+namespace {
+
+double Now()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Same bytes on every run: fixed-seed noise.
+bool Generate(const std::string& path, long lines)
+{
+    FILE* out = std::fopen(path.c_str(), "w");
+    if (!out)
+        return false;
+    std::fputs("time,ch1,ch2,ch3,ch4\n", out);
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    auto noise = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return double(state >> 11) / double(1ull << 53) - 0.5;
+    };
+    for (long i = 0; i < lines; ++i) {
+        const double t = i * 0.001;
+        std::fprintf(out, "%.10g,%.6g,%.6g,%.6g,%.6g\n", t, std::sin(t) + 0.1 * noise(),
+                     std::cos(3 * t) * std::exp(-t / 5000) + 0.05 * noise(), t > 2000 ? 1.0 : 0.0,
+                     noise());
+    }
+    return std::fclose(out) == 0;
+}
+
+std::string DataFile(long lines)
+{
+    const char* env = std::getenv("ARDENTINE_BENCH_DIR");
+    const std::string dir = env ? env : "/tmp/ardentine-bench";
+    mkdir(dir.c_str(), 0755);
+    const std::string path = dir + "/wide_" + std::to_string(lines) + ".csv";
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0 && !Generate(path, lines))
+        return std::string();
+    return path;
+}
+
+// Runs each procedure on the calling thread and times it.
+class TimingContext : public ProcContext
+{
+public:
+    std::vector<double> seconds;
+    bool Execute(std::shared_ptr<ProgressProcBase> proc) override
+    {
+        DummyProgress progress;
+        const double start = Now();
+        proc->Process(&progress);
+        seconds.push_back(Now() - start);
+        return true;
+    }
+};
+
+long ReadStatusKiB(const char* key)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.compare(0, std::strlen(key), key) == 0)
+            return std::atol(line.c_str() + std::strlen(key) + 1);
+    return -1;
+}
+
+void ResetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+struct ImportTimes
+{
+    double scan = 0, convert = 0, mipmap = 0, total = 0;
+    double bytes = 0, points = 0, peakBytes = 0;
+    bool ok = false;
+};
+
+ImportTimes TimeImport(const std::string& path, int threads)
+{
+    ImportTimes t;
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return t;
+    t.bytes = double(info.st_size);
+    auto project = CreateGraphProject();
+    ResetPeak();
+    const long baseKiB = ReadStatusKiB("VmRSS:");
+    {
+        CSVImporter importer(path, *project);
+        if (threads > 0)
+            importer.SetThreadCount(threads);
+        TimingContext context;
+        if (importer.ScanInfo(&context) != ResultCode::SUCCESS ||
+            importer.Import(&context) != ResultCode::SUCCESS) {
+            std::fprintf(stderr, "import failed: %s\n",
+                         importer.GetErrorMessage().utf8_str().data());
+            return t;
+        }
+        t.scan = context.seconds[0];
+        t.convert = context.seconds[1];
+        t.mipmap = context.seconds[2];
+    }
+    t.total = t.scan + t.convert + t.mipmap;
+    t.peakBytes = double(ReadStatusKiB("VmHWM:") - baseKiB) * 1024.0;
+    for (int i = 0; i < project->GetCount(); ++i)
+        t.points += double(project->GetItem(i)->GetCount());
+    t.ok = true;
+    return t;
+}
+
+void BM_CSVImport(benchmark::State& state)
+{
+    const std::string path = DataFile(long(state.range(0)));
+    if (path.empty()) {
+        state.SkipWithError("cannot write the data file");
+        return;
+    }
+    ImportTimes sum;
+    int runs = 0;
+    for (auto _ : state) {
+        const ImportTimes t = TimeImport(path, int(state.range(1)));
+        if (!t.ok) {
+            state.SkipWithError("import failed");
+            return;
+        }
+        state.SetIterationTime(t.total);
+        sum.scan += t.scan;
+        sum.convert += t.convert;
+        sum.mipmap += t.mipmap;
+        sum.total += t.total;
+        sum.peakBytes = std::max(sum.peakBytes, t.peakBytes);
+        sum.bytes = t.bytes;
+        sum.points = t.points;
+        ++runs;
+    }
+    const double mb = sum.bytes / 1e6 * runs;
+    state.counters["scan_MBps"] = mb / sum.scan;
+    state.counters["convert_MBps"] = mb / sum.convert;
+    state.counters["mipmap_s"] = sum.mipmap / runs;
+    state.counters["total_MBps"] = mb / sum.total;
+    state.counters["peak_B_per_point"] = sum.peakBytes / sum.points;
+}
+
+BENCHMARK(BM_CSVImport)
+    ->ArgNames({"lines", "threads"})
+    ->Args({1000000, 1})
+    ->Args({1000000, 2})
+    ->Args({10000000, 1})
+    ->Args({10000000, 2})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    wxInitializer initializer;
+    if (argc >= 4 && std::strcmp(argv[1], "--generate") == 0)
+        return Generate(argv[2], std::atol(argv[3])) ? 0 : 1;
+    if (argc >= 3 && std::strcmp(argv[1], "--import") == 0) {
+        const ImportTimes t = TimeImport(argv[2], argc >= 4 ? std::atoi(argv[3]) : 0);
+        if (!t.ok)
+            return 1;
+        std::printf("scan_s=%.6f convert_s=%.6f mipmap_s=%.6f total_s=%.6f peak_B_per_point=%.1f\n",
+                    t.scan, t.convert, t.mipmap, t.total, t.peakBytes / t.points);
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
