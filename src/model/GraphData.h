@@ -30,6 +30,11 @@ struct MinMax
 {
     double min;
     double max;
+
+    // Deliberately leaves the values unset: mipmap levels are allocated at full size and
+    // then filled, and zeroing them first would be a wasted pass over 16 bytes a point.
+    MinMax() {}
+    constexpr MinMax(double lo, double hi) : min(lo), max(hi) {}
 };
 
 // Result of GraphData::GetDrawData: either a run of raw values or a run of min/max

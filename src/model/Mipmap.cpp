@@ -72,6 +72,9 @@ int MipmapLevelCount(size_t n, int resolution)
 
 ResultCode GraphDataY::CreateMipmap(int levels, Progress* progress)
 {
+    DummyProgress silent;
+    if (!progress)
+        progress = &silent;
     if (levels < 0)
         levels = 0;
     if (static_cast<size_t>(levels) == mipmap.size())
