@@ -130,6 +130,7 @@ TEST_F(Cli, ImportFailureMessages)
         std::string content;
         std::string message; // after "<file>"
     } rows[] = {
+        {"missing.csv", "", "Can't open \"%s\"!"},
         {"long.csv", "1,2\n" + std::string(1023, '1') + "\n",
          "The length of the line in CSV file is too much at %s:2!"},
         {"conv.csv", "t,a\n0,1\n1,,2\n", "Conversion from string to numerical value is failed at %s:3!"},
@@ -137,7 +138,7 @@ TEST_F(Cli, ImportFailureMessages)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string file = Write(row.name, row.content);
+        const std::string file = row.content.empty() ? Path(row.name) : Write(row.name, row.content);
         Outcome r = Run({"import", file});
         EXPECT_EQ(r.status, 1);
         json j = r.Json();
