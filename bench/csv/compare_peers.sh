@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build}
 lines=${2:-10000000}
 reps=${3:-3}
-bench="$build/bench/csv/bench_csv"
+bench="$build/bench/bench_csv"
 dir=${ARDENTINE_BENCH_DIR:-/tmp/ardentine-bench}
 mkdir -p "$dir"
 file=${CSV_FILE:-"$dir/wide_$lines.csv"}
