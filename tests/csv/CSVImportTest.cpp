@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,10 @@
 
 namespace {
 
+using csvtest::TempDir;
 using Columns = std::vector<std::vector<double>>;
+using Strings = std::vector<std::string>;
+using Positions = std::vector<std::pair<int, int>>;
 
 std::vector<double> Values(const std::shared_ptr<GraphData>& series)
 {
@@ -19,56 +23,151 @@ std::vector<double> Values(const std::shared_ptr<GraphData>& series)
     return std::vector<double>(raw.begin(), raw.end());
 }
 
-// Scans, then imports every column as a series with direct X values.
-struct AllColumns
+// Lines "00000,0" of one width, so that line k starts at 8 k.
+std::string Numbered(int from, int to)
 {
-    ResultCode result;
-    wxString message;
+    std::string text;
+    char line[32];
+    for (int i = from; i < to; ++i)
+        text.append(line, size_t(std::snprintf(line, sizeof line, "%05d,%d\n", i, i % 7)));
+    return text;
+}
+
+// A data line of exactly `length` characters.
+std::string LineOf(size_t length)
+{
+    std::string line;
+    while (line.size() < length)
+        line += line.size() % 2 ? ',' : '1';
+    return line;
+}
+
+const char* const kTooLong = "The length of the line in CSV file is too much";
+const char* const kBadValue = "Conversion from string to numerical value is failed";
+
+std::string At(const char* failure, const std::string& path, int line)
+{
+    return failure + (" at " + path + ":" + std::to_string(line) + "!");
+}
+
+struct Outcome
+{
+    ResultCode scan = ResultCode::FAILURE, result = ResultCode::FAILURE;
+    std::string message;
+    CSVFileInfo info;
+    CSVImportOption option; // proposed by the scan
+    Strings labels;
     Columns columns;
 };
 
-AllColumns ImportAllColumns(const std::string& path, char separator)
+// Scans, then imports every column with direct X, after the scan's header lines or none.
+Outcome ImportAllColumns(const std::string& path, char separator, int threads, bool skipHeader)
 {
     auto project = CreateGraphProject();
     CSVImporter importer(path, *project);
     importer.SetSeparator(separator);
-    AllColumns out{importer.ScanInfoInternal(nullptr), {}, {}};
-    if (out.result != ResultCode::SUCCESS)
-        return out;
-    CSVImportOption option;
-    option.headerRows = 0;
-    option.dataRows = importer.GetInfo().rowCount;
-    for (int c = 0; c < importer.GetInfo().columnCount; ++c) {
-        DataSource source;
-        source.useDirectVal = true;
-        source.columnY = c;
-        option.dataSources.push_back(source);
+    importer.SetThreadCount(threads);
+    importer.SetParallelMinBytes(0);
+    Outcome out;
+    out.scan = importer.ScanInfoInternal(nullptr);
+    out.info = importer.GetInfo();
+    out.option = importer.GetOption();
+    for (const DataSource& source : out.option.dataSources)
+        out.labels.push_back(source.label.utf8_string());
+    if (out.scan == ResultCode::SUCCESS && out.info.columnCount > 0) {
+        CSVImportOption option;
+        option.headerRows = skipHeader ? out.option.headerRows : 0;
+        option.dataRows = out.info.rowCount - option.headerRows;
+        for (int c = 0; c < out.info.columnCount; ++c)
+            option.dataSources.push_back(DataSource{true, 0, 1, 0, c, ""});
+        importer.SetOption(option);
+        out.result = importer.ImportInternal(nullptr);
+        for (const auto& series : importer.GetSeries())
+            out.columns.push_back(Values(series));
     }
-    importer.SetOption(option);
-    out.result = importer.ImportInternal(nullptr);
-    out.message = importer.GetErrorMessage();
-    for (const auto& series : importer.GetSeries())
-        out.columns.push_back(Values(series));
+    out.message = importer.GetErrorMessage().utf8_string();
     return out;
+}
+
+TEST(CSVScan, HeaderDetectionAndDefaultOption)
+{
+    const struct
+    {
+        const char* name;
+        std::string content;
+        char separator;
+        int rows, columns, headerRows;
+        Strings labels;
+    } cases[] = {
+        {"empty file", "", ',', 0, 0, 0, {}},
+        {"header only", "a,b\nc\n", ',', 2, 0, 2, {}},
+        {"one column", "1\n2\n3\n", ',', 3, 1, 0, {}},
+        {"header lines joined as read", "a,b\nc,d,e\n1,2,3\n", ',', 3, 3, 2, {"bc", "d"}},
+        {"too few names", "t,a,b\n1,2,3,4\n", ',', 2, 4, 1, {"a", "b", "Column 4"}},
+        {"blank line ends the header", "x,y\n\ntext,1\n", ',', 3, 2, 1, {"y"}},
+        {"decimal comma with ';'", "1,5;2,3\n1;2\n", ';', 2, 2, 1, {"2,3"}},
+        {"byte-order mark", std::string("\xEF\xBB\xBF") + "1,2\n3,4\n", ',', 2, 2, 1, {"2"}},
+        {"CR LF line ends", "h,v\r\n1,2\r\n3,4\r\n", ',', 3, 2, 1, {"v"}},
+        {"lone CR is text", "1,2\r3\n", ',', 1, 0, 1, {}},
+        {"exponent letters", "1e3,2d-1,+3.5E2\n", ',', 1, 3, 0, {"Column 2", "Column 3"}},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome got =
+            ImportAllColumns(dir.Write("scan.csv", c.content), c.separator, 1, true);
+        ASSERT_EQ(got.scan, ResultCode::SUCCESS) << got.message;
+        EXPECT_EQ(got.info.rowCount, c.rows);
+        EXPECT_EQ(got.info.columnCount, c.columns);
+        EXPECT_EQ(got.option.headerRows, c.headerRows);
+        EXPECT_EQ(got.option.dataRows, c.rows - c.headerRows);
+        EXPECT_EQ(got.labels, c.labels);
+        for (size_t k = 0; k < got.option.dataSources.size(); ++k) {
+            const DataSource& s = got.option.dataSources[k];
+            EXPECT_TRUE(!s.useDirectVal && s.columnX == 0 && s.columnY == int(k) + 1) << k;
+        }
+    }
+}
+
+TEST(CSVScan, FolderTooManyLinesAndBadSeparator)
+{
+    TempDir dir;
+    auto project = CreateGraphProject();
+    // A folder opens like a file but cannot be read: not an empty file.
+    CSVImporter folder(dir.Dir(), *project);
+    EXPECT_EQ(folder.ScanInfoInternal(nullptr), ResultCode::FAILURE);
+    EXPECT_EQ(folder.GetErrorMessage().utf8_string(), "Can't read \"" + dir.Dir() + "\"!");
+
+    const std::string path = dir.Write("lines.csv", "1\n2\n3\n4\n");
+    CSVImporter limited(path, *project);
+    limited.SetMaxLineCount(3);
+    EXPECT_EQ(limited.ScanInfoInternal(nullptr), ResultCode::FAILURE);
+    EXPECT_EQ(limited.GetErrorMessage().utf8_string(), "\"" + path + "\" has too many lines!");
+    limited.SetMaxLineCount(4);
+    EXPECT_EQ(limited.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
+
+    ExpectWxAsserts asserts;
+    limited.SetSeparator('x');
+    EXPECT_EQ(limited.ScanInfoInternal(nullptr), ResultCode::FAILURE);
+    EXPECT_EQ(limited.GetErrorMessage(),
+              "The separator must be a tab, a space, a comma or a semicolon!");
+    EXPECT_EQ(asserts.Count(), 2);
 }
 
 TEST(CSVImport, ConversionRules)
 {
-    struct Case
+    const struct
     {
         const char* name;
         std::string content;
         char separator;
         int failingLine; // 0: success
         Columns columns;
-    };
-    const Case cases[] = {
-        {"plain", "1,2\n3,4\n", ',', 0, {{1, 3}, {2, 4}}},
+    } cases[] = {
         {"empty field", "0,0,0\n1,,2\n", ',', 2, {}},
         {"two tabs collapse", "1\t\t2\n", '\t', 0, {{1}, {2}, {0}}},
         {"two spaces collapse", "1  2\n", ' ', 0, {{1}, {2}, {0}}},
         {"space before comma", "1 ,2\n", ',', 1, {}},
-        {"trailing space", "1,2 \n", ',', 1, {}},
         {"leading spaces", " 1,\t2\n", ',', 0, {{1}, {2}}},
         {"one trailing comma", "1,2,\n", ',', 0, {{1}, {2}, {0}}},
         {"two trailing commas", "1,2,,\n", ',', 1, {}},
@@ -77,67 +176,114 @@ TEST(CSVImport, ConversionRules)
         {"d and E exponents", "1.5d2;1.5E2;-2D-1\n", ';', 0, {{150}, {150}, {-0.2}}},
         {"blank data line gives zeros", "1,2\n\n3,4\n", ',', 0, {{1, 0, 3}, {2, 0, 4}}},
         {"short line keeps zeros", "1,2\n3\n", ',', 0, {{1, 3}, {2, 0}}},
-        {"second dot", "1,2\n1.2.3,4\n", ',', 2, {}},
-        {"letters", "1,2\n3,4x\n", ',', 2, {}},
-        {"CR LF", "1,2\r\n3,4\r\n", ',', 0, {{1, 3}, {2, 4}}},
+        {"CR LF like LF", "1,2\r\n3,4\r\n", ',', 0, {{1, 3}, {2, 4}}},
         {"last line without line feed", "1,2\n3,4", ',', 0, {{1, 3}, {2, 4}}},
         {"overflow is infinity", "1e999,-1e999\n", ',', 0, {{HUGE_VAL}, {-HUGE_VAL}}},
-        {"decimal comma fails", "1;2\n1,5;2\n", ';', 2, {}},
     };
     TempDir dir;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = dir.Write("conv.csv", c.content);
-        const AllColumns got = ImportAllColumns(path, c.separator);
-        if (c.failingLine == 0) {
-            ASSERT_EQ(got.result, ResultCode::SUCCESS) << got.message;
-            EXPECT_EQ(got.columns, c.columns);
-            continue;
-        }
-        EXPECT_EQ(got.result, ResultCode::FAILURE);
-        EXPECT_EQ(got.message.utf8_string(),
-                  "Conversion from string to numerical value is failed at " + path + ":" +
-                      std::to_string(c.failingLine) + "!");
-        EXPECT_TRUE(got.columns.empty());
+        const Outcome got = ImportAllColumns(path, c.separator, 1, false);
+        EXPECT_EQ(got.result, c.failingLine ? ResultCode::FAILURE : ResultCode::SUCCESS);
+        EXPECT_EQ(got.message, c.failingLine ? At(kBadValue, path, c.failingLine) : "");
+        EXPECT_EQ(got.columns, c.columns);
     }
 }
 
-TEST(CSVImport, DefaultOptionImportAddsLabelledSeriesAfterSuccess)
+// Every case is read by one thread and by two, which must agree.
+TEST(CSVImport, LineRulesAndFirstFailureWithOneAndTwoThreads)
+{
+    std::string headerLines;
+    for (int i = 0; i < 3000; ++i)
+        headerLines += "text line " + std::to_string(i) + ",x\n";
+    TempDir dir;
+    const std::string path = dir.Path("lines.csv");
+    const struct
+    {
+        const char* name;
+        std::string content, message;
+    } cases[] = {
+        {"1022 + LF", "1\n" + LineOf(1022) + "\n", ""},
+        {"1023 + LF", "1\n" + LineOf(1023) + "\n", At(kTooLong, path, 2)},
+        {"1022 + CR LF", "1\r\n" + LineOf(1022) + "\r\n", ""},
+        {"1023 + CR LF", "1\r\n" + LineOf(1023) + "\r\n", At(kTooLong, path, 2)},
+        {"1022 at end of file", "1\n" + LineOf(1022), ""},
+        {"1023 at end of file", "1\n" + LineOf(1023), At(kTooLong, path, 2)},
+        {"1022 + lone CR at end of file", "1\n" + LineOf(1022) + "\r", At(kTooLong, path, 2)},
+        {"long line after many short ones", std::string(3000, '\n') + LineOf(5000),
+         At(kTooLong, path, 3001)},
+        {"data", "t,a\n" + Numbered(0, 20000), ""},
+        {"header lines past the middle", headerLines + Numbered(0, 100), ""},
+        {"CR LF", "a,b\r\n1,2\r\n3,4,5\r\n" + Numbered(0, 5000), ""},
+        {"last line without line feed", Numbered(0, 9999) + "1,2,3,4", ""},
+        {"too long line in the second half",
+         Numbered(0, 10000) + LineOf(1023) + "\n" + Numbered(0, 10), At(kTooLong, path, 10001)},
+        {"too long lines in both halves",
+         Numbered(0, 3000) + LineOf(2000) + "\n" + Numbered(0, 9000) + LineOf(1023),
+         At(kTooLong, path, 3001)},
+        {"bad value in the second half", Numbered(0, 15000) + "x" + Numbered(15000, 20000),
+         At(kBadValue, path, 15001)},
+        {"bad values in both halves",
+         Numbered(0, 4000) + "x" + Numbered(4000, 15000) + "x" + Numbered(15000, 20000),
+         At(kBadValue, path, 4001)},
+        {"bad first line of the second half", Numbered(0, 10000) + "x" + Numbered(10000, 20000),
+         At(kBadValue, path, 10001)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.Write("lines.csv", c.content);
+        const Outcome one = ImportAllColumns(path, ',', 1, true);
+        const Outcome two = ImportAllColumns(path, ',', 2, true);
+        EXPECT_EQ(one.result, c.message.empty() ? ResultCode::SUCCESS : ResultCode::FAILURE);
+        EXPECT_EQ(one.message, c.message);
+        EXPECT_EQ(two.message, c.message);
+        EXPECT_EQ(two.info.rowCount, one.info.rowCount);
+        EXPECT_EQ(two.info.columnCount, one.info.columnCount);
+        EXPECT_EQ(two.option.headerRows, one.option.headerRows);
+        EXPECT_EQ(two.labels, one.labels);
+        EXPECT_EQ(two.columns, one.columns);
+    }
+}
+
+TEST(CSVImport, DefaultImportLabelsTheSeriesAndSharesAColumn)
 {
     TempDir dir;
     auto project = CreateGraphProject();
     CSVImporter importer(dir.Write("a.csv", "time,a,b\n0,1,2\n1,3,4\n"), *project);
     ASSERT_EQ(importer.ScanInfo(nullptr), ResultCode::SUCCESS);
+    CSVImportOption option = importer.GetOption();
+    option.dataSources.push_back(DataSource{true, 2, 0.5, 0, 1, "again"});
+    importer.SetOption(option);
     ASSERT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
-    ASSERT_EQ(project->GetCount(), 2);
+    ASSERT_EQ(project->GetCount(), 3);
     EXPECT_EQ(project->GetItem(0)->GetLabel(), "a");
     EXPECT_EQ(project->GetItem(1)->GetLabel(), "b");
     EXPECT_EQ(project->GetItem(0)->GetDataX(), (DataX{0.0, 1.0}));
+    EXPECT_EQ(project->GetItem(2)->GetDataX(), (DataX{2.0, 0.5}));
     EXPECT_EQ(Values(project->GetItem(0)), (std::vector<double>{1, 3}));
     EXPECT_EQ(Values(project->GetItem(1)), (std::vector<double>{2, 4}));
+    EXPECT_EQ(project->GetItem(0)->GetDataY(), project->GetItem(2)->GetDataY());
 }
 
 TEST(CSVImport, ArithmeticProgressionTolerance)
 {
-    struct Case
+    const struct
     {
         const char* name;
         std::vector<double> values;
         bool passes;
         double start, interval;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"steps of 0.1", {0, 0.1, 0.2, 0.3}, true, 0, 0.1},
         {"a doubled step", {0, 1, 2, 4}, false, 0, 0},
-        {"decreasing", {3, 2, 1}, false, 0, 0},
-        {"constant", {5, 5, 5}, true, 5, 0},
         {"one value", {7}, true, 7, 0},
         {"no values", {}, false, 0, 0},
         {"just inside 0.1 per cent", {10, 11, 12.0009}, true, 10, 1},
         {"just outside 0.1 per cent", {10, 11, 12.0011}, false, 0, 0},
         {"infinite value", {0, 1, HUGE_VAL}, false, 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         double start = -1, interval = -1;
         EXPECT_EQ(IsArithmeticProgression(c.values.data(), c.values.size(), 0.1, start, interval),
@@ -149,209 +295,58 @@ TEST(CSVImport, ArithmeticProgressionTolerance)
     }
 }
 
-TEST(CSVImport, XColumnRules)
+TEST(CSVImport, ProgressEvery1000LinesAndCancelAtEachStage)
 {
     TempDir dir;
-    auto project = CreateGraphProject();
-    const std::string path = dir.Write("x.csv", "t,v\n0,5\n1,6\n2,7\n4,8\n");
-
-    CSVImporter bad(path, *project);
-    ASSERT_EQ(bad.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    EXPECT_EQ(bad.Import(nullptr), ResultCode::FAILURE);
-    EXPECT_EQ(bad.GetErrorMessage(), "Column 1 is not arithmetic progression!");
-    EXPECT_EQ(project->GetCount(), 0);
-
-    CSVImporter oneRow(path, *project);
-    ASSERT_EQ(oneRow.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    CSVImportOption option = oneRow.GetOption();
-    option.dataRows = 1;
-    oneRow.SetOption(option);
-    ASSERT_EQ(oneRow.ImportInternal(nullptr), ResultCode::SUCCESS);
-    EXPECT_EQ(oneRow.GetSeries()[0]->GetDataX(), (DataX{0.0, 0.0}));
-
-    option.dataRows = 0;
-    oneRow.SetOption(option);
-    EXPECT_EQ(oneRow.ImportInternal(nullptr), ResultCode::FAILURE);
-
-    option.dataSources[0].useDirectVal = true;
-    option.dataSources[0].xStart = 2;
-    option.dataSources[0].xInterval = 0.5;
-    oneRow.SetOption(option);
-    ASSERT_EQ(oneRow.ImportInternal(nullptr), ResultCode::SUCCESS);
-    EXPECT_EQ(oneRow.GetSeries()[0]->GetCount(), 0u);
-    EXPECT_EQ(oneRow.GetSeries()[0]->GetDataX(), (DataX{2.0, 0.5}));
-}
-
-TEST(CSVImport, SourcesOfOneColumnShareTheirValues)
-{
-    TempDir dir;
-    auto project = CreateGraphProject();
-    CSVImporter importer(dir.Write("s.csv", "0,1,2\n1,3,4\n"), *project);
-    ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    CSVImportOption option = importer.GetOption();
-    option.dataSources[1].columnY = 1;
-    option.dataSources[1].useDirectVal = true;
-    importer.SetOption(option);
-    ASSERT_EQ(importer.Import(nullptr), ResultCode::SUCCESS);
-    ASSERT_EQ(project->GetCount(), 2);
-    EXPECT_EQ(project->GetItem(0)->GetDataY(), project->GetItem(1)->GetDataY());
-    EXPECT_EQ(Values(project->GetItem(1)), (std::vector<double>{1, 3}));
-}
-
-std::string NumberedFile(int lines, int columns)
-{
-    std::string content = "time";
-    for (int c = 1; c < columns; ++c)
-        content += ",c" + std::to_string(c);
-    content += "\n";
-    for (int i = 0; i < lines; ++i) {
-        content += std::to_string(i * 0.5);
-        for (int c = 1; c < columns; ++c)
-            content += "," + std::to_string(std::sin(i * 0.01 * c));
-        content += "\n";
-    }
-    return content;
-}
-
-TEST(CSVImport, CancelAtEachStageLeavesTheProjectUntouched)
-{
-    TempDir dir;
-    const std::string path = dir.Write("big.csv", NumberedFile(5000, 3));
-    struct Stage
-    {
-        const char* name;
-        int afterPositions;
-        const char* onMessage;
-    };
-    const Stage stages[] = {
-        {"convert", 2, ""},
-        {"mipmap", -1, "Creating Mipmap"},
-    };
+    const std::string path = dir.Write("p.csv", Numbered(0, 5000));
+    Positions everyThousandLines;
+    for (int line = 0; line < 5000; line += 1000)
+        everyThousandLines.push_back({8 * line + 8, 40000});
     for (int threads : {1, 2}) {
-        for (const Stage& stage : stages) {
-            SCOPED_TRACE(std::string(stage.name) + " threads " + std::to_string(threads));
-            auto project = CreateGraphProject();
-            CSVImporter importer(path, *project);
-            importer.SetThreadCount(threads);
-            importer.SetParallelMinBytes(0);
-            ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-            ThreadProcContext context;
-            context.cancelAfterPositions = stage.afterPositions;
-            context.cancelOnMessage = stage.onMessage;
+        SCOPED_TRACE("threads " + std::to_string(threads));
+        auto project = CreateGraphProject();
+        CSVImporter importer(path, *project);
+        importer.SetThreadCount(threads);
+        importer.SetParallelMinBytes(0);
+        ThreadProcContext context;
+        context.cancelAfterPositions = 2;
+        EXPECT_EQ(importer.ScanInfo(&context), ResultCode::CANCELLED);
+        EXPECT_EQ(importer.GetInfo().rowCount, 0);
+        EXPECT_TRUE(importer.GetOption().dataSources.empty());
+
+        ThreadProcContext scan, import;
+        ASSERT_EQ(importer.ScanInfo(&scan), ResultCode::SUCCESS);
+        for (const char* stage : {"", "Creating Mipmap"}) {
+            SCOPED_TRACE(stage);
+            context.Reset();
+            context.cancelAfterPositions = *stage ? -1 : 2;
+            context.cancelOnMessage = stage;
             EXPECT_EQ(importer.Import(&context, 64), ResultCode::CANCELLED);
             EXPECT_EQ(project->GetCount(), 0);
             EXPECT_TRUE(importer.GetSeries().empty());
         }
-    }
-}
 
-TEST(CSVImport, ProgressMessagesAndMipmapLevels)
-{
-    TempDir dir;
-    const std::string path = dir.Write("p.csv", NumberedFile(2000, 2));
-    auto project = CreateGraphProject();
-    CSVImporter importer(path, *project);
-    importer.SetThreadCount(1);
-    ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    ThreadProcContext context;
-    ASSERT_EQ(importer.Import(&context, 512), ResultCode::SUCCESS);
-    const ProgressRecord record = context.Record();
-    ASSERT_GE(record.messages.size(), 2u);
-    EXPECT_EQ(record.messages[0], "Import \"" + path + "\" ...");
-    EXPECT_EQ(record.messages[1], "Creating Mipmap...");
-    EXPECT_EQ(context.Executions(), 2);
-    // Lines 0 and 1000 of the file (the header is line 0).
-    ASSERT_GE(record.positions.size(), 2u);
-    EXPECT_EQ(record.positions[0].second, int(ReadFile(path).size()));
-    EXPECT_LT(record.positions[0].first, record.positions[1].first);
-    EXPECT_EQ(project->GetItem(0)->GetDataY()->mipmap.size(), 2u); // 2000 values, 512
-
-    auto coarse = CreateGraphProject();
-    CSVImporter none(path, *coarse);
-    ASSERT_EQ(none.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    ASSERT_EQ(none.Import(nullptr, 4096), ResultCode::SUCCESS);
-    EXPECT_TRUE(coarse->GetItem(0)->GetDataY()->mipmap.empty());
-}
-
-TEST(CSVImport, TwoThreadsGiveTheSameValuesAndFirstFailure)
-{
-    TempDir dir;
-    std::string content = NumberedFile(20000, 4);
-    const std::string path = dir.Write("par.csv", content);
-    auto importWith = [&](const std::string& file, int threads, AllColumns& out) {
-        auto project = CreateGraphProject();
-        CSVImporter importer(file, *project);
-        importer.SetThreadCount(threads);
-        importer.SetParallelMinBytes(0);
-        out.result = importer.ScanInfoInternal(nullptr);
-        if (out.result == ResultCode::SUCCESS)
-            out.result = importer.Import(nullptr);
-        out.message = importer.GetErrorMessage();
-        for (int i = 0; i < project->GetCount(); ++i)
-            out.columns.push_back(Values(project->GetItem(i)));
-    };
-    AllColumns one, two;
-    importWith(path, 1, one);
-    importWith(path, 2, two);
-    ASSERT_EQ(one.result, ResultCode::SUCCESS) << one.message;
-    ASSERT_EQ(two.result, ResultCode::SUCCESS) << two.message;
-    EXPECT_EQ(one.columns, two.columns);
-
-    // Bad lines in both halves: the first one is reported, with its line number.
-    struct Fault
-    {
-        const char* name;
-        std::vector<int> lines; // 0-based lines made bad
-        int reported;           // 1-based
-    };
-    const Fault faults[] = {
-        {"second half only", {15000}, 15001},
-        {"both halves", {15000, 4000}, 4001},
-        {"first line of the second half", {10001}, 10002},
-    };
-    for (const Fault& fault : faults) {
-        SCOPED_TRACE(fault.name);
-        std::string bad = content;
-        for (int line : fault.lines) {
-            size_t pos = 0;
-            for (int i = 0; i < line; ++i)
-                pos = bad.find('\n', pos) + 1;
-            bad.insert(pos, "x");
+        ASSERT_EQ(importer.Import(&import, 1024), ResultCode::SUCCESS);
+        const ProgressRecord scanned = scan.Record(), imported = import.Record();
+        EXPECT_EQ(scanned.messages, Strings{"Scan \"" + path + "\" ..."});
+        EXPECT_EQ(imported.messages,
+                  (Strings{"Import \"" + path + "\" ...", "Creating Mipmap..."}));
+        EXPECT_EQ(project->GetItem(0)->GetDataY()->mipmap.size(), 3u); // 5000 values, 1024
+        ASSERT_GE(imported.positions.size(), 5u);
+        if (threads == 1) {
+            EXPECT_EQ(scanned.positions, everyThousandLines);
+            EXPECT_EQ(Positions(imported.positions.begin(), imported.positions.begin() + 5),
+                      everyThousandLines);
         }
-        const std::string file = dir.Write("bad.csv", bad);
-        for (int threads : {1, 2}) {
-            AllColumns got;
-            importWith(file, threads, got);
-            EXPECT_EQ(got.result, ResultCode::FAILURE);
-            EXPECT_EQ(got.message.utf8_string(),
-                      "Conversion from string to numerical value is failed at " + file + ":" +
-                          std::to_string(fault.reported) + "!");
-        }
+        for (size_t k = 1; k < scanned.positions.size(); ++k)
+            EXPECT_LE(scanned.positions[k - 1].first, scanned.positions[k].first);
     }
-}
-
-TEST(CSVImport, TooLongLineAfterTheDataRowsFails)
-{
-    TempDir dir;
-    auto project = CreateGraphProject();
-    const std::string small = "1,2\n3,4\n";
-    const std::string path = dir.Write("tail.csv", small);
-    CSVImporter importer(path, *project);
-    ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    CSVImportOption option = importer.GetOption();
-    option.dataRows = 1;
-    importer.SetOption(option);
-    dir.Write("tail.csv", small + std::string(1023, '5') + "\n");
-    EXPECT_EQ(importer.Import(nullptr), ResultCode::FAILURE);
-    EXPECT_EQ(importer.GetErrorMessage().utf8_string(),
-              "The length of the line in CSV file is too much at " + path + ":3!");
-    EXPECT_EQ(project->GetCount(), 0);
 }
 
 TEST(CSVImport, FileChangedAfterTheScan)
 {
     TempDir dir;
-    const std::string content = NumberedFile(6000, 3);
+    const std::string content = Numbered(0, 6000);
     for (int threads : {1, 2}) {
         SCOPED_TRACE("threads " + std::to_string(threads));
         const std::string path = dir.Write("changing.csv", content);
@@ -360,21 +355,23 @@ TEST(CSVImport, FileChangedAfterTheScan)
         importer.SetThreadCount(threads);
         importer.SetParallelMinBytes(0);
         ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-        const std::string changed = "\"" + path + "\" has changed since it was scanned!";
 
         dir.Write("changing.csv", content.substr(0, content.size() / 3));
         EXPECT_EQ(importer.Import(nullptr), ResultCode::FAILURE);
-        EXPECT_EQ(importer.GetErrorMessage().utf8_string(), changed);
+        EXPECT_EQ(importer.GetErrorMessage().utf8_string(),
+                  "\"" + path + "\" has changed since it was scanned!");
 
-        // Grown at the end: the scanned lines are all there, so it imports them.
-        dir.Write("changing.csv", content + "1,2,3\n");
+        // Grown at the end: the scanned lines are all there, and the new ones are checked.
+        dir.Write("changing.csv", content + "1,2\n");
         EXPECT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
         EXPECT_EQ(project->GetItem(0)->GetCount(), 6000u);
+        dir.Write("changing.csv", content + LineOf(1023) + "\n");
+        EXPECT_EQ(importer.Import(nullptr), ResultCode::FAILURE);
+        EXPECT_EQ(importer.GetErrorMessage().utf8_string(), At(kTooLong, path, 6001));
 
-        // Shifted lines (same size): a clear failure or the same values, never garbage.
+        // Shifted lines of the same size: a clear failure or a consistent result.
         dir.Write("changing.csv", "7,7\n" + content.substr(0, content.size() - 4));
-        const ResultCode shifted = importer.Import(nullptr);
-        if (shifted != ResultCode::SUCCESS) {
+        if (importer.Import(nullptr) != ResultCode::SUCCESS) {
             EXPECT_FALSE(importer.GetErrorMessage().empty());
         }
 
@@ -384,80 +381,42 @@ TEST(CSVImport, FileChangedAfterTheScan)
     }
 }
 
-TEST(CSVImport, InvalidOptionFailsClearly)
+TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
 {
     TempDir dir;
-    auto project = CreateGraphProject();
-    CSVImporter importer(dir.Write("o.csv", "0,1\n1,2\n"), *project);
-    ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    const CSVImportOption good = importer.GetOption();
-    struct Case
+    const std::string path = dir.Write("o.csv", "0,5\n1,6\n2,7\n3,9\n");
+    const char* invalid = "The import option doesn't match the file!";
+    const char* noMemory = "Failed to allocate memory in the calculation process!";
+    const struct
     {
         const char* name;
-        void (*change)(CSVImportOption&);
+        int columnX, columnY, dataRows;
+        int64_t memoryLimit;
+        ResultCode result;
+        const char* message;
+    } cases[] = {
+        {"as scanned", 0, 1, 4, -1, ResultCode::SUCCESS, ""},
+        {"uneven X", 1, 1, 4, -1, ResultCode::FAILURE, "Column 2 is not arithmetic progression!"},
+        {"Y column beyond the columns", 0, 2, 4, -1, ResultCode::FAILURE, invalid},
+        {"negative X column", -1, 1, 4, -1, ResultCode::FAILURE, invalid},
+        {"too many rows", 0, 1, 5, -1, ResultCode::FAILURE, invalid},
+        {"memory for one of two columns", 0, 1, 4, 32, ResultCode::OUT_OF_MEMORY, noMemory},
     };
-    const Case cases[] = {
-        {"Y column beyond the columns", [](CSVImportOption& o) { o.dataSources[0].columnY = 2; }},
-        {"negative X column", [](CSVImportOption& o) { o.dataSources[0].columnX = -1; }},
-        {"too many rows", [](CSVImportOption& o) { o.dataRows = 3; }},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        CSVImportOption option = good;
-        c.change(option);
-        importer.SetOption(option);
-        EXPECT_FALSE(importer.IsOptionValid());
-        ExpectWxAsserts asserts;
-        EXPECT_EQ(importer.Import(nullptr), ResultCode::FAILURE);
-        EXPECT_EQ(importer.GetErrorMessage(), "The import option doesn't match the file!");
-        EXPECT_EQ(project->GetCount(), 0);
-    }
-}
-
-TEST(CSVImport, MemoryShortageFailsBeforeAllocating)
-{
-    TempDir dir;
-    auto project = CreateGraphProject();
-    CSVImporter importer(dir.Write("m.csv", NumberedFile(1000, 3)), *project);
-    ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    importer.SetMemoryLimit(1000 * 8 * 2); // less than three columns of 1000 values
-    EXPECT_EQ(importer.Import(nullptr), ResultCode::OUT_OF_MEMORY);
-    EXPECT_EQ(importer.GetErrorMessage(), "Failed to allocate memory in the calculation process!");
-    EXPECT_EQ(project->GetCount(), 0);
-    importer.SetMemoryLimit(-1);
-    EXPECT_EQ(importer.Import(nullptr), ResultCode::SUCCESS);
-}
-
-} // namespace
-
-namespace {
-
-TEST(CSVImport, BundledExamplesImport)
-{
-    struct Case
-    {
-        const char* file;
-        wxChar separator;
-        std::vector<std::string> labels;
-        size_t points;
-    };
-    const Case cases[] = {
-        {"signals.csv", ',', {"sine", "decay", "step", "spikes"}, 200000},
-        {"signals.txt", '\t', {"square", "ramp"}, 2000},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
         auto project = CreateGraphProject();
-        CSVImporter importer(std::string(ARDENTINE_BINARY_DIR) + "/examples/" + c.file, *project);
-        importer.SetSeparator(c.separator);
-        ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS)
-            << importer.GetErrorMessage();
-        ASSERT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
-        ASSERT_EQ(project->GetCount(), int(c.labels.size()));
-        for (int i = 0; i < project->GetCount(); ++i) {
-            EXPECT_EQ(project->GetItem(i)->GetLabel().utf8_string(), c.labels[i]);
-            EXPECT_EQ(project->GetItem(i)->GetCount(), c.points);
-        }
+        CSVImporter importer(path, *project);
+        ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
+        CSVImportOption option = importer.GetOption();
+        option.dataSources[0].columnX = c.columnX;
+        option.dataSources[0].columnY = c.columnY;
+        option.dataRows = c.dataRows;
+        importer.SetOption(option);
+        importer.SetMemoryLimit(c.memoryLimit);
+        ExpectWxAsserts asserts; // an invalid option asserts
+        EXPECT_EQ(importer.Import(nullptr), c.result);
+        EXPECT_EQ(importer.GetErrorMessage(), c.message);
+        EXPECT_EQ(project->GetCount(), c.result == ResultCode::SUCCESS ? 1 : 0);
     }
 }
 

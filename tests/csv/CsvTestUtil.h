@@ -1,32 +1,28 @@
 #pragma once
 
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
-#include <unistd.h>
+#include <stdlib.h>
+
+// In a namespace of its own: other test folders have a TempDir of another shape.
+namespace csvtest {
 
 // A fresh directory under /tmp, removed with its files at the end of the test.
 class TempDir
 {
 public:
-    TempDir()
-    {
-        char pattern[] = "/tmp/ardentine-csv-XXXXXX";
-        m_path = mkdtemp(pattern);
-    }
-    ~TempDir() { std::system(("rm -rf '" + m_path + "'").c_str()); }
-
+    TempDir() : m_path(mkdtemp(&std::string("/tmp/ardentine-csv-XXXXXX")[0])) {}
+    ~TempDir() { std::filesystem::remove_all(m_path); }
+    const std::string& Dir() const { return m_path; }
     std::string Path(const std::string& name) const { return m_path + "/" + name; }
-
     std::string Write(const std::string& name, const std::string& content) const
     {
         std::ofstream(Path(name), std::ios::binary) << content;
         return Path(name);
     }
-
-    const std::string& Dir() const { return m_path; }
 
 private:
     std::string m_path;
@@ -35,7 +31,7 @@ private:
 inline std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+} // namespace csvtest
