@@ -2,23 +2,69 @@
 
 #include <cfloat>
 #include <cmath>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
+
+#include <cairo.h>
+#include <fontconfig/fontconfig.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
 
 #include "model/GraphProject.h"
 #include "progress/Progress.h"
 #include "render/CairoContext.h"
 #include "render/GraphRenderer.h"
-#include "RenderTestUtil.h"
 #include "support/TestSupport.h"
 
 namespace {
 
+// cairo and fontconfig keep fonts and their configuration in process-wide caches;
+// release them at the end of the run so that the leak checker sees only real leaks.
+class CairoStaticData : public ::testing::Environment
+{
+    void TearDown() override
+    {
+        cairo_debug_reset_static_data();
+        FcFini();
+    }
+};
 const ::testing::Environment* const cairoStaticData =
     ::testing::AddGlobalTestEnvironment(new CairoStaticData);
 
 constexpr uint32_t WHITE = 0xFFFFFFFFu;
 constexpr uint32_t BLUE = 0xFF0000FFu;
+
+// A fresh, empty folder under the build tree, removed with its files at the end.
+struct TempDir
+{
+    explicit TempDir(const char* name)
+        : path(wxString(ARDENTINE_BINARY_DIR) + "/test-render-" + name)
+    {
+        wxFileName::Rmdir(path, wxPATH_RMDIR_RECURSIVE);
+        wxFileName::Mkdir(path, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    }
+    ~TempDir() { wxFileName::Rmdir(path, wxPATH_RMDIR_RECURSIVE); }
+    wxString File(const wxString& name) const { return path + "/" + name; }
+    const wxString path;
+};
+
+std::string ReadFile(const wxString& path)
+{
+    std::ifstream in(path.utf8_string(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The pixel of an image surface as 0xAARRGGBB (premultiplied, as cairo stores it).
+uint32_t PixelAt(cairo_surface_t* surface, int x, int y)
+{
+    cairo_surface_flush(surface);
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface) + size_t(y) * cairo_image_surface_get_stride(surface);
+    const uint32_t p = reinterpret_cast<const uint32_t*>(row)[x];
+    return cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24 ? p | 0xFF000000u : p;
+}
 
 // A project with the plot range and the default properties as edit leaves them.
 std::shared_ptr<GraphProject> Project(PlotRange range,
@@ -91,6 +137,69 @@ Picture Draw(const GraphProject& project, int w = 640, int h = 480, bool raster 
 
 } // namespace
 
+TEST(CairoContext, FailuresGiveInvalidAndLeaveFilesAlone)
+{
+    TempDir dir("invalid");
+    const wxString good = dir.File("keep.png");
+    std::ofstream(good.utf8_string()) << "good";
+    const struct
+    {
+        const char* name;
+        wxString path;
+        double w, h;
+    } rows[] = {
+        {"unknown extension", dir.File("g.eps"), 100, 100},
+        {"last extension counts", dir.File("g.png.txt"), 100, 100},
+        {"missing folder", dir.File("no/such/g.pdf"), 100, 100},
+        {"zero PNG", dir.File("z.png"), 0.5, 100},
+        {"NaN page", dir.File("n.svg"), NAN, 100},
+        {"existing file kept", good, -1, 10},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        {
+            CairoContext cairo(row.path, row.w, row.h);
+            EXPECT_EQ(cairo.GetKind(), CairoTarget::Invalid);
+            EXPECT_EQ(cairo(), nullptr);
+            EXPECT_FALSE(cairo.Finish());
+        }
+        EXPECT_EQ(wxFileExists(row.path), row.path == good);
+    }
+    EXPECT_EQ(ReadFile(good), "good");
+}
+
+TEST(CairoContext, FontPixelSizeSlantAndWeight)
+{
+    CairoContext cairo(10, 10);
+    FontDesc font;
+    font.pointSize = 12;
+    font.style = FontStyle::Slant;
+    font.weight = FONT_WEIGHT_BOLD;
+    cairo.SelectFont(font, 144);
+    cairo_matrix_t m;
+    cairo_get_font_matrix(cairo(), &m);
+    EXPECT_EQ(m.xx, 24);
+    EXPECT_EQ(cairo_toy_font_face_get_slant(cairo_get_font_face(cairo())), CAIRO_FONT_SLANT_ITALIC);
+    EXPECT_EQ(cairo_toy_font_face_get_weight(cairo_get_font_face(cairo())), CAIRO_FONT_WEIGHT_BOLD);
+}
+
+TEST(CairoContext, WindowImageCopiesInOnePiece)
+{
+    CairoContext window(40, 30);
+    ASSERT_EQ(window.GetKind(), CairoTarget::Window);
+    window.SetSourceColour(Colour(0, 128, 0));
+    cairo_paint(window());
+    cairo_surface_t* screen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 60, 60);
+    cairo_t* cr = cairo_create(screen);
+    cairo_translate(cr, 10, 5); // where the pane sits in its top-level window
+    window.CopyTo(cr);
+    EXPECT_EQ(PixelAt(screen, 10, 5), 0xFF008000u);
+    EXPECT_EQ(PixelAt(screen, 49, 34), 0xFF008000u);
+    EXPECT_EQ(PixelAt(screen, 50, 35), 0xFF000000u);
+    cairo_destroy(cr);
+    cairo_surface_destroy(screen);
+}
+
 TEST(GraphRenderer, FrameTicksAndClippingAt640x480WithDefaults)
 {
     auto project = Project({0, 100, 0, 1}, [](ProjectProperty& prop) {
@@ -154,7 +263,7 @@ TEST(GraphRenderer, RawPolylineOrMinMaxBand)
 TEST(GraphRenderer, RasterMatchesCairoPaths)
 {
     // The direct raster draws the shapes cairo would: compare both renderings pixel by
-    // pixel for a noise band with gaps, wide and clipped lines and a HiDPI image.
+    // pixel for a noise band with gaps, clipped lines and a HiDPI image.
     std::mt19937 rng(5);
     std::normal_distribution<double> noise(0.0, 1.5);
     std::vector<double> band(300000), line(700);
@@ -170,7 +279,6 @@ TEST(GraphRenderer, RasterMatchesCairoPaths)
         std::vector<double>* values;
         double width, scale;
     } rows[] = {
-        {"band", &band, 1.0, 1.0},
         {"wide band", &band, 5.0, 1.0},
         {"wide polyline", &line, 3.5, 1.0},
         {"HiDPI polyline", &line, 1.0, 2.0},
@@ -184,15 +292,14 @@ TEST(GraphRenderer, RasterMatchesCairoPaths)
         GraphRenderer paths(exact, *project, 640, 480);
         paths.rasterCurves = false;
         paths.Render();
-        const int w = int(640 * row.scale), h = int(480 * row.scale);
         int worst = 0;
         double total = 0;
+        const int w = int(640 * row.scale), h = int(480 * row.scale);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 for (int shift : {0, 8, 16}) {
-                    const int d =
-                        std::abs(int((PixelAt(fast.GetSurface(), x, y) >> shift) & 0xFF) -
-                                 int((PixelAt(exact.GetSurface(), x, y) >> shift) & 0xFF));
+                    const int d = std::abs(int(PixelAt(fast.GetSurface(), x, y) >> shift & 0xFF) -
+                                           int(PixelAt(exact.GetSurface(), x, y) >> shift & 0xFF));
                     worst = std::max(worst, d);
                     total += d;
                 }
@@ -238,22 +345,40 @@ TEST(GraphRenderer, LabelPositionsPickTheSideBySign)
     }
 }
 
-TEST(GraphRenderer, FileTargetsWithTransparentBackground)
+TEST(GraphRenderer, EachFileKindHoldsTheGraphWithTransparentMargins)
 {
-    TempDir dir("targets");
+    TempDir dir("files");
     auto project = Project(PlotRange{},
                            [](ProjectProperty& prop) { prop.bgColor = Colour(255, 255, 255, 0); });
     AddSeries(*project, std::vector<double>(5000, 0.5));
-    for (const char* name : {"g.png", "g.svg", "g.pdf", "g.ps"}) {
-        SCOPED_TRACE(name);
+    const struct
+    {
+        const char* name;
+        CairoTarget kind;
+        std::string head, inside;
+    } rows[] = {
+        {"g.pNg", CairoTarget::Png, "\x89PNG\r\n\x1a\n", "IEND"},
+        {"g.PDF", CairoTarget::Pdf, "%PDF", "%%EOF"},
+        {"g.Ps", CairoTarget::Ps, "%!PS", "%%EOF"},
+        {"g.svg", CairoTarget::Svg, "<?xml", "<svg"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const wxString path = dir.File(row.name);
         {
-            CairoContext cairo(dir.File(name), 640, 480);
+            CairoContext cairo(path, 640.9, 480.2);
+            ASSERT_EQ(cairo.GetKind(), row.kind);
             GraphRenderer(cairo, *project, 640, 480).Render();
-            EXPECT_EQ(cairo_status(cairo()), CAIRO_STATUS_SUCCESS);
+            EXPECT_FALSE(wxFileExists(path)) << "the file appears only when complete";
         }
-        EXPECT_GT(ReadFile(dir.File(name)).size(), 1000u);
+        const std::string bytes = ReadFile(path);
+        EXPECT_EQ(bytes.substr(0, row.head.size()), row.head);
+        EXPECT_NE(bytes.find(row.inside), std::string::npos);
+        EXPECT_FALSE(wxFileExists(path + ".tmp"));
     }
-    cairo_surface_t* png = cairo_image_surface_create_from_png(dir.File("g.png").utf8_str());
+    cairo_surface_t* png = cairo_image_surface_create_from_png(dir.File("g.pNg").utf8_str());
+    EXPECT_EQ(cairo_image_surface_get_width(png), 640); // truncated, not rounded
+    EXPECT_EQ(cairo_image_surface_get_height(png), 480);
     for (auto [x, y] : {std::pair{5, 5}, {635, 475}, {300, 100}}) // margins, inside the frame
         EXPECT_EQ(PixelAt(png, x, y) >> 24, 0u) << x << "," << y;
     EXPECT_GT(PixelAt(png, 300, 10) >> 24, 100u); // the frame line
@@ -291,36 +416,19 @@ TEST(GraphRenderer, DegenerateRangesDrawNoCurvesAndDivideByNothing)
     }
 }
 
-TEST(GraphRenderer, AwkwardSeriesDrawWithoutError)
+TEST(GraphRenderer, AwkwardSeriesDrawWithoutStrayLines)
 {
-    const struct
-    {
-        const char* name;
-        std::vector<double> values;
-        DataX x;
-        bool drawn;
-    } rows[] = {
-        {"X interval 0 inside", {0.2, 0.8, 0.5}, {5, 0}, true},
-        {"X interval 0 outside", {0.2, 0.8, 0.5}, {50, 0}, false},
-        {"huge interval", {0.5, 0.5, 0.5}, {0, 1e300}, false},
-        {"NaN start", {0.5, 0.5}, {NAN, 1}, false},
-        {"huge values", {0.5, 1e300, -1e300, 0.5, -INFINITY, INFINITY, 0.5}, {1, 1}, true},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        auto project = Project({0, 10, 0, 1});
-        AddSeries(*project, row.values, row.x);
-        for (bool raster : {true, false}) {
-            SCOPED_TRACE(raster ? "raster" : "paths");
-            const Picture p = Draw(*project, 640, 480, raster);
-            EXPECT_EQ(p.Any(Bluish, 100, 10, 630, 430), row.drawn);
-            if (row.values.size() == 7) {
-                // Lines towards +-1e300 leave the frame almost vertically at X = 1 and
-                // cross it at X = 2.5; nothing wraps around to stray places.
-                EXPECT_TRUE(Bluish(p.At(153, 100)) && Bluish(p.At(232, 300)));
-                EXPECT_FALSE(Bluish(p.At(206, 100)) || Bluish(p.At(400, 100)));
-            }
-        }
+    auto project = Project({0, 10, 0, 1});
+    AddSeries(*project, {0.2, 0.8, 0.5}, DataX{5, 0});
+    AddSeries(*project, {0.5, 1e300, -1e300, 0.5, -INFINITY, INFINITY, 0.5}, DataX{1, 1});
+    for (bool raster : {true, false}) {
+        SCOPED_TRACE(raster ? "raster" : "paths");
+        const Picture p = Draw(*project, 640, 480, raster);
+        EXPECT_TRUE(Bluish(p.At(365, 220))); // X interval 0: all points at X = 5
+        // Lines towards +-1e300 leave the frame almost vertically at X = 1 and cross it at
+        // X = 2.5; nothing wraps around to stray places.
+        EXPECT_TRUE(Bluish(p.At(153, 100)) && Bluish(p.At(232, 300)));
+        EXPECT_FALSE(Bluish(p.At(206, 100)) || Bluish(p.At(400, 100)));
     }
 }
 
@@ -337,7 +445,6 @@ TEST(GraphRenderer, VisibleIndexRangeIsClamped)
     } rows[] = {
         {"inside", {0, 1}, 100, 2.5, 10, true, 3, 10},
         {"clamped", {0, 1}, 100, -1e300, 1e300, true, 0, 99},
-        {"after", {0, 1}, 100, 99.5, 200, false, 0, 0},
         {"negative interval", {10, -1}, 11, 2, 5, true, 5, 8},
         {"interval 0", {3, 0}, 7, 0, 5, true, 0, 6},
         {"tiny interval", {0, 1e-300}, 1000, -1, 1, true, 0, 999},
