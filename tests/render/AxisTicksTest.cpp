@@ -7,15 +7,12 @@
 
 TEST(AxisTicks, Round125PicksNearest125Value)
 {
-    const struct
-    {
-        double in, out;
-    } rows[] = {
+    const std::pair<double, double> rows[] = {
         {0.3, 0.2}, {1.49, 1.0}, {1.5, 2.0},     {3.4, 2.0},       {3.5, 5.0},
         {7.4, 5.0}, {7.5, 10},   {12345, 10000}, {1e-300, 1e-300}, {3e300, 2e300},
     };
-    for (const auto& row : rows)
-        EXPECT_NEAR(Round125(row.in), row.out, row.out * 1e-12) << row.in;
+    for (auto [in, out] : rows)
+        EXPECT_NEAR(Round125(in), out, out * 1e-12) << in;
     ExpectWxAsserts asserts;
     EXPECT_EQ(Round125(0.0) + Round125(-3.0) + Round125(NAN), 3.0);
     EXPECT_EQ(asserts.Count(), 3);
@@ -72,23 +69,14 @@ TEST(AxisTicks, TickPositionsAccumulateByAdditionAndNeverHangOrFlood)
 
 TEST(AxisTicks, LabelFormatsOnlySafeFormats)
 {
-    const struct
-    {
-        const char* format;
-        double value;
-        const char* text;
-    } rows[] = {
-        {"%.2f", 1.5, "1.50"},
-        {"%10.3e", 1.5, " 1.500e+00"},
-        {"%+-8.1F", 2.0, "+2.0    "},
-        {"%.1f%%", 12.0, "12.0%"},
-        {u8"x=%.1f \u00B0C", 3.0, u8"x=3.0 \u00B0C"},
-        {"100%%", 1.0, "100%"},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(FormatTickLabel(wxString::FromUTF8(row.format), row.value),
-                  wxString::FromUTF8(row.text))
-            << row.format;
+    for (auto [format, text] : {std::pair{"%.2f", "1.50"},
+                                {"%10.3e", " 1.500e+00"},
+                                {"%+-8.1F", "+1.5    "},
+                                {"%.1f%%", "1.5%"},
+                                {u8"x=%.1f \u00B0C", u8"x=1.5 \u00B0C"},
+                                {"100%%", "100%"}})
+        EXPECT_EQ(FormatTickLabel(wxString::FromUTF8(format), 1.5), wxString::FromUTF8(text))
+            << format;
     // Anything else is drawn as it stands, never handed to the formatter.
     for (const char* format :
          {"%s", "%n", "%d", "%f%f", "%*f", "%", "%Lf", "%1$f", "%.500f", "%%%", "%------+f"})

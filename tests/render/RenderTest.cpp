@@ -7,7 +7,6 @@
 #include <iterator>
 #include <random>
 
-#include <cairo.h>
 #include <fontconfig/fontconfig.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -35,20 +34,6 @@ const ::testing::Environment* const cairoStaticData =
 
 constexpr uint32_t WHITE = 0xFFFFFFFFu;
 constexpr uint32_t BLUE = 0xFF0000FFu;
-
-// A fresh, empty folder under the build tree, removed with its files at the end.
-struct TempDir
-{
-    explicit TempDir(const char* name)
-        : path(wxString(ARDENTINE_BINARY_DIR) + "/test-render-" + name)
-    {
-        wxFileName::Rmdir(path, wxPATH_RMDIR_RECURSIVE);
-        wxFileName::Mkdir(path, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
-    }
-    ~TempDir() { wxFileName::Rmdir(path, wxPATH_RMDIR_RECURSIVE); }
-    wxString File(const wxString& name) const { return path + "/" + name; }
-    const wxString path;
-};
 
 std::string ReadFile(const wxString& path)
 {
@@ -122,8 +107,7 @@ Picture Draw(const GraphProject& project, int w = 640, int h = 480, bool raster 
     renderer.rasterCurves = raster;
     renderer.Render();
     EXPECT_EQ(cairo_status((*p.cairo)()), CAIRO_STATUS_SUCCESS);
-    EXPECT_EQ(renderer.lastSize.width, w);
-    EXPECT_EQ(renderer.lastSize.height, h);
+    EXPECT_TRUE(renderer.lastSize.width == w && renderer.lastSize.height == h);
     p.plotArea = renderer.plotArea;
     p.gridInterval = renderer.gridInterval;
     return p;
@@ -134,10 +118,7 @@ Picture Draw(const GraphProject& project, int w = 640, int h = 480, bool raster 
 TEST(CairoContext, FontPixelSizeSlantAndWeight)
 {
     CairoContext cairo(10, 10);
-    FontDesc font;
-    font.pointSize = 12;
-    font.style = FontStyle::Slant;
-    font.weight = FONT_WEIGHT_BOLD;
+    const FontDesc font{12, FontFamily::Default, FontStyle::Slant, FONT_WEIGHT_BOLD, false, "", 0};
     cairo.SelectFont(font, 144);
     cairo_matrix_t m;
     cairo_get_font_matrix(cairo(), &m);
@@ -175,8 +156,8 @@ TEST(GraphRenderer, FrameTicksAndClippingAt640x480WithDefaults)
     const PlotArea& a = p.plotArea;
     EXPECT_EQ((std::vector<double>{a.left, a.top, a.width, a.height}),
               (std::vector<double>{100, 10, 530, 420}));
-    EXPECT_EQ(p.gridInterval.x, 10); // 100 / (round(530 / 50) - 1), with or without lines
-    EXPECT_EQ(p.gridInterval.y, 0.1);
+    // X: 100 / (round(530 / 50) - 1), with or without lines.
+    EXPECT_EQ(std::make_pair(p.gridInterval.x, p.gridInterval.y), std::make_pair(10.0, 0.1));
     // The frame: a 1-pixel line centred on x = 100 covers half of columns 99 and 100.
     for (int x : {99, 100, 629, 630})
         EXPECT_NE(p.At(x, 200), WHITE) << x;
@@ -228,10 +209,9 @@ TEST(GraphRenderer, RasterMatchesCairoPaths)
     std::mt19937 rng(5);
     std::normal_distribution<double> noise(0.0, 1.5);
     std::vector<double> band(300000), line(700);
-    for (double& v : band)
-        v = noise(rng);
-    for (double& v : line)
-        v = noise(rng);
+    for (std::vector<double>* values : {&band, &line})
+        for (double& v : *values)
+            v = noise(rng);
     std::fill(band.begin() + 1000, band.begin() + 1500, NAN);
     line[300] = NAN;
     const struct
@@ -308,8 +288,10 @@ TEST(GraphRenderer, LabelPositionsPickTheSideBySign)
 
 TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
 {
-    TempDir dir("files");
-    std::ofstream(dir.File("keep.png").utf8_string()) << "good";
+    const wxString dir = wxString(ARDENTINE_BINARY_DIR) + "/test-render-files/";
+    wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
+    wxFileName::Mkdir(dir, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    std::ofstream((dir + "keep.png").utf8_string()) << "good";
     auto project = Project(PlotRange{},
                            [](ProjectProperty& prop) { prop.bgColor = Colour(255, 255, 255, 0); });
     AddSeries(*project, std::vector<double>(5000, 0.5));
@@ -333,7 +315,7 @@ TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const wxString path = dir.File(row.name);
+        const wxString path = dir + row.name;
         {
             CairoContext cairo(path, row.width, 480.2);
             ASSERT_EQ(cairo.GetKind(), row.kind);
@@ -348,12 +330,13 @@ TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
         EXPECT_EQ(wxFileExists(path), !row.head.empty());
         EXPECT_FALSE(wxFileExists(path + ".tmp"));
     }
-    cairo_surface_t* png = cairo_image_surface_create_from_png(dir.File("g.pNg").utf8_str());
+    cairo_surface_t* png = cairo_image_surface_create_from_png((dir + "g.pNg").utf8_str());
     EXPECT_EQ(cairo_image_surface_get_width(png), 640);           // truncated, not rounded
     for (auto [x, y] : {std::pair{5, 5}, {635, 475}, {300, 100}}) // margins, inside the frame
         EXPECT_EQ(PixelAt(png, x, y) >> 24, 0u) << x << "," << y;
     EXPECT_GT(PixelAt(png, 300, 10) >> 24, 100u); // the frame line
     cairo_surface_destroy(png);
+    wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
 }
 
 TEST(GraphRenderer, DegenerateRangesDrawNoCurvesAndDivideByNothing)
