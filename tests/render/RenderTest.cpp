@@ -1,0 +1,434 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
+
+#include <fontconfig/fontconfig.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+
+#include "model/GraphProject.h"
+#include "progress/Progress.h"
+#include "render/CairoContext.h"
+#include "render/GraphRenderer.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// cairo and fontconfig keep fonts and their configuration in process-wide caches;
+// release them at the end of the run so that the leak checker sees only real leaks.
+class CairoStaticData : public ::testing::Environment
+{
+    void TearDown() override
+    {
+        cairo_debug_reset_static_data();
+        FcFini();
+    }
+};
+const ::testing::Environment* const cairoStaticData =
+    ::testing::AddGlobalTestEnvironment(new CairoStaticData);
+
+constexpr uint32_t WHITE = 0xFFFFFFFFu;
+constexpr uint32_t BLUE = 0xFF0000FFu;
+
+std::string ReadFile(const wxString& path)
+{
+    std::ifstream in(path.utf8_string(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The pixel of an image surface as 0xAARRGGBB (premultiplied, as cairo stores it).
+uint32_t PixelAt(cairo_surface_t* surface, int x, int y)
+{
+    cairo_surface_flush(surface);
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface) + size_t(y) * cairo_image_surface_get_stride(surface);
+    const uint32_t p = reinterpret_cast<const uint32_t*>(row)[x];
+    return cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24 ? p | 0xFF000000u : p;
+}
+
+// A project with the plot range and the default properties as edit leaves them.
+std::shared_ptr<GraphProject> Project(PlotRange range,
+                                      const std::function<void(ProjectProperty&)>& edit = {})
+{
+    auto project = CreateGraphProject();
+    ProjectProperty prop = project->GetProperty();
+    if (edit)
+        edit(prop);
+    project->SetProperty(prop);
+    project->SetPlotRange(range.minX, range.maxX, range.minY, range.maxY);
+    return project;
+}
+
+void AddSeries(GraphProject& project, const std::vector<double>& values, DataX x = DataX{},
+               LineStyle style = LineStyle{})
+{
+    auto y = CreateGraphDataY();
+    y->raw.assign(values.begin(), values.end());
+    DummyProgress progress;
+    y->CreateMipmap(MipmapLevelCount(values.size(), 512), &progress);
+    auto series = CreateGraphData(x, y);
+    series->SetLineStyle(style);
+    project.Add(series);
+}
+
+const auto Dark = [](uint32_t p) { return (p & 0xFFu) < 0x80u; };
+// Blue enough to be (part of) a default-coloured curve, not grey grid or black text.
+const auto Bluish = [](uint32_t p) { return (p & 0xFF) > 0xC0 && ((p >> 16) & 0xFF) < 0x90; };
+
+// A rendering into an off-screen image, with the renderer's outputs.
+struct Picture
+{
+    std::unique_ptr<CairoContext> cairo;
+    PlotArea plotArea;
+    GridIntervals gridInterval;
+
+    uint32_t At(int x, int y) const { return PixelAt(cairo->GetSurface(), x, y); }
+    // True when some pixel of the box [x0, x1) x [y0, y1) satisfies is.
+    bool Any(bool (*is)(uint32_t), int x0, int y0, int x1, int y1) const
+    {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (is(At(x, y)))
+                    return true;
+        return false;
+    }
+};
+
+Picture Draw(const GraphProject& project, int w = 640, int h = 480, bool raster = true)
+{
+    Picture p;
+    p.cairo = std::make_unique<CairoContext>(w, h);
+    GraphRenderer renderer(*p.cairo, project, w, h);
+    renderer.rasterCurves = raster;
+    renderer.Render();
+    EXPECT_EQ(cairo_status((*p.cairo)()), CAIRO_STATUS_SUCCESS);
+    EXPECT_TRUE(renderer.lastSize.width == w && renderer.lastSize.height == h);
+    p.plotArea = renderer.plotArea;
+    p.gridInterval = renderer.gridInterval;
+    return p;
+}
+
+} // namespace
+
+TEST(CairoContext, FontPixelSizeSlantAndWeight)
+{
+    CairoContext cairo(10, 10);
+    const FontDesc font{12, FontFamily::Default, FontStyle::Slant, FONT_WEIGHT_BOLD, false, "", 0};
+    cairo.SelectFont(font, 144);
+    cairo_matrix_t m;
+    cairo_get_font_matrix(cairo(), &m);
+    EXPECT_EQ(m.xx, 24);
+    cairo_font_face_t* face = cairo_get_font_face(cairo());
+    EXPECT_EQ(cairo_toy_font_face_get_slant(face), CAIRO_FONT_SLANT_ITALIC);
+    EXPECT_EQ(cairo_toy_font_face_get_weight(face), CAIRO_FONT_WEIGHT_BOLD);
+}
+
+TEST(CairoContext, WindowImageCopiesInOnePiece)
+{
+    CairoContext window(40, 30);
+    window.SetSourceColour(Colour(0, 128, 0));
+    cairo_paint(window());
+    cairo_surface_t* screen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 60, 60);
+    cairo_t* cr = cairo_create(screen);
+    cairo_translate(cr, 10, 5); // where the pane sits in its top-level window
+    window.CopyTo(cr);
+    EXPECT_EQ(PixelAt(screen, 10, 5) & PixelAt(screen, 49, 34), 0xFF008000u);
+    EXPECT_EQ(PixelAt(screen, 50, 35), 0xFF000000u);
+    cairo_destroy(cr);
+    cairo_surface_destroy(screen);
+}
+
+TEST(GraphRenderer, FrameTicksAndClippingAt640x480WithDefaults)
+{
+    auto project = Project({0, 100, 0, 1}, [](ProjectProperty& prop) {
+        prop.gridLineColor = Colour(255, 0, 0);
+        prop.gridLineWidth = 2.0;
+        prop.gridEnabledX = false;
+    });
+    // A wide line that leaves the frame through its left and top edges (x = 128).
+    AddSeries(*project, {0.5, 10.0}, DataX{0, 100}, LineStyle{20.0, Colour(0, 0, 255)});
+    const Picture p = Draw(*project);
+    const PlotArea& a = p.plotArea;
+    EXPECT_EQ((std::vector<double>{a.left, a.top, a.width, a.height}),
+              (std::vector<double>{100, 10, 530, 420}));
+    // X: 100 / (round(530 / 50) - 1), with or without lines.
+    EXPECT_EQ(std::make_pair(p.gridInterval.x, p.gridInterval.y), std::make_pair(10.0, 0.1));
+    // The frame: a 1-pixel line centred on x = 100 covers half of columns 99 and 100.
+    for (int x : {99, 100, 629, 630})
+        EXPECT_NE(p.At(x, 200), WHITE) << x;
+    for (int x : {98, 631, 5})
+        EXPECT_EQ(p.At(x, 200), WHITE) << x;
+    // X = 50 at x = 365: a tick mark half over column 365 and a label, but no grid line.
+    EXPECT_EQ(p.At(365, 425), 0xFF7F7F7Fu);
+    EXPECT_TRUE(p.Any(Dark, 350, 440, 380, 460));
+    EXPECT_EQ(p.At(365, 200), WHITE);
+    EXPECT_EQ(p.At(300, 219), 0xFFFF0000u); // the grid line of Y = 0.5 at y = 220
+    // The curve is clipped to the frame; tick labels outside it are not.
+    EXPECT_EQ(p.At(128, 14), BLUE);
+    EXPECT_EQ(p.At(128, 6), WHITE);
+    EXPECT_EQ(p.At(95, 220), WHITE);
+    EXPECT_TRUE(p.Any(Dark, 40, 0, 95, 440));
+}
+
+TEST(GraphRenderer, RawPolylineOrMinMaxBand)
+{
+    // Alternating 0 and 1: few points draw a zig-zag with white between its teeth, many
+    // points (more than two per pixel column) a filled band.
+    for (size_t n : {size_t(11), size_t(100000)}) {
+        SCOPED_TRACE(n);
+        auto project = Project({0, double(n - 1), -1, 2}, [](ProjectProperty& prop) {
+            prop.gridEnabledX = prop.gridEnabledY = false;
+        });
+        std::vector<double> values(n);
+        for (size_t i = 0; i < n; ++i)
+            values[i] = double(i % 2);
+        AddSeries(*project, values);
+        const Picture p = Draw(*project);
+        // Y = 0.5 is the frame's middle row (y = 220), Y = 1 at y = 150, Y = 0 at y = 290.
+        const int peak = 100 + int(std::lround(530.0 / double(n - 1)));
+        if (n > 2 * 530) {
+            for (int y : {220, 151, 289})
+                EXPECT_EQ(p.At(300, y), BLUE) << y;
+            EXPECT_EQ(p.At(300, 145), WHITE); // above the maxima
+        } else {
+            EXPECT_EQ(p.At(peak, 220), WHITE);
+            EXPECT_NE(p.At(peak, 151), WHITE); // the tooth's tip at Y = 1
+        }
+    }
+}
+
+TEST(GraphRenderer, RasterMatchesCairoPaths)
+{
+    // The direct raster draws the shapes cairo would: compare both renderings pixel by
+    // pixel for a noise band with gaps, clipped lines and a HiDPI image.
+    std::mt19937 rng(5);
+    std::normal_distribution<double> noise(0.0, 1.5);
+    std::vector<double> band(300000), line(700);
+    for (std::vector<double>* values : {&band, &line})
+        for (double& v : *values)
+            v = noise(rng);
+    std::fill(band.begin() + 1000, band.begin() + 1500, NAN);
+    line[300] = NAN;
+    const struct
+    {
+        const char* name;
+        std::vector<double>* values;
+        double width, scale;
+    } rows[] = {
+        {"wide band", &band, 5.0, 1.0},
+        {"wide polyline", &line, 3.5, 1.0},
+        {"HiDPI polyline", &line, 1.0, 2.0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto project = Project({0, double(row.values->size()), -4, 4});
+        AddSeries(*project, *row.values, DataX{}, LineStyle{row.width, Colour(200, 30, 0)});
+        CairoContext fast(640, 480, row.scale), exact(640, 480, row.scale);
+        GraphRenderer(fast, *project, 640, 480).Render();
+        GraphRenderer paths(exact, *project, 640, 480);
+        paths.rasterCurves = false;
+        paths.Render();
+        int worst = 0;
+        double total = 0;
+        const int w = int(640 * row.scale), h = int(480 * row.scale);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                for (int shift : {0, 8, 16}) {
+                    const int d = std::abs(int(PixelAt(fast.GetSurface(), x, y) >> shift & 0xFF) -
+                                           int(PixelAt(exact.GetSurface(), x, y) >> shift & 0xFF));
+                    worst = std::max(worst, d);
+                    total += d;
+                }
+        EXPECT_LE(worst, 80) << "anti-aliasing may differ a little, shapes not";
+        EXPECT_LT(total / (3.0 * w * h), 0.5);
+    }
+}
+
+TEST(GraphRenderer, LabelPositionsPickTheSideBySign)
+{
+    // Wide margins give room on every side; each case shows one kind of text only.
+    const struct
+    {
+        const char* name;
+        bool tickLabels; // else axis labels
+        double posX, posY;
+        int yes[4], no[4]; // boxes where the text must and must not be
+    } rows[] = {
+        {"X ticks below", true, -1000, -15, {150, 400, 500, 420}, {150, 60, 500, 100}},
+        {"X ticks above", true, -1000, 20, {150, 60, 500, 100}, {150, 400, 500, 420}},
+        {"Y ticks left", true, -55, 1000, {40, 100, 100, 400}, {615, 100, 720, 400}},
+        {"Y ticks right", true, 20, 1000, {615, 100, 720, 400}, {40, 100, 100, 400}},
+        {"X label below", false, -1000, -40, {200, 420, 450, 440}, {200, 60, 450, 100}},
+        {"X label above", false, -1000, 30, {200, 60, 450, 100}, {200, 420, 450, 440}},
+        {"Y label left", false, -70, 1000, {20, 150, 100, 350}, {615, 150, 720, 350}},
+        {"Y label right", false, 40, 1000, {615, 150, 670, 350}, {20, 150, 100, 350}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto project = Project({0, 100, 0, 1}, [&row](ProjectProperty& prop) {
+            prop.gridEnabledX = prop.gridEnabledY = false;
+            prop.marginLeft = prop.marginRight = 110;
+            prop.marginTop = prop.marginBottom = 100;
+            prop.tickLineLength = prop.frameLineWidth = 0;
+            (row.tickLabels ? prop.tickPositionX : prop.axisPositionX) = row.posX;
+            (row.tickLabels ? prop.tickPositionY : prop.axisPositionY) = row.posY;
+            (row.tickLabels ? prop.axisLabelX : prop.tickFormatX) = "";
+            (row.tickLabels ? prop.axisLabelY : prop.tickFormatY) = "";
+        });
+        const Picture p = Draw(*project, 720, 500); // frame (110, 100) to (610, 400)
+        EXPECT_TRUE(p.Any(Dark, row.yes[0], row.yes[1], row.yes[2], row.yes[3]));
+        EXPECT_FALSE(p.Any(Dark, row.no[0], row.no[1], row.no[2], row.no[3]));
+    }
+}
+
+TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
+{
+    const wxString dir = wxString(ARDENTINE_BINARY_DIR) + "/test-render-files/";
+    wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
+    wxFileName::Mkdir(dir, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    std::ofstream((dir + "keep.png").utf8_string()) << "good";
+    auto project = Project(PlotRange{},
+                           [](ProjectProperty& prop) { prop.bgColor = Colour(255, 255, 255, 0); });
+    AddSeries(*project, std::vector<double>(5000, 0.5));
+    const struct
+    {
+        const char* name;
+        double width;
+        CairoTarget kind;
+        std::string head, inside;
+    } rows[] = {
+        {"g.pNg", 640.9, CairoTarget::Png, "\x89PNG\r\n\x1a\n", "IEND"},
+        {"g.PDF", 640, CairoTarget::Pdf, "%PDF", "%%EOF"},
+        {"g.Ps", 640, CairoTarget::Ps, "%!PS", "%%EOF"},
+        {"g.svg", 640, CairoTarget::Svg, "<?xml", "<svg"},
+        {"g.eps", 640, CairoTarget::Invalid, "", ""},
+        {"g.png.txt", 640, CairoTarget::Invalid, "", ""},
+        {"no/such/g.pdf", 640, CairoTarget::Invalid, "", ""},
+        {"zero.png", 0.5, CairoTarget::Invalid, "", ""},
+        {"nan.svg", NAN, CairoTarget::Invalid, "", ""},
+        {"keep.png", -1, CairoTarget::Invalid, "good", "good"}, // not replaced by a failure
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const wxString path = dir + row.name;
+        {
+            CairoContext cairo(path, row.width, 480.2);
+            ASSERT_EQ(cairo.GetKind(), row.kind);
+            ExpectWxAsserts asserts; // the renderer refuses an invalid target
+            GraphRenderer(cairo, *project, 640, 480).Render();
+            EXPECT_EQ(asserts.Count(), row.kind == CairoTarget::Invalid ? 1 : 0);
+            EXPECT_EQ(wxFileExists(path), row.head == "good") << "files appear only when complete";
+        }
+        const std::string bytes = ReadFile(path);
+        EXPECT_EQ(bytes.substr(0, row.head.size()), row.head);
+        EXPECT_NE(bytes.find(row.inside), std::string::npos);
+        EXPECT_EQ(wxFileExists(path), !row.head.empty());
+        EXPECT_FALSE(wxFileExists(path + ".tmp"));
+    }
+    cairo_surface_t* png = cairo_image_surface_create_from_png((dir + "g.pNg").utf8_str());
+    EXPECT_EQ(cairo_image_surface_get_width(png), 640);           // truncated, not rounded
+    for (auto [x, y] : {std::pair{5, 5}, {635, 475}, {300, 100}}) // margins, inside the frame
+        EXPECT_EQ(PixelAt(png, x, y) >> 24, 0u) << x << "," << y;
+    EXPECT_GT(PixelAt(png, 300, 10) >> 24, 100u); // the frame line
+    cairo_surface_destroy(png);
+    wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
+}
+
+TEST(GraphRenderer, DegenerateRangesDrawNoCurvesAndDivideByNothing)
+{
+    const struct
+    {
+        const char* name;
+        PlotRange range;
+        int width, height;
+        double gridX, gridY;
+    } rows[] = {
+        {"zero width range", {5, 5, 0, 1}, 640, 480, 1.0, 0.1},
+        {"zero height range", {0, 10, 3, 3}, 640, 480, 1.0, 1.0},
+        {"reversed X", {10, 0, 0, 1}, 640, 480, -1, 0.1},
+        {"NaN range", {NAN, 10, 0, NAN}, 640, 480, -1, -1},
+        {"infinite span", {-DBL_MAX, DBL_MAX, 0, 1}, 640, 480, -1, 0.1},
+        {"negative plot size", {0, 10, 0, 1}, 90, 40, -1, -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto project = CreateGraphProject();
+        AddSeries(*project, std::vector<double>(11, 5.0));
+        {
+            ExpectWxAsserts asserts; // SetPlotRange asserts on inverted ranges
+            project->SetPlotRange(row.range.minX, row.range.maxX, row.range.minY, row.range.maxY);
+        }
+        const Picture p = Draw(*project, row.width, row.height);
+        EXPECT_EQ(p.gridInterval.x, row.gridX);
+        EXPECT_NEAR(p.gridInterval.y, row.gridY, 1e-12);
+        EXPECT_FALSE(p.Any(Bluish, 0, 0, row.width, row.height));
+    }
+}
+
+TEST(GraphRenderer, AwkwardSeriesDrawWithoutStrayLines)
+{
+    auto project = Project({0, 10, 0, 1});
+    AddSeries(*project, {0.2, 0.8, 0.5}, DataX{8.5, 0});
+    AddSeries(*project, {0.5, 1e300, -1e300, 0.5, -INFINITY, INFINITY, 0.5}, DataX{1, 1});
+    for (bool raster : {true, false}) {
+        SCOPED_TRACE(raster ? "raster" : "paths");
+        const Picture p = Draw(*project, 640, 480, raster);
+        EXPECT_TRUE(Bluish(p.At(550, 220))); // X interval 0: all points at X = 8.5
+        // Lines towards +-1e300 leave the frame almost vertically at X = 1 and cross it at
+        // X = 2.5; nothing wraps around to stray places.
+        EXPECT_TRUE(Bluish(p.At(153, 100)) && Bluish(p.At(232, 300)));
+        EXPECT_FALSE(Bluish(p.At(206, 100)) || Bluish(p.At(400, 100)));
+    }
+}
+
+TEST(GraphRenderer, VisibleIndexRangeIsClamped)
+{
+    const struct
+    {
+        const char* name;
+        DataX x;
+        int64_t count;
+        double minX, maxX;
+        bool any;
+        int64_t first, last;
+    } rows[] = {
+        {"inside", {0, 1}, 100, 2.5, 10, true, 3, 10},
+        {"clamped", {0, 1}, 100, -1e300, 1e300, true, 0, 99},
+        {"negative interval", {10, -1}, 11, 2, 5, true, 5, 8},
+        {"interval 0", {3, 0}, 7, 0, 5, true, 0, 6},
+        {"tiny interval", {0, 1e-300}, 1000, -1, 1, true, 0, 999},
+        {"NaN bound", {0, 1}, 10, NAN, 5, false, 0, 0},
+        {"between points", {0, 1}, 10, 2.2, 2.8, false, 0, 0},
+        {"2^62 points", {0, 1}, int64_t(1) << 62, 1e30, 2e30, false, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        int64_t first = -1, last = -1;
+        EXPECT_EQ(VisibleIndexRange(row.x, row.count, row.minX, row.maxX, first, last), row.any);
+        if (row.any) {
+            EXPECT_EQ(std::make_pair(first, last), std::make_pair(row.first, row.last));
+        }
+    }
+}
+
+TEST(GraphRenderer, UnsafeFormatsAndTinyIntervalsAreHarmless)
+{
+    auto project = Project(PlotRange{}, [](ProjectProperty& prop) {
+        prop.tickFormatX = "%s%s%s%s%n";
+        prop.tickFormatY = "%d";
+        prop.gridAutoX = false;
+        prop.gridIntervalX = 1e-300; // refused, not enumerated
+    });
+    CairoContext cairo(640, 480);
+    GraphRenderer renderer(cairo, *project, 640, 480);
+    renderer.resolutionDivisor = 0;
+    renderer.Render();
+    EXPECT_EQ(renderer.gridInterval.x, 1e-300);
+    EXPECT_EQ(renderer.resolution, 530);
+    EXPECT_EQ(cairo_status(cairo()), CAIRO_STATUS_SUCCESS);
+}
