@@ -1,5 +1,4 @@
 #include <wx/ffile.h>
-#include <wx/frame.h>
 
 #include "app/ManualPanel.h"
 #include "support/GuiTestSupport.h"
@@ -19,15 +18,6 @@ TEST(ManualPanel, PageAddressHasThreeSlashesAndEscapes)
         SCOPED_TRACE(row.dir);
         EXPECT_EQ(row.expected, PageURL(row.dir, "manual", "manual.htm"));
     }
-}
-
-TEST(ManualPanel, LoadsItsPageOnlyOnce)
-{
-    wxFrame frame(nullptr, wxID_ANY, "test");
-    auto* panel = new ManualPanel(&frame);
-    panel->LoadManual();
-    panel->LoadLicense(); // already loaded: the pane keeps its page
-    EXPECT_EQ(PageURL(ExecutableDir(), "manual", "manual.htm"), panel->GetPageURL());
 }
 
 // The build puts the pages beside the program, where the panes look for them.

@@ -9,15 +9,6 @@
 
 namespace {
 
-wxString ReadFile(const wxString& path)
-{
-    wxString text;
-    wxFFile file(path, "rb");
-    if (file.IsOpened())
-        file.ReadAll(&text, wxConvUTF8);
-    return text;
-}
-
 class SettingsTest : public ::testing::Test
 {
 protected:
@@ -60,7 +51,8 @@ TEST_F(SettingsTest, FirstRunSavesDefaultsAtomicallyToTheXdgPath)
     EXPECT_EQ(0u, FileCount()); // nothing is written before the save
 
     ASSERT_TRUE(app.SaveConfiguration());
-    const wxString text = ReadFile(path);
+    wxString text;
+    wxFFile(path, "rb").ReadAll(&text, wxConvUTF8);
     for (const wxString& part : {"Formula=" + formula, wxString("[Mipmap]\nResolution=512"),
                                  wxString("[Mouse]\nZoom=1.1")})
         EXPECT_NE(wxNOT_FOUND, text.Find(part)) << text;
@@ -88,10 +80,7 @@ TEST_F(SettingsTest, StoredValuesWinAndUnreadableOnesGetTheDefault)
     const wxString path = dir + "/ardentine.conf";
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        {
-            wxFFile file(path, "wb");
-            ASSERT_TRUE(file.Write(row.content.data(), row.content.size()));
-        }
+        wxFFile(path, "wb").Write(row.content.data(), row.content.size());
         app.LoadConfiguration(path);
         EXPECT_EQ(row.formula, ReadSetting(SETTING_CALCULATOR_FORMULA));
         EXPECT_EQ(row.resolution, ReadSetting(SETTING_MIPMAP_RESOLUTION));
