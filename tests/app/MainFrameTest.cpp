@@ -1,5 +1,4 @@
 #include <wx/aui/aui.h>
-#include <wx/button.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 
@@ -132,9 +131,6 @@ TEST_F(MainFrameTest, WindowHasItsPanesMenusAndToolbar)
                     "Zoom Horizontally*|Zoom Vertically*"},
     };
     EXPECT_EQ(expected, actual);
-    // The data commands come with their own features; until then they are unavailable.
-    for (int id : {ID_MENU_IMPORT, ID_MENU_EXPORT, ID_MENU_EXPORT_IMAGE, ID_MENU_CALCULATE})
-        EXPECT_FALSE(bar->IsEnabled(id)) << id;
 }
 
 TEST_F(MainFrameTest, StatusMessageClearsFiveSecondsAfterTheLastOne)
@@ -292,7 +288,6 @@ TEST_F(MainFrameTest, PaneCommandsToggleWithCheckMarksAndLoadPagesWhenFirstShown
         SCOPED_TRACE(row.pane);
         EXPECT_FALSE(row.page && row.page->IsLoaded());
         for (bool shown : {!row.shownAtStart, row.shownAtStart}) {
-            EXPECT_EQ(!shown, MenuChecked(row.id));
             Command(row.id);
             EXPECT_EQ(shown, frame->GetAuiManager().GetPane(row.pane).IsShown());
             EXPECT_EQ(shown, MenuChecked(row.id));
@@ -388,25 +383,6 @@ TEST_F(ProjectPanelTest, OnlyTheCurrentProjectReachesTheList)
     panel->SetProject(nullptr);
     EXPECT_EQ(0u, panel->GetCheckList()->GetCount());
     EXPECT_EQ(-1, panel->GetSelectedGraphIndex());
-}
-
-TEST_F(MainFrameTest, AboutBoxIsFramelessAndClosesWithItsButton)
-{
-    RealModalScope allow;
-    bool clicked = false;
-    frame->CallAfter([&clicked] {
-        auto* ok = wxDynamicCast(wxWindow::FindWindowById(wxID_OK), wxButton);
-        ASSERT_NE(nullptr, ok);
-        const wxWindow* box = wxGetTopLevelParent(ok);
-        EXPECT_EQ(wxSize(247, 322), box->GetSize());
-        EXPECT_EQ(0, box->GetWindowStyle() & (wxCAPTION | wxCLOSE_BOX | wxRESIZE_BORDER));
-        wxCommandEvent click(wxEVT_BUTTON, wxID_OK);
-        click.SetEventObject(ok);
-        ok->ProcessWindowEvent(click);
-        clicked = true;
-    });
-    Command(ID_MENU_ABOUT); // returns once the button closed the box
-    EXPECT_TRUE(clicked);
 }
 
 } // namespace

@@ -5,18 +5,14 @@
 
 TEST(ManualPanel, PageAddressHasThreeSlashesAndEscapes)
 {
-    const struct
-    {
-        const char* dir;
-        const char* expected;
-    } rows[] = {
+    const std::pair<const char*, const char*> rows[] = {
         {"/opt/ardentine/bin", "file:///opt/ardentine/bin/manual/manual.htm"},
         {"/a b", "file:///a%20b/manual/manual.htm"},
         {"/x/./y/..", "file:///x/manual/manual.htm"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.dir);
-        EXPECT_EQ(row.expected, PageURL(row.dir, "manual", "manual.htm"));
+        SCOPED_TRACE(row.first);
+        EXPECT_EQ(row.second, PageURL(row.first, "manual", "manual.htm"));
     }
 }
 
