@@ -1,7 +1,4 @@
-#include <cmath>
-
 #include <wx/aui/aui.h>
-#include <wx/button.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 
@@ -11,10 +8,22 @@
 #include "app/ManualPanel.h"
 #include "app/ProjectPanel.h"
 #include "app/Settings.h"
+#include "model/GraphData.h"
 #include "support/GuiTestSupport.h"
-#include "app/AppTestUtil.h"
 
 namespace {
+
+using Rows = std::vector<std::string>;
+
+std::shared_ptr<GraphData> MakeSeries(std::vector<double> y, DataX x = {0, 1},
+                                      const char* label = "")
+{
+    auto dataY = CreateGraphDataY();
+    dataY->raw.assign(y.begin(), y.end());
+    auto data = CreateGraphData(x, dataY);
+    data->SetLabel(label);
+    return data;
+}
 
 class MainFrameTest : public ::testing::Test
 {
@@ -26,9 +35,9 @@ protected:
         Application::GetInstance().GetConfig()->DeleteEntry(SETTING_MOUSE_ZOOM.key);
     }
 
-    void Command(int id)
+    void Command(int id) // toolbar identifiers are below the menu ones
     {
-        wxCommandEvent event(wxEVT_MENU, id);
+        wxCommandEvent event(id < ID_MENU_NEW_PROJECT ? wxEVT_TOOL : wxEVT_MENU, id);
         event.SetEventObject(frame);
         frame->ProcessWindowEvent(event);
     }
@@ -44,166 +53,87 @@ protected:
         frame->GetToolBarPane()->UpdateWindowUI(wxUPDATE_UI_FROMIDLE);
         return frame->GetToolBarPane()->GetToolToggled(id);
     }
-    void SetRange(double x0, double x1, double y0, double y1)
+    // The project list: "x" or "-" for the check box, then the text.
+    Rows Items() const
     {
-        frame->GetProject()->SetPlotRange(x0, x1, y0, y1);
+        Rows items;
+        wxCheckListBox* list = frame->GetProjectPanel()->GetCheckList();
+        for (unsigned i = 0; i < list->GetCount(); ++i)
+            items.push_back((list->IsChecked(i) ? "x" : "-") + list->GetString(i).utf8_string());
+        return items;
+    }
+    wxString Range() const
+    {
+        const PlotRange r = frame->GetProject()->GetPlotRange();
+        return wxString::Format("%g %g %g %g", r.minX, r.maxX, r.minY, r.maxY);
     }
 
     MainFrame* frame = nullptr;
 };
 
-struct MenuRow
+// Adds an item to "|"-joined labels ("-" a separator, "*" a check item) and checks that
+// the items have consecutive identifiers.
+void AddItem(wxString& items, int& nextId, const wxString& label, int id, bool separator,
+             bool check)
 {
-    int id;
-    const char* label;
-    const char* accel;
-    bool check;
-};
+    items += (items.empty() ? "" : "|") + (separator ? "-" : label + (check ? "*" : ""));
+    EXPECT_TRUE(separator || id == nextId++) << label << " has the identifier " << id;
+}
 
-TEST_F(MainFrameTest, WindowHasItsTitleSizeAndPanes)
+TEST_F(MainFrameTest, WindowHasItsPanesMenusAndToolbar)
 {
     EXPECT_EQ("Ardentine", frame->GetTitle());
     EXPECT_EQ(wxSize(900, 600), frame->GetSize());
     EXPECT_FALSE(frame->GetIcons().IsEmpty());
 
-    wxAuiManager& mgr = frame->GetAuiManager();
-    const wxAuiPaneInfo& graph = mgr.GetPane("PanelGraph");
-    ASSERT_TRUE(graph.IsOk());
-    EXPECT_EQ(wxAUI_DOCK_CENTER, graph.dock_direction);
-    EXPECT_FALSE(graph.HasCaption());
-
-    const wxAuiPaneInfo& proj = mgr.GetPane("PanelProj");
-    ASSERT_TRUE(proj.IsOk());
-    EXPECT_EQ("Project", proj.caption);
-    EXPECT_EQ(wxAUI_DOCK_LEFT, proj.dock_direction);
-    EXPECT_EQ(1, proj.dock_row);
-    EXPECT_EQ(wxSize(150, 50), proj.min_size);
-    EXPECT_EQ(frame->GetProjectPanel(), proj.window);
-
-    const wxAuiPaneInfo& prop = mgr.GetPane("PanelProp");
-    ASSERT_TRUE(prop.IsOk());
-    EXPECT_EQ("Property", prop.caption);
-    EXPECT_EQ(wxAUI_DOCK_RIGHT, prop.dock_direction);
-    EXPECT_EQ(2, prop.dock_row);
-    EXPECT_EQ(wxSize(200, 200), prop.best_size);
-
-    const struct
-    {
-        const char* name;
-        const char* caption;
-        wxPoint pos;
-    } floating[] = {{"PanelManual", "Manual", {533, 351}}, {"PanelLicense", "License", {571, 350}}};
-    for (const auto& row : floating) {
-        SCOPED_TRACE(row.name);
-        const wxAuiPaneInfo& pane = mgr.GetPane(row.name);
-        ASSERT_TRUE(pane.IsOk());
-        EXPECT_EQ(row.caption, pane.caption);
-        EXPECT_TRUE(pane.IsFloating());
-        EXPECT_FALSE(pane.IsShown());
-        EXPECT_EQ(row.pos, pane.floating_pos);
-        EXPECT_EQ(wxSize(610, 489), pane.floating_size);
+    std::vector<std::pair<wxString, wxString>> actual;
+    const char* const places[] = {"floating", "top", "right", "bottom", "left", "centre"};
+    for (const char* name :
+         {"PanelGraph", "PanelProj", "PanelProp", "PanelManual", "PanelLicense", "AuiToolBar"}) {
+        const wxAuiPaneInfo& pane = frame->GetAuiManager().GetPane(name);
+        const char* place = places[pane.IsFloating() ? 0 : pane.dock_direction];
+        actual.emplace_back(name, pane.caption + "|" + place + (pane.IsShown() ? "" : " hidden"));
     }
-
-    const wxAuiPaneInfo& bar = mgr.GetPane("AuiToolBar");
-    ASSERT_TRUE(bar.IsOk());
-    EXPECT_TRUE(bar.IsToolbar());
-    EXPECT_TRUE(bar.IsFixed());
-    EXPECT_TRUE(bar.IsFloatable());
-    EXPECT_FALSE(bar.HasCaption());
-}
-
-TEST_F(MainFrameTest, MenusHaveTheirItemsInOrder)
-{
-    const struct
-    {
-        const char* title;
-        std::vector<MenuRow> items; // id -1: separator
-    } menus[] = {
-        {"File",
-         {{ID_MENU_NEW_PROJECT, "New Project", "Ctrl+N", false},
-          {-1, "", "", false},
-          {ID_MENU_IMPORT, "Import", "Ctrl+I", false},
-          {ID_MENU_EXPORT, "Export", "Ctrl+X", false},
-          {ID_MENU_EXPORT_IMAGE, "Export Image File", "", false},
-          {ID_MENU_DELETE, "Delete", "", false},
-          {-1, "", "", false},
-          {ID_MENU_EXIT, "Exit", "Alt+F4", false}}},
-        {"Data", {{ID_MENU_CALCULATE, "Calculate", "", false}}},
-        {"View",
-         {{ID_MENU_VIEW_PROJECT, "Project", "", true},
-          {ID_MENU_VIEW_PROPERTY, "Property", "", true},
-          {-1, "", "", false},
-          {ID_MENU_FIT, "Fit", "", false},
-          {ID_MENU_FIT_X, "Fit Horizontally", "", false},
-          {ID_MENU_FIT_Y, "Fit Vertically", "", false},
-          {-1, "", "", false},
-          {ID_MENU_ZOOM_IN, "Zoom In", "", false},
-          {ID_MENU_ZOOM_OUT, "Zoom Out", "", false},
-          {ID_MENU_ZOOM_X, "Zoom Horizontally", "", true},
-          {ID_MENU_ZOOM_Y, "Zoom Vertically", "", true}}},
-        {"Help",
-         {{ID_MENU_MANUAL, "Manual", "", true},
-          {ID_MENU_LICENSE, "License", "", true},
-          {ID_MENU_ABOUT, "About...", "", false}}},
-    };
     wxMenuBar* bar = frame->GetMenuBar();
-    ASSERT_EQ(4u, bar->GetMenuCount());
-    for (size_t m = 0; m < 4; ++m) {
-        SCOPED_TRACE(menus[m].title);
-        EXPECT_EQ(menus[m].title, bar->GetMenuLabelText(m));
-        const wxMenuItemList& items = bar->GetMenu(m)->GetMenuItems();
-        ASSERT_EQ(menus[m].items.size(), items.size());
-        size_t i = 0;
-        for (const wxMenuItem* item : items) {
-            const MenuRow& row = menus[m].items[i++];
-            SCOPED_TRACE(row.label);
-            if (row.id == -1) {
-                EXPECT_TRUE(item->IsSeparator());
-                continue;
-            }
-            EXPECT_EQ(row.id, item->GetId());
-            EXPECT_EQ(row.label, item->GetItemLabelText());
-            const wxString accel = item->GetItemLabel().AfterFirst('\t');
-            EXPECT_EQ(row.accel, accel);
-            EXPECT_EQ(row.check, item->IsCheckable());
-        }
+    int nextId = ID_MENU_NEW_PROJECT;
+    for (size_t m = 0; m < bar->GetMenuCount(); ++m) {
+        wxString items;
+        for (const wxMenuItem* item : bar->GetMenu(m)->GetMenuItems())
+            AddItem(items, nextId, item->GetItemLabel(), item->GetId(), item->IsSeparator(),
+                    item->IsCheckable());
+        actual.emplace_back(bar->GetMenuLabelText(m), items);
     }
-    // The data commands come with their own features; until then they are unavailable.
-    for (int id : {ID_MENU_IMPORT, ID_MENU_EXPORT, ID_MENU_EXPORT_IMAGE, ID_MENU_CALCULATE})
-        EXPECT_FALSE(bar->IsEnabled(id)) << id;
-    EXPECT_TRUE(bar->IsEnabled(ID_MENU_DELETE));
+    wxAuiToolBar* tools = frame->GetToolBarPane();
+    wxString items;
+    nextId = 1000;
+    for (size_t i = 0; i < tools->GetToolCount(); ++i) {
+        const wxAuiToolBarItem* tool = tools->FindToolByIndex(static_cast<int>(i));
+        AddItem(items, nextId, tool->GetLabel(), tool->GetId(), tool->GetKind() == wxITEM_SEPARATOR,
+                tool->GetKind() == wxITEM_CHECK);
+        EXPECT_TRUE(tool->GetKind() == wxITEM_SEPARATOR || tool->GetBitmapBundle().IsOk());
+    }
+    actual.emplace_back("toolbar", items);
+
+    const std::vector<std::pair<wxString, wxString>> expected = {
+        {"PanelGraph", "|centre"},
+        {"PanelProj", "Project|left"},
+        {"PanelProp", "Property|right"},
+        {"PanelManual", "Manual|floating hidden"},
+        {"PanelLicense", "License|floating hidden"},
+        {"AuiToolBar", "|top"},
+        {"File", "New Project\tCtrl+N|-|Import\tCtrl+I|Export\tCtrl+X|Export Image File|Delete|-|"
+                 "Exit\tAlt+F4"},
+        {"Data", "Calculate"},
+        {"View", "Project*|Property*|-|Fit|Fit Horizontally|Fit Vertically|-|Zoom In|Zoom Out|"
+                 "Zoom Horizontally*|Zoom Vertically*"},
+        {"Help", "Manual*|License*|About..."},
+        {"toolbar", "Import from File|Export to File|Calculate|Delete|-|Fit|Zoom In|Zoom Out|"
+                    "Zoom Horizontally*|Zoom Vertically*"},
+    };
+    EXPECT_EQ(expected, actual);
 }
 
-TEST_F(MainFrameTest, ToolbarHasToolsOneThousandToOneThousandEight)
-{
-    const struct
-    {
-        int id;
-        const char* label;
-        bool check;
-    } tools[] = {{1000, "Import from File", false},
-                 {1001, "Export to File", false},
-                 {1002, "Calculate", false},
-                 {1003, "Delete", false},
-                 {1004, "Fit", false},
-                 {1005, "Zoom In", false},
-                 {1006, "Zoom Out", false},
-                 {1007, "Zoom Horizontally", true},
-                 {1008, "Zoom Vertically", true}};
-    wxAuiToolBar* bar = frame->GetToolBarPane();
-    ASSERT_EQ(10u, bar->GetToolCount()); // nine tools and one separator
-    EXPECT_EQ(wxITEM_SEPARATOR, bar->FindToolByIndex(4)->GetKind());
-    for (const auto& t : tools) {
-        SCOPED_TRACE(t.label);
-        wxAuiToolBarItem* item = bar->FindTool(t.id);
-        ASSERT_NE(nullptr, item);
-        EXPECT_EQ(t.label, item->GetLabel());
-        EXPECT_EQ(t.check ? wxITEM_CHECK : wxITEM_NORMAL, item->GetKind());
-        EXPECT_TRUE(item->GetBitmapBundle().IsOk());
-    }
-}
-
-TEST_F(MainFrameTest, StatusBarGreetsAndClearsWhenTheTimerFires)
+TEST_F(MainFrameTest, StatusMessageClearsFiveSecondsAfterTheLastOne)
 {
     wxStatusBar* bar = frame->GetStatusBar();
     ASSERT_EQ(2, bar->GetFieldsCount());
@@ -213,19 +143,12 @@ TEST_F(MainFrameTest, StatusBarGreetsAndClearsWhenTheTimerFires)
 
     wxTimer& timer = frame->GetStatusTimer();
     EXPECT_TRUE(timer.IsRunning());
+    timer.Stop();
+    frame->SetStatusMessage("second"); // restarts the five seconds
+    EXPECT_TRUE(timer.IsRunning());
     EXPECT_TRUE(timer.IsOneShot());
     EXPECT_EQ(5000, timer.GetInterval());
-
-    // A new message restarts the five seconds.
-    timer.Stop();
-    frame->SetStatusMessage("first");
-    EXPECT_TRUE(timer.IsRunning());
-    timer.Stop();
-    frame->SetStatusMessage("second");
-    EXPECT_TRUE(timer.IsRunning());
-    EXPECT_EQ(5000, timer.GetInterval());
     EXPECT_EQ("second", StatusText(0));
-
     timer.Stop();
     timer.Notify(); // as if the five seconds were over
     EXPECT_EQ("", StatusText(0));
@@ -234,20 +157,15 @@ TEST_F(MainFrameTest, StatusBarGreetsAndClearsWhenTheTimerFires)
 TEST_F(MainFrameTest, NewProjectAsksOnlyWhenModified)
 {
     const auto original = frame->GetProject();
-    EXPECT_FALSE(frame->IsModified());
-
-    // Unmodified: no question (any dialog would fail the test).
-    Command(ID_MENU_NEW_PROJECT);
+    Command(ID_MENU_NEW_PROJECT); // unmodified: any dialog would fail the test
     EXPECT_NE(original, frame->GetProject());
     EXPECT_EQ("Creating new project is completed!", StatusText(0));
     EXPECT_FALSE(frame->IsModified());
 
-    // Even a zoom counts as a modification.
-    Command(ID_MENU_ZOOM_IN);
+    Command(ID_MENU_ZOOM_IN); // even a zoom is a modification
     EXPECT_TRUE(frame->IsModified());
     const auto zoomed = frame->GetProject();
     frame->SetStatusMessage("");
-
     const wxString question = "This project is modified. Do you want to remove all?";
     wxTEST_DIALOG(Command(ID_MENU_NEW_PROJECT), ExpectMessageBox(question, "New Project", wxID_NO));
     EXPECT_EQ(zoomed, frame->GetProject());
@@ -260,137 +178,69 @@ TEST_F(MainFrameTest, NewProjectAsksOnlyWhenModified)
     EXPECT_FALSE(frame->IsModified());
     EXPECT_EQ(0, frame->GetProject()->GetCount());
 
-    // The new project is observed: its first change marks it modified again.
+    // The new project is observed by the frame and the panes.
     frame->GetProject()->Add(MakeSeries({1, 2}));
     EXPECT_TRUE(frame->IsModified());
     EXPECT_EQ(1u, frame->GetProjectPanel()->GetCheckList()->GetCount());
 }
 
-TEST_F(MainFrameTest, FitCoversTheDataWithOneRangeChange)
+TEST_F(MainFrameTest, FitCoversTheVisibleDataOnItsAxes)
 {
+    const auto hidden = [](std::vector<double> y, DataX x = {0, 1}) {
+        auto data = MakeSeries(y, x);
+        data->SetVisible(false);
+        return data;
+    };
     const struct
     {
         const char* name;
-        std::vector<std::vector<double>> values;
-        std::vector<DataX> xs;
-        std::vector<bool> visible;
-        PlotRange expected;
+        int command;
+        std::vector<std::shared_ptr<GraphData>> series;
+        const char* expected;
     } rows[] = {
-        {"no series", {}, {}, {}, {0, 1, 0, 1}},
-        {"one constant series widens both axes", {{5}}, {{3, 1}}, {true}, {2, 4, 4, 6}},
-        {"constant Y widens Y only", {{7, 7, 7}}, {{0, 2}}, {true}, {0, 4, 6, 8}},
-        {"visible series only",
-         {{1, 2}, {-50, 50}},
-         {{0, 1}, {-10, 1}},
-         {true, false},
-         {0, 1, 1, 2}},
-        {"all hidden: all series",
-         {{1, 2}, {-50, 50}},
-         {{0, 1}, {-10, 1}},
-         {false, false},
-         {-10, 1, -50, 50}},
-        {"negative interval", {{1, 2, 3}}, {{10, -2}}, {true}, {6, 10, 1, 3}},
-        {"empty series only", {{}}, {{0, 1}}, {true}, {0, 1, 0, 1}},
+        {"a single value widens both axes by 1", ID_MENU_FIT, {MakeSeries({5}, {3, 1})}, "2 4 4 6"},
+        {"constant Y widens Y only", ID_MENU_FIT, {MakeSeries({7, 7, 7}, {0, 2})}, "0 4 6 8"},
+        {"visible only", ID_MENU_FIT, {MakeSeries({1, 2}), hidden({-5, 5}, {-9, 1})}, "0 1 1 2"},
+        {"all hidden: all", ID_MENU_FIT, {hidden({1, 2}), hidden({-5, 5}, {-9, 1})}, "-9 1 -5 5"},
+        // Falling X: 10, 5, 0.
+        {"Fit Horizontally", ID_MENU_FIT_X, {MakeSeries({2, 4, 8}, {10, -5})}, "0 10 -100 100"},
+        {"Fit Vertically", ID_MENU_FIT_Y, {MakeSeries({2, 4, 8}, {10, -5})}, "-100 100 2 8"},
+        {"toolbar Fit", ID_TOOL_FIT, {MakeSeries({2, 4, 8}, {10, -5})}, "0 10 2 8"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         frame->ResetProject();
-        auto project = frame->GetProject();
-        for (size_t i = 0; i < row.values.size(); ++i) {
-            project->Add(MakeSeries(row.values[i], row.xs[i]));
-            project->GetItem(static_cast<int>(i))->SetVisible(row.visible[i]);
-        }
-        SetRange(-100, 100, -100, 100);
-        KindCounter counter;
-        project->Attach(&counter);
-        Command(ID_MENU_FIT);
-        project->Detach(&counter);
-        const PlotRange r = project->GetPlotRange();
-        EXPECT_DOUBLE_EQ(row.expected.minX, r.minX);
-        EXPECT_DOUBLE_EQ(row.expected.maxX, r.maxX);
-        EXPECT_DOUBLE_EQ(row.expected.minY, r.minY);
-        EXPECT_DOUBLE_EQ(row.expected.maxY, r.maxY);
-        EXPECT_EQ(1, counter.Count(PROJ_PLOT_RANGE));
+        for (const auto& data : row.series)
+            frame->GetProject()->Add(data);
+        frame->GetProject()->SetPlotRange(-100, 100, -100, 100);
+        Command(row.command);
+        EXPECT_EQ(row.expected, Range());
     }
-}
-
-TEST_F(MainFrameTest, FitOneAxisKeepsTheOther)
-{
-    auto project = frame->GetProject();
-    project->Add(MakeSeries({2, 4, 8}, DataX{10, 5}));
-    SetRange(0, 1, 0, 1);
-    Command(ID_MENU_FIT_X);
-    PlotRange r = project->GetPlotRange();
-    EXPECT_EQ(10, r.minX);
-    EXPECT_EQ(20, r.maxX);
-    EXPECT_EQ(0, r.minY);
-    EXPECT_EQ(1, r.maxY);
-
-    SetRange(0, 1, 0, 1);
-    Command(ID_MENU_FIT_Y);
-    r = project->GetPlotRange();
-    EXPECT_EQ(0, r.minX);
-    EXPECT_EQ(1, r.maxX);
-    EXPECT_EQ(2, r.minY);
-    EXPECT_EQ(8, r.maxY);
-
-    // The toolbar's Fit runs the same command.
-    SetRange(0, 1, 0, 1);
-    wxCommandEvent tool(wxEVT_TOOL, ID_TOOL_FIT);
-    frame->ProcessWindowEvent(tool);
-    r = project->GetPlotRange();
-    EXPECT_EQ(10, r.minX);
-    EXPECT_EQ(8, r.maxY);
 }
 
 TEST_F(MainFrameTest, ZoomScalesAboutTheMidpointByTheConfiguredFactor)
 {
-    Application::GetInstance().GetConfig()->Write(SETTING_MOUSE_ZOOM.key, 2.0);
-    auto project = frame->GetProject();
-
-    SetRange(0, 10, -2, 2);
-    Command(ID_MENU_ZOOM_IN);
-    PlotRange r = project->GetPlotRange();
-    EXPECT_DOUBLE_EQ(2.5, r.minX);
-    EXPECT_DOUBLE_EQ(7.5, r.maxX);
-    EXPECT_DOUBLE_EQ(-1, r.minY);
-    EXPECT_DOUBLE_EQ(1, r.maxY);
-
-    SetRange(0, 10, -2, 2);
-    KindCounter counter;
-    project->Attach(&counter);
-    Command(ID_MENU_ZOOM_OUT);
-    project->Detach(&counter);
-    r = project->GetPlotRange();
-    EXPECT_DOUBLE_EQ(-5, r.minX);
-    EXPECT_DOUBLE_EQ(15, r.maxX);
-    EXPECT_DOUBLE_EQ(-4, r.minY);
-    EXPECT_DOUBLE_EQ(4, r.maxY);
-    EXPECT_EQ(2, counter.Count(PROJ_PLOT_RANGE)); // X, then Y
-
-    // Only the axes switched on zoom.
-    Command(ID_MENU_ZOOM_X);
-    SetRange(0, 10, -2, 2);
-    Command(ID_MENU_ZOOM_IN);
-    r = project->GetPlotRange();
-    EXPECT_DOUBLE_EQ(0, r.minX);
-    EXPECT_DOUBLE_EQ(10, r.maxX);
-    EXPECT_DOUBLE_EQ(-1, r.minY);
-    EXPECT_DOUBLE_EQ(1, r.maxY);
-}
-
-TEST_F(MainFrameTest, UnusableZoomFactorFallsBackToTheDefault)
-{
-    wxConfigBase* config = Application::GetInstance().GetConfig();
-    for (const char* text : {"0", "-2", "nan", "inf", "abc"}) {
-        SCOPED_TRACE(text);
-        config->Write(SETTING_MOUSE_ZOOM.key, wxString(text));
-        SetRange(0, 11, 0, 11);
-        Command(ID_MENU_ZOOM_OUT);
-        const PlotRange r = frame->GetProject()->GetPlotRange();
-        EXPECT_NEAR(-0.55, r.minX, 1e-12);
-        EXPECT_NEAR(11.55, r.maxX, 1e-12);
-        EXPECT_TRUE(std::isfinite(r.minY) && std::isfinite(r.maxY));
+    const struct
+    {
+        const char* factor;
+        std::vector<int> commands;
+        const char* expected;
+    } rows[] = {
+        {"2", {ID_MENU_ZOOM_IN}, "2.5 7.5 -1 1"},
+        {"2", {ID_TOOL_ZOOM_OUT}, "-5 15 -4 4"},
+        {"2", {ID_MENU_ZOOM_X, ID_TOOL_ZOOM_IN, ID_MENU_ZOOM_X}, "0 10 -1 1"},
+        // Not a finite number above zero: the default 1.1.
+        {"0", {ID_MENU_ZOOM_OUT}, "-0.5 10.5 -2.2 2.2"},
+        {"nan", {ID_MENU_ZOOM_OUT}, "-0.5 10.5 -2.2 2.2"},
+        {"abc", {ID_MENU_ZOOM_OUT}, "-0.5 10.5 -2.2 2.2"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.factor);
+        Application::GetInstance().GetConfig()->Write(SETTING_MOUSE_ZOOM.key, wxString(row.factor));
+        frame->GetProject()->SetPlotRange(0, 10, -2, 2);
+        for (int id : row.commands)
+            Command(id);
+        EXPECT_EQ(row.expected, Range());
     }
 }
 
@@ -402,23 +252,17 @@ TEST_F(MainFrameTest, ZoomTogglesKeepOneAxisOn)
         std::vector<int> commands;
         bool zoomX, zoomY;
     } rows[] = {
-        {"start", {}, true, true},
         {"X off", {ID_MENU_ZOOM_X}, false, true},
         {"Y off after X off turns X on", {ID_MENU_ZOOM_X, ID_MENU_ZOOM_Y}, true, false},
         {"X off after Y off turns Y on", {ID_MENU_ZOOM_Y, ID_MENU_ZOOM_X}, false, true},
-        {"tool toggles like the menu", {ID_TOOL_ZOOM_Y}, true, false},
-        {"twice is back on", {ID_MENU_ZOOM_Y, ID_TOOL_ZOOM_Y}, true, true},
+        {"the tool toggles like the menu", {ID_MENU_ZOOM_Y, ID_TOOL_ZOOM_Y}, true, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         delete frame;
         frame = new MainFrame(nullptr);
-        for (int id : row.commands) {
-            wxCommandEvent event(id >= 1100 ? wxEVT_MENU : wxEVT_TOOL, id);
-            frame->ProcessWindowEvent(event);
-        }
-        EXPECT_EQ(row.zoomX, frame->IsZoomX());
-        EXPECT_EQ(row.zoomY, frame->IsZoomY());
+        for (int id : row.commands)
+            Command(id);
         EXPECT_EQ(row.zoomX, MenuChecked(ID_MENU_ZOOM_X));
         EXPECT_EQ(row.zoomY, MenuChecked(ID_MENU_ZOOM_Y));
         EXPECT_EQ(row.zoomX, ToolChecked(ID_TOOL_ZOOM_X));
@@ -426,43 +270,30 @@ TEST_F(MainFrameTest, ZoomTogglesKeepOneAxisOn)
     }
 }
 
-TEST_F(MainFrameTest, PaneCommandsToggleAndCheckMarksFollow)
+TEST_F(MainFrameTest, PaneCommandsToggleWithCheckMarksAndLoadPagesWhenFirstShown)
 {
     const struct
     {
         int id;
         const char* pane;
         bool shownAtStart;
-    } rows[] = {{ID_MENU_VIEW_PROJECT, "PanelProj", true},
-                {ID_MENU_VIEW_PROPERTY, "PanelProp", true},
-                {ID_MENU_MANUAL, "PanelManual", false},
-                {ID_MENU_LICENSE, "PanelLicense", false}};
+        ManualPanel* page;
+        const char* url;
+    } rows[] = {
+        {ID_MENU_VIEW_PROJECT, "PanelProj", true, nullptr, ""},
+        {ID_MENU_VIEW_PROPERTY, "PanelProp", true, nullptr, ""},
+        {ID_MENU_MANUAL, "PanelManual", false, frame->GetManualPanel(), "/manual/manual.htm"},
+        {ID_MENU_LICENSE, "PanelLicense", false, frame->GetLicensePanel(), "/manual/license.htm"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.pane);
-        EXPECT_EQ(row.shownAtStart, MenuChecked(row.id));
-        Command(row.id);
-        EXPECT_EQ(!row.shownAtStart, frame->GetAuiManager().GetPane(row.pane).IsShown());
-        EXPECT_EQ(!row.shownAtStart, MenuChecked(row.id));
-        Command(row.id);
-        EXPECT_EQ(row.shownAtStart, frame->GetAuiManager().GetPane(row.pane).IsShown());
-        EXPECT_EQ(row.shownAtStart, MenuChecked(row.id));
+        EXPECT_FALSE(row.page && row.page->IsLoaded());
+        for (bool shown : {!row.shownAtStart, row.shownAtStart}) {
+            Command(row.id);
+            EXPECT_EQ(shown, frame->GetAuiManager().GetPane(row.pane).IsShown());
+            EXPECT_EQ(shown, MenuChecked(row.id));
+        }
+        EXPECT_TRUE(!row.page || row.page->GetPageURL().EndsWith(row.url));
     }
-}
-
-TEST_F(MainFrameTest, ManualAndLicensePanesLoadTheirPageWhenFirstShown)
-{
-    ManualPanel* manual = frame->GetManualPanel();
-    ManualPanel* license = frame->GetLicensePanel();
-    EXPECT_FALSE(manual->IsLoaded());
-    EXPECT_FALSE(license->IsLoaded());
-
-    Command(ID_MENU_MANUAL);
-    EXPECT_TRUE(manual->IsLoaded());
-    EXPECT_TRUE(manual->GetPageURL().EndsWith("/manual/manual.htm"));
-    EXPECT_FALSE(license->IsLoaded());
-
-    Command(ID_MENU_LICENSE);
-    EXPECT_TRUE(license->GetPageURL().EndsWith("/manual/license.htm"));
 }
 
 struct FakeGraph : wxObject, GraphCursorSource
@@ -473,67 +304,85 @@ struct FakeGraph : wxObject, GraphCursorSource
 TEST_F(MainFrameTest, CursorReportsGoToTheSecondStatusField)
 {
     FakeGraph graph;
-    auto send = [&](int what) {
+    for (int what : {CURSOR_MOVE, CURSOR_LEAVE}) {
         wxCommandEvent event(EVT_GRAPH_CURSOR);
         event.SetInt(what);
         event.SetEventObject(&graph);
         frame->GetGraphPanel()->GetEventHandler()->ProcessEvent(event);
-    };
-    send(CURSOR_MOVE);
-    EXPECT_EQ("1.500000, -2.000000", StatusText(1));
-    send(CURSOR_ENTER);
-    EXPECT_EQ("1.500000, -2.000000", StatusText(1));
-    send(CURSOR_LEAVE);
-    EXPECT_EQ("", StatusText(1));
+        EXPECT_EQ(what == CURSOR_MOVE ? "1.500000, -2.000000" : "", StatusText(1));
+    }
 }
 
 TEST_F(MainFrameTest, DeleteRemovesTheSelectedSeriesOrAsksForASelection)
 {
     auto project = frame->GetProject();
-    project->Add(MakeSeries({1}, {}, "a"));
-    project->Add(MakeSeries({2}, {}, "b"));
-    project->Add(MakeSeries({3}, {}, "c"));
+    for (const char* label : {"a", "b", "c"})
+        project->Add(MakeSeries({1}, {}, label));
     frame->SetStatusMessage("");
-
     wxTEST_DIALOG(Command(ID_MENU_DELETE),
                   ExpectMessageBox("Please select some graph data!", "Error", wxID_OK));
     EXPECT_EQ(3, project->GetCount());
     EXPECT_EQ("", StatusText(0));
 
-    wxCheckListBox* list = frame->GetProjectPanel()->GetCheckList();
-    list->SetSelection(1);
-    wxCommandEvent tool(wxEVT_TOOL, ID_TOOL_DELETE);
-    frame->ProcessWindowEvent(tool);
-    ASSERT_EQ(2, project->GetCount());
-    EXPECT_EQ("a", project->GetItem(0)->GetLabel());
-    EXPECT_EQ("c", project->GetItem(1)->GetLabel());
+    frame->GetProjectPanel()->GetCheckList()->SetSelection(1);
+    Command(ID_TOOL_DELETE);
+    EXPECT_EQ((Rows{"x[01]a", "x[02]c"}), Items());
     EXPECT_EQ("Deleting selected data is completed!", StatusText(0));
-    EXPECT_EQ("[02]c", list->GetString(1));
 }
 
-TEST_F(MainFrameTest, AboutBoxIsFramelessAndClosesWithItsButton)
+using ProjectPanelTest = MainFrameTest;
+
+TEST_F(ProjectPanelTest, ListFollowsTheSeries)
 {
-    RealModalScope allow;
-    bool checked = false;
-    frame->CallAfter([&checked] {
-        // The about box is the active modal dialog now.
-        for (wxWindow* w : wxTopLevelWindows) {
-            auto* dlg = dynamic_cast<wxDialog*>(w);
-            if (!dlg || !dlg->IsModal())
-                continue;
-            EXPECT_EQ(wxSize(247, 322), dlg->GetSize());
-            EXPECT_EQ(0, dlg->GetWindowStyle() & (wxCAPTION | wxCLOSE_BOX | wxRESIZE_BORDER));
-            auto* ok = wxDynamicCast(dlg->FindWindow(wxID_OK), wxButton);
-            ASSERT_NE(nullptr, ok);
-            EXPECT_EQ("OK", ok->GetLabel());
-            wxCommandEvent click(wxEVT_BUTTON, wxID_OK);
-            click.SetEventObject(ok);
-            ok->ProcessWindowEvent(click);
-            checked = true;
-        }
-    });
-    Command(ID_MENU_ABOUT); // returns once the button closed the box
-    EXPECT_TRUE(checked);
+    auto project = frame->GetProject();
+    for (const char* label : {"alpha", "beta", "gamma"})
+        project->Add(MakeSeries({1}, {}, label));
+    EXPECT_EQ((Rows{"x[01]alpha", "x[02]beta", "x[03]gamma"}), Items());
+    EXPECT_EQ(-1, frame->GetProjectPanel()->GetSelectedGraphIndex());
+
+    project->GetItem(1)->SetLabel("renamed");
+    project->GetItem(2)->SetVisible(false);
+    EXPECT_EQ((Rows{"x[01]alpha", "x[02]renamed", "-[03]gamma"}), Items());
+
+    // Deleting renumbers the rest; the selection stays on its row.
+    frame->GetProjectPanel()->GetCheckList()->SetSelection(1);
+    project->Remove(0);
+    EXPECT_EQ((Rows{"x[01]renamed", "-[02]gamma"}), Items());
+    EXPECT_EQ(1, frame->GetProjectPanel()->GetSelectedGraphIndex());
+}
+
+TEST_F(ProjectPanelTest, CheckBoxesSetVisibility)
+{
+    auto project = frame->GetProject();
+    project->Add(MakeSeries({1}, {}, "a"));
+    project->Add(MakeSeries({2}, {}, "b"));
+    wxCheckListBox* list = frame->GetProjectPanel()->GetCheckList();
+    for (bool checked : {false, true}) {
+        list->Check(1, checked); // a click flips the box, then the event comes
+        wxCommandEvent event(wxEVT_CHECKLISTBOX, list->GetId());
+        event.SetInt(1);
+        event.SetEventObject(list);
+        list->ProcessWindowEvent(event);
+        EXPECT_EQ(checked, project->GetItem(1)->IsVisible());
+        EXPECT_TRUE(project->GetItem(0)->IsVisible());
+    }
+}
+
+TEST_F(ProjectPanelTest, OnlyTheCurrentProjectReachesTheList)
+{
+    ProjectPanel* panel = frame->GetProjectPanel();
+    auto other = CreateGraphProject();
+    other->Add(MakeSeries({1}, {}, "new1"));
+    other->Add(MakeSeries({1}, {}, "new2"));
+    panel->SetProject(other.get());
+    EXPECT_EQ((Rows{"x[01]new1", "x[02]new2"}), Items());
+    frame->GetProject()->Add(MakeSeries({1}, {}, "late"));
+    EXPECT_EQ(2u, panel->GetCheckList()->GetCount());
+
+    other.reset(); // destroyed while shown: the next switch must not touch it
+    panel->SetProject(nullptr);
+    EXPECT_EQ(0u, panel->GetCheckList()->GetCount());
+    EXPECT_EQ(-1, panel->GetSelectedGraphIndex());
 }
 
 } // namespace
