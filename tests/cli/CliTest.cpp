@@ -290,3 +290,23 @@ TEST_F(Cli, UsageErrorsExitWithTwo)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Cli, BundledExamplesImport)
+{
+    const std::string dir = ARDENTINE_BINARY_DIR "/examples/";
+    Outcome csv = Run({"import", dir + "signals.csv"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    json series = csv.Json()["series"];
+    ASSERT_EQ(series.size(), 4u);
+    EXPECT_EQ(series[0]["label"], "sine");
+    EXPECT_EQ(series[3]["label"], "spikes");
+    for (const auto& s : series)
+        EXPECT_EQ(s["points"], 200000);
+    Outcome txt = Run({"import", dir + "signals.txt", "--sep", "tab"});
+    ASSERT_EQ(txt.status, 0) << txt.err;
+    EXPECT_FALSE(txt.Json()["series"].empty());
+}
+
+} // namespace
