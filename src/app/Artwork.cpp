@@ -3,7 +3,7 @@
 #include <wx/icon.h>
 #include <wx/image.h>
 
-#include "app/ArtworkDraw.h"
+#include "app/art/ArtworkDraw.h"
 
 namespace {
 

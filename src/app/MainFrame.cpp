@@ -5,19 +5,32 @@
 #include <wx/statusbr.h>
 #include <wx/thread.h>
 
-#include "app/AboutDlg.h"
+#include "app/dialogs/AboutDlg.h"
 #include "app/Artwork.h"
 #include "app/CommandReport.h"
 #include "app/GraphCursor.h"
-#include "app/ManualPanel.h"
-#include "app/ProjectPanel.h"
+#include "app/panes/ManualPanel.h"
+#include "app/panes/ProjectPanel.h"
 #include "app/Settings.h"
 #include "app/ViewRange.h"
+#include "app/commands/CalculateCommand.h"
+#include "app/commands/ExportCommand.h"
+#include "app/commands/ExportImageCommand.h"
+#include "app/commands/ImportCommand.h"
+#include "app/panes/GraphPanel.h"
+#include "app/panes/PropertyPanel.h"
 
 MainFrame::MainFrame(wxWindow* parent)
     : MainFrameDesign(parent, wxID_ANY, _("Ardentine"), wxDefaultPosition, wxSize(900, 600)),
       m_statusTimer(this)
 {
+    m_panelGraph = new GraphPanel(this);
+    m_panelProj = new ProjectPanel(this);
+    m_panelProp = new PropertyPanel(this);
+    m_panelManual = new ManualPanel(this);
+    m_panelLicense = new ManualPanel(this);
+    AddPanes(m_panelGraph, m_panelProj, m_panelProp, m_panelManual, m_panelLicense);
+
     wxLogDebug("MainFrame::MainFrame(): ThreadID = %d", static_cast<int>(wxThread::GetCurrentId()));
 
     const int widths[] = {-1, 150};
@@ -28,7 +41,6 @@ MainFrame::MainFrame(wxWindow* parent)
 
     m_panelGraph->Bind(EVT_GRAPH_CURSOR, &MainFrame::GraphPanel_OnCursor, this);
     SetIcons(CreateAppIconBundle());
-    DisableDataCommands();
 
     ResetProject();
 }
@@ -39,31 +51,28 @@ MainFrame::~MainFrame()
     m_statusTimer.Stop();
     Unbind(wxEVT_TIMER, &MainFrame::StatusTimer_OnTimer, this, m_statusTimer.GetId());
     // The panes outlive this body; they must not keep a link to a destroyed project.
+    m_panelGraph->SetProject(nullptr);
     m_panelProj->SetProject(nullptr);
+    m_panelProp->SetProject(nullptr);
     if (m_project)
         m_project->Detach(this);
     m_project.reset();
 }
 
-// Until their commands exist, the data commands stay visible but unavailable.
-void MainFrame::DisableDataCommands()
-{
-    for (int id : {ID_MENU_IMPORT, ID_MENU_EXPORT, ID_MENU_EXPORT_IMAGE, ID_MENU_CALCULATE})
-        m_menubar->Enable(id, false);
-    for (int id : {ID_TOOL_IMPORT, ID_TOOL_EXPORT, ID_TOOL_CALCULATE})
-        m_auiToolBar->EnableTool(id, false);
-}
-
 void MainFrame::ResetProject()
 {
+    m_panelGraph->SetProject(nullptr);
     m_panelProj->SetProject(nullptr);
+    m_panelProp->SetProject(nullptr);
     if (m_project)
         m_project->Detach(this);
     m_project.reset();
 
     m_project = CreateGraphProject();
     m_project->Attach(this);
+    m_panelGraph->SetProject(m_project.get());
     m_panelProj->SetProject(m_project.get());
+    m_panelProp->SetProject(m_project.get());
     m_modified = false;
 }
 
@@ -108,6 +117,26 @@ void MainFrame::MenuItemNewProject_OnMenuSelection(wxCommandEvent&)
         return;
     ResetProject();
     SetStatusMessage(_("Creating new project is completed!"));
+}
+
+void MainFrame::MenuItemImport_OnMenuSelection(wxCommandEvent&)
+{
+    RunImportCommand(*this);
+}
+
+void MainFrame::MenuItemExport_OnMenuSelection(wxCommandEvent&)
+{
+    RunExportCommand(*this);
+}
+
+void MainFrame::MenuItemExportImage_OnMenuSelection(wxCommandEvent&)
+{
+    RunExportImageCommand(*this);
+}
+
+void MainFrame::MenuItemCalculate_OnMenuSelection(wxCommandEvent&)
+{
+    RunCalculateCommand(*this);
 }
 
 void MainFrame::MenuItemDelete_OnMenuSelection(wxCommandEvent&)
@@ -174,6 +203,8 @@ void MainFrame::MenuItemZoomX_OnMenuSelection(wxCommandEvent&)
     m_zoomX = !m_zoomX;
     if (!m_zoomX && !m_zoomY)
         m_zoomY = true;
+    m_panelGraph->SetZoomX(m_zoomX);
+    m_panelGraph->SetZoomY(m_zoomY);
 }
 
 void MainFrame::MenuItemZoomY_OnMenuSelection(wxCommandEvent&)
@@ -181,6 +212,8 @@ void MainFrame::MenuItemZoomY_OnMenuSelection(wxCommandEvent&)
     m_zoomY = !m_zoomY;
     if (!m_zoomX && !m_zoomY)
         m_zoomX = true;
+    m_panelGraph->SetZoomX(m_zoomX);
+    m_panelGraph->SetZoomY(m_zoomY);
 }
 
 void MainFrame::MenuItemZoomX_OnUpdateUI(wxUpdateUIEvent& event)

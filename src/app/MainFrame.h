@@ -8,6 +8,11 @@
 #include "model/Observer.h"
 #include "ui/MainFrameDesign.h"
 
+class GraphPanel;
+class ManualPanel;
+class ProjectPanel;
+class PropertyPanel;
+
 // The program's window: owns the current project, carries the view commands and shows
 // command results in the status bar.
 class MainFrame : public MainFrameDesign, public Observer
@@ -35,7 +40,8 @@ public:
     ProjectPanel* GetProjectPanel() const { return m_panelProj; }
     ManualPanel* GetManualPanel() const { return m_panelManual; }
     ManualPanel* GetLicensePanel() const { return m_panelLicense; }
-    wxWindow* GetGraphPanel() const { return m_panelGraph; }
+    GraphPanel* GetGraphPanel() const { return m_panelGraph; }
+    PropertyPanel* GetPropertyPanel() const { return m_panelProp; }
 
     // Observer: any change of the project marks it modified.
     void Update(Observable* observable, const ObserverParamBase& param) override;
@@ -43,6 +49,10 @@ public:
 
 protected:
     void MenuItemNewProject_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemImport_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemExport_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemExportImage_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemCalculate_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemDelete_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemExit_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemViewProject_OnMenuSelection(wxCommandEvent& event) override;
@@ -71,7 +81,12 @@ private:
     void TogglePane(const char* name);
     void Zoom(double factor);
     bool IsPaneShown(const char* name);
-    void DisableDataCommands();
+
+    GraphPanel* m_panelGraph = nullptr;
+    ProjectPanel* m_panelProj = nullptr;
+    PropertyPanel* m_panelProp = nullptr;
+    ManualPanel* m_panelManual = nullptr;
+    ManualPanel* m_panelLicense = nullptr;
 
     std::shared_ptr<GraphProject> m_project;
     bool m_modified = false;

@@ -31,6 +31,21 @@ std::size_t TickCap(double axisLength)
 
 } // namespace
 
+PlotTransform PlotTransform::Make(const PlotRange& range, double width, double height)
+{
+    PlotTransform tf;
+    const double spanX = range.maxX - range.minX;
+    const double spanY = range.maxY - range.minY;
+    tf.sx = width / spanX;
+    tf.sy = -(height / spanY);
+    tf.tx = -(tf.sx * range.minX);
+    tf.ty = height - tf.sy * range.minY;
+    // A zero, negative or non-finite size or span has no usable mapping on that axis.
+    tf.validX = width > 0.0 && spanX > 0.0 && std::isfinite(tf.sx) && std::isfinite(tf.tx);
+    tf.validY = height > 0.0 && spanY > 0.0 && std::isfinite(tf.sy) && std::isfinite(tf.ty);
+    return tf;
+}
+
 bool VisibleIndexRange(const DataX& dataX, int64_t count, double minX, double maxX, int64_t& first,
                        int64_t& last)
 {
@@ -72,10 +87,10 @@ GridIntervals GraphRenderer::ComputeIntervals() const
         GridInterval(m_prop.gridAutoY, m_prop.gridIntervalY, m_range.maxY - m_range.minY, m_ph)};
 }
 
-void GraphRenderer::Render()
+RenderInfo GraphRenderer::Render()
 {
     cairo_t* cr = m_cairo();
-    wxCHECK_RET(cr != nullptr, "m_cairo() != 0");
+    wxCHECK_MSG(cr != nullptr, RenderInfo{}, "m_cairo() != 0");
     wxASSERT_MSG(m_width != 0.0 && m_height != 0.0, "m_width != 0.0 && m_height != 0.0");
 
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
@@ -95,15 +110,7 @@ void GraphRenderer::Render()
         resolution = m_pw >= 1.0 ? int(std::min(std::trunc(m_pw), double(INT_MAX))) : 0;
     resolution /= std::max(resolutionDivisor, 1);
 
-    const double spanX = m_range.maxX - m_range.minX;
-    const double spanY = m_range.maxY - m_range.minY;
-    m_tf.sx = m_pw / spanX;
-    m_tf.sy = -(m_ph / spanY);
-    m_tf.tx = -(m_tf.sx * m_range.minX);
-    m_tf.ty = m_ph - m_tf.sy * m_range.minY;
-    // A zero, negative or non-finite size or span has no usable mapping on that axis.
-    m_tf.validX = m_pw > 0.0 && spanX > 0.0 && std::isfinite(m_tf.sx) && std::isfinite(m_tf.tx);
-    m_tf.validY = m_ph > 0.0 && spanY > 0.0 && std::isfinite(m_tf.sy) && std::isfinite(m_tf.ty);
+    m_tf = PlotTransform::Make(m_range, m_pw, m_ph);
 
     gridInterval = ComputeIntervals();
     // One enumeration for grid lines, marks and labels, so that they always coincide.
@@ -138,6 +145,7 @@ void GraphRenderer::Render()
     lastSize = RenderSize{m_width, m_height};
     plotArea = PlotArea{m_prop.marginLeft, m_prop.marginTop, m_pw, m_ph};
     plotRange = m_range;
+    return RenderInfo{lastSize, plotArea, plotRange, gridInterval, m_tf};
 }
 
 void GraphRenderer::DrawGrid()

@@ -4,8 +4,6 @@
 #include <wx/intl.h>
 #include <wx/statusbr.h>
 
-#include "app/ManualPanel.h"
-#include "app/ProjectPanel.h"
 
 namespace {
 
@@ -31,7 +29,6 @@ MainFrameDesign::MainFrameDesign(wxWindow* parent, wxWindowID id, const wxString
 
     CreateMenus();
     CreateToolBar();
-    CreatePanes();
     m_statusBar = CreateStatusBar(2, wxSTB_SIZEGRIP, wxID_ANY);
     BindCommands();
     Centre(wxBOTH);
@@ -134,10 +131,10 @@ void MainFrameDesign::CreateToolBar()
                                     .Layer(10));
 }
 
-void MainFrameDesign::CreatePanes()
+void MainFrameDesign::AddPanes(wxWindow* graph, wxWindow* project, wxWindow* property,
+                               wxWindow* manual, wxWindow* license)
 {
-    m_panelGraph = new wxPanel(this, wxID_ANY);
-    m_mgr.AddPane(m_panelGraph, wxAuiPaneInfo()
+    m_mgr.AddPane(graph, wxAuiPaneInfo()
                                     .Name("PanelGraph")
                                     .Center()
                                     .CaptionVisible(false)
@@ -146,8 +143,7 @@ void MainFrameDesign::CreatePanes()
                                     .Dock()
                                     .Resizable());
 
-    m_panelProj = new ProjectPanel(this);
-    m_mgr.AddPane(m_panelProj, wxAuiPaneInfo()
+    m_mgr.AddPane(project, wxAuiPaneInfo()
                                    .Name("PanelProj")
                                    .Caption(_("Project"))
                                    .Left()
@@ -158,8 +154,7 @@ void MainFrameDesign::CreatePanes()
                                    .BestSize(wxSize(150, 50))
                                    .MinSize(wxSize(150, 50)));
 
-    m_panelProp = new wxPanel(this, wxID_ANY);
-    m_mgr.AddPane(m_panelProp, wxAuiPaneInfo()
+    m_mgr.AddPane(property, wxAuiPaneInfo()
                                    .Name("PanelProp")
                                    .Caption(_("Property"))
                                    .Right()
@@ -170,8 +165,7 @@ void MainFrameDesign::CreatePanes()
                                    .BestSize(wxSize(200, 200))
                                    .MinSize(wxSize(150, 50)));
 
-    m_panelManual = new ManualPanel(this);
-    m_mgr.AddPane(m_panelManual, wxAuiPaneInfo()
+    m_mgr.AddPane(manual, wxAuiPaneInfo()
                                      .Name("PanelManual")
                                      .Caption(_("Manual"))
                                      .Float()
@@ -180,8 +174,7 @@ void MainFrameDesign::CreatePanes()
                                      .FloatingSize(wxSize(610, 489))
                                      .Resizable());
 
-    m_panelLicense = new ManualPanel(this);
-    m_mgr.AddPane(m_panelLicense, wxAuiPaneInfo()
+    m_mgr.AddPane(license, wxAuiPaneInfo()
                                       .Name("PanelLicense")
                                       .Caption(_("License"))
                                       .Float()

@@ -5,9 +5,6 @@
 #include <wx/menu.h>
 #include <wx/panel.h>
 
-class ProjectPanel;
-class ManualPanel;
-
 // Tool identifiers of the main toolbar.
 enum
 {
@@ -70,11 +67,12 @@ protected:
     wxMenu* m_menuHelp = nullptr;
     wxAuiToolBar* m_auiToolBar = nullptr;
     wxStatusBar* m_statusBar = nullptr;
-    wxPanel* m_panelGraph = nullptr;
-    ProjectPanel* m_panelProj = nullptr;
-    wxPanel* m_panelProp = nullptr;
-    ManualPanel* m_panelManual = nullptr;
-    ManualPanel* m_panelLicense = nullptr;
+
+    // The panes are made by the derived window (they carry its behaviour) and placed
+    // here: graph in the centre, project list left, properties right, the manual and
+    // licence pages hidden and floating.
+    void AddPanes(wxWindow* graph, wxWindow* project, wxWindow* property, wxWindow* manual,
+                  wxWindow* license);
 
     virtual void MenuItemNewProject_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemImport_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
@@ -106,7 +104,6 @@ protected:
 private:
     void CreateMenus();
     void CreateToolBar();
-    void CreatePanes();
     void BindCommands();
 
     bool m_laidOut = false;

@@ -1,6 +1,6 @@
 #include <wx/ffile.h>
 
-#include "app/ManualPanel.h"
+#include "app/panes/ManualPanel.h"
 #include "support/GuiTestSupport.h"
 
 TEST(ManualPanel, PageAddressHasThreeSlashesAndEscapes)

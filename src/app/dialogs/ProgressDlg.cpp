@@ -1,4 +1,4 @@
-#include "progress/ProgressDlg.h"
+#include "app/dialogs/ProgressDlg.h"
 
 #include <wx/app.h>
 #include <wx/log.h>

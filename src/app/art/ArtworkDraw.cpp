@@ -1,4 +1,4 @@
-#include "app/ArtworkDraw.h"
+#include "app/art/ArtworkDraw.h"
 
 #include <algorithm>
 #include <cmath>

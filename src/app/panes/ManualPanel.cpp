@@ -1,4 +1,4 @@
-#include "app/ManualPanel.h"
+#include "app/panes/ManualPanel.h"
 
 #include <wx/filename.h>
 #include <wx/filesys.h>

@@ -1,4 +1,4 @@
-#include "app/ProjectPanel.h"
+#include "app/panes/ProjectPanel.h"
 
 ProjectPanel::ProjectPanel(wxWindow* parent) : ProjectPanelDesign(parent) {}
 

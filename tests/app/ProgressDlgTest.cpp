@@ -5,7 +5,7 @@
 #include <wx/frame.h>
 #include <wx/log.h>
 
-#include "progress/ProgressDlg.h"
+#include "app/dialogs/ProgressDlg.h"
 #include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/ArtworkDraw.h"
+#include "app/art/ArtworkDraw.h"
 
 namespace {
 

@@ -1,0 +1,5 @@
+#include "app/commands/CalculateCommand.h"
+
+#include "app/MainFrame.h"
+
+void RunCalculateCommand(MainFrame&) {}

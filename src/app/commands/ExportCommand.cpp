@@ -1,0 +1,5 @@
+#include "app/commands/ExportCommand.h"
+
+#include "app/MainFrame.h"
+
+void RunExportCommand(MainFrame&) {}

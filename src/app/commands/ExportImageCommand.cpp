@@ -1,0 +1,5 @@
+#include "app/commands/ExportImageCommand.h"
+
+#include "app/MainFrame.h"
+
+void RunExportImageCommand(MainFrame&) {}

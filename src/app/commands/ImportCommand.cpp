@@ -1,0 +1,5 @@
+#include "app/commands/ImportCommand.h"
+
+#include "app/MainFrame.h"
+
+void RunImportCommand(MainFrame&) {}
