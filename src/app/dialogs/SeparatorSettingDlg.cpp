@@ -1,0 +1,74 @@
+#include "app/dialogs/SeparatorSettingDlg.h"
+
+#include <wx/filename.h>
+#include <wx/intl.h>
+
+namespace {
+
+struct SeparatorEntry
+{
+    const char* name; // shown as written, not translated
+    wxChar character;
+};
+
+const SeparatorEntry SEPARATORS[SeparatorSettingDlg::SEPARATOR_COUNT] = {
+    {"Tab", '\t'},
+    {"Semicolon", ';'},
+    {"Comma", ','},
+    {"Space", ' '},
+};
+
+int SeparatorIndex(wxChar separator)
+{
+    for (int i = 0; i < SeparatorSettingDlg::SEPARATOR_COUNT; ++i)
+        if (SEPARATORS[i].character == separator)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+SeparatorSettingDlg::SeparatorSettingDlg(wxWindow* parent)
+    : SeparatorSettingDlgDesign(parent, wxID_ANY, _("Separator Setting"))
+{
+    for (const SeparatorEntry& entry : SEPARATORS)
+        m_comboBoxSeparator->Append(entry.name);
+    UpdateComboBox();
+}
+
+void SeparatorSettingDlg::SetSeparator(wxChar separator)
+{
+    wxCHECK_RET(SeparatorIndex(separator) >= 0,
+                "L'\\t' == separator || L';' == separator || L',' == separator || L' ' == separator");
+    m_separator = separator;
+    UpdateComboBox();
+}
+
+void SeparatorSettingDlg::UpdateComboBox()
+{
+    const int index = SeparatorIndex(m_separator);
+    wxASSERT_MSG(index >= 0, "unknown separator");
+    m_comboBoxSeparator->SetSelection(index >= 0 ? index : 0);
+}
+
+void SeparatorSettingDlg::ComboBoxSeparator_OnComboBox(wxCommandEvent&)
+{
+    const int index = m_comboBoxSeparator->GetSelection();
+    wxCHECK_RET(index >= 0 && index < SEPARATOR_COUNT, "index >= 0 && index < SEPARATOR_COUNT");
+    m_separator = SEPARATORS[index].character;
+}
+
+bool ChooseSeparator(wxWindow* parent, const wxString& fileName, wxChar& separator)
+{
+    // Case-sensitive on purpose: "data.TXT" is read with commas.
+    if (wxFileName(fileName).GetExt() != "txt") {
+        separator = ',';
+        return true;
+    }
+    SeparatorSettingDlg dlg(parent);
+    dlg.SetSeparator(',');
+    if (dlg.ShowModal() != wxID_OK)
+        return false;
+    separator = dlg.GetSeparator();
+    return true;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <wx/string.h>
+
+#include "ui/SeparatorSettingDlgDesign.h"
+
+// The separator choice for TXT files: tab, semicolon, comma or space.
+class SeparatorSettingDlg : public SeparatorSettingDlgDesign
+{
+public:
+    static constexpr int SEPARATOR_COUNT = 4;
+
+    explicit SeparatorSettingDlg(wxWindow* parent);
+
+    // Tab, ';', ',' or ' '; anything else is refused (the separator stays as it was).
+    void SetSeparator(wxChar separator);
+    wxChar GetSeparator() const { return m_separator; }
+    void UpdateComboBox();
+
+protected:
+    void ComboBoxSeparator_OnComboBox(wxCommandEvent& event) override;
+
+private:
+    wxChar m_separator = ',';
+};
+
+// The separator for a file to import or export: for an extension of exactly "txt" the
+// user picks it in the dialog (false when they cancel), for anything else it is ','.
+bool ChooseSeparator(wxWindow* parent, const wxString& fileName, wxChar& separator);

@@ -1,0 +1,28 @@
+#include "ui/SeparatorSettingDlgDesign.h"
+
+#include <wx/button.h>
+#include <wx/sizer.h>
+
+SeparatorSettingDlgDesign::SeparatorSettingDlgDesign(wxWindow* parent, wxWindowID id,
+                                                     const wxString& title, const wxPoint& pos,
+                                                     const wxSize& size, long style)
+    : wxDialog(parent, id, title, pos, size, style)
+{
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    m_comboBoxSeparator = new wxComboBox(this, wxID_ANY, wxEmptyString, wxDefaultPosition,
+                                         wxDefaultSize, 0, nullptr, wxCB_READONLY);
+    sizer->Add(m_comboBoxSeparator, 0, wxALL | wxEXPAND | wxALIGN_CENTER_HORIZONTAL, 20);
+
+    auto* buttons = new wxStdDialogButtonSizer();
+    buttons->AddButton(new wxButton(this, wxID_OK));
+    buttons->AddButton(new wxButton(this, wxID_CANCEL));
+    buttons->Realize();
+    sizer->Add(buttons, 0, wxALL | wxEXPAND, 5);
+
+    SetSizer(sizer);
+    Layout();
+    Centre(wxBOTH);
+
+    m_comboBoxSeparator->Bind(wxEVT_COMBOBOX, &SeparatorSettingDlgDesign::ComboBoxSeparator_OnComboBox,
+                              this);
+}
