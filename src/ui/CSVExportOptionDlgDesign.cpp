@@ -12,12 +12,16 @@ constexpr long LIST_STYLE =
 
 wxListCtrl* MakeList(wxWindow* parent, const wxString& third, const wxString* fourth)
 {
-    auto* list = new wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxSize(330, 180), LIST_STYLE);
+    // Wide enough for "S: 0.000000, I: 0.000500" and a header without scrolling.
+    const int thirdWidth = fourth ? 190 : 150;
+    const int width = 30 + 90 + thirdWidth + (fourth ? 70 : 0) + 10;
+    auto* list =
+        new wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxSize(width, 180), LIST_STYLE);
     list->AppendColumn(_("No."), wxLIST_FORMAT_LEFT, 30);
     list->AppendColumn(_("Label"), wxLIST_FORMAT_LEFT, 90);
-    list->AppendColumn(third, wxLIST_FORMAT_LEFT, fourth ? 140 : 200);
+    list->AppendColumn(third, wxLIST_FORMAT_LEFT, thirdWidth);
     if (fourth)
-        list->AppendColumn(*fourth, wxLIST_FORMAT_LEFT, 60);
+        list->AppendColumn(*fourth, wxLIST_FORMAT_LEFT, 70);
     return list;
 }
 
