@@ -18,15 +18,15 @@ TEST(PlotRange, UsableAxes)
     } rows[] = {
         {0, 1, true},
         {-1e308, 1e307, true},
-        {1, 1, false},         // empty
-        {2, 1, false},         // inverted
+        {1, 1, false}, // empty
+        {2, 1, false}, // inverted
         {NAN, 1, false},
         {0, inf, false},
         {-inf, 0, false},
-        {-1e308, 1e308, false}, // span overflows
+        {-1e308, 1e308, false},   // span overflows
         {1e6, 1e6 + 1e-7, false}, // below the relative floor
         {1e6, 1e6 + 1e-5, true},
-        {0, 1e-300, true},       // tiny but relative to tiny bounds
+        {0, 1e-300, true}, // tiny but relative to tiny bounds
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.lo << " " << row.hi);
@@ -59,8 +59,8 @@ TEST(PlotRange, ZoomFactorsOutsideTheBoundsGiveTheDefault)
     {
         double stored, used;
     } rows[] = {
-        {2, 2},          {1e-3, 1e-3},  {1e3, 1e3}, {0, 1.1},      {-2, 1.1},
-        {NAN, 1.1},      {INFINITY, 1.1}, {1e4, 1.1}, {1e-4, 1.1},
+        {2, 2},     {1e-3, 1e-3},    {1e3, 1e3}, {0, 1.1},    {-2, 1.1},
+        {NAN, 1.1}, {INFINITY, 1.1}, {1e4, 1.1}, {1e-4, 1.1},
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.used, ValidZoomFactor(row.stored)) << row.stored;

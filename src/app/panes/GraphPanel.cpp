@@ -91,6 +91,7 @@ void GraphPanel::Render(cairo_t* target, int width, int height)
         m_proj->SetNotifyEnabled(true);
     }
     cairo.CopyTo(target);
+    ++m_frameCount;
     wxLogDebug("GraphPanel::Render(): %d series at %dx%d", m_proj->GetCount(), width, height);
 }
 
@@ -149,8 +150,8 @@ void GraphPanel::BeginDrag(const wxPoint& at)
 // through the plot area of the last picture.
 void GraphPanel::DragTo(const wxPoint& at)
 {
-    const PlotTransform tf =
-        PlotTransform::Make(m_dragStartRange, m_renderInfo.plotArea.width, m_renderInfo.plotArea.height);
+    const PlotTransform tf = PlotTransform::Make(m_dragStartRange, m_renderInfo.plotArea.width,
+                                                 m_renderInfo.plotArea.height);
     if (!tf.IsValid())
         return;
     const double dx = (at.x - m_dragStart.x) / tf.sx;
@@ -212,7 +213,8 @@ void GraphPanel::ReportCursor(const wxPoint& at, bool inWindow)
 {
     const bool inside = inWindow && CanMap() && m_renderInfo.Contains(at.x, at.y);
     const wxRealPoint point =
-        inside ? wxRealPoint(m_renderInfo.ToDataX(at.x), m_renderInfo.ToDataY(at.y)) : m_cursorPoint;
+        inside ? wxRealPoint(m_renderInfo.ToDataX(at.x), m_renderInfo.ToDataY(at.y))
+               : m_cursorPoint;
     int code = 0;
     if (inside && !m_cursorInside)
         code = CURSOR_ENTER;
@@ -226,7 +228,7 @@ void GraphPanel::ReportCursor(const wxPoint& at, bool inWindow)
     if (code)
         SendCursorEvent(code);
     m_graphWindow->SetCursor(inside && m_graphWindow->HasFocus() ? wxCursor(wxCURSOR_CROSS)
-                                                                   : wxNullCursor);
+                                                                 : wxNullCursor);
 }
 
 void GraphPanel::SendCursorEvent(int code)

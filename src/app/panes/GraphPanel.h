@@ -31,6 +31,8 @@ public:
     wxRealPoint GetCursorPoint() const override { return m_cursorPoint; }
     wxWindow* GraphWindow() const { return m_graphWindow; }
     bool IsDragging() const { return m_dragging; }
+    // Paints that drew a picture so far (tests and benchmarks wait on it).
+    unsigned GetFrameCount() const { return m_frameCount; }
 
     void Update(Observable* observable, const ObserverParamBase& param) override;
     void Update() override { GraphPanelDesign::Update(); }
@@ -63,5 +65,6 @@ private:
     PlotRange m_dragStartRange;
     bool m_cursorInside = false;
     wxRealPoint m_cursorPoint;
+    unsigned m_frameCount = 0;
     int m_wheelRotation = 0; // rotation not yet amounting to a whole step (touchpads)
 };
