@@ -1,7 +1,11 @@
 #include <wx/frame.h>
+#include <wx/statusbr.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
 
 #include "app/Application.h"
 #include "app/GraphCursor.h"
+#include "app/MainFrame.h"
 #include "app/Settings.h"
 #include "app/panes/GraphPanel.h"
 #include "model/ModelTestUtil.h"
@@ -270,6 +274,59 @@ TEST_F(GraphPanelTest, ZeroSizePaneDrawsAndMovesNothing)
     Drag({0, 0}, {5, 5});
     Mouse(wxEVT_MOUSEWHEEL, 0, 0, false, 120);
     EXPECT_EQ(before, Range());
+}
+
+} // namespace
+
+namespace {
+
+// The real wiring: X pointer events reach the pane, the project and the status bar.
+TEST(GraphPaneThroughX, HoverDragAndWheelReachTheProjectAndTheStatusBar)
+{
+    auto* frame = new MainFrame(nullptr);
+    frame->Show();
+    auto project = frame->GetProject();
+    project->Add(MakeSeries({0, 10, 5, 20}, DataX{0, 10}));
+    frame->FitPlotRange(true, true);
+    GraphPanel* panel = frame->GetGraphPanel();
+    ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
+    const RenderInfo info = panel->GetRenderInfo();
+    const wxPoint centre = panel->GraphWindow()->ClientToScreen(
+        wxPoint(int(info.plotArea.left + info.plotArea.width / 2),
+                int(info.plotArea.top + info.plotArea.height / 2)));
+
+    wxUIActionSimulator sim;
+    sim.MouseMove(centre);
+    sim.MouseMove(centre + wxPoint(1, 1));
+    EXPECT_TRUE(PumpUntil([&] {
+        return frame->GetStatusBar()->GetStatusText(1).Matches("*.??????, *.??????");
+    })) << frame->GetStatusBar()->GetStatusText(1);
+
+    const PlotRange before = project->GetPlotRange();
+    sim.MouseDown();
+    ASSERT_TRUE(PumpUntil([&] { return panel->IsDragging(); }));
+    sim.MouseMove(centre + wxPoint(30, 10));
+    sim.MouseMove(centre + wxPoint(61, 21));
+    ASSERT_TRUE(PumpUntil([&] { return project->GetPlotRange() != before; }));
+    sim.MouseUp();
+    ASSERT_TRUE(PumpUntil([&] { return !panel->IsDragging(); }));
+    const PlotRange panned = project->GetPlotRange();
+    EXPECT_NEAR(before.minX - 60 * (before.maxX - before.minX) / info.plotArea.width, panned.minX,
+                1e-9);
+
+    // wx 3.2 can't synthesise the wheel; xdotool sends button 4 (away from the user).
+    // GTK's first smooth-scroll event of a device may carry no rotation, hence a retry.
+    const auto zoomedIn = [&] {
+        const PlotRange r = project->GetPlotRange();
+        return r.maxX - r.minX < panned.maxX - panned.minX;
+    };
+    for (int i = 0; i < 3 && !zoomedIn(); ++i) {
+        ASSERT_EQ(0, wxExecute("xdotool click 4", wxEXEC_SYNC | wxEXEC_NODISABLE));
+        PumpUntil(zoomedIn, 2000);
+    }
+    EXPECT_TRUE(zoomedIn());
+    frame->Destroy();
+    PumpPending();
 }
 
 } // namespace
