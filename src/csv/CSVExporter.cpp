@@ -117,6 +117,11 @@ private:
     FILE* m_file = nullptr;
 };
 
+bool ShareExportAxis(const GraphData& a, const GraphData& b)
+{
+    return a.GetCount() == b.GetCount() && a.GetDataX() == b.GetDataX();
+}
+
 CSVExporter::CSVExporter(const wxString& fileName, GraphProject& project)
     : m_project(project), m_fileName(fileName), m_option(MakeDefaultOption(project))
 {
@@ -139,8 +144,7 @@ CSVExportOption CSVExporter::MakeDefaultOption(const GraphProject& project)
     option.exportedData.push_back(ExportedItem{0, reference->GetLabel()});
     for (int i = 1; i < project.GetCount(); ++i) {
         const auto series = project.GetItem(i);
-        if (series->GetCount() == reference->GetCount() &&
-            series->GetDataX() == reference->GetDataX())
+        if (ShareExportAxis(*series, *reference))
             option.exportedData.push_back(ExportedItem{i, series->GetLabel()});
     }
     return option;
@@ -163,7 +167,7 @@ bool CSVExporter::IsExportedDataValid()
     const auto first = m_project.GetItem(items[0].index);
     for (size_t k = 1; k < items.size(); ++k) {
         const auto series = m_project.GetItem(items[k].index);
-        if (series->GetCount() != first->GetCount() || series->GetDataX() != first->GetDataX()) {
+        if (!ShareExportAxis(*series, *first)) {
             m_message = _("Exported data doesn't match x data or size of data!");
             return false;
         }

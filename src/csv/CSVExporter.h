@@ -9,6 +9,7 @@
 #include "progress/ProgressProc.h"
 #include "progress/ResultCode.h"
 
+class GraphData;
 class GraphProject;
 
 struct ExportedItem
@@ -55,6 +56,10 @@ private:
     CSVExportOption m_option;
     wxString m_message;
 };
+
+// Series can share the file's one X column: same number of points, same X start and
+// interval (compared exactly).
+bool ShareExportAxis(const GraphData& a, const GraphData& b);
 
 // Writes value as "%.8e" with at least three exponent digits (1.50000000e+002) into out,
 // which must hold 32 characters; returns the length. No terminating NUL.
