@@ -12,8 +12,8 @@
 #include <unistd.h>
 #include <wx/intl.h>
 
-#include "csv/FileUtil.h"
-#include "csv/HelperThread.h"
+#include "base/FileUtil.h"
+#include "base/HelperThread.h"
 #include "csv/LineReader.h"
 #include "csv/NumberParser.h"
 #include "model/GraphProject.h"

@@ -9,8 +9,8 @@
 #include <unistd.h>
 #include <wx/intl.h>
 
-#include "csv/FileUtil.h"
-#include "csv/HelperThread.h"
+#include "base/FileUtil.h"
+#include "base/HelperThread.h"
 #include "csv/LineReader.h"
 #include "progress/Progress.h"
 

@@ -1,4 +1,4 @@
-#include "csv/FileUtil.h"
+#include "base/FileUtil.h"
 
 #include <cstring>
 
