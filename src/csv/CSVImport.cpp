@@ -16,12 +16,12 @@
 #include "base/HelperThread.h"
 #include "csv/LineReader.h"
 #include "csv/NumberParser.h"
+#include "csv/SplitJoin.h"
 #include "model/GraphProject.h"
 #include "progress/Progress.h"
 
 namespace {
 
-constexpr int64_t kProgressLines = 1000;
 constexpr double kProgressionTolerancePercent = 0.1;
 
 // One line into row `row` of `columns` (null entries: parsed, not stored).
@@ -120,31 +120,6 @@ void AllocateColumns(std::vector<std::shared_ptr<GraphDataY>>& columns, size_t r
 
 } // namespace
 
-enum class CSVImporter::PartEnd
-{
-    DONE,
-    TOO_LONG,
-    BAD_VALUE,
-    READ_ERROR,
-    CHANGED, // the file no longer matches its scan
-    STOPPED, // cancelled, or stopped because of the other part
-};
-
-// One byte range of the file converted by one thread, starting at a known line.
-struct CSVImporter::ConvertPart
-{
-    int fd;
-    int64_t begin;
-    int64_t end;
-    int64_t firstLine;
-    char separator;
-    PartEnd result = PartEnd::DONE;
-    int64_t line = 0;   // the failing line, or the line count after the part
-    int64_t offset = 0; // where the part ended
-    bool endedWithLineFeed = true;
-    std::atomic<int64_t> bytes{0}; // converted so far, for the other thread's progress
-};
-
 bool IsArithmeticProgression(const double* v, size_t n, double percent, double& start,
                              double& interval)
 {
@@ -240,38 +215,16 @@ bool CSVImporter::CheckMemory(const std::vector<bool>& required)
     return bytes <= double(limit);
 }
 
-ResultCode CSVImporter::ReportPart(const ConvertPart& part)
-{
-    const int line = static_cast<int>(std::min<int64_t>(part.line + 1, INT32_MAX));
-    switch (part.result) {
-    case PartEnd::DONE:
-        return ResultCode::SUCCESS;
-    case PartEnd::TOO_LONG:
-        return FailWith(wxString::Format(
-            _("The length of the line in CSV file is too much at %s:%d!"), m_fileName, line));
-    case PartEnd::BAD_VALUE:
-        return FailWith(wxString::Format(
-            _("Conversion from string to numerical value is failed at %s:%d!"), m_fileName, line));
-    case PartEnd::READ_ERROR:
-        return FailWith(wxString::Format(_("Can't read \"%s\"!"), m_fileName));
-    case PartEnd::CHANGED:
-        return FailWith(
-            wxString::Format(_("\"%s\" has changed since it was scanned!"), m_fileName));
-    case PartEnd::STOPPED:
-        break;
-    }
-    return ResultCode::CANCELLED;
-}
-
-void CSVImporter::ConvertRange(ConvertPart& part, const std::vector<double*>& columns,
+void CSVImporter::ConvertRange(int fd, char separator, FilePart& part,
+                               const std::vector<double*>& columns,
                                const std::function<bool(int64_t bytes)>& poll) const
 {
-    LineReader reader(part.fd, part.begin, part.end);
+    LineReader reader(fd, part.begin, part.end);
     const int64_t first = m_option.headerRows;
     const int64_t last = first + m_option.dataRows;
     double* const* targets = columns.data();
     const size_t columnCount = columns.size();
-    int64_t line = part.firstLine;
+    int64_t line = part.line;
     const char* begin;
     const char* end;
     for (;;) {
@@ -285,13 +238,12 @@ void CSVImporter::ConvertRange(ConvertPart& part, const std::vector<double*>& co
             break;
         }
         if (line >= first && line < last &&
-            !ConvertFields(begin, end, size_t(line - first), targets, columnCount,
-                           part.separator)) {
+            !ConvertFields(begin, end, size_t(line - first), targets, columnCount, separator)) {
             part.result = PartEnd::BAD_VALUE;
             part.line = line;
             break;
         }
-        if (line % kProgressLines == 0 && !poll(reader.Offset() - part.begin)) {
+        if (line % PROGRESS_LINES == 0 && !poll(reader.Offset() - part.begin)) {
             part.result = PartEnd::STOPPED;
             part.line = line;
             break;
@@ -305,7 +257,7 @@ void CSVImporter::ConvertRange(ConvertPart& part, const std::vector<double*>& co
 ResultCode CSVImporter::ConvertFile(int fd, int64_t total, const std::vector<double*>& columns,
                                     Progress* progress)
 {
-    char separator = static_cast<char>(m_separator);
+    const char separator = static_cast<char>(m_separator);
     const int64_t neededLines = int64_t(m_option.headerRows) + m_option.dataRows;
 
     // Split at the indexed line start nearest the middle, when that pays.
@@ -321,52 +273,21 @@ ResultCode CSVImporter::ConvertFile(int fd, int64_t total, const std::vector<dou
         }
     }
 
-    ConvertPart head{fd, 0, INT64_MAX, 0, separator};
-    ConvertPart tail{fd, split, INT64_MAX, splitLine, separator};
-    std::atomic<bool> stop{false};
-    HelperThread helper;
-    const bool parallel = split > 0 && helper.Start([&] {
-        char before = 0;
-        if (pread(fd, &before, 1, split - 1) != 1 || before != '\n') {
-            tail.result = PartEnd::CHANGED;
-            return;
-        }
-        ConvertRange(tail, columns, [&](int64_t bytes) {
-            tail.bytes.store(bytes, std::memory_order_relaxed);
-            return !stop.load(std::memory_order_relaxed);
-        });
-    });
-    if (parallel)
-        head.end = split;
-
-    auto report = [&](int64_t headBytes) {
-        if (!progress)
-            return true;
-        ReportPosition(*progress, headBytes + tail.bytes.load(std::memory_order_relaxed), total);
-        return !progress->IsCancelled();
-    };
-    ConvertRange(head, columns, report);
-    if (!parallel) {
-        if (head.result != PartEnd::DONE)
-            return ReportPart(head);
-        if (head.line < neededLines)
-            head.result = PartEnd::CHANGED;
-        return ReportPart(head);
-    }
-
-    if (head.result == PartEnd::DONE &&
-        (head.line != splitLine || head.offset != split || !head.endedWithLineFeed))
-        head.result = PartEnd::CHANGED;
+    FilePart head{0, INT64_MAX, 0};
+    FilePart tail{split, INT64_MAX, splitLine};
+    const SplitRead run = ReadSplit(fd, split, splitLine, total, head, tail, progress,
+                                    [&](FilePart& part, const std::function<bool(int64_t)>& poll) {
+                                        ConvertRange(fd, separator, part, columns, poll);
+                                    });
     if (head.result != PartEnd::DONE)
-        stop = true;
-    helper.WaitPolling([&] { return report(head.offset); }, [&] { stop = true; });
-    if (head.result != PartEnd::DONE)
-        return ReportPart(head);
-    if (stop)
+        return ReportPart(head, 0, m_fileName, m_message);
+    if (run.cancelled)
         return ResultCode::CANCELLED;
-    if (tail.result == PartEnd::DONE && tail.line < neededLines)
-        tail.result = PartEnd::CHANGED;
-    return ReportPart(tail);
+    // Fewer lines than scanned: the file has shrunk.
+    FilePart& last = run.parallel ? tail : head;
+    if (last.result == PartEnd::DONE && last.line < neededLines)
+        last.result = PartEnd::CHANGED;
+    return ReportPart(last, 0, m_fileName, m_message);
 }
 
 ResultCode CSVImporter::ImportInternal(Progress* progress)

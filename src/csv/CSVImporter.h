@@ -13,6 +13,7 @@
 #include "progress/ResultCode.h"
 
 class GraphProject;
+struct FilePart;
 
 // Shape of a scanned file.
 struct CSVFileInfo
@@ -109,8 +110,6 @@ public:
     void SetMaxLineCount(int64_t lines) { m_maxLineCount = lines; }
 
 private:
-    struct ConvertPart;
-    enum class PartEnd;
     struct ScanPart;
 
     bool NarrowSeparator(char& separator);
@@ -118,14 +117,12 @@ private:
     ResultCode FailWith(const wxString& message);
     ResultCode ConvertFile(int fd, int64_t total, const std::vector<double*>& columns,
                            Progress* progress);
-    void ConvertRange(ConvertPart& part, const std::vector<double*>& columns,
+    void ConvertRange(int fd, char separator, FilePart& part, const std::vector<double*>& columns,
                       const std::function<bool(int64_t bytes)>& poll) const;
-    ResultCode ReportPart(const ConvertPart& part);
     void ScanRange(int fd, char separator, ScanPart& part,
                    const std::function<bool(int64_t bytes)>& poll) const;
-    ResultCode ReportScanPart(const ScanPart& part, int64_t firstLine);
     ResultCode JoinScanParts(int fd, char separator, bool parallel, ScanPart& head, ScanPart& tail,
-                             const std::function<bool(int64_t bytes)>& report, CSVLineIndex& index);
+                             Progress* progress, int64_t total, CSVLineIndex& index);
     bool CheckMemory(const std::vector<bool>& required);
     ResultCode BuildMipmaps(int resolution, Progress* progress);
     ResultCode BuildMipmapsOnThreads(int resolution, Progress* progress);

@@ -10,15 +10,9 @@
 #include <wx/intl.h>
 
 #include "base/FileUtil.h"
-#include "base/HelperThread.h"
 #include "csv/LineReader.h"
+#include "csv/SplitJoin.h"
 #include "progress/Progress.h"
-
-namespace {
-
-constexpr int64_t kProgressLines = 1000;
-
-} // namespace
 
 CSVImporter::CSVImporter(const wxString& fileName, GraphProject& project)
     : m_project(project), m_fileName(fileName),
@@ -94,32 +88,16 @@ std::vector<wxString> CSVImporter::SplitLine(const std::string& text, char separ
     }
 }
 
-// What one thread learned about its byte range of the file.
-struct CSVImporter::ScanPart
+// What one thread learned about its byte range of the file; its line count starts at 0.
+struct CSVImporter::ScanPart : FilePart
 {
-    ScanPart(int64_t from, int64_t to, bool header) : begin(from), end(to), headerMode(header) {}
+    ScanPart(int64_t from, int64_t to, bool header) : FilePart(from, to, 0), headerMode(header) {}
 
-    enum End
-    {
-        DONE,
-        TOO_LONG,
-        READ_ERROR,
-        TOO_MANY,
-        STOPPED,
-    };
-
-    int64_t begin;
-    int64_t end;
     bool headerMode; // the first part starts in header mode, the second does not
-    End result = DONE;
-    int64_t lines = 0; // lines read (the failing line's index in the part on failure)
     int headerCount = 0;
     std::string headerText;
     int columnCount = 0;
     std::vector<CSVLineIndex::Mark> marks; // line index within the part
-    int64_t offset = 0;
-    bool endedWithLineFeed = true;
-    std::atomic<int64_t> bytes{0};
 };
 
 void CSVImporter::ScanRange(int fd, char separator, ScanPart& part,
@@ -128,18 +106,18 @@ void CSVImporter::ScanRange(int fd, char separator, ScanPart& part,
     LineReader reader(fd, part.begin, part.end);
     const char* begin;
     const char* end;
-    for (int64_t& line = part.lines;; ++line) {
+    for (int64_t& line = part.line;; ++line) {
         const int64_t lineStart = reader.Offset();
         const LineReader::Status status = reader.Next(begin, end);
         if (status != LineReader::LINE) {
             if (status == LineReader::TOO_LONG)
-                part.result = ScanPart::TOO_LONG;
+                part.result = PartEnd::TOO_LONG;
             else if (status == LineReader::READ_ERROR)
-                part.result = ScanPart::READ_ERROR;
+                part.result = PartEnd::READ_ERROR;
             break;
         }
         if (line >= m_maxLineCount) {
-            part.result = ScanPart::TOO_MANY;
+            part.result = PartEnd::TOO_MANY;
             break;
         }
         if (part.headerMode && !IsNumericLine(begin, end, separator)) {
@@ -151,35 +129,16 @@ void CSVImporter::ScanRange(int fd, char separator, ScanPart& part,
             if (columns > part.columnCount)
                 part.columnCount = columns;
         }
-        if (line % kProgressLines == 0) {
+        if (line % PROGRESS_LINES == 0) {
             part.marks.push_back(CSVLineIndex::Mark{line, lineStart});
             if (!poll(reader.Offset() - part.begin)) {
-                part.result = ScanPart::STOPPED;
+                part.result = PartEnd::STOPPED;
                 break;
             }
         }
     }
     part.offset = reader.Offset();
     part.endedWithLineFeed = reader.EndedWithLineFeed();
-}
-
-ResultCode CSVImporter::ReportScanPart(const ScanPart& part, int64_t firstLine)
-{
-    const int line = static_cast<int>(std::min<int64_t>(firstLine + part.lines + 1, INT32_MAX));
-    switch (part.result) {
-    case ScanPart::DONE:
-        return ResultCode::SUCCESS;
-    case ScanPart::TOO_LONG:
-        return FailWith(wxString::Format(
-            _("The length of the line in CSV file is too much at %s:%d!"), m_fileName, line));
-    case ScanPart::READ_ERROR:
-        return FailWith(wxString::Format(_("Can't read \"%s\"!"), m_fileName));
-    case ScanPart::TOO_MANY:
-        return FailWith(wxString::Format(_("\"%s\" has too many lines!"), m_fileName));
-    case ScanPart::STOPPED:
-        break;
-    }
-    return ResultCode::CANCELLED;
 }
 
 // Where a second thread may start: the line start nearest the middle, or -1.
@@ -199,8 +158,7 @@ static int64_t FindSplit(int fd, int64_t total)
 // first part ended among header lines, the header may go on in the second: that part is
 // then read again the plain way.
 ResultCode CSVImporter::JoinScanParts(int fd, char separator, bool parallel, ScanPart& head,
-                                      ScanPart& tail,
-                                      const std::function<bool(int64_t bytes)>& report,
+                                      ScanPart& tail, Progress* progress, int64_t total,
                                       CSVLineIndex& index)
 {
     index.marks = head.marks;
@@ -210,26 +168,29 @@ ResultCode CSVImporter::JoinScanParts(int fd, char separator, bool parallel, Sca
         ScanPart rest{tail.begin, INT64_MAX, true};
         rest.headerText = std::move(head.headerText);
         rest.headerCount = head.headerCount;
-        tail.bytes = 0;
-        const int64_t split = tail.begin;
-        ScanRange(fd, separator, rest, [&](int64_t bytes) { return report(split + bytes); });
-        if (rest.result == ScanPart::DONE && head.lines + rest.lines > m_maxLineCount)
-            rest.result = ScanPart::TOO_MANY;
-        if (rest.result != ScanPart::DONE)
-            return ReportScanPart(rest, head.lines);
+        ScanRange(fd, separator, rest, [&](int64_t bytes) {
+            if (!progress)
+                return true;
+            ReportPosition(*progress, rest.begin + bytes, total);
+            return !progress->IsCancelled();
+        });
+        if (rest.result == PartEnd::DONE && head.line + rest.line > m_maxLineCount)
+            rest.result = PartEnd::TOO_MANY;
+        if (rest.result != PartEnd::DONE)
+            return ReportPart(rest, head.line, m_fileName, m_message);
         head.headerText = std::move(rest.headerText);
         head.headerCount = rest.headerCount;
-        head.lines += rest.lines;
+        head.line += rest.line;
         head.columnCount = rest.columnCount;
         return ResultCode::SUCCESS;
     }
-    if (tail.result == ScanPart::DONE && head.lines + tail.lines > m_maxLineCount)
-        tail.result = ScanPart::TOO_MANY;
-    if (tail.result != ScanPart::DONE)
-        return ReportScanPart(tail, head.lines);
+    if (tail.result == PartEnd::DONE && head.line + tail.line > m_maxLineCount)
+        tail.result = PartEnd::TOO_MANY;
+    if (tail.result != PartEnd::DONE)
+        return ReportPart(tail, head.line, m_fileName, m_message);
     for (const CSVLineIndex::Mark& mark : tail.marks)
-        index.marks.push_back(CSVLineIndex::Mark{head.lines + mark.line, mark.offset});
-    head.lines += tail.lines;
+        index.marks.push_back(CSVLineIndex::Mark{head.line + mark.line, mark.offset});
+    head.line += tail.line;
     head.columnCount = std::max(head.columnCount, tail.columnCount);
     return ResultCode::SUCCESS;
 }
@@ -253,48 +214,28 @@ ResultCode CSVImporter::ScanInfoInternal(Progress* progress)
         const int64_t split = (m_threadCount >= 2 && total >= m_parallelMinBytes && total > 0)
                                   ? FindSplit(fd, total)
                                   : -1;
-        ScanPart head{0, split > 0 ? split : INT64_MAX, true};
+        ScanPart head{0, INT64_MAX, true};
         ScanPart tail{split, INT64_MAX, false};
-        std::atomic<bool> stop{false};
-        HelperThread helper;
-        const bool parallel = split > 0 && helper.Start([&] {
-            ScanRange(fd, separator, tail, [&](int64_t bytes) {
-                tail.bytes.store(bytes, std::memory_order_relaxed);
-                return !stop.load(std::memory_order_relaxed);
-            });
-        });
-        if (!parallel)
-            head.end = INT64_MAX;
-        auto report = [&](int64_t headBytes) {
-            if (!progress)
-                return true;
-            ReportPosition(*progress, headBytes + tail.bytes.load(std::memory_order_relaxed),
-                           total);
-            return !progress->IsCancelled();
-        };
-        ScanRange(fd, separator, head, report);
-        if (parallel) {
-            if (head.result != ScanPart::DONE)
-                stop = true;
-            helper.WaitPolling([&] { return report(head.offset); }, [&] { stop = true; });
-            if (head.result == ScanPart::DONE && stop)
-                return ResultCode::CANCELLED;
-        }
-        if (head.result != ScanPart::DONE)
-            return ReportScanPart(head, 0);
-        if (parallel && (head.offset != split || !head.endedWithLineFeed))
-            return FailWith(
-                wxString::Format(_("\"%s\" has changed since it was scanned!"), m_fileName));
+        const SplitRead run =
+            ReadSplit(fd, split, -1, total, head, tail, progress,
+                      [&](ScanPart& part, const std::function<bool(int64_t)>& poll) {
+                          ScanRange(fd, separator, part, poll);
+                      });
+        if (run.cancelled && head.result == PartEnd::DONE)
+            return ResultCode::CANCELLED;
+        if (head.result != PartEnd::DONE)
+            return ReportPart(head, 0, m_fileName, m_message);
 
         CSVLineIndex index;
         index.fileSize = total;
-        const ResultCode joined = JoinScanParts(fd, separator, parallel, head, tail, report, index);
+        const ResultCode joined =
+            JoinScanParts(fd, separator, run.parallel, head, tail, progress, total, index);
         if (joined != ResultCode::SUCCESS)
             return joined;
 
         m_info.fileName = m_fileName;
         m_info.columnCount = head.columnCount;
-        m_info.rowCount = static_cast<int32_t>(head.lines);
+        m_info.rowCount = static_cast<int32_t>(head.line);
         m_lineIndex = std::move(index);
         BuildDefaultOption(head.headerCount, head.headerText);
         return ResultCode::SUCCESS;
