@@ -64,6 +64,13 @@ int64_t GetAvailableMemory()
     return result;
 }
 
+bool FitsInMemory(double bytes, int64_t limit)
+{
+    if (limit < 0)
+        limit = GetAvailableMemory();
+    return limit < 0 || bytes <= double(limit);
+}
+
 wxString NarrowToWide(const char* text, size_t length)
 {
     if (length == 0)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CsvTestUtil.h"
+#include "csv/CSVConverter.h"
 #include "csv/CSVImporter.h"
 #include "model/GraphProject.h"
 #include "support/TestSupport.h"
@@ -66,8 +67,8 @@ Outcome ImportAllColumns(const std::string& path, char separator, int threads, b
     auto project = CreateGraphProject();
     CSVImporter importer(path, *project);
     importer.SetSeparator(separator);
-    importer.SetThreadCount(threads);
-    importer.SetParallelMinBytes(0);
+    importer.Tuning().threadCount = threads;
+    importer.Tuning().parallelMinBytes = 0;
     Outcome out;
     out.scan = importer.ScanInfoInternal(nullptr);
     out.info = importer.GetInfo();
@@ -140,10 +141,10 @@ TEST(CSVScan, FolderTooManyLinesAndBadSeparator)
 
     const std::string path = dir.Write("lines.csv", "1\n2\n3\n4\n");
     CSVImporter limited(path, *project);
-    limited.SetMaxLineCount(3);
+    limited.Tuning().maxLineCount = 3;
     EXPECT_EQ(limited.ScanInfoInternal(nullptr), ResultCode::FAILURE);
     EXPECT_EQ(limited.GetErrorMessage().utf8_string(), "\"" + path + "\" has too many lines!");
-    limited.SetMaxLineCount(4);
+    limited.Tuning().maxLineCount = 4;
     EXPECT_EQ(limited.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
 
     ExpectWxAsserts asserts;
@@ -306,8 +307,8 @@ TEST(CSVImport, ProgressEvery1000LinesAndCancelAtEachStage)
         SCOPED_TRACE("threads " + std::to_string(threads));
         auto project = CreateGraphProject();
         CSVImporter importer(path, *project);
-        importer.SetThreadCount(threads);
-        importer.SetParallelMinBytes(0);
+        importer.Tuning().threadCount = threads;
+        importer.Tuning().parallelMinBytes = 0;
         ThreadProcContext context;
         context.cancelAfterPositions = 2;
         EXPECT_EQ(importer.ScanInfo(&context), ResultCode::CANCELLED);
@@ -352,8 +353,8 @@ TEST(CSVImport, FileChangedAfterTheScan)
         const std::string path = dir.Write("changing.csv", content);
         auto project = CreateGraphProject();
         CSVImporter importer(path, *project);
-        importer.SetThreadCount(threads);
-        importer.SetParallelMinBytes(0);
+        importer.Tuning().threadCount = threads;
+        importer.Tuning().parallelMinBytes = 0;
         ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
 
         dir.Write("changing.csv", content.substr(0, content.size() / 3));
@@ -412,7 +413,7 @@ TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
         option.dataSources[0].columnY = c.columnY;
         option.dataRows = c.dataRows;
         importer.SetOption(option);
-        importer.SetMemoryLimit(c.memoryLimit);
+        importer.Tuning().memoryLimit = c.memoryLimit;
         ExpectWxAsserts asserts; // an invalid option asserts
         EXPECT_EQ(importer.Import(nullptr), c.result);
         EXPECT_EQ(importer.GetErrorMessage(), c.message);

@@ -1,10 +1,9 @@
-// The importer's state, the scan and the default import option.
-#include "csv/CSVImporter.h"
+// The importer's scan: line counting, header detection, the line index, the default
+// option.
+#include "csv/CSVScanner.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
-#include <thread>
 
 #include <unistd.h>
 #include <wx/intl.h>
@@ -12,45 +11,8 @@
 #include "base/FileUtil.h"
 #include "csv/LineReader.h"
 #include "csv/SplitJoin.h"
-#include "progress/Progress.h"
 
-CSVImporter::CSVImporter(const wxString& fileName, GraphProject& project)
-    : m_project(project), m_fileName(fileName),
-      m_threadCount(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 2))
-{
-}
-
-void CSVImporter::SetSeparator(wxChar separator)
-{
-    wxASSERT_MSG(separator == '\t' || separator == ' ' || separator == ',' || separator == ';',
-                 "unsupported separator");
-    m_separator = separator;
-}
-
-bool CSVImporter::NarrowSeparator(char& separator)
-{
-    const wxChar wide = m_separator;
-    if (wide != '\t' && wide != ' ' && wide != ',' && wide != ';') {
-        wxFAIL_MSG("separator must be tab, space, comma or semicolon");
-        m_message = _("The separator must be a tab, a space, a comma or a semicolon!");
-        return false;
-    }
-    separator = static_cast<char>(wide);
-    return true;
-}
-
-ResultCode CSVImporter::FailWith(const wxString& message)
-{
-    m_message = message;
-    return ResultCode::FAILURE;
-}
-
-ResultCode CSVImporter::ScanInfo(ProcContext* context)
-{
-    return RunProgressProc(context, &CSVImporter::ScanInfoInternal, this);
-}
-
-bool CSVImporter::IsNumericLine(const char* begin, const char* end, char separator)
+bool IsNumericLine(const char* begin, const char* end, char separator)
 {
     for (const char* p = begin; p != end; ++p) {
         const char c = *p;
@@ -74,7 +36,7 @@ bool CSVImporter::IsNumericLine(const char* begin, const char* end, char separat
     return true;
 }
 
-std::vector<wxString> CSVImporter::SplitLine(const std::string& text, char separator)
+std::vector<wxString> SplitLine(const std::string& text, char separator)
 {
     std::vector<wxString> names;
     size_t begin = 0;
@@ -89,7 +51,7 @@ std::vector<wxString> CSVImporter::SplitLine(const std::string& text, char separ
 }
 
 // What one thread learned about its byte range of the file; its line count starts at 0.
-struct CSVImporter::ScanPart : FilePart
+struct CSVScanner::ScanPart : FilePart
 {
     ScanPart(int64_t from, int64_t to, bool header) : FilePart(from, to, 0), headerMode(header) {}
 
@@ -100,8 +62,8 @@ struct CSVImporter::ScanPart : FilePart
     std::vector<CSVLineIndex::Mark> marks; // line index within the part
 };
 
-void CSVImporter::ScanRange(int fd, char separator, ScanPart& part,
-                            const std::function<bool(int64_t bytes)>& poll) const
+void CSVScanner::ScanRange(int fd, ScanPart& part,
+                           const std::function<bool(int64_t bytes)>& poll) const
 {
     LineReader reader(fd, part.begin, part.end);
     const char* begin;
@@ -116,16 +78,16 @@ void CSVImporter::ScanRange(int fd, char separator, ScanPart& part,
                 part.result = PartEnd::READ_ERROR;
             break;
         }
-        if (line >= m_maxLineCount) {
+        if (line >= m_tuning.maxLineCount) {
             part.result = PartEnd::TOO_MANY;
             break;
         }
-        if (part.headerMode && !IsNumericLine(begin, end, separator)) {
+        if (part.headerMode && !IsNumericLine(begin, end, m_separator)) {
             part.headerText.append(begin, end);
             ++part.headerCount;
         } else {
             part.headerMode = false;
-            const int columns = CountByteWithSlack(begin, end, separator) + 1;
+            const int columns = CountByteWithSlack(begin, end, m_separator) + 1;
             if (columns > part.columnCount)
                 part.columnCount = columns;
         }
@@ -157,10 +119,10 @@ static int64_t FindSplit(int fd, int64_t total)
 // Adds the second part's lines, columns and line marks to the first part. When the
 // first part ended among header lines, the header may go on in the second: that part is
 // then read again the plain way.
-ResultCode CSVImporter::JoinScanParts(int fd, char separator, bool parallel, ScanPart& head,
-                                      ScanPart& tail, Progress* progress, int64_t total,
-                                      CSVLineIndex& index)
+ResultCode CSVScanner::JoinParts(int fd, bool parallel, ScanPart& head, ScanPart& tail,
+                                 Progress* progress, int64_t total)
 {
+    CSVLineIndex& index = m_lineIndex;
     index.marks = head.marks;
     if (!parallel)
         return ResultCode::SUCCESS;
@@ -168,13 +130,13 @@ ResultCode CSVImporter::JoinScanParts(int fd, char separator, bool parallel, Sca
         ScanPart rest{tail.begin, INT64_MAX, true};
         rest.headerText = std::move(head.headerText);
         rest.headerCount = head.headerCount;
-        ScanRange(fd, separator, rest, [&](int64_t bytes) {
+        ScanRange(fd, rest, [&](int64_t bytes) {
             if (!progress)
                 return true;
             ReportPosition(*progress, rest.begin + bytes, total);
             return !progress->IsCancelled();
         });
-        if (rest.result == PartEnd::DONE && head.line + rest.line > m_maxLineCount)
+        if (rest.result == PartEnd::DONE && head.line + rest.line > m_tuning.maxLineCount)
             rest.result = PartEnd::TOO_MANY;
         if (rest.result != PartEnd::DONE)
             return ReportPart(rest, head.line, m_fileName, m_message);
@@ -184,7 +146,7 @@ ResultCode CSVImporter::JoinScanParts(int fd, char separator, bool parallel, Sca
         head.columnCount = rest.columnCount;
         return ResultCode::SUCCESS;
     }
-    if (tail.result == PartEnd::DONE && head.line + tail.line > m_maxLineCount)
+    if (tail.result == PartEnd::DONE && head.line + tail.line > m_tuning.maxLineCount)
         tail.result = PartEnd::TOO_MANY;
     if (tail.result != PartEnd::DONE)
         return ReportPart(tail, head.line, m_fileName, m_message);
@@ -195,48 +157,50 @@ ResultCode CSVImporter::JoinScanParts(int fd, char separator, bool parallel, Sca
     return ResultCode::SUCCESS;
 }
 
-ResultCode CSVImporter::ScanInfoInternal(Progress* progress)
+CSVScanner::CSVScanner(const wxString& fileName, char separator, const CSVImportTuning& tuning,
+                       wxString& message)
+    : m_fileName(fileName), m_separator(separator), m_tuning(tuning), m_message(message)
+{
+}
+
+ResultCode CSVScanner::Scan(Progress* progress)
 {
     try {
-        char separator;
-        if (!NarrowSeparator(separator))
-            return ResultCode::FAILURE;
-
         const std::string name = FileNameToNarrow(m_fileName);
         FileCloser file{name.empty() ? nullptr : std::fopen(name.c_str(), "r")};
-        if (!file.file)
-            return FailWith(wxString::Format(_("Can't open \"%s\"!"), m_fileName));
+        if (!file.file) {
+            m_message = wxString::Format(_("Can't open \"%s\"!"), m_fileName);
+            return ResultCode::FAILURE;
+        }
         const int64_t total = GetFileSize(file.file);
         const int fd = fileno(file.file);
         if (progress)
             progress->SetMessage(wxString::Format("Scan \"%s\" ...", m_fileName));
 
-        const int64_t split = (m_threadCount >= 2 && total >= m_parallelMinBytes && total > 0)
-                                  ? FindSplit(fd, total)
-                                  : -1;
+        const int64_t split =
+            (m_tuning.threadCount >= 2 && total >= m_tuning.parallelMinBytes && total > 0)
+                ? FindSplit(fd, total)
+                : -1;
         ScanPart head{0, INT64_MAX, true};
         ScanPart tail{split, INT64_MAX, false};
         const SplitRead run =
             ReadSplit(fd, split, -1, total, head, tail, progress,
                       [&](ScanPart& part, const std::function<bool(int64_t)>& poll) {
-                          ScanRange(fd, separator, part, poll);
+                          ScanRange(fd, part, poll);
                       });
         if (run.cancelled && head.result == PartEnd::DONE)
             return ResultCode::CANCELLED;
         if (head.result != PartEnd::DONE)
             return ReportPart(head, 0, m_fileName, m_message);
 
-        CSVLineIndex index;
-        index.fileSize = total;
-        const ResultCode joined =
-            JoinScanParts(fd, separator, run.parallel, head, tail, progress, total, index);
+        m_lineIndex.fileSize = total;
+        const ResultCode joined = JoinParts(fd, run.parallel, head, tail, progress, total);
         if (joined != ResultCode::SUCCESS)
             return joined;
 
         m_info.fileName = m_fileName;
         m_info.columnCount = head.columnCount;
         m_info.rowCount = static_cast<int32_t>(head.line);
-        m_lineIndex = std::move(index);
         BuildDefaultOption(head.headerCount, head.headerText);
         return ResultCode::SUCCESS;
     } catch (const std::bad_alloc&) {
@@ -245,7 +209,7 @@ ResultCode CSVImporter::ScanInfoInternal(Progress* progress)
     }
 }
 
-void CSVImporter::BuildDefaultOption(int headerCount, const std::string& headerText)
+void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerText)
 {
     m_option.headerRows = 0;
     m_option.dataRows = m_info.rowCount;
@@ -261,7 +225,7 @@ void CSVImporter::BuildDefaultOption(int headerCount, const std::string& headerT
 
     m_option.headerRows = headerCount;
     m_option.dataRows = m_info.rowCount - headerCount;
-    const std::vector<wxString> names = SplitLine(headerText, static_cast<char>(m_separator));
+    const std::vector<wxString> names = SplitLine(headerText, m_separator);
     for (size_t k = 0; k < m_option.dataSources.size() && k + 1 < names.size(); ++k)
         m_option.dataSources[k].label = names[k + 1];
 }
