@@ -1,59 +1,13 @@
 // The importer's operations; the scan and the conversion are done by its parts.
 #include "csv/CSVImporter.h"
 
-#include <atomic>
-
 #include <wx/intl.h>
 
-#include "base/HelperThread.h"
 #include "csv/CSVConverter.h"
 #include "csv/CSVScanner.h"
 #include "model/GraphProject.h"
+#include "model/MipmapBuilder.h"
 #include "progress/Progress.h"
-
-namespace {
-
-// Progress for the helper's share of the mipmaps: silent, cancelled by a flag.
-class FlagProgress : public Progress
-{
-public:
-    explicit FlagProgress(std::atomic<bool>& stop) : m_stop(stop) {}
-    void SetPosition(int, int) override {}
-    void SetMessage(const wxString&) override {}
-    bool IsCancelled() override { return m_stop.load(); }
-
-private:
-    std::atomic<bool>& m_stop;
-};
-
-// Forwards to the dialog's progress; a cancel there (or a stop) stops the helper too.
-class ForwardProgress : public Progress
-{
-public:
-    ForwardProgress(Progress* inner, std::atomic<bool>& stop) : m_inner(inner), m_stop(stop) {}
-    void SetPosition(int position, int total) override
-    {
-        if (m_inner)
-            m_inner->SetPosition(position, total);
-    }
-    void SetMessage(const wxString& message) override
-    {
-        if (m_inner)
-            m_inner->SetMessage(message);
-    }
-    bool IsCancelled() override
-    {
-        if (m_inner && m_inner->IsCancelled())
-            m_stop = true;
-        return m_stop.load();
-    }
-
-private:
-    Progress* m_inner;
-    std::atomic<bool>& m_stop;
-};
-
-} // namespace
 
 CSVImporter::CSVImporter(const wxString& fileName, GraphProject& project)
     : m_project(project), m_fileName(fileName), m_lineIndex(std::make_unique<CSVLineIndex>())
@@ -111,67 +65,16 @@ ResultCode CSVImporter::ImportInternal(Progress* progress)
     return converter.Convert(m_option, m_info, *m_lineIndex, m_resolution, progress, m_series);
 }
 
-ResultCode CSVImporter::BuildMipmaps(int resolution, Progress* progress)
-{
-    try {
-        return BuildMipmapsOnThreads(resolution, progress);
-    } catch (const std::bad_alloc&) {
-        return ResultCode::OUT_OF_MEMORY;
-    }
-}
-
-ResultCode CSVImporter::BuildMipmapsOnThreads(int resolution, Progress* progress)
-{
-    struct Item
-    {
-        GraphDataY* y;
-        int levels;
-    };
-    std::vector<Item> items;
-    for (const auto& series : m_series) {
-        GraphDataY* y = series->GetDataY().get();
-        const int levels = MipmapLevelCount(y->raw.size(), resolution);
-        bool seen = false;
-        for (const Item& item : items)
-            seen = seen || item.y == y;
-        if (!seen && levels > 0)
-            items.push_back(Item{y, levels});
-    }
-
-    std::atomic<size_t> next{0};
-    std::atomic<bool> stop{false};
-    auto work = [&](Progress* p) -> ResultCode {
-        for (size_t i = next++; i < items.size(); i = next++) {
-            const ResultCode result = items[i].y->CreateMipmap(items[i].levels, p);
-            if (result != ResultCode::SUCCESS) {
-                stop = true;
-                return result;
-            }
-        }
-        return ResultCode::SUCCESS;
-    };
-
-    FlagProgress helperProgress(stop);
-    ForwardProgress mainProgress(progress, stop);
-    ResultCode helperResult = ResultCode::SUCCESS;
-    HelperThread helper;
-    const bool parallel = m_tuning.threadCount >= 2 && items.size() >= 2 &&
-                          helper.Start([&] { helperResult = work(&helperProgress); });
-    ResultCode result = work(&mainProgress);
-    if (parallel)
-        helper.WaitPolling([&] { return !mainProgress.IsCancelled(); }, [&] { stop = true; });
-    // A shortage of memory on either thread outranks the cancel it caused on the other.
-    if (helperResult == ResultCode::OUT_OF_MEMORY || result == ResultCode::SUCCESS)
-        result = helperResult;
-    return result;
-}
-
 ResultCode CSVImporter::Import(ProcContext* context, int resolution)
 {
     m_resolution = resolution;
     ResultCode result = RunProgressProc(context, &CSVImporter::ImportInternal, this);
     if (result == ResultCode::SUCCESS) {
-        result = RunProgressProc(context, &CSVImporter::BuildMipmaps, this, resolution);
+        std::vector<GraphDataY*> dataYs;
+        for (const auto& series : m_series)
+            dataYs.push_back(series->GetDataY().get());
+        MipmapBuilder builder(std::move(dataYs), m_tuning.threadCount);
+        result = RunProgressProc(context, &MipmapBuilder::Build, &builder, resolution);
         if (result != ResultCode::SUCCESS && result != ResultCode::NOT_STARTED)
             m_message = _("Failed to allocate memory!");
     }

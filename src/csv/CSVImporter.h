@@ -82,8 +82,6 @@ public:
 
 private:
     bool NarrowSeparator(char& separator);
-    ResultCode BuildMipmaps(int resolution, Progress* progress);
-    ResultCode BuildMipmapsOnThreads(int resolution, Progress* progress);
 
     GraphProject& m_project;
     wxString m_fileName;
