@@ -124,7 +124,7 @@ bool FormulaCalculator::EvaluateAll(GraphDataY& dataY, Progress* progress)
     using namespace FormulaBlocks;
     const int64_t size = static_cast<int64_t>(dataY.raw.size());
     BlockRun run(dataY.raw.data(), size);
-    if (m_helperTree && m_maxThreads > 1 && size > kBlock &&
+    if (m_helperTree && m_maxThreads > 1 && size > BLOCK_POINTS &&
         std::thread::hardware_concurrency() > 1)
         run.StartHelper(
             Evaluator{m_helperTree.get(), &m_helperParams.x, &m_helperParams.i, m_dataX});

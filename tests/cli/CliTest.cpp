@@ -133,12 +133,14 @@ TEST_F(Cli, ImportFailureMessages)
         {"missing.csv", "", "Can't open \"%s\"!"},
         {"long.csv", "1,2\n" + std::string(1023, '1') + "\n",
          "The length of the line in CSV file is too much at %s:2!"},
-        {"conv.csv", "t,a\n0,1\n1,,2\n", "Conversion from string to numerical value is failed at %s:3!"},
+        {"conv.csv", "t,a\n0,1\n1,,2\n",
+         "Conversion from string to numerical value is failed at %s:3!"},
         {"ap.csv", "0,1\n1,2\n3,3\n", "Column 1 is not arithmetic progression!"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string file = row.content.empty() ? Path(row.name) : Write(row.name, row.content);
+        const std::string file =
+            row.content.empty() ? Path(row.name) : Write(row.name, row.content);
         Outcome r = Run({"import", file});
         EXPECT_EQ(r.status, 1);
         json j = r.Json();
@@ -194,7 +196,8 @@ TEST_F(Cli, EvalReadsDataFiles)
 
 TEST_F(Cli, TicksIntervalAndPositions)
 {
-    EXPECT_EQ(Run({"ticks", "--span", "100", "--pixels", "600"}).Json(), json({{"interval", 10.0}}));
+    EXPECT_EQ(Run({"ticks", "--span", "100", "--pixels", "600"}).Json(),
+              json({{"interval", 10.0}}));
     EXPECT_EQ(Run({"ticks", "--span", "100", "--pixels", "74"}).Json()["interval"], -1.0);
     json j = Run({"ticks", "--span", "30", "--pixels", "100", "--auto", "0", "--interval", "10",
                   "--min", "3", "--max", "33"})
@@ -267,8 +270,8 @@ TEST_F(Cli, ExportWritesTheDesktopFormat)
     EXPECT_EQ(ReadFile(out), "Time,a,b\r\n"
                              "0.00000000e+000,1.00000000e+000,1.50000000e+002\r\n"
                              "5.00000000e-001,-1.25000000e-003,0.00000000e+000\r\n");
-    r = Run({"export", data, "-o", out, "--series", "2", "--no-x", "--no-header", "--out-sep",
-             "tab"});
+    r = Run(
+        {"export", data, "-o", out, "--series", "2", "--no-x", "--no-header", "--out-sep", "tab"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadFile(out), "1.50000000e+002\r\n0.00000000e+000\r\n");
     EXPECT_EQ(Run({"export", data, "-o", out, "--series", "3"}).status, 2);

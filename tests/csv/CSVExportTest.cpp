@@ -8,7 +8,6 @@
 #include <random>
 #include <string>
 
-
 #include "CsvTestUtil.h"
 #include "csv/CSVExporter.h"
 #include "csv/CSVImporter.h"

@@ -37,12 +37,12 @@ TEST(GraphData, SettersNotifyOnlyOnChangeExceptLineStyle)
     SeriesRecorder recorder;
     series->Attach(&recorder);
 
-    series->SetLabel("");          // same: nothing
-    series->SetLabel("Voltage");   // DATA_LABEL
-    series->SetLabel("Voltage");   // same: nothing
-    series->SetLabel("voltage");   // differs in case only: notifies
-    series->SetVisible(true);      // same: nothing
-    series->SetVisible(false);     // DATA_VISIBLE
+    series->SetLabel("");                         // same: nothing
+    series->SetLabel("Voltage");                  // DATA_LABEL
+    series->SetLabel("Voltage");                  // same: nothing
+    series->SetLabel("voltage");                  // differs in case only: notifies
+    series->SetVisible(true);                     // same: nothing
+    series->SetVisible(false);                    // DATA_VISIBLE
     series->SetLineStyle(series->GetLineStyle()); // always DATA_LINE
     EXPECT_EQ(recorder.kinds,
               (std::vector<uint32_t>{DATA_LABEL, DATA_LABEL, DATA_VISIBLE, DATA_LINE}));

@@ -26,7 +26,10 @@ MinMax Oracle(const std::vector<double>& raw, size_t begin, size_t end)
     return r;
 }
 
-bool SameValue(double a, double b) { return (std::isnan(a) && std::isnan(b)) || a == b; }
+bool SameValue(double a, double b)
+{
+    return (std::isnan(a) && std::isnan(b)) || a == b;
+}
 
 TEST(Mipmap, LevelsMatchBruteForceOnAwkwardLengths)
 {
