@@ -177,10 +177,7 @@ void CSVConverter::ConvertRange(int fd, FilePart& part, const std::vector<double
         const LineReader::Status status = reader.Next(begin, end);
         if (status != LineReader::LINE) {
             part.line = line;
-            if (status == LineReader::TOO_LONG)
-                part.result = PartEnd::TOO_LONG;
-            else if (status == LineReader::READ_ERROR)
-                part.result = PartEnd::READ_ERROR;
+            part.result = EndOfReading(status);
             break;
         }
         if (line >= first && line < last &&
@@ -196,8 +193,7 @@ void CSVConverter::ConvertRange(int fd, FilePart& part, const std::vector<double
         }
         ++line;
     }
-    part.offset = reader.Offset();
-    part.endedWithLineFeed = reader.EndedWithLineFeed();
+    part.RecordEnd(reader);
 }
 
 ResultCode CSVConverter::ConvertFile(int fd, int64_t total, const std::vector<double*>& columns,

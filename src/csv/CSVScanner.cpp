@@ -72,10 +72,7 @@ void CSVScanner::ScanRange(int fd, ScanPart& part,
         const int64_t lineStart = reader.Offset();
         const LineReader::Status status = reader.Next(begin, end);
         if (status != LineReader::LINE) {
-            if (status == LineReader::TOO_LONG)
-                part.result = PartEnd::TOO_LONG;
-            else if (status == LineReader::READ_ERROR)
-                part.result = PartEnd::READ_ERROR;
+            part.result = EndOfReading(status);
             break;
         }
         if (line >= m_tuning.maxLineCount) {
@@ -99,8 +96,7 @@ void CSVScanner::ScanRange(int fd, ScanPart& part,
             }
         }
     }
-    part.offset = reader.Offset();
-    part.endedWithLineFeed = reader.EndedWithLineFeed();
+    part.RecordEnd(reader);
 }
 
 // Where a second thread may start: the line start nearest the middle, or -1.

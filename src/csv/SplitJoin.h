@@ -10,6 +10,7 @@
 #include <wx/string.h>
 
 #include "base/HelperThread.h"
+#include "csv/LineReader.h"
 #include "progress/Progress.h"
 #include "progress/ResultCode.h"
 
@@ -40,7 +41,22 @@ struct FilePart
     int64_t offset = 0; // where the reading stopped
     bool endedWithLineFeed = true;
     std::atomic<int64_t> bytes{0}; // read so far, for the progress of the other thread
+
+    // Where the reader stopped, for the seam check.
+    void RecordEnd(const LineReader& reader)
+    {
+        offset = reader.Offset();
+        endedWithLineFeed = reader.EndedWithLineFeed();
+    }
 };
+
+// How a part ends whose reader returned `status` (not LINE).
+inline PartEnd EndOfReading(LineReader::Status status)
+{
+    return status == LineReader::TOO_LONG     ? PartEnd::TOO_LONG
+           : status == LineReader::READ_ERROR ? PartEnd::READ_ERROR
+                                              : PartEnd::DONE;
+}
 
 // Whether `offset` starts a line (the byte before it is a line feed).
 bool IsLineStart(int fd, int64_t offset);
