@@ -48,8 +48,6 @@ public:
     ResultCode ExportInternal(Progress* progress);
 
 private:
-    class Output;
-
     GraphProject& m_project;
     wxString m_fileName;
     wxChar m_separator = ',';
