@@ -242,7 +242,10 @@ ResultCode CSVImporter::ScanInfoInternal(Progress* progress)
             return ResultCode::FAILURE;
 
         const std::string name = FileNameToNarrow(m_fileName);
-        FileCloser file{name.empty() ? nullptr : std::fopen(name.c_str(), "r")};
+        bool notRegular = false;
+        FileCloser file{OpenRegularFile(name, notRegular)};
+        if (notRegular)
+            return FailWith(wxString::Format(_("Can't read \"%s\"!"), m_fileName));
         if (!file.file)
             return FailWith(wxString::Format(_("Can't open \"%s\"!"), m_fileName));
         const int64_t total = GetFileSize(file.file);

@@ -72,15 +72,23 @@ TEST(RunProgressProc, CancelReturnsOneAndWorkerCleansUp)
     EXPECT_TRUE(worker.done.empty());
 }
 
-TEST(RunProgressProc, ContextThatCannotRunReportsNotStarted)
+// Whether the context says it failed or returns without running the procedure (a dialog
+// closed before its thread started), the caller must not see a success.
+TEST(RunProgressProc, ContextThatDoesNotRunReportsNotStarted)
 {
-    struct BrokenContext : ProcContext
+    struct SkippingContext : ProcContext
     {
-        bool Execute(std::shared_ptr<ProgressProcBase>) override { return false; }
-    } context;
-    Worker worker;
-    EXPECT_EQ(RunProgressProc(&context, &Worker::Work, &worker, 3), ResultCode::NOT_STARTED);
-    EXPECT_TRUE(worker.done.empty());
+        bool answer;
+        explicit SkippingContext(bool a) : answer(a) {}
+        bool Execute(std::shared_ptr<ProgressProcBase>) override { return answer; }
+    };
+    for (bool answer : {false, true}) {
+        SkippingContext context(answer);
+        Worker worker;
+        EXPECT_EQ(RunProgressProc(&context, &Worker::Work, &worker, 3), ResultCode::NOT_STARTED)
+            << answer;
+        EXPECT_TRUE(worker.done.empty());
+    }
 }
 
 TEST(ReportPosition, ScalesSixtyFourBitCountsIntoIntRange)
