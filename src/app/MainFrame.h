@@ -6,6 +6,7 @@
 
 #include "model/GraphProject.h"
 #include "model/Observer.h"
+#include "app/RecentFiles.h"
 #include "ui/MainFrameDesign.h"
 
 class GraphPanel;
@@ -42,6 +43,7 @@ public:
     ManualPanel* GetLicensePanel() const { return m_panelLicense; }
     GraphPanel* GetGraphPanel() const { return m_panelGraph; }
     PropertyPanel* GetPropertyPanel() const { return m_panelProp; }
+    RecentFiles& GetRecentFiles() { return m_recentFiles; }
 
     // Observer: any change of the project marks it modified.
     void Update(Observable* observable, const ObserverParamBase& param) override;
@@ -78,6 +80,7 @@ protected:
 private:
     void StatusTimer_OnTimer(wxTimerEvent& event);
     void GraphPanel_OnCursor(wxCommandEvent& event);
+    void MenuItemRecentFile_OnMenuSelection(wxCommandEvent& event);
     void TogglePane(const char* name);
     void Zoom(double factor);
     bool IsPaneShown(const char* name);
@@ -93,4 +96,5 @@ private:
     bool m_zoomX = true;
     bool m_zoomY = true;
     wxTimer m_statusTimer;
+    RecentFiles m_recentFiles;
 };

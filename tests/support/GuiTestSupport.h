@@ -11,6 +11,8 @@
 
 #include <wx/msgdlg.h>
 
+#include "app/dialogs/ProgressDlg.h"
+
 class GTestModalHook : public wxTestingModalHook
 {
 public:
@@ -22,6 +24,10 @@ public:
 protected:
     int Enter(wxDialog* dlg) override
     {
+        // A command's progress dialog runs for real (its worker does the command's work),
+        // as the other modal hook allows inside a RealModalScope.
+        if (dynamic_cast<ProgressDlg*>(dlg))
+            return wxID_NONE;
         const int rc = wxTestingModalHook::Enter(dlg);
         return rc == wxID_NONE ? wxID_CANCEL : rc;
     }
@@ -47,8 +53,8 @@ public:
 protected:
     int OnInvoked(wxMessageDialog* dlg) const override
     {
-        EXPECT_EQ(m_message, dlg->GetMessage());
-        EXPECT_EQ(m_caption, dlg->GetTitle());
+        EXPECT_EQ(m_message.utf8_string(), dlg->GetMessage().utf8_string());
+        EXPECT_EQ(m_caption.utf8_string(), dlg->GetTitle().utf8_string());
         return m_answer;
     }
 
@@ -56,6 +62,19 @@ private:
     wxString m_message;
     wxString m_caption;
     int m_answer;
+};
+
+// Expects a dialog of type T and lets `act` drive it; what it returns is ShowModal's result.
+template <class T> class ExpectDialog : public wxExpectModalBase<T, ExpectDialog<T>>
+{
+public:
+    explicit ExpectDialog(std::function<int(T&)> act) : m_act(std::move(act)) {}
+
+protected:
+    int OnInvoked(T* dlg) const override { return m_act(*dlg); }
+
+private:
+    std::function<int(T&)> m_act;
 };
 
 // While alive, modal dialogs outside wxTEST_DIALOG really run (for dialogs a test drives

@@ -2,6 +2,7 @@
 
 #include <wx/dcclient.h>
 #include <wx/graphics.h>
+#include <wx/log.h>
 
 #include "render/CairoContext.h"
 #include "render/GraphRenderer.h"
@@ -55,4 +56,5 @@ void GraphPanel::GraphWindow_OnPaint(wxPaintEvent&)
     wxGraphicsContext* gc = dc.GetGraphicsContext();
     if (gc)
         cairo.CopyTo(static_cast<cairo_t*>(gc->GetNativeContext()));
+    wxLogDebug("GraphPanel: painted %d series", m_rendered ? int(m_proj->GetCount()) : 0);
 }
