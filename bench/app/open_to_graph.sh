@@ -2,7 +2,7 @@
 # Time from `ardentine FILE` to the first painted graph, beside `ardentine-cli import FILE`,
 # on one generated file of LINES lines (default ten million). The window runs under its
 # own Xvfb; the first paint with series is seen through the program's --verbose trace
-# "GraphPanel: painted N series".
+# "GraphPanel::Render(): N series at WxH".
 # Usage: bench/app/open_to_graph.sh [BUILD_DIR] [LINES]
 set -e
 build=${1:-build}
@@ -31,7 +31,7 @@ start=$(now)
 DISPLAY=$display GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 \
     "$build/ardentine" --verbose "$file" >/dev/null 2>"$work/log" &
 app=$!
-until grep -q "GraphPanel: painted [1-9]" "$work/log"; do
+until grep -q "GraphPanel::Render(): [1-9]" "$work/log"; do
     kill -0 $app 2>/dev/null || { echo "the program ended without drawing a graph" >&2; exit 1; }
     sleep 0.02
 done

@@ -13,7 +13,6 @@
 #include "app/panes/ManualPanel.h"
 #include "app/panes/ProjectPanel.h"
 #include "app/Settings.h"
-#include "app/ViewRange.h"
 #include "app/commands/CalculateCommand.h"
 #include "app/commands/ExportCommand.h"
 #include "app/commands/ExportImageCommand.h"
@@ -82,13 +81,62 @@ void MainFrame::ResetProject()
     m_panelGraph->SetProject(m_project.get());
     m_panelProj->SetProject(m_project.get());
     m_panelProp->SetProject(m_project.get());
+    m_history.Reset(m_project->GetPlotRange());
     m_modified = false;
 }
 
 void MainFrame::Update(Observable*, const ObserverParamBase& param)
 {
-    if (dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param))
-        m_modified = true;
+    auto* update = dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param);
+    if (!update)
+        return;
+    m_modified = true;
+    const uint32_t kind = update->GetValue().kind;
+    if ((kind & PROJ_PLOT_RANGE) && !(kind & PROJ_INTERIM) && !m_showingHistory &&
+        !m_recordPending) {
+        m_recordPending = true;
+        CallAfter(&MainFrame::RecordView);
+    }
+}
+
+void MainFrame::RecordView()
+{
+    m_recordPending = false;
+    if (m_project)
+        m_history.Push(m_project->GetPlotRange());
+}
+
+void MainFrame::ShowView(const PlotRange& range)
+{
+    m_showingHistory = true;
+    m_project->SetPlotRange(range.minX, range.maxX, range.minY, range.maxY);
+    m_showingHistory = false;
+}
+
+void MainFrame::MenuItemBack_OnMenuSelection(wxCommandEvent&)
+{
+    if (m_recordPending)
+        RecordView();
+    if (m_history.CanGoBack())
+        ShowView(m_history.GoBack());
+}
+
+void MainFrame::MenuItemForward_OnMenuSelection(wxCommandEvent&)
+{
+    if (m_recordPending)
+        RecordView();
+    if (m_history.CanGoForward())
+        ShowView(m_history.GoForward());
+}
+
+void MainFrame::MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Enable(m_history.CanGoBack());
+}
+
+void MainFrame::MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Enable(m_history.CanGoForward());
 }
 
 void MainFrame::SetStatusMessage(const wxString& text)
@@ -171,16 +219,7 @@ void MainFrame::MenuItemExit_OnMenuSelection(wxCommandEvent&)
 
 void MainFrame::FitPlotRange(bool fitX, bool fitY)
 {
-    const PlotRange fit = ComputeFitRange(*m_project);
-    PlotRange r = m_project->GetPlotRange();
-    if (fitX) {
-        r.minX = fit.minX;
-        r.maxX = fit.maxX;
-    }
-    if (fitY) {
-        r.minY = fit.minY;
-        r.maxY = fit.maxY;
-    }
+    const PlotRange r = MergeAxes(m_project->GetPlotRange(), ComputeFitRange(*m_project), fitX, fitY);
     m_project->SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
 }
 
@@ -197,9 +236,17 @@ void MainFrame::MenuItemFitY_OnMenuSelection(wxCommandEvent&)
     FitPlotRange(false, true);
 }
 
+// About the midpoint, X first, then Y: one range change each.
 void MainFrame::Zoom(double factor)
 {
-    ZoomPlotRange(*m_project, factor, m_zoomX, m_zoomY);
+    if (m_zoomX) {
+        const PlotRange r = m_project->GetPlotRange();
+        m_project->ZoomX((r.minX + r.maxX) / 2.0, factor);
+    }
+    if (m_zoomY) {
+        const PlotRange r = m_project->GetPlotRange();
+        m_project->ZoomY((r.minY + r.maxY) / 2.0, factor);
+    }
 }
 
 void MainFrame::MenuItemZoomIn_OnMenuSelection(wxCommandEvent&)

@@ -359,12 +359,12 @@ TEST(SeparatorDialog, CommaAtStartTabWhenChosenNoDialogForUpperCaseTxt)
 {
     wxChar separator = 0;
     wxTEST_DIALOG(EXPECT_TRUE(ChooseSeparator(nullptr, "/tmp/data.txt", separator)),
-                  ExpectDialog<SeparatorSettingDlg>([](SeparatorSettingDlg& dlg) {
-                      EXPECT_EQ("Comma", dlg.GetComboBox()->GetStringSelection());
-                      dlg.GetComboBox()->SetSelection(0);
-                      wxCommandEvent event(wxEVT_COMBOBOX, dlg.GetComboBox()->GetId());
-                      event.SetEventObject(dlg.GetComboBox());
-                      dlg.GetComboBox()->ProcessWindowEvent(event);
+                  ExpectDialog<SeparatorSettingDlg>([](SeparatorSettingDlg* dlg) {
+                      EXPECT_EQ("Comma", dlg->GetComboBox()->GetStringSelection());
+                      dlg->GetComboBox()->SetSelection(0);
+                      wxCommandEvent event(wxEVT_COMBOBOX, dlg->GetComboBox()->GetId());
+                      event.SetEventObject(dlg->GetComboBox());
+                      dlg->GetComboBox()->ProcessWindowEvent(event);
                       return wxID_OK;
                   }));
     EXPECT_EQ('\t', separator);

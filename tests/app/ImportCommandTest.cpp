@@ -28,9 +28,9 @@ namespace {
 using Rows = std::vector<std::string>;
 
 // The options dialog's OK: accepted only when the dialog itself accepts it.
-int PressOk(CSVImportOptionDlg& dlg)
+int PressOk(CSVImportOptionDlg* dlg)
 {
-    return dlg.TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
+    return dlg->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
 }
 
 ExpectDialog<CSVImportOptionDlg> OptionsOk()
@@ -40,11 +40,11 @@ ExpectDialog<CSVImportOptionDlg> OptionsOk()
 
 ExpectDialog<SeparatorSettingDlg> SeparatorChosen(int index)
 {
-    return ExpectDialog<SeparatorSettingDlg>([index](SeparatorSettingDlg& dlg) {
-        dlg.GetComboBox()->SetSelection(index);
-        wxCommandEvent event(wxEVT_COMBOBOX, dlg.GetComboBox()->GetId());
-        event.SetEventObject(dlg.GetComboBox());
-        dlg.GetComboBox()->ProcessWindowEvent(event);
+    return ExpectDialog<SeparatorSettingDlg>([index](SeparatorSettingDlg* dlg) {
+        dlg->GetComboBox()->SetSelection(index);
+        wxCommandEvent event(wxEVT_COMBOBOX, dlg->GetComboBox()->GetId());
+        event.SetEventObject(dlg->GetComboBox());
+        dlg->GetComboBox()->ProcessWindowEvent(event);
         return wxID_OK;
     });
 }
@@ -109,7 +109,7 @@ protected:
     // Runs a command with the progress dialog allowed to run for real.
     template <class F> static void Run(F f)
     {
-        RealModalScope allow;
+        RealProgressScope allow;
         f();
     }
     void Import()
@@ -157,12 +157,12 @@ TEST_F(ImportCommandTest, ImportFitsAnEmptyProjectAndKeepsTheRangeOfAFullOne)
 {
     const wxString path = Write("abc.csv", ABC);
     wxTEST_DIALOG(Import(), wxExpectModal<wxFileDialog>(path),
-                  ExpectDialog<CSVImportOptionDlg>([&](CSVImportOptionDlg& dlg) {
-                      EXPECT_EQ(path, dlg.GetFileNameText()->GetValue());
-                      EXPECT_EQ("4", dlg.GetRowsText()->GetValue());
-                      EXPECT_EQ("3", dlg.GetColumnsText()->GetValue());
-                      EXPECT_EQ(3, dlg.GetPreviewList()->GetColumnCount());
-                      EXPECT_EQ(4, dlg.GetPreviewList()->GetItemCount());
+                  ExpectDialog<CSVImportOptionDlg>([&](CSVImportOptionDlg* dlg) {
+                      EXPECT_EQ(path, dlg->GetFileNameText()->GetValue());
+                      EXPECT_EQ("4", dlg->GetRowsText()->GetValue());
+                      EXPECT_EQ("3", dlg->GetColumnsText()->GetValue());
+                      EXPECT_EQ(3, dlg->GetPreviewList()->GetColumnCount());
+                      EXPECT_EQ(4, dlg->GetPreviewList()->GetItemCount());
                       return PressOk(dlg);
                   }));
     EXPECT_EQ((Rows{"a 0+1: 1 3 5", "b 0+1: 2 4 9"}), Series());
@@ -176,8 +176,8 @@ TEST_F(ImportCommandTest, ImportFitsAnEmptyProjectAndKeepsTheRangeOfAFullOne)
     EXPECT_EQ("-5 5 -6 6", Range());
 
     // The next file dialog opens where the last import was.
-    wxTEST_DIALOG(Import(), ExpectDialog<wxFileDialog>([&](wxFileDialog& dlg) {
-                      EXPECT_EQ(dir, dlg.GetDirectory());
+    wxTEST_DIALOG(Import(), ExpectDialog<wxFileDialog>([&](wxFileDialog* dlg) {
+                      EXPECT_EQ(dir, dlg->GetDirectory());
                       return wxID_CANCEL;
                   }));
 }
@@ -194,21 +194,21 @@ TEST_F(ImportCommandTest, TxtAsksForTheSeparatorUpperCaseTxtUsesCommas)
 TEST_F(ImportCommandTest, DirectXFractionsReachTheSeriesExactly)
 {
     const wxString path = Write("abc.csv", ABC);
-    wxTEST_DIALOG(
-        Import(), wxExpectModal<wxFileDialog>(path),
-        ExpectDialog<CSVImportOptionDlg>([](CSVImportOptionDlg& dlg) {
-            dlg.GetDataList()->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-            dlg.GetUseDirectValCheck()->SetValue(true);
-            wxCommandEvent check(wxEVT_CHECKBOX, dlg.GetUseDirectValCheck()->GetId());
-            dlg.GetUseDirectValCheck()->ProcessWindowEvent(check);
-            for (auto [spin, value] :
-                 {std::pair(dlg.GetXStartSpin(), 0.001), std::pair(dlg.GetXIntervalSpin(), 0.5)}) {
-                spin->SetValue(value);
-                wxSpinDoubleEvent e(wxEVT_SPINCTRLDOUBLE, spin->GetId(), value);
-                spin->ProcessWindowEvent(e);
-            }
-            return PressOk(dlg);
-        }));
+    wxTEST_DIALOG(Import(), wxExpectModal<wxFileDialog>(path),
+                  ExpectDialog<CSVImportOptionDlg>([](CSVImportOptionDlg* dlg) {
+                      dlg->GetDataList()->SetItemState(0, wxLIST_STATE_SELECTED,
+                                                       wxLIST_STATE_SELECTED);
+                      dlg->GetUseDirectValCheck()->SetValue(true);
+                      wxCommandEvent check(wxEVT_CHECKBOX, dlg->GetUseDirectValCheck()->GetId());
+                      dlg->GetUseDirectValCheck()->ProcessWindowEvent(check);
+                      for (auto [spin, value] : {std::pair(dlg->GetXStartSpin(), 0.001),
+                                                 std::pair(dlg->GetXIntervalSpin(), 0.5)}) {
+                          spin->SetValue(value);
+                          wxSpinDoubleEvent e(wxEVT_SPINCTRLDOUBLE, spin->GetId(), value);
+                          spin->ProcessWindowEvent(e);
+                      }
+                      return PressOk(dlg);
+                  }));
     ASSERT_EQ(2, frame->GetProject()->GetCount());
     const DataX x = frame->GetProject()->GetItem(0)->GetDataX();
     EXPECT_EQ(0.001, x.start);

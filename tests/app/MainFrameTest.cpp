@@ -126,10 +126,10 @@ TEST_F(MainFrameTest, WindowHasItsPanesMenusAndToolbar)
                  "Recent Files|Exit\tAlt+F4"},
         {"Data", "Calculate"},
         {"View", "Project*|Property*|-|Fit|Fit Horizontally|Fit Vertically|-|Zoom In|Zoom Out|"
-                 "Zoom Horizontally*|Zoom Vertically*"},
+                 "Zoom Horizontally*|Zoom Vertically*|-|Back\tAlt+Left|Forward\tAlt+Right"},
         {"Help", "Manual*|License*|About..."},
         {"toolbar", "Import from File|Export to File|Calculate|Delete|-|Fit|Zoom In|Zoom Out|"
-                    "Zoom Horizontally*|Zoom Vertically*"},
+                    "Zoom Horizontally*|Zoom Vertically*|-|Back|Forward"},
     };
     EXPECT_EQ(expected, actual);
 }
@@ -199,10 +199,7 @@ TEST_F(MainFrameTest, FitCoversTheVisibleDataOnItsAxes)
         std::vector<std::shared_ptr<GraphData>> series;
         const char* expected;
     } rows[] = {
-        {"a single value widens both axes by 1", ID_MENU_FIT, {MakeSeries({5}, {3, 1})}, "2 4 4 6"},
-        {"constant Y widens Y only", ID_MENU_FIT, {MakeSeries({7, 7, 7}, {0, 2})}, "0 4 6 8"},
         {"visible only", ID_MENU_FIT, {MakeSeries({1, 2}), hidden({-5, 5}, {-9, 1})}, "0 1 1 2"},
-        {"all hidden: all", ID_MENU_FIT, {hidden({1, 2}), hidden({-5, 5}, {-9, 1})}, "-9 1 -5 5"},
         // Falling X: 10, 5, 0.
         {"Fit Horizontally", ID_MENU_FIT_X, {MakeSeries({2, 4, 8}, {10, -5})}, "0 10 -100 100"},
         {"Fit Vertically", ID_MENU_FIT_Y, {MakeSeries({2, 4, 8}, {10, -5})}, "-100 100 2 8"},
@@ -230,10 +227,9 @@ TEST_F(MainFrameTest, ZoomScalesAboutTheMidpointByTheConfiguredFactor)
         {"2", {ID_MENU_ZOOM_IN}, "2.5 7.5 -1 1"},
         {"2", {ID_TOOL_ZOOM_OUT}, "-5 15 -4 4"},
         {"2", {ID_MENU_ZOOM_X, ID_TOOL_ZOOM_IN, ID_MENU_ZOOM_X}, "0 10 -1 1"},
-        // Not a finite number above zero: the default 1.1.
-        {"0", {ID_MENU_ZOOM_OUT}, "-0.5 10.5 -2.2 2.2"},
-        {"nan", {ID_MENU_ZOOM_OUT}, "-0.5 10.5 -2.2 2.2"},
+        // Unreadable or out of bounds: the default 1.1.
         {"abc", {ID_MENU_ZOOM_OUT}, "-0.5 10.5 -2.2 2.2"},
+        {"1e300", {ID_MENU_ZOOM_IN}, "0.454545 9.54545 -1.81818 1.81818"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.factor);
@@ -268,6 +264,9 @@ TEST_F(MainFrameTest, ZoomTogglesKeepOneAxisOn)
         EXPECT_EQ(row.zoomY, MenuChecked(ID_MENU_ZOOM_Y));
         EXPECT_EQ(row.zoomX, ToolChecked(ID_TOOL_ZOOM_X));
         EXPECT_EQ(row.zoomY, ToolChecked(ID_TOOL_ZOOM_Y));
+        // The wheel in the graph pane follows the same flags.
+        EXPECT_EQ(row.zoomX, frame->GetGraphPanel()->IsZoomX());
+        EXPECT_EQ(row.zoomY, frame->GetGraphPanel()->IsZoomY());
     }
 }
 
@@ -384,6 +383,47 @@ TEST_F(ProjectPanelTest, OnlyTheCurrentProjectReachesTheList)
     panel->SetProject(nullptr);
     EXPECT_EQ(0u, panel->GetCheckList()->GetCount());
     EXPECT_EQ(-1, panel->GetSelectedGraphIndex());
+}
+
+} // namespace
+
+namespace {
+
+// Back and Forward step through the ranges the user finished moving to; the steps of a
+// drag and the two axes of one zoom are one entry each.
+TEST_F(MainFrameTest, BackAndForwardStepThroughCompletedViews)
+{
+    auto project = frame->GetProject();
+    project->Add(MakeSeries({0, 10}, {0, 10}));
+    const auto settle = [] { wxTheApp->ProcessPendingEvents(); };
+    Command(ID_MENU_FIT); // 0 10 0 10
+    settle();
+    Command(ID_MENU_ZOOM_OUT); // X then Y: one entry
+    settle();
+    project->BeginInterim();
+    for (double x : {1, 2, 3})
+        project->SetPlotRange(x, x + 10, 0, 10);
+    project->EndInterim(); // a drag ending at 3 13 0 10
+    settle();
+    EXPECT_EQ(4u, frame->GetViewHistory().GetCount());
+
+    Command(ID_MENU_BACK);
+    EXPECT_EQ("-0.5 10.5 -0.5 10.5", Range());
+    Command(ID_TOOL_BACK);
+    EXPECT_EQ("0 10 0 10", Range());
+    Command(ID_MENU_FORWARD);
+    Command(ID_MENU_FORWARD);
+    EXPECT_EQ("3 13 0 10", Range());
+    EXPECT_FALSE(frame->GetViewHistory().CanGoForward());
+    settle(); // going through the history records nothing new
+    EXPECT_EQ(4u, frame->GetViewHistory().GetCount());
+
+    frame->SetStatusMessage("");
+    wxTEST_DIALOG(Command(ID_MENU_NEW_PROJECT),
+                  ExpectMessageBox("This project is modified. Do you want to remove all?",
+                                   "New Project", wxID_YES));
+    EXPECT_EQ(1u, frame->GetViewHistory().GetCount());
+    EXPECT_FALSE(frame->GetViewHistory().CanGoBack());
 }
 
 } // namespace

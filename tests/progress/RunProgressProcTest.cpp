@@ -25,14 +25,7 @@ public:
         }
         return ResultCode::SUCCESS;
     }
-    ResultCode Fail(Progress*)
-    {
-        message = "broken";
-        return ResultCode::FAILURE;
-    }
-
     std::vector<int> done;
-    std::string message;
     std::thread::id threadId;
 };
 
@@ -55,27 +48,18 @@ TEST(RunProgressProc, ContextRunsOnAnotherThreadAndReports)
     EXPECT_EQ(record.positions, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}}));
 }
 
-TEST(RunProgressProc, FailureCodeAndMessageReachTheCaller)
-{
-    Worker worker;
-    ThreadProcContext context;
-    EXPECT_EQ(RunProgressProc(&context, &Worker::Fail, &worker), ResultCode::FAILURE);
-    EXPECT_EQ(worker.message, "broken");
-}
-
-TEST(RunProgressProc, CancelReturnsOneAndWorkerCleansUp)
+// A cancel returns one code and the worker cleans up; a context that cannot run the
+// procedure reports NOT_STARTED and the worker never ran.
+TEST(RunProgressProc, CancelledOrNotStarted)
 {
     Worker worker;
     ThreadProcContext context;
     context.cancelAfterPositions = 4;
     EXPECT_EQ(RunProgressProc(&context, &Worker::Work, &worker, 100), ResultCode::CANCELLED);
     EXPECT_TRUE(worker.done.empty());
-}
 
-// Whether the context says it failed or returns without running the procedure (a dialog
-// closed before its thread started), the caller must not see a success.
-TEST(RunProgressProc, ContextThatDoesNotRunReportsNotStarted)
-{
+    // Whether the context says it failed or returns without running the procedure (a
+    // dialog closed before its thread started), the caller must not see a success.
     struct SkippingContext : ProcContext
     {
         bool answer;
@@ -83,11 +67,11 @@ TEST(RunProgressProc, ContextThatDoesNotRunReportsNotStarted)
         bool Execute(std::shared_ptr<ProgressProcBase>) override { return answer; }
     };
     for (bool answer : {false, true}) {
-        SkippingContext context(answer);
-        Worker worker;
-        EXPECT_EQ(RunProgressProc(&context, &Worker::Work, &worker, 3), ResultCode::NOT_STARTED)
+        SkippingContext skipping(answer);
+        Worker fresh;
+        EXPECT_EQ(RunProgressProc(&skipping, &Worker::Work, &fresh, 3), ResultCode::NOT_STARTED)
             << answer;
-        EXPECT_TRUE(worker.done.empty());
+        EXPECT_TRUE(fresh.done.empty());
     }
 }
 

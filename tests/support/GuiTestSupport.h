@@ -8,10 +8,24 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include <wx/msgdlg.h>
 
 #include "app/dialogs/ProgressDlg.h"
+
+// What an expectation returns to let the dialog really run its modal loop (a command's
+// progress dialog); the test must also hold a RealModalScope.
+constexpr int RUN_MODAL_FOR_REAL = -4711;
+
+// While true, every progress dialog runs for real without an expectation of its own
+// (tests of commands that run several long operations); see RealProgressScope.
+inline bool& ProgressRunsForReal()
+{
+    static bool real = false;
+    return real;
+}
 
 class GTestModalHook : public wxTestingModalHook
 {
@@ -24,11 +38,11 @@ public:
 protected:
     int Enter(wxDialog* dlg) override
     {
-        // A command's progress dialog runs for real (its worker does the command's work),
-        // as the other modal hook allows inside a RealModalScope.
-        if (dynamic_cast<ProgressDlg*>(dlg))
+        if (ProgressRunsForReal() && dynamic_cast<ProgressDlg*>(dlg))
             return wxID_NONE;
         const int rc = wxTestingModalHook::Enter(dlg);
+        if (rc == RUN_MODAL_FOR_REAL)
+            return wxID_NONE;
         return rc == wxID_NONE ? wxID_CANCEL : rc;
     }
     void ReportFailure(const wxString& msg) override
@@ -53,8 +67,8 @@ public:
 protected:
     int OnInvoked(wxMessageDialog* dlg) const override
     {
-        EXPECT_EQ(m_message.utf8_string(), dlg->GetMessage().utf8_string());
-        EXPECT_EQ(m_caption.utf8_string(), dlg->GetTitle().utf8_string());
+        EXPECT_EQ(m_message, dlg->GetMessage());
+        EXPECT_EQ(m_caption, dlg->GetTitle());
         return m_answer;
     }
 
@@ -64,18 +78,40 @@ private:
     int m_answer;
 };
 
-// Expects a dialog of type T and lets `act` drive it; what it returns is ShowModal's result.
+// Expects a dialog of type T and lets `act` drive it; `act` returns the dialog's result
+// (or RUN_MODAL_FOR_REAL).
 template <class T> class ExpectDialog : public wxExpectModalBase<T, ExpectDialog<T>>
 {
 public:
-    explicit ExpectDialog(std::function<int(T&)> act) : m_act(std::move(act)) {}
+    explicit ExpectDialog(std::function<int(T*)> act) : m_act(std::move(act)) {}
 
 protected:
-    int OnInvoked(T* dlg) const override { return m_act(*dlg); }
+    int OnInvoked(T* dlg) const override { return m_act(dlg); }
 
 private:
-    std::function<int(T&)> m_act;
+    std::function<int(T*)> m_act;
 };
+
+using Expectations = std::vector<std::unique_ptr<wxModalExpectation>>;
+
+// The expectations, in the order the dialogs must appear.
+template <class... T> Expectations InOrder(std::unique_ptr<T>... items)
+{
+    Expectations list;
+    (list.push_back(std::move(items)), ...);
+    return list;
+}
+
+// wxTEST_DIALOG for tables: runs `run` expecting the dialogs in `expected`, in order.
+inline void RunWithDialogs(const std::function<void()>& run, const Expectations& expected,
+                           const char* file = __builtin_FILE(), int line = __builtin_LINE())
+{
+    GTestModalHook hook(file, line, "RunWithDialogs");
+    for (const auto& expectation : expected)
+        hook.AddExpectation(*expectation);
+    run();
+    hook.CheckUnmetExpectations();
+}
 
 // While alive, modal dialogs outside wxTEST_DIALOG really run (for dialogs a test drives
 // itself, such as the progress dialog); otherwise they fail the test and are cancelled.
@@ -86,6 +122,19 @@ public:
     ~RealModalScope();
 
 private:
+    bool m_previous;
+};
+
+// While alive, progress dialogs run for real (their modal loop and worker) inside
+// wxTEST_DIALOG without being listed among its expectations.
+class RealProgressScope
+{
+public:
+    RealProgressScope() : m_previous(ProgressRunsForReal()) { ProgressRunsForReal() = true; }
+    ~RealProgressScope() { ProgressRunsForReal() = m_previous; }
+
+private:
+    RealModalScope m_modal;
     bool m_previous;
 };
 

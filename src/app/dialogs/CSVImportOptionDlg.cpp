@@ -7,7 +7,7 @@
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
 
-#include "csv/FileUtil.h"
+#include "base/FileUtil.h"
 #include "csv/LineReader.h"
 
 namespace {

@@ -1,9 +1,13 @@
 #include "app/panes/GraphPanel.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <wx/dcclient.h>
 #include <wx/graphics.h>
 #include <wx/log.h>
 
+#include "app/Settings.h"
 #include "render/CairoContext.h"
 #include "render/GraphRenderer.h"
 
@@ -18,10 +22,20 @@ void GraphPanel::SetProject(GraphProject* project)
 {
     if (project == m_proj)
         return;
+    if (m_dragging)
+        EndDrag();
+    if (m_boxing)
+        EndBox(m_boxEnd, false);
+    if (m_cursorInside) {
+        m_cursorInside = false;
+        SendCursorEvent(CURSOR_LEAVE);
+    }
     if (m_proj)
         m_proj->Detach(this);
     m_proj = project;
     m_rendered = false;
+    m_renderInfo = RenderInfo{};
+    m_picture.reset();
     if (m_proj) {
         m_proj->Attach(this);
         m_graphWindow->Refresh(false);
@@ -30,8 +44,11 @@ void GraphPanel::SetProject(GraphProject* project)
 
 void GraphPanel::Update(Observable*, const ObserverParamBase& param)
 {
-    if (dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param))
+    // Refresh only queues a paint; any number of changes before it cost one rendering.
+    if (dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param)) {
+        m_pictureStale = true;
         m_graphWindow->Refresh(false);
+    }
 }
 
 void GraphPanel::GraphWindow_OnPaint(wxPaintEvent&)
@@ -40,21 +57,357 @@ void GraphPanel::GraphWindow_OnPaint(wxPaintEvent&)
     const wxSize size = m_graphWindow->GetClientSize();
     if (!m_proj || size.x <= 0 || size.y <= 0)
         return;
-    CairoContext cairo(size.x, size.y);
+    wxGraphicsContext* gc = dc.GetGraphicsContext();
+    if (!gc)
+        return;
+    Render(static_cast<cairo_t*>(gc->GetNativeContext()), size.x, size.y);
+}
+
+// The whole picture is drawn off-screen and copied in one piece: no flicker.
+void GraphPanel::Render(cairo_t* target, int width, int height)
+{
+    // While a box is drawn nothing else changes: the last picture serves.
+    const bool reuse = m_boxing && !m_pictureStale && m_picture &&
+                       m_renderInfo.lastSize.width == width &&
+                       m_renderInfo.lastSize.height == height;
+    if (reuse) {
+        m_picture->CopyTo(target);
+        DrawBox(target);
+        return;
+    }
+    m_picture =
+        std::make_unique<CairoContext>(width, height, m_graphWindow->GetContentScaleFactor());
+    CairoContext& cairo = *m_picture;
     if (cairo.GetKind() == CairoTarget::Invalid)
         return;
+    m_pictureStale = false;
+    cairo_t* cr = cairo();
     if (m_proj->GetCount() == 0) {
-        cairo_rectangle(cairo(), 0, 0, size.x, size.y);
-        cairo_set_source_rgb(cairo(), 0.8, 0.8, 0.8);
-        cairo_fill(cairo());
+        cairo_rectangle(cr, 0, 0, width, height);
+        cairo_set_source_rgb(cr, 0.8, 0.8, 0.8);
+        cairo_fill(cr);
         m_rendered = false;
     } else {
-        GraphRenderer renderer(cairo, *m_proj, size.x, size.y);
+        GraphRenderer renderer(cairo, *m_proj, width, height);
         m_renderInfo = renderer.Render();
         m_rendered = true;
+        if (m_graphWindow->HasFocus()) {
+            cairo_rectangle(cr, 0, 0, width, height);
+            cairo_set_source_rgb(cr, 0, 0, 0.8);
+            cairo_set_line_width(cr, 4.0);
+            cairo_stroke(cr);
+        }
+        // The intervals in use, for the property pane; silently, or this paint would
+        // queue the next one. A manual interval stays the user's.
+        ProjectProperty prop = m_proj->GetProperty();
+        if (prop.gridAutoX)
+            prop.gridIntervalX = m_renderInfo.gridInterval.x;
+        if (prop.gridAutoY)
+            prop.gridIntervalY = m_renderInfo.gridInterval.y;
+        m_proj->SetNotifyEnabled(false);
+        m_proj->SetProperty(prop);
+        m_proj->SetNotifyEnabled(true);
     }
-    wxGraphicsContext* gc = dc.GetGraphicsContext();
-    if (gc)
-        cairo.CopyTo(static_cast<cairo_t*>(gc->GetNativeContext()));
-    wxLogDebug("GraphPanel: painted %d series", m_rendered ? int(m_proj->GetCount()) : 0);
+    cairo.CopyTo(target);
+    if (m_boxing)
+        DrawBox(target);
+    ++m_frameCount;
+    wxLogDebug("GraphPanel::Render(): %d series at %dx%d", m_proj->GetCount(), width, height);
+}
+
+// Pixels map to data only through a plot area of positive size and a finite, non-empty
+// range; margins can eat the whole pane.
+bool GraphPanel::CanMap() const
+{
+    return m_rendered && m_renderInfo.transform.IsValid();
+}
+
+void GraphPanel::GraphWindow_OnMouseEvents(wxMouseEvent& event)
+{
+    if (!m_proj)
+        return;
+    const wxPoint at = event.GetPosition();
+    const wxEventType type = event.GetEventType();
+    if (type == wxEVT_LEFT_DOWN) {
+        m_graphWindow->SetFocus();
+        BeginDrag(at);
+        event.Skip();
+    } else if (type == wxEVT_LEFT_UP) {
+        if (m_dragging) {
+            DragTo(at);
+            EndDrag();
+            wxLogDebug("GraphWindow_OnMouseEvents(): eventType = wxEVT_LEFT_UP");
+        }
+    } else if (type == wxEVT_RIGHT_DOWN) {
+        m_graphWindow->SetFocus();
+        BeginBox(at);
+    } else if (type == wxEVT_RIGHT_UP) {
+        if (m_boxing)
+            EndBox(at, true);
+    } else if (type == wxEVT_MOUSEWHEEL) {
+        Wheel(event);
+    } else if (type == wxEVT_MOTION) {
+        if (m_dragging) {
+            DragTo(at);
+            // The release happened where we could not see it.
+            if (!event.LeftIsDown())
+                EndDrag();
+        }
+        if (m_boxing) {
+            m_boxEnd = at;
+            if (!event.RightIsDown())
+                EndBox(at, true);
+            else
+                m_graphWindow->Refresh(false);
+        }
+        ReportCursor(at, true);
+    } else if (type == wxEVT_LEAVE_WINDOW) {
+        ReportCursor(at, false);
+    }
+}
+
+void GraphPanel::BeginDrag(const wxPoint& at)
+{
+    if (m_dragging || m_boxing || !CanMap())
+        return;
+    m_dragging = true;
+    m_dragStart = at;
+    m_dragStartRange = m_proj->GetPlotRange();
+    // A release outside the pane still ends the drag.
+    if (!m_graphWindow->HasCapture())
+        m_graphWindow->CaptureMouse();
+    m_proj->BeginInterim();
+}
+
+// The data follow the mouse: the start range moved by the pixel distance, mapped
+// through the plot area of the last picture.
+void GraphPanel::DragTo(const wxPoint& at)
+{
+    const PlotTransform tf = PlotTransform::Make(m_dragStartRange, m_renderInfo.plotArea.width,
+                                                 m_renderInfo.plotArea.height);
+    if (!tf.IsValid())
+        return;
+    const double dx = (at.x - m_dragStart.x) / tf.sx;
+    const double dy = (at.y - m_dragStart.y) / tf.sy;
+    const PlotRange r = Panned(m_dragStartRange, -dx, -dy);
+    if (IsUsableRange(r))
+        m_proj->SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
+}
+
+void GraphPanel::EndDrag()
+{
+    m_dragging = false;
+    if (m_graphWindow->HasCapture())
+        m_graphWindow->ReleaseMouse();
+    if (m_proj)
+        m_proj->EndInterim();
+}
+
+void GraphPanel::GraphWindow_OnMouseCaptureLost(wxMouseCaptureLostEvent&)
+{
+    // The capture is already gone; the range stays where the last motion left it, and
+    // an unfinished box is dropped.
+    if (m_boxing) {
+        m_boxing = false;
+        m_graphWindow->Refresh(false);
+    }
+    if (!m_dragging)
+        return;
+    m_dragging = false;
+    if (m_proj)
+        m_proj->EndInterim();
+}
+
+void GraphPanel::BeginBox(const wxPoint& at)
+{
+    if (m_dragging || m_boxing || !CanMap())
+        return;
+    m_boxing = true;
+    m_boxStart = m_boxEnd = at;
+    if (!m_graphWindow->HasCapture())
+        m_graphWindow->CaptureMouse();
+}
+
+void GraphPanel::EndBox(const wxPoint& at, bool apply)
+{
+    m_boxing = false;
+    if (m_graphWindow->HasCapture())
+        m_graphWindow->ReleaseMouse();
+    PlotRange r;
+    if (apply && m_proj && BoxRange(m_boxStart, at, r))
+        m_proj->SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
+    m_graphWindow->Refresh(false);
+}
+
+bool GraphPanel::BoxRange(const wxPoint& a, const wxPoint& b, PlotRange& range) const
+{
+    if (!CanMap() || !m_proj)
+        return false;
+    if (std::abs(a.x - b.x) < MIN_BOX_PIXELS && std::abs(a.y - b.y) < MIN_BOX_PIXELS)
+        return false;
+    range = m_proj->GetPlotRange();
+    if (m_zoomX) {
+        range.minX = m_renderInfo.ToDataX(std::min(a.x, b.x));
+        range.maxX = m_renderInfo.ToDataX(std::max(a.x, b.x));
+    }
+    if (m_zoomY) { // pixel y grows downwards
+        range.minY = m_renderInfo.ToDataY(std::max(a.y, b.y));
+        range.maxY = m_renderInfo.ToDataY(std::min(a.y, b.y));
+    }
+    return IsUsableRange(range);
+}
+
+void GraphPanel::DrawBox(cairo_t* cr) const
+{
+    const double x = std::min(m_boxStart.x, m_boxEnd.x) + 0.5;
+    const double y = std::min(m_boxStart.y, m_boxEnd.y) + 0.5;
+    const double w = std::abs(m_boxEnd.x - m_boxStart.x);
+    const double h = std::abs(m_boxEnd.y - m_boxStart.y);
+    cairo_save(cr);
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_set_source_rgba(cr, 0.2, 0.4, 0.9, 0.15);
+    cairo_fill_preserve(cr);
+    const double dash[] = {4.0, 3.0};
+    cairo_set_dash(cr, dash, 2, 0.0);
+    cairo_set_line_width(cr, 1.0);
+    cairo_set_source_rgb(cr, 0.1, 0.2, 0.6);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+}
+
+void GraphPanel::Wheel(const wxMouseEvent& event)
+{
+    // Horizontal scrolling and the small rotations of touchpads are not zoom steps until
+    // they add up to one.
+    if (m_dragging || !CanMap() || event.GetWheelAxis() != wxMOUSE_WHEEL_VERTICAL)
+        return;
+    const int delta = event.GetWheelDelta() > 0 ? event.GetWheelDelta() : 120;
+    m_wheelRotation += event.GetWheelRotation();
+    if (std::abs(m_wheelRotation) < delta)
+        return;
+    const bool in = m_wheelRotation > 0;
+    m_wheelRotation %= delta;
+
+    double factor = ReadZoomFactor();
+    if (in)
+        factor = 1.0 / factor;
+    // The centre from the current range, so that a burst of steps between two paints
+    // keeps the point under the mouse.
+    const PlotArea& area = m_renderInfo.plotArea;
+    const PlotTransform tf = PlotTransform::Make(m_proj->GetPlotRange(), area.width, area.height);
+    if (!tf.IsValid())
+        return;
+    const wxPoint at = event.GetPosition();
+    ZoomAbout(tf.ToDataX(at.x - area.left), tf.ToDataY(at.y - area.top), factor);
+}
+
+void GraphPanel::ZoomAbout(double cx, double cy, double factor)
+{
+    if (m_zoomX)
+        m_proj->ZoomX(cx, factor);
+    if (m_zoomY)
+        m_proj->ZoomY(cy, factor);
+}
+
+// Arrows pan by a tenth of the span, + and - zoom about the middle, Home fits and Escape
+// drops a box being drawn.
+void GraphPanel::GraphWindow_OnKeyDown(wxKeyEvent& event)
+{
+    if (!m_proj || event.HasAnyModifiers()) {
+        event.Skip();
+        return;
+    }
+    const PlotRange r = m_proj->GetPlotRange();
+    const double stepX = (r.maxX - r.minX) / 10.0;
+    const double stepY = (r.maxY - r.minY) / 10.0;
+    PlotRange next = r;
+    switch (event.GetKeyCode()) {
+    case WXK_LEFT:
+        next = Panned(r, -stepX, 0);
+        break;
+    case WXK_RIGHT:
+        next = Panned(r, stepX, 0);
+        break;
+    case WXK_UP:
+        next = Panned(r, 0, stepY);
+        break;
+    case WXK_DOWN:
+        next = Panned(r, 0, -stepY);
+        break;
+    case '+':
+    case '=':
+    case WXK_NUMPAD_ADD:
+        ZoomAbout((r.minX + r.maxX) / 2, (r.minY + r.maxY) / 2, 1.0 / ReadZoomFactor());
+        return;
+    case '-':
+    case WXK_NUMPAD_SUBTRACT:
+        ZoomAbout((r.minX + r.maxX) / 2, (r.minY + r.maxY) / 2, ReadZoomFactor());
+        return;
+    case WXK_HOME:
+        next = ComputeFitRange(*m_proj);
+        break;
+    case WXK_ESCAPE:
+        if (m_boxing)
+            EndBox(m_boxEnd, false);
+        return;
+    default:
+        event.Skip();
+        return;
+    }
+    if (m_proj->GetCount() > 0 && !m_dragging && IsUsableRange(next))
+        m_proj->SetPlotRange(next.minX, next.maxX, next.minY, next.maxY);
+}
+
+void GraphPanel::ReportCursor(const wxPoint& at, bool inWindow)
+{
+    const bool inside = inWindow && CanMap() && m_renderInfo.Contains(at.x, at.y);
+    const wxRealPoint point =
+        inside ? wxRealPoint(m_renderInfo.ToDataX(at.x), m_renderInfo.ToDataY(at.y))
+               : m_cursorPoint;
+    int code = 0;
+    if (inside && !m_cursorInside)
+        code = CURSOR_ENTER;
+    else if (!inside && m_cursorInside)
+        code = CURSOR_LEAVE;
+    else if (inside && point != m_cursorPoint)
+        code = CURSOR_MOVE;
+    if (inside)
+        m_cursorPoint = point;
+    m_cursorInside = inside;
+    if (code)
+        SendCursorEvent(code);
+    m_graphWindow->SetCursor(inside && m_graphWindow->HasFocus() ? wxCursor(wxCURSOR_CROSS)
+                                                                 : wxNullCursor);
+}
+
+void GraphPanel::SendCursorEvent(int code)
+{
+    wxCommandEvent event(EVT_GRAPH_CURSOR, GetId());
+    event.SetInt(code);
+    event.SetEventObject(this);
+    ProcessWindowEvent(event);
+}
+
+void GraphPanel::GraphWindow_OnSize(wxSizeEvent& event)
+{
+    m_pictureStale = true;
+    // A pane that only shrinks gets no paint of its own from GTK.
+    m_graphWindow->Refresh(false);
+    event.Skip();
+}
+
+void GraphPanel::GraphWindow_OnSetFocus(wxFocusEvent& event)
+{
+    wxLogDebug("GraphWindow_OnSetFocus()");
+    m_pictureStale = true;
+    m_graphWindow->Refresh(false);
+    event.Skip();
+}
+
+void GraphPanel::GraphWindow_OnKillFocus(wxFocusEvent& event)
+{
+    wxLogDebug("GraphWindow_OnKillFocus()");
+    m_pictureStale = true;
+    m_graphWindow->Refresh(false);
+    event.Skip();
 }
