@@ -5,6 +5,7 @@
 #include <wx/statusbr.h>
 #include <wx/thread.h>
 
+#include "app/Application.h"
 #include "app/dialogs/AboutDlg.h"
 #include "app/Artwork.h"
 #include "app/CommandReport.h"
@@ -40,6 +41,14 @@ MainFrame::MainFrame(wxWindow* parent)
 
     m_panelGraph->Bind(EVT_GRAPH_CURSOR, &MainFrame::GraphPanel_OnCursor, this);
     SetIcons(CreateAppIconBundle());
+
+    m_recentFiles.UseMenu(m_menuRecentFiles);
+    if (wxConfigBase* config = Application::GetInstance().GetConfig())
+        m_recentFiles.LoadFrom(*config);
+    m_recentFiles.AddFilesToMenu();
+    Bind(wxEVT_MENU, &MainFrame::MenuItemRecentFile_OnMenuSelection, this, wxID_FILE1,
+         wxID_FILE1 + RecentFiles::MAX_FILES - 1);
+    SetDropTarget(new ImportDropTarget(*this));
 
     ResetProject();
 }
@@ -170,6 +179,11 @@ void MainFrame::MenuItemNewProject_OnMenuSelection(wxCommandEvent&)
 void MainFrame::MenuItemImport_OnMenuSelection(wxCommandEvent&)
 {
     RunImportCommand(*this);
+}
+
+void MainFrame::MenuItemRecentFile_OnMenuSelection(wxCommandEvent& event)
+{
+    RunRecentFileCommand(*this, static_cast<size_t>(event.GetId() - wxID_FILE1));
 }
 
 void MainFrame::MenuItemExport_OnMenuSelection(wxCommandEvent&)

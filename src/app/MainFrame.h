@@ -7,6 +7,7 @@
 #include "model/GraphProject.h"
 #include "model/Observer.h"
 #include "model/ViewHistory.h"
+#include "app/RecentFiles.h"
 #include "ui/MainFrameDesign.h"
 
 class GraphPanel;
@@ -44,6 +45,7 @@ public:
     ManualPanel* GetLicensePanel() const { return m_panelLicense; }
     GraphPanel* GetGraphPanel() const { return m_panelGraph; }
     PropertyPanel* GetPropertyPanel() const { return m_panelProp; }
+    RecentFiles& GetRecentFiles() { return m_recentFiles; }
 
     // Observer: any change of the project marks it modified.
     void Update(Observable* observable, const ObserverParamBase& param) override;
@@ -84,6 +86,7 @@ protected:
 private:
     void StatusTimer_OnTimer(wxTimerEvent& event);
     void GraphPanel_OnCursor(wxCommandEvent& event);
+    void MenuItemRecentFile_OnMenuSelection(wxCommandEvent& event);
     void TogglePane(const char* name);
     void Zoom(double factor);
     void RecordView();
@@ -106,4 +109,5 @@ private:
     ViewHistory m_history;
     bool m_recordPending = false;
     bool m_showingHistory = false;
+    RecentFiles m_recentFiles;
 };

@@ -62,6 +62,8 @@ void MainFrameDesign::CreateMenus()
     m_menuFile->Append(ID_MENU_EXPORT_IMAGE, _("Export Image File"));
     m_menuFile->Append(ID_MENU_DELETE, _("Delete"));
     m_menuFile->AppendSeparator();
+    m_menuRecentFiles = new wxMenu();
+    m_menuFile->Append(ID_MENU_RECENT_FILES, _("Recent Files"), m_menuRecentFiles);
     m_menuFile->Append(ID_MENU_EXIT, _("Exit") + "\tAlt+F4");
     m_menubar->Append(m_menuFile, _("File"));
 

@@ -29,6 +29,7 @@ enum
     ID_MENU_EXPORT,
     ID_MENU_EXPORT_IMAGE,
     ID_MENU_DELETE,
+    ID_MENU_RECENT_FILES,
     ID_MENU_EXIT,
     ID_MENU_CALCULATE,
     ID_MENU_VIEW_PROJECT,
@@ -66,6 +67,7 @@ protected:
     wxAuiManager m_mgr;
     wxMenuBar* m_menubar = nullptr;
     wxMenu* m_menuFile = nullptr;
+    wxMenu* m_menuRecentFiles = nullptr; // filled by the derived window
     wxMenu* m_menuData = nullptr;
     wxMenu* m_menuView = nullptr;
     wxMenu* m_menuHelp = nullptr;

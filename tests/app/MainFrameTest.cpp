@@ -123,7 +123,7 @@ TEST_F(MainFrameTest, WindowHasItsPanesMenusAndToolbar)
         {"PanelLicense", "License|floating hidden"},
         {"AuiToolBar", "|top"},
         {"File", "New Project\tCtrl+N|-|Import\tCtrl+I|Export\tCtrl+X|Export Image File|Delete|-|"
-                 "Exit\tAlt+F4"},
+                 "Recent Files|Exit\tAlt+F4"},
         {"Data", "Calculate"},
         {"View", "Project*|Property*|-|Fit|Fit Horizontally|Fit Vertically|-|Zoom In|Zoom Out|"
                  "Zoom Horizontally*|Zoom Vertically*|-|Back\tAlt+Left|Forward\tAlt+Right"},

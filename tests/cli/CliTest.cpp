@@ -1,6 +1,7 @@
 // Runs the built ardentine-cli on small files and checks its JSON and the files it writes.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -106,6 +107,11 @@ TEST_F(Cli, InfoWithSeparatorAndFailures)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.Json()["result"], 3);
     EXPECT_EQ(missing.Json()["message"], "Can't open \"" + Path("none.csv") + "\"!");
+    // A FIFO fails at once instead of waiting for a writer.
+    ASSERT_EQ(mkfifo(Path("pipe.csv").c_str(), 0600), 0);
+    Outcome fifo = Run({"info", Path("pipe.csv")});
+    EXPECT_EQ(fifo.status, 1);
+    EXPECT_EQ(fifo.Json()["message"], "Can't read \"" + Path("pipe.csv") + "\"!");
     const std::string bad = Write("conv.csv", "t,a\n0,1\n1,,2\n");
     Outcome conversion = Run({"import", bad});
     EXPECT_EQ(conversion.status, 1);
