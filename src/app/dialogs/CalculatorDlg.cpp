@@ -37,8 +37,21 @@ double ReadNumber(const wxTextCtrl* text)
 
 wxString FormatExactNumber(double value)
 {
+    // As %g would write it (0.0005, not 5e-04), with the fewest digits that read back, but
+    // never fewer than the integer part has (200000, not 2e+05).
+    const double magnitude = std::fabs(value);
+    const int integerDigits =
+        magnitude >= 1.0 && std::isfinite(magnitude) ? int(std::log10(magnitude)) + 1 : 1;
     char text[40];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    char* end = text;
+    for (int precision = std::min(integerDigits, 17); precision <= 17; ++precision) {
+        end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision)
+                  .ptr;
+        double back = 0.0;
+        std::from_chars(text, end, back);
+        if (back == value)
+            break;
+    }
     return wxString(text, end - text);
 }
 
