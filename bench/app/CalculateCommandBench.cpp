@@ -1,6 +1,7 @@
 // The Calculate command from the dialog to the new series, against ardentine-cli eval of
 // the same formula and size, alternated in one run. The dialog is answered by a hook with
 // its values set; the progress dialog really runs its worker thread and modal loop.
+// Usage (needs a display): calculate_vs_cli [ROUNDS [POINTS]]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +11,7 @@
 
 #include <wx/filename.h>
 #include <wx/init.h>
+#include <wx/log.h>
 #include <wx/modalhook.h>
 #include <wx/utils.h>
 
@@ -66,6 +68,7 @@ int main(int argc, char** argv)
     wxApp::SetInstance(new Application);
     if (!wxEntryStart(argc, argv))
         return 2;
+    wxLog::SetLogLevel(wxLOG_Info); // as the program runs: no debug traces
     Application::GetInstance().LoadConfiguration(Application::LocalConfigPath());
     AnswerCalculator hook;
     hook.Register();
@@ -74,23 +77,37 @@ int main(int argc, char** argv)
 
     const std::string cli = std::string("'") + ARDENTINE_CLI + "' eval '" + FORMULA + "' --size " +
                             std::to_string(g_size) + " --summary >/dev/null";
+    auto runWindow = [&] {
+        frame->ResetProject();
+        const auto start = std::chrono::steady_clock::now();
+        RunCalculateCommand(*frame);
+        const double seconds = Seconds(start);
+        const bool added = frame->GetProject()->GetCount() == 1;
+        frame->ResetProject(); // free the series before the other process needs the memory
+        return added ? seconds : -1.0;
+    };
+    auto runCli = [&] {
+        const auto start = std::chrono::steady_clock::now();
+        return std::system(cli.c_str()) == 0 ? Seconds(start) : -1.0;
+    };
+    // The first big allocation after a while pays for the kernel's compaction into huge
+    // pages, whichever program makes it: one untimed run of each, then the order
+    // alternates.
+    if (runWindow() < 0 || runCli() < 0) {
+        std::fprintf(stderr, "the warm-up failed\n");
+        return 1;
+    }
     std::vector<double> window, command;
     for (int round = 0; round < rounds; ++round) {
-        frame->ResetProject();
-        auto start = std::chrono::steady_clock::now();
-        RunCalculateCommand(*frame);
-        window.push_back(Seconds(start));
-        if (frame->GetProject()->GetCount() != 1) {
-            std::fprintf(stderr, "the command added no series\n");
+        const bool cliFirst = round % 2 == 1;
+        const double first = cliFirst ? runCli() : runWindow();
+        const double second = cliFirst ? runWindow() : runCli();
+        window.push_back(cliFirst ? second : first);
+        command.push_back(cliFirst ? first : second);
+        if (window.back() < 0 || command.back() < 0) {
+            std::fprintf(stderr, "a run failed\n");
             return 1;
         }
-        frame->ResetProject(); // free the series before the other process needs the memory
-        start = std::chrono::steady_clock::now();
-        if (std::system(cli.c_str()) != 0) {
-            std::fprintf(stderr, "failed: %s\n", cli.c_str());
-            return 1;
-        }
-        command.push_back(Seconds(start));
         std::printf("round %d: window %.3f s, cli %.3f s\n", round + 1, window.back(),
                     command.back());
     }

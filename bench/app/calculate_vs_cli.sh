@@ -4,4 +4,4 @@
 # Usage: bench/app/calculate_vs_cli.sh [BUILD] [ROUNDS] [POINTS]
 set -e
 build=${1:-build}
-GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 xvfb-run -a "$build/bench/calculate_vs_cli" "${2:-3}" "${3:-100000000}"
+GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 xvfb-run -a "$build/bench/calculate_vs_cli" "${2:-5}" "${3:-100000000}"
