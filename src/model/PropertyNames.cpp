@@ -172,7 +172,8 @@ bool SetPropertyFromText(ProjectProperty& property, const ProjectPropertyField& 
             return false;
         }
         if (field.min <= field.max && (value < field.min || value > field.max)) {
-            error = name + wxString::Format(": %g is outside %g to %g", value, field.min, field.max);
+            error =
+                name + wxString::Format(": %g is outside %g to %g", value, field.min, field.max);
             return false;
         }
         property.*field.number = value;
@@ -190,8 +191,8 @@ bool SetPropertyFromText(ProjectProperty& property, const ProjectPropertyField& 
         return true;
     case PropertyKind::Font:
         if (!ParseFont(text, property.*field.font)) {
-            error = name + ": expected <point size>[,bold][,italic][,face name], got \"" + text +
-                    "\"";
+            error =
+                name + ": expected <point size>[,bold][,italic][,face name], got \"" + text + "\"";
             return false;
         }
         return true;
