@@ -10,7 +10,7 @@
 #include <wx/debug.h>
 #include <wx/intl.h>
 
-#include "csv/FileUtil.h"
+#include "base/FileUtil.h"
 #include "formula/FormulaBlocks.h"
 #include "formula/FormulaParser.h"
 #include "model/GraphProject.h"
@@ -166,9 +166,8 @@ ResultCode FormulaCalculator::CheckRequest(int resolution)
         m_message = _("The X start and the X interval must be finite numbers!");
         return ResultCode::FAILURE;
     }
-    const int64_t limit = m_memoryLimit >= 0 ? m_memoryLimit : GetAvailableMemory();
     const size_t size = static_cast<size_t>(std::max<int32_t>(m_size, 0));
-    if (limit >= 0 && SeriesBytes(size, resolution) > double(limit)) {
+    if (!FitsInMemory(SeriesBytes(size, resolution), m_memoryLimit)) {
         m_message = _("Failed to allocate memory in the calculation process!");
         return ResultCode::OUT_OF_MEMORY;
     }

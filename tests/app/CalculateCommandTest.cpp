@@ -14,7 +14,7 @@
 #include "app/dialogs/CalculatorDlg.h"
 #include "app/dialogs/ProgressDlg.h"
 #include "app/panes/ProjectPanel.h"
-#include "csv/FileUtil.h"
+#include "base/FileUtil.h"
 #include "model/GraphData.h"
 #include "support/GuiTestSupport.h"
 

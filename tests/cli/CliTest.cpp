@@ -13,7 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "csv/FileUtil.h"
+#include "base/FileUtil.h"
 
 namespace {
 
