@@ -14,6 +14,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/FileUtil.h"
+
 namespace {
 
 using nlohmann::json;
@@ -164,6 +166,23 @@ TEST_F(Cli, EvalValuesSummaryAndErrors)
     r = Run({"eval", "1/(x-2)", "--size", "5"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.Json(), json({{"result", 4}, {"message", "Zero division!."}}));
+
+    r = Run({"eval", "x", "--interval", "0"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.Json(), json({{"result", 3}, {"message", "The X interval must not be 0!"}}));
+}
+
+// 2^31-1 points and their mipmap take about 51 GB: refused before anything is computed.
+TEST_F(Cli, EvalRefusesASeriesThatDoesNotFitInMemory)
+{
+    const int64_t available = GetAvailableMemory();
+    if (available < 0 || available > (int64_t(52) << 30))
+        GTEST_SKIP() << "this machine could hold the series";
+    Outcome r = Run({"eval", "x", "--size", "2147483647", "--summary"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.Json(),
+              json({{"result", 2},
+                    {"message", "Failed to allocate memory in the calculation process!"}}));
 }
 
 TEST_F(Cli, EvalReadsDataFiles)
