@@ -393,8 +393,12 @@ void PropertyPanel::PropGrid_OnChanging(wxPropertyGridEvent& event)
     const wxPGProperty* property = event.GetProperty();
     if (!property)
         return;
-    const wxString refusal =
-        m_proj ? RefusalOfChange(property->GetName(), event.GetValue()) : wxString("-");
+    if (!m_proj) {
+        event.Veto();
+        event.SetValidationFailureBehavior(0); // nothing to tell the user
+        return;
+    }
+    const wxString refusal = RefusalOfChange(property->GetName(), event.GetValue());
     if (!refusal.empty()) {
         event.Veto();
         event.SetValidationFailureMessage(refusal);
