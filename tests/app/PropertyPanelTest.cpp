@@ -372,6 +372,7 @@ TEST_F(PropertyPanelTest, SeriesGridShowsAndWritesItsSeries)
     EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LABEL << 8}, recorder.kinds);
     EXPECT_EQ(std::vector<wxString>({"Project", "[01]renamed", "[02]empty"}), Items());
     EXPECT_EQ(1, combo->GetSelection());
+    EXPECT_EQ("[01]renamed", combo->GetValue()); // the text on screen
     EXPECT_EQ(label, grid->GetPropertyByName("Label"));
     PumpPending();
 
@@ -415,6 +416,7 @@ TEST_F(PropertyPanelTest, TargetListFollowsAddsRemovesAndRenames)
         row.change();
         EXPECT_EQ(row.items, Items());
         EXPECT_EQ(row.selection, combo->GetSelection());
+        EXPECT_EQ(row.items[row.selection], combo->GetValue());
         EXPECT_EQ(row.label, Text("Label"));
     }
 }
@@ -462,6 +464,7 @@ TEST_F(PropertyPanelTest, HelpTextNamesTheSelectedProperty)
               Select("Margin.Top"));
     EXPECT_EQ("Plot\n\nPlease input the graph plotting properties.", Select("Plot"));
     Target(1);
+    EXPECT_EQ("", panel->GetTextCtrlHelp()->GetValue()); // not the project's help
     EXPECT_EQ("DataRange\n\nDisplay the range of this graph  data.", Select("DataRange"));
     Target(0);
     const wxString pointSize = grid->GetPropertyByName("Tick.Font")->Item(0)->GetName();

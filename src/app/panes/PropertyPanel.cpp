@@ -213,6 +213,7 @@ void PropertyPanel::ClearPropertyList()
 {
     m_handles.clear();
     m_propGrid->Clear();
+    m_textCtrlHelp->Clear(); // no property is selected any more
 }
 
 wxPGProperty* PropertyPanel::Handle(const wxString& name) const
@@ -506,8 +507,12 @@ void PropertyPanel::WriteSeriesGroup(int index, const wxString& group)
         data->SetLabel(Handle("Label")->GetValue().GetString());
         // Only the item's text changes: rebuilding the grid here would delete the
         // property whose event is being handled.
-        m_comboBoxTarget->SetString(static_cast<unsigned>(index + 1),
-                                    wxString::Format("[%02d]%s", index + 1, data->GetLabel()));
+        const int item = index + 1;
+        m_comboBoxTarget->SetString(static_cast<unsigned>(item),
+                                    wxString::Format("[%02d]%s", item, data->GetLabel()));
+        // GTK keeps showing the old text of the selected item until it is selected anew.
+        m_comboBoxTarget->SetSelection(wxNOT_FOUND);
+        m_comboBoxTarget->SetSelection(item);
     } else if (group == "Curve") {
         LineStyle style = data->GetLineStyle();
         style.width = Handle("Curve.LineWidth")->GetValue().GetDouble();
