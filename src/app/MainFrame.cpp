@@ -12,7 +12,6 @@
 #include "app/panes/ManualPanel.h"
 #include "app/panes/ProjectPanel.h"
 #include "app/Settings.h"
-#include "app/ViewRange.h"
 #include "app/commands/CalculateCommand.h"
 #include "app/commands/ExportCommand.h"
 #include "app/commands/ExportImageCommand.h"
@@ -157,16 +156,7 @@ void MainFrame::MenuItemExit_OnMenuSelection(wxCommandEvent&)
 
 void MainFrame::FitPlotRange(bool fitX, bool fitY)
 {
-    const PlotRange fit = ComputeFitRange(*m_project);
-    PlotRange r = m_project->GetPlotRange();
-    if (fitX) {
-        r.minX = fit.minX;
-        r.maxX = fit.maxX;
-    }
-    if (fitY) {
-        r.minY = fit.minY;
-        r.maxY = fit.maxY;
-    }
+    const PlotRange r = MergeAxes(m_project->GetPlotRange(), ComputeFitRange(*m_project), fitX, fitY);
     m_project->SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
 }
 
@@ -183,9 +173,17 @@ void MainFrame::MenuItemFitY_OnMenuSelection(wxCommandEvent&)
     FitPlotRange(false, true);
 }
 
+// About the midpoint, X first, then Y: one range change each.
 void MainFrame::Zoom(double factor)
 {
-    ZoomPlotRange(*m_project, factor, m_zoomX, m_zoomY);
+    if (m_zoomX) {
+        const PlotRange r = m_project->GetPlotRange();
+        m_project->ZoomX((r.minX + r.maxX) / 2.0, factor);
+    }
+    if (m_zoomY) {
+        const PlotRange r = m_project->GetPlotRange();
+        m_project->ZoomY((r.minY + r.maxY) / 2.0, factor);
+    }
 }
 
 void MainFrame::MenuItemZoomIn_OnMenuSelection(wxCommandEvent&)

@@ -5,6 +5,7 @@
 #include <wx/confbase.h>
 
 #include "app/Application.h"
+#include "model/PlotRange.h"
 
 const Setting<wxString> SETTING_CALCULATOR_FORMULA{"/CalculatorDlg/Formula", wxString()};
 const Setting<int> SETTING_MIPMAP_RESOLUTION{"/Mipmap/Resolution", 512};
@@ -56,11 +57,6 @@ int ReadSetting(const Setting<int>& setting)
 double ReadSetting(const Setting<double>& setting)
 {
     return ReadSetting(AppConfig(), setting);
-}
-
-double ValidZoomFactor(double factor)
-{
-    return std::isfinite(factor) && factor > 0.0 ? factor : SETTING_MOUSE_ZOOM.defaultValue;
 }
 
 double ReadZoomFactor()

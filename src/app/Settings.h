@@ -27,7 +27,5 @@ wxString ReadSetting(const Setting<wxString>& setting);
 int ReadSetting(const Setting<int>& setting);
 double ReadSetting(const Setting<double>& setting);
 
-// The zoom factor of the zoom commands and the mouse wheel. A factor that is not a finite
-// number above zero would collapse or blow up the plot range, so the default replaces it.
+// The zoom factor of the zoom commands and the mouse wheel, bounded by ValidZoomFactor.
 double ReadZoomFactor();
-double ValidZoomFactor(double factor);

@@ -89,16 +89,16 @@ void GraphProject::SetPlotRange(double minX, double maxX, double minY, double ma
 
 void GraphProject::ZoomX(double centre, double factor)
 {
-    const PlotRange r = m_plotRange;
-    SetPlotRange(centre + (r.minX - centre) * factor, centre + (r.maxX - centre) * factor, r.minY,
-                 r.maxY);
+    const PlotRange r = ZoomedX(m_plotRange, centre, factor);
+    if (IsUsableRange(r))
+        SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
 }
 
 void GraphProject::ZoomY(double centre, double factor)
 {
-    const PlotRange r = m_plotRange;
-    SetPlotRange(r.minX, r.maxX, centre + (r.minY - centre) * factor,
-                 centre + (r.maxY - centre) * factor);
+    const PlotRange r = ZoomedY(m_plotRange, centre, factor);
+    if (IsUsableRange(r))
+        SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
 }
 
 double GraphProject::GetMinX(bool visibleOnly) const

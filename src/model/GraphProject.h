@@ -10,6 +10,7 @@
 #include "model/FontDesc.h"
 #include "model/GraphData.h"
 #include "model/Observer.h"
+#include "model/PlotRange.h"
 
 // Every display property of the graph. The comments give the property names under
 // which the property panel shows them and the renderer uses them.
@@ -58,14 +59,6 @@ struct ProjectProperty
 // The properties of a new project: the defaults above with the translated axis labels.
 ProjectProperty DefaultProjectProperty();
 
-struct PlotRange
-{
-    double minX = 0.0;
-    double maxX = 1.0;
-    double minY = 0.0;
-    double maxY = 1.0;
-};
-
 enum : uint32_t
 {
     PROJ_ADD = 1,
@@ -100,6 +93,8 @@ public:
 
     PlotRange GetPlotRange() const { return m_plotRange; }
     void SetPlotRange(double minX, double maxX, double minY, double maxY);
+    // Zoom about a point of one axis. A step that would leave a range the view can't
+    // show (see IsUsableRange) is dropped, so the range never collapses or overflows.
     void ZoomX(double centre, double factor);
     void ZoomY(double centre, double factor);
 

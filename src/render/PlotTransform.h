@@ -67,8 +67,8 @@ struct RenderInfo
     // Inside the frame, edges included.
     bool Contains(double px, double py) const
     {
-        return px >= plotArea.left && px <= plotArea.left + plotArea.width &&
-               py >= plotArea.top && py <= plotArea.top + plotArea.height;
+        return px >= plotArea.left && px <= plotArea.left + plotArea.width && py >= plotArea.top &&
+               py <= plotArea.top + plotArea.height;
     }
 };
 

@@ -19,9 +19,9 @@ GraphPanelDesign::GraphPanelDesign(wxWindow* parent, wxWindowID id, const wxPoin
     w->Bind(wxEVT_PAINT, &GraphPanelDesign::GraphWindow_OnPaint, this);
     w->Bind(wxEVT_ERASE_BACKGROUND, &GraphPanelDesign::GraphWindow_OnEraseBackground, this);
     const wxEventTypeTag<wxMouseEvent> mouseEvents[] = {
-        wxEVT_LEFT_DOWN,     wxEVT_LEFT_UP,    wxEVT_LEFT_DCLICK,  wxEVT_MIDDLE_DOWN,
-        wxEVT_MIDDLE_UP,     wxEVT_MIDDLE_DCLICK, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP,
-        wxEVT_RIGHT_DCLICK,  wxEVT_MOTION,     wxEVT_MOUSEWHEEL,   wxEVT_ENTER_WINDOW,
+        wxEVT_LEFT_DOWN,    wxEVT_LEFT_UP,       wxEVT_LEFT_DCLICK, wxEVT_MIDDLE_DOWN,
+        wxEVT_MIDDLE_UP,    wxEVT_MIDDLE_DCLICK, wxEVT_RIGHT_DOWN,  wxEVT_RIGHT_UP,
+        wxEVT_RIGHT_DCLICK, wxEVT_MOTION,        wxEVT_MOUSEWHEEL,  wxEVT_ENTER_WINDOW,
         wxEVT_LEAVE_WINDOW};
     for (const auto& type : mouseEvents)
         w->Bind(type, &GraphPanelDesign::GraphWindow_OnMouseEvents, this);

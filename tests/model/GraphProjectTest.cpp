@@ -108,22 +108,6 @@ TEST(GraphProject, SetPropertyComparesEveryFieldCaseSensitively)
     EXPECT_EQ(recorder.updates.size(), 3u);
 }
 
-TEST(GraphProject, ZoomAboutCentre)
-{
-    auto project = CreateGraphProject();
-    project->SetPlotRange(0, 10, -1, 1);
-    project->ZoomX(5, 0.5);
-    PlotRange r = project->GetPlotRange();
-    EXPECT_EQ(r.minX, 2.5);
-    EXPECT_EQ(r.maxX, 7.5);
-    EXPECT_EQ(r.minY, -1.0);
-    EXPECT_EQ(r.maxY, 1.0);
-    project->ZoomY(1, 2.0);
-    r = project->GetPlotRange();
-    EXPECT_EQ(r.minY, -3.0);
-    EXPECT_EQ(r.maxY, 1.0);
-}
-
 TEST(GraphProject, NotifyDisabledChangesSilently)
 {
     auto project = CreateGraphProject();

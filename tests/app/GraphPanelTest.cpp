@@ -1,0 +1,332 @@
+#include <wx/frame.h>
+#include <wx/statusbr.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
+
+#include "app/Application.h"
+#include "app/GraphCursor.h"
+#include "app/MainFrame.h"
+#include "app/Settings.h"
+#include "app/panes/GraphPanel.h"
+#include "model/ModelTestUtil.h"
+#include "support/GuiTestSupport.h"
+
+namespace {
+
+// A 640 x 480 pane with the default margins: the frame is (100, 10, 530, 420), so with the
+// range (0, 530, 0, 420) one pixel is one data unit.
+class GraphPanelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        frame = new wxFrame(nullptr, wxID_ANY, "graph");
+        panel = new GraphPanel(frame);
+        frame->SetClientSize(640, 480);
+        frame->Show();
+        project = CreateGraphProject();
+        project->Add(MakeSeries({0, 100, 50, 420}, DataX{0, 100}));
+        project->SetPlotRange(0, 530, 0, 420);
+        panel->SetProject(project.get());
+        panel->Bind(EVT_GRAPH_CURSOR,
+                    [this](wxCommandEvent& e) { cursorCodes.push_back(e.GetInt()); });
+        ASSERT_TRUE(PumpUntil(
+            [this] { return panel->GraphWindow()->GetClientSize() == wxSize(640, 480); }));
+        Repaint();
+        project->Attach(&recorder);
+    }
+    void TearDown() override
+    {
+        Application::GetInstance().GetConfig()->DeleteEntry(SETTING_MOUSE_ZOOM.key);
+        project->Detach(&recorder);
+        panel->SetProject(nullptr);
+        frame->Destroy();
+        PumpPending();
+    }
+
+    void Repaint()
+    {
+        const unsigned frames = panel->GetFrameCount();
+        panel->GraphWindow()->Refresh(false);
+        ASSERT_TRUE(PumpUntil([&] { return panel->GetFrameCount() > frames; }));
+    }
+    void Mouse(wxEventType type, int x, int y, bool leftDown = false, int rotation = 0,
+               wxMouseWheelAxis axis = wxMOUSE_WHEEL_VERTICAL)
+    {
+        wxMouseEvent event(type);
+        event.SetPosition(wxPoint(x, y));
+        event.m_leftDown = leftDown;
+        event.m_wheelRotation = rotation;
+        event.m_wheelDelta = 120;
+        event.m_wheelAxis = axis;
+        event.SetEventObject(panel->GraphWindow());
+        panel->GraphWindow()->GetEventHandler()->ProcessEvent(event);
+    }
+    void Drag(wxPoint from, wxPoint to)
+    {
+        Mouse(wxEVT_LEFT_DOWN, from.x, from.y, true);
+        Mouse(wxEVT_MOTION, (from.x + to.x) / 2, (from.y + to.y) / 2, true);
+        Mouse(wxEVT_MOTION, to.x, to.y, true);
+        Mouse(wxEVT_LEFT_UP, to.x, to.y);
+    }
+    std::string Range() const
+    {
+        const PlotRange r = project->GetPlotRange();
+        return wxString::Format("%.6g %.6g %.6g %.6g", r.minX, r.maxX, r.minY, r.maxY)
+            .utf8_string();
+    }
+
+    wxFrame* frame = nullptr;
+    GraphPanel* panel = nullptr;
+    std::shared_ptr<GraphProject> project;
+    ProjectRecorder recorder;
+    std::vector<int> cursorCodes;
+};
+
+TEST_F(GraphPanelTest, PaintRemembersTheGeometryAndWritesBackAutomaticIntervals)
+{
+    ASSERT_TRUE(panel->IsRendered());
+    const RenderInfo info = panel->GetRenderInfo();
+    EXPECT_EQ(640, info.lastSize.width);
+    EXPECT_EQ(480, info.lastSize.height);
+    EXPECT_EQ(wxString("100 10 530 420"),
+              wxString::Format("%g %g %g %g", info.plotArea.left, info.plotArea.top,
+                               info.plotArea.width, info.plotArea.height));
+    // Written silently: no notification, no further paint.
+    EXPECT_TRUE(recorder.updates.empty());
+    EXPECT_EQ(info.gridInterval.x, project->GetProperty().gridIntervalX);
+
+    // A manual interval is the user's: never replaced by the drawn one.
+    ProjectProperty p = project->GetProperty();
+    p.gridAutoX = false;
+    p.gridIntervalX = 7;
+    project->SetProperty(p);
+    Repaint();
+    EXPECT_EQ(7, project->GetProperty().gridIntervalX);
+    EXPECT_EQ(info.gridInterval.y, project->GetProperty().gridIntervalY);
+}
+
+TEST_F(GraphPanelTest, DragPansByThePixelDistanceWithOneFinalNotification)
+{
+    const struct
+    {
+        wxPoint to;
+        const char* range;
+    } rows[] = {
+        {{353, 200}, "-53 477 0 420"},
+        {{300, 242}, "0 530 42 462"},
+        {{250, 150}, "50 580 -50 370"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.range);
+        project->SetPlotRange(0, 530, 0, 420);
+        Repaint();
+        recorder.updates.clear();
+        Drag({300, 200}, row.to);
+        EXPECT_EQ(row.range, Range());
+        EXPECT_FALSE(project->IsInterim());
+        EXPECT_FALSE(panel->IsDragging());
+        // Interim changes during the drag, then one plain summary.
+        ASSERT_FALSE(recorder.updates.empty());
+        EXPECT_EQ(PROJ_PLOT_RANGE, recorder.updates.back().kind);
+        for (size_t i = 0; i + 1 < recorder.updates.size(); ++i)
+            EXPECT_TRUE(recorder.updates[i].kind & PROJ_INTERIM);
+    }
+}
+
+TEST_F(GraphPanelTest, DragEndsOnCaptureLossAndOnMotionWithTheButtonUp)
+{
+    for (bool captureLost : {true, false}) {
+        SCOPED_TRACE(captureLost ? "capture lost" : "button found up");
+        project->SetPlotRange(0, 530, 0, 420);
+        Repaint();
+        Mouse(wxEVT_LEFT_DOWN, 300, 200, true);
+        Mouse(wxEVT_MOTION, 310, 200, true);
+        if (captureLost) {
+            wxMouseCaptureLostEvent lost(panel->GraphWindow()->GetId());
+            panel->GraphWindow()->GetEventHandler()->ProcessEvent(lost);
+        } else {
+            Mouse(wxEVT_MOTION, 320, 200, false);
+        }
+        EXPECT_FALSE(panel->IsDragging());
+        EXPECT_FALSE(project->IsInterim());
+        EXPECT_EQ(captureLost ? "-10 520 0 420" : "-20 510 0 420", Range());
+        Mouse(wxEVT_MOTION, 400, 200, false); // no longer panning
+        EXPECT_EQ(captureLost ? "-10 520 0 420" : "-20 510 0 420", Range());
+    }
+}
+
+TEST_F(GraphPanelTest, WheelZoomsAboutThePointUnderTheMouseOnTheChosenAxes)
+{
+    const struct
+    {
+        bool zoomX, zoomY;
+        int rotation;
+        const char* range;
+    } rows[] = {
+        // X = 100 under the mouse on (0, 1000): in gives (100 - 100/1.1, 100 + 900/1.1).
+        {true, true, 120, "9.09091 918.182 3.63636 385.455"},
+        {true, true, -120, "-10 1090 -4 458"},
+        {true, false, 120, "9.09091 918.182 0 420"},
+        {false, true, -120, "0 1000 -4 458"},
+        {true, true, 0, "0 1000 0 420"},  // not a step
+        {true, true, 40, "0 1000 0 420"}, // a third of a step (touchpad)
+    };
+    // Plot x = 100 is pixel 100 + 100 * 530 / 1000 = 153; data y = 40 is pixel 430 - 40 = 390.
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.range);
+        project->SetPlotRange(0, 1000, 0, 420);
+        Repaint();
+        panel->SetZoomX(row.zoomX);
+        panel->SetZoomY(row.zoomY);
+        Mouse(wxEVT_MOUSEWHEEL, 153, 390, false, row.rotation);
+        EXPECT_EQ(row.range, Range());
+    }
+    // Horizontal scrolling never zooms; two steps before a paint keep the point fixed.
+    project->SetPlotRange(0, 1000, 0, 420);
+    Repaint();
+    Mouse(wxEVT_MOUSEWHEEL, 153, 390, false, 120, wxMOUSE_WHEEL_HORIZONTAL);
+    EXPECT_EQ("0 1000 0 420", Range());
+    Mouse(wxEVT_MOUSEWHEEL, 153, 390, false, 120);
+    Mouse(wxEVT_MOUSEWHEEL, 153, 390, false, 120);
+    const PlotRange r = project->GetPlotRange();
+    EXPECT_NEAR(100, r.minX + (153 - 100) * (r.maxX - r.minX) / 530, 1e-9);
+    EXPECT_NEAR(40, r.minY + (430 - 390) * (r.maxY - r.minY) / 420, 1e-9);
+}
+
+TEST_F(GraphPanelTest, WheelAndDragStayWithinUsableRanges)
+{
+    Application::GetInstance().GetConfig()->Write(SETTING_MOUSE_ZOOM.key, 1000.0);
+    for (int i = 0; i < 20; ++i) {
+        Mouse(wxEVT_MOUSEWHEEL, 153, 390, false, i < 10 ? 120 : -120);
+        Repaint();
+        EXPECT_TRUE(IsUsableRange(project->GetPlotRange())) << i << ": " << Range();
+    }
+}
+
+TEST_F(GraphPanelTest, NothingMovesWithoutAPictureOrAPlotArea)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void()> setUp;
+    } rows[] = {
+        {"margins wider than the pane",
+         [this] {
+             ProjectProperty p = project->GetProperty();
+             p.marginLeft = p.marginRight = 400;
+             project->SetProperty(p);
+         }},
+        {"empty project", [this] { project->Remove(0); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        project->SetProperty(DefaultProjectProperty());
+        if (project->GetCount() == 0)
+            project->Add(MakeSeries({1, 2}));
+        row.setUp();
+        Repaint();
+        recorder.updates.clear();
+        cursorCodes.clear();
+        const std::string before = Range();
+        Drag({300, 200}, {353, 242});
+        Mouse(wxEVT_MOUSEWHEEL, 300, 200, false, 120);
+        EXPECT_EQ(before, Range());
+        EXPECT_TRUE(recorder.updates.empty());
+        EXPECT_TRUE(cursorCodes.empty());
+    }
+    EXPECT_FALSE(panel->IsRendered()) << "the empty project draws no graph";
+}
+
+TEST_F(GraphPanelTest, CursorEntersMovesAndLeavesTheFrame)
+{
+    Mouse(wxEVT_MOTION, 50, 200); // margin
+    Mouse(wxEVT_MOTION, 100, 10); // the frame's corner counts as inside
+    Mouse(wxEVT_MOTION, 100, 10); // same point: nothing
+    Mouse(wxEVT_MOTION, 200, 100);
+    EXPECT_EQ(100, panel->GetCursorPoint().x);
+    EXPECT_EQ(330, panel->GetCursorPoint().y);
+    Mouse(wxEVT_MOTION, 635, 100); // right margin
+    Mouse(wxEVT_MOTION, 635, 200);
+    Mouse(wxEVT_MOTION, 300, 300);
+    Mouse(wxEVT_LEAVE_WINDOW, 300, 300); // a leave straight from inside
+    EXPECT_EQ(
+        (std::vector<int>{CURSOR_ENTER, CURSOR_MOVE, CURSOR_LEAVE, CURSOR_ENTER, CURSOR_LEAVE}),
+        cursorCodes);
+
+    // A new project: the cursor is outside until the next motion.
+    Mouse(wxEVT_MOTION, 300, 300);
+    cursorCodes.clear();
+    panel->SetProject(nullptr);
+    EXPECT_EQ(std::vector<int>{CURSOR_LEAVE}, cursorCodes);
+    EXPECT_FALSE(panel->IsRendered());
+}
+
+TEST_F(GraphPanelTest, ZeroSizePaneDrawsAndMovesNothing)
+{
+    panel->GraphWindow()->SetSize(0, 0);
+    panel->SetProject(nullptr);
+    panel->SetProject(project.get());
+    panel->GraphWindow()->Refresh(false);
+    PumpPending();
+    EXPECT_FALSE(panel->IsRendered());
+    const std::string before = Range();
+    Drag({0, 0}, {5, 5});
+    Mouse(wxEVT_MOUSEWHEEL, 0, 0, false, 120);
+    EXPECT_EQ(before, Range());
+}
+
+} // namespace
+
+namespace {
+
+// The real wiring: X pointer events reach the pane, the project and the status bar.
+TEST(GraphPaneThroughX, HoverDragAndWheelReachTheProjectAndTheStatusBar)
+{
+    auto* frame = new MainFrame(nullptr);
+    frame->Show();
+    auto project = frame->GetProject();
+    project->Add(MakeSeries({0, 10, 5, 20}, DataX{0, 10}));
+    frame->FitPlotRange(true, true);
+    GraphPanel* panel = frame->GetGraphPanel();
+    ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
+    const RenderInfo info = panel->GetRenderInfo();
+    const wxPoint centre = panel->GraphWindow()->ClientToScreen(
+        wxPoint(int(info.plotArea.left + info.plotArea.width / 2),
+                int(info.plotArea.top + info.plotArea.height / 2)));
+
+    wxUIActionSimulator sim;
+    sim.MouseMove(centre);
+    sim.MouseMove(centre + wxPoint(1, 1));
+    EXPECT_TRUE(PumpUntil([&] {
+        return frame->GetStatusBar()->GetStatusText(1).Matches("*.??????, *.??????");
+    })) << frame->GetStatusBar()->GetStatusText(1);
+
+    const PlotRange before = project->GetPlotRange();
+    sim.MouseDown();
+    ASSERT_TRUE(PumpUntil([&] { return panel->IsDragging(); }));
+    sim.MouseMove(centre + wxPoint(30, 10));
+    sim.MouseMove(centre + wxPoint(61, 21));
+    ASSERT_TRUE(PumpUntil([&] { return project->GetPlotRange() != before; }));
+    sim.MouseUp();
+    ASSERT_TRUE(PumpUntil([&] { return !panel->IsDragging(); }));
+    const PlotRange panned = project->GetPlotRange();
+    EXPECT_NEAR(before.minX - 60 * (before.maxX - before.minX) / info.plotArea.width, panned.minX,
+                1e-9);
+
+    // wx 3.2 can't synthesise the wheel; xdotool sends button 4 (away from the user).
+    // GTK's first smooth-scroll event of a device may carry no rotation, hence a retry.
+    const auto zoomedIn = [&] {
+        const PlotRange r = project->GetPlotRange();
+        return r.maxX - r.minX < panned.maxX - panned.minX;
+    };
+    for (int i = 0; i < 3 && !zoomedIn(); ++i) {
+        ASSERT_EQ(0, wxExecute("xdotool click 4", wxEXEC_SYNC | wxEXEC_NODISABLE));
+        PumpUntil(zoomedIn, 2000);
+    }
+    EXPECT_TRUE(zoomedIn());
+    frame->Destroy();
+    PumpPending();
+}
+
+} // namespace
