@@ -7,6 +7,7 @@
 
 #include "app/panes/PropertyGridValues.h"
 #include "app/panes/PropertyHelp.h"
+#include "model/PlotRange.h"
 #include "model/PropertyNames.h"
 #include "render/AxisTicks.h"
 
@@ -27,12 +28,6 @@ private:
     bool& m_flag;
     bool m_old;
 };
-
-// A range the graph can show: finite bounds and a finite span above 0.
-bool IsUsableRange(double min, double max)
-{
-    return std::isfinite(min) && std::isfinite(max) && std::isfinite(max - min) && max > min;
-}
 
 wxColour ColourOf(const wxVariant& value)
 {
@@ -377,7 +372,7 @@ wxString PropertyPanel::RefusalOfChange(const wxString& name, const wxVariant& v
             const wxPGProperty* p = Handle(names[i]);
             v[i] = name == names[i] ? value.GetDouble() : p ? p->GetValue().GetDouble() : NAN;
         }
-        if (!IsUsableRange(v[0], v[1]) || !IsUsableRange(v[2], v[3]))
+        if (!IsUsableAxis(v[0], v[1]) || !IsUsableAxis(v[2], v[3]))
             return _("The minimum must be less than the maximum, with a finite range between.");
     } else if (name.StartsWith("Grid.Interval")) {
         if (!(value.GetDouble() > 0))
@@ -435,7 +430,7 @@ void PropertyPanel::WriteProjectGroup(const wxString& group)
         const double maxX = Handle("PlotRange.MaxX")->GetValue().GetDouble();
         const double minY = Handle("PlotRange.MinY")->GetValue().GetDouble();
         const double maxY = Handle("PlotRange.MaxY")->GetValue().GetDouble();
-        if (IsUsableRange(minX, maxX) && IsUsableRange(minY, maxY))
+        if (IsUsableAxis(minX, maxX) && IsUsableAxis(minY, maxY))
             m_proj->SetPlotRange(minX, maxX, minY, maxY);
         else
             UpdatePropertyList(UPDATE_PLOT_RANGE);
