@@ -389,7 +389,9 @@ void PropertyPanel::PropGrid_OnChanging(wxPropertyGridEvent& event)
     const wxPGProperty* property = event.GetProperty();
     if (!property)
         return;
-    if (!m_proj) {
+    // A group's text would re-parse every child past its checks; its editor is read-only,
+    // and this also stops a commit that bypasses the editor.
+    if (!m_proj || property->HasFlag(wxPG_PROP_READONLY)) {
         event.Veto();
         event.SetValidationFailureBehavior(0); // nothing to tell the user
         return;
