@@ -55,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto project = CreateGraphProject();
     CSVImporter importer(path, *project);
     importer.SetSeparator(separator);
-    importer.SetThreadCount(threads);
-    importer.SetParallelMinBytes(0);
+    importer.Tuning().threadCount = threads;
+    importer.Tuning().parallelMinBytes = 0;
     if (importer.ScanInfoInternal(nullptr) == ResultCode::SUCCESS) {
         CSVImportOption option = importer.GetOption();
         switch (edit & 7) {

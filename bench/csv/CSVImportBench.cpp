@@ -116,7 +116,7 @@ ImportTimes TimeImport(const std::string& path, int threads)
     {
         CSVImporter importer(path, *project);
         if (threads > 0)
-            importer.SetThreadCount(threads);
+            importer.Tuning().threadCount = threads;
         TimingContext context;
         if (importer.ScanInfo(&context) != ResultCode::SUCCESS ||
             importer.Import(&context) != ResultCode::SUCCESS) {

@@ -12,9 +12,9 @@
 
 namespace {
 
-constexpr int32_t kPoints = 10'000'000;
+constexpr int32_t BENCH_POINTS = 10'000'000;
 
-const char* const kFormulas[] = {
+const char* const BENCH_FORMULAS[] = {
     "x",
     "sin(x)*exp(-x/1000)+(x>500?1:0)", // f1
     "x*x+2*x+1",                       // f2
@@ -26,8 +26,8 @@ std::shared_ptr<GraphProject> MakeProject()
 {
     auto project = CreateGraphProject();
     auto y = CreateGraphDataY();
-    y->raw.resize(kPoints);
-    for (int32_t k = 0; k < kPoints; ++k)
+    y->raw.resize(BENCH_POINTS);
+    for (int32_t k = 0; k < BENCH_POINTS; ++k)
         y->raw[k] = 0.25 * k;
     project->Add(CreateGraphData(DataX{0.0, 1.0}, y));
     return project;
@@ -36,17 +36,17 @@ std::shared_ptr<GraphProject> MakeProject()
 void SetPerPoint(benchmark::State& state)
 {
     state.counters["ns_per_point"] =
-        benchmark::Counter(double(kPoints), benchmark::Counter::kIsIterationInvariantRate |
+        benchmark::Counter(double(BENCH_POINTS), benchmark::Counter::kIsIterationInvariantRate |
                                                 benchmark::Counter::kInvert);
 }
 
 void BM_Calculate(benchmark::State& state)
 {
-    const char* formula = kFormulas[state.range(0)];
+    const char* formula = BENCH_FORMULAS[state.range(0)];
     auto project = MakeProject();
     FormulaCalculator calculator(project.get());
     calculator.SetFormula(formula);
-    calculator.SetSize(kPoints);
+    calculator.SetSize(BENCH_POINTS);
     calculator.SetMaxThreads(int(state.range(1)));
     if (!calculator.Compile()) {
         state.SkipWithError("compile failed");
@@ -72,9 +72,9 @@ template <typename F> void RunCompiled(benchmark::State& state, F f)
 {
     for (auto _ : state) {
         auto y = CreateGraphDataY();
-        y->raw.resize(kPoints);
+        y->raw.resize(BENCH_POINTS);
         double* out = y->raw.data();
-        for (int32_t k = 0; k < kPoints; ++k)
+        for (int32_t k = 0; k < BENCH_POINTS; ++k)
             out[k] = f(1.0 * double(k) + 0.0);
         benchmark::DoNotOptimize(out);
         benchmark::ClobberMemory();
@@ -86,21 +86,21 @@ void BM_Compiled(benchmark::State& state)
 {
     switch (state.range(0)) {
     case 0:
-        state.SetLabel(kFormulas[0]);
+        state.SetLabel(BENCH_FORMULAS[0]);
         RunCompiled(state, [](double x) { return x; });
         break;
     case 1:
-        state.SetLabel(kFormulas[1]);
+        state.SetLabel(BENCH_FORMULAS[1]);
         RunCompiled(state, [](double x) {
             return std::sin(x) * std::exp(-x / 1000.0) + (x > 500.0 ? 1.0 : 0.0);
         });
         break;
     case 2:
-        state.SetLabel(kFormulas[2]);
+        state.SetLabel(BENCH_FORMULAS[2]);
         RunCompiled(state, [](double x) { return x * x + 2.0 * x + 1.0; });
         break;
     case 3: {
-        state.SetLabel(kFormulas[3]);
+        state.SetLabel(BENCH_FORMULAS[3]);
         auto project = MakeProject();
         const auto series = project->GetItem(0);
         const double* values = series->GetDataY()->raw.data();

@@ -9,6 +9,8 @@
 #include <wx/wfstream.h>
 
 #include "app/MainFrame.h"
+#include "base/AtomicFile.h"
+#include "base/FileUtil.h"
 #include "model/Translations.h"
 
 Application::Application() = default;
@@ -79,14 +81,9 @@ bool WriteFileAtomically(const wxString& path, const void* data, size_t size)
     if (!target.DirExists() &&
         !wxFileName::Mkdir(target.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
         return false;
-    wxFile file;
-    const wxString temp = wxFileName::CreateTempFileName(path + ".", &file);
-    if (temp.empty())
-        return false;
-    const bool written = file.Write(data, size) == size && file.Flush() && file.Close();
-    if (!written || wxRename(temp, path) != 0) {
-        wxRemoveFile(temp);
-        return false;
-    }
-    return true;
+    // Private to the user, as the settings file has always been.
+    AtomicFile file;
+    const std::string name = FileNameToNarrow(path);
+    return !name.empty() && file.Create(name, 0600) &&
+           std::fwrite(data, 1, size, file.File()) == size && file.Commit(true);
 }

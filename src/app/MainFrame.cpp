@@ -72,13 +72,62 @@ void MainFrame::ResetProject()
     m_panelGraph->SetProject(m_project.get());
     m_panelProj->SetProject(m_project.get());
     m_panelProp->SetProject(m_project.get());
+    m_history.Reset(m_project->GetPlotRange());
     m_modified = false;
 }
 
 void MainFrame::Update(Observable*, const ObserverParamBase& param)
 {
-    if (dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param))
-        m_modified = true;
+    auto* update = dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param);
+    if (!update)
+        return;
+    m_modified = true;
+    const uint32_t kind = update->GetValue().kind;
+    if ((kind & PROJ_PLOT_RANGE) && !(kind & PROJ_INTERIM) && !m_showingHistory &&
+        !m_recordPending) {
+        m_recordPending = true;
+        CallAfter(&MainFrame::RecordView);
+    }
+}
+
+void MainFrame::RecordView()
+{
+    m_recordPending = false;
+    if (m_project)
+        m_history.Push(m_project->GetPlotRange());
+}
+
+void MainFrame::ShowView(const PlotRange& range)
+{
+    m_showingHistory = true;
+    m_project->SetPlotRange(range.minX, range.maxX, range.minY, range.maxY);
+    m_showingHistory = false;
+}
+
+void MainFrame::MenuItemBack_OnMenuSelection(wxCommandEvent&)
+{
+    if (m_recordPending)
+        RecordView();
+    if (m_history.CanGoBack())
+        ShowView(m_history.GoBack());
+}
+
+void MainFrame::MenuItemForward_OnMenuSelection(wxCommandEvent&)
+{
+    if (m_recordPending)
+        RecordView();
+    if (m_history.CanGoForward())
+        ShowView(m_history.GoForward());
+}
+
+void MainFrame::MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Enable(m_history.CanGoBack());
+}
+
+void MainFrame::MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Enable(m_history.CanGoForward());
 }
 
 void MainFrame::SetStatusMessage(const wxString& text)

@@ -6,6 +6,7 @@
 
 #include "model/GraphProject.h"
 #include "model/Observer.h"
+#include "model/ViewHistory.h"
 #include "ui/MainFrameDesign.h"
 
 class GraphPanel;
@@ -28,6 +29,7 @@ public:
     bool IsModified() const { return m_modified; }
     bool IsZoomX() const { return m_zoomX; }
     bool IsZoomY() const { return m_zoomY; }
+    const ViewHistory& GetViewHistory() const { return m_history; }
 
     // Replaces the project by a new, empty one and hands it to the panes.
     void ResetProject();
@@ -64,6 +66,8 @@ protected:
     void MenuItemZoomOut_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemZoomX_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemZoomY_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemBack_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemForward_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemManual_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemLicense_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemAbout_OnMenuSelection(wxCommandEvent& event) override;
@@ -72,6 +76,8 @@ protected:
     void MenuItemViewProperty_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemZoomX_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemZoomY_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) override;
 
@@ -80,6 +86,8 @@ private:
     void GraphPanel_OnCursor(wxCommandEvent& event);
     void TogglePane(const char* name);
     void Zoom(double factor);
+    void RecordView();
+    void ShowView(const PlotRange& range);
     bool IsPaneShown(const char* name);
 
     GraphPanel* m_panelGraph = nullptr;
@@ -93,4 +101,9 @@ private:
     bool m_zoomX = true;
     bool m_zoomY = true;
     wxTimer m_statusTimer;
+    // Completed range changes; the changes of one event (a wheel step zooms X, then Y)
+    // are recorded once, after it.
+    ViewHistory m_history;
+    bool m_recordPending = false;
+    bool m_showingHistory = false;
 };

@@ -65,8 +65,7 @@ void AddFormulaSeries(GraphProject& project, const wxString& labelAndFormula,
 // Throws Interrupted for CANCELLED and EngineFailure, with the worker's message, for any
 // other failure. The worker is passed whole so that its message is read after the run.
 void CheckResult(ResultCode result, const wxString& message);
-template <typename Worker>
-void CheckResult(ResultCode result, const Worker& worker)
+template <typename Worker> void CheckResult(ResultCode result, const Worker& worker)
 {
     if (!result.IsSuccess())
         CheckResult(result, worker.GetErrorMessage());

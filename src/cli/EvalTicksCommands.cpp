@@ -136,8 +136,8 @@ int RunTicks(int argc, char** argv)
     const double interval = GridInterval(autoFlag == 1, manual, span, pixels);
     Json out{{"interval", interval}};
     if (haveMin)
-        out["positions"] = Json(interval > 0 ? TickPositions(min, max, interval)
-                                             : std::vector<double>());
+        out["positions"] =
+            Json(interval > 0 ? TickPositions(min, max, interval) : std::vector<double>());
     PrintJson(out);
     return EXIT_OK;
 }

@@ -14,7 +14,8 @@ void AppendNumber(std::string& out, double value)
         return;
     }
     char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
     out.append(buffer, result.ptr);
 }
 

@@ -71,7 +71,8 @@ PlotRange ParseRange(const wxString& text)
     }
     if (count != 4 || v[0] > v[1] || v[2] > v[3])
         throw UsageError("--range takes MINX,MAXX,MINY,MAXY with MINX <= MAXX and MINY <= MAXY, "
-                         "got \"" + text + "\"");
+                         "got \"" +
+                         text + "\"");
     return PlotRange{v[0], v[1], v[2], v[3]};
 }
 
@@ -126,7 +127,8 @@ int RunPlot(int argc, char** argv)
     GraphRenderer renderer(context, *project, width, height);
     renderer.Render();
     if (!context.Finish())
-        throw EngineFailure{ResultCode::FAILURE, wxString::Format(_("Can't write \"%s\"!"), output)};
+        throw EngineFailure{ResultCode::FAILURE,
+                            wxString::Format(_("Can't write \"%s\"!"), output)};
     PrintJson(Json{{"result", 0},
                    {"output", output.utf8_string()},
                    {"width", width},
@@ -140,8 +142,9 @@ int RunExport(int argc, char** argv)
     wxCmdLineParser parser(argc, argv);
     AddInputOptions(parser);
     parser.AddOption("", "out-sep", "separator of the output: tab, semicolon, comma or space");
-    parser.AddOption("", "series", "1-based series to write, in order: N,N,... (default: the "
-                                   "first series and every later one with the same X axis)");
+    parser.AddOption("", "series",
+                     "1-based series to write, in order: N,N,... (default: the "
+                     "first series and every later one with the same X axis)");
     parser.AddSwitch("", "no-header", "write no header line");
     parser.AddSwitch("", "no-x", "write no X column");
     if (!ParseCommandLine(parser))

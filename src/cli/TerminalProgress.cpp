@@ -10,7 +10,10 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 
-extern "C" void OnInterrupt(int) { g_interrupted = true; }
+extern "C" void OnInterrupt(int)
+{
+    g_interrupted = true;
+}
 
 } // namespace
 
@@ -22,11 +25,17 @@ void TerminalProgress::InstallInterruptHandler()
     sigaction(SIGINT, &action, nullptr);
 }
 
-bool TerminalProgress::Interrupted() { return g_interrupted; }
+bool TerminalProgress::Interrupted()
+{
+    return g_interrupted;
+}
 
 TerminalProgress::TerminalProgress() : m_terminal(isatty(STDERR_FILENO) == 1) {}
 
-TerminalProgress::~TerminalProgress() { Clear(); }
+TerminalProgress::~TerminalProgress()
+{
+    Clear();
+}
 
 void TerminalProgress::SetPosition(int position, int total)
 {
@@ -41,7 +50,10 @@ void TerminalProgress::SetMessage(const wxString& message)
     Draw(true);
 }
 
-bool TerminalProgress::IsCancelled() { return g_interrupted; }
+bool TerminalProgress::IsCancelled()
+{
+    return g_interrupted;
+}
 
 bool TerminalProgress::Execute(std::shared_ptr<ProgressProcBase> proc)
 {

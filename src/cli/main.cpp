@@ -16,7 +16,7 @@ struct Subcommand
     const char* summary;
 };
 
-const Subcommand kSubcommands[] = {
+const Subcommand SUBCOMMANDS[] = {
     {"info", RunInfo, "scan a CSV/TXT file and print its shape and default import option"},
     {"import", RunImport, "import a file with its default option and print the series"},
     {"eval", RunEval, "evaluate a formula over a new series"},
@@ -28,7 +28,7 @@ const Subcommand kSubcommands[] = {
 void PrintOverview(FILE* out)
 {
     std::fprintf(out, "Usage: ardentine-cli COMMAND [OPTIONS] ...\n\nCommands:\n");
-    for (const Subcommand& command : kSubcommands)
+    for (const Subcommand& command : SUBCOMMANDS)
         std::fprintf(out, "  %-8s %s\n", command.name, command.summary);
     std::fprintf(out, "\nRun 'ardentine-cli COMMAND --help' for the options of a command.\n");
 }
@@ -57,7 +57,7 @@ int main(int argc, char** argv)
         PrintOverview(stdout);
         return EXIT_OK;
     }
-    for (const Subcommand& command : kSubcommands) {
+    for (const Subcommand& command : SUBCOMMANDS) {
         if (std::strcmp(argv[1], command.name) != 0)
             continue;
         try {

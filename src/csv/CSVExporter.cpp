@@ -1,18 +1,14 @@
 #include "csv/CSVExporter.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <wx/intl.h>
 
-#include "csv/FileUtil.h"
+#include "base/AtomicFile.h"
+#include "base/FileUtil.h"
 #include "model/GraphProject.h"
 #include "progress/Progress.h"
 
@@ -30,92 +26,10 @@ size_t FormatExportValue(double value, char* out)
     return size_t(end - out);
 }
 
-// The file being written: a temporary file beside the target, renamed over it only after
-// a complete write. Targets that are not regular files (devices, pipes) are written
-// directly, as they cannot be replaced.
-class CSVExporter::Output
+bool ShareExportAxis(const GraphData& a, const GraphData& b)
 {
-public:
-    ~Output() { Discard(); }
-
-    bool Create(const std::string& name)
-    {
-        // Through a symbolic link the file it points to is replaced, not the link.
-        std::string target = name;
-        if (char* resolved = realpath(name.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-        m_target = target;
-        struct stat info;
-        const bool exists = stat(target.c_str(), &info) == 0;
-        if (exists && !S_ISREG(info.st_mode)) {
-            m_file = std::fopen(target.c_str(), "w");
-            return m_file != nullptr;
-        }
-        const size_t slash = target.rfind('/');
-        const std::string dir =
-            slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-        const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-            m_temp = dir + "." + base + "." + std::to_string(getpid()) + "-" +
-                     std::to_string(attempt) + ".tmp";
-            m_fd = open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (m_fd < 0 && errno != EEXIST)
-                break;
-        }
-        if (m_fd < 0) {
-            m_temp.clear();
-            return false;
-        }
-        if (exists)
-            fchmod(m_fd, info.st_mode & 07777);
-        m_file = fdopen(m_fd, "w");
-        if (!m_file)
-            return false;
-        m_fd = -1;
-        std::setvbuf(m_file, nullptr, _IOFBF, size_t(1) << 20);
-        return true;
-    }
-
-    FILE* File() const { return m_file; }
-
-    // Closes and puts the file in place; false when any write failed.
-    bool Commit()
-    {
-        const bool written = !std::ferror(m_file);
-        const bool closed = std::fclose(m_file) == 0;
-        m_file = nullptr;
-        if (!written || !closed)
-            return false;
-        if (m_temp.empty())
-            return true;
-        if (std::rename(m_temp.c_str(), m_target.c_str()) != 0)
-            return false;
-        m_temp.clear();
-        return true;
-    }
-
-    // Closes and removes whatever was written; the target stays as it was.
-    void Discard()
-    {
-        if (m_file)
-            std::fclose(m_file);
-        m_file = nullptr;
-        if (m_fd >= 0)
-            close(m_fd);
-        m_fd = -1;
-        if (!m_temp.empty())
-            unlink(m_temp.c_str());
-        m_temp.clear();
-    }
-
-private:
-    std::string m_target;
-    std::string m_temp;
-    int m_fd = -1;
-    FILE* m_file = nullptr;
-};
+    return a.GetCount() == b.GetCount() && a.GetDataX() == b.GetDataX();
+}
 
 CSVExporter::CSVExporter(const wxString& fileName, GraphProject& project)
     : m_project(project), m_fileName(fileName), m_option(MakeDefaultOption(project))
@@ -139,8 +53,7 @@ CSVExportOption CSVExporter::MakeDefaultOption(const GraphProject& project)
     option.exportedData.push_back(ExportedItem{0, reference->GetLabel()});
     for (int i = 1; i < project.GetCount(); ++i) {
         const auto series = project.GetItem(i);
-        if (series->GetCount() == reference->GetCount() &&
-            series->GetDataX() == reference->GetDataX())
+        if (ShareExportAxis(*series, *reference))
             option.exportedData.push_back(ExportedItem{i, series->GetLabel()});
     }
     return option;
@@ -163,7 +76,7 @@ bool CSVExporter::IsExportedDataValid()
     const auto first = m_project.GetItem(items[0].index);
     for (size_t k = 1; k < items.size(); ++k) {
         const auto series = m_project.GetItem(items[k].index);
-        if (series->GetCount() != first->GetCount() || series->GetDataX() != first->GetDataX()) {
+        if (!ShareExportAxis(*series, *first)) {
             m_message = _("Exported data doesn't match x data or size of data!");
             return false;
         }
@@ -189,7 +102,7 @@ ResultCode CSVExporter::ExportInternal(Progress* progress)
     }
     const char separator = static_cast<char>(wideSeparator);
 
-    Output output;
+    AtomicFile output;
     const std::string name = FileNameToNarrow(m_fileName);
     if (name.empty() || !output.Create(name)) {
         m_message = wxString::Format(_("Can't create \"%s\"!"), m_fileName);

@@ -9,6 +9,7 @@
 #include "progress/ProgressProc.h"
 #include "progress/ResultCode.h"
 
+class GraphData;
 class GraphProject;
 
 struct ExportedItem
@@ -47,14 +48,16 @@ public:
     ResultCode ExportInternal(Progress* progress);
 
 private:
-    class Output;
-
     GraphProject& m_project;
     wxString m_fileName;
     wxChar m_separator = ',';
     CSVExportOption m_option;
     wxString m_message;
 };
+
+// Series can share the file's one X column: same number of points, same X start and
+// interval (compared exactly).
+bool ShareExportAxis(const GraphData& a, const GraphData& b);
 
 // Writes value as "%.8e" with at least three exponent digits (1.50000000e+002) into out,
 // which must hold 32 characters; returns the length. No terminating NUL.

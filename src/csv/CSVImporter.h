@@ -8,11 +8,13 @@
 
 #include <wx/string.h>
 
+#include "csv/CSVImportTuning.h"
 #include "model/GraphData.h"
 #include "progress/ProgressProc.h"
 #include "progress/ResultCode.h"
 
 class GraphProject;
+struct CSVLineIndex;
 
 // Shape of a scanned file.
 struct CSVFileInfo
@@ -40,28 +42,17 @@ struct CSVImportOption
     std::vector<DataSource> dataSources;
 };
 
-// Known line starts of the scanned file, so that the import can split the file between
-// threads and still know each part's line numbers.
-struct CSVLineIndex
-{
-    struct Mark
-    {
-        int64_t line;   // 0-based line index
-        int64_t offset; // where that line starts
-    };
-    int64_t fileSize = -1;
-    std::vector<Mark> marks;
-};
-
 constexpr int DEFAULT_MIPMAP_RESOLUTION = 512;
 
 // Scans a CSV/TXT file for its shape, then imports chosen columns as series. Long
 // operations return a ResultCode and never throw; the text of a failure is in
-// GetErrorMessage().
+// GetErrorMessage(). The work is done by its parts: CSVScanner (csv/CSVScanner.h) and
+// CSVConverter (csv/CSVConverter.h).
 class CSVImporter
 {
 public:
     CSVImporter(const wxString& fileName, GraphProject& project);
+    ~CSVImporter();
 
     // Tab, space, comma or semicolon.
     void SetSeparator(wxChar separator);
@@ -86,49 +77,11 @@ public:
     // Series of the last import, in the order of the data sources.
     const std::vector<std::shared_ptr<GraphData>>& GetSeries() const { return m_series; }
 
-    // Converts one line (without its line end) into row `row` of the columns in `data`
-    // (one entry per column; empty entries are parsed and dropped). False when the line
-    // does not follow the number rules.
-    bool ConvLineToValue(const char* begin, const char* end, int row,
-                         std::vector<std::shared_ptr<GraphDataY>>& data, char separator) const;
-    // One flag per column: X columns of the sources, and their Y columns with includeY.
-    void CheckRequiredColumn(std::vector<bool>& flags, bool includeY) const;
-    bool IsOptionValid() const;
-
-    static bool IsNumericLine(const char* begin, const char* end, char separator);
-    // Pieces between separators, converted to wide text; an empty text gives one name.
-    static std::vector<wxString> SplitLine(const std::string& text, char separator);
-
-    // Tuning and test hooks. Threads used by the import (1 or 2, default: the cores,
-    // at most 2); files smaller than `bytes` are read by one thread.
-    void SetThreadCount(int threads) { m_threadCount = threads < 1 ? 1 : threads; }
-    void SetParallelMinBytes(int64_t bytes) { m_parallelMinBytes = bytes; }
-    // Memory the import may use; by default what the system reports as available.
-    void SetMemoryLimit(int64_t bytes) { m_memoryLimit = bytes; }
-    // Most lines a file may have (the row counts are 32-bit).
-    void SetMaxLineCount(int64_t lines) { m_maxLineCount = lines; }
+    // Tuning and test hooks (threads, memory limit, ...).
+    CSVImportTuning& Tuning() { return m_tuning; }
 
 private:
-    struct ConvertPart;
-    enum class PartEnd;
-    struct ScanPart;
-
     bool NarrowSeparator(char& separator);
-    void BuildDefaultOption(int headerCount, const std::string& headerText);
-    ResultCode FailWith(const wxString& message);
-    ResultCode ConvertFile(int fd, int64_t total, const std::vector<double*>& columns,
-                           Progress* progress);
-    void ConvertRange(ConvertPart& part, const std::vector<double*>& columns,
-                      const std::function<bool(int64_t bytes)>& poll) const;
-    ResultCode ReportPart(const ConvertPart& part);
-    void ScanRange(int fd, char separator, ScanPart& part,
-                   const std::function<bool(int64_t bytes)>& poll) const;
-    ResultCode ReportScanPart(const ScanPart& part, int64_t firstLine);
-    ResultCode JoinScanParts(int fd, char separator, bool parallel, ScanPart& head, ScanPart& tail,
-                             const std::function<bool(int64_t bytes)>& report, CSVLineIndex& index);
-    bool CheckMemory(const std::vector<bool>& required);
-    ResultCode BuildMipmaps(int resolution, Progress* progress);
-    ResultCode BuildMipmapsOnThreads(int resolution, Progress* progress);
 
     GraphProject& m_project;
     wxString m_fileName;
@@ -138,16 +91,7 @@ private:
     wxString m_message;
     std::vector<std::shared_ptr<GraphData>> m_series;
 
-    CSVLineIndex m_lineIndex;
+    CSVImportTuning m_tuning;
+    std::unique_ptr<CSVLineIndex> m_lineIndex; // of the last scan
     int m_resolution = DEFAULT_MIPMAP_RESOLUTION;
-    int m_threadCount;
-    int64_t m_parallelMinBytes = int64_t(8) << 20;
-    int64_t m_memoryLimit = -1;
-    int64_t m_maxLineCount = INT32_MAX;
 };
-
-// Whether v[0..n) steps evenly: every step within `percent` per cent of the first step.
-// Gives the first value and the first step. Fails for no values, a negative first step
-// (its tolerance is negative) and non-finite results.
-bool IsArithmeticProgression(const double* v, size_t n, double percent, double& start,
-                             double& interval);

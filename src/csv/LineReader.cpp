@@ -104,7 +104,7 @@ LineReader::Status LineReader::Next(const char*& lineBegin, const char*& lineEnd
 
 int CountByteWithSlack(const char* begin, const char* end, char c)
 {
-    alignas(16) static const unsigned char kMask[32] = {
+    alignas(16) static const unsigned char SLACK_MASK[32] = {
         0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
         0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0,    0,    0,    0,    0,    0};
     const __m128i needle = _mm_set1_epi8(c);
@@ -118,7 +118,7 @@ int CountByteWithSlack(const char* begin, const char* end, char c)
                 _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), needle);
             if (end - p < 16) {
                 const __m128i keep =
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(kMask + 16 - (end - p)));
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(SLACK_MASK + 16 - (end - p)));
                 hit = _mm_and_si128(hit, keep);
             }
             acc = _mm_sub_epi8(acc, hit);

@@ -23,9 +23,9 @@ const char* ParseNumberGeneral(const char* first, const char* last, double& valu
 // pass here; everything else goes the general way.
 inline const char* ParseNumber(const char* first, const char* last, double& value)
 {
-    static constexpr double kPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr double POW10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     auto isDigit = [](char c) { return unsigned(c - '0') < 10u; };
     const char* p = first;
     bool negative = false;
@@ -67,7 +67,7 @@ inline const char* ParseNumber(const char* first, const char* last, double& valu
     if (exponent < -22 || exponent > 22)
         return ParseNumberGeneral(first, last, value);
     const double magnitude =
-        exponent < 0 ? double(mantissa) / kPow10[-exponent] : double(mantissa) * kPow10[exponent];
+        exponent < 0 ? double(mantissa) / POW10[-exponent] : double(mantissa) * POW10[exponent];
     value = negative ? -magnitude : magnitude;
     return p;
 }

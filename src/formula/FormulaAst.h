@@ -159,10 +159,10 @@ public:
     explicit UnaryNode(NodePtr<T> operand) : m_operand(std::move(operand)), m_a(*m_operand) {}
     T Evaluate() const override { return Op::template Apply<T>(m_a); }
     bool IsConstant() const override { return m_operand->IsConstant(); }
-    int32_t GetPrecedence() const override { return Op::kPrecedence; }
+    int32_t GetPrecedence() const override { return Op::OP_PRECEDENCE; }
     std::wstring ToString() const override
     {
-        return Op::Symbol() + m_operand->ToStringParen(Op::kPrecedence);
+        return Op::Symbol() + m_operand->ToStringParen(Op::OP_PRECEDENCE);
     }
     NodePtr<T> Optimize() const override
     {
@@ -186,13 +186,13 @@ public:
     }
     T Evaluate() const override { return Op::template Apply<T>(m_l, m_r); }
     bool IsConstant() const override { return m_left->IsConstant() && m_right->IsConstant(); }
-    int32_t GetPrecedence() const override { return Op::kPrecedence; }
+    int32_t GetPrecedence() const override { return Op::OP_PRECEDENCE; }
     // The same limit on both sides: a right operand of equal precedence gets no
     // parentheses, so a-(b-c) prints as a-b-c. Nothing reads the printed form back.
     std::wstring ToString() const override
     {
-        return m_left->ToStringParen(Op::kPrecedence) + Op::Symbol() +
-               m_right->ToStringParen(Op::kPrecedence);
+        return m_left->ToStringParen(Op::OP_PRECEDENCE) + Op::Symbol() +
+               m_right->ToStringParen(Op::OP_PRECEDENCE);
     }
     NodePtr<T> Optimize() const override
     {

@@ -20,21 +20,21 @@ inline bool IsTrue(double v)
 
 struct Plus
 {
-    static constexpr int32_t kPrecedence = 2;
+    static constexpr int32_t OP_PRECEDENCE = 2;
     static const wchar_t* Symbol() { return L"+"; }
     template <typename T, typename A> static T Apply(const A& a) { return a.Get(); }
 };
 
 struct Minus
 {
-    static constexpr int32_t kPrecedence = 2;
+    static constexpr int32_t OP_PRECEDENCE = 2;
     static const wchar_t* Symbol() { return L"-"; }
     template <typename T, typename A> static T Apply(const A& a) { return -a.Get(); }
 };
 
 struct Not
 {
-    static constexpr int32_t kPrecedence = 2;
+    static constexpr int32_t OP_PRECEDENCE = 2;
     static const wchar_t* Symbol() { return L"!"; }
     template <typename T, typename A> static T Apply(const A& a)
     {
@@ -45,7 +45,7 @@ struct Not
 #define ARDENTINE_FORMULA_BINARY_OP(NAME, SYMBOL, PRECEDENCE, BODY)                                \
     struct NAME                                                                                    \
     {                                                                                              \
-        static constexpr int32_t kPrecedence = PRECEDENCE;                                         \
+        static constexpr int32_t OP_PRECEDENCE = PRECEDENCE;                                       \
         static const wchar_t* Symbol() { return SYMBOL; }                                          \
         template <typename T, typename L, typename R>                                              \
         static T Apply(const L& left, const R& right)                                              \

@@ -9,7 +9,7 @@ namespace {
 
 // How many blocks the calling thread may compute past the first unreported one, so
 // that a cancel is still seen soon while the helper is slow.
-constexpr int64_t kMaxAhead = 8;
+constexpr int64_t MAX_AHEAD = 8;
 
 } // namespace
 
@@ -29,7 +29,7 @@ bool Reporter::PassTo(int64_t end)
             m_nextPosition += m_step;
         }
         if (index == m_nextPoll) {
-            m_nextPoll += kBlock;
+            m_nextPoll += BLOCK_POINTS;
             if (m_progress.IsCancelled())
                 return false;
         }
@@ -37,7 +37,7 @@ bool Reporter::PassTo(int64_t end)
 }
 
 BlockRun::BlockRun(double* out, int64_t size)
-    : m_out(out), m_size(size), m_count((size + kBlock - 1) / kBlock),
+    : m_out(out), m_size(size), m_count((size + BLOCK_POINTS - 1) / BLOCK_POINTS),
       m_blocks(new Block[static_cast<size_t>(m_count)])
 {
 }
@@ -60,9 +60,9 @@ bool BlockRun::Run(const Evaluator& evaluator, Reporter* reporter)
 {
     for (int64_t b = 0; b < m_count; ++b) {
         Block& block = m_blocks[b];
-        // While the helper finishes block b, compute later ones, within kMaxAhead.
+        // While the helper finishes block b, compute later ones, within MAX_AHEAD.
         while (!block.done.load(std::memory_order_acquire)) {
-            if (m_next.load(std::memory_order_relaxed) < b + kMaxAhead) {
+            if (m_next.load(std::memory_order_relaxed) < b + MAX_AHEAD) {
                 const int64_t claimed = m_next.fetch_add(1, std::memory_order_relaxed);
                 if (claimed < m_count) {
                     Compute(evaluator, claimed);
@@ -71,7 +71,7 @@ bool BlockRun::Run(const Evaluator& evaluator, Reporter* reporter)
             }
             std::this_thread::yield();
         }
-        const int64_t end = block.error ? block.failedAt : std::min(m_size, (b + 1) * kBlock);
+        const int64_t end = block.error ? block.failedAt : std::min(m_size, (b + 1) * BLOCK_POINTS);
         if (reporter && !reporter->PassTo(end)) {
             StopHelper();
             return false;
@@ -94,9 +94,9 @@ void BlockRun::Compute(const Evaluator& evaluator, int64_t b)
     double* const out = m_out;
     const double start = evaluator.dataX.start;
     const double interval = evaluator.dataX.interval;
-    const int64_t end = std::min(m_size, (b + 1) * kBlock);
+    const int64_t end = std::min(m_size, (b + 1) * BLOCK_POINTS);
     Block& block = m_blocks[b];
-    int64_t k = b * kBlock;
+    int64_t k = b * BLOCK_POINTS;
     try {
         for (; k < end; ++k) {
             const double index = static_cast<double>(k);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Evaluation of a formula over all points of a new series, in blocks of kBlock points.
+// Evaluation of a formula over all points of a new series, in blocks of BLOCK_POINTS points.
 // The calling thread makes every Progress call, in point order, exactly as a loop over
 // single points would; a helper thread may compute blocks too, since the points are
 // independent when the formula draws no random numbers.
@@ -17,9 +17,9 @@
 
 namespace FormulaBlocks {
 
-// Cancel is polled every kBlock points; the points are also computed in blocks of that
+// Cancel is polled every BLOCK_POINTS points; the points are also computed in blocks of that
 // size, so the hot loop has no test but its bound.
-constexpr int64_t kBlock = 10000;
+constexpr int64_t BLOCK_POINTS = 10000;
 
 // One thread's view of the formula: the root and the parameters it reads.
 struct Evaluator
@@ -32,7 +32,7 @@ struct Evaluator
 
 // Makes exactly the Progress calls of a point-by-point loop that reports its position
 // at every multiple of size / 500 (at least 1) and polls cancel at every multiple of
-// kBlock, each after the point of that index has been computed.
+// BLOCK_POINTS, each after the point of that index has been computed.
 class Reporter
 {
 public:

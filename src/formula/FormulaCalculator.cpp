@@ -13,6 +13,7 @@
 #include "formula/FormulaBlocks.h"
 #include "formula/FormulaParser.h"
 #include "model/GraphProject.h"
+#include "model/MipmapBuilder.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ bool FormulaCalculator::EvaluateAll(GraphDataY& dataY, Progress* progress)
     using namespace FormulaBlocks;
     const int64_t size = static_cast<int64_t>(dataY.raw.size());
     BlockRun run(dataY.raw.data(), size);
-    if (m_helperTree && m_maxThreads > 1 && size > kBlock &&
+    if (m_helperTree && m_maxThreads > 1 && size > BLOCK_POINTS &&
         std::thread::hardware_concurrency() > 1)
         run.StartHelper(
             Evaluator{m_helperTree.get(), &m_helperParams.x, &m_helperParams.i, m_dataX});
@@ -145,9 +146,8 @@ ResultCode FormulaCalculator::Run(int resolution, ProcContext* context)
         m_result.reset();
         return result;
     }
-    const std::shared_ptr<GraphDataY> dataY = m_result->GetDataY();
-    result = RunProgressProc(context, &GraphDataY::CreateMipmap, dataY.get(),
-                             MipmapLevelCount(dataY->raw.size(), resolution));
+    MipmapBuilder builder({m_result->GetDataY().get()});
+    result = RunProgressProc(context, &MipmapBuilder::Build, &builder, resolution);
     if (result != ResultCode::SUCCESS) {
         m_result.reset();
         m_message = _("Failed to allocate memory!");

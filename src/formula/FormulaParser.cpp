@@ -23,9 +23,9 @@ bool ReadNumber(const std::wstring& text, double& value)
 
 bool IsOperatorPair(wchar_t a, wchar_t b)
 {
-    static const wchar_t kPairs[][2] = {{L'&', L'&'}, {L'|', L'|'}, {L'<', L'='},
-                                        {L'>', L'='}, {L'=', L'='}, {L'!', L'='}};
-    return std::any_of(std::begin(kPairs), std::end(kPairs),
+    static const wchar_t TWO_CHAR_OPERATORS[][2] = {{L'&', L'&'}, {L'|', L'|'}, {L'<', L'='},
+                                                    {L'>', L'='}, {L'=', L'='}, {L'!', L'='}};
+    return std::any_of(std::begin(TWO_CHAR_OPERATORS), std::end(TWO_CHAR_OPERATORS),
                        [&](const wchar_t* p) { return p[0] == a && p[1] == b; });
 }
 
@@ -259,9 +259,9 @@ void FormulaParser::Tokenize(const std::wstring& text)
 
 const std::wstring& FormulaParser::NextToken()
 {
-    static const std::wstring kEnd;
+    static const std::wstring END_OF_TEXT;
     if (m_cursor >= m_tokens.size())
-        return kEnd;
+        return END_OF_TEXT;
     return m_tokens[m_cursor++].text;
 }
 
@@ -296,7 +296,7 @@ FormulaPosition FormulaParser::GetErrorPosition() const
 FormulaParser::Tree FormulaParser::ParseConditional()
 {
     NestingGuard guard(m_nesting);
-    if (m_nesting > kMaxDepth)
+    if (m_nesting > MAX_DEPTH)
         return Tree{};
     std::vector<Tree> list;
     Tree first = ParseLogical();
@@ -325,7 +325,7 @@ FormulaParser::Tree FormulaParser::ParseConditional()
         const Tree& condition = list[k - 2];
         const Tree& ifTrue = list[k - 1];
         const int depth = std::max({condition.depth, ifTrue.depth, result.depth}) + 1;
-        if (depth > kMaxDepth)
+        if (depth > MAX_DEPTH)
             return Tree{};
         result =
             Tree{Ast::MakeConditional<double>(condition.node, ifTrue.node, result.node), depth};
@@ -355,7 +355,7 @@ FormulaParser::Tree FormulaParser::ParseBinaryLevel(Tree (FormulaParser::*next)(
         if (!right)
             return Tree{};
         const int depth = std::max(left.depth, right.depth) + 1;
-        if (depth > kMaxDepth)
+        if (depth > MAX_DEPTH)
             return Tree{};
         left = Tree{op->make(std::move(left.node), std::move(right.node)), depth};
     }
@@ -365,36 +365,36 @@ FormulaParser::Tree FormulaParser::ParseBinaryLevel(Tree (FormulaParser::*next)(
 // logical := comparison ( ("&&" | "||") comparison )*, one precedence for both.
 FormulaParser::Tree FormulaParser::ParseLogical()
 {
-    static const BinaryOperator kOps[] = {{L"&&", MakeBinary<Ast::Ops::And>},
-                                          {L"||", MakeBinary<Ast::Ops::Or>}};
-    return ParseBinaryLevel(&FormulaParser::ParseComparison, kOps);
+    static const BinaryOperator OPERATORS[] = {{L"&&", MakeBinary<Ast::Ops::And>},
+                                               {L"||", MakeBinary<Ast::Ops::Or>}};
+    return ParseBinaryLevel(&FormulaParser::ParseComparison, OPERATORS);
 }
 
 // comparison := additive ( ("<" | ">" | "<=" | ">=" | "==" | "!=") additive )*
 FormulaParser::Tree FormulaParser::ParseComparison()
 {
-    static const BinaryOperator kOps[] = {
+    static const BinaryOperator OPERATORS[] = {
         {L"<", MakeBinary<Ast::Ops::Lss>},  {L">", MakeBinary<Ast::Ops::Gtr>},
         {L"<=", MakeBinary<Ast::Ops::Leq>}, {L">=", MakeBinary<Ast::Ops::Geq>},
         {L"==", MakeBinary<Ast::Ops::Equ>}, {L"!=", MakeBinary<Ast::Ops::Neq>}};
-    return ParseBinaryLevel(&FormulaParser::ParseAdditive, kOps);
+    return ParseBinaryLevel(&FormulaParser::ParseAdditive, OPERATORS);
 }
 
 // additive := multiplicative ( ("+" | "-") multiplicative )*
 FormulaParser::Tree FormulaParser::ParseAdditive()
 {
-    static const BinaryOperator kOps[] = {{L"+", MakeBinary<Ast::Ops::Add>},
-                                          {L"-", MakeBinary<Ast::Ops::Sub>}};
-    return ParseBinaryLevel(&FormulaParser::ParseMultiplicative, kOps);
+    static const BinaryOperator OPERATORS[] = {{L"+", MakeBinary<Ast::Ops::Add>},
+                                               {L"-", MakeBinary<Ast::Ops::Sub>}};
+    return ParseBinaryLevel(&FormulaParser::ParseMultiplicative, OPERATORS);
 }
 
 // multiplicative := unary ( ("*" | "/" | "%") unary )*
 FormulaParser::Tree FormulaParser::ParseMultiplicative()
 {
-    static const BinaryOperator kOps[] = {{L"*", MakeBinary<Ast::Ops::Mul>},
-                                          {L"/", MakeBinary<Ast::Ops::Div>},
-                                          {L"%", MakeBinary<Ast::Ops::Mod>}};
-    return ParseBinaryLevel(&FormulaParser::ParseUnary, kOps);
+    static const BinaryOperator OPERATORS[] = {{L"*", MakeBinary<Ast::Ops::Mul>},
+                                               {L"/", MakeBinary<Ast::Ops::Div>},
+                                               {L"%", MakeBinary<Ast::Ops::Mod>}};
+    return ParseBinaryLevel(&FormulaParser::ParseUnary, OPERATORS);
 }
 
 // unary := ("+" | "-") primary | "!"+ primary | primary
@@ -427,7 +427,7 @@ FormulaParser::Tree FormulaParser::ParseUnary()
             ++count;
         }
         Tree operand = ParsePrimary();
-        if (!operand || operand.depth + count > kMaxDepth)
+        if (!operand || operand.depth + count > MAX_DEPTH)
             return Tree{};
         for (int k = 0; k < count; ++k)
             operand.node = Ast::MakeUnary<double, Ast::Ops::Not>(std::move(operand.node));
@@ -492,7 +492,7 @@ FormulaParser::Tree FormulaParser::ParseCall(const std::wstring& name)
     for (const Tree& arg : args)
         depth = std::max(depth, arg.depth);
     ++depth;
-    if (depth > kMaxDepth)
+    if (depth > MAX_DEPTH)
         return Tree{};
     if (args.size() == 1) {
         const auto found = m_functions1.find(name);

@@ -42,7 +42,7 @@ public:
     // Deeper nesting (brackets, call arguments) or a deeper tree fails the parse: the
     // parser, Evaluate and the tree's destructor all recurse once per level, and a
     // worker thread's stack must never run out on a formula someone typed or pasted.
-    static constexpr int kMaxDepth = 1000;
+    static constexpr int MAX_DEPTH = 1000;
 
     // Registration returns false, and keeps the first entry, when the name is taken.
     // Parameters and named literals share one name space; each arity has its own.

@@ -2,7 +2,10 @@
 
 #include <cfloat>
 
-std::shared_ptr<GraphDataY> CreateGraphDataY() { return std::make_shared<GraphDataY>(); }
+std::shared_ptr<GraphDataY> CreateGraphDataY()
+{
+    return std::make_shared<GraphDataY>();
+}
 
 MinMax GraphDataY::ComputeRangeY() const
 {

@@ -32,7 +32,10 @@ ProjectProperty DefaultProjectProperty()
     return property;
 }
 
-std::shared_ptr<GraphProject> CreateGraphProject() { return std::make_shared<GraphProject>(); }
+std::shared_ptr<GraphProject> CreateGraphProject()
+{
+    return std::make_shared<GraphProject>();
+}
 
 GraphProject::GraphProject() : m_property(DefaultProjectProperty()) {}
 

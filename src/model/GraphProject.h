@@ -23,34 +23,34 @@ struct ProjectProperty
     double marginLeft = 100.0;  // "Margin.Left"
     double marginRight = 10.0;  // "Margin.Right"
 
-    double frameLineWidth = 1.0;  // "Frame.LineWidth"
+    double frameLineWidth = 1.0;    // "Frame.LineWidth"
     Colour frameLineColor{0, 0, 0}; // "Frame.LineColor"
 
-    bool gridEnabledX = true; // "Grid.EnabledX"
-    bool gridEnabledY = true; // "Grid.EnabledY"
-    bool gridAutoX = true;    // "Grid.AutoX"
-    bool gridAutoY = true;    // "Grid.AutoY"
-    double gridIntervalX = -1.0; // "Grid.IntervalX": used when not auto and > 0
-    double gridIntervalY = -1.0; // "Grid.IntervalY"
-    double gridLineWidth = 0.5;  // "Grid.LineWidth"
+    bool gridEnabledX = true;            // "Grid.EnabledX"
+    bool gridEnabledY = true;            // "Grid.EnabledY"
+    bool gridAutoX = true;               // "Grid.AutoX"
+    bool gridAutoY = true;               // "Grid.AutoY"
+    double gridIntervalX = -1.0;         // "Grid.IntervalX": used when not auto and > 0
+    double gridIntervalY = -1.0;         // "Grid.IntervalY"
+    double gridLineWidth = 0.5;          // "Grid.LineWidth"
     Colour gridLineColor{192, 192, 192}; // "Grid.LineColor"
 
-    double tickLineLength = 10.0;   // "Tick.LineLength"
-    double tickLineWidth = 1.0;     // "Tick.LineWidth"
-    Colour tickLineColor{0, 0, 0};  // "Tick.LineColor"
-    FontDesc tickFont;              // "Tick.Font"
-    Colour tickFontColor{0, 0, 0};  // "Tick.FontColor"
-    double tickPositionX = -55.0;   // "Tick.PositionX"
-    double tickPositionY = -15.0;   // "Tick.PositionY"
-    wxString tickFormatX = "%.0f";  // "Tick.FormatX"
-    wxString tickFormatY = "%.2f";  // "Tick.FormatY"
+    double tickLineLength = 10.0;  // "Tick.LineLength"
+    double tickLineWidth = 1.0;    // "Tick.LineWidth"
+    Colour tickLineColor{0, 0, 0}; // "Tick.LineColor"
+    FontDesc tickFont;             // "Tick.Font"
+    Colour tickFontColor{0, 0, 0}; // "Tick.FontColor"
+    double tickPositionX = -55.0;  // "Tick.PositionX"
+    double tickPositionY = -15.0;  // "Tick.PositionY"
+    wxString tickFormatX = "%.0f"; // "Tick.FormatX"
+    wxString tickFormatY = "%.2f"; // "Tick.FormatY"
 
-    wxString axisLabelX;            // "Axis.LabelX", default "Time" (translated)
-    wxString axisLabelY;            // "Axis.LabelY", default "Value" (translated)
-    FontDesc axisFont;              // "Axis.Font"
-    Colour axisFontColor{0, 0, 0};  // "Axis.FontColor"
-    double axisPositionY = -40.0;   // "Axis.PositionY"
-    double axisPositionX = -70.0;   // "Axis.PositionX"
+    wxString axisLabelX;           // "Axis.LabelX", default "Time" (translated)
+    wxString axisLabelY;           // "Axis.LabelY", default "Value" (translated)
+    FontDesc axisFont;             // "Axis.Font"
+    Colour axisFontColor{0, 0, 0}; // "Axis.FontColor"
+    double axisPositionY = -40.0;  // "Axis.PositionY"
+    double axisPositionX = -70.0;  // "Axis.PositionX"
 
     friend bool operator==(const ProjectProperty& a, const ProjectProperty& b);
     friend bool operator!=(const ProjectProperty& a, const ProjectProperty& b) { return !(a == b); }

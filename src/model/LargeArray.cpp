@@ -3,17 +3,20 @@
 #include <sys/mman.h>
 
 namespace {
-constexpr std::size_t kLargeThreshold = std::size_t(2) << 20;
-constexpr std::size_t kPage = 4096;
-std::size_t RoundUp(std::size_t bytes) { return (bytes + kPage - 1) / kPage * kPage; }
+constexpr std::size_t LARGE_THRESHOLD = std::size_t(2) << 20;
+constexpr std::size_t LARGE_PAGE_BYTES = 4096;
+std::size_t RoundUp(std::size_t bytes)
+{
+    return (bytes + LARGE_PAGE_BYTES - 1) / LARGE_PAGE_BYTES * LARGE_PAGE_BYTES;
+}
 } // namespace
 
 void* AllocateLarge(std::size_t bytes)
 {
-    if (bytes < kLargeThreshold)
+    if (bytes < LARGE_THRESHOLD)
         return ::operator new(bytes);
-    void* p = mmap(nullptr, RoundUp(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                   -1, 0);
+    void* p =
+        mmap(nullptr, RoundUp(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED)
         throw std::bad_alloc();
     madvise(p, RoundUp(bytes), MADV_HUGEPAGE); // advice only; failure is harmless
@@ -24,7 +27,7 @@ void DeallocateLarge(void* p, std::size_t bytes) noexcept
 {
     if (!p)
         return;
-    if (bytes < kLargeThreshold)
+    if (bytes < LARGE_THRESHOLD)
         ::operator delete(p);
     else
         munmap(p, RoundUp(bytes));

@@ -11,16 +11,12 @@
 void* AllocateLarge(std::size_t bytes);
 void DeallocateLarge(void* p, std::size_t bytes) noexcept;
 
-template <typename T>
-struct LargeAllocator
+template <typename T> struct LargeAllocator
 {
     using value_type = T;
 
     LargeAllocator() noexcept = default;
-    template <typename U>
-    LargeAllocator(const LargeAllocator<U>&) noexcept
-    {
-    }
+    template <typename U> LargeAllocator(const LargeAllocator<U>&) noexcept {}
 
     T* allocate(std::size_t n)
     {
@@ -30,17 +26,8 @@ struct LargeAllocator
     }
     void deallocate(T* p, std::size_t n) noexcept { DeallocateLarge(p, n * sizeof(T)); }
 
-    template <typename U>
-    bool operator==(const LargeAllocator<U>&) const noexcept
-    {
-        return true;
-    }
-    template <typename U>
-    bool operator!=(const LargeAllocator<U>&) const noexcept
-    {
-        return false;
-    }
+    template <typename U> bool operator==(const LargeAllocator<U>&) const noexcept { return true; }
+    template <typename U> bool operator!=(const LargeAllocator<U>&) const noexcept { return false; }
 };
 
-template <typename T>
-using LargeArray = std::vector<T, LargeAllocator<T>>;
+template <typename T> using LargeArray = std::vector<T, LargeAllocator<T>>;

@@ -11,8 +11,14 @@
 namespace {
 
 // Min and max that ignore NaN whichever side it stands on; NaN only when both are NaN.
-inline double Min2(double a, double b) { return (b < a || a != a) ? b : a; }
-inline double Max2(double a, double b) { return (b > a || a != a) ? b : a; }
+inline double Min2(double a, double b)
+{
+    return (b < a || a != a) ? b : a;
+}
+inline double Max2(double a, double b)
+{
+    return (b > a || a != a) ? b : a;
+}
 
 // Reports progress every `step` entries over all levels and polls for cancel there.
 class StepReporter
@@ -25,8 +31,7 @@ public:
 
     // Fills entries [0, size) of one level through fill(begin, end), reporting before
     // every entry whose global counter is a multiple of the step. False when cancelled.
-    template <typename FillRange>
-    bool Run(size_t size, FillRange fill)
+    template <typename FillRange> bool Run(size_t size, FillRange fill)
     {
         size_t k = 0;
         while (k < size) {

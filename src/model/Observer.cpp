@@ -31,7 +31,10 @@ void Observer::OnDetached(Observable* observable)
     m_observables.erase(iter);
 }
 
-Observable::~Observable() { DetachAll(); }
+Observable::~Observable()
+{
+    DetachAll();
+}
 
 bool Observable::Attach(Observer* observer)
 {

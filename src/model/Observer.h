@@ -11,8 +11,7 @@ public:
     virtual ~ObserverParamBase() = default;
 };
 
-template <typename T>
-class ObserverParam : public ObserverParamBase
+template <typename T> class ObserverParam : public ObserverParamBase
 {
 public:
     explicit ObserverParam(const T& value) : m_value(value) {}

@@ -17,8 +17,7 @@ public:
 
 // Binds a worker's member function (with its fixed arguments) to the one open argument,
 // the Progress pointer, and keeps the result.
-template <typename Result, typename Callable>
-class ProgressProc : public ProgressProcBase
+template <typename Result, typename Callable> class ProgressProc : public ProgressProcBase
 {
 public:
     explicit ProgressProc(Callable callable) : m_callable(std::move(callable)) {}

@@ -135,8 +135,13 @@ bool IsTickFormatSafe(const wxString& format)
 wxString FormatTickLabel(const wxString& format, double value)
 {
     switch (CheckFormat(format)) {
-    case FormatCheck::OneDouble:
+    case FormatCheck::OneDouble: {
+        // Accumulated tick values land a hair below zero; "-0.00" is not a label.
+        const wxString zero = wxString::Format(format, 0.0);
+        if (value < 0.0 && wxString::Format(format, -value) == zero)
+            return zero;
         return wxString::Format(format, value);
+    }
     case FormatCheck::Literal: {
         wxString text = format;
         text.Replace("%%", "%");

@@ -6,7 +6,7 @@
 #include <cairo-ps.h>
 #include <cairo-svg.h>
 
-#include <wx/filefn.h>
+#include "base/AtomicFile.h"
 
 CairoTarget CairoTargetFromFileName(const wxString& fileName)
 {
@@ -38,6 +38,13 @@ bool IsPageSide(double side)
     return side > 0.0 && std::isfinite(side);
 }
 
+cairo_status_t WriteToFile(void* file, const unsigned char* data, unsigned int length)
+{
+    return std::fwrite(data, 1, length, static_cast<FILE*>(file)) == length
+               ? CAIRO_STATUS_SUCCESS
+               : CAIRO_STATUS_WRITE_ERROR;
+}
+
 } // namespace
 
 CairoContext::CairoContext(int width, int height, double scale)
@@ -59,23 +66,22 @@ CairoContext::CairoContext(const wxString& fileName, double width, double height
     const CairoTarget kind = CairoTargetFromFileName(fileName);
     if (kind == CairoTarget::Invalid)
         return;
-    // Drawn into a temporary file so that a failure never replaces a good file.
-    m_tempName = fileName + ".tmp";
-    const wxScopedCharBuffer name = m_tempName.utf8_str();
     cairo_surface_t* surface = nullptr;
     if (kind == CairoTarget::Png) {
+        // The image is kept in memory; its file is written by Finish.
         if (!IsImageSide(std::trunc(width)) || !IsImageSide(std::trunc(height)))
             return;
         surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(width), int(height));
     } else {
-        if (!IsPageSide(width) || !IsPageSide(height))
+        if (!IsPageSide(width) || !IsPageSide(height) || !CreateOutput())
             return;
+        FILE* file = m_output->File();
         if (kind == CairoTarget::Pdf)
-            surface = cairo_pdf_surface_create(name.data(), width, height);
+            surface = cairo_pdf_surface_create_for_stream(WriteToFile, file, width, height);
         else if (kind == CairoTarget::Ps)
-            surface = cairo_ps_surface_create(name.data(), width, height);
+            surface = cairo_ps_surface_create_for_stream(WriteToFile, file, width, height);
         else
-            surface = cairo_svg_surface_create(name.data(), width, height);
+            surface = cairo_svg_surface_create_for_stream(WriteToFile, file, width, height);
     }
     m_kind = kind;
     Adopt(surface);
@@ -90,10 +96,24 @@ void CairoContext::Adopt(cairo_surface_t* surface)
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
         cairo_status(m_context) != CAIRO_STATUS_SUCCESS) {
         Release();
-        if (!m_tempName.empty() && wxFileExists(m_tempName))
-            wxRemoveFile(m_tempName);
+        m_output.reset();
         m_kind = CairoTarget::Invalid;
     }
+}
+
+bool CairoContext::CreateOutput()
+{
+    m_output = std::make_unique<AtomicFile>();
+    if (m_output->Create(std::string(m_fileName.utf8_str())))
+        return true;
+    m_output.reset();
+    return false;
+}
+
+bool CairoContext::WritePng()
+{
+    return CreateOutput() && cairo_surface_write_to_png_stream(
+                                 m_surface, WriteToFile, m_output->File()) == CAIRO_STATUS_SUCCESS;
 }
 
 void CairoContext::Release()
@@ -122,8 +142,7 @@ bool CairoContext::Finish()
     }
     bool ok = cairo_status(m_context) == CAIRO_STATUS_SUCCESS;
     if (m_kind == CairoTarget::Png) {
-        ok = cairo_surface_write_to_png(m_surface, m_tempName.utf8_str()) == CAIRO_STATUS_SUCCESS &&
-             ok;
+        ok = ok && WritePng();
     } else if (m_kind == CairoTarget::Pdf || m_kind == CairoTarget::Ps) {
         cairo_surface_show_page(m_surface);
     }
@@ -133,11 +152,9 @@ bool CairoContext::Finish()
         ok = cairo_surface_status(m_surface) == CAIRO_STATUS_SUCCESS && ok;
     }
     Release();
-    if (!m_tempName.empty()) {
-        if (ok)
-            ok = wxRenameFile(m_tempName, m_fileName, true);
-        if (!ok && wxFileExists(m_tempName))
-            wxRemoveFile(m_tempName);
+    if (m_output) {
+        ok = ok && m_output->Commit();
+        m_output.reset(); // discards what a failure left
     }
     m_finishResult = ok;
     return ok;

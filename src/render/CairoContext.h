@@ -1,11 +1,15 @@
 #pragma once
 
+#include <memory>
+
 #include <cairo.h>
 
 #include <wx/string.h>
 
 #include "model/Colour.h"
 #include "model/FontDesc.h"
+
+class AtomicFile;
 
 // What a CairoContext draws to. Invalid: creation failed; draw nothing.
 enum class CairoTarget
@@ -23,8 +27,8 @@ enum class CairoTarget
 CairoTarget CairoTargetFromFileName(const wxString& fileName);
 
 // Owns one cairo surface and its cairo context. For files the output is complete only
-// once the context is finished (Finish, or destruction): the drawing goes to a temporary
-// file beside the target, which replaces the target only when it was written whole.
+// once the context is finished (Finish, or destruction): the drawing goes through an
+// AtomicFile, which replaces the target only when it was written whole.
 class CairoContext
 {
 public:
@@ -63,12 +67,14 @@ public:
 private:
     void Adopt(cairo_surface_t* surface);
     void Release();
+    bool CreateOutput();
+    bool WritePng();
 
     cairo_surface_t* m_surface = nullptr;
     cairo_t* m_context = nullptr;
     CairoTarget m_kind = CairoTarget::Invalid;
     wxString m_fileName;
-    wxString m_tempName;
+    std::unique_ptr<AtomicFile> m_output;
     bool m_finished = false;
     bool m_finishResult = false;
 };

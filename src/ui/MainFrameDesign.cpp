@@ -81,6 +81,9 @@ void MainFrameDesign::CreateMenus()
     m_menuView->Append(ID_MENU_ZOOM_OUT, _("Zoom Out"));
     m_menuView->AppendCheckItem(ID_MENU_ZOOM_X, _("Zoom Horizontally"));
     m_menuView->AppendCheckItem(ID_MENU_ZOOM_Y, _("Zoom Vertically"));
+    m_menuView->AppendSeparator();
+    m_menuView->Append(ID_MENU_BACK, _("Back") + "\tAlt+Left");
+    m_menuView->Append(ID_MENU_FORWARD, _("Forward") + "\tAlt+Right");
     m_menubar->Append(m_menuView, _("View"));
 
     m_menuHelp = new wxMenu();
@@ -111,6 +114,9 @@ void MainFrameDesign::CreateToolBar()
     add(ID_TOOL_ZOOM_X, _("Zoom Horizontally"), "object-flip-horizontal", wxART_GO_FORWARD,
         wxITEM_CHECK);
     add(ID_TOOL_ZOOM_Y, _("Zoom Vertically"), "object-flip-vertical", wxART_GO_DOWN, wxITEM_CHECK);
+    m_auiToolBar->AddSeparator();
+    add(ID_TOOL_BACK, _("Back"), "go-previous", wxART_GO_BACK);
+    add(ID_TOOL_FORWARD, _("Forward"), "go-next", wxART_GO_FORWARD);
     m_auiToolBar->Realize();
 
     m_mgr.AddPane(m_auiToolBar, wxAuiPaneInfo()
@@ -210,6 +216,8 @@ void MainFrameDesign::BindCommands()
         {ID_MENU_ZOOM_OUT, ID_TOOL_ZOOM_OUT, &MainFrameDesign::MenuItemZoomOut_OnMenuSelection},
         {ID_MENU_ZOOM_X, ID_TOOL_ZOOM_X, &MainFrameDesign::MenuItemZoomX_OnMenuSelection},
         {ID_MENU_ZOOM_Y, ID_TOOL_ZOOM_Y, &MainFrameDesign::MenuItemZoomY_OnMenuSelection},
+        {ID_MENU_BACK, ID_TOOL_BACK, &MainFrameDesign::MenuItemBack_OnMenuSelection},
+        {ID_MENU_FORWARD, ID_TOOL_FORWARD, &MainFrameDesign::MenuItemForward_OnMenuSelection},
         {ID_MENU_MANUAL, wxID_NONE, &MainFrameDesign::MenuItemManual_OnMenuSelection},
         {ID_MENU_LICENSE, wxID_NONE, &MainFrameDesign::MenuItemLicense_OnMenuSelection},
         {ID_MENU_ABOUT, wxID_NONE, &MainFrameDesign::MenuItemAbout_OnMenuSelection},
@@ -231,6 +239,8 @@ void MainFrameDesign::BindCommands()
         {ID_MENU_VIEW_PROPERTY, wxID_NONE, &MainFrameDesign::MenuItemViewProperty_OnUpdateUI},
         {ID_MENU_ZOOM_X, ID_TOOL_ZOOM_X, &MainFrameDesign::MenuItemZoomX_OnUpdateUI},
         {ID_MENU_ZOOM_Y, ID_TOOL_ZOOM_Y, &MainFrameDesign::MenuItemZoomY_OnUpdateUI},
+        {ID_MENU_BACK, ID_TOOL_BACK, &MainFrameDesign::MenuItemBack_OnUpdateUI},
+        {ID_MENU_FORWARD, ID_TOOL_FORWARD, &MainFrameDesign::MenuItemForward_OnUpdateUI},
         {ID_MENU_MANUAL, wxID_NONE, &MainFrameDesign::MenuItemManual_OnUpdateUI},
         {ID_MENU_LICENSE, wxID_NONE, &MainFrameDesign::MenuItemLicense_OnUpdateUI},
     };

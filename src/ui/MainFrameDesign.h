@@ -17,6 +17,8 @@ enum
     ID_TOOL_ZOOM_OUT = 1006,
     ID_TOOL_ZOOM_X = 1007,
     ID_TOOL_ZOOM_Y = 1008,
+    ID_TOOL_BACK = 1009,
+    ID_TOOL_FORWARD = 1010,
 };
 
 // Menu item identifiers (kept clear of the tool range).
@@ -38,6 +40,8 @@ enum
     ID_MENU_ZOOM_OUT,
     ID_MENU_ZOOM_X,
     ID_MENU_ZOOM_Y,
+    ID_MENU_BACK,
+    ID_MENU_FORWARD,
     ID_MENU_MANUAL,
     ID_MENU_LICENSE,
     ID_MENU_ABOUT,
@@ -90,6 +94,8 @@ protected:
     virtual void MenuItemZoomOut_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemZoomX_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemZoomY_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemBack_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemForward_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemManual_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemLicense_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemAbout_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
@@ -98,6 +104,8 @@ protected:
     virtual void MenuItemViewProperty_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemZoomX_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemZoomY_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
+    virtual void MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
+    virtual void MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
 

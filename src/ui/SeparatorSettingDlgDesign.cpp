@@ -11,7 +11,7 @@ SeparatorSettingDlgDesign::SeparatorSettingDlgDesign(wxWindow* parent, wxWindowI
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     m_comboBoxSeparator = new wxComboBox(this, wxID_ANY, wxEmptyString, wxDefaultPosition,
                                          wxDefaultSize, 0, nullptr, wxCB_READONLY);
-    sizer->Add(m_comboBoxSeparator, 0, wxALL | wxEXPAND | wxALIGN_CENTER_HORIZONTAL, 20);
+    sizer->Add(m_comboBoxSeparator, 0, wxALL | wxEXPAND, 20);
 
     auto* buttons = new wxStdDialogButtonSizer();
     buttons->AddButton(new wxButton(this, wxID_OK));

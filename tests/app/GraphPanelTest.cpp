@@ -330,3 +330,67 @@ TEST(GraphPaneThroughX, HoverDragAndWheelReachTheProjectAndTheStatusBar)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GraphPanelTest, RightDragBoxZoomsOnTheAllowedAxes)
+{
+    const struct
+    {
+        const char* name;
+        bool zoomX, zoomY;
+        wxPoint from, to;
+        const char* range;
+    } rows[] = {
+        // Pixels (150, 110)-(250, 310) are data x 50..150, y 120..320.
+        {"both axes", true, true, {150, 110}, {250, 310}, "50 150 120 320"},
+        {"drawn backwards", true, true, {250, 310}, {150, 110}, "50 150 120 320"},
+        {"X only", true, false, {150, 110}, {250, 310}, "50 150 0 420"},
+        {"Y only", false, true, {150, 110}, {250, 310}, "0 530 120 320"},
+        {"4 x 4 pixels is a click", true, true, {150, 110}, {154, 114}, "0 530 0 420"},
+        {"5 pixels wide is a box", true, true, {150, 110}, {155, 111}, "50 55 319 320"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        project->SetPlotRange(0, 530, 0, 420);
+        Repaint();
+        panel->SetZoomX(row.zoomX);
+        panel->SetZoomY(row.zoomY);
+        const unsigned frames = panel->GetFrameCount();
+        Mouse(wxEVT_RIGHT_DOWN, row.from.x, row.from.y);
+        wxMouseEvent move(wxEVT_MOTION);
+        move.SetPosition(row.to);
+        move.m_rightDown = true;
+        panel->GraphWindow()->GetEventHandler()->ProcessEvent(move);
+        EXPECT_TRUE(panel->IsBoxing());
+        Mouse(wxEVT_RIGHT_UP, row.to.x, row.to.y);
+        EXPECT_FALSE(panel->IsBoxing());
+        EXPECT_EQ(row.range, Range());
+        // The box is drawn over the kept picture: no rendering while it grows.
+        EXPECT_EQ(frames, panel->GetFrameCount());
+    }
+}
+
+TEST_F(GraphPanelTest, KeysPanZoomAndFit)
+{
+    Application::GetInstance().GetConfig()->Write(SETTING_MOUSE_ZOOM.key, 2.0);
+    const struct
+    {
+        int key;
+        const char* range;
+    } rows[] = {
+        {WXK_RIGHT, "10 110 -10 90"}, {WXK_LEFT, "-10 90 -10 90"}, {WXK_UP, "0 100 0 100"},
+        {WXK_DOWN, "0 100 -20 80"},   {'+', "25 75 15 65"},        {'-', "-50 150 -60 140"},
+        {WXK_HOME, "0 300 0 420"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.range);
+        project->SetPlotRange(0, 100, -10, 90);
+        wxKeyEvent key(wxEVT_KEY_DOWN);
+        key.m_keyCode = row.key;
+        panel->GraphWindow()->GetEventHandler()->ProcessEvent(key);
+        EXPECT_EQ(row.range, Range());
+    }
+}
+
+} // namespace

@@ -126,10 +126,10 @@ TEST_F(MainFrameTest, WindowHasItsPanesMenusAndToolbar)
                  "Exit\tAlt+F4"},
         {"Data", "Calculate"},
         {"View", "Project*|Property*|-|Fit|Fit Horizontally|Fit Vertically|-|Zoom In|Zoom Out|"
-                 "Zoom Horizontally*|Zoom Vertically*"},
+                 "Zoom Horizontally*|Zoom Vertically*|-|Back\tAlt+Left|Forward\tAlt+Right"},
         {"Help", "Manual*|License*|About..."},
         {"toolbar", "Import from File|Export to File|Calculate|Delete|-|Fit|Zoom In|Zoom Out|"
-                    "Zoom Horizontally*|Zoom Vertically*"},
+                    "Zoom Horizontally*|Zoom Vertically*|-|Back|Forward"},
     };
     EXPECT_EQ(expected, actual);
 }
@@ -383,6 +383,47 @@ TEST_F(ProjectPanelTest, OnlyTheCurrentProjectReachesTheList)
     panel->SetProject(nullptr);
     EXPECT_EQ(0u, panel->GetCheckList()->GetCount());
     EXPECT_EQ(-1, panel->GetSelectedGraphIndex());
+}
+
+} // namespace
+
+namespace {
+
+// Back and Forward step through the ranges the user finished moving to; the steps of a
+// drag and the two axes of one zoom are one entry each.
+TEST_F(MainFrameTest, BackAndForwardStepThroughCompletedViews)
+{
+    auto project = frame->GetProject();
+    project->Add(MakeSeries({0, 10}, {0, 10}));
+    const auto settle = [] { wxTheApp->ProcessPendingEvents(); };
+    Command(ID_MENU_FIT); // 0 10 0 10
+    settle();
+    Command(ID_MENU_ZOOM_OUT); // X then Y: one entry
+    settle();
+    project->BeginInterim();
+    for (double x : {1, 2, 3})
+        project->SetPlotRange(x, x + 10, 0, 10);
+    project->EndInterim(); // a drag ending at 3 13 0 10
+    settle();
+    EXPECT_EQ(4u, frame->GetViewHistory().GetCount());
+
+    Command(ID_MENU_BACK);
+    EXPECT_EQ("-0.5 10.5 -0.5 10.5", Range());
+    Command(ID_TOOL_BACK);
+    EXPECT_EQ("0 10 0 10", Range());
+    Command(ID_MENU_FORWARD);
+    Command(ID_MENU_FORWARD);
+    EXPECT_EQ("3 13 0 10", Range());
+    EXPECT_FALSE(frame->GetViewHistory().CanGoForward());
+    settle(); // going through the history records nothing new
+    EXPECT_EQ(4u, frame->GetViewHistory().GetCount());
+
+    frame->SetStatusMessage("");
+    wxTEST_DIALOG(Command(ID_MENU_NEW_PROJECT),
+                  ExpectMessageBox("This project is modified. Do you want to remove all?",
+                                   "New Project", wxID_YES));
+    EXPECT_EQ(1u, frame->GetViewHistory().GetCount());
+    EXPECT_FALSE(frame->GetViewHistory().CanGoBack());
 }
 
 } // namespace

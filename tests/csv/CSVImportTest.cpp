@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CsvTestUtil.h"
+#include "csv/CSVConverter.h"
 #include "csv/CSVImporter.h"
 #include "model/GraphProject.h"
 #include "support/TestSupport.h"
@@ -42,8 +43,8 @@ std::string LineOf(size_t length)
     return line;
 }
 
-const char* const kTooLong = "The length of the line in CSV file is too much";
-const char* const kBadValue = "Conversion from string to numerical value is failed";
+const char* const MSG_TOO_LONG = "The length of the line in CSV file is too much";
+const char* const MSG_BAD_VALUE = "Conversion from string to numerical value is failed";
 
 std::string At(const char* failure, const std::string& path, int line)
 {
@@ -66,8 +67,8 @@ Outcome ImportAllColumns(const std::string& path, char separator, int threads, b
     auto project = CreateGraphProject();
     CSVImporter importer(path, *project);
     importer.SetSeparator(separator);
-    importer.SetThreadCount(threads);
-    importer.SetParallelMinBytes(0);
+    importer.Tuning().threadCount = threads;
+    importer.Tuning().parallelMinBytes = 0;
     Outcome out;
     out.scan = importer.ScanInfoInternal(nullptr);
     out.info = importer.GetInfo();
@@ -140,10 +141,10 @@ TEST(CSVScan, FolderTooManyLinesAndBadSeparator)
 
     const std::string path = dir.Write("lines.csv", "1\n2\n3\n4\n");
     CSVImporter limited(path, *project);
-    limited.SetMaxLineCount(3);
+    limited.Tuning().maxLineCount = 3;
     EXPECT_EQ(limited.ScanInfoInternal(nullptr), ResultCode::FAILURE);
     EXPECT_EQ(limited.GetErrorMessage().utf8_string(), "\"" + path + "\" has too many lines!");
-    limited.SetMaxLineCount(4);
+    limited.Tuning().maxLineCount = 4;
     EXPECT_EQ(limited.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
 
     ExpectWxAsserts asserts;
@@ -186,7 +187,7 @@ TEST(CSVImport, ConversionRules)
         const std::string path = dir.Write("conv.csv", c.content);
         const Outcome got = ImportAllColumns(path, c.separator, 1, false);
         EXPECT_EQ(got.result, c.failingLine ? ResultCode::FAILURE : ResultCode::SUCCESS);
-        EXPECT_EQ(got.message, c.failingLine ? At(kBadValue, path, c.failingLine) : "");
+        EXPECT_EQ(got.message, c.failingLine ? At(MSG_BAD_VALUE, path, c.failingLine) : "");
         EXPECT_EQ(got.columns, c.columns);
     }
 }
@@ -205,30 +206,30 @@ TEST(CSVImport, LineRulesAndFirstFailureWithOneAndTwoThreads)
         std::string content, message;
     } cases[] = {
         {"1022 + LF", "1\n" + LineOf(1022) + "\n", ""},
-        {"1023 + LF", "1\n" + LineOf(1023) + "\n", At(kTooLong, path, 2)},
+        {"1023 + LF", "1\n" + LineOf(1023) + "\n", At(MSG_TOO_LONG, path, 2)},
         {"1022 + CR LF", "1\r\n" + LineOf(1022) + "\r\n", ""},
-        {"1023 + CR LF", "1\r\n" + LineOf(1023) + "\r\n", At(kTooLong, path, 2)},
+        {"1023 + CR LF", "1\r\n" + LineOf(1023) + "\r\n", At(MSG_TOO_LONG, path, 2)},
         {"1022 at end of file", "1\n" + LineOf(1022), ""},
-        {"1023 at end of file", "1\n" + LineOf(1023), At(kTooLong, path, 2)},
-        {"1022 + lone CR at end of file", "1\n" + LineOf(1022) + "\r", At(kTooLong, path, 2)},
+        {"1023 at end of file", "1\n" + LineOf(1023), At(MSG_TOO_LONG, path, 2)},
+        {"1022 + lone CR at end of file", "1\n" + LineOf(1022) + "\r", At(MSG_TOO_LONG, path, 2)},
         {"long line after many short ones", std::string(3000, '\n') + LineOf(5000),
-         At(kTooLong, path, 3001)},
+         At(MSG_TOO_LONG, path, 3001)},
         {"data", "t,a\n" + Numbered(0, 20000), ""},
         {"header lines past the middle", headerLines + Numbered(0, 100), ""},
         {"CR LF", "a,b\r\n1,2\r\n3,4,5\r\n" + Numbered(0, 5000), ""},
         {"last line without line feed", Numbered(0, 9999) + "1,2,3,4", ""},
         {"too long line in the second half",
-         Numbered(0, 10000) + LineOf(1023) + "\n" + Numbered(0, 10), At(kTooLong, path, 10001)},
+         Numbered(0, 10000) + LineOf(1023) + "\n" + Numbered(0, 10), At(MSG_TOO_LONG, path, 10001)},
         {"too long lines in both halves",
          Numbered(0, 3000) + LineOf(2000) + "\n" + Numbered(0, 9000) + LineOf(1023),
-         At(kTooLong, path, 3001)},
+         At(MSG_TOO_LONG, path, 3001)},
         {"bad value in the second half", Numbered(0, 15000) + "x" + Numbered(15000, 20000),
-         At(kBadValue, path, 15001)},
+         At(MSG_BAD_VALUE, path, 15001)},
         {"bad values in both halves",
          Numbered(0, 4000) + "x" + Numbered(4000, 15000) + "x" + Numbered(15000, 20000),
-         At(kBadValue, path, 4001)},
+         At(MSG_BAD_VALUE, path, 4001)},
         {"bad first line of the second half", Numbered(0, 10000) + "x" + Numbered(10000, 20000),
-         At(kBadValue, path, 10001)},
+         At(MSG_BAD_VALUE, path, 10001)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -306,8 +307,8 @@ TEST(CSVImport, ProgressEvery1000LinesAndCancelAtEachStage)
         SCOPED_TRACE("threads " + std::to_string(threads));
         auto project = CreateGraphProject();
         CSVImporter importer(path, *project);
-        importer.SetThreadCount(threads);
-        importer.SetParallelMinBytes(0);
+        importer.Tuning().threadCount = threads;
+        importer.Tuning().parallelMinBytes = 0;
         ThreadProcContext context;
         context.cancelAfterPositions = 2;
         EXPECT_EQ(importer.ScanInfo(&context), ResultCode::CANCELLED);
@@ -352,8 +353,8 @@ TEST(CSVImport, FileChangedAfterTheScan)
         const std::string path = dir.Write("changing.csv", content);
         auto project = CreateGraphProject();
         CSVImporter importer(path, *project);
-        importer.SetThreadCount(threads);
-        importer.SetParallelMinBytes(0);
+        importer.Tuning().threadCount = threads;
+        importer.Tuning().parallelMinBytes = 0;
         ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
 
         dir.Write("changing.csv", content.substr(0, content.size() / 3));
@@ -367,7 +368,7 @@ TEST(CSVImport, FileChangedAfterTheScan)
         EXPECT_EQ(project->GetItem(0)->GetCount(), 6000u);
         dir.Write("changing.csv", content + LineOf(1023) + "\n");
         EXPECT_EQ(importer.Import(nullptr), ResultCode::FAILURE);
-        EXPECT_EQ(importer.GetErrorMessage().utf8_string(), At(kTooLong, path, 6001));
+        EXPECT_EQ(importer.GetErrorMessage().utf8_string(), At(MSG_TOO_LONG, path, 6001));
 
         // Shifted lines of the same size: a clear failure or a consistent result.
         dir.Write("changing.csv", "7,7\n" + content.substr(0, content.size() - 4));
@@ -412,7 +413,7 @@ TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
         option.dataSources[0].columnY = c.columnY;
         option.dataRows = c.dataRows;
         importer.SetOption(option);
-        importer.SetMemoryLimit(c.memoryLimit);
+        importer.Tuning().memoryLimit = c.memoryLimit;
         ExpectWxAsserts asserts; // an invalid option asserts
         EXPECT_EQ(importer.Import(nullptr), c.result);
         EXPECT_EQ(importer.GetErrorMessage(), c.message);

@@ -227,7 +227,7 @@ TEST(FormulaParserRegistration, FirstRegistrationWins)
 // Nesting that would overflow the stack fails like any other bad formula.
 TEST_F(FormulaParserTest, DepthIsBounded)
 {
-    const int max = FormulaParser::kMaxDepth;
+    const int max = FormulaParser::MAX_DEPTH;
     auto repeat = [](const std::wstring& s, int n) {
         std::wstring out;
         for (int k = 0; k < n; ++k)

@@ -20,15 +20,11 @@ public:
     std::vector<uint32_t> kinds;
 };
 
-TEST(GraphData, NewSeriesDefaults)
+TEST(GraphData, NewSeriesIsVisibleInBlue)
 {
-    auto series = MakeSeries({1, 2, 3}, DataX{5.0, 0.5});
+    auto series = MakeSeries({1});
     EXPECT_TRUE(series->IsVisible());
     EXPECT_EQ(series->GetLineStyle(), (LineStyle{1.0, Colour(0, 0, 255)}));
-    double lo, hi;
-    ASSERT_TRUE(series->GetRangeX(lo, hi));
-    EXPECT_EQ(lo, 5.0);
-    EXPECT_EQ(hi, 6.0);
 }
 
 TEST(GraphData, SettersNotifyOnlyOnChangeExceptLineStyle)
@@ -37,63 +33,61 @@ TEST(GraphData, SettersNotifyOnlyOnChangeExceptLineStyle)
     SeriesRecorder recorder;
     series->Attach(&recorder);
 
-    series->SetLabel("");          // same: nothing
-    series->SetLabel("Voltage");   // DATA_LABEL
-    series->SetLabel("Voltage");   // same: nothing
-    series->SetLabel("voltage");   // differs in case only: notifies
-    series->SetVisible(true);      // same: nothing
-    series->SetVisible(false);     // DATA_VISIBLE
+    series->SetLabel("");                         // same: nothing
+    series->SetLabel("Voltage");                  // DATA_LABEL
+    series->SetLabel("Voltage");                  // same: nothing
+    series->SetLabel("voltage");                  // differs in case only: notifies
+    series->SetVisible(true);                     // same: nothing
+    series->SetVisible(false);                    // DATA_VISIBLE
     series->SetLineStyle(series->GetLineStyle()); // always DATA_LINE
     EXPECT_EQ(recorder.kinds,
               (std::vector<uint32_t>{DATA_LABEL, DATA_LABEL, DATA_VISIBLE, DATA_LINE}));
     EXPECT_EQ(series->GetLabel(), "voltage");
 }
 
-TEST(GraphData, YRangeOfEmptySeriesIsInverted)
+// Ranges count every value (the lone trailing one of an odd count too, with or without a
+// mipmap), ignore NaN, and order X whatever the sign of the interval.
+TEST(GraphData, Ranges)
 {
-    auto series = MakeSeries({});
-    MinMax range = series->GetRangeY();
-    EXPECT_EQ(range.min, DBL_MAX);
-    EXPECT_EQ(range.max, -DBL_MAX);
-    double lo = 42, hi = 42;
-    EXPECT_FALSE(series->GetRangeX(lo, hi));
-    EXPECT_EQ(lo, 42);
-}
-
-TEST(GraphData, YRangeCountsEveryValueWithAndWithoutMipmap)
-{
-    for (size_t n : {1000u, 1001u}) {
-        SCOPED_TRACE(n);
-        auto y = CreateGraphDataY();
-        y->raw.assign(n, 0.0);
-        y->raw.back() = 99.0; // the lone trailing value of an odd count
-        y->raw[3] = -7.0;
+    const struct
+    {
+        const char* name;
+        std::vector<double> values;
+        DataX x;
+        int mipmapLevels;
+        MinMax y;
+        bool hasX;
+        double loX, hiX;
+    } rows[] = {
+        {"empty: inverted Y, no X", {}, {0, 1}, 0, {DBL_MAX, -DBL_MAX}, false, 42, 42},
+        {"X from start and interval", {1, 2, 3}, {5.0, 0.5}, 0, {1, 3}, true, 5.0, 6.0},
+        {"negative interval", {1, 2, 3}, {10.0, -2.0}, 0, {1, 3}, true, 6.0, 10.0},
+        {"NaN ignored", {NAN, 2.0, NAN, -1.0}, {0, 1}, 0, {-1, 2}, true, 0, 3},
+        {"odd count with mipmap", {0, -7, 0, 0, 99}, {0, 1}, 1, {-7, 99}, true, 0, 4},
+        {"even count with mipmap", {0, -7, 0, 99}, {0, 1}, 1, {-7, 99}, true, 0, 3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto series = MakeSeries(row.values, row.x);
         DummyProgress progress;
-        ASSERT_EQ(y->CreateMipmap(1, &progress), ResultCode::SUCCESS);
-        auto series = CreateGraphData(DataX{}, y);
-        MinMax range = series->GetRangeY();
-        EXPECT_EQ(range.min, -7.0);
-        EXPECT_EQ(range.max, 99.0);
+        ASSERT_EQ(series->GetDataY()->CreateMipmap(row.mipmapLevels, &progress),
+                  ResultCode::SUCCESS);
+        const MinMax y = series->GetRangeY();
+        EXPECT_EQ(y.min, row.y.min);
+        EXPECT_EQ(y.max, row.y.max);
+        double lo = 42, hi = 42;
+        EXPECT_EQ(series->GetRangeX(lo, hi), row.hasX);
+        EXPECT_EQ(lo, row.loX);
+        EXPECT_EQ(hi, row.hiX);
     }
 }
 
-TEST(GraphData, YRangeIgnoresNaNAndIsCached)
+TEST(GraphData, YRangeIsCached)
 {
-    auto series = MakeSeries({NAN, 2.0, NAN, -1.0});
-    MinMax range = series->GetRangeY();
-    EXPECT_EQ(range.min, -1.0);
-    EXPECT_EQ(range.max, 2.0);
+    auto series = MakeSeries({1.0, 2.0});
+    EXPECT_EQ(series->GetRangeY().max, 2.0);
     series->GetDataY()->raw[1] = 100.0; // values are immutable by contract; the cache shows it
     EXPECT_EQ(series->GetRangeY().max, 2.0);
-}
-
-TEST(GraphData, NegativeIntervalGivesOrderedXRange)
-{
-    auto series = MakeSeries({1, 2, 3}, DataX{10.0, -2.0});
-    double lo, hi;
-    ASSERT_TRUE(series->GetRangeX(lo, hi));
-    EXPECT_EQ(lo, 6.0);
-    EXPECT_EQ(hi, 10.0);
 }
 
 } // namespace

@@ -81,7 +81,7 @@ TEST(GraphProject, SetPlotRangeNotifiesOnlyOnChange)
     EXPECT_TRUE(recorder.updates.empty());
     project->SetPlotRange(0, 1, 0, 2);
     EXPECT_EQ(recorder.Kinds(), std::vector<uint32_t>{PROJ_PLOT_RANGE});
-    ExpectWxAsserts asserts; // a NaN bound fails "minY <= maxY"
+    ExpectWxAsserts asserts;             // a NaN bound fails "minY <= maxY"
     project->SetPlotRange(0, 1, 0, NAN); // NaN always counts as a change
     project->SetPlotRange(0, 1, 0, NAN);
     EXPECT_EQ(recorder.updates.size(), 3u);
@@ -155,9 +155,9 @@ TEST(GraphProject, RangeQueries)
     EXPECT_EQ(project->GetMinY(false), DBL_MAX);
     EXPECT_EQ(project->GetMaxY(false), -DBL_MAX);
 
-    auto a = MakeSeries({1, 5, 3}, DataX{10, 2});     // X 10..14
-    auto b = MakeSeries({-4, 0}, DataX{-1, 0.5});     // X -1..-0.5
-    auto empty = MakeSeries({}, DataX{-100, 1});      // no points: no extent
+    auto a = MakeSeries({1, 5, 3}, DataX{10, 2}); // X 10..14
+    auto b = MakeSeries({-4, 0}, DataX{-1, 0.5}); // X -1..-0.5
+    auto empty = MakeSeries({}, DataX{-100, 1});  // no points: no extent
     project->Add(a);
     project->Add(b);
     project->Add(empty);
@@ -201,8 +201,8 @@ TEST(FitRange, CoversConsideredSeriesAndWidensSingleValues)
     EXPECT_EQ(r.minY, 0.0);
     EXPECT_EQ(r.maxY, 1.0);
 
-    auto flat = MakeSeries({3, 3, 3}, DataX{10, 1});  // X 10..12, Y 3
-    auto single = MakeSeries({-2}, DataX{20, 1});     // X 20, Y -2
+    auto flat = MakeSeries({3, 3, 3}, DataX{10, 1}); // X 10..12, Y 3
+    auto single = MakeSeries({-2}, DataX{20, 1});    // X 20, Y -2
     project->Add(flat);
     r = ComputeFitRange(*project);
     EXPECT_EQ(r.minX, 10.0);

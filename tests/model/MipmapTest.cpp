@@ -4,6 +4,7 @@
 #include <random>
 
 #include "model/GraphData.h"
+#include "model/MipmapBuilder.h"
 #include "ModelTestUtil.h"
 #include "progress/Progress.h"
 #include "support/TestSupport.h"
@@ -26,7 +27,10 @@ MinMax Oracle(const std::vector<double>& raw, size_t begin, size_t end)
     return r;
 }
 
-bool SameValue(double a, double b) { return (std::isnan(a) && std::isnan(b)) || a == b; }
+bool SameValue(double a, double b)
+{
+    return (std::isnan(a) && std::isnan(b)) || a == b;
+}
 
 TEST(Mipmap, LevelsMatchBruteForceOnAwkwardLengths)
 {
@@ -63,58 +67,54 @@ TEST(Mipmap, LevelsMatchBruteForceOnAwkwardLengths)
 
 TEST(Mipmap, LevelCountFromResolution)
 {
-    EXPECT_EQ(MipmapLevelCount(1000, 512), 1);
-    EXPECT_EQ(MipmapLevelCount(1000001, 512), 11);
-    EXPECT_EQ(MipmapLevelCount(512, 512), 0);
-    EXPECT_EQ(MipmapLevelCount(0, 512), 0);
-    EXPECT_EQ(MipmapLevelCount(1024, 512), 1);
-    EXPECT_EQ(MipmapLevelCount(2048, 512), 2); // exact powers do not round up
-    EXPECT_EQ(MipmapLevelCount(1000, 0), 0);
-    EXPECT_EQ(MipmapLevelCount(1000, -5), 0);
-    EXPECT_EQ(MipmapLevelCount(size_t(1) << 40, 1), 40);
+    const struct
+    {
+        size_t n;
+        int resolution, levels;
+    } rows[] = {
+        {1000, 512, 1}, {1000001, 512, 11}, {512, 512, 0},
+        {0, 512, 0},    {1024, 512, 1},     {2048, 512, 2}, // exact powers do not round up
+        {1000, 0, 0},   {1000, -5, 0},      {size_t(1) << 40, 1, 40},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(MipmapLevelCount(row.n, row.resolution), row.levels) << row.n;
 }
 
-TEST(Mipmap, ProgressStepsAndNoFinalUpdateForOneLevel)
+// Progress steps over all levels' entries; one level ends on its last step, several with
+// the total. A cancel inside a level leaves no levels.
+TEST(Mipmap, ProgressAndCancel)
 {
-    auto y = CreateGraphDataY();
-    y->raw.assign(1000, 1.0);
-    ThreadProcContext context;
-    ASSERT_EQ(RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), 1),
-              ResultCode::SUCCESS);
-    ProgressRecord record = context.Record();
-    ASSERT_EQ(record.positions.size(), 100u);
-    EXPECT_EQ(record.positions.front(), std::make_pair(0, 500));
-    EXPECT_EQ(record.positions.back(), std::make_pair(495, 500));
-    EXPECT_EQ(record.messages, std::vector<std::string>{"Creating Mipmap..."});
-}
+    const struct
+    {
+        size_t n;
+        int levels;
+        size_t steps;
+        std::pair<int, int> last;
+    } rows[] = {{1000, 1, 100, {495, 500}}, {1000001, 11, 102, {999521, 999521}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.n);
+        auto y = CreateGraphDataY();
+        y->raw.assign(row.n, 1.0);
+        ThreadProcContext context;
+        ASSERT_EQ(RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), row.levels),
+                  ResultCode::SUCCESS);
+        const ProgressRecord record = context.Record();
+        EXPECT_LE(record.positions.size(), row.steps);
+        EXPECT_EQ(record.positions.front(), std::make_pair(0, row.last.second));
+        EXPECT_EQ(record.positions.back(), row.last);
+        for (size_t i = 1; i < record.positions.size(); ++i)
+            ASSERT_LE(record.positions[i - 1].first, record.positions[i].first);
+        EXPECT_EQ(record.messages, std::vector<std::string>{"Creating Mipmap..."});
+        EXPECT_EQ(y->mipmap.back().size(), (row.n + (size_t(1) << row.levels) - 1) >> row.levels);
 
-TEST(Mipmap, ProgressEndsWithTotalForSeveralLevels)
-{
-    auto y = CreateGraphDataY();
-    y->raw.assign(1000001, 1.0);
-    ThreadProcContext context;
-    ASSERT_EQ(RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), 11),
-              ResultCode::SUCCESS);
-    ProgressRecord record = context.Record();
-    int total = record.positions.back().second;
-    EXPECT_EQ(record.positions.back().first, total);
-    EXPECT_LE(record.positions.size(), 102u);
-    for (size_t i = 1; i < record.positions.size(); ++i)
-        ASSERT_LE(record.positions[i - 1].first, record.positions[i].first);
-    EXPECT_EQ(y->mipmap[0].size(), 500001u); // the lone last value has its own block
-    EXPECT_EQ(y->mipmap[10].size(), 489u);
-}
-
-TEST(Mipmap, CancelInTheMiddleOfALevelLeavesNoLevels)
-{
-    auto y = CreateGraphDataY();
-    y->raw.assign(1000001, 2.0);
-    ThreadProcContext context;
-    // Level 1 holds about half of all entries; cancel somewhere inside level 3.
-    context.cancelWhen = [](int position, int total) { return position > total * 0.8; };
-    EXPECT_EQ(RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), 11),
-              ResultCode::CANCELLED);
-    EXPECT_TRUE(y->mipmap.empty());
+        context.Reset();
+        // Level 1 holds about half of all entries; cancel somewhere inside a later one.
+        context.cancelWhen = [](int position, int total) { return position > total * 0.8; };
+        y->mipmap.clear();
+        EXPECT_EQ(RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), row.levels),
+                  ResultCode::CANCELLED);
+        EXPECT_TRUE(y->mipmap.empty());
+    }
 }
 
 TEST(Mipmap, SameLevelCountDoesNothingAndOtherRebuilds)
@@ -132,79 +132,110 @@ TEST(Mipmap, SameLevelCountDoesNothingAndOtherRebuilds)
     EXPECT_TRUE(y->mipmap.empty());
 }
 
+// Two threads build what one builds, a column shown twice once.
+TEST(MipmapBuilder, TwoThreadsBuildWhatOneBuilds)
+{
+    std::vector<std::shared_ptr<GraphDataY>> ys;
+    std::vector<GraphDataY*> shown;
+    for (size_t n : {5000u, 70000u, 100u, 4097u}) {
+        ys.push_back(CreateGraphDataY());
+        for (size_t i = 0; i < n; ++i)
+            ys.back()->raw.push_back(std::sin(double(i) * 0.01) * double(n));
+        shown.push_back(ys.back().get());
+    }
+    shown.push_back(ys[0].get());
+    std::vector<std::vector<double>> one; // every level's min and max, one thread
+    for (int threads : {1, 2}) {
+        SCOPED_TRACE(threads);
+        std::vector<std::vector<double>> got;
+        for (const auto& y : ys)
+            y->mipmap.clear();
+        MipmapBuilder builder(shown, threads);
+        ThreadProcContext context;
+        ASSERT_EQ(RunProgressProc(&context, &MipmapBuilder::Build, &builder, 64),
+                  ResultCode::SUCCESS);
+        for (const auto& y : ys) {
+            EXPECT_EQ(int(y->mipmap.size()), MipmapLevelCount(y->raw.size(), 64));
+            for (const auto& level : y->mipmap) {
+                got.emplace_back();
+                for (const MinMax& m : level)
+                    got.back().insert(got.back().end(), {m.min, m.max});
+            }
+        }
+        if (threads == 1)
+            one = got;
+        EXPECT_EQ(got, one);
+    }
+}
+
 std::shared_ptr<GraphData> SeriesWithMipmap(size_t n, int resolution, DataX x = DataX{0, 1})
 {
     auto y = CreateGraphDataY();
     y->raw.resize(n);
     for (size_t i = 0; i < n; ++i)
         y->raw[i] = double(i % 97);
+    if (n > 0)
+        y->raw[n - 1] = 1e9;
     DummyProgress progress;
     y->CreateMipmap(MipmapLevelCount(n, resolution), &progress);
     return CreateGraphData(x, y);
 }
 
-TEST(DrawData, WholeSeriesUsesCoarsestLevelGivingTarget)
+TEST(DrawData, LevelOrRawValuesForTheView)
 {
-    auto series = SeriesWithMipmap(1000000, 512, DataX{2.0, 0.5});
-    DrawData dd;
-    int64_t count = series->GetDrawData(dd, 0, 999999, 500);
-    // floor(log2(1e6 / 500)) = 10: blocks of 1024 values, up to the end of the level.
-    EXPECT_FALSE(dd.raw);
-    EXPECT_EQ(count, 977); // ceil(1e6 / 1024)
-    EXPECT_EQ(dd.pairsBegin, series->GetDataY()->mipmap[9].data());
-    EXPECT_EQ(dd.pairsEnd, series->GetDataY()->mipmap[9].data() + 977);
-    EXPECT_EQ(dd.firstX, 2.0);
-    EXPECT_EQ(dd.stepX, 512.0);
-}
+    const struct
+    {
+        const char* name;
+        size_t n;
+        DataX x;
+        int64_t first, last;
+        int target;
+        int64_t count;
+        int level; // 0: raw values
+        double firstX, stepX;
+    } rows[] = {
+        // floor(log2(1e6 / 500)) = 10: blocks of 1024 values, up to the end of the level.
+        {"whole series, coarsest level giving the target",
+         1000000,
+         {2.0, 0.5},
+         0,
+         999999,
+         500,
+         977,
+         10,
+         2.0,
+         512.0},
+        {"few values in view are raw", 1000000, {0, 0.1}, 1000, 1999, 800, 1000, 0, 100.0, 0.1},
+        {"level capped at the coarsest", 1000001, {0, 1}, 0, 1000000, 10, 489, 11, 0.0, 2048.0},
+        {"before the first value: index 0", 100, {0, 1}, -50, -10, 100, 1, 0, 0.0, 1.0},
+        {"huge indices do not overflow", 100, {0, 1}, INT64_MIN, INT64_MAX, 1000, 100, 0, 0.0, 1.0},
+        {"target 0 is one column", 100, {0, 1}, 0, 99, 0, 100, 0, 0.0, 1.0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto series = SeriesWithMipmap(row.n, 512, row.x);
+        DrawData dd;
+        EXPECT_EQ(series->GetDrawData(dd, row.first, row.last, row.target), row.count);
+        EXPECT_EQ(dd.raw, row.level == 0);
+        EXPECT_DOUBLE_EQ(dd.firstX, row.firstX);
+        EXPECT_DOUBLE_EQ(dd.stepX, row.stepX);
+        if (row.level == 0) {
+            EXPECT_EQ(dd.valuesBegin,
+                      series->GetDataY()->raw.data() + std::max<int64_t>(row.first, 0));
+            continue;
+        }
+        const auto& level = series->GetDataY()->mipmap[row.level - 1];
+        EXPECT_EQ(dd.pairsBegin, level.data());
+        EXPECT_EQ(dd.pairsEnd, level.data() + row.count);
+        EXPECT_EQ((dd.pairsEnd - 1)->max, 1e9) << "the last block holds the very last value";
+    }
 
-TEST(DrawData, FewValuesInViewAreRaw)
-{
-    auto series = SeriesWithMipmap(1000000, 512, DataX{0, 0.1});
-    DrawData dd;
-    int64_t count = series->GetDrawData(dd, 1000, 1999, 800);
-    EXPECT_TRUE(dd.raw);
-    EXPECT_EQ(count, 1000);
-    EXPECT_EQ(dd.valuesBegin, series->GetDataY()->raw.data() + 1000);
-    EXPECT_DOUBLE_EQ(dd.firstX, 100.0);
-    EXPECT_EQ(dd.stepX, 0.1);
-}
-
-TEST(DrawData, ClampsAndEmptyCases)
-{
-    auto series = SeriesWithMipmap(100, 512);
+    // Reversed range and empty series: nothing, the record unchanged.
     DrawData dd;
     dd.firstX = -123;
-    // Entirely before the first value: clamps to index 0, one raw value.
-    EXPECT_EQ(series->GetDrawData(dd, -50, -10, 100), 1);
-    EXPECT_TRUE(dd.raw);
-    EXPECT_EQ(dd.firstX, 0.0);
-    // Reversed range: nothing, record unchanged.
-    dd.firstX = -123;
-    EXPECT_EQ(series->GetDrawData(dd, 50, 10, 100), 0);
+    EXPECT_EQ(SeriesWithMipmap(100, 512)->GetDrawData(dd, 50, 10, 100), 0);
+    EXPECT_EQ(MakeSeries({})->GetDrawData(dd, 0, 10, 100), 0);
     EXPECT_EQ(dd.firstX, -123);
-    // Huge indices do not overflow.
-    EXPECT_EQ(series->GetDrawData(dd, INT64_MIN, INT64_MAX, 1000), 100);
-    // Target 0 is treated as one column.
-    EXPECT_EQ(series->GetDrawData(dd, 0, 99, 0), 100);
-    auto empty = MakeSeries({});
-    EXPECT_EQ(empty->GetDrawData(dd, 0, 10, 100), 0);
-}
-
-TEST(DrawData, LevelIsCappedAtCoarsestAndCoversTheEnd)
-{
-    auto y = CreateGraphDataY();
-    y->raw.assign(1000001, 0.0);
-    y->raw.back() = 1e9;
-    DummyProgress progress;
-    y->CreateMipmap(MipmapLevelCount(y->raw.size(), 512), &progress);
-    auto series = CreateGraphData(DataX{0, 1}, y);
-    DrawData dd;
-    int64_t count = series->GetDrawData(dd, 0, 1000000, 10);
-    EXPECT_FALSE(dd.raw);
-    EXPECT_EQ(count, 489);
-    EXPECT_EQ(dd.stepX, 2048.0);
-    // The last block holds the very last value.
-    EXPECT_EQ((dd.pairsEnd - 1)->max, 1e9);
 }
 
 } // namespace

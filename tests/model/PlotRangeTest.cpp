@@ -5,6 +5,7 @@
 
 #include "model/GraphProject.h"
 #include "model/PlotRange.h"
+#include "model/ViewHistory.h"
 
 namespace {
 
@@ -93,6 +94,48 @@ TEST(PlotRange, ProjectZoomStopsAtTheLimits)
         project->ZoomX(100, 1 / row.factor);
         EXPECT_NE(r.maxX - r.minX, project->GetPlotRange().maxX - project->GetPlotRange().minX);
     }
+}
+
+} // namespace
+
+namespace {
+
+PlotRange At(double x)
+{
+    return PlotRange{x, x + 1, 0, 1};
+}
+
+TEST(ViewHistory, BackForwardAndANewRangeDropsWhatLayAhead)
+{
+    ViewHistory h;
+    h.Reset(At(0));
+    EXPECT_FALSE(h.CanGoBack());
+    for (double x : {1, 2, 3})
+        h.Push(At(x));
+    h.Push(At(3)); // the same range twice counts once
+    EXPECT_EQ(4u, h.GetCount());
+    EXPECT_EQ(At(2), h.GoBack());
+    EXPECT_EQ(At(1), h.GoBack());
+    EXPECT_EQ(At(2), h.GoForward());
+    h.Push(At(9));
+    EXPECT_FALSE(h.CanGoForward());
+    EXPECT_EQ(At(2), h.GoBack());
+    EXPECT_EQ(At(1), h.GoBack());
+    EXPECT_EQ(At(0), h.GoBack());
+    EXPECT_FALSE(h.CanGoBack());
+}
+
+TEST(ViewHistory, KeepsTheLastHundredRanges)
+{
+    ViewHistory h;
+    h.Reset(At(0));
+    for (int x = 1; x <= 150; ++x)
+        h.Push(At(x));
+    EXPECT_EQ(ViewHistory::MAX_ENTRIES, h.GetCount());
+    PlotRange oldest;
+    while (h.CanGoBack())
+        oldest = h.GoBack();
+    EXPECT_EQ(At(51), oldest);
 }
 
 } // namespace

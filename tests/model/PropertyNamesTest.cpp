@@ -38,9 +38,9 @@ TEST(PropertyNames, ValuesAreParsedByKind)
         bool ok;
     } rows[] = {
         {"Margin.Left", "80", true},
-        {"Margin.Left", "201", false},     // outside 0..200
+        {"Margin.Left", "201", false}, // outside 0..200
         {"Margin.Left", "-1", false},
-        {"Margin.Left", "1,5", false},     // numbers are locale-free
+        {"Margin.Left", "1,5", false}, // numbers are locale-free
         {"Margin.Left", "nan", false},
         {"Frame.LineWidth", "0.05", false},
         {"Tick.LineLength", "-200", true}, // ticks may point outwards

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 
 #include "render/AxisTicks.h"
@@ -81,4 +83,14 @@ TEST(AxisTicks, LabelFormatsOnlySafeFormats)
     for (const char* format :
          {"%s", "%n", "%d", "%f%f", "%*f", "%", "%Lf", "%1$f", "%.500f", "%%%", "%------+f"})
         EXPECT_EQ(FormatTickLabel(format, 1.0), wxString(format));
+}
+
+// A tick reached by adding intervals may sit a hair below zero.
+TEST(AxisTicks, NoNegativeZeroLabels)
+{
+    for (auto [format, value, text] : {std::tuple{"%.2f", -1.4e-16, "0.00"},
+                                       {"x=%.0f", -0.4, "x=0"},
+                                       {"%.2f", -0.006, "-0.01"},
+                                       {"%.2e", -1e-16, "-1.00e-16"}})
+        EXPECT_EQ(FormatTickLabel(format, value), wxString(text)) << format << " " << value;
 }

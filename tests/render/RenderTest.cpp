@@ -2,12 +2,15 @@
 
 #include <cfloat>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <random>
 
 #include <fontconfig/fontconfig.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 
@@ -337,6 +340,40 @@ TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
     EXPECT_GT(PixelAt(png, 300, 10) >> 24, 100u); // the frame line
     cairo_surface_destroy(png);
     wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
+}
+
+// Image files follow the atomic writer's rules: through a link the file it points to is
+// replaced, its permissions stay, and a stray file with a temporary-looking name is
+// neither used nor removed.
+TEST(CairoContext, ImageFilesReplaceLinkedTargetsKeepingTheirMode)
+{
+    const std::string dir = std::string(ARDENTINE_BINARY_DIR) + "/test-render-links/";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    for (const char* kind : {"png", "pdf", "ps", "svg"}) {
+        SCOPED_TRACE(kind);
+        const std::string real = dir + "real." + kind, link = dir + "link." + kind;
+        std::ofstream(real) << "old";
+        chmod(real.c_str(), 0640);
+        std::filesystem::remove(link);
+        ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+        std::ofstream(link + ".tmp") << "stray";
+        {
+            CairoContext cairo(wxString::FromUTF8(link), 64, 48);
+            ASSERT_EQ(cairo.GetKind(), CairoTargetFromFileName(link));
+            cairo_paint(cairo());
+            ASSERT_TRUE(cairo.Finish());
+        }
+        struct stat info;
+        ASSERT_EQ(lstat(link.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISLNK(info.st_mode));
+        ASSERT_EQ(stat(real.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0640u);
+        EXPECT_NE(ReadFile(real), "old");
+        EXPECT_EQ(ReadFile(link + ".tmp"), "stray");
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 12);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(GraphRenderer, DegenerateRangesDrawNoCurvesAndDivideByNothing)

@@ -8,8 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include <wx/msgdlg.h>
+
+// What an expectation returns to let the dialog really run its modal loop (a command's
+// progress dialog); the test must also hold a RealModalScope.
+constexpr int RUN_MODAL_FOR_REAL = -4711;
 
 class GTestModalHook : public wxTestingModalHook
 {
@@ -23,6 +29,8 @@ protected:
     int Enter(wxDialog* dlg) override
     {
         const int rc = wxTestingModalHook::Enter(dlg);
+        if (rc == RUN_MODAL_FOR_REAL)
+            return wxID_NONE;
         return rc == wxID_NONE ? wxID_CANCEL : rc;
     }
     void ReportFailure(const wxString& msg) override
@@ -57,6 +65,41 @@ private:
     wxString m_caption;
     int m_answer;
 };
+
+// Expects a dialog of type T and lets `act` drive it; `act` returns the dialog's result
+// (or RUN_MODAL_FOR_REAL).
+template <class T> class ExpectDialog : public wxExpectModalBase<T, ExpectDialog<T>>
+{
+public:
+    explicit ExpectDialog(std::function<int(T*)> act) : m_act(std::move(act)) {}
+
+protected:
+    int OnInvoked(T* dlg) const override { return m_act(dlg); }
+
+private:
+    std::function<int(T*)> m_act;
+};
+
+using Expectations = std::vector<std::unique_ptr<wxModalExpectation>>;
+
+// The expectations, in the order the dialogs must appear.
+template <class... T> Expectations InOrder(std::unique_ptr<T>... items)
+{
+    Expectations list;
+    (list.push_back(std::move(items)), ...);
+    return list;
+}
+
+// wxTEST_DIALOG for tables: runs `run` expecting the dialogs in `expected`, in order.
+inline void RunWithDialogs(const std::function<void()>& run, const Expectations& expected,
+                           const char* file = __builtin_FILE(), int line = __builtin_LINE())
+{
+    GTestModalHook hook(file, line, "RunWithDialogs");
+    for (const auto& expectation : expected)
+        hook.AddExpectation(*expectation);
+    run();
+    hook.CheckUnmetExpectations();
+}
 
 // While alive, modal dialogs outside wxTEST_DIALOG really run (for dialogs a test drives
 // itself, such as the progress dialog); otherwise they fail the test and are cancelled.

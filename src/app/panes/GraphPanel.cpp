@@ -1,5 +1,6 @@
 #include "app/panes/GraphPanel.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <wx/dcclient.h>
@@ -23,6 +24,8 @@ void GraphPanel::SetProject(GraphProject* project)
         return;
     if (m_dragging)
         EndDrag();
+    if (m_boxing)
+        EndBox(m_boxEnd, false);
     if (m_cursorInside) {
         m_cursorInside = false;
         SendCursorEvent(CURSOR_LEAVE);
@@ -32,6 +35,7 @@ void GraphPanel::SetProject(GraphProject* project)
     m_proj = project;
     m_rendered = false;
     m_renderInfo = RenderInfo{};
+    m_picture.reset();
     if (m_proj) {
         m_proj->Attach(this);
         m_graphWindow->Refresh(false);
@@ -41,8 +45,10 @@ void GraphPanel::SetProject(GraphProject* project)
 void GraphPanel::Update(Observable*, const ObserverParamBase& param)
 {
     // Refresh only queues a paint; any number of changes before it cost one rendering.
-    if (dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param))
+    if (dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param)) {
+        m_pictureStale = true;
         m_graphWindow->Refresh(false);
+    }
 }
 
 void GraphPanel::GraphWindow_OnPaint(wxPaintEvent&)
@@ -60,9 +66,21 @@ void GraphPanel::GraphWindow_OnPaint(wxPaintEvent&)
 // The whole picture is drawn off-screen and copied in one piece: no flicker.
 void GraphPanel::Render(cairo_t* target, int width, int height)
 {
-    CairoContext cairo(width, height, m_graphWindow->GetContentScaleFactor());
+    // While a box is drawn nothing else changes: the last picture serves.
+    const bool reuse = m_boxing && !m_pictureStale && m_picture &&
+                       m_renderInfo.lastSize.width == width &&
+                       m_renderInfo.lastSize.height == height;
+    if (reuse) {
+        m_picture->CopyTo(target);
+        DrawBox(target);
+        return;
+    }
+    m_picture =
+        std::make_unique<CairoContext>(width, height, m_graphWindow->GetContentScaleFactor());
+    CairoContext& cairo = *m_picture;
     if (cairo.GetKind() == CairoTarget::Invalid)
         return;
+    m_pictureStale = false;
     cairo_t* cr = cairo();
     if (m_proj->GetCount() == 0) {
         cairo_rectangle(cr, 0, 0, width, height);
@@ -91,6 +109,8 @@ void GraphPanel::Render(cairo_t* target, int width, int height)
         m_proj->SetNotifyEnabled(true);
     }
     cairo.CopyTo(target);
+    if (m_boxing)
+        DrawBox(target);
     ++m_frameCount;
     wxLogDebug("GraphPanel::Render(): %d series at %dx%d", m_proj->GetCount(), width, height);
 }
@@ -118,6 +138,12 @@ void GraphPanel::GraphWindow_OnMouseEvents(wxMouseEvent& event)
             EndDrag();
             wxLogDebug("GraphWindow_OnMouseEvents(): eventType = wxEVT_LEFT_UP");
         }
+    } else if (type == wxEVT_RIGHT_DOWN) {
+        m_graphWindow->SetFocus();
+        BeginBox(at);
+    } else if (type == wxEVT_RIGHT_UP) {
+        if (m_boxing)
+            EndBox(at, true);
     } else if (type == wxEVT_MOUSEWHEEL) {
         Wheel(event);
     } else if (type == wxEVT_MOTION) {
@@ -127,6 +153,13 @@ void GraphPanel::GraphWindow_OnMouseEvents(wxMouseEvent& event)
             if (!event.LeftIsDown())
                 EndDrag();
         }
+        if (m_boxing) {
+            m_boxEnd = at;
+            if (!event.RightIsDown())
+                EndBox(at, true);
+            else
+                m_graphWindow->Refresh(false);
+        }
         ReportCursor(at, true);
     } else if (type == wxEVT_LEAVE_WINDOW) {
         ReportCursor(at, false);
@@ -135,7 +168,7 @@ void GraphPanel::GraphWindow_OnMouseEvents(wxMouseEvent& event)
 
 void GraphPanel::BeginDrag(const wxPoint& at)
 {
-    if (m_dragging || !CanMap())
+    if (m_dragging || m_boxing || !CanMap())
         return;
     m_dragging = true;
     m_dragStart = at;
@@ -172,10 +205,74 @@ void GraphPanel::EndDrag()
 
 void GraphPanel::GraphWindow_OnMouseCaptureLost(wxMouseCaptureLostEvent&)
 {
-    // The capture is already gone; the range stays where the last motion left it.
+    // The capture is already gone; the range stays where the last motion left it, and
+    // an unfinished box is dropped.
+    if (m_boxing) {
+        m_boxing = false;
+        m_graphWindow->Refresh(false);
+    }
+    if (!m_dragging)
+        return;
     m_dragging = false;
     if (m_proj)
         m_proj->EndInterim();
+}
+
+void GraphPanel::BeginBox(const wxPoint& at)
+{
+    if (m_dragging || m_boxing || !CanMap())
+        return;
+    m_boxing = true;
+    m_boxStart = m_boxEnd = at;
+    if (!m_graphWindow->HasCapture())
+        m_graphWindow->CaptureMouse();
+}
+
+void GraphPanel::EndBox(const wxPoint& at, bool apply)
+{
+    m_boxing = false;
+    if (m_graphWindow->HasCapture())
+        m_graphWindow->ReleaseMouse();
+    PlotRange r;
+    if (apply && m_proj && BoxRange(m_boxStart, at, r))
+        m_proj->SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
+    m_graphWindow->Refresh(false);
+}
+
+bool GraphPanel::BoxRange(const wxPoint& a, const wxPoint& b, PlotRange& range) const
+{
+    if (!CanMap() || !m_proj)
+        return false;
+    if (std::abs(a.x - b.x) < MIN_BOX_PIXELS && std::abs(a.y - b.y) < MIN_BOX_PIXELS)
+        return false;
+    range = m_proj->GetPlotRange();
+    if (m_zoomX) {
+        range.minX = m_renderInfo.ToDataX(std::min(a.x, b.x));
+        range.maxX = m_renderInfo.ToDataX(std::max(a.x, b.x));
+    }
+    if (m_zoomY) { // pixel y grows downwards
+        range.minY = m_renderInfo.ToDataY(std::max(a.y, b.y));
+        range.maxY = m_renderInfo.ToDataY(std::min(a.y, b.y));
+    }
+    return IsUsableRange(range);
+}
+
+void GraphPanel::DrawBox(cairo_t* cr) const
+{
+    const double x = std::min(m_boxStart.x, m_boxEnd.x) + 0.5;
+    const double y = std::min(m_boxStart.y, m_boxEnd.y) + 0.5;
+    const double w = std::abs(m_boxEnd.x - m_boxStart.x);
+    const double h = std::abs(m_boxEnd.y - m_boxStart.y);
+    cairo_save(cr);
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_set_source_rgba(cr, 0.2, 0.4, 0.9, 0.15);
+    cairo_fill_preserve(cr);
+    const double dash[] = {4.0, 3.0};
+    cairo_set_dash(cr, dash, 2, 0.0);
+    cairo_set_line_width(cr, 1.0);
+    cairo_set_source_rgb(cr, 0.1, 0.2, 0.6);
+    cairo_stroke(cr);
+    cairo_restore(cr);
 }
 
 void GraphPanel::Wheel(const wxMouseEvent& event)
@@ -201,12 +298,64 @@ void GraphPanel::Wheel(const wxMouseEvent& event)
     if (!tf.IsValid())
         return;
     const wxPoint at = event.GetPosition();
-    const double cx = tf.ToDataX(at.x - area.left);
-    const double cy = tf.ToDataY(at.y - area.top);
+    ZoomAbout(tf.ToDataX(at.x - area.left), tf.ToDataY(at.y - area.top), factor);
+}
+
+void GraphPanel::ZoomAbout(double cx, double cy, double factor)
+{
     if (m_zoomX)
         m_proj->ZoomX(cx, factor);
     if (m_zoomY)
         m_proj->ZoomY(cy, factor);
+}
+
+// Arrows pan by a tenth of the span, + and - zoom about the middle, Home fits and Escape
+// drops a box being drawn.
+void GraphPanel::GraphWindow_OnKeyDown(wxKeyEvent& event)
+{
+    if (!m_proj || event.HasAnyModifiers()) {
+        event.Skip();
+        return;
+    }
+    const PlotRange r = m_proj->GetPlotRange();
+    const double stepX = (r.maxX - r.minX) / 10.0;
+    const double stepY = (r.maxY - r.minY) / 10.0;
+    PlotRange next = r;
+    switch (event.GetKeyCode()) {
+    case WXK_LEFT:
+        next = Panned(r, -stepX, 0);
+        break;
+    case WXK_RIGHT:
+        next = Panned(r, stepX, 0);
+        break;
+    case WXK_UP:
+        next = Panned(r, 0, stepY);
+        break;
+    case WXK_DOWN:
+        next = Panned(r, 0, -stepY);
+        break;
+    case '+':
+    case '=':
+    case WXK_NUMPAD_ADD:
+        ZoomAbout((r.minX + r.maxX) / 2, (r.minY + r.maxY) / 2, 1.0 / ReadZoomFactor());
+        return;
+    case '-':
+    case WXK_NUMPAD_SUBTRACT:
+        ZoomAbout((r.minX + r.maxX) / 2, (r.minY + r.maxY) / 2, ReadZoomFactor());
+        return;
+    case WXK_HOME:
+        next = ComputeFitRange(*m_proj);
+        break;
+    case WXK_ESCAPE:
+        if (m_boxing)
+            EndBox(m_boxEnd, false);
+        return;
+    default:
+        event.Skip();
+        return;
+    }
+    if (m_proj->GetCount() > 0 && !m_dragging && IsUsableRange(next))
+        m_proj->SetPlotRange(next.minX, next.maxX, next.minY, next.maxY);
 }
 
 void GraphPanel::ReportCursor(const wxPoint& at, bool inWindow)
@@ -241,6 +390,7 @@ void GraphPanel::SendCursorEvent(int code)
 
 void GraphPanel::GraphWindow_OnSize(wxSizeEvent& event)
 {
+    m_pictureStale = true;
     // A pane that only shrinks gets no paint of its own from GTK.
     m_graphWindow->Refresh(false);
     event.Skip();
@@ -249,6 +399,7 @@ void GraphPanel::GraphWindow_OnSize(wxSizeEvent& event)
 void GraphPanel::GraphWindow_OnSetFocus(wxFocusEvent& event)
 {
     wxLogDebug("GraphWindow_OnSetFocus()");
+    m_pictureStale = true;
     m_graphWindow->Refresh(false);
     event.Skip();
 }
@@ -256,6 +407,7 @@ void GraphPanel::GraphWindow_OnSetFocus(wxFocusEvent& event)
 void GraphPanel::GraphWindow_OnKillFocus(wxFocusEvent& event)
 {
     wxLogDebug("GraphWindow_OnKillFocus()");
+    m_pictureStale = true;
     m_graphWindow->Refresh(false);
     event.Skip();
 }

@@ -1,15 +1,19 @@
 #pragma once
 
+#include <memory>
+
 #include <wx/gdicmn.h>
 
 #include "app/GraphCursor.h"
 #include "model/GraphProject.h"
 #include "model/Observer.h"
+#include "render/CairoContext.h"
 #include "render/PlotTransform.h"
 #include "ui/GraphPanelDesign.h"
 
-// The graph pane: draws the project, pans with a left drag, zooms with the wheel and
-// reports the data point under the mouse (EVT_GRAPH_CURSOR).
+// The graph pane: draws the project, pans with a left drag, zooms with the wheel or a
+// right-drag box, moves with the keyboard, and reports the data point under the mouse
+// (EVT_GRAPH_CURSOR).
 class GraphPanel : public GraphPanelDesign, public Observer, public GraphCursorSource
 {
 public:
@@ -31,6 +35,13 @@ public:
     wxRealPoint GetCursorPoint() const override { return m_cursorPoint; }
     wxWindow* GraphWindow() const { return m_graphWindow; }
     bool IsDragging() const { return m_dragging; }
+    bool IsBoxing() const { return m_boxing; }
+
+    // A box smaller than this in both directions is a click.
+    static constexpr int MIN_BOX_PIXELS = 5;
+    // The data range of the pixel box from `a` to `b` in the last picture, on the axes
+    // the zoom toggles allow; false for a click-sized box or a range the view can't show.
+    bool BoxRange(const wxPoint& a, const wxPoint& b, PlotRange& range) const;
     // Paints that drew a picture so far (tests and benchmarks wait on it).
     unsigned GetFrameCount() const { return m_frameCount; }
 
@@ -44,6 +55,7 @@ protected:
     void GraphWindow_OnSize(wxSizeEvent& event) override;
     void GraphWindow_OnSetFocus(wxFocusEvent& event) override;
     void GraphWindow_OnKillFocus(wxFocusEvent& event) override;
+    void GraphWindow_OnKeyDown(wxKeyEvent& event) override;
 
 private:
     void Render(cairo_t* cr, int width, int height);
@@ -52,6 +64,10 @@ private:
     void DragTo(const wxPoint& at);
     void EndDrag();
     void Wheel(const wxMouseEvent& event);
+    void BeginBox(const wxPoint& at);
+    void EndBox(const wxPoint& at, bool apply);
+    void DrawBox(cairo_t* cr) const;
+    void ZoomAbout(double cx, double cy, double factor);
     void ReportCursor(const wxPoint& at, bool inWindow);
     void SendCursorEvent(int code);
 
@@ -65,6 +81,13 @@ private:
     PlotRange m_dragStartRange;
     bool m_cursorInside = false;
     wxRealPoint m_cursorPoint;
+    bool m_boxing = false;
+    wxPoint m_boxStart;
+    wxPoint m_boxEnd;
+    // The last picture, kept so the box can be drawn over it without rendering again;
+    // stale once the project, the size or the focus changed.
+    std::unique_ptr<CairoContext> m_picture;
+    bool m_pictureStale = true;
     unsigned m_frameCount = 0;
     int m_wheelRotation = 0; // rotation not yet amounting to a whole step (touchpads)
 };

@@ -1,4 +1,4 @@
-#include "csv/FileUtil.h"
+#include "base/FileUtil.h"
 
 #include <cstring>
 
@@ -62,6 +62,13 @@ int64_t GetAvailableMemory()
             result = left;
     }
     return result;
+}
+
+bool FitsInMemory(double bytes, int64_t limit)
+{
+    if (limit < 0)
+        limit = GetAvailableMemory();
+    return limit < 0 || bytes <= double(limit);
 }
 
 wxString NarrowToWide(const char* text, size_t length)

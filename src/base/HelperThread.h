@@ -39,7 +39,7 @@ public:
     void WaitPolling(const std::function<bool()>& poll, const std::function<void()>& stop)
     {
         bool stopped = false;
-        while (m_done.wait_for(kWaitPoll) != std::future_status::ready) {
+        while (m_done.wait_for(WAIT_POLL) != std::future_status::ready) {
             if (!stopped && !poll()) {
                 stop();
                 stopped = true;
@@ -57,7 +57,7 @@ public:
     }
 
 private:
-    static constexpr std::chrono::milliseconds kWaitPoll{20};
+    static constexpr std::chrono::milliseconds WAIT_POLL{20};
     std::thread m_thread;
     std::future<void> m_done;
     std::exception_ptr m_error;

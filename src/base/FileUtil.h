@@ -25,6 +25,9 @@ int64_t GetFileSize(FILE* file);
 // it is not known. Linux overcommits, so a failed allocation is often reported only by
 // the out-of-memory killer: large allocations are checked against this first.
 int64_t GetAvailableMemory();
+// Whether `bytes` more fit in `limit` bytes, or, for a limit below 0, in the available
+// memory (true when that is unknown: std::bad_alloc then tells).
+bool FitsInMemory(double bytes, int64_t limit = -1);
 
 // Narrow text <-> wide strings for file names and header texts: the C library's
 // conversion first, then UTF-8, then Latin-1 (which never fails), so no text is lost

@@ -1,0 +1,301 @@
+// The importer's conversion: data lines to values (on one or two threads), the memory
+// check and the X columns.
+#include "csv/CSVConverter.h"
+
+#include <atomic>
+#include <cmath>
+
+#include <wx/intl.h>
+
+#include "base/FileUtil.h"
+#include "base/HelperThread.h"
+#include "csv/LineReader.h"
+#include "csv/NumberParser.h"
+#include "csv/SplitJoin.h"
+
+namespace {
+
+// How far the steps of an X column may stray from its first step.
+constexpr double PROGRESSION_TOLERANCE_PERCENT = 0.1;
+
+// Sizes every column to `rows` zeros. The first touch of fresh pages (the kernel clears
+// them) costs as much as parsing, so the second thread takes every other column.
+void AllocateColumns(std::vector<std::shared_ptr<GraphDataY>>& columns, size_t rows, int threads)
+{
+    std::vector<GraphDataY*> pending;
+    for (const auto& column : columns) {
+        if (column)
+            pending.push_back(column.get());
+    }
+    std::atomic<bool> failed{false};
+    auto fill = [&](size_t first) {
+        for (size_t k = first; k < pending.size() && !failed; k += 2) {
+            try {
+                pending[k]->raw.resize(rows);
+            } catch (const std::bad_alloc&) {
+                failed = true;
+            }
+        }
+    };
+    HelperThread helper;
+    const bool parallel = threads >= 2 && pending.size() >= 2 && rows >= (size_t(1) << 16) &&
+                          helper.Start([&] { fill(1); });
+    fill(0);
+    if (parallel)
+        helper.WaitPolling([] { return true; }, [] {});
+    else
+        fill(1);
+    if (failed)
+        throw std::bad_alloc();
+}
+
+} // namespace
+
+bool ConvertFields(const char* p, const char* end, size_t row, double* const* columns,
+                   size_t columnCount, char separator)
+{
+    if (p == end)
+        return true;
+    for (size_t column = 0;; ++column) {
+        double value;
+        const char* next = ParseNumber(p, end, value);
+        if (!next || column >= columnCount)
+            return false;
+        if (next != end && *next != separator)
+            return false;
+        if (double* target = columns[column])
+            target[row] = value;
+        if (next == end)
+            return true;
+        p = next + 1;
+        if (p == end)
+            return true;
+    }
+}
+
+bool IsArithmeticProgression(const double* v, size_t n, double percent, double& start,
+                             double& interval)
+{
+    if (n == 0)
+        return false;
+    const double first = v[0];
+    if (n == 1) {
+        if (!std::isfinite(first))
+            return false;
+        start = first;
+        interval = 0.0;
+        return true;
+    }
+    const double step = v[1] - v[0];
+    const double tolerance = (step * percent) / 100;
+    if (!std::isfinite(first) || !std::isfinite(step))
+        return false;
+    for (size_t i = 1; i < n; ++i) {
+        const double d = (v[i] - v[i - 1]) - step;
+        // Written so that a NaN difference (an infinite value) fails as well.
+        if (!(d <= tolerance && d >= -tolerance))
+            return false;
+    }
+    start = first;
+    interval = step;
+    return true;
+}
+
+bool IsOptionValid(const CSVImportOption& option, const CSVFileInfo& info)
+{
+    if (option.headerRows < 0 || option.dataRows < 0 ||
+        int64_t(option.headerRows) + int64_t(option.dataRows) > int64_t(info.rowCount))
+        return false;
+    for (const DataSource& source : option.dataSources) {
+        if (!source.useDirectVal && (source.columnX < 0 || source.columnX >= info.columnCount))
+            return false;
+        if (source.columnY < 0 || source.columnY >= info.columnCount)
+            return false;
+    }
+    return true;
+}
+
+std::vector<bool> RequiredColumns(const CSVImportOption& option, const CSVFileInfo& info,
+                                  bool includeY)
+{
+    std::vector<bool> flags(info.columnCount > 0 ? info.columnCount : 0, false);
+    auto set = [&flags, &info](int index) {
+        wxCHECK_RET(index >= 0 && index < info.columnCount,
+                    "index >= 0 && index < info.columnCount");
+        flags[index] = true;
+    };
+    for (const DataSource& source : option.dataSources) {
+        if (!source.useDirectVal)
+            set(source.columnX);
+        if (includeY)
+            set(source.columnY);
+    }
+    return flags;
+}
+
+double ImportBytes(const CSVImportOption& option, const std::vector<bool>& required, int resolution)
+{
+    std::vector<bool> distinctY(required.size(), false);
+    for (const DataSource& source : option.dataSources)
+        distinctY[source.columnY] = true;
+    const double rows = option.dataRows;
+    double bytes = 0.0;
+    for (size_t c = 0; c < required.size(); ++c) {
+        if (required[c])
+            bytes += rows * sizeof(double);
+        // A min/max pyramid takes about twice the values' size.
+        if (distinctY[c] && MipmapLevelCount(size_t(option.dataRows), resolution) > 0)
+            bytes += rows * 2 * sizeof(double);
+    }
+    return bytes;
+}
+
+CSVConverter::CSVConverter(const wxString& fileName, char separator, const CSVImportTuning& tuning,
+                           wxString& message)
+    : m_fileName(fileName), m_separator(separator), m_tuning(tuning), m_message(message)
+{
+}
+
+ResultCode CSVConverter::Fail(const wxString& message)
+{
+    m_message = message;
+    return ResultCode::FAILURE;
+}
+
+void CSVConverter::ConvertRange(int fd, FilePart& part, const std::vector<double*>& columns,
+                                const std::function<bool(int64_t bytes)>& poll) const
+{
+    LineReader reader(fd, part.begin, part.end);
+    const int64_t first = m_option->headerRows;
+    const int64_t last = first + m_option->dataRows;
+    double* const* targets = columns.data();
+    const size_t columnCount = columns.size();
+    int64_t line = part.line;
+    const char* begin;
+    const char* end;
+    for (;;) {
+        const LineReader::Status status = reader.Next(begin, end);
+        if (status != LineReader::LINE) {
+            part.line = line;
+            part.result = EndOfReading(status);
+            break;
+        }
+        if (line >= first && line < last &&
+            !ConvertFields(begin, end, size_t(line - first), targets, columnCount, m_separator)) {
+            part.result = PartEnd::BAD_VALUE;
+            part.line = line;
+            break;
+        }
+        if (line % PROGRESS_LINES == 0 && !poll(reader.Offset() - part.begin)) {
+            part.result = PartEnd::STOPPED;
+            part.line = line;
+            break;
+        }
+        ++line;
+    }
+    part.RecordEnd(reader);
+}
+
+ResultCode CSVConverter::ConvertFile(int fd, int64_t total, const std::vector<double*>& columns,
+                                     Progress* progress)
+{
+    const int64_t neededLines = int64_t(m_option->headerRows) + m_option->dataRows;
+
+    // Split at the indexed line start nearest the middle, when that pays.
+    int64_t split = -1;
+    int64_t splitLine = 0;
+    if (m_tuning.threadCount >= 2 && total >= m_tuning.parallelMinBytes &&
+        m_lineIndex->fileSize == total) {
+        for (const CSVLineIndex::Mark& mark : m_lineIndex->marks) {
+            if (mark.line > 0 && (split < 0 || std::llabs(mark.offset - total / 2) <
+                                                   std::llabs(split - total / 2))) {
+                split = mark.offset;
+                splitLine = mark.line;
+            }
+        }
+    }
+
+    FilePart head{0, INT64_MAX, 0};
+    FilePart tail{split, INT64_MAX, splitLine};
+    const SplitRead run = ReadSplit(fd, split, splitLine, total, head, tail, progress,
+                                    [&](FilePart& part, const std::function<bool(int64_t)>& poll) {
+                                        ConvertRange(fd, part, columns, poll);
+                                    });
+    if (head.result != PartEnd::DONE)
+        return ReportPart(head, 0, m_fileName, m_message);
+    if (run.cancelled)
+        return ResultCode::CANCELLED;
+    // Fewer lines than scanned: the file has shrunk.
+    FilePart& last = run.parallel ? tail : head;
+    if (last.result == PartEnd::DONE && last.line < neededLines)
+        last.result = PartEnd::CHANGED;
+    return ReportPart(last, 0, m_fileName, m_message);
+}
+
+ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInfo& info,
+                                 const CSVLineIndex& index, int resolution, Progress* progress,
+                                 std::vector<std::shared_ptr<GraphData>>& series)
+{
+    series.clear();
+    m_option = &option;
+    m_lineIndex = &index;
+    try {
+        if (!IsOptionValid(option, info)) {
+            wxFAIL_MSG("IsOptionValid()");
+            return Fail(_("The import option doesn't match the file!"));
+        }
+
+        const std::string name = FileNameToNarrow(m_fileName);
+        FileCloser file{name.empty() ? nullptr : std::fopen(name.c_str(), "r")};
+        if (!file.file)
+            return Fail(wxString::Format(_("Can't open \"%s\"!"), m_fileName));
+        const int64_t total = GetFileSize(file.file);
+
+        const std::vector<bool> required = RequiredColumns(option, info, true);
+        if (!FitsInMemory(ImportBytes(option, required, resolution), m_tuning.memoryLimit)) {
+            m_message = _("Failed to allocate memory in the calculation process!");
+            return ResultCode::OUT_OF_MEMORY;
+        }
+        std::vector<std::shared_ptr<GraphDataY>> dataYs(required.size());
+        for (size_t c = 0; c < required.size(); ++c) {
+            if (required[c])
+                dataYs[c] = CreateGraphDataY();
+        }
+        AllocateColumns(dataYs, size_t(option.dataRows), m_tuning.threadCount);
+        std::vector<double*> columns(required.size(), nullptr);
+        for (size_t c = 0; c < required.size(); ++c) {
+            if (dataYs[c])
+                columns[c] = dataYs[c]->raw.data();
+        }
+
+        if (progress)
+            progress->SetMessage(wxString::Format(_("Import \"%s\" ..."), m_fileName));
+        const ResultCode converted = ConvertFile(fileno(file.file), total, columns, progress);
+        if (converted != ResultCode::SUCCESS)
+            return converted;
+
+        const std::vector<bool> xColumns = RequiredColumns(option, info, false);
+        std::vector<DataX> dataXs(xColumns.size());
+        for (size_t c = 0; c < xColumns.size(); ++c) {
+            if (!xColumns[c])
+                continue;
+            const auto& raw = dataYs[c]->raw;
+            if (!IsArithmeticProgression(raw.data(), raw.size(), PROGRESSION_TOLERANCE_PERCENT,
+                                         dataXs[c].start, dataXs[c].interval))
+                return Fail(wxString::Format(_("Column %d is not arithmetic progression!"),
+                                             static_cast<int>(c + 1)));
+        }
+
+        for (const DataSource& source : option.dataSources) {
+            const DataX x = source.useDirectVal ? DataX{source.xStart, source.xInterval}
+                                                : dataXs[source.columnX];
+            wxASSERT(dataYs[source.columnY]);
+            series.push_back(CreateGraphData(x, dataYs[source.columnY]));
+        }
+        return ResultCode::SUCCESS;
+    } catch (const std::bad_alloc&) {
+        series.clear();
+        m_message = _("Failed to allocate memory in the calculation process!");
+        return ResultCode::OUT_OF_MEMORY;
+    }
+}

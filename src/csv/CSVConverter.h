@@ -1,0 +1,68 @@
+#pragma once
+
+// The importer's conversion: data lines to values (on one or two threads), the memory
+// check and the X columns. Internal to the importer (and its tests).
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <wx/string.h>
+
+#include "csv/CSVImportTuning.h"
+#include "csv/CSVImporter.h"
+#include "csv/CSVScanner.h"
+#include "model/GraphData.h"
+
+struct FilePart;
+
+// Converts one line (without its line end) into row `row` of `columns` (one entry per
+// column; null entries are parsed and dropped). False when the line does not follow the
+// number rules.
+bool ConvertFields(const char* p, const char* end, size_t row, double* const* columns,
+                   size_t columnCount, char separator);
+
+// Whether v[0..n) steps evenly: every step within `percent` per cent of the first step.
+// Gives the first value and the first step. Fails for no values, a negative first step
+// (its tolerance is negative) and non-finite results.
+bool IsArithmeticProgression(const double* v, size_t n, double percent, double& start,
+                             double& interval);
+
+// Whether the option's rows and columns lie within the scanned file.
+bool IsOptionValid(const CSVImportOption& option, const CSVFileInfo& info);
+// One flag per column: X columns of the sources, and their Y columns with includeY.
+std::vector<bool> RequiredColumns(const CSVImportOption& option, const CSVFileInfo& info,
+                                  bool includeY);
+// Bytes an import takes: the required columns, and a mipmap for `resolution` of each
+// column that some series shows.
+double ImportBytes(const CSVImportOption& option, const std::vector<bool>& required,
+                   int resolution);
+
+class CSVConverter
+{
+public:
+    // Failures are described in `message`.
+    CSVConverter(const wxString& fileName, char separator, const CSVImportTuning& tuning,
+                 wxString& message);
+
+    // One series per data source of a valid option, in their order; `index` is the scan's
+    // and `resolution` the mipmaps' (for the memory check).
+    ResultCode Convert(const CSVImportOption& option, const CSVFileInfo& info,
+                       const CSVLineIndex& index, int resolution, Progress* progress,
+                       std::vector<std::shared_ptr<GraphData>>& series);
+
+private:
+    ResultCode Fail(const wxString& message);
+    ResultCode ConvertFile(int fd, int64_t total, const std::vector<double*>& columns,
+                           Progress* progress);
+    void ConvertRange(int fd, FilePart& part, const std::vector<double*>& columns,
+                      const std::function<bool(int64_t bytes)>& poll) const;
+
+    wxString m_fileName;
+    char m_separator;
+    const CSVImportTuning& m_tuning;
+    wxString& m_message;
+    // Of the running conversion.
+    const CSVImportOption* m_option = nullptr;
+    const CSVLineIndex* m_lineIndex = nullptr;
+};

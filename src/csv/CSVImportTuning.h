@@ -1,0 +1,19 @@
+#pragma once
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <thread>
+
+// Tuning and test hooks of the import, shared by its scan and its conversion.
+struct CSVImportTuning
+{
+    // Threads used (1 or 2; default: the cores, at most 2).
+    int threadCount = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 2);
+    // Files smaller than this are read by one thread.
+    int64_t parallelMinBytes = int64_t(8) << 20;
+    // Memory the conversion may use; below 0, what the system reports as available.
+    int64_t memoryLimit = -1;
+    // Most lines a file may have (the row counts are 32-bit).
+    int64_t maxLineCount = INT32_MAX;
+};

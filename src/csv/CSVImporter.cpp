@@ -1,0 +1,92 @@
+// The importer's operations; the scan and the conversion are done by its parts.
+#include "csv/CSVImporter.h"
+
+#include <wx/intl.h>
+
+#include "csv/CSVConverter.h"
+#include "csv/CSVScanner.h"
+#include "model/GraphProject.h"
+#include "model/MipmapBuilder.h"
+#include "progress/Progress.h"
+
+CSVImporter::CSVImporter(const wxString& fileName, GraphProject& project)
+    : m_project(project), m_fileName(fileName), m_lineIndex(std::make_unique<CSVLineIndex>())
+{
+}
+
+CSVImporter::~CSVImporter() = default;
+
+void CSVImporter::SetSeparator(wxChar separator)
+{
+    wxASSERT_MSG(separator == '\t' || separator == ' ' || separator == ',' || separator == ';',
+                 "unsupported separator");
+    m_separator = separator;
+}
+
+bool CSVImporter::NarrowSeparator(char& separator)
+{
+    const wxChar wide = m_separator;
+    if (wide != '\t' && wide != ' ' && wide != ',' && wide != ';') {
+        wxFAIL_MSG("separator must be tab, space, comma or semicolon");
+        m_message = _("The separator must be a tab, a space, a comma or a semicolon!");
+        return false;
+    }
+    separator = static_cast<char>(wide);
+    return true;
+}
+
+ResultCode CSVImporter::ScanInfo(ProcContext* context)
+{
+    return RunProgressProc(context, &CSVImporter::ScanInfoInternal, this);
+}
+
+ResultCode CSVImporter::ScanInfoInternal(Progress* progress)
+{
+    char separator;
+    if (!NarrowSeparator(separator))
+        return ResultCode::FAILURE;
+    CSVScanner scanner(m_fileName, separator, m_tuning, m_message);
+    const ResultCode result = scanner.Scan(progress);
+    if (result == ResultCode::SUCCESS) {
+        m_info = scanner.GetInfo();
+        m_option = scanner.GetOption();
+        *m_lineIndex = std::move(scanner.GetLineIndex());
+    }
+    return result;
+}
+
+ResultCode CSVImporter::ImportInternal(Progress* progress)
+{
+    m_series.clear();
+    char separator;
+    if (!NarrowSeparator(separator))
+        return ResultCode::FAILURE;
+    CSVConverter converter(m_fileName, separator, m_tuning, m_message);
+    return converter.Convert(m_option, m_info, *m_lineIndex, m_resolution, progress, m_series);
+}
+
+ResultCode CSVImporter::Import(ProcContext* context, int resolution)
+{
+    m_resolution = resolution;
+    ResultCode result = RunProgressProc(context, &CSVImporter::ImportInternal, this);
+    if (result == ResultCode::SUCCESS) {
+        std::vector<GraphDataY*> dataYs;
+        for (const auto& series : m_series)
+            dataYs.push_back(series->GetDataY().get());
+        MipmapBuilder builder(std::move(dataYs), m_tuning.threadCount);
+        result = RunProgressProc(context, &MipmapBuilder::Build, &builder, resolution);
+        if (result != ResultCode::SUCCESS && result != ResultCode::NOT_STARTED)
+            m_message = _("Failed to allocate memory!");
+    }
+    if (result == ResultCode::NOT_STARTED)
+        m_message = _("Can't create the thread!");
+    if (result != ResultCode::SUCCESS) {
+        m_series.clear();
+        return result;
+    }
+    for (size_t k = 0; k < m_series.size(); ++k) {
+        m_project.Add(m_series[k]);
+        m_series[k]->SetLabel(m_option.dataSources[k].label);
+    }
+    return ResultCode::SUCCESS;
+}

@@ -1,0 +1,227 @@
+// The importer's scan: line counting, header detection, the line index, the default
+// option.
+#include "csv/CSVScanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <unistd.h>
+#include <wx/intl.h>
+
+#include "base/FileUtil.h"
+#include "csv/LineReader.h"
+#include "csv/SplitJoin.h"
+
+bool IsNumericLine(const char* begin, const char* end, char separator)
+{
+    for (const char* p = begin; p != end; ++p) {
+        const char c = *p;
+        if (c == separator || (c >= '0' && c <= '9'))
+            continue;
+        switch (c) {
+        case ' ':
+        case '\t':
+        case '+':
+        case '-':
+        case '.':
+        case 'd':
+        case 'D':
+        case 'e':
+        case 'E':
+            continue;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<wxString> SplitLine(const std::string& text, char separator)
+{
+    std::vector<wxString> names;
+    size_t begin = 0;
+    for (;;) {
+        const size_t cut = text.find(separator, begin);
+        const size_t end = cut == std::string::npos ? text.size() : cut;
+        names.push_back(NarrowToWide(text.data() + begin, end - begin));
+        if (cut == std::string::npos)
+            return names;
+        begin = cut + 1;
+    }
+}
+
+// What one thread learned about its byte range of the file; its line count starts at 0.
+struct CSVScanner::ScanPart : FilePart
+{
+    ScanPart(int64_t from, int64_t to, bool header) : FilePart(from, to, 0), headerMode(header) {}
+
+    bool headerMode; // the first part starts in header mode, the second does not
+    int headerCount = 0;
+    std::string headerText;
+    int columnCount = 0;
+    std::vector<CSVLineIndex::Mark> marks; // line index within the part
+};
+
+void CSVScanner::ScanRange(int fd, ScanPart& part,
+                           const std::function<bool(int64_t bytes)>& poll) const
+{
+    LineReader reader(fd, part.begin, part.end);
+    const char* begin;
+    const char* end;
+    for (int64_t& line = part.line;; ++line) {
+        const int64_t lineStart = reader.Offset();
+        const LineReader::Status status = reader.Next(begin, end);
+        if (status != LineReader::LINE) {
+            part.result = EndOfReading(status);
+            break;
+        }
+        if (line >= m_tuning.maxLineCount) {
+            part.result = PartEnd::TOO_MANY;
+            break;
+        }
+        if (part.headerMode && !IsNumericLine(begin, end, m_separator)) {
+            part.headerText.append(begin, end);
+            ++part.headerCount;
+        } else {
+            part.headerMode = false;
+            const int columns = CountByteWithSlack(begin, end, m_separator) + 1;
+            if (columns > part.columnCount)
+                part.columnCount = columns;
+        }
+        if (line % PROGRESS_LINES == 0) {
+            part.marks.push_back(CSVLineIndex::Mark{line, lineStart});
+            if (!poll(reader.Offset() - part.begin)) {
+                part.result = PartEnd::STOPPED;
+                break;
+            }
+        }
+    }
+    part.RecordEnd(reader);
+}
+
+// Where a second thread may start: the line start nearest the middle, or -1.
+static int64_t FindSplit(int fd, int64_t total)
+{
+    char buffer[LineReader::MAX_LINE_LENGTH + 3];
+    const int64_t from = total / 2 - 1;
+    const ssize_t got = pread(fd, buffer, sizeof buffer, from);
+    if (from < 1 || got <= 0)
+        return -1;
+    const void* lf = std::memchr(buffer, '\n', size_t(got));
+    // None: a line too long lies there, which one thread reports with its number.
+    return lf ? from + (static_cast<const char*>(lf) - buffer) + 1 : -1;
+}
+
+// Adds the second part's lines, columns and line marks to the first part. When the
+// first part ended among header lines, the header may go on in the second: that part is
+// then read again the plain way.
+ResultCode CSVScanner::JoinParts(int fd, bool parallel, ScanPart& head, ScanPart& tail,
+                                 Progress* progress, int64_t total)
+{
+    CSVLineIndex& index = m_lineIndex;
+    index.marks = head.marks;
+    if (!parallel)
+        return ResultCode::SUCCESS;
+    if (head.headerMode) {
+        ScanPart rest{tail.begin, INT64_MAX, true};
+        rest.headerText = std::move(head.headerText);
+        rest.headerCount = head.headerCount;
+        ScanRange(fd, rest, [&](int64_t bytes) {
+            if (!progress)
+                return true;
+            ReportPosition(*progress, rest.begin + bytes, total);
+            return !progress->IsCancelled();
+        });
+        if (rest.result == PartEnd::DONE && head.line + rest.line > m_tuning.maxLineCount)
+            rest.result = PartEnd::TOO_MANY;
+        if (rest.result != PartEnd::DONE)
+            return ReportPart(rest, head.line, m_fileName, m_message);
+        head.headerText = std::move(rest.headerText);
+        head.headerCount = rest.headerCount;
+        head.line += rest.line;
+        head.columnCount = rest.columnCount;
+        return ResultCode::SUCCESS;
+    }
+    if (tail.result == PartEnd::DONE && head.line + tail.line > m_tuning.maxLineCount)
+        tail.result = PartEnd::TOO_MANY;
+    if (tail.result != PartEnd::DONE)
+        return ReportPart(tail, head.line, m_fileName, m_message);
+    for (const CSVLineIndex::Mark& mark : tail.marks)
+        index.marks.push_back(CSVLineIndex::Mark{head.line + mark.line, mark.offset});
+    head.line += tail.line;
+    head.columnCount = std::max(head.columnCount, tail.columnCount);
+    return ResultCode::SUCCESS;
+}
+
+CSVScanner::CSVScanner(const wxString& fileName, char separator, const CSVImportTuning& tuning,
+                       wxString& message)
+    : m_fileName(fileName), m_separator(separator), m_tuning(tuning), m_message(message)
+{
+}
+
+ResultCode CSVScanner::Scan(Progress* progress)
+{
+    try {
+        const std::string name = FileNameToNarrow(m_fileName);
+        FileCloser file{name.empty() ? nullptr : std::fopen(name.c_str(), "r")};
+        if (!file.file) {
+            m_message = wxString::Format(_("Can't open \"%s\"!"), m_fileName);
+            return ResultCode::FAILURE;
+        }
+        const int64_t total = GetFileSize(file.file);
+        const int fd = fileno(file.file);
+        if (progress)
+            progress->SetMessage(wxString::Format("Scan \"%s\" ...", m_fileName));
+
+        const int64_t split =
+            (m_tuning.threadCount >= 2 && total >= m_tuning.parallelMinBytes && total > 0)
+                ? FindSplit(fd, total)
+                : -1;
+        ScanPart head{0, INT64_MAX, true};
+        ScanPart tail{split, INT64_MAX, false};
+        const SplitRead run =
+            ReadSplit(fd, split, -1, total, head, tail, progress,
+                      [&](ScanPart& part, const std::function<bool(int64_t)>& poll) {
+                          ScanRange(fd, part, poll);
+                      });
+        if (run.cancelled && head.result == PartEnd::DONE)
+            return ResultCode::CANCELLED;
+        if (head.result != PartEnd::DONE)
+            return ReportPart(head, 0, m_fileName, m_message);
+
+        m_lineIndex.fileSize = total;
+        const ResultCode joined = JoinParts(fd, run.parallel, head, tail, progress, total);
+        if (joined != ResultCode::SUCCESS)
+            return joined;
+
+        m_info.fileName = m_fileName;
+        m_info.columnCount = head.columnCount;
+        m_info.rowCount = static_cast<int32_t>(head.line);
+        BuildDefaultOption(head.headerCount, head.headerText);
+        return ResultCode::SUCCESS;
+    } catch (const std::bad_alloc&) {
+        m_message = _("Failed to allocate memory in the calculation process!");
+        return ResultCode::OUT_OF_MEMORY;
+    }
+}
+
+void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerText)
+{
+    m_option.headerRows = 0;
+    m_option.dataRows = m_info.rowCount;
+    m_option.dataSources.clear();
+    for (int j = 1; j < m_info.columnCount; ++j) {
+        DataSource source;
+        source.columnY = j;
+        source.label = wxString::Format(_("Column %d"), j + 1);
+        m_option.dataSources.push_back(source);
+    }
+    if (headerCount == 0)
+        return;
+
+    m_option.headerRows = headerCount;
+    m_option.dataRows = m_info.rowCount - headerCount;
+    const std::vector<wxString> names = SplitLine(headerText, m_separator);
+    for (size_t k = 0; k < m_option.dataSources.size() && k + 1 < names.size(); ++k)
+        m_option.dataSources[k].label = names[k + 1];
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+// The importer's scan: line counting, header detection, the line index and the default
+// import option. Internal to the importer (and its tests).
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <wx/string.h>
+
+#include "csv/CSVImportTuning.h"
+#include "csv/CSVImporter.h"
+#include "progress/Progress.h"
+
+// Known line starts of the scanned file, so that the conversion can split the file
+// between threads and still know each part's line numbers.
+struct CSVLineIndex
+{
+    struct Mark
+    {
+        int64_t line;   // 0-based line index
+        int64_t offset; // where that line starts
+    };
+    int64_t fileSize = -1;
+    std::vector<Mark> marks;
+};
+
+// Whether a line has only the characters of numbers and separators: a data line; the
+// lines before the first one are the header.
+bool IsNumericLine(const char* begin, const char* end, char separator);
+// Pieces between separators, converted to wide text; an empty text gives one name.
+std::vector<wxString> SplitLine(const std::string& text, char separator);
+
+class CSVScanner
+{
+public:
+    // Failures are described in `message`.
+    CSVScanner(const wxString& fileName, char separator, const CSVImportTuning& tuning,
+               wxString& message);
+
+    // SUCCESS fills the shape, the line index and the default option.
+    ResultCode Scan(Progress* progress);
+
+    const CSVFileInfo& GetInfo() const { return m_info; }
+    const CSVImportOption& GetOption() const { return m_option; }
+    CSVLineIndex& GetLineIndex() { return m_lineIndex; }
+
+private:
+    struct ScanPart;
+
+    void ScanRange(int fd, ScanPart& part, const std::function<bool(int64_t bytes)>& poll) const;
+    ResultCode JoinParts(int fd, bool parallel, ScanPart& head, ScanPart& tail, Progress* progress,
+                         int64_t total);
+    void BuildDefaultOption(int headerCount, const std::string& headerText);
+
+    wxString m_fileName;
+    char m_separator;
+    const CSVImportTuning& m_tuning;
+    wxString& m_message;
+    CSVFileInfo m_info;
+    CSVImportOption m_option;
+    CSVLineIndex m_lineIndex;
+};
