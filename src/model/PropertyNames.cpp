@@ -62,7 +62,7 @@ const std::vector<ProjectPropertyField>& ProjectPropertyFields()
         DoubleField("Grid.IntervalY", &P::gridIntervalY, 0, DBL_MAX),
         DoubleField("Grid.LineWidth", &P::gridLineWidth, 0.1, 5),
         ColourField("Grid.LineColor", &P::gridLineColor),
-        DoubleField("Tick.LineLength", &P::tickLineLength),
+        DoubleField("Tick.LineLength", &P::tickLineLength, -200, 200),
         DoubleField("Tick.LineWidth", &P::tickLineWidth, 0.1, 5),
         ColourField("Tick.LineColor", &P::tickLineColor),
         FontField("Tick.Font", &P::tickFont),
@@ -87,6 +87,12 @@ const ProjectPropertyField* FindProjectPropertyField(const wxString& name)
         if (name == field.name)
             return &field;
     return nullptr;
+}
+
+bool IsWithinLimits(const ProjectPropertyField& field, double value)
+{
+    return std::isfinite(value) &&
+           (field.min > field.max || (value >= field.min && value <= field.max));
 }
 
 bool ParseColour(const wxString& text, Colour& colour)
@@ -171,7 +177,7 @@ bool SetPropertyFromText(ProjectProperty& property, const ProjectPropertyField& 
             error = name + ": expected a number, got \"" + text + "\"";
             return false;
         }
-        if (field.min <= field.max && (value < field.min || value > field.max)) {
+        if (!IsWithinLimits(field, value)) {
             error =
                 name + wxString::Format(": %g is outside %g to %g", value, field.min, field.max);
             return false;
