@@ -19,6 +19,7 @@
 #include "app/commands/ImportCommand.h"
 #include "app/panes/GraphPanel.h"
 #include "app/panes/PropertyPanel.h"
+#include "model/Palette.h"
 
 MainFrame::MainFrame(wxWindow* parent)
     : MainFrameDesign(parent, wxID_ANY, _("Ardentine"), wxDefaultPosition, wxSize(900, 600)),
@@ -92,6 +93,14 @@ void MainFrame::Update(Observable*, const ObserverParamBase& param)
         return;
     m_modified = true;
     const uint32_t kind = update->GetValue().kind;
+    if ((kind & PROJ_ADD) && ReadPaletteSetting()) {
+        const int last = m_project->GetCount() - 1;
+        if (auto series = m_project->GetItem(last)) {
+            LineStyle style = series->GetLineStyle();
+            style.colour = PaletteColour(last);
+            series->SetLineStyle(style);
+        }
+    }
     if ((kind & PROJ_PLOT_RANGE) && !(kind & PROJ_INTERIM) && !m_showingHistory &&
         !m_recordPending) {
         m_recordPending = true;
@@ -127,6 +136,16 @@ void MainFrame::MenuItemForward_OnMenuSelection(wxCommandEvent&)
         RecordView();
     if (m_history.CanGoForward())
         ShowView(m_history.GoForward());
+}
+
+void MainFrame::MenuItemPalette_OnMenuSelection(wxCommandEvent&)
+{
+    WritePaletteSetting(!ReadPaletteSetting());
+}
+
+void MainFrame::MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Check(ReadPaletteSetting());
 }
 
 void MainFrame::MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event)

@@ -70,6 +70,7 @@ protected:
     void MenuItemZoomY_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemBack_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemForward_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemPalette_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemManual_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemLicense_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemAbout_OnMenuSelection(wxCommandEvent& event) override;
@@ -80,6 +81,7 @@ protected:
     void MenuItemZoomY_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) override;
 

@@ -29,6 +29,9 @@ struct ProjectPropertyField
     bool ProjectProperty::*flag;
     FontDesc ProjectProperty::*font;
     wxString ProjectProperty::*text;
+    // A Text field limited to these values (null: any text).
+    const char* const* choices;
+    int choiceCount;
 };
 
 const std::vector<ProjectPropertyField>& ProjectPropertyFields();

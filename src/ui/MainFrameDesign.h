@@ -43,6 +43,7 @@ enum
     ID_MENU_ZOOM_Y,
     ID_MENU_BACK,
     ID_MENU_FORWARD,
+    ID_MENU_PALETTE,
     ID_MENU_MANUAL,
     ID_MENU_LICENSE,
     ID_MENU_ABOUT,
@@ -98,6 +99,7 @@ protected:
     virtual void MenuItemZoomY_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemBack_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemForward_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemPalette_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemManual_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemLicense_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemAbout_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
@@ -108,6 +110,7 @@ protected:
     virtual void MenuItemZoomY_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
+    virtual void MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
 
