@@ -1,8 +1,10 @@
 #include "app/Application.h"
 
+#include <wx/cmdline.h>
 #include <wx/file.h>
 #include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/msgout.h>
 #include <wx/mstream.h>
 #include <wx/sstream.h>
 #include <wx/stdpaths.h>
@@ -11,6 +13,8 @@
 #include "app/MainFrame.h"
 #include "base/AtomicFile.h"
 #include "base/FileUtil.h"
+#include "app/commands/ImportCommand.h"
+#include "app/dialogs/SeparatorSettingDlg.h"
 #include "model/Translations.h"
 
 Application::Application() = default;
@@ -32,9 +36,51 @@ wxString Application::LocalConfigPath()
 bool Application::OnInit()
 {
     InstallTranslations(wxStandardPaths::Get().GetExecutablePath());
+    if (!wxApp::OnInit()) // parses the command line
+        return false;
     LoadConfiguration(LocalConfigPath());
     auto* frame = new MainFrame(nullptr);
     frame->Show(true);
+    ImportFilesAtStart(*frame, m_startFiles, m_startSeparator);
+    return true;
+}
+
+void Application::OnInitCmdLine(wxCmdLineParser& parser)
+{
+    const wxCmdLineEntryDesc entries[] = {
+        {wxCMD_LINE_SWITCH, "h", "help", "show this help", wxCMD_LINE_VAL_NONE,
+         wxCMD_LINE_OPTION_HELP},
+        {wxCMD_LINE_OPTION, nullptr, "sep",
+         "separator of every FILE: tab, semicolon, comma or space (default: asked for .txt "
+         "files, else comma)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "verbose", "write debug traces to standard error",
+         wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_PARAM, nullptr, nullptr, "FILE", wxCMD_LINE_VAL_STRING,
+         wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
+        {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0},
+    };
+    parser.SetDesc(entries);
+    parser.SetLogo(_("Ardentine: imports each FILE as a CSV file with its default option."));
+}
+
+bool Application::OnCmdLineParsed(wxCmdLineParser& parser)
+{
+    m_startSeparator = 0;
+    wxString separator;
+    if (parser.Found("sep", &separator) && !SeparatorFromName(separator, m_startSeparator)) {
+        wxMessageOutputStderr().Printf(
+            "Unknown separator \"%s\": use tab, semicolon, comma or space.\n", separator);
+        return false;
+    }
+    if (parser.Found("verbose"))
+        wxLog::SetLogLevel(wxLOG_Debug);
+    m_startFiles.clear();
+    for (size_t i = 0; i < parser.GetParamCount(); ++i) {
+        wxFileName name(parser.GetParam(i));
+        name.MakeAbsolute();
+        m_startFiles.push_back(name.GetFullPath());
+    }
     return true;
 }
 

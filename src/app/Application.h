@@ -16,6 +16,13 @@ public:
     bool OnInit() override;
     int OnExit() override;
 
+    // The command line: `ardentine [--sep tab|semicolon|comma|space] [--verbose] FILE...`.
+    void OnInitCmdLine(wxCmdLineParser& parser) override;
+    bool OnCmdLineParsed(wxCmdLineParser& parser) override;
+    // Files named on the command line (absolute), and their separator (0: by extension).
+    const wxArrayString& GetStartFiles() const { return m_startFiles; }
+    wxChar GetStartSeparator() const { return m_startSeparator; }
+
     // The running instance (wxTheApp must be an Application).
     static Application& GetInstance();
 
@@ -35,6 +42,8 @@ public:
 private:
     std::unique_ptr<wxFileConfig> m_config;
     wxString m_configPath;
+    wxArrayString m_startFiles;
+    wxChar m_startSeparator = 0;
 };
 
 // Writes `size` bytes to a temporary file beside `path`, flushes it to disk and renames it

@@ -5,6 +5,7 @@
 #include <wx/statusbr.h>
 #include <wx/thread.h>
 
+#include "app/Application.h"
 #include "app/dialogs/AboutDlg.h"
 #include "app/Artwork.h"
 #include "app/CommandReport.h"
@@ -18,6 +19,7 @@
 #include "app/commands/ImportCommand.h"
 #include "app/panes/GraphPanel.h"
 #include "app/panes/PropertyPanel.h"
+#include "model/Palette.h"
 
 MainFrame::MainFrame(wxWindow* parent)
     : MainFrameDesign(parent, wxID_ANY, _("Ardentine"), wxDefaultPosition, wxSize(900, 600)),
@@ -40,6 +42,14 @@ MainFrame::MainFrame(wxWindow* parent)
 
     m_panelGraph->Bind(EVT_GRAPH_CURSOR, &MainFrame::GraphPanel_OnCursor, this);
     SetIcons(CreateAppIconBundle());
+
+    m_recentFiles.UseMenu(m_menuRecentFiles);
+    if (wxConfigBase* config = Application::GetInstance().GetConfig())
+        m_recentFiles.LoadFrom(*config);
+    m_recentFiles.AddFilesToMenu();
+    Bind(wxEVT_MENU, &MainFrame::MenuItemRecentFile_OnMenuSelection, this, wxID_FILE1,
+         wxID_FILE1 + RecentFiles::MAX_FILES - 1);
+    SetDropTarget(new ImportDropTarget(*this));
 
     ResetProject();
 }
@@ -83,6 +93,14 @@ void MainFrame::Update(Observable*, const ObserverParamBase& param)
         return;
     m_modified = true;
     const uint32_t kind = update->GetValue().kind;
+    if ((kind & PROJ_ADD) && ReadPaletteSetting()) {
+        const int last = m_project->GetCount() - 1;
+        if (auto series = m_project->GetItem(last)) {
+            LineStyle style = series->GetLineStyle();
+            style.colour = PaletteColour(last);
+            series->SetLineStyle(style);
+        }
+    }
     if ((kind & PROJ_PLOT_RANGE) && !(kind & PROJ_INTERIM) && !m_showingHistory &&
         !m_recordPending) {
         m_recordPending = true;
@@ -118,6 +136,16 @@ void MainFrame::MenuItemForward_OnMenuSelection(wxCommandEvent&)
         RecordView();
     if (m_history.CanGoForward())
         ShowView(m_history.GoForward());
+}
+
+void MainFrame::MenuItemPalette_OnMenuSelection(wxCommandEvent&)
+{
+    WritePaletteSetting(!ReadPaletteSetting());
+}
+
+void MainFrame::MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Check(ReadPaletteSetting());
 }
 
 void MainFrame::MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event)
@@ -170,6 +198,11 @@ void MainFrame::MenuItemNewProject_OnMenuSelection(wxCommandEvent&)
 void MainFrame::MenuItemImport_OnMenuSelection(wxCommandEvent&)
 {
     RunImportCommand(*this);
+}
+
+void MainFrame::MenuItemRecentFile_OnMenuSelection(wxCommandEvent& event)
+{
+    RunRecentFileCommand(*this, static_cast<size_t>(event.GetId() - wxID_FILE1));
 }
 
 void MainFrame::MenuItemExport_OnMenuSelection(wxCommandEvent&)

@@ -7,6 +7,7 @@
 #include "model/GraphProject.h"
 #include "model/Observer.h"
 #include "model/ViewHistory.h"
+#include "app/RecentFiles.h"
 #include "ui/MainFrameDesign.h"
 
 class GraphPanel;
@@ -44,6 +45,7 @@ public:
     ManualPanel* GetLicensePanel() const { return m_panelLicense; }
     GraphPanel* GetGraphPanel() const { return m_panelGraph; }
     PropertyPanel* GetPropertyPanel() const { return m_panelProp; }
+    RecentFiles& GetRecentFiles() { return m_recentFiles; }
 
     // Observer: any change of the project marks it modified.
     void Update(Observable* observable, const ObserverParamBase& param) override;
@@ -68,6 +70,7 @@ protected:
     void MenuItemZoomY_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemBack_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemForward_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemPalette_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemManual_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemLicense_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemAbout_OnMenuSelection(wxCommandEvent& event) override;
@@ -78,12 +81,14 @@ protected:
     void MenuItemZoomY_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) override;
 
 private:
     void StatusTimer_OnTimer(wxTimerEvent& event);
     void GraphPanel_OnCursor(wxCommandEvent& event);
+    void MenuItemRecentFile_OnMenuSelection(wxCommandEvent& event);
     void TogglePane(const char* name);
     void Zoom(double factor);
     void RecordView();
@@ -106,4 +111,5 @@ private:
     ViewHistory m_history;
     bool m_recordPending = false;
     bool m_showingHistory = false;
+    RecentFiles m_recentFiles;
 };

@@ -63,3 +63,15 @@ double ReadZoomFactor()
 {
     return ValidZoomFactor(ReadSetting(SETTING_MOUSE_ZOOM));
 }
+
+bool ReadPaletteSetting()
+{
+    bool on = false;
+    AppConfig().Read("/Plot/Palette", &on, false);
+    return on;
+}
+
+void WritePaletteSetting(bool on)
+{
+    AppConfig().Write("/Plot/Palette", on);
+}

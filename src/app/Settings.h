@@ -29,3 +29,8 @@ double ReadSetting(const Setting<double>& setting);
 
 // The zoom factor of the zoom commands and the mouse wheel, bounded by ValidZoomFactor.
 double ReadZoomFactor();
+
+// "/Plot/Palette": new series get distinct colours. Off unless the user turned it on; read
+// without writing a default, so the configuration file stays as it was until then.
+bool ReadPaletteSetting();
+void WritePaletteSetting(bool on);

@@ -2,8 +2,32 @@
 
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <wx/debug.h>
 #include <wx/strconv.h>
+
+FILE* OpenRegularFile(const std::string& name, bool& notRegular)
+{
+    notRegular = false;
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
+    const int fd = name.empty() ? -1 : open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        notRegular = true;
+        close(fd);
+        return nullptr;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FILE* file = fdopen(fd, "r");
+    if (!file)
+        close(fd);
+    return file;
+}
 
 int64_t GetFileSize(FILE* file)
 {

@@ -17,6 +17,11 @@ struct FileCloser
     }
 };
 
+// Opens a file for reading ("r"), or gives null. Anything but a regular file is refused
+// (null with `notRegular` set) before it is read: a FIFO would block until a writer
+// appears, where no Cancel can reach it, and a folder or device has no lines to scan.
+FILE* OpenRegularFile(const std::string& name, bool& notRegular);
+
 // Size in bytes of an open file, 64-bit so that files over 2 GiB are measured right.
 // The file position is left where it was. -1 when the file cannot be measured.
 int64_t GetFileSize(FILE* file);

@@ -6,6 +6,7 @@
 
 #include "cli/CliSupport.h"
 #include "csv/CSVExporter.h"
+#include "model/Palette.h"
 #include "model/PropertyNames.h"
 #include "render/CairoContext.h"
 #include "render/GraphRenderer.h"
@@ -99,6 +100,8 @@ int RunPlot(int argc, char** argv)
     parser.AddOption("", "size", "image size WxH in pixels (default 640x480)");
     parser.AddOption("", "range", "plot range MINX,MAXX,MINY,MAXY (default: fit the data)");
     parser.AddOption("", "property", "display property NAME=VALUE (repeatable)");
+    parser.AddSwitch("", "legend", "draw the legend (the same as --property Legend.Visible=true)");
+    parser.AddSwitch("", "palette", "give each series its own colour-blind-safe colour");
     if (!ParseCommandLine(parser))
         return EXIT_OK;
 
@@ -114,7 +117,15 @@ int RunPlot(int argc, char** argv)
 
     TerminalProgress progress;
     auto project = BuildProject(parser, progress);
-    project->SetProperty(ParseProperties(parser, project->GetProperty()));
+    ProjectProperty property = project->GetProperty();
+    property.legendVisible = parser.Found("legend");
+    project->SetProperty(ParseProperties(parser, property));
+    if (parser.Found("palette"))
+        for (int i = 0; i < project->GetCount(); ++i) {
+            LineStyle style = project->GetItem(i)->GetLineStyle();
+            style.colour = PaletteColour(i);
+            project->GetItem(i)->SetLineStyle(style);
+        }
     // As the desktop after a first import: every series counts, visible or not.
     const PlotRange view = haveRange ? range : ComputeFitRange(*project, true);
     project->SetPlotRange(view.minX, view.maxX, view.minY, view.maxY);

@@ -246,7 +246,10 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
         }
 
         const std::string name = FileNameToNarrow(m_fileName);
-        FileCloser file{name.empty() ? nullptr : std::fopen(name.c_str(), "r")};
+        bool notRegular = false;
+        FileCloser file{OpenRegularFile(name, notRegular)};
+        if (notRegular)
+            return Fail(wxString::Format(_("Can't read \"%s\"!"), m_fileName));
         if (!file.file)
             return Fail(wxString::Format(_("Can't open \"%s\"!"), m_fileName));
         const int64_t total = GetFileSize(file.file);

@@ -163,9 +163,11 @@ ResultCode CSVScanner::Scan(Progress* progress)
 {
     try {
         const std::string name = FileNameToNarrow(m_fileName);
-        FileCloser file{name.empty() ? nullptr : std::fopen(name.c_str(), "r")};
+        bool notRegular = false;
+        FileCloser file{OpenRegularFile(name, notRegular)};
         if (!file.file) {
-            m_message = wxString::Format(_("Can't open \"%s\"!"), m_fileName);
+            m_message = wxString::Format(
+                notRegular ? _("Can't read \"%s\"!") : _("Can't open \"%s\"!"), m_fileName);
             return ResultCode::FAILURE;
         }
         const int64_t total = GetFileSize(file.file);

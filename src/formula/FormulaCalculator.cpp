@@ -10,6 +10,7 @@
 #include <wx/debug.h>
 #include <wx/intl.h>
 
+#include "base/FileUtil.h"
 #include "formula/FormulaBlocks.h"
 #include "formula/FormulaParser.h"
 #include "model/GraphProject.h"
@@ -24,6 +25,19 @@ wxString ParseFailureMessage(const FormulaPosition& position)
     return wxString::Format(
         wxGetTranslation(wxString::FromUTF8("数式のパースに失敗しました (%d 行, %d 列)!")),
         position.line, position.column);
+}
+
+// Bytes of n values and the mipmap levels built for them (level i holds ceil(n / 2^i)
+// min/max pairs).
+double SeriesBytes(size_t n, int resolution)
+{
+    double bytes = double(n) * sizeof(double);
+    size_t entries = n;
+    for (int level = MipmapLevelCount(n, resolution); level > 0; --level) {
+        entries = (entries + 1) / 2;
+        bytes += double(entries) * sizeof(MinMax);
+    }
+    return bytes;
 }
 
 } // namespace
@@ -138,10 +152,35 @@ bool FormulaCalculator::EvaluateAll(GraphDataY& dataY, Progress* progress)
     return true;
 }
 
+// A series whose points all share one X cannot be fitted, zoomed or exported (a single
+// point may have an interval of 0, as the importer gives it), and Linux reports an allocation that
+// does not fit only through the out-of-memory killer, seconds into the run: both are refused up
+// front.
+ResultCode FormulaCalculator::CheckRequest(int resolution)
+{
+    if (m_dataX.interval == 0.0 && m_size > 1) {
+        m_message = _("The X interval must not be 0!");
+        return ResultCode::FAILURE;
+    }
+    if (!std::isfinite(m_dataX.start) || !std::isfinite(m_dataX.interval)) {
+        m_message = _("The X start and the X interval must be finite numbers!");
+        return ResultCode::FAILURE;
+    }
+    const size_t size = static_cast<size_t>(std::max<int32_t>(m_size, 0));
+    if (!FitsInMemory(SeriesBytes(size, resolution), m_memoryLimit)) {
+        m_message = _("Failed to allocate memory in the calculation process!");
+        return ResultCode::OUT_OF_MEMORY;
+    }
+    return ResultCode::SUCCESS;
+}
+
 ResultCode FormulaCalculator::Run(int resolution, ProcContext* context)
 {
     wxCHECK_MSG(m_proj, ResultCode::UNKNOWN_ERROR, "no project");
-    ResultCode result = RunProgressProc(context, &FormulaCalculator::Calculate, this);
+    ResultCode result = CheckRequest(resolution);
+    if (result != ResultCode::SUCCESS)
+        return result;
+    result = RunProgressProc(context, &FormulaCalculator::Calculate, this);
     if (result != ResultCode::SUCCESS) {
         m_result.reset();
         return result;

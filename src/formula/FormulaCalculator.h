@@ -33,14 +33,19 @@ public:
     // Threads Calculate may use for a formula without "rand" (default 2; 1 = only the
     // calling thread). The values are the same either way.
     void SetMaxThreads(int threads) { m_maxThreads = threads; }
+    // Bytes the new series and its mipmap may take; -1 (the default) means what the
+    // system has available. A seam for tests.
+    void SetMemoryLimit(int64_t bytes) { m_memoryLimit = bytes; }
 
     // False, with the parse message (0-based line and column) in GetErrorMessage().
     bool Compile();
 
     // Computes the series, builds its mipmap for `resolution` (the "/Mipmap/Resolution"
     // setting; 0 or less builds none), then adds it to the project and labels it. On
-    // any result but SUCCESS the project is untouched. Main thread; `context` runs the
-    // long stages (null: directly).
+    // any result but SUCCESS the project is untouched. An X interval of 0 (for more than one
+    // point), a start or interval that is not finite (FAILURE) and a series that would not fit in
+    // memory (OUT_OF_MEMORY) are refused before any computing. Main thread; `context` runs the long
+    // stages (null: directly).
     ResultCode Run(int resolution, ProcContext* context);
 
     // The evaluation loop, a progress procedure for the worker thread. SUCCESS leaves
@@ -69,6 +74,7 @@ private:
     };
     class SeriesSnapshot;
 
+    ResultCode CheckRequest(int resolution);
     bool FindSeries(double n, SeriesView& view) const;
     bool EvaluateAll(GraphDataY& dataY, Progress* progress);
 
@@ -97,6 +103,7 @@ private:
     FormulaAst::NodePtr<double> m_helperTree;
     Parameters m_helperParams;
     int m_maxThreads = 2;
+    int64_t m_memoryLimit = -1;
 
     // The series as Calculate found them, so that "y" and "Y" touch no reference
     // counts on the hot path (two threads would fight over them).

@@ -21,8 +21,13 @@ bool operator==(const ProjectProperty& a, const ProjectProperty& b)
            a.tickFormatX == b.tickFormatX && a.tickFormatY == b.tickFormatY &&
            a.axisLabelX == b.axisLabelX && a.axisLabelY == b.axisLabelY &&
            a.axisFont == b.axisFont && a.axisFontColor == b.axisFontColor &&
-           a.axisPositionY == b.axisPositionY && a.axisPositionX == b.axisPositionX;
+           a.axisPositionY == b.axisPositionY && a.axisPositionX == b.axisPositionX &&
+           a.legendVisible == b.legendVisible && a.legendPosition == b.legendPosition &&
+           a.legendFont == b.legendFont && a.legendFontColor == b.legendFontColor &&
+           a.legendBGColor == b.legendBGColor;
 }
+
+const char* const LEGEND_POSITIONS[4] = {"top right", "top left", "bottom right", "bottom left"};
 
 ProjectProperty DefaultProjectProperty()
 {

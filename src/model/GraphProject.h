@@ -52,9 +52,19 @@ struct ProjectProperty
     double axisPositionY = -40.0;  // "Axis.PositionY"
     double axisPositionX = -70.0;  // "Axis.PositionX"
 
+    // Off by default: without it the picture is exactly as before the legend existed.
+    bool legendVisible = false;               // "Legend.Visible"
+    wxString legendPosition = "top right";    // "Legend.Position": one of LEGEND_POSITIONS
+    FontDesc legendFont;                      // "Legend.Font"
+    Colour legendFontColor{0, 0, 0};          // "Legend.FontColor"
+    Colour legendBGColor{255, 255, 255, 230}; // "Legend.BGColor"
+
     friend bool operator==(const ProjectProperty& a, const ProjectProperty& b);
     friend bool operator!=(const ProjectProperty& a, const ProjectProperty& b) { return !(a == b); }
 };
+
+// The corners a legend can sit in, inside the frame.
+extern const char* const LEGEND_POSITIONS[4]; // "top right", "top left", "bottom right", "bottom left"
 
 // The properties of a new project: the defaults above with the translated axis labels.
 ProjectProperty DefaultProjectProperty();

@@ -11,24 +11,37 @@ using P = ProjectProperty;
 
 ProjectPropertyField ColourField(const char* name, Colour P::*member)
 {
-    return {name, PropertyKind::Colour, 1, 0, member, nullptr, nullptr, nullptr, nullptr};
+    return {name, PropertyKind::Colour, 1, 0, member, nullptr, nullptr, nullptr, nullptr, nullptr,
+            0};
 }
 ProjectPropertyField DoubleField(const char* name, double P::*member, double min = 1,
                                  double max = 0)
 {
-    return {name, PropertyKind::Double, min, max, nullptr, member, nullptr, nullptr, nullptr};
+    return {
+        name, PropertyKind::Double, min, max, nullptr, member, nullptr, nullptr, nullptr, nullptr,
+        0};
 }
 ProjectPropertyField BoolField(const char* name, bool P::*member)
 {
-    return {name, PropertyKind::Bool, 1, 0, nullptr, nullptr, member, nullptr, nullptr};
+    return {name, PropertyKind::Bool, 1, 0, nullptr, nullptr, member, nullptr, nullptr, nullptr, 0};
 }
 ProjectPropertyField FontField(const char* name, FontDesc P::*member)
 {
-    return {name, PropertyKind::Font, 1, 0, nullptr, nullptr, nullptr, member, nullptr};
+    return {name, PropertyKind::Font, 1, 0, nullptr, nullptr, nullptr, member, nullptr, nullptr, 0};
 }
 ProjectPropertyField TextField(const char* name, wxString P::*member)
 {
-    return {name, PropertyKind::Text, 1, 0, nullptr, nullptr, nullptr, nullptr, member};
+    return {name, PropertyKind::Text, 1, 0, nullptr, nullptr, nullptr, nullptr, member, nullptr, 0};
+}
+
+template <int N>
+ProjectPropertyField ChoiceField(const char* name, wxString P::*member,
+                                 const char* const (&choices)[N])
+{
+    ProjectPropertyField field = TextField(name, member);
+    field.choices = choices;
+    field.choiceCount = N;
+    return field;
 }
 
 int HexDigit(wxUniChar c)
@@ -62,7 +75,7 @@ const std::vector<ProjectPropertyField>& ProjectPropertyFields()
         DoubleField("Grid.IntervalY", &P::gridIntervalY, 0, DBL_MAX),
         DoubleField("Grid.LineWidth", &P::gridLineWidth, 0.1, 5),
         ColourField("Grid.LineColor", &P::gridLineColor),
-        DoubleField("Tick.LineLength", &P::tickLineLength),
+        DoubleField("Tick.LineLength", &P::tickLineLength, -200, 200),
         DoubleField("Tick.LineWidth", &P::tickLineWidth, 0.1, 5),
         ColourField("Tick.LineColor", &P::tickLineColor),
         FontField("Tick.Font", &P::tickFont),
@@ -77,6 +90,11 @@ const std::vector<ProjectPropertyField>& ProjectPropertyFields()
         ColourField("Axis.FontColor", &P::axisFontColor),
         DoubleField("Axis.PositionX", &P::axisPositionX, -200, 200),
         DoubleField("Axis.PositionY", &P::axisPositionY, -200, 200),
+        BoolField("Legend.Visible", &P::legendVisible),
+        ChoiceField("Legend.Position", &P::legendPosition, LEGEND_POSITIONS),
+        FontField("Legend.Font", &P::legendFont),
+        ColourField("Legend.FontColor", &P::legendFontColor),
+        ColourField("Legend.BGColor", &P::legendBGColor),
     };
     return fields;
 }
@@ -87,6 +105,12 @@ const ProjectPropertyField* FindProjectPropertyField(const wxString& name)
         if (name == field.name)
             return &field;
     return nullptr;
+}
+
+bool IsWithinLimits(const ProjectPropertyField& field, double value)
+{
+    return std::isfinite(value) &&
+           (field.min > field.max || (value >= field.min && value <= field.max));
 }
 
 bool ParseColour(const wxString& text, Colour& colour)
@@ -171,7 +195,7 @@ bool SetPropertyFromText(ProjectProperty& property, const ProjectPropertyField& 
             error = name + ": expected a number, got \"" + text + "\"";
             return false;
         }
-        if (field.min <= field.max && (value < field.min || value > field.max)) {
+        if (!IsWithinLimits(field, value)) {
             error =
                 name + wxString::Format(": %g is outside %g to %g", value, field.min, field.max);
             return false;
@@ -197,6 +221,18 @@ bool SetPropertyFromText(ProjectProperty& property, const ProjectPropertyField& 
         }
         return true;
     case PropertyKind::Text:
+        if (field.choices) {
+            bool known = false;
+            wxString list;
+            for (int i = 0; i < field.choiceCount; ++i) {
+                known = known || text == field.choices[i];
+                list += (i ? ", " : "") + wxString(field.choices[i]);
+            }
+            if (!known) {
+                error = name + ": expected one of " + list + ", got \"" + text + "\"";
+                return false;
+            }
+        }
         property.*field.text = text;
         return true;
     }

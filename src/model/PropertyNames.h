@@ -29,9 +29,18 @@ struct ProjectPropertyField
     bool ProjectProperty::*flag;
     FontDesc ProjectProperty::*font;
     wxString ProjectProperty::*text;
+    // A Text field limited to these values (null: any text).
+    const char* const* choices;
+    int choiceCount;
 };
 
 const std::vector<ProjectPropertyField>& ProjectPropertyFields();
+// True for a finite value within the field's limits (any finite value without limits).
+bool IsWithinLimits(const ProjectPropertyField& field, double value);
+
+// Limits of a series' line width ("Curve.LineWidth"), those of the graph's line widths.
+constexpr double SERIES_LINE_WIDTH_MIN = 0.1;
+constexpr double SERIES_LINE_WIDTH_MAX = 5.0;
 const ProjectPropertyField* FindProjectPropertyField(const wxString& name);
 
 // "#RRGGBB" or "#RRGGBBAA" (hex digits in either case).

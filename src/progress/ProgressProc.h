@@ -15,6 +15,17 @@ public:
     virtual void Process(Progress* progress) = 0;
 };
 
+// The result a procedure holds before it has run, so that a context that returns without
+// running it is never taken for a success.
+template <typename Result> Result NotRunResult()
+{
+    return Result{};
+}
+template <> inline ResultCode NotRunResult<ResultCode>()
+{
+    return ResultCode::NOT_STARTED;
+}
+
 // Binds a worker's member function (with its fixed arguments) to the one open argument,
 // the Progress pointer, and keeps the result.
 template <typename Result, typename Callable> class ProgressProc : public ProgressProcBase
@@ -27,7 +38,7 @@ public:
 
 private:
     Callable m_callable;
-    Result m_result{};
+    Result m_result = NotRunResult<Result>();
 };
 
 // Something that can run a progress procedure and returns when it has finished or was

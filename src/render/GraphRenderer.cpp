@@ -126,6 +126,7 @@ RenderInfo GraphRenderer::Render()
     cairo_rectangle(cr, 0, 0, m_pw, m_ph);
     cairo_clip(cr);
     DrawCurves();
+    DrawLegend();
     cairo_restore(cr);
 
     DrawTicks();
@@ -469,5 +470,63 @@ void GraphRenderer::DrawAxisLabels()
     cairo_text_extents(cr, labelY.data(), &ext);
     cairo_move_to(cr, -ext.x_bearing - ext.width / 2, 0);
     cairo_show_text(cr, labelY.data());
+    cairo_restore(cr);
+}
+
+// A box in a corner of the frame listing each visible series: a stretch of its line,
+// then its label.
+void GraphRenderer::DrawLegend()
+{
+    if (!m_prop.legendVisible || m_pw <= 0.0 || m_ph <= 0.0)
+        return;
+    std::vector<std::shared_ptr<GraphData>> shown;
+    for (int i = 0; i < m_project.GetCount(); ++i) {
+        std::shared_ptr<GraphData> series = m_project.GetItem(i);
+        if (series && series->IsVisible())
+            shown.push_back(series);
+    }
+    if (shown.empty())
+        return;
+
+    cairo_t* cr = m_cairo();
+    m_cairo.SelectFont(m_prop.legendFont, dpi);
+    cairo_font_extents_t font;
+    cairo_font_extents(cr, &font);
+    const double pad = 6.0, sample = 24.0, gap = 6.0, inset = 8.0;
+    const double row = std::ceil(font.height) + 2.0;
+    double textWidth = 0.0;
+    for (const auto& series : shown) {
+        cairo_text_extents_t ext;
+        cairo_text_extents(cr, series->GetLabel().utf8_str().data(), &ext);
+        textWidth = std::max(textWidth, ext.x_advance);
+    }
+    const double w = std::ceil(pad + sample + gap + textWidth + pad);
+    const double h = std::ceil(pad + row * double(shown.size()) + pad - 2.0);
+    const wxString& where = m_prop.legendPosition;
+    const double x = where.EndsWith("left") ? inset : m_pw - inset - w;
+    const double y = where.StartsWith("bottom") ? m_ph - inset - h : inset;
+
+    cairo_save(cr);
+    cairo_rectangle(cr, std::round(x) + 0.5, std::round(y) + 0.5, w, h);
+    m_cairo.SetSourceColour(m_prop.legendBGColor);
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 1.0);
+    m_cairo.SetSourceColour(m_prop.frameLineColor);
+    cairo_stroke(cr);
+
+    double top = std::round(y) + pad;
+    for (const auto& series : shown) {
+        const LineStyle style = series->GetLineStyle();
+        const double middle = top + row / 2.0;
+        cairo_move_to(cr, x + pad, middle);
+        cairo_line_to(cr, x + pad + sample, middle);
+        cairo_set_line_width(cr, style.width);
+        m_cairo.SetSourceColour(style.colour);
+        cairo_stroke(cr);
+        cairo_move_to(cr, x + pad + sample + gap, middle + (font.ascent - font.descent) / 2.0);
+        m_cairo.SetSourceColour(m_prop.legendFontColor);
+        cairo_show_text(cr, series->GetLabel().utf8_str().data());
+        top += row;
+    }
     cairo_restore(cr);
 }

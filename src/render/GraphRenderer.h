@@ -41,6 +41,7 @@ private:
     void DrawCurve(const GraphData& series);
     void DrawTicks();
     void DrawAxisLabels();
+    void DrawLegend();
     GridIntervals ComputeIntervals() const;
     void CompositeRaster(const LineStyle& style, double scale);
     bool CanRasterCurves(const LineStyle& style, double& scale, double& ox, double& oy) const;

@@ -62,6 +62,8 @@ void MainFrameDesign::CreateMenus()
     m_menuFile->Append(ID_MENU_EXPORT_IMAGE, _("Export Image File"));
     m_menuFile->Append(ID_MENU_DELETE, _("Delete"));
     m_menuFile->AppendSeparator();
+    m_menuRecentFiles = new wxMenu();
+    m_menuFile->Append(ID_MENU_RECENT_FILES, _("Recent Files"), m_menuRecentFiles);
     m_menuFile->Append(ID_MENU_EXIT, _("Exit") + "\tAlt+F4");
     m_menubar->Append(m_menuFile, _("File"));
 
@@ -84,6 +86,8 @@ void MainFrameDesign::CreateMenus()
     m_menuView->AppendSeparator();
     m_menuView->Append(ID_MENU_BACK, _("Back") + "\tAlt+Left");
     m_menuView->Append(ID_MENU_FORWARD, _("Forward") + "\tAlt+Right");
+    m_menuView->AppendSeparator();
+    m_menuView->AppendCheckItem(ID_MENU_PALETTE, _("Distinct Colours for New Series"));
     m_menubar->Append(m_menuView, _("View"));
 
     m_menuHelp = new wxMenu();
@@ -218,6 +222,7 @@ void MainFrameDesign::BindCommands()
         {ID_MENU_ZOOM_Y, ID_TOOL_ZOOM_Y, &MainFrameDesign::MenuItemZoomY_OnMenuSelection},
         {ID_MENU_BACK, ID_TOOL_BACK, &MainFrameDesign::MenuItemBack_OnMenuSelection},
         {ID_MENU_FORWARD, ID_TOOL_FORWARD, &MainFrameDesign::MenuItemForward_OnMenuSelection},
+        {ID_MENU_PALETTE, wxID_NONE, &MainFrameDesign::MenuItemPalette_OnMenuSelection},
         {ID_MENU_MANUAL, wxID_NONE, &MainFrameDesign::MenuItemManual_OnMenuSelection},
         {ID_MENU_LICENSE, wxID_NONE, &MainFrameDesign::MenuItemLicense_OnMenuSelection},
         {ID_MENU_ABOUT, wxID_NONE, &MainFrameDesign::MenuItemAbout_OnMenuSelection},
@@ -241,6 +246,7 @@ void MainFrameDesign::BindCommands()
         {ID_MENU_ZOOM_Y, ID_TOOL_ZOOM_Y, &MainFrameDesign::MenuItemZoomY_OnUpdateUI},
         {ID_MENU_BACK, ID_TOOL_BACK, &MainFrameDesign::MenuItemBack_OnUpdateUI},
         {ID_MENU_FORWARD, ID_TOOL_FORWARD, &MainFrameDesign::MenuItemForward_OnUpdateUI},
+        {ID_MENU_PALETTE, wxID_NONE, &MainFrameDesign::MenuItemPalette_OnUpdateUI},
         {ID_MENU_MANUAL, wxID_NONE, &MainFrameDesign::MenuItemManual_OnUpdateUI},
         {ID_MENU_LICENSE, wxID_NONE, &MainFrameDesign::MenuItemLicense_OnUpdateUI},
     };

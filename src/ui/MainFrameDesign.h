@@ -29,6 +29,7 @@ enum
     ID_MENU_EXPORT,
     ID_MENU_EXPORT_IMAGE,
     ID_MENU_DELETE,
+    ID_MENU_RECENT_FILES,
     ID_MENU_EXIT,
     ID_MENU_CALCULATE,
     ID_MENU_VIEW_PROJECT,
@@ -42,6 +43,7 @@ enum
     ID_MENU_ZOOM_Y,
     ID_MENU_BACK,
     ID_MENU_FORWARD,
+    ID_MENU_PALETTE,
     ID_MENU_MANUAL,
     ID_MENU_LICENSE,
     ID_MENU_ABOUT,
@@ -66,6 +68,7 @@ protected:
     wxAuiManager m_mgr;
     wxMenuBar* m_menubar = nullptr;
     wxMenu* m_menuFile = nullptr;
+    wxMenu* m_menuRecentFiles = nullptr; // filled by the derived window
     wxMenu* m_menuData = nullptr;
     wxMenu* m_menuView = nullptr;
     wxMenu* m_menuHelp = nullptr;
@@ -96,6 +99,7 @@ protected:
     virtual void MenuItemZoomY_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemBack_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemForward_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemPalette_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemManual_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemLicense_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemAbout_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
@@ -106,6 +110,7 @@ protected:
     virtual void MenuItemZoomY_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
+    virtual void MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
 

@@ -10,6 +10,7 @@
 #include "app/panes/ProjectPanel.h"
 #include "app/Settings.h"
 #include "model/GraphData.h"
+#include "model/Palette.h"
 #include "support/GuiTestSupport.h"
 
 namespace {
@@ -123,10 +124,11 @@ TEST_F(MainFrameTest, WindowHasItsPanesMenusAndToolbar)
         {"PanelLicense", "License|floating hidden"},
         {"AuiToolBar", "|top"},
         {"File", "New Project\tCtrl+N|-|Import\tCtrl+I|Export\tCtrl+X|Export Image File|Delete|-|"
-                 "Exit\tAlt+F4"},
+                 "Recent Files|Exit\tAlt+F4"},
         {"Data", "Calculate"},
         {"View", "Project*|Property*|-|Fit|Fit Horizontally|Fit Vertically|-|Zoom In|Zoom Out|"
-                 "Zoom Horizontally*|Zoom Vertically*|-|Back\tAlt+Left|Forward\tAlt+Right"},
+                 "Zoom Horizontally*|Zoom Vertically*|-|Back\tAlt+Left|Forward\tAlt+Right|-|"
+                 "Distinct Colours for New Series*"},
         {"Help", "Manual*|License*|About..."},
         {"toolbar", "Import from File|Export to File|Calculate|Delete|-|Fit|Zoom In|Zoom Out|"
                     "Zoom Horizontally*|Zoom Vertically*|-|Back|Forward"},
@@ -424,6 +426,31 @@ TEST_F(MainFrameTest, BackAndForwardStepThroughCompletedViews)
                                    "New Project", wxID_YES));
     EXPECT_EQ(1u, frame->GetViewHistory().GetCount());
     EXPECT_FALSE(frame->GetViewHistory().CanGoBack());
+}
+
+} // namespace
+
+namespace {
+
+// Off by default (every series blue, as always); on, each new series takes the next
+// palette colour, and the choice is kept in the configuration.
+TEST_F(MainFrameTest, DistinctColoursForNewSeriesIsOptIn)
+{
+    auto project = frame->GetProject();
+    project->Add(MakeSeries({1}));
+    EXPECT_EQ(Colour(0, 0, 255), project->GetItem(0)->GetLineStyle().colour);
+    EXPECT_FALSE(MenuChecked(ID_MENU_PALETTE));
+    EXPECT_FALSE(Application::GetInstance().GetConfig()->HasEntry("/Plot/Palette"));
+
+    Command(ID_MENU_PALETTE);
+    EXPECT_TRUE(MenuChecked(ID_MENU_PALETTE));
+    project->Add(MakeSeries({2}));
+    project->Add(MakeSeries({3}));
+    EXPECT_EQ(PaletteColour(1), project->GetItem(1)->GetLineStyle().colour);
+    EXPECT_EQ(PaletteColour(2), project->GetItem(2)->GetLineStyle().colour);
+    EXPECT_NE(PaletteColour(1), PaletteColour(2));
+    Command(ID_MENU_PALETTE);
+    Application::GetInstance().GetConfig()->DeleteEntry("/Plot/Palette");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Runs the built ardentine-cli on small files and checks its JSON and the files it writes.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "base/FileUtil.h"
 
 namespace {
 
@@ -106,6 +109,11 @@ TEST_F(Cli, InfoWithSeparatorAndFailures)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.Json()["result"], 3);
     EXPECT_EQ(missing.Json()["message"], "Can't open \"" + Path("none.csv") + "\"!");
+    // A FIFO fails at once instead of waiting for a writer.
+    ASSERT_EQ(mkfifo(Path("pipe.csv").c_str(), 0600), 0);
+    Outcome fifo = Run({"info", Path("pipe.csv")});
+    EXPECT_EQ(fifo.status, 1);
+    EXPECT_EQ(fifo.Json()["message"], "Can't read \"" + Path("pipe.csv") + "\"!");
     const std::string bad = Write("conv.csv", "t,a\n0,1\n1,,2\n");
     Outcome conversion = Run({"import", bad});
     EXPECT_EQ(conversion.status, 1);
@@ -158,6 +166,23 @@ TEST_F(Cli, EvalValuesSummaryAndErrors)
     r = Run({"eval", "1/(x-2)", "--size", "5"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.Json(), json({{"result", 4}, {"message", "Zero division!."}}));
+
+    r = Run({"eval", "x", "--interval", "0"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.Json(), json({{"result", 3}, {"message", "The X interval must not be 0!"}}));
+}
+
+// 2^31-1 points and their mipmap take about 51 GB: refused before anything is computed.
+TEST_F(Cli, EvalRefusesASeriesThatDoesNotFitInMemory)
+{
+    const int64_t available = GetAvailableMemory();
+    if (available < 0 || available > (int64_t(52) << 30))
+        GTEST_SKIP() << "this machine could hold the series";
+    Outcome r = Run({"eval", "x", "--size", "2147483647", "--summary"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.Json(),
+              json({{"result", 2},
+                    {"message", "Failed to allocate memory in the calculation process!"}}));
 }
 
 TEST_F(Cli, EvalReadsDataFiles)

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "CsvTestUtil.h"
 #include "csv/CSVConverter.h"
 #include "csv/CSVImporter.h"
@@ -134,10 +136,23 @@ TEST(CSVScan, FolderTooManyLinesAndBadSeparator)
 {
     TempDir dir;
     auto project = CreateGraphProject();
-    // A folder opens like a file but cannot be read: not an empty file.
-    CSVImporter folder(dir.Dir(), *project);
-    EXPECT_EQ(folder.ScanInfoInternal(nullptr), ResultCode::FAILURE);
-    EXPECT_EQ(folder.GetErrorMessage().utf8_string(), "Can't read \"" + dir.Dir() + "\"!");
+    // A folder opens like a file but cannot be read: not an empty file. A FIFO would
+    // block the scan until a writer appears: refused before it is opened for reading, by
+    // the import too (the file may be swapped after the scan).
+    const std::string fifo = dir.Path("pipe.csv");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {dir.Dir(), fifo}) {
+        SCOPED_TRACE(path);
+        CSVImporter importer(path, *project);
+        EXPECT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::FAILURE);
+        EXPECT_EQ(importer.GetErrorMessage().utf8_string(), "Can't read \"" + path + "\"!");
+    }
+    const std::string swapped = dir.Write("swapped.csv", "0,1\n1,2\n");
+    CSVImporter importer(swapped, *project);
+    ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
+    ASSERT_EQ(std::rename(fifo.c_str(), swapped.c_str()), 0);
+    EXPECT_EQ(importer.ImportInternal(nullptr), ResultCode::FAILURE);
+    EXPECT_EQ(importer.GetErrorMessage().utf8_string(), "Can't read \"" + swapped + "\"!");
 
     const std::string path = dir.Write("lines.csv", "1\n2\n3\n4\n");
     CSVImporter limited(path, *project);

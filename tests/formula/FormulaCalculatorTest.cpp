@@ -79,7 +79,6 @@ TEST_F(FormulaCalculatorTest, XAndIFollowTheAxis)
     std::iota(k.begin(), k.end(), 0.0);
     EXPECT_EQ(Values("x", 1001), k);
     EXPECT_EQ(Values("x", 3, DataX{5.0, 0.5}), (std::vector<double>{5.0, 5.5, 6.0}));
-    EXPECT_EQ(Values("x", 3, DataX{5.0, 0.0}), (std::vector<double>{5.0, 5.0, 5.0}));
     EXPECT_EQ(Values("i*2", 3, DataX{5.0, 0.5}), (std::vector<double>{0.0, 2.0, 4.0}));
 }
 
@@ -239,6 +238,58 @@ TEST_F(FormulaCalculatorTest, FailuresAndCancelLeaveTheProjectUntouched)
         const ProgressRecord record = context.Record();
         EXPECT_EQ(record.positions, expected.positions);
         EXPECT_EQ(record.cancelPolls, expected.polls);
+    }
+}
+
+// Requests that cannot give a usable series are refused before any computing.
+TEST_F(FormulaCalculatorTest, RefusesBadAxesAndSeriesThatDoNotFitInMemory)
+{
+    struct Row
+    {
+        const char* name;
+        int size;
+        DataX dataX;
+        int64_t memoryLimit; // bytes; 1000 points and their 500-pair mipmap take 16000
+        int result;
+        const char* message;
+    };
+    const double inf = HUGE_VAL;
+    const Row rows[] = {
+        {"interval 0", 1001, {0, 0}, -1, ResultCode::FAILURE, "The X interval must not be 0!"},
+        {"one point, interval 0", 1, {3, 0}, -1, ResultCode::SUCCESS, ""},
+        {"infinite interval",
+         10,
+         {0, inf},
+         -1,
+         ResultCode::FAILURE,
+         "The X start and the X interval must be finite numbers!"},
+        {"NaN start",
+         10,
+         {std::nan(""), 1},
+         -1,
+         ResultCode::FAILURE,
+         "The X start and the X interval must be finite numbers!"},
+        {"one byte short",
+         1000,
+         {0, 1},
+         15999,
+         ResultCode::OUT_OF_MEMORY,
+         "Failed to allocate memory in the calculation process!"},
+        {"exactly enough", 1000, {0, 1}, 16000, ResultCode::SUCCESS, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto calculator = Compiled("x", row.size, row.dataX);
+        calculator->SetMemoryLimit(row.memoryLimit);
+        ThreadProcContext context;
+        EXPECT_EQ(calculator->Run(512, &context), ResultCode(row.result));
+        EXPECT_EQ(calculator->GetErrorMessage(), row.message);
+        const bool added = row.result == ResultCode::SUCCESS;
+        EXPECT_EQ(context.Executions(), added ? 2 : 0);
+        EXPECT_EQ(project->GetCount(), added ? 1 : 0);
+        if (added)
+            project->Remove(0);
+        recorder.updates.clear();
     }
 }
 

@@ -24,7 +24,7 @@ TEST(PropertyNames, EveryFieldRoundTripsThroughText)
             << error;
         EXPECT_EQ(GetPropertyAsText(copy, field), GetPropertyAsText(defaults, field));
     }
-    EXPECT_EQ(names.size(), 30u);
+    EXPECT_EQ(names.size(), 35u); // 30 of the graph, 5 of the legend
 }
 
 TEST(PropertyNames, ValuesAreParsedByKind)
@@ -43,7 +43,9 @@ TEST(PropertyNames, ValuesAreParsedByKind)
         {"Margin.Left", "1,5", false}, // numbers are locale-free
         {"Margin.Left", "nan", false},
         {"Frame.LineWidth", "0.05", false},
-        {"Tick.LineLength", "-1000", true}, // no limits
+        {"Tick.LineLength", "-200", true}, // ticks may point outwards
+        {"Tick.LineLength", "-1000", false},
+        {"Tick.LineLength", "inf", false},
         {"Grid.EnabledX", "false", true},
         {"Grid.EnabledX", "FALSE", true},
         {"Grid.EnabledX", "maybe", false},
@@ -66,7 +68,7 @@ TEST(PropertyNames, ValuesAreParsedByKind)
         }
     }
     EXPECT_EQ(p.marginLeft, 80.0);
-    EXPECT_EQ(p.tickLineLength, -1000.0);
+    EXPECT_EQ(p.tickLineLength, -200.0);
     EXPECT_FALSE(p.gridEnabledX);
     EXPECT_EQ(p.bgColor, Colour(0, 255, 0, 128));
     EXPECT_EQ(p.tickFont.pointSize, 12);

@@ -56,12 +56,21 @@ TEST(RunProgressProc, CancelledOrNotStarted)
     EXPECT_EQ(RunProgressProc(&context, &Worker::Work, &worker, 100), ResultCode::CANCELLED);
     EXPECT_TRUE(worker.done.empty());
 
-    struct BrokenContext : ProcContext
+    // Whether the context says it failed or returns without running the procedure (a
+    // dialog closed before its thread started), the caller must not see a success.
+    struct SkippingContext : ProcContext
     {
-        bool Execute(std::shared_ptr<ProgressProcBase>) override { return false; }
-    } broken;
-    EXPECT_EQ(RunProgressProc(&broken, &Worker::Work, &worker, 3), ResultCode::NOT_STARTED);
-    EXPECT_TRUE(worker.done.empty());
+        bool answer;
+        explicit SkippingContext(bool a) : answer(a) {}
+        bool Execute(std::shared_ptr<ProgressProcBase>) override { return answer; }
+    };
+    for (bool answer : {false, true}) {
+        SkippingContext skipping(answer);
+        Worker fresh;
+        EXPECT_EQ(RunProgressProc(&skipping, &Worker::Work, &fresh, 3), ResultCode::NOT_STARTED)
+            << answer;
+        EXPECT_TRUE(fresh.done.empty());
+    }
 }
 
 TEST(ReportPosition, ScalesSixtyFourBitCountsIntoIntRange)

@@ -13,9 +13,19 @@
 
 #include <wx/msgdlg.h>
 
+#include "app/dialogs/ProgressDlg.h"
+
 // What an expectation returns to let the dialog really run its modal loop (a command's
 // progress dialog); the test must also hold a RealModalScope.
 constexpr int RUN_MODAL_FOR_REAL = -4711;
+
+// While true, every progress dialog runs for real without an expectation of its own
+// (tests of commands that run several long operations); see RealProgressScope.
+inline bool& ProgressRunsForReal()
+{
+    static bool real = false;
+    return real;
+}
 
 class GTestModalHook : public wxTestingModalHook
 {
@@ -28,6 +38,8 @@ public:
 protected:
     int Enter(wxDialog* dlg) override
     {
+        if (ProgressRunsForReal() && dynamic_cast<ProgressDlg*>(dlg))
+            return wxID_NONE;
         const int rc = wxTestingModalHook::Enter(dlg);
         if (rc == RUN_MODAL_FOR_REAL)
             return wxID_NONE;
@@ -110,6 +122,19 @@ public:
     ~RealModalScope();
 
 private:
+    bool m_previous;
+};
+
+// While alive, progress dialogs run for real (their modal loop and worker) inside
+// wxTEST_DIALOG without being listed among its expectations.
+class RealProgressScope
+{
+public:
+    RealProgressScope() : m_previous(ProgressRunsForReal()) { ProgressRunsForReal() = true; }
+    ~RealProgressScope() { ProgressRunsForReal() = m_previous; }
+
+private:
+    RealModalScope m_modal;
     bool m_previous;
 };
 

@@ -72,3 +72,14 @@ bool ChooseSeparator(wxWindow* parent, const wxString& fileName, wxChar& separat
     separator = dlg.GetSeparator();
     return true;
 }
+
+bool SeparatorFromName(const wxString& name, wxChar& separator)
+{
+    for (const SeparatorEntry& entry : SEPARATORS) {
+        if (name.CmpNoCase(entry.name) == 0) {
+            separator = entry.character;
+            return true;
+        }
+    }
+    return false;
+}

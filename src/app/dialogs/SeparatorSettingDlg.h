@@ -27,3 +27,7 @@ private:
 // The separator for a file to import or export: for an extension of exactly "txt" the
 // user picks it in the dialog (false when they cancel), for anything else it is ','.
 bool ChooseSeparator(wxWindow* parent, const wxString& fileName, wxChar& separator);
+
+// The separator named "tab", "semicolon", "comma" or "space" (any case); false for any
+// other name.
+bool SeparatorFromName(const wxString& name, wxChar& separator);

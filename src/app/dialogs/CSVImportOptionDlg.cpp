@@ -1,0 +1,409 @@
+#include "app/dialogs/CSVImportOptionDlg.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cstring>
+
+#include <wx/intl.h>
+#include <wx/msgdlg.h>
+
+#include "base/FileUtil.h"
+#include "csv/LineReader.h"
+
+namespace {
+
+enum
+{
+    COLUMN_NAME,
+    COLUMN_X_DATA,
+    COLUMN_Y_DATA,
+};
+
+// Beyond this many columns the preview would only slow the dialog down.
+constexpr int MAX_PREVIEW_COLUMNS = 100;
+
+// Writes the value only where it differs, then gives what the control really holds
+// (clamped to its range, rounded to its digits), so the option can always equal it.
+int WriteSpin(wxSpinCtrl* spin, int value)
+{
+    if (spin->GetValue() != value)
+        spin->SetValue(value);
+    return spin->GetValue();
+}
+
+double WriteSpin(wxSpinCtrlDouble* spin, double value)
+{
+    if (spin->GetValue() != value)
+        spin->SetValue(value);
+    return spin->GetValue();
+}
+
+void WriteCell(wxListCtrl* list, long row, int column, const wxString& text)
+{
+    if (list->GetItemText(row, column) != text)
+        list->SetItem(row, column, text);
+}
+
+wxString XDataText(const DataSource& source)
+{
+    if (source.useDirectVal)
+        return wxString::Format("S: %f, I: %f", source.xStart, source.xInterval);
+    return wxString::Format("Column %d", source.columnX + 1);
+}
+
+} // namespace
+
+CSVImportOptionDlg::CSVImportOptionDlg(wxWindow* parent)
+    : CSVImportOptionDlgDesign(parent, wxID_ANY, _("CSV File Import Option"))
+{
+    m_listCtrlData->AppendColumn(_("Name"), wxLIST_FORMAT_LEFT, 130);
+    m_listCtrlData->AppendColumn(_("X Data"), wxLIST_FORMAT_LEFT, 170);
+    m_listCtrlData->AppendColumn(_("Y Data"), wxLIST_FORMAT_LEFT, 80);
+
+    m_spinCtrlXStart->SetDigits(X_DIGITS);
+    m_spinCtrlXStart->SetRange(-DBL_MAX, DBL_MAX);
+    m_spinCtrlXStart->SetIncrement(1.0);
+    m_spinCtrlXStart->SetValue(0.0);
+    m_spinCtrlXInterval->SetDigits(X_DIGITS);
+    m_spinCtrlXInterval->SetRange(1e-10, DBL_MAX);
+    m_spinCtrlXInterval->SetIncrement(1.0);
+    m_spinCtrlXInterval->SetValue(1.0);
+    UpdateDataItem();
+}
+
+void CSVImportOptionDlg::SetInfo(const CSVFileInfo& info)
+{
+    m_info = info;
+    m_textCtrlFileName->ChangeValue(info.fileName);
+    m_textCtrlRows->ChangeValue(wxString::Format("%d", info.rowCount));
+    m_textCtrlColumns->ChangeValue(wxString::Format("%d", info.columnCount));
+    // At most rowCount - 1 header rows, so that "Data Rows:" (at least 1) never shows
+    // more than the option holds.
+    m_spinCtrlHeaderRows->SetRange(0, std::max(0, info.rowCount - 1));
+    m_spinCtrlDataRows->SetRange(1, std::max(1, info.rowCount));
+    m_spinCtrlXDataColumn->SetRange(1, std::max(1, info.columnCount));
+    m_spinCtrlYDataColumn->SetRange(1, std::max(1, info.columnCount));
+}
+
+void CSVImportOptionDlg::SetOption(const CSVImportOption& option)
+{
+    m_option = option;
+    UpdateRowSpins();
+    UpdateDataList();
+    UpdateDataItem();
+}
+
+void CSVImportOptionDlg::UpdateRowSpins()
+{
+    m_option.headerRows = WriteSpin(m_spinCtrlHeaderRows, m_option.headerRows);
+    m_option.dataRows = WriteSpin(m_spinCtrlDataRows, m_option.dataRows);
+}
+
+void CSVImportOptionDlg::SetPreview(const std::vector<wxString>& lines, wxChar separator)
+{
+    std::vector<std::vector<wxString>> rows;
+    size_t columns = 0;
+    for (const wxString& line : lines) {
+        rows.push_back(SplitPreviewLine(line, separator));
+        columns = std::max(columns, rows.back().size());
+    }
+    columns = std::min<size_t>(columns, MAX_PREVIEW_COLUMNS);
+
+    m_listCtrlPreview->ClearAll();
+    for (size_t c = 0; c < columns; ++c)
+        m_listCtrlPreview->AppendColumn(wxString::Format("%d", int(c) + 1), wxLIST_FORMAT_LEFT, 70);
+    if (columns == 0)
+        return;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const long row = m_listCtrlPreview->InsertItem(long(r), wxEmptyString);
+        for (size_t c = 0; c < std::min(columns, rows[r].size()); ++c)
+            m_listCtrlPreview->SetItem(row, int(c), rows[r][c]);
+    }
+}
+
+wxString CheckImportOption(const CSVFileInfo& info, const CSVImportOption& option)
+{
+    if (option.dataSources.empty())
+        return _("There is no data series to import. Please add one.");
+    if (option.headerRows < 0 || option.dataRows < 0 ||
+        int64_t(option.headerRows) + option.dataRows > info.rowCount)
+        return wxString::Format(
+            _("Header Rows and Data Rows together exceed the %d rows of the file!"), info.rowCount);
+    const int columns = info.columnCount;
+    for (size_t k = 0; k < option.dataSources.size(); ++k) {
+        const DataSource& source = option.dataSources[k];
+        const char* axis = nullptr;
+        if (!source.useDirectVal && (source.columnX < 0 || source.columnX >= columns))
+            axis = "X";
+        else if (source.columnY < 0 || source.columnY >= columns)
+            axis = "Y";
+        if (axis)
+            return wxString::Format(
+                _("The %s data column of series %d (\"%s\") must lie between 1 and %d!"), axis,
+                int(k) + 1, source.label, columns);
+    }
+    return wxString();
+}
+
+wxString CSVImportOptionDlg::CheckOption() const
+{
+    return CheckImportOption(m_info, m_option);
+}
+
+bool CSVImportOptionDlg::TransferDataFromWindow()
+{
+    const wxString problem = CheckOption();
+    if (!problem.empty()) {
+        wxMessageBox(problem, _("Warning"), wxOK | wxICON_WARNING | wxCENTRE, this);
+        return false;
+    }
+    return CSVImportOptionDlgDesign::TransferDataFromWindow();
+}
+
+long CSVImportOptionDlg::GetSelectedItem() const
+{
+    return m_listCtrlData->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+}
+
+DataSource* CSVImportOptionDlg::SelectedSource()
+{
+    const long item = GetSelectedItem();
+    if (item < 0)
+        return nullptr;
+    wxCHECK_MSG(item < static_cast<long>(m_option.dataSources.size()), nullptr,
+                "item >= 0 && item < static_cast<long>(m_option.dataSources.size())");
+    return &m_option.dataSources[size_t(item)];
+}
+
+// Selects one row (or none for -1); the list reports it, which refreshes the editor.
+void CSVImportOptionDlg::SelectRow(long row)
+{
+    const long current = GetSelectedItem();
+    if (current == row)
+        return;
+    if (current >= 0)
+        m_listCtrlData->SetItemState(current, 0, wxLIST_STATE_SELECTED);
+    if (row >= 0) {
+        m_listCtrlData->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                                     wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+        m_listCtrlData->EnsureVisible(row);
+    }
+    UpdateDataItem();
+}
+
+void CSVImportOptionDlg::UpdateDataList()
+{
+    const long count = static_cast<long>(m_option.dataSources.size());
+    while (m_listCtrlData->GetItemCount() > count)
+        m_listCtrlData->DeleteItem(m_listCtrlData->GetItemCount() - 1);
+    while (m_listCtrlData->GetItemCount() < count)
+        m_listCtrlData->InsertItem(m_listCtrlData->GetItemCount(), wxEmptyString);
+    for (long i = 0; i < count; ++i) {
+        const DataSource& source = m_option.dataSources[size_t(i)];
+        WriteCell(m_listCtrlData, i, COLUMN_NAME, source.label);
+        WriteCell(m_listCtrlData, i, COLUMN_X_DATA, XDataText(source));
+        WriteCell(m_listCtrlData, i, COLUMN_Y_DATA,
+                  wxString::Format("Column %d", source.columnY + 1));
+    }
+}
+
+void CSVImportOptionDlg::UpdateDataItem()
+{
+    DataSource* source = SelectedSource();
+    m_textCtrlLabel->Enable(source != nullptr);
+    m_spinCtrlXDataColumn->Enable(source && !source->useDirectVal);
+    m_spinCtrlXStart->Enable(source && source->useDirectVal);
+    m_spinCtrlXInterval->Enable(source && source->useDirectVal);
+    m_spinCtrlYDataColumn->Enable(source != nullptr);
+    m_checkBoxUseDirectVal->Enable(source != nullptr);
+    if (!source)
+        return;
+
+    if (m_textCtrlLabel->GetValue() != source->label)
+        m_textCtrlLabel->ChangeValue(source->label);
+    const DataSource before = *source;
+    source->columnX = WriteSpin(m_spinCtrlXDataColumn, source->columnX + 1) - 1;
+    source->xStart = WriteSpin(m_spinCtrlXStart, source->xStart);
+    source->xInterval = WriteSpin(m_spinCtrlXInterval, source->xInterval);
+    source->columnY = WriteSpin(m_spinCtrlYDataColumn, source->columnY + 1) - 1;
+    if (m_checkBoxUseDirectVal->GetValue() != source->useDirectVal)
+        m_checkBoxUseDirectVal->SetValue(source->useDirectVal);
+    if (before.columnX != source->columnX || before.xStart != source->xStart ||
+        before.xInterval != source->xInterval || before.columnY != source->columnY)
+        UpdateDataList();
+}
+
+void CSVImportOptionDlg::SpinCtrlHeaderRows_OnSpinCtrl(wxSpinEvent&)
+{
+    m_option.headerRows = m_spinCtrlHeaderRows->GetValue();
+    if (m_option.headerRows + m_option.dataRows > m_info.rowCount)
+        m_option.dataRows = m_info.rowCount - m_option.headerRows;
+    UpdateRowSpins();
+}
+
+void CSVImportOptionDlg::SpinCtrlDataRows_OnSpinCtrl(wxSpinEvent&)
+{
+    m_option.dataRows = m_spinCtrlDataRows->GetValue();
+    if (m_option.headerRows + m_option.dataRows > m_info.rowCount)
+        m_option.headerRows = m_info.rowCount - m_option.dataRows;
+    UpdateRowSpins();
+}
+
+void CSVImportOptionDlg::ListCtrlData_OnItemSelected(wxListEvent&)
+{
+    UpdateDataItem();
+}
+
+void CSVImportOptionDlg::ListCtrlData_OnItemDeselected(wxListEvent&)
+{
+    UpdateDataItem();
+}
+
+// The new entry is selected, so that it can be edited at once.
+void CSVImportOptionDlg::ButtonAdd_OnButtonClick(wxCommandEvent&)
+{
+    DataSource source;
+    source.columnY = 1;
+    source.label = _("Untitled");
+    const long selected = GetSelectedItem();
+    const long at = selected >= 0 ? selected + 1 : static_cast<long>(m_option.dataSources.size());
+    m_option.dataSources.insert(m_option.dataSources.begin() + at, source);
+    UpdateDataList();
+    SelectRow(at);
+    UpdateDataItem();
+}
+
+// The entry that takes the removed one's place is selected (the new last one at the end).
+void CSVImportOptionDlg::ButtonRemove_OnButtonClick(wxCommandEvent&)
+{
+    const long selected = GetSelectedItem();
+    if (selected < 0) {
+        wxMessageBox(_("Please select a item"), _("Warning"), wxOK | wxCENTRE, this);
+        return;
+    }
+    if (!SelectedSource())
+        return;
+    m_option.dataSources.erase(m_option.dataSources.begin() + selected);
+    SelectRow(-1);
+    UpdateDataList();
+    SelectRow(std::min(selected, static_cast<long>(m_option.dataSources.size()) - 1));
+    UpdateDataItem();
+}
+
+void CSVImportOptionDlg::ButtonMoveUp_OnButtonClick(wxCommandEvent&)
+{
+    const long selected = GetSelectedItem();
+    if (selected <= 0 || !SelectedSource())
+        return;
+    std::swap(m_option.dataSources[size_t(selected)], m_option.dataSources[size_t(selected - 1)]);
+    UpdateDataList();
+    SelectRow(selected - 1);
+    UpdateDataItem();
+}
+
+void CSVImportOptionDlg::ButtonMoveDown_OnButtonClick(wxCommandEvent&)
+{
+    const long selected = GetSelectedItem();
+    if (selected < 0 || selected + 1 >= static_cast<long>(m_option.dataSources.size()) ||
+        !SelectedSource())
+        return;
+    std::swap(m_option.dataSources[size_t(selected)], m_option.dataSources[size_t(selected + 1)]);
+    UpdateDataList();
+    SelectRow(selected + 1);
+    UpdateDataItem();
+}
+
+void CSVImportOptionDlg::TextCtrlLabel_OnText(wxCommandEvent&)
+{
+    if (DataSource* source = SelectedSource()) {
+        source->label = m_textCtrlLabel->GetValue();
+        UpdateDataList();
+    }
+}
+
+void CSVImportOptionDlg::SpinCtrlXDataColumn_OnSpinCtrl(wxSpinEvent&)
+{
+    if (DataSource* source = SelectedSource()) {
+        source->columnX = m_spinCtrlXDataColumn->GetValue() - 1;
+        UpdateDataList();
+    }
+}
+
+void CSVImportOptionDlg::SpinCtrlXStart_OnSpinCtrlDouble(wxSpinDoubleEvent&)
+{
+    if (DataSource* source = SelectedSource()) {
+        source->xStart = m_spinCtrlXStart->GetValue();
+        UpdateDataList();
+    }
+}
+
+void CSVImportOptionDlg::SpinCtrlXInterval_OnSpinCtrlDouble(wxSpinDoubleEvent&)
+{
+    if (DataSource* source = SelectedSource()) {
+        source->xInterval = m_spinCtrlXInterval->GetValue();
+        UpdateDataList();
+    }
+}
+
+void CSVImportOptionDlg::SpinCtrlYDataColumn_OnSpinCtrl(wxSpinEvent&)
+{
+    if (DataSource* source = SelectedSource()) {
+        source->columnY = m_spinCtrlYDataColumn->GetValue() - 1;
+        UpdateDataList();
+    }
+}
+
+void CSVImportOptionDlg::CheckBoxUseDirectVal_OnCheckBox(wxCommandEvent&)
+{
+    if (DataSource* source = SelectedSource()) {
+        source->useDirectVal = m_checkBoxUseDirectVal->GetValue();
+        UpdateDataList();
+        UpdateDataItem();
+    }
+}
+
+std::vector<wxString> ReadPreviewLines(const wxString& path, int maxLines)
+{
+    std::vector<wxString> lines;
+    bool notRegular = false;
+    FileCloser file{OpenRegularFile(FileNameToNarrow(path), notRegular)};
+    if (!file.file)
+        return lines;
+    char buffer[LineReader::MAX_LINE_LENGTH + 1];
+    bool continued = false; // the rest of a line that was cut
+    while (int(lines.size()) < maxLines && std::fgets(buffer, sizeof buffer, file.file)) {
+        size_t length = std::strlen(buffer);
+        const bool complete = length > 0 && buffer[length - 1] == '\n';
+        if (!continued) {
+            while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == '\r'))
+                --length;
+            lines.push_back(NarrowToWide(buffer, length));
+        }
+        continued = !complete;
+    }
+    return lines;
+}
+
+std::vector<wxString> SplitPreviewLine(const wxString& line, wxChar separator)
+{
+    // The number reader skips blanks before a value, so a run of blank separators
+    // separates only two columns.
+    const bool blank = separator == ' ' || separator == '\t';
+    auto isBlank = [](wxChar c) { return c == ' ' || c == '\t'; };
+    std::vector<wxString> fields;
+    size_t pos = 0;
+    while (true) {
+        if (blank) {
+            while (pos < line.length() && isBlank(line[pos]))
+                ++pos;
+            if (pos == line.length() && !fields.empty())
+                break;
+        }
+        const size_t end = line.find(separator, pos);
+        fields.push_back(line.substr(pos, end == wxString::npos ? wxString::npos : end - pos));
+        if (end == wxString::npos)
+            break;
+        pos = end + 1;
+    }
+    return fields;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+
+#include <wx/string.h>
+
+#include "formula/FormulaParser.h"
+#include "ui/CalculatorDlgDesign.h"
+
+class GraphProject;
+
+// Collects the input of the Calculate command: label, X axis and size of the new series,
+// and the formula. OK checks that X start and X interval are numbers within their ranges;
+// the calculator judges the formula.
+class CalculatorDlg : public CalculatorDlgDesign
+{
+public:
+    explicit CalculatorDlg(wxWindow* parent);
+
+    // Fills the series choice with the project's labels and selects the last series.
+    void SetProject(GraphProject* project);
+
+    wxString GetNewLabel() const { return m_textCtrlLabel->GetValue(); }
+    wxString GetFormula() const { return m_textCtrlFormula->GetValue(); }
+    void SetFormula(const wxString& formula) { m_textCtrlFormula->ChangeValue(formula); }
+    // NaN when the text is no number (OK refuses that).
+    double GetXStart() const;
+    double GetXInterval() const;
+    int32_t GetDataSize() const { return m_spinCtrlDataSize->GetValue(); }
+    // Shown exactly; a value outside a control's range widens the range, so that what a
+    // series holds is never clamped.
+    void SetXStart(double start);
+    void SetXInterval(double interval);
+    void SetDataSize(int32_t size);
+
+    // Puts the formula's text cursor at a 0-based line and column (the place of a parse
+    // error), now and again when the dialog is next shown.
+    void SetFormulaCursor(const FormulaPosition& where);
+
+    int ShowModal() override;
+    // Also refuses, with an error box, an X start or X interval that is no number or out
+    // of range (the interval is never below 1e-10 unless a series brought it in).
+    bool Validate() override;
+
+protected:
+    void ButtonSetSameSizeAs_OnButtonClick(wxCommandEvent& event) override;
+    void ButtonAdd_OnButtonClick(wxCommandEvent& event) override;
+
+private:
+    struct NumberRange
+    {
+        double min;
+        double max;
+    };
+    static void WriteNumber(wxTextCtrl* text, NumberRange& range, double value);
+    bool CheckNumber(wxTextCtrl* text, const NumberRange& range, const wxString& caption);
+    void PlaceFormulaCursor();
+
+    GraphProject* m_proj = nullptr;
+    long m_cursor = -1; // insertion point to restore when shown; -1: none
+    NumberRange m_startRange{-1e8, 1e8};
+    // Not 0: points that all share one X cannot be fitted, zoomed or exported.
+    NumberRange m_intervalRange{1e-10, 1e8};
+};
+
+// The shortest text that reads back as exactly `value`, locale-free.
+wxString FormatExactNumber(double value);

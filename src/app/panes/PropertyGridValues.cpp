@@ -1,0 +1,102 @@
+#include "app/panes/PropertyGridValues.h"
+
+#include <charconv>
+#include <cmath>
+
+#include <wx/propgrid/propgrid.h>
+#include <wx/valnum.h>
+
+// The model's enumerators carry the toolkit's values, so the conversion is a cast.
+static_assert(int(FontFamily::Default) == wxFONTFAMILY_DEFAULT &&
+              int(FontFamily::Teletype) == wxFONTFAMILY_TELETYPE);
+static_assert(int(FontStyle::Normal) == wxFONTSTYLE_NORMAL &&
+              int(FontStyle::Italic) == wxFONTSTYLE_ITALIC &&
+              int(FontStyle::Slant) == wxFONTSTYLE_SLANT);
+static_assert(int(FONT_WEIGHT_NORMAL) == int(wxFONTWEIGHT_NORMAL) &&
+              int(FONT_WEIGHT_BOLD) == int(wxFONTWEIGHT_BOLD));
+
+wxColour ToWxColour(const Colour& colour)
+{
+    return wxColour(colour.red, colour.green, colour.blue, colour.alpha);
+}
+
+Colour FromWxColour(const wxColour& colour)
+{
+    return Colour(colour.Red(), colour.Green(), colour.Blue(), colour.Alpha());
+}
+
+wxFont ToWxFont(const FontDesc& font)
+{
+    wxFontInfo info(font.pointSize);
+    info.Family(wxFontFamily(font.family))
+        .Style(wxFontStyle(font.style))
+        .Weight(font.weight)
+        .Underlined(font.underline)
+        .Encoding(wxFontEncoding(font.encoding));
+    if (!font.faceName.empty())
+        info.FaceName(font.faceName);
+    return wxFont(info);
+}
+
+FontDesc FromWxFont(const wxFont& font)
+{
+    FontDesc desc;
+    desc.pointSize = font.GetPointSize();
+    desc.family = FontFamily(font.GetFamily());
+    desc.style = FontStyle(font.GetStyle());
+    desc.weight = font.GetNumericWeight();
+    desc.underline = font.GetUnderlined();
+    desc.faceName = font.GetFaceName();
+    desc.encoding = font.GetEncoding();
+    return desc;
+}
+
+wxString FormatShortest(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return wxString(buffer, result.ptr);
+}
+
+ExactFloatProperty::ExactFloatProperty(const wxString& label, double value, double min, double max)
+    : wxFloatProperty(label, wxPG_LABEL, value), m_min(min), m_max(max)
+{
+    wxFloatingPointValidator<double> validator(17, nullptr, wxNUM_VAL_NO_TRAILING_ZEROES);
+    validator.SetRange(min, max);
+    SetValidator(validator);
+}
+
+wxString ExactFloatProperty::ValueToString(wxVariant& value, int) const
+{
+    return value.IsNull() ? wxString() : FormatShortest(value.GetDouble());
+}
+
+bool ExactFloatProperty::StringToValue(wxVariant& variant, const wxString& text, int) const
+{
+    double value = 0;
+    if (!text.Strip(wxString::both).ToCDouble(&value))
+        return false;
+    if (!variant.IsNull() && variant.GetType() == "double" && variant.GetDouble() == value)
+        return false; // unchanged
+    variant = value;
+    return true;
+}
+
+wxString ExactFloatProperty::CheckValue(double value) const
+{
+    if (!std::isfinite(value))
+        return _("Please input a finite number.");
+    if (value < m_min || value > m_max)
+        return wxString::Format(_("Please input a number from %s to %s."), FormatShortest(m_min),
+                                FormatShortest(m_max));
+    return wxString();
+}
+
+bool ExactFloatProperty::ValidateValue(wxVariant& value, wxPGValidationInfo& info) const
+{
+    const wxString message = CheckValue(value.GetDouble());
+    if (message.empty())
+        return true;
+    info.SetFailureMessage(message);
+    return false;
+}

@@ -1,0 +1,393 @@
+// The import options dialog and the separator dialog, driven through their controls.
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <wx/filename.h>
+
+#include "app/dialogs/CSVImportOptionDlg.h"
+#include "app/dialogs/SeparatorSettingDlg.h"
+#include "support/GuiTestSupport.h"
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+DataSource Source(const char* label, int columnY, int columnX = 0)
+{
+    DataSource source;
+    source.label = label;
+    source.columnY = columnY;
+    source.columnX = columnX;
+    return source;
+}
+
+CSVImportOption Option(int headerRows, int dataRows, std::vector<DataSource> sources)
+{
+    CSVImportOption option;
+    option.headerRows = headerRows;
+    option.dataRows = dataRows;
+    option.dataSources = std::move(sources);
+    return option;
+}
+
+const CSVImportOption ABC = Option(0, 10, {Source("a", 1), Source("b", 2), Source("c", 3)});
+
+class OptionDlgTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { dlg = new CSVImportOptionDlg(nullptr); }
+    void TearDown() override { delete dlg; }
+
+    // A fresh dialog, as each import makes one.
+    void Open(int rows, int columns, const CSVImportOption& option)
+    {
+        delete dlg;
+        dlg = new CSVImportOptionDlg(nullptr);
+        CSVFileInfo info;
+        info.fileName = "data.csv";
+        info.rowCount = rows;
+        info.columnCount = columns;
+        dlg->SetInfo(info);
+        dlg->SetOption(option);
+    }
+    // As typing into the control: its value, then the event (SetValue sends none).
+    static void SpinTo(wxSpinCtrl* spin, int value)
+    {
+        spin->SetValue(value);
+        wxSpinEvent event(wxEVT_SPINCTRL, spin->GetId());
+        event.SetEventObject(spin);
+        spin->ProcessWindowEvent(event);
+    }
+    static void SpinTo(wxSpinCtrlDouble* spin, double value)
+    {
+        spin->SetValue(value);
+        wxSpinDoubleEvent event(wxEVT_SPINCTRLDOUBLE, spin->GetId(), spin->GetValue());
+        event.SetEventObject(spin);
+        spin->ProcessWindowEvent(event);
+    }
+    static void Click(wxWindow* control, wxEventType type = wxEVT_BUTTON)
+    {
+        wxCommandEvent event(type, control->GetId());
+        event.SetEventObject(control);
+        control->ProcessWindowEvent(event);
+    }
+    void Select(long row)
+    {
+        dlg->GetDataList()->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    }
+    // "name|X data|Y data", with "*" after the selected row.
+    Rows List() const
+    {
+        Rows rows;
+        wxListCtrl* list = dlg->GetDataList();
+        for (long i = 0; i < list->GetItemCount(); ++i)
+            rows.push_back((list->GetItemText(i, 0) + "|" + list->GetItemText(i, 1) + "|" +
+                            list->GetItemText(i, 2) + (dlg->GetSelectedItem() == i ? "*" : ""))
+                               .utf8_string());
+        return rows;
+    }
+    // The entries as the option holds them, in the list's cell texts.
+    Rows OptionRows() const
+    {
+        Rows rows;
+        for (const DataSource& s : dlg->GetOption().dataSources)
+            rows.push_back(wxString::Format("%s|%s|Column %d", s.label,
+                                            s.useDirectVal
+                                                ? "direct"
+                                                : wxString::Format("Column %d", s.columnX + 1),
+                                            s.columnY + 1)
+                               .utf8_string());
+        return rows;
+    }
+
+    CSVImportOptionDlg* dlg = nullptr;
+};
+
+TEST_F(OptionDlgTest, RowSpinsKeepHeaderAndDataWithinTheRows)
+{
+    const struct
+    {
+        int header, data; // option before
+        bool setHeader;   // which spin the user sets
+        int value;        // to what
+        int wantHeader, wantData;
+    } rows[] = {
+        {0, 10, true, 3, 3, 7},  {3, 7, false, 10, 0, 10},
+        {0, 10, true, 12, 9, 1}, // header rows stop at rows - 1: data rows never show 1 for 0
+        {2, 5, false, 0, 2, 1},  // data rows start at 1
+        {0, 10, false, 4, 0, 4},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(::testing::Message() << r.header << "/" << r.data << " set " << r.value);
+        Open(10, 4, Option(r.header, r.data, {Source("a", 1)}));
+        SpinTo(r.setHeader ? dlg->GetHeaderRowsSpin() : dlg->GetDataRowsSpin(), r.value);
+        EXPECT_EQ(r.wantHeader, dlg->GetOption().headerRows);
+        EXPECT_EQ(r.wantData, dlg->GetOption().dataRows);
+        EXPECT_EQ(r.wantHeader, dlg->GetHeaderRowsSpin()->GetValue());
+        EXPECT_EQ(r.wantData, dlg->GetDataRowsSpin()->GetValue());
+    }
+}
+
+TEST_F(OptionDlgTest, AddRemoveAndMoveActOnTheSelection)
+{
+    const struct
+    {
+        const char* name;
+        long select; // -1: nothing
+        const char* button;
+        Rows want;
+    } rows[] = {
+        {"Add after the second",
+         1,
+         "Add",
+         {"a|Column 1|Column 2", "b|Column 1|Column 3", "Untitled|Column 1|Column 2*",
+          "c|Column 1|Column 4"}},
+        {"Add with nothing selected",
+         -1,
+         "Add",
+         {"a|Column 1|Column 2", "b|Column 1|Column 3", "c|Column 1|Column 4",
+          "Untitled|Column 1|Column 2*"}},
+        {"Remove the middle", 1, "Remove", {"a|Column 1|Column 2", "c|Column 1|Column 4*"}},
+        {"Remove the last", 2, "Remove", {"a|Column 1|Column 2", "b|Column 1|Column 3*"}},
+        {"Move Up the first",
+         0,
+         "Move Up",
+         {"a|Column 1|Column 2*", "b|Column 1|Column 3", "c|Column 1|Column 4"}},
+        {"Move Down the last",
+         2,
+         "Move Down",
+         {"a|Column 1|Column 2", "b|Column 1|Column 3", "c|Column 1|Column 4*"}},
+        {"Move Up the second",
+         1,
+         "Move Up",
+         {"b|Column 1|Column 3*", "a|Column 1|Column 2", "c|Column 1|Column 4"}},
+        {"Move Down the second",
+         1,
+         "Move Down",
+         {"a|Column 1|Column 2", "c|Column 1|Column 4", "b|Column 1|Column 3*"}},
+        {"Move Down with nothing selected",
+         -1,
+         "Move Down",
+         {"a|Column 1|Column 2", "b|Column 1|Column 3", "c|Column 1|Column 4"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Open(10, 4, ABC);
+        if (r.select >= 0)
+            Select(r.select);
+        for (wxButton* button : {dlg->GetAddButton(), dlg->GetRemoveButton(),
+                                 dlg->GetMoveUpButton(), dlg->GetMoveDownButton()})
+            if (button->GetLabel() == r.button)
+                Click(button);
+        EXPECT_EQ(r.want, List());
+        Rows options = List();
+        for (std::string& row : options)
+            if (row.back() == '*')
+                row.pop_back();
+        EXPECT_EQ(options, OptionRows());
+    }
+}
+
+TEST_F(OptionDlgTest, RemoveWithNothingSelectedWarnsAndKeepsTheList)
+{
+    Open(10, 4, ABC);
+    const Rows before = List();
+    wxTEST_DIALOG(Click(dlg->GetRemoveButton()),
+                  ExpectMessageBox("Please select a item", "Warning", wxID_OK));
+    EXPECT_EQ(before, List());
+    EXPECT_EQ(3u, dlg->GetOption().dataSources.size());
+}
+
+TEST_F(OptionDlgTest, EditorShowsAndEditsTheSelectedEntry)
+{
+    Open(10, 4, ABC);
+    auto enabled = [this] {
+        std::string state;
+        for (wxWindow* w : std::initializer_list<wxWindow*>{
+                 dlg->GetLabelText(), dlg->GetXDataColumnSpin(), dlg->GetXStartSpin(),
+                 dlg->GetXIntervalSpin(), dlg->GetYDataColumnSpin(), dlg->GetUseDirectValCheck()})
+            state += w->IsEnabled() ? "1" : "0";
+        return state;
+    };
+    EXPECT_EQ("000000", enabled());
+
+    Select(1);
+    EXPECT_EQ("110011", enabled());
+    EXPECT_EQ("b", dlg->GetLabelText()->GetValue());
+    EXPECT_EQ(3, dlg->GetYDataColumnSpin()->GetValue());
+
+    dlg->GetLabelText()->SetValue("volts"); // sends the text event, as typing does
+    SpinTo(dlg->GetYDataColumnSpin(), 4);
+    SpinTo(dlg->GetXDataColumnSpin(), 2);
+    EXPECT_EQ("volts|Column 2|Column 4*", List()[1]);
+
+    dlg->GetUseDirectValCheck()->SetValue(true);
+    Click(dlg->GetUseDirectValCheck(), wxEVT_CHECKBOX);
+    EXPECT_EQ("volts|S: 0.000000, I: 1.000000|Column 4*", List()[1]);
+    EXPECT_EQ("101111", enabled());
+
+    Select(0); // the editor follows the selection
+    EXPECT_EQ("a", dlg->GetLabelText()->GetValue());
+    EXPECT_EQ("110011", enabled());
+    dlg->GetDataList()->SetItemState(0, 0, wxLIST_STATE_SELECTED);
+    EXPECT_EQ("000000", enabled());
+}
+
+// Fractions survive the floating-point spin controls exactly, and the interval keeps its
+// lower bound: what the option holds is what the control shows.
+TEST_F(OptionDlgTest, DirectXValuesKeepTheirFractions)
+{
+    const struct
+    {
+        bool start;
+        double typed, want;
+    } rows[] = {
+        {true, 0.001, 0.001}, {true, -2.5, -2.5},    {true, 1700000000.123, 1700000000.123},
+        {false, 0.5, 0.5},    {false, 0.001, 0.001}, {false, 1e-10, 1e-10},
+        {false, 0.0, 1e-10},  {false, -3.0, 1e-10},
+    };
+    Open(10, 4, ABC);
+    Select(0);
+    dlg->GetUseDirectValCheck()->SetValue(true);
+    Click(dlg->GetUseDirectValCheck(), wxEVT_CHECKBOX);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(::testing::Message() << (r.start ? "start " : "interval ") << r.typed);
+        wxSpinCtrlDouble* spin = r.start ? dlg->GetXStartSpin() : dlg->GetXIntervalSpin();
+        SpinTo(spin, r.typed);
+        const DataSource& s = dlg->GetOption().dataSources[0];
+        EXPECT_EQ(r.want, r.start ? s.xStart : s.xInterval);
+        EXPECT_EQ(r.want, spin->GetValue());
+    }
+}
+
+TEST_F(OptionDlgTest, OptionIsStoredAsTheControlsShowIt)
+{
+    // Columns beyond a three-column file: the selected entry takes what its spin shows.
+    Open(10, 3, Option(0, 10, {Source("a", 5, 7), Source("b", 6)}));
+    Select(0);
+    EXPECT_EQ(2, dlg->GetOption().dataSources[0].columnY);
+    EXPECT_EQ(2, dlg->GetOption().dataSources[0].columnX);
+    EXPECT_EQ("a|Column 3|Column 3*", List()[0]);
+    EXPECT_EQ(6, dlg->GetOption().dataSources[1].columnY); // not shown yet: refused on OK
+}
+
+TEST_F(OptionDlgTest, OkIsRefusedForAnOptionThatCannotBeImported)
+{
+    const struct
+    {
+        const char* name;
+        int columns;
+        CSVImportOption option;
+        const char* message; // empty: accepted
+    } rows[] = {
+        {"as scanned", 4, ABC, ""},
+        {"empty list", 4, Option(0, 10, {}), "There is no data series to import. Please add one."},
+        {"one-column file, Y column 2", 1, Option(0, 10, {Source("x", 1)}),
+         "The Y data column of series 1 (\"x\") must lie between 1 and 1!"},
+        {"X column beyond", 4, Option(0, 10, {Source("a", 1), Source("b", 1, 4)}),
+         "The X data column of series 2 (\"b\") must lie between 1 and 4!"},
+        {"rows beyond the file", 4, Option(3, 10, {Source("a", 1)}),
+         "Header Rows and Data Rows together exceed the 10 rows of the file!"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        CSVFileInfo info;
+        info.rowCount = 10;
+        info.columnCount = r.columns;
+        EXPECT_EQ(r.message, CheckImportOption(info, r.option));
+        dlg->SetInfo(info);
+        dlg->SetOption(r.option);
+        if (*r.message) { // through the OK button
+            wxTEST_DIALOG(Click(dlg->FindWindow(wxID_OK)),
+                          ExpectMessageBox(r.message, "Warning", wxID_OK));
+        } else {
+            EXPECT_TRUE(dlg->TransferDataFromWindow());
+        }
+    }
+}
+
+TEST_F(OptionDlgTest, PreviewShowsTheFirstLinesSplitAsImported)
+{
+    const struct
+    {
+        const char* line;
+        wxChar separator;
+        Rows fields;
+    } rows[] = {
+        {"1,2,3", ',', {"1", "2", "3"}},
+        {"1,,3", ',', {"1", "", "3"}},
+        {"t;a", ';', {"t", "a"}},
+        {"", ',', {""}},
+        {"  1   2 3 ", ' ', {"1", "2", "3"}}, // blanks collapse as the number reader skips them
+        {"1\t\t2", '\t', {"1", "2"}},
+    };
+    for (const auto& r : rows) {
+        Rows fields;
+        for (const wxString& f : SplitPreviewLine(r.line, r.separator))
+            fields.push_back(f.utf8_string());
+        EXPECT_EQ(r.fields, fields) << r.line;
+    }
+
+    const std::string path = wxFileName::CreateTempFileName("ardentine-preview").utf8_string();
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "time,a,b\r\n" << std::string(3000, '7') << "\n";
+        for (int i = 0; i < 30; ++i)
+            out << i << "," << i * 2 << "\n";
+    }
+    const std::vector<wxString> lines = ReadPreviewLines(path, CSVImportOptionDlg::PREVIEW_LINES);
+    wxRemoveFile(path);
+    ASSERT_EQ(20u, lines.size());
+    EXPECT_EQ("time,a,b", lines[0]);
+    EXPECT_EQ(1022u, lines[1].length()); // cut where the import stops, the rest dropped
+    EXPECT_EQ("0,0", lines[2]);
+
+    dlg->SetPreview(lines, ',');
+    wxListCtrl* preview = dlg->GetPreviewList();
+    ASSERT_EQ(3, preview->GetColumnCount());
+    wxListItem heading;
+    heading.SetMask(wxLIST_MASK_TEXT);
+    preview->GetColumn(2, heading);
+    EXPECT_EQ("3", heading.GetText());
+    EXPECT_EQ(20, preview->GetItemCount());
+    EXPECT_EQ("b", preview->GetItemText(0, 2));
+    EXPECT_EQ("34", preview->GetItemText(19, 1));
+}
+
+TEST(SeparatorDialog, CommaAtStartTabWhenChosenNoDialogForUpperCaseTxt)
+{
+    wxChar separator = 0;
+    wxTEST_DIALOG(EXPECT_TRUE(ChooseSeparator(nullptr, "/tmp/data.txt", separator)),
+                  ExpectDialog<SeparatorSettingDlg>([](SeparatorSettingDlg* dlg) {
+                      EXPECT_EQ("Comma", dlg->GetComboBox()->GetStringSelection());
+                      dlg->GetComboBox()->SetSelection(0);
+                      wxCommandEvent event(wxEVT_COMBOBOX, dlg->GetComboBox()->GetId());
+                      event.SetEventObject(dlg->GetComboBox());
+                      dlg->GetComboBox()->ProcessWindowEvent(event);
+                      return wxID_OK;
+                  }));
+    EXPECT_EQ('\t', separator);
+
+    wxTEST_DIALOG(EXPECT_FALSE(ChooseSeparator(nullptr, "/tmp/data.txt", separator)),
+                  wxExpectDismissableModal<SeparatorSettingDlg>(wxID_CANCEL));
+
+    for (const char* name : {"/tmp/data.TXT", "/tmp/data.csv", "/tmp/data"}) {
+        separator = 0;
+        EXPECT_TRUE(ChooseSeparator(nullptr, name, separator)); // no dialog expected
+        EXPECT_EQ(',', separator) << name;
+    }
+
+    const struct
+    {
+        const char* name;
+        wxChar separator;
+    } names[] = {{"tab", '\t'}, {"Semicolon", ';'}, {"COMMA", ','}, {"space", ' '}, {"pipe", 0}};
+    for (const auto& n : names) {
+        separator = 0;
+        EXPECT_EQ(n.separator != 0, SeparatorFromName(n.name, separator)) << n.name;
+        EXPECT_EQ(n.separator, separator) << n.name;
+    }
+}
+
+} // namespace

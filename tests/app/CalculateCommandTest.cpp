@@ -1,0 +1,374 @@
+#include <climits>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <wx/checklst.h>
+#include <wx/statusbr.h>
+
+#include "app/Application.h"
+#include "app/MainFrame.h"
+#include "app/Settings.h"
+#include "app/commands/CalculateCommand.h"
+#include "app/dialogs/CalculatorDlg.h"
+#include "app/dialogs/ProgressDlg.h"
+#include "app/panes/ProjectPanel.h"
+#include "base/FileUtil.h"
+#include "model/GraphData.h"
+#include "support/GuiTestSupport.h"
+
+namespace {
+
+std::shared_ptr<GraphData> MakeSeries(const char* label, DataX x, size_t count)
+{
+    auto dataY = CreateGraphDataY();
+    dataY->raw.assign(count, 1.0);
+    auto data = CreateGraphData(x, dataY);
+    data->SetLabel(label);
+    return data;
+}
+
+void Click(wxButton* button)
+{
+    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+    event.SetEventObject(button);
+    button->ProcessWindowEvent(event);
+}
+
+wxButton* InsertButton(CalculatorDlg& dlg, const wxString& label)
+{
+    for (wxButton* button : dlg.GetInsertButtons())
+        if (button->GetLabel() == label)
+            return button;
+    ADD_FAILURE() << "no button " << label.utf8_string();
+    return nullptr;
+}
+
+class CalculatorDlgTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { dlg = new CalculatorDlg(nullptr); }
+    void TearDown() override { dlg->Destroy(); }
+
+    std::shared_ptr<GraphProject> project = CreateGraphProject();
+    CalculatorDlg* dlg = nullptr;
+};
+
+TEST_F(CalculatorDlgTest, DefaultsAndPalette)
+{
+    EXPECT_EQ(dlg->GetTitle(), "Calculator");
+    EXPECT_EQ(dlg->GetNewLabel(), "NewData");
+    EXPECT_EQ(dlg->GetXStart(), 0.0);
+    EXPECT_EQ(dlg->GetXInterval(), 1.0);
+    EXPECT_EQ(dlg->GetDataSize(), 1001);
+    EXPECT_EQ(dlg->GetFormula(), "");
+    wxString labels;
+    for (wxButton* button : dlg->GetInsertButtons())
+        labels += button->GetLabel() + " ";
+    EXPECT_EQ(labels, "() ?: &&&& || ! < <= > >= == != + - * / % x i PI E y(n,x) Y(n,i) "
+                      "sin(x) sinh(x) cos(x) cosh(x) tan(x) tanh(x) asin(x) acos(x) atan(x) "
+                      "atan2(y,x) abs(x) round(x) ceil(x) floor(x) wrap(x) exp(x) log(x) "
+                      "log10(x) pow(x,y) sqrt(x) rand() ");
+    // OK and Cancel stay on a small screen.
+    EXPECT_LE(dlg->GetSize().x, 1024);
+    EXPECT_LE(dlg->GetSize().y, 700);
+}
+
+// The buttons write at the text cursor, wherever it is.
+TEST_F(CalculatorDlgTest, InsertButtonsWriteAtTheCursor)
+{
+    const struct
+    {
+        const char* before;
+        long cursor; // -1: at the end
+        const char* button;
+        const char* after;
+    } rows[] = {
+        {"", -1, "&&&&", "&&"},      {"1+", -1, "y(n,x)", "1+y(n,x)"}, {"sin()", 4, "x", "sin(x)"},
+        {"a\nb", 1, "?:", "a?:\nb"}, {"", -1, "rand()", "rand()"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.button);
+        wxTextCtrl* formula = dlg->GetFormulaText();
+        formula->SetValue(row.before);
+        formula->SetInsertionPoint(row.cursor < 0 ? formula->GetLastPosition() : row.cursor);
+        Click(InsertButton(*dlg, row.button));
+        EXPECT_EQ(dlg->GetFormula(), row.after);
+    }
+}
+
+// The copy is exact, also where a value lies outside the controls' usual ranges; the
+// last series is the one offered.
+TEST_F(CalculatorDlgTest, SetSameSizeAsCopiesTheSeriesAxisExactly)
+{
+    const struct
+    {
+        const char* label;
+        DataX x;
+        size_t count;
+    } rows[] = {
+        {"a", {0.1 + 0.2, 1.0 / 3.0}, 5}, {"b", {-3e8, 1e-12}, 3}, {"c", {1e9, 2e8}, 4},
+        {"single", {7.25, 0.0}, 1}, // as the importer reads a one-line file
+        {"falling", {10.0, -0.5}, 2},
+    };
+    // With an empty project there is nothing to copy.
+    dlg->SetProject(project.get());
+    EXPECT_EQ(dlg->GetSeriesChoice()->GetCount(), 0u);
+    Click(dlg->GetSameSizeButton());
+    EXPECT_EQ(
+        wxString::Format("%g %g %d", dlg->GetXStart(), dlg->GetXInterval(), dlg->GetDataSize()),
+        "0 1 1001");
+
+    for (const auto& row : rows)
+        project->Add(MakeSeries(row.label, row.x, row.count));
+    dlg->SetProject(project.get());
+    wxComboBox* choice = dlg->GetSeriesChoice();
+    ASSERT_EQ(choice->GetCount(), std::size(rows));
+    EXPECT_EQ(choice->GetSelection(), int(std::size(rows)) - 1);
+    for (int k = std::size(rows) - 1; k >= 0; --k) {
+        SCOPED_TRACE(rows[k].label);
+        EXPECT_EQ(choice->GetString(k), rows[k].label);
+        choice->SetSelection(k);
+        Click(dlg->GetSameSizeButton());
+        EXPECT_EQ(dlg->GetXStart(), rows[k].x.start);
+        EXPECT_EQ(dlg->GetXInterval(), rows[k].x.interval);
+        EXPECT_EQ(dlg->GetDataSize(), int(rows[k].count));
+        EXPECT_TRUE(dlg->Validate()); // the widened ranges accept what was copied
+    }
+    dlg->SetDataSize(150000000); // more points than the control usually takes
+    EXPECT_EQ(dlg->GetDataSize(), 150000000);
+}
+
+// The text a copied value is shown with: %g's choice of notation, as few digits as read
+// back exactly.
+TEST(FormatExactNumber, ShortestTextThatReadsBack)
+{
+    const std::pair<double, const char*> rows[] = {{0.0005, "0.0005"},
+                                                   {1e-12, "1e-12"},
+                                                   {1.0 / 3.0, "0.3333333333333333"},
+                                                   {1e8, "100000000"},
+                                                   {200000, "200000"},
+                                                   {-4.5, "-4.5"},
+                                                   {0.1 + 0.2, "0.30000000000000004"},
+                                                   {1e20, "1e+20"},
+                                                   {-1e-10, "-1e-10"}};
+    for (const auto& [value, text] : rows)
+        EXPECT_EQ(FormatExactNumber(value), text);
+}
+
+// What is typed reaches the calculator unrounded; OK refuses what is no number or out of
+// range, the interval below 1e-10 included.
+TEST_F(CalculatorDlgTest, NumbersAreReadAsTypedWithinTheirRanges)
+{
+    const wxString startRange = "\"X Start\" must be a number from -100000000 to 100000000!";
+    const wxString intervalRange = "\"X Interval\" must be a number from 1e-10 to 100000000!";
+    const struct
+    {
+        const char* start;
+        const char* interval;
+        wxString refusal; // empty: accepted
+    } rows[] = {
+        {"2.5", "0.001", ""},           {"-1e8", "1e-10", ""},         {"1E+8", "1e8", ""},
+        {"0", "0", intervalRange},      {"0", "9e-11", intervalRange}, {"0", "-1", intervalRange},
+        {"100000001", "1", startRange}, {"1e", "1", startRange},       {"", "1", startRange},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.start) + " " + row.interval);
+        dlg->GetXStartText()->SetValue(row.start);
+        dlg->GetXIntervalText()->SetValue(row.interval);
+        bool valid = false;
+        if (row.refusal.empty()) {
+            valid = dlg->Validate();
+            EXPECT_EQ(dlg->GetXStart(), std::strtod(row.start, nullptr));
+            EXPECT_EQ(dlg->GetXInterval(), std::strtod(row.interval, nullptr));
+        } else {
+            wxTEST_DIALOG(valid = dlg->Validate(), ExpectMessageBox(row.refusal, "Error", wxID_OK));
+        }
+        EXPECT_EQ(valid, row.refusal.empty());
+    }
+}
+
+// The command in the main window, the progress dialog running for real.
+class CalculateCommandTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        frame = new MainFrame(nullptr);
+        Config()->DeleteEntry(SETTING_CALCULATOR_FORMULA.key);
+    }
+    void TearDown() override { delete frame; }
+
+    static wxConfigBase* Config() { return Application::GetInstance().GetConfig(); }
+    static wxString SavedFormula() { return Config()->Read(SETTING_CALCULATOR_FORMULA.key); }
+    GraphProject& Project() { return *frame->GetProject(); }
+    wxString Status() const { return frame->GetStatusBar()->GetStatusText(0); }
+    wxString Range()
+    {
+        const PlotRange r = Project().GetPlotRange();
+        return wxString::Format("%g %g %g %g", r.minX, r.maxX, r.minY, r.maxY);
+    }
+    void Run(const Expectations& expected)
+    {
+        RealModalScope allow;
+        RunWithDialogs([&] { RunCalculateCommand(*frame); }, expected);
+    }
+
+    MainFrame* frame = nullptr;
+};
+
+std::unique_ptr<wxModalExpectation> Calculator(std::function<int(CalculatorDlg*)> act)
+{
+    return std::make_unique<ExpectDialog<CalculatorDlg>>(std::move(act));
+}
+// The progress dialog runs for real; a successful run shows it twice (the values, then the
+// mipmap). `optional`: it may not come.
+std::unique_ptr<wxModalExpectation> Progress(std::function<void(ProgressDlg*)> act = nullptr,
+                                             bool optional = false)
+{
+    ExpectDialog<ProgressDlg> expect([=](ProgressDlg* dlg) {
+        if (act)
+            act(dlg);
+        return RUN_MODAL_FOR_REAL;
+    });
+    return std::make_unique<ExpectDialog<ProgressDlg>>(optional ? expect.Optional() : expect);
+}
+std::unique_ptr<wxModalExpectation> ErrorBox(const wxString& text)
+{
+    return std::make_unique<ExpectMessageBox>(text, "Error", wxID_OK);
+}
+
+TEST_F(CalculateCommandTest, DefaultsGiveNewDataAndAFirstSeriesIsFitted)
+{
+    frame->SetStatusMessage("");
+    Run(InOrder(Calculator([](CalculatorDlg* dlg) {
+                    EXPECT_EQ(dlg->GetFormula(), ""); // nothing saved yet
+                    dlg->GetFormulaText()->SetValue("x");
+                    return wxID_OK;
+                }),
+                Progress(), Progress()));
+    ASSERT_EQ(Project().GetCount(), 1);
+    const auto data = Project().GetItem(0);
+    double minX = 0, maxX = 0;
+    ASSERT_TRUE(data->GetRangeX(minX, maxX));
+    EXPECT_EQ(wxString::Format("%s %zu %g %g", data->GetLabel(), data->GetCount(), minX, maxX),
+              "NewData 1001 0 1000");
+    EXPECT_FALSE(data->GetDataY()->mipmap.empty()); // 1001 points over the resolution 512
+    EXPECT_EQ(Range(), "0 1000 0 1000");
+    EXPECT_EQ(Status(), "Calculating the image is completed!");
+    EXPECT_EQ(SavedFormula(), "x");
+    EXPECT_EQ(frame->GetProjectPanel()->GetCheckList()->GetString(0), "[01]NewData");
+
+    // The saved formula comes back; a second series leaves the view alone.
+    Run(InOrder(Calculator([](CalculatorDlg* dlg) {
+                    EXPECT_EQ(dlg->GetFormula(), "x");
+                    dlg->GetFormulaText()->SetValue("y(1,x)*2");
+                    return wxID_OK;
+                }),
+                Progress(), Progress()));
+    ASSERT_EQ(Project().GetCount(), 2);
+    EXPECT_EQ(Project().GetItem(1)->GetDataY()->raw[10], 20.0);
+    EXPECT_EQ(Range(), "0 1000 0 1000");
+}
+
+// A formula error brings the dialog back with everything kept and the cursor at the
+// fault; the formula is saved only once it compiles. Typed fractions arrive unrounded.
+TEST_F(CalculateCommandTest, FormulaErrorShowsTheDialogAgain)
+{
+    const wxString bad = "1+\n(2*";
+    Run(InOrder(Calculator([&](CalculatorDlg* dlg) {
+                    dlg->GetLabelText()->SetValue("kept");
+                    dlg->GetXStartText()->SetValue("2.5");
+                    dlg->GetXIntervalText()->SetValue("0.001");
+                    dlg->GetDataSizeSpin()->SetValue(9);
+                    dlg->GetFormulaText()->SetValue(bad);
+                    return wxID_OK;
+                }),
+                ErrorBox(wxString::FromUTF8("数式のパースに失敗しました (1 行, 2 列)!")),
+                Calculator([&](CalculatorDlg* dlg) {
+                    EXPECT_EQ(SavedFormula(), ""); // the default, recorded when read
+                    EXPECT_EQ(wxString::Format("%s %g %g %d", dlg->GetNewLabel(), dlg->GetXStart(),
+                                               dlg->GetXInterval(), dlg->GetDataSize()),
+                              "kept 2.5 0.001 9");
+                    EXPECT_EQ(dlg->GetFormula(), bad);
+                    long column = -1, line = -1;
+                    dlg->GetFormulaText()->PositionToXY(dlg->GetFormulaText()->GetInsertionPoint(),
+                                                        &column, &line);
+                    EXPECT_EQ(wxString::Format("%ld %ld", line, column), "1 2");
+                    dlg->GetFormulaText()->SetValue("1+\n(2*x)");
+                    return wxID_OK;
+                }),
+                Progress(), Progress()));
+    EXPECT_EQ(SavedFormula(), "1+\n(2*x)");
+    ASSERT_EQ(Project().GetCount(), 1);
+    EXPECT_EQ(Project().GetItem(0)->GetLabel(), "kept");
+    EXPECT_EQ(Project().GetItem(0)->GetDataX(), (DataX{2.5, 0.001}));
+    EXPECT_EQ(Project().GetItem(0)->GetDataY()->raw[8], 1 + 2 * (2.5 + 8 * 0.001));
+}
+
+// Failures and cancels leave the project as it was (not even a notification) and the
+// formula unsaved unless it compiled; the user sees the message, none for a cancel.
+TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
+{
+    const int64_t available = GetAvailableMemory();
+    const bool hugeFits = available < 0 || available > (int64_t(52) << 30);
+    enum Stop
+    {
+        DIALOG,   // Cancel in the calculator dialog
+        BEFORE,   // refused before any computing
+        COMPUTED, // failed while computing
+        PROGRESS, // Cancel in the progress dialog
+    };
+    const struct
+    {
+        const char* formula;
+        const char* interval;
+        int size;
+        Stop stop;
+        const char* error; // empty: no message box
+    } rows[] = {
+        {"x", "1", 1001, DIALOG, ""},
+        {"sin(", "1", 1001, DIALOG, "数式のパースに失敗しました (0 行, 3 列)!"},
+        {"1/(x-500)", "1", 1001, COMPUTED, "Zero division!."},
+        {"x", "0", 1001, BEFORE, "The X interval must not be 0!"}, // past OK's check
+        // 2^31-1 points and their mipmap: about 51 GB.
+        {"x", "1", INT32_MAX, BEFORE, "Failed to allocate memory in the calculation process!"},
+        {"sin(x)*exp(-x/1000)", "1", 20000000, PROGRESS, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.formula + std::string(" size ") + std::to_string(row.size));
+        if (hugeFits && row.size == INT32_MAX)
+            continue;
+        Config()->DeleteEntry(SETTING_CALCULATOR_FORMULA.key);
+        frame->SetStatusMessage("");
+        Expectations expected;
+        expected.push_back(Calculator([&](CalculatorDlg* dlg) {
+            dlg->SetFormula(row.formula);
+            dlg->GetXIntervalText()->SetValue(row.interval);
+            dlg->SetDataSize(row.size);
+            return row.stop == DIALOG && !*row.error ? wxID_CANCEL : wxID_OK;
+        }));
+        if (row.stop == COMPUTED)
+            expected.push_back(Progress());
+        if (row.stop == PROGRESS) {
+            // Pressed as soon as the modal loop runs, long before 20M points are done;
+            // should it come late, the mipmap stage sees the cancel instead.
+            expected.push_back(Progress([](ProgressDlg* dlg) {
+                dlg->CallAfter([dlg] { Click(dlg->GetCancelButton()); });
+            }));
+            expected.push_back(Progress(nullptr, true));
+        }
+        if (*row.error)
+            expected.push_back(ErrorBox(wxString::FromUTF8(row.error)));
+        if (row.stop == DIALOG && *row.error)
+            expected.push_back(Calculator([](CalculatorDlg*) { return wxID_CANCEL; }));
+        Run(expected);
+        EXPECT_EQ(Project().GetCount(), 0);
+        EXPECT_FALSE(frame->IsModified());
+        EXPECT_EQ(Status(), "");
+        EXPECT_EQ(SavedFormula(), row.stop == DIALOG ? "" : row.formula);
+    }
+}
+
+} // namespace

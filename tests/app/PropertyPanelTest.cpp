@@ -1,0 +1,485 @@
+#include <cfloat>
+#include <cmath>
+
+#include <wx/frame.h>
+#include <wx/propgrid/advprops.h>
+#include <wx/translation.h>
+
+#include "app/panes/PropertyPanel.h"
+#include "model/PropertyNames.h"
+#include "model/Translations.h"
+#include "support/GuiTestSupport.h"
+
+namespace {
+
+std::shared_ptr<GraphData> MakeSeries(const char* label, std::vector<double> y, DataX x = {0, 1})
+{
+    auto dataY = CreateGraphDataY();
+    dataY->raw.assign(y.begin(), y.end());
+    auto data = CreateGraphData(x, dataY);
+    data->SetLabel(label);
+    return data;
+}
+
+// Records the kinds the project sends.
+class KindRecorder : public Observer
+{
+public:
+    void Update(Observable*, const ObserverParamBase& param) override
+    {
+        if (const auto* p = dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param))
+            kinds.push_back(p->GetValue().kind | p->GetValue().dataKind << 8);
+    }
+    std::vector<uint32_t> kinds;
+};
+
+template <typename T> wxVariant Variant(const T& value)
+{
+    wxVariant v;
+    v << value;
+    return v;
+}
+
+class PropertyPanelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        frame = new wxFrame(nullptr, wxID_ANY, "test", wxDefaultPosition, wxSize(400, 700));
+        panel = new PropertyPanel(frame);
+        frame->Show();
+        project = CreateGraphProject();
+        project->Attach(&recorder);
+        grid = panel->GetPropGrid();
+        combo = panel->GetComboBoxTarget();
+    }
+    void TearDown() override
+    {
+        panel->SetProject(nullptr);
+        frame->Destroy();
+        PumpPending();
+    }
+    void Show() { panel->SetProject(project.get()); }
+    void Target(int index)
+    {
+        combo->SetSelection(index);
+        wxCommandEvent event(wxEVT_COMBOBOX, combo->GetId());
+        event.SetInt(index);
+        event.SetEventObject(combo);
+        combo->ProcessWindowEvent(event);
+    }
+    // As if the user committed `value` in the editor of `name`: validation, the changing
+    // and the changed events.
+    bool Edit(const wxString& name, const wxVariant& value)
+    {
+        recorder.kinds.clear();
+        return grid->ChangePropertyValue(name, value);
+    }
+    wxString Text(const wxString& name) const
+    {
+        wxPGProperty* p = grid->GetPropertyByName(name);
+        return p ? p->GetValueAsString() : wxString("<none>");
+    }
+    std::vector<wxString> Items() const
+    {
+        std::vector<wxString> items;
+        for (unsigned i = 0; i < combo->GetCount(); ++i)
+            items.push_back(combo->GetString(i));
+        return items;
+    }
+    wxString Select(const wxString& name)
+    {
+        wxPGProperty* p = grid->GetPropertyByName(name);
+        EXPECT_NE(p, nullptr) << name;
+        grid->SelectProperty(p);
+        // Programmatic selection sends no event; send the one a click sends.
+        wxPropertyGridEvent event(wxEVT_PG_SELECTED, grid->GetId());
+        event.SetPropertyGrid(grid);
+        event.SetProperty(p);
+        grid->ProcessWindowEvent(event);
+        return panel->GetTextCtrlHelp()->GetValue();
+    }
+
+    wxFrame* frame = nullptr;
+    PropertyPanel* panel = nullptr;
+    wxPropertyGrid* grid = nullptr;
+    wxComboBox* combo = nullptr;
+    std::shared_ptr<GraphProject> project;
+    KindRecorder recorder;
+};
+
+TEST_F(PropertyPanelTest, ProjectGridListsEveryPropertyWithItsKindAndState)
+{
+    project->Add(MakeSeries("a", {3, -2, 5}, {10, 0.5}));
+    project->SetPlotRange(-1, 2345678.912345, 0.1, 0.30000000000000004);
+    Show();
+    EXPECT_EQ(std::vector<wxString>({"Project", "[01]a"}), Items());
+    EXPECT_EQ(0, combo->GetSelection());
+
+    // Name, class, value text, state: e enabled, d disabled, r read-only text.
+    const struct
+    {
+        const char* name;
+        const char* cls;
+        const char* text;
+        const char* state;
+    } rows[] = {
+        {"Information", "wxPropertyCategory", "", "e"},
+        {"Plot", "wxPropertyCategory", "", "e"},
+        {"DataRange", "wxStringProperty", "10; 11; -2; 5", "dr"},
+        {"DataRange.MaxY", "wxFloatProperty", "5", "d"},
+        {"PlotRange", "wxStringProperty", "-1; 2345678.912345; 0.1; 0.30000000000000004", "er"},
+        {"PlotRange.MaxY", "wxFloatProperty", "0.30000000000000004", "e"},
+        {"BGColor", "wxColourProperty", "White", "e"},
+        {"Margin", "wxStringProperty", "10; 50; 100; 10", "er"},
+        {"Grid.EnabledX", "wxBoolProperty", "True", "e"},
+        {"Grid.IntervalX", "wxFloatProperty", "-1", "d"},
+        {"Grid.LineColor", "wxColourProperty", "Silver", "e"},
+        {"Tick.LineLength", "wxFloatProperty", "10", "e"},
+        {"Tick.Font", "wxFontProperty", nullptr, "e"},
+        {"Tick.FormatX", "wxStringProperty", "%.0f", "e"},
+        {"Axis.LabelX", "wxStringProperty", "Time", "e"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        wxPGProperty* p = grid->GetPropertyByName(row.name);
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(row.cls, wxString(p->GetClassInfo()->GetClassName()));
+        if (row.text) {
+            EXPECT_EQ(row.text, p->GetValueAsString());
+        }
+        wxString state = p->IsEnabled() ? "e" : "d";
+        if (p->HasFlag(wxPG_PROP_READONLY))
+            state += "r";
+        EXPECT_EQ(row.state, state);
+    }
+    EXPECT_TRUE(grid->GetPropertyByName("Grid.EnabledY")->GetAttribute(wxPG_BOOL_USE_CHECKBOX));
+    int count = 0;
+    for (auto it = grid->GetIterator(wxPG_ITERATE_PROPERTIES); !it.AtEnd(); ++it)
+        ++count;
+    // DataRange and PlotRange with four children each, the table's 30 fields and its five
+    // groups (all but "BGColor" have one).
+    EXPECT_EQ(5 + 5 + 30 + 5, count);
+}
+
+TEST_F(PropertyPanelTest, EachEditWritesItsWholeGroupOnceAndLosesNothing)
+{
+    ProjectProperty start = project->GetProperty();
+    start.bgColor = Colour(1, 2, 3, 128);
+    start.marginTop = 12.345678912345678;
+    start.gridAutoX = false;
+    project->SetProperty(start);
+    Show();
+    const struct
+    {
+        const char* name;
+        wxVariant value;
+        const char* stored; // in the command line's text form
+    } rows[] = {
+        {"BGColor", Variant(wxColour(9, 8, 7, 6)), "#09080706"},
+        {"Margin.Right", 33.5, "33.5"},
+        {"Frame.LineColor", Variant(*wxRED), "#FF0000"},
+        {"Grid.EnabledY", false, "false"},
+        {"Grid.IntervalX", 2.5, "2.5"},
+        {"Tick.LineLength", -5.0, "-5"},
+        {"Tick.FormatY", "%.3e", "%.3e"},
+        {"Tick.Font", Variant(wxFont(wxFontInfo(14).Bold().FaceName("DejaVu Serif"))),
+         "14,bold,DejaVu Serif"},
+        {"Axis.LabelY", "Volts", "Volts"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ProjectProperty before = project->GetProperty();
+        ASSERT_TRUE(Edit(row.name, row.value));
+        EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, recorder.kinds);
+        const ProjectProperty after = project->GetProperty();
+        for (const ProjectPropertyField& field : ProjectPropertyFields())
+            EXPECT_EQ(field.name == wxString(row.name) ? wxString(row.stored)
+                                                       : GetPropertyAsText(before, field),
+                      GetPropertyAsText(after, field))
+                << field.name;
+        // A font read back from the toolkit would gain the face name it picked.
+        EXPECT_TRUE(before.axisFont == after.axisFont);
+    }
+    ASSERT_TRUE(Edit("PlotRange.MaxX", 2345678.912345));
+    EXPECT_EQ(std::vector<uint32_t>{PROJ_PLOT_RANGE}, recorder.kinds);
+    EXPECT_EQ(2345678.912345, project->GetPlotRange().maxX);
+    EXPECT_EQ("12.345678912345678", Text("Margin.Top"));
+}
+
+TEST_F(PropertyPanelTest, RefusedValuesChangeNothing)
+{
+    project->SetPlotRange(0, 10, 0, 1);
+    project->Add(MakeSeries("s", {1, 2}));
+    ProjectProperty start = project->GetProperty();
+    start.gridAutoY = false;
+    start.gridIntervalY = 0.5;
+    project->SetProperty(start);
+    Show();
+    const wxString span = "The minimum must be less than the maximum, with a finite range between.";
+    const struct
+    {
+        const char* name;
+        wxVariant value;
+        const char* message;
+    } rows[] = {
+        {"Margin.Left", 250.0, "Please input a number from 0 to 200."},
+        {"Frame.LineWidth", 0.05, "Please input a number from 0.1 to 5."},
+        {"Tick.LineLength", 1000.0, "Please input a number from -200 to 200."},
+        {"Tick.LineLength", NAN, "Please input a finite number."},
+        {"Margin.Top", INFINITY, "Please input a finite number."},
+        {"PlotRange.MinX", 10.0, span}, // equal bounds
+        {"PlotRange.MinX", -INFINITY, "Please input a finite number."},
+        {"PlotRange.MaxY", NAN, "Please input a finite number."},
+        {"PlotRange.MinX", -1e308, nullptr}, // then the span overflows:
+        {"PlotRange.MaxX", 1e308, span},
+        {"Grid.IntervalY", 0.0, "Please input an interval greater than 0."},
+        {"Tick.FormatX", "%s",
+         "Please input a format with one floating-point conversion, "
+         "such as %.2f."},
+        {"Tick.FormatY", "%f%f",
+         "Please input a format with one floating-point conversion, "
+         "such as %.2f."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + " = " + row.value.MakeString().utf8_string());
+        const wxString before = Text(row.name);
+        if (!row.message) {
+            EXPECT_TRUE(Edit(row.name, row.value));
+            continue;
+        }
+        bool changed = true;
+        wxTEST_DIALOG(changed = Edit(row.name, row.value),
+                      ExpectMessageBox(row.message, "Property Error", wxID_OK));
+        EXPECT_FALSE(changed);
+        EXPECT_EQ(before, Text(row.name));
+        EXPECT_TRUE(recorder.kinds.empty());
+    }
+    EXPECT_TRUE(start == project->GetProperty());
+    EXPECT_EQ(-1e308, project->GetPlotRange().minX);
+    EXPECT_EQ(10, project->GetPlotRange().maxX);
+
+    Target(1);
+    wxTEST_DIALOG(
+        Edit("Curve.LineWidth", 50.0),
+        ExpectMessageBox("Please input a number from 0.1 to 5.", "Property Error", wxID_OK));
+    EXPECT_EQ(1.0, project->GetItem(0)->GetLineStyle().width);
+}
+
+TEST_F(PropertyPanelTest, TypedTextPassesTheEditorValidatorAndKeepsEveryDigit)
+{
+    Show();
+    const auto type = [&](const char* name, const char* text) {
+        grid->SelectProperty(name, true);
+        auto* editor = wxDynamicCast(grid->GetEditorControl(), wxTextCtrl);
+        if (!editor)
+            return false;
+        editor->SetValue(text);
+        grid->CommitChangesFromEditor();
+        return editor->IsEditable();
+    };
+    type("PlotRange.MaxX", "2345678.912345");
+    EXPECT_EQ(2345678.912345, project->GetPlotRange().maxX);
+    EXPECT_EQ("2345678.912345", Text("PlotRange.MaxX"));
+    wxTEST_DIALOG(type("Margin.Bottom", "250"), wxExpectModal<wxMessageDialog>(wxID_OK));
+    EXPECT_EQ(50, project->GetProperty().marginBottom);
+    EXPECT_FALSE(type("Margin", "1; 2; 3; 4")); // group rows cannot be typed into
+    EXPECT_EQ(10, project->GetProperty().marginTop);
+}
+
+TEST_F(PropertyPanelTest, AutomaticGridIntervalRules)
+{
+    project->SetPlotRange(0, 50, 0, 1);
+    ProjectProperty prop = project->GetProperty();
+    prop.gridIntervalY = 0.25; // as the graph pane leaves the interval it last drew
+    project->SetProperty(prop);
+    Show();
+    const struct
+    {
+        const char* name;
+        bool value;
+        const char* shown;
+        bool enabled;
+        double stored;
+    } rows[] = {
+        {"Grid.AutoX", false, "5", true, 5}, // none drawn yet (-1): a tenth of the range
+        {"Grid.AutoX", true, "0", false, 5}, // the manual value is kept, not used
+        {"Grid.AutoX", false, "5", true, 5},
+        {"Grid.AutoY", false, "0.25", true, 0.25}, // the interval last drawn
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + (row.value ? " on" : " off"));
+        ASSERT_TRUE(Edit(row.name, row.value));
+        const wxString interval =
+            wxString(row.name).Last() == 'X' ? "Grid.IntervalX" : "Grid.IntervalY";
+        EXPECT_EQ(row.shown, Text(interval));
+        EXPECT_EQ(row.enabled, grid->GetPropertyByName(interval)->IsEnabled());
+        const ProjectProperty p = project->GetProperty();
+        EXPECT_EQ(row.stored, interval.Last() == 'X' ? p.gridIntervalX : p.gridIntervalY);
+        EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, recorder.kinds);
+    }
+}
+
+TEST_F(PropertyPanelTest, SeriesGridShowsAndWritesItsSeries)
+{
+    project->Add(MakeSeries("first", {4, NAN, -3}, {100, -2}));
+    project->Add(MakeSeries("empty", {}, {0, 3}));
+    Show();
+    Target(1);
+    EXPECT_EQ("first", Text("Label"));
+    EXPECT_EQ("3", Text("Points"));
+    EXPECT_FALSE(grid->GetPropertyByName("Points")->IsEnabled());
+    EXPECT_EQ("96; 100; -3; 4", Text("DataRange"));
+    EXPECT_EQ("1", Text("Curve.LineWidth"));
+
+    ASSERT_TRUE(Edit("Curve.LineWidth", 2.5));
+    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LINE << 8}, recorder.kinds);
+    ASSERT_TRUE(Edit("Curve.LineColor", Variant(wxColour(0, 128, 0, 200))));
+    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LINE << 8}, recorder.kinds);
+    EXPECT_TRUE((LineStyle{2.5, Colour(0, 128, 0, 200)}) == project->GetItem(0)->GetLineStyle());
+
+    // Renaming changes only the item's text: the grid, whose event this is, stays.
+    wxPGProperty* label = grid->GetPropertyByName("Label");
+    ASSERT_TRUE(Edit("Label", "renamed"));
+    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LABEL << 8}, recorder.kinds);
+    EXPECT_EQ(std::vector<wxString>({"Project", "[01]renamed", "[02]empty"}), Items());
+    EXPECT_EQ(1, combo->GetSelection());
+    EXPECT_EQ("[01]renamed", combo->GetValue()); // the text on screen
+    EXPECT_EQ(label, grid->GetPropertyByName("Label"));
+    PumpPending();
+
+    // No points: no range to show (not 1.8e19 from a count of -1).
+    Target(2);
+    EXPECT_EQ("0", Text("Points"));
+    EXPECT_EQ("", Text("DataRange.MaxX"));
+    EXPECT_EQ("", Text("DataRange.MinY"));
+}
+
+TEST_F(PropertyPanelTest, TargetListFollowsAddsRemovesAndRenames)
+{
+    Show();
+    for (const char* label : {"A", "B", "Z"})
+        project->Add(MakeSeries(label, {1}));
+    EXPECT_EQ(std::vector<wxString>({"Project", "[01]A", "[02]B", "[03]Z"}), Items());
+    EXPECT_EQ(0, combo->GetSelection());
+
+    const struct
+    {
+        int select;
+        std::function<void()> change;
+        std::vector<wxString> items;
+        int selection;
+        const char* label; // of the grid shown
+    } rows[] = {
+        {3, [&] { project->Remove(1); }, {"Project", "[01]A", "[02]Z"}, 2, "Z"},
+        {2,
+         [&] { project->Add(MakeSeries("C", {1})); },
+         {"Project", "[01]A", "[02]Z", "[03]C"},
+         2,
+         "Z"},
+        // The index stays: it now stands for the series formerly third.
+        {2, [&] { project->Remove(0); }, {"Project", "[01]Z", "[02]C"}, 2, "C"},
+        {1, [&] { project->GetItem(0)->SetLabel("Y"); }, {"Project", "[01]Y", "[02]C"}, 1, "Y"},
+        {1, [&] { project->GetItem(1)->SetVisible(false); }, {"Project", "[01]Y", "[02]C"}, 1, "Y"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        Target(row.select);
+        row.change();
+        EXPECT_EQ(row.items, Items());
+        EXPECT_EQ(row.selection, combo->GetSelection());
+        EXPECT_EQ(row.items[row.selection], combo->GetValue());
+        EXPECT_EQ(row.label, Text("Label"));
+    }
+}
+
+TEST_F(PropertyPanelTest, RefreshesFollowTheKindOfChange)
+{
+    project->Add(MakeSeries("s", {1, 2}));
+    Show();
+    wxPGProperty* maxX = grid->GetPropertyByName("PlotRange.MaxX");
+    // During a drag the range rows stay; the end of the drag shows the final range.
+    project->BeginInterim();
+    project->SetPlotRange(0, 7, 0, 1);
+    project->SetPlotRange(0, 8, 0, 1);
+    EXPECT_EQ("1", Text("PlotRange.MaxX"));
+    project->EndInterim();
+    EXPECT_EQ("8", Text("PlotRange.MaxX"));
+    project->SetPlotRange(0, 9, 0, 1); // a wheel zoom: at once, in place
+    EXPECT_EQ("9", Text("PlotRange.MaxX"));
+    EXPECT_EQ(maxX, grid->GetPropertyByName("PlotRange.MaxX"));
+
+    // The pane's own edit is not echoed back: the selection survives it.
+    grid->SelectProperty("Margin.Top");
+    ASSERT_TRUE(Edit("Margin.Top", 20.0));
+    EXPECT_EQ("Margin.Top", grid->GetSelection()->GetName());
+    // A change made elsewhere rebuilds the grid with the new value.
+    ProjectProperty prop = project->GetProperty();
+    prop.marginTop = 30;
+    project->SetProperty(prop);
+    EXPECT_EQ("30", Text("Margin.Top"));
+    EXPECT_EQ(nullptr, grid->GetSelection());
+
+    Target(1);
+    project->GetItem(0)->SetLineStyle({3, Colour(1, 2, 3)});
+    EXPECT_EQ("3", Text("Curve.LineWidth"));
+    project->SetPlotRange(0, 4, 0, 1); // the series grid has no range rows
+    EXPECT_EQ("3", Text("Curve.LineWidth"));
+}
+
+TEST_F(PropertyPanelTest, HelpTextNamesTheSelectedProperty)
+{
+    project->Add(MakeSeries("s", {1}));
+    Show();
+    EXPECT_EQ("Margin.Top\n\nPlease input the top space between the graph frame and the "
+              "display area.",
+              Select("Margin.Top"));
+    EXPECT_EQ("Plot\n\nPlease input the graph plotting properties.", Select("Plot"));
+    Target(1);
+    EXPECT_EQ("", panel->GetTextCtrlHelp()->GetValue()); // not the project's help
+    EXPECT_EQ("DataRange\n\nDisplay the range of this graph  data.", Select("DataRange"));
+    Target(0);
+    const wxString pointSize = grid->GetPropertyByName("Tick.Font")->Item(0)->GetName();
+    EXPECT_EQ(pointSize + "\n\n", Select(pointSize)); // a font's own field has no help
+
+    // Looked up when shown, so a catalog loaded after start-up applies.
+    InstallTranslationsFrom(ARDENTINE_BINARY_DIR "/locale", "ja");
+    const wxString help = Select("Margin.Top");
+    wxTranslations::Set(nullptr);
+    EXPECT_EQ(wxString::FromUTF8("Margin.Top\n\nグラフ枠と表示領域の上の間隔を入力してください。"),
+              help);
+}
+
+TEST_F(PropertyPanelTest, WithoutAProjectEverythingIsEmptyAndHandlersDoNothing)
+{
+    project->Add(MakeSeries("s", {1}));
+    Show();
+    Select("Margin.Top");
+    panel->SetProject(nullptr);
+    EXPECT_EQ(0u, combo->GetCount());
+    EXPECT_EQ(nullptr, grid->GetPropertyByName("Margin.Top"));
+    EXPECT_EQ("", panel->GetTextCtrlHelp()->GetValue());
+    project->SetPlotRange(0, 5, 0, 5); // no longer observed
+    project->Remove(0);
+    EXPECT_EQ(0u, combo->GetCount());
+
+    // Events arriving anyway change nothing.
+    grid->Append(new wxStringProperty("Margin"));
+    recorder.kinds.clear();
+    EXPECT_FALSE(grid->ChangePropertyValue("Margin", "x"));
+    wxPropertyGridEvent event(wxEVT_PG_SELECTED, grid->GetId());
+    event.SetPropertyGrid(grid);
+    event.SetProperty(grid->GetPropertyByName("Margin"));
+    grid->ProcessWindowEvent(event);
+    event.SetEventType(wxEVT_PG_CHANGED);
+    grid->ProcessWindowEvent(event);
+    Target(0);
+    EXPECT_TRUE(recorder.kinds.empty());
+    EXPECT_EQ("", panel->GetTextCtrlHelp()->GetValue());
+
+    Show();
+    EXPECT_EQ(std::vector<wxString>({"Project"}), Items());
+    EXPECT_EQ("5", Text("PlotRange.MaxY"));
+}
+
+} // namespace
