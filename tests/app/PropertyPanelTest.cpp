@@ -139,6 +139,8 @@ TEST_F(PropertyPanelTest, ProjectGridListsEveryPropertyWithItsKindAndState)
         {"Tick.Font", "wxFontProperty", nullptr, "e"},
         {"Tick.FormatX", "wxStringProperty", "%.0f", "e"},
         {"Axis.LabelX", "wxStringProperty", "Time", "e"},
+        {"Legend.Visible", "wxBoolProperty", "False", "e"},
+        {"Legend.Position", "wxEnumProperty", "top right", "e"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -157,9 +159,9 @@ TEST_F(PropertyPanelTest, ProjectGridListsEveryPropertyWithItsKindAndState)
     int count = 0;
     for (auto it = grid->GetIterator(wxPG_ITERATE_PROPERTIES); !it.AtEnd(); ++it)
         ++count;
-    // DataRange and PlotRange with four children each, the table's 30 fields and its five
+    // DataRange and PlotRange with four children each, the table's 35 fields and its six
     // groups (all but "BGColor" have one).
-    EXPECT_EQ(5 + 5 + 30 + 5, count);
+    EXPECT_EQ(5 + 5 + 35 + 6, count);
 }
 
 TEST_F(PropertyPanelTest, EachEditWritesItsWholeGroupOnceAndLosesNothing)
@@ -186,6 +188,8 @@ TEST_F(PropertyPanelTest, EachEditWritesItsWholeGroupOnceAndLosesNothing)
         {"Tick.Font", Variant(wxFont(wxFontInfo(14).Bold().FaceName("DejaVu Serif"))),
          "14,bold,DejaVu Serif"},
         {"Axis.LabelY", "Volts", "Volts"},
+        {"Legend.Visible", true, "true"},
+        {"Legend.Position", 3L, "bottom left"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -70,6 +70,16 @@ wxPGProperty* CreateFieldProperty(const ProjectPropertyField& field, const wxStr
     case PropertyKind::Font:
         return new wxFontProperty(label, wxPG_LABEL, ToWxFont(prop.*field.font));
     case PropertyKind::Text:
+        if (field.choices) {
+            wxPGChoices choices;
+            int selected = 0;
+            for (int i = 0; i < field.choiceCount; ++i) {
+                choices.Add(field.choices[i], i);
+                if (prop.*field.text == field.choices[i])
+                    selected = i;
+            }
+            return new wxEnumProperty(label, wxPG_LABEL, choices, selected);
+        }
         return new wxStringProperty(label, wxPG_LABEL, prop.*field.text);
     }
     return nullptr;
@@ -98,7 +108,13 @@ void ReadField(const ProjectPropertyField& field, const wxPGProperty& property,
             prop.*field.font = FromWxFont(FontOf(value));
         break;
     case PropertyKind::Text:
-        prop.*field.text = value.GetString();
+        if (field.choices) {
+            const long index = value.GetLong();
+            if (index >= 0 && index < field.choiceCount)
+                prop.*field.text = field.choices[index];
+        } else {
+            prop.*field.text = value.GetString();
+        }
         break;
     }
 }
