@@ -20,13 +20,6 @@ public:
     std::vector<uint32_t> kinds;
 };
 
-TEST(GraphData, NewSeriesIsVisibleInBlue)
-{
-    auto series = MakeSeries({1});
-    EXPECT_TRUE(series->IsVisible());
-    EXPECT_EQ(series->GetLineStyle(), (LineStyle{1.0, Colour(0, 0, 255)}));
-}
-
 TEST(GraphData, SettersNotifyOnlyOnChangeExceptLineStyle)
 {
     auto series = MakeSeries({1});
@@ -80,14 +73,6 @@ TEST(GraphData, Ranges)
         EXPECT_EQ(lo, row.loX);
         EXPECT_EQ(hi, row.hiX);
     }
-}
-
-TEST(GraphData, YRangeIsCached)
-{
-    auto series = MakeSeries({1.0, 2.0});
-    EXPECT_EQ(series->GetRangeY().max, 2.0);
-    series->GetDataY()->raw[1] = 100.0; // values are immutable by contract; the cache shows it
-    EXPECT_EQ(series->GetRangeY().max, 2.0);
 }
 
 } // namespace

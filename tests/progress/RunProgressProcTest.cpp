@@ -29,20 +29,18 @@ public:
     std::thread::id threadId;
 };
 
-TEST(RunProgressProc, NullContextRunsSynchronouslyAndCannotCancel)
+// Without a context the worker runs here and cannot cancel; with one, on another thread
+// that reports its progress.
+TEST(RunProgressProc, RunsHereWithoutAContextAndElsewhereWithOne)
 {
-    Worker worker;
-    EXPECT_EQ(RunProgressProc(nullptr, &Worker::Work, &worker, 5), ResultCode::SUCCESS);
-    EXPECT_EQ(worker.done.size(), 5u);
-    EXPECT_EQ(worker.threadId, std::this_thread::get_id());
-}
+    Worker here, there;
+    EXPECT_EQ(RunProgressProc(nullptr, &Worker::Work, &here, 5), ResultCode::SUCCESS);
+    EXPECT_EQ(here.done.size(), 5u);
+    EXPECT_EQ(here.threadId, std::this_thread::get_id());
 
-TEST(RunProgressProc, ContextRunsOnAnotherThreadAndReports)
-{
-    Worker worker;
     ThreadProcContext context;
-    EXPECT_EQ(RunProgressProc(&context, &Worker::Work, &worker, 3), ResultCode::SUCCESS);
-    EXPECT_NE(worker.threadId, std::this_thread::get_id());
+    EXPECT_EQ(RunProgressProc(&context, &Worker::Work, &there, 3), ResultCode::SUCCESS);
+    EXPECT_NE(there.threadId, std::this_thread::get_id());
     ProgressRecord record = context.Record();
     EXPECT_EQ(record.messages, std::vector<std::string>{"Working..."});
     EXPECT_EQ(record.positions, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}}));
