@@ -31,6 +31,12 @@ MainFrame::MainFrame(wxWindow* parent)
     m_panelManual = new ManualPanel(this);
     m_panelLicense = new ManualPanel(this);
     AddPanes(m_panelGraph, m_panelProj, m_panelProp, m_panelManual, m_panelLicense);
+    // The cursors' read-out describes the series selected in the project list.
+    m_panelGraph->SetSelectedSeriesSource([this] { return m_panelProj->GetSelectedGraphIndex(); });
+    m_panelProj->GetCheckList()->Bind(wxEVT_LISTBOX, [this](wxCommandEvent& event) {
+        m_panelGraph->GraphWindow()->Refresh(false);
+        event.Skip();
+    });
 
     wxLogDebug("MainFrame::MainFrame(): ThreadID = %d", static_cast<int>(wxThread::GetCurrentId()));
 
@@ -141,6 +147,16 @@ void MainFrame::MenuItemForward_OnMenuSelection(wxCommandEvent&)
 void MainFrame::MenuItemPalette_OnMenuSelection(wxCommandEvent&)
 {
     WritePaletteSetting(!ReadPaletteSetting());
+}
+
+void MainFrame::MenuItemCursors_OnMenuSelection(wxCommandEvent&)
+{
+    m_panelGraph->ShowCursors(!m_panelGraph->AreCursorsShown());
+}
+
+void MainFrame::MenuItemCursors_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Check(m_panelGraph->AreCursorsShown());
 }
 
 void MainFrame::MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event)

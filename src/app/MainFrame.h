@@ -71,6 +71,7 @@ protected:
     void MenuItemBack_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemForward_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemPalette_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemCursors_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemManual_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemLicense_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemAbout_OnMenuSelection(wxCommandEvent& event) override;
@@ -82,6 +83,7 @@ protected:
     void MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void MenuItemCursors_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) override;
 

@@ -88,6 +88,7 @@ void MainFrameDesign::CreateMenus()
     m_menuView->Append(ID_MENU_FORWARD, _("Forward") + "\tAlt+Right");
     m_menuView->AppendSeparator();
     m_menuView->AppendCheckItem(ID_MENU_PALETTE, _("Distinct Colours for New Series"));
+    m_menuView->AppendCheckItem(ID_MENU_CURSORS, _("Cursors"));
     m_menubar->Append(m_menuView, _("View"));
 
     m_menuHelp = new wxMenu();
@@ -223,6 +224,7 @@ void MainFrameDesign::BindCommands()
         {ID_MENU_BACK, ID_TOOL_BACK, &MainFrameDesign::MenuItemBack_OnMenuSelection},
         {ID_MENU_FORWARD, ID_TOOL_FORWARD, &MainFrameDesign::MenuItemForward_OnMenuSelection},
         {ID_MENU_PALETTE, wxID_NONE, &MainFrameDesign::MenuItemPalette_OnMenuSelection},
+        {ID_MENU_CURSORS, wxID_NONE, &MainFrameDesign::MenuItemCursors_OnMenuSelection},
         {ID_MENU_MANUAL, wxID_NONE, &MainFrameDesign::MenuItemManual_OnMenuSelection},
         {ID_MENU_LICENSE, wxID_NONE, &MainFrameDesign::MenuItemLicense_OnMenuSelection},
         {ID_MENU_ABOUT, wxID_NONE, &MainFrameDesign::MenuItemAbout_OnMenuSelection},
@@ -247,6 +249,7 @@ void MainFrameDesign::BindCommands()
         {ID_MENU_BACK, ID_TOOL_BACK, &MainFrameDesign::MenuItemBack_OnUpdateUI},
         {ID_MENU_FORWARD, ID_TOOL_FORWARD, &MainFrameDesign::MenuItemForward_OnUpdateUI},
         {ID_MENU_PALETTE, wxID_NONE, &MainFrameDesign::MenuItemPalette_OnUpdateUI},
+        {ID_MENU_CURSORS, wxID_NONE, &MainFrameDesign::MenuItemCursors_OnUpdateUI},
         {ID_MENU_MANUAL, wxID_NONE, &MainFrameDesign::MenuItemManual_OnUpdateUI},
         {ID_MENU_LICENSE, wxID_NONE, &MainFrameDesign::MenuItemLicense_OnUpdateUI},
     };

@@ -44,6 +44,7 @@ enum
     ID_MENU_BACK,
     ID_MENU_FORWARD,
     ID_MENU_PALETTE,
+    ID_MENU_CURSORS,
     ID_MENU_MANUAL,
     ID_MENU_LICENSE,
     ID_MENU_ABOUT,
@@ -100,6 +101,7 @@ protected:
     virtual void MenuItemBack_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemForward_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemPalette_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemCursors_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemManual_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemLicense_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemAbout_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
@@ -111,6 +113,7 @@ protected:
     virtual void MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
+    virtual void MenuItemCursors_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
 

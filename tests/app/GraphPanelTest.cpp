@@ -394,3 +394,94 @@ TEST_F(GraphPanelTest, KeysPanZoomAndFit)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GraphPanelTest, CursorsDragAndReadTheSelectedSeries)
+{
+    // The series is 0, 100, 50, 420 at x = 0, 100, 200, 300; the view 0..530 wide.
+    int selected = -1;
+    panel->SetSelectedSeriesSource([&] { return selected; });
+    panel->ShowCursors(true);
+    EXPECT_NEAR(530.0 / 3, panel->GetCursorX(0), 1e-9);
+    EXPECT_NEAR(530.0 * 2 / 3, panel->GetCursorX(1), 1e-9);
+
+    // Drag A (pixel 100 + 176.67) to pixel 150 (x = 50); a press elsewhere still pans.
+    Mouse(wxEVT_LEFT_DOWN, 278, 200, true);
+    Mouse(wxEVT_MOTION, 150, 200, true);
+    Mouse(wxEVT_LEFT_UP, 150, 200);
+    EXPECT_EQ(50, panel->GetCursorX(0));
+    EXPECT_EQ("0 530 0 420", Range());
+    panel->SetCursorX(1, 250);
+    EXPECT_EQ(4u, panel->CursorReadout().size()) << "no series selected";
+
+    selected = 0;
+    std::vector<wxString> lines = panel->CursorReadout();
+    const std::vector<wxString> expected = {"x(A) = 50",
+                                            "x(B) = 250",
+                                            wxString::FromUTF8("\u0394x = 200"),
+                                            wxString::FromUTF8("1/\u0394x = 0.005"),
+                                            "",
+                                            "y(A) = 0",
+                                            "y(B) = 50",
+                                            wxString::FromUTF8("\u0394y = 50"),
+                                            "min = 50",
+                                            "max = 100",
+                                            "mean = 75",
+                                            "RMS = 79.0569",
+                                            "N = 2"};
+    EXPECT_EQ(expected, lines);
+
+    // Outside the data: no values, no statistics.
+    panel->SetCursorX(0, 400);
+    panel->SetCursorX(1, 500);
+    lines = panel->CursorReadout();
+    EXPECT_EQ("y(A) = -", lines[5]);
+    EXPECT_EQ("min = -", lines[8]);
+    EXPECT_EQ("N = 0", lines[12]);
+}
+
+} // namespace
+
+namespace {
+
+// A right drag through the X server zooms to the box; Alt+Left goes back to the view
+// before it.
+TEST(GraphPaneThroughX, BoxZoomAndBackThroughTheKeyboard)
+{
+    auto* frame = new MainFrame(nullptr);
+    frame->Show();
+    auto project = frame->GetProject();
+    project->Add(MakeSeries({0, 10, 5, 20}, DataX{0, 10}));
+    frame->FitPlotRange(true, true);
+    GraphPanel* panel = frame->GetGraphPanel();
+    ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
+    wxTheApp->ProcessPendingEvents();
+    const PlotRange before = project->GetPlotRange();
+    const RenderInfo info = panel->GetRenderInfo();
+    const wxPoint corner = panel->GraphWindow()->ClientToScreen(
+        wxPoint(int(info.plotArea.left + 20), int(info.plotArea.top + 20)));
+
+    wxUIActionSimulator sim;
+    sim.MouseMove(corner);
+    sim.MouseDown(wxMOUSE_BTN_RIGHT);
+    ASSERT_TRUE(PumpUntil([&] { return panel->IsBoxing(); }));
+    sim.MouseMove(corner + wxPoint(60, 40));
+    sim.MouseMove(corner + wxPoint(120, 80));
+    sim.MouseUp(wxMOUSE_BTN_RIGHT);
+    ASSERT_TRUE(PumpUntil([&] { return !panel->IsBoxing() && project->GetPlotRange() != before; }));
+    const PlotRange boxed = project->GetPlotRange();
+    EXPECT_NEAR(120 * (before.maxX - before.minX) / info.plotArea.width, boxed.maxX - boxed.minX,
+                1e-9);
+
+    ASSERT_TRUE(PumpUntil([&] { return frame->GetViewHistory().CanGoBack(); }));
+    panel->GraphWindow()->SetFocus();
+    sim.KeyDown(WXK_ALT);
+    sim.Char(WXK_LEFT, wxMOD_ALT);
+    sim.KeyUp(WXK_ALT);
+    EXPECT_TRUE(PumpUntil([&] { return project->GetPlotRange() == before; }));
+    frame->Destroy();
+    PumpPending();
+}
+
+} // namespace

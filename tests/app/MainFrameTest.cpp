@@ -128,7 +128,7 @@ TEST_F(MainFrameTest, WindowHasItsPanesMenusAndToolbar)
         {"Data", "Calculate"},
         {"View", "Project*|Property*|-|Fit|Fit Horizontally|Fit Vertically|-|Zoom In|Zoom Out|"
                  "Zoom Horizontally*|Zoom Vertically*|-|Back\tAlt+Left|Forward\tAlt+Right|-|"
-                 "Distinct Colours for New Series*"},
+                 "Distinct Colours for New Series*|Cursors*"},
         {"Help", "Manual*|License*|About..."},
         {"toolbar", "Import from File|Export to File|Calculate|Delete|-|Fit|Zoom In|Zoom Out|"
                     "Zoom Horizontally*|Zoom Vertically*|-|Back|Forward"},

@@ -1,6 +1,7 @@
 #include "app/panes/GraphPanel.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include <wx/dcclient.h>
@@ -67,12 +68,14 @@ void GraphPanel::GraphWindow_OnPaint(wxPaintEvent&)
 void GraphPanel::Render(cairo_t* target, int width, int height)
 {
     // While a box is drawn nothing else changes: the last picture serves.
-    const bool reuse = m_boxing && !m_pictureStale && m_picture &&
+    const bool reuse = (m_boxing || m_movingCursor >= 0) && !m_pictureStale && m_picture &&
                        m_renderInfo.lastSize.width == width &&
                        m_renderInfo.lastSize.height == height;
     if (reuse) {
         m_picture->CopyTo(target);
-        DrawBox(target);
+        if (m_boxing)
+            DrawBox(target);
+        DrawCursors(target);
         return;
     }
     m_picture =
@@ -111,6 +114,8 @@ void GraphPanel::Render(cairo_t* target, int width, int height)
     cairo.CopyTo(target);
     if (m_boxing)
         DrawBox(target);
+    if (m_rendered)
+        DrawCursors(target);
     ++m_frameCount;
     wxLogDebug("GraphPanel::Render(): %d series at %dx%d", m_proj->GetCount(), width, height);
 }
@@ -130,8 +135,19 @@ void GraphPanel::GraphWindow_OnMouseEvents(wxMouseEvent& event)
     const wxEventType type = event.GetEventType();
     if (type == wxEVT_LEFT_DOWN) {
         m_graphWindow->SetFocus();
-        BeginDrag(at);
+        m_movingCursor = CursorNear(at.x);
+        if (m_movingCursor >= 0) {
+            if (!m_graphWindow->HasCapture())
+                m_graphWindow->CaptureMouse();
+        } else {
+            BeginDrag(at);
+        }
         event.Skip();
+    } else if (type == wxEVT_LEFT_UP && m_movingCursor >= 0) {
+        SetCursorX(m_movingCursor, m_renderInfo.ToDataX(at.x));
+        m_movingCursor = -1;
+        if (m_graphWindow->HasCapture())
+            m_graphWindow->ReleaseMouse();
     } else if (type == wxEVT_LEFT_UP) {
         if (m_dragging) {
             DragTo(at);
@@ -147,6 +163,14 @@ void GraphPanel::GraphWindow_OnMouseEvents(wxMouseEvent& event)
     } else if (type == wxEVT_MOUSEWHEEL) {
         Wheel(event);
     } else if (type == wxEVT_MOTION) {
+        if (m_movingCursor >= 0) {
+            SetCursorX(m_movingCursor, m_renderInfo.ToDataX(at.x));
+            if (!event.LeftIsDown()) {
+                m_movingCursor = -1;
+                if (m_graphWindow->HasCapture())
+                    m_graphWindow->ReleaseMouse();
+            }
+        }
         if (m_dragging) {
             DragTo(at);
             // The release happened where we could not see it.
@@ -207,8 +231,9 @@ void GraphPanel::GraphWindow_OnMouseCaptureLost(wxMouseCaptureLostEvent&)
 {
     // The capture is already gone; the range stays where the last motion left it, and
     // an unfinished box is dropped.
-    if (m_boxing) {
+    if (m_boxing || m_movingCursor >= 0) {
         m_boxing = false;
+        m_movingCursor = -1;
         m_graphWindow->Refresh(false);
     }
     if (!m_dragging)
@@ -410,4 +435,125 @@ void GraphPanel::GraphWindow_OnKillFocus(wxFocusEvent& event)
     m_pictureStale = true;
     m_graphWindow->Refresh(false);
     event.Skip();
+}
+
+void GraphPanel::ShowCursors(bool show)
+{
+    m_cursorsShown = show;
+    m_movingCursor = -1;
+    if (show && m_proj) {
+        const PlotRange r = m_proj->GetPlotRange();
+        m_cursorX[0] = r.minX + (r.maxX - r.minX) / 3.0;
+        m_cursorX[1] = r.minX + (r.maxX - r.minX) * 2.0 / 3.0;
+    }
+    m_graphWindow->Refresh(false);
+}
+
+void GraphPanel::SetCursorX(int which, double x)
+{
+    if (which < 0 || which > 1 || !std::isfinite(x))
+        return;
+    m_cursorX[which] = x;
+    m_graphWindow->Refresh(false);
+}
+
+// The cursor whose line is within a few pixels of px, the nearer one first.
+int GraphPanel::CursorNear(int px) const
+{
+    if (!m_cursorsShown || !CanMap())
+        return -1;
+    const double d0 = std::fabs(m_renderInfo.ToPixelX(m_cursorX[0]) - px);
+    const double d1 = std::fabs(m_renderInfo.ToPixelX(m_cursorX[1]) - px);
+    const double grab = 5.0;
+    if (d0 <= d1 && d0 <= grab)
+        return 0;
+    return d1 <= grab ? 1 : -1;
+}
+
+namespace {
+
+wxString Number(double v)
+{
+    return wxString::Format("%.6g", v);
+}
+
+} // namespace
+
+std::vector<wxString> GraphPanel::CursorReadout()
+{
+    const double a = m_cursorX[0], b = m_cursorX[1];
+    const double dx = b - a;
+    std::vector<wxString> lines = {
+        "x(A) = " + Number(a),
+        "x(B) = " + Number(b),
+        wxString::FromUTF8("\u0394x = ") + Number(dx),
+        wxString::FromUTF8("1/\u0394x = ") + (dx != 0.0 ? Number(1.0 / dx) : wxString("-")),
+    };
+    const int index = m_selectedSeries ? m_selectedSeries() : -1;
+    std::shared_ptr<GraphData> series =
+        m_proj && index >= 0 && index < m_proj->GetCount() ? m_proj->GetItem(index) : nullptr;
+    if (!series)
+        return lines;
+    const CursorValue ya = ValueAtCursor(*series, a), yb = ValueAtCursor(*series, b);
+    const auto value = [](bool valid, double v) { return valid ? Number(v) : wxString("-"); };
+    const IntervalStats s = StatsBetween(*series, a, b);
+    const bool any = s.count > 0;
+    lines.push_back(series->GetLabel());
+    lines.push_back("y(A) = " + value(ya.valid, ya.y));
+    lines.push_back("y(B) = " + value(yb.valid, yb.y));
+    lines.push_back(wxString::FromUTF8("\u0394y = ") + value(ya.valid && yb.valid, yb.y - ya.y));
+    lines.push_back("min = " + value(any, s.min));
+    lines.push_back("max = " + value(any, s.max));
+    lines.push_back("mean = " + value(any, s.mean));
+    lines.push_back("RMS = " + value(any, s.rms));
+    lines.push_back(wxString::Format("N = %lld", static_cast<long long>(s.count)));
+    return lines;
+}
+
+void GraphPanel::DrawCursors(cairo_t* cr)
+{
+    if (!m_cursorsShown || !CanMap())
+        return;
+    const PlotArea& area = m_renderInfo.plotArea;
+    cairo_save(cr);
+    cairo_rectangle(cr, area.left, area.top, area.width, area.height);
+    cairo_clip(cr);
+    const char* names[2] = {"A", "B"};
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_set_font_size(cr, 12.0);
+    for (int i = 0; i < 2; ++i) {
+        const double px = std::round(m_renderInfo.ToPixelX(m_cursorX[i])) + 0.5;
+        cairo_set_source_rgb(cr, i == 0 ? 0.85 : 0.0, i == 0 ? 0.35 : 0.6, i == 0 ? 0.0 : 0.3);
+        cairo_set_line_width(cr, 1.0);
+        cairo_move_to(cr, px, area.top);
+        cairo_line_to(cr, px, area.top + area.height);
+        cairo_stroke(cr);
+        cairo_move_to(cr, px + 3, area.top + 14);
+        cairo_show_text(cr, names[i]);
+    }
+
+    // The read-out in the frame's top-left corner.
+    const std::vector<wxString> lines = CursorReadout();
+    cairo_select_font_face(cr, "monospace", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, 11.0);
+    double width = 0.0;
+    for (const wxString& line : lines) {
+        cairo_text_extents_t ext;
+        cairo_text_extents(cr, line.utf8_str().data(), &ext);
+        width = std::max(width, ext.x_advance);
+    }
+    const double row = 14.0, pad = 5.0;
+    const double x = area.left + 8.0, y = area.top + 22.0;
+    cairo_rectangle(cr, x + 0.5, y + 0.5, std::ceil(width + 2 * pad),
+                    row * double(lines.size()) + 2 * pad);
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.9);
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
+    cairo_stroke(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        cairo_move_to(cr, x + pad, y + pad + row * double(i) + 11.0);
+        cairo_show_text(cr, lines[i].utf8_str().data());
+    }
+    cairo_restore(cr);
 }

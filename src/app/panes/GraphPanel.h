@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <wx/gdicmn.h>
@@ -8,6 +9,7 @@
 #include "model/GraphProject.h"
 #include "model/Observer.h"
 #include "render/CairoContext.h"
+#include "render/CursorStats.h"
 #include "render/PlotTransform.h"
 #include "ui/GraphPanelDesign.h"
 
@@ -36,6 +38,21 @@ public:
     wxWindow* GraphWindow() const { return m_graphWindow; }
     bool IsDragging() const { return m_dragging; }
     bool IsBoxing() const { return m_boxing; }
+
+    // The A/B cursors: two vertical lines the user drags, with a read-out of the X
+    // difference and of the selected series between them. Shown at a third and two
+    // thirds of the visible X span.
+    void ShowCursors(bool show);
+    bool AreCursorsShown() const { return m_cursorsShown; }
+    double GetCursorX(int which) const { return m_cursorX[which]; }
+    void SetCursorX(int which, double x);
+    // Which series the read-out describes (-1: none), asked at every paint.
+    void SetSelectedSeriesSource(std::function<int()> source)
+    {
+        m_selectedSeries = std::move(source);
+    }
+    // The read-out's lines, as drawn.
+    std::vector<wxString> CursorReadout();
 
     // A box smaller than this in both directions is a click.
     static constexpr int MIN_BOX_PIXELS = 5;
@@ -68,6 +85,8 @@ private:
     void EndBox(const wxPoint& at, bool apply);
     void DrawBox(cairo_t* cr) const;
     void ZoomAbout(double cx, double cy, double factor);
+    int CursorNear(int px) const;
+    void DrawCursors(cairo_t* cr);
     void ReportCursor(const wxPoint& at, bool inWindow);
     void SendCursorEvent(int code);
 
@@ -81,6 +100,10 @@ private:
     PlotRange m_dragStartRange;
     bool m_cursorInside = false;
     wxRealPoint m_cursorPoint;
+    bool m_cursorsShown = false;
+    double m_cursorX[2] = {0.0, 0.0};
+    int m_movingCursor = -1; // 0 or 1 while the user drags A or B
+    std::function<int()> m_selectedSeries;
     bool m_boxing = false;
     wxPoint m_boxStart;
     wxPoint m_boxEnd;

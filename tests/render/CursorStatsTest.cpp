@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "progress/Progress.h"
+#include "render/CursorStats.h"
+
+namespace {
+
+std::shared_ptr<GraphData> Series(const std::vector<double>& values, DataX x, int resolution)
+{
+    auto y = CreateGraphDataY();
+    y->raw.assign(values.begin(), values.end());
+    DummyProgress progress;
+    y->CreateMipmap(MipmapLevelCount(values.size(), resolution), &progress);
+    return CreateGraphData(x, y);
+}
+
+// Against a brute-force pass over random data with NaNs, for awkward lengths and
+// intervals, including intervals reaching past either end of the data.
+TEST(CursorStats, MatchBruteForceWithNaNsAndEnds)
+{
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> value(-5, 5);
+    for (size_t n : {1u, 2u, 7u, 64u, 65u, 1000u, 4097u}) {
+        std::vector<double> v(n);
+        for (double& x : v)
+            x = rng() % 7 == 0 ? NAN : value(rng);
+        const DataX dx{10, 0.5};
+        auto series = Series(v, dx, 4);
+        std::uniform_real_distribution<double> at(5, 10 + 0.5 * double(n) + 5);
+        for (int trial = 0; trial < 50; ++trial) {
+            const double a = at(rng), b = at(rng);
+            SCOPED_TRACE(testing::Message() << n << " [" << a << ", " << b << "]");
+            int64_t count = 0;
+            double lo = INFINITY, hi = -INFINITY, sum = 0, squares = 0;
+            for (size_t i = 0; i < n; ++i) {
+                const double x = dx.start + dx.interval * double(i);
+                if (x < std::min(a, b) || x > std::max(a, b) || std::isnan(v[i]))
+                    continue;
+                ++count;
+                lo = std::min(lo, v[i]);
+                hi = std::max(hi, v[i]);
+                sum += v[i];
+                squares += v[i] * v[i];
+            }
+            const IntervalStats s = StatsBetween(*series, a, b);
+            ASSERT_EQ(count, s.count);
+            if (count) {
+                EXPECT_EQ(lo, s.min);
+                EXPECT_EQ(hi, s.max);
+                EXPECT_NEAR(sum / double(count), s.mean, 1e-9);
+                EXPECT_NEAR(std::sqrt(squares / double(count)), s.rms, 1e-9);
+            }
+        }
+    }
+}
+
+TEST(CursorStats, ValueIsSampleAndHoldInsideTheData)
+{
+    auto series = Series({1, 2, NAN, 4}, DataX{0, 10}, 512);
+    const struct
+    {
+        double x;
+        bool valid;
+        double y;
+    } rows[] = {
+        {0, true, 1},  {9.99, true, 1}, {10, true, 2},  {25, false, 0}, // NaN held
+        {30, true, 4}, {35, true, 4},   {40, false, 0}, {-0.1, false, 0}, {NAN, false, 0},
+    };
+    for (const auto& row : rows) {
+        const CursorValue c = ValueAtCursor(*series, row.x);
+        EXPECT_EQ(row.valid, c.valid) << row.x;
+        if (row.valid) {
+            EXPECT_EQ(row.y, c.y) << row.x;
+        }
+    }
+    EXPECT_EQ(0, StatsBetween(*Series({NAN, NAN}, DataX{0, 1}, 512), 0, 1).count);
+    EXPECT_EQ(0, StatsBetween(*Series({}, DataX{0, 1}, 512), 0, 1).count);
+}
+
+} // namespace
