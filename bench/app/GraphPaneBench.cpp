@@ -4,16 +4,13 @@
 
 #include <dlfcn.h>
 
-#include <cmath>
-#include <map>
-#include <random>
-
 #include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/init.h>
 #include <wx/log.h>
 
 #include "app/panes/GraphPanel.h"
+#include "../BenchData.h"
 #include "model/GraphProject.h"
 #include "progress/Progress.h"
 
@@ -21,25 +18,6 @@ namespace {
 
 constexpr int WIDTH = 1920;
 constexpr int HEIGHT = 1080;
-
-// A noisy sine with its mipmap, built once per length and shared by all series.
-std::shared_ptr<GraphDataY> SharedY(size_t n)
-{
-    static std::map<size_t, std::shared_ptr<GraphDataY>> cache;
-    auto& y = cache[n];
-    if (!y) {
-        y = CreateGraphDataY();
-        y->raw.resize(n);
-        std::mt19937 rng(7);
-        std::normal_distribution<double> noise(0.0, 0.2);
-        const double w = 20.0 * 2.0 * M_PI / double(n);
-        for (size_t i = 0; i < n; ++i)
-            y->raw[i] = std::sin(double(i) * w) + noise(rng);
-        DummyProgress progress;
-        y->CreateMipmap(MipmapLevelCount(n, 512), &progress);
-    }
-    return y;
-}
 
 // Waits until the X server has drawn what GTK sent (no GTK headers needed).
 void SyncDisplay()
@@ -60,7 +38,7 @@ void BM_PanePaint(benchmark::State& state)
     const int seriesCount = int(state.range(1));
     auto project = CreateGraphProject();
     for (int i = 0; i < seriesCount; ++i) {
-        auto series = CreateGraphData(DataX{0.0, 1.0}, SharedY(n));
+        auto series = CreateGraphData(DataX{0.0, 1.0}, SharedNoisySine(n));
         series->SetLineStyle(LineStyle{1.0, Colour(uint8_t(25 * i), 0, uint8_t(255 - 25 * i))});
         project->Add(series);
     }

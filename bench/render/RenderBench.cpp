@@ -1,12 +1,9 @@
 // One frame of the graph at 1920x1080: its cost must not grow with the series length.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <map>
-#include <random>
-
 #include <wx/init.h>
 
+#include "../BenchData.h"
 #include "model/GraphProject.h"
 #include "progress/Progress.h"
 #include "render/CairoContext.h"
@@ -17,32 +14,13 @@ namespace {
 constexpr int WIDTH = 1920;
 constexpr int HEIGHT = 1080;
 
-// A noisy sine with its mipmap, built once per length and shared by all series.
-std::shared_ptr<GraphDataY> SharedY(size_t n)
-{
-    static std::map<size_t, std::shared_ptr<GraphDataY>> cache;
-    auto& y = cache[n];
-    if (!y) {
-        y = CreateGraphDataY();
-        y->raw.resize(n);
-        std::mt19937 rng(7);
-        std::normal_distribution<double> noise(0.0, 0.2);
-        const double w = 20.0 * 2.0 * M_PI / double(n); // twenty periods over the series
-        for (size_t i = 0; i < n; ++i)
-            y->raw[i] = std::sin(double(i) * w) + noise(rng);
-        DummyProgress progress;
-        y->CreateMipmap(MipmapLevelCount(n, 512), &progress);
-    }
-    return y;
-}
-
 // args: series length, series count, points in view (0: all)
 void BM_Render(benchmark::State& state)
 {
     const size_t n = size_t(state.range(0));
     const int seriesCount = int(state.range(1));
     const double inView = double(state.range(2));
-    auto y = SharedY(n);
+    auto y = SharedNoisySine(n);
     auto project = CreateGraphProject();
     for (int i = 0; i < seriesCount; ++i) {
         auto series = CreateGraphData(DataX{0.0, 1.0}, y);

@@ -280,16 +280,35 @@ TEST_F(GraphPanelTest, ZeroSizePaneDrawsAndMovesNothing)
 
 namespace {
 
-// The real wiring: X pointer events reach the pane, the project and the status bar.
-TEST(GraphPaneThroughX, HoverDragAndWheelReachTheProjectAndTheStatusBar)
+// The real wiring through the X server: the program's window with one series, drawn.
+class GraphPaneThroughX : public ::testing::Test
 {
-    auto* frame = new MainFrame(nullptr);
-    frame->Show();
-    auto project = frame->GetProject();
-    project->Add(MakeSeries({0, 10, 5, 20}, DataX{0, 10}));
-    frame->FitPlotRange(true, true);
-    GraphPanel* panel = frame->GetGraphPanel();
-    ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
+protected:
+    void SetUp() override
+    {
+        frame = new MainFrame(nullptr);
+        frame->Show();
+        project = frame->GetProject();
+        project->Add(MakeSeries({0, 10, 5, 20}, DataX{0, 10}));
+        frame->FitPlotRange(true, true);
+        panel = frame->GetGraphPanel();
+        ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
+        wxTheApp->ProcessPendingEvents();
+    }
+    void TearDown() override
+    {
+        frame->Destroy();
+        PumpPending();
+    }
+
+    MainFrame* frame = nullptr;
+    std::shared_ptr<GraphProject> project;
+    GraphPanel* panel = nullptr;
+};
+
+// Pointer events reach the pane, the project and the status bar.
+TEST_F(GraphPaneThroughX, HoverDragAndWheelReachTheProjectAndTheStatusBar)
+{
     const RenderInfo info = panel->GetRenderInfo();
     const wxPoint centre = panel->GraphWindow()->ClientToScreen(
         wxPoint(int(info.plotArea.left + info.plotArea.width / 2),
@@ -325,8 +344,6 @@ TEST(GraphPaneThroughX, HoverDragAndWheelReachTheProjectAndTheStatusBar)
         PumpUntil(zoomedIn, 2000);
     }
     EXPECT_TRUE(zoomedIn());
-    frame->Destroy();
-    PumpPending();
 }
 
 } // namespace
@@ -447,16 +464,8 @@ namespace {
 
 // A right drag through the X server zooms to the box; Alt+Left goes back to the view
 // before it.
-TEST(GraphPaneThroughX, BoxZoomAndBackThroughTheKeyboard)
+TEST_F(GraphPaneThroughX, BoxZoomAndBackThroughTheKeyboard)
 {
-    auto* frame = new MainFrame(nullptr);
-    frame->Show();
-    auto project = frame->GetProject();
-    project->Add(MakeSeries({0, 10, 5, 20}, DataX{0, 10}));
-    frame->FitPlotRange(true, true);
-    GraphPanel* panel = frame->GetGraphPanel();
-    ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
-    wxTheApp->ProcessPendingEvents();
     const PlotRange before = project->GetPlotRange();
     const RenderInfo info = panel->GetRenderInfo();
     const wxPoint corner = panel->GraphWindow()->ClientToScreen(
@@ -480,8 +489,6 @@ TEST(GraphPaneThroughX, BoxZoomAndBackThroughTheKeyboard)
     sim.Char(WXK_LEFT, wxMOD_ALT);
     sim.KeyUp(WXK_ALT);
     EXPECT_TRUE(PumpUntil([&] { return project->GetPlotRange() == before; }));
-    frame->Destroy();
-    PumpPending();
 }
 
 } // namespace
