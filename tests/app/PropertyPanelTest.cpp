@@ -6,20 +6,12 @@
 #include <wx/translation.h>
 
 #include "app/panes/PropertyPanel.h"
+#include "model/ModelTestUtil.h"
 #include "model/PropertyNames.h"
 #include "model/Translations.h"
 #include "support/GuiTestSupport.h"
 
 namespace {
-
-std::shared_ptr<GraphData> MakeSeries(const char* label, std::vector<double> y, DataX x = {0, 1})
-{
-    auto dataY = CreateGraphDataY();
-    dataY->raw.assign(y.begin(), y.end());
-    auto data = CreateGraphData(x, dataY);
-    data->SetLabel(label);
-    return data;
-}
 
 // Records the kinds the project sends.
 class KindRecorder : public Observer
@@ -63,10 +55,7 @@ protected:
     void Target(int index)
     {
         combo->SetSelection(index);
-        wxCommandEvent event(wxEVT_COMBOBOX, combo->GetId());
-        event.SetInt(index);
-        event.SetEventObject(combo);
-        combo->ProcessWindowEvent(event);
+        Send(combo, wxEVT_COMBOBOX, index);
     }
     // As if the user committed `value` in the editor of `name`: validation, the changing
     // and the changed events.
@@ -110,7 +99,7 @@ protected:
 
 TEST_F(PropertyPanelTest, ProjectGridListsEveryPropertyWithItsKindAndState)
 {
-    project->Add(MakeSeries("a", {3, -2, 5}, {10, 0.5}));
+    project->Add(MakeSeries({3, -2, 5}, {10, 0.5}, "a"));
     project->SetPlotRange(-1, 2345678.912345, 0.1, 0.30000000000000004);
     Show();
     EXPECT_EQ(std::vector<wxString>({"Project", "[01]a"}), Items());
@@ -214,7 +203,7 @@ TEST_F(PropertyPanelTest, EachEditWritesItsWholeGroupOnceAndLosesNothing)
 TEST_F(PropertyPanelTest, RefusedValuesChangeNothing)
 {
     project->SetPlotRange(0, 10, 0, 1);
-    project->Add(MakeSeries("s", {1, 2}));
+    project->Add(MakeSeries({1, 2}, {0, 1}, "s"));
     ProjectProperty start = project->GetProperty();
     start.gridAutoY = false;
     start.gridIntervalY = 0.5;
@@ -326,8 +315,8 @@ TEST_F(PropertyPanelTest, AutomaticGridIntervalRules)
 
 TEST_F(PropertyPanelTest, SeriesGridShowsAndWritesItsSeries)
 {
-    project->Add(MakeSeries("first", {4, NAN, -3}, {100, -2}));
-    project->Add(MakeSeries("empty", {}, {0, 3}));
+    project->Add(MakeSeries({4, NAN, -3}, {100, -2}, "first"));
+    project->Add(MakeSeries(std::vector<double>{}, {0, 3}, "empty"));
     Show();
     Target(1);
     EXPECT_EQ("first", Text("Label"));
@@ -363,7 +352,7 @@ TEST_F(PropertyPanelTest, TargetListFollowsAddsRemovesAndRenames)
 {
     Show();
     for (const char* label : {"A", "B", "Z"})
-        project->Add(MakeSeries(label, {1}));
+        project->Add(MakeSeries({1}, {0, 1}, label));
     EXPECT_EQ(std::vector<wxString>({"Project", "[01]A", "[02]B", "[03]Z"}), Items());
     EXPECT_EQ(0, combo->GetSelection());
 
@@ -377,7 +366,9 @@ TEST_F(PropertyPanelTest, TargetListFollowsAddsRemovesAndRenames)
     } rows[] = {
         {3, [&] { project->Remove(1); }, {"Project", "[01]A", "[02]Z"}, 2, "Z"},
         {2,
-         [&] { project->Add(MakeSeries("C", {1})); },
+         [&] {
+             project->Add(MakeSeries({1}, {0, 1}, "C"));
+         },
          {"Project", "[01]A", "[02]Z", "[03]C"},
          2,
          "Z"},
@@ -399,7 +390,7 @@ TEST_F(PropertyPanelTest, TargetListFollowsAddsRemovesAndRenames)
 
 TEST_F(PropertyPanelTest, RefreshesFollowTheKindOfChange)
 {
-    project->Add(MakeSeries("s", {1, 2}));
+    project->Add(MakeSeries({1, 2}, {0, 1}, "s"));
     Show();
     wxPGProperty* maxX = grid->GetPropertyByName("PlotRange.MaxX");
     // During a drag the range rows stay; the end of the drag shows the final range.
@@ -433,7 +424,7 @@ TEST_F(PropertyPanelTest, RefreshesFollowTheKindOfChange)
 
 TEST_F(PropertyPanelTest, HelpTextNamesTheSelectedProperty)
 {
-    project->Add(MakeSeries("s", {1}));
+    project->Add(MakeSeries({1}, {0, 1}, "s"));
     Show();
     EXPECT_EQ("Margin.Top\n\nPlease input the top space between the graph frame and the "
               "display area.",
@@ -456,7 +447,7 @@ TEST_F(PropertyPanelTest, HelpTextNamesTheSelectedProperty)
 
 TEST_F(PropertyPanelTest, WithoutAProjectEverythingIsEmptyAndHandlersDoNothing)
 {
-    project->Add(MakeSeries("s", {1}));
+    project->Add(MakeSeries({1}, {0, 1}, "s"));
     Show();
     Select("Margin.Top");
     panel->SetProject(nullptr);
