@@ -69,12 +69,7 @@ protected:
         Mouse(wxEVT_MOTION, to.x, to.y, true);
         Mouse(wxEVT_LEFT_UP, to.x, to.y);
     }
-    std::string Range() const
-    {
-        const PlotRange r = project->GetPlotRange();
-        return wxString::Format("%.6g %.6g %.6g %.6g", r.minX, r.maxX, r.minY, r.maxY)
-            .utf8_string();
-    }
+    std::string Range() const { return RangeText(*project).utf8_string(); }
 
     wxFrame* frame = nullptr;
     GraphPanel* panel = nullptr;
@@ -276,10 +271,6 @@ TEST_F(GraphPanelTest, ZeroSizePaneDrawsAndMovesNothing)
     EXPECT_EQ(before, Range());
 }
 
-} // namespace
-
-namespace {
-
 // The real wiring through the X server: the program's window with one series, drawn.
 class GraphPaneThroughX : public ::testing::Test
 {
@@ -346,10 +337,6 @@ TEST_F(GraphPaneThroughX, HoverDragAndWheelReachTheProjectAndTheStatusBar)
     EXPECT_TRUE(zoomedIn());
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(GraphPanelTest, RightDragBoxZoomsOnTheAllowedAxes)
 {
     const struct
@@ -410,10 +397,6 @@ TEST_F(GraphPanelTest, KeysPanZoomAndFit)
     }
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(GraphPanelTest, CursorsDragAndReadTheSelectedSeries)
 {
     // The series is 0, 100, 50, 420 at x = 0, 100, 200, 300; the view 0..530 wide.
@@ -457,10 +440,6 @@ TEST_F(GraphPanelTest, CursorsDragAndReadTheSelectedSeries)
     EXPECT_EQ("min = -", lines[8]);
     EXPECT_EQ("N = 0", lines[12]);
 }
-
-} // namespace
-
-namespace {
 
 // A right drag through the X server zooms to the box; Alt+Left goes back to the view
 // before it.
