@@ -13,18 +13,6 @@
 
 namespace {
 
-// Records the kinds the project sends.
-class KindRecorder : public Observer
-{
-public:
-    void Update(Observable*, const ObserverParamBase& param) override
-    {
-        if (const auto* p = dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param))
-            kinds.push_back(p->GetValue().kind | p->GetValue().dataKind << 8);
-    }
-    std::vector<uint32_t> kinds;
-};
-
 template <typename T> wxVariant Variant(const T& value)
 {
     wxVariant v;
@@ -61,8 +49,16 @@ protected:
     // and the changed events.
     bool Edit(const wxString& name, const wxVariant& value)
     {
-        recorder.kinds.clear();
+        recorder.updates.clear();
         return grid->ChangePropertyValue(name, value);
+    }
+    // The kinds sent since the last edit, a series' own kind in bits 8 and up.
+    std::vector<uint32_t> Kinds() const
+    {
+        std::vector<uint32_t> kinds;
+        for (const auto& u : recorder.updates)
+            kinds.push_back(u.kind | u.dataKind << 8);
+        return kinds;
     }
     wxString Text(const wxString& name) const
     {
@@ -94,7 +90,7 @@ protected:
     wxPropertyGrid* grid = nullptr;
     wxComboBox* combo = nullptr;
     std::shared_ptr<GraphProject> project;
-    KindRecorder recorder;
+    ProjectRecorder recorder;
 };
 
 TEST_F(PropertyPanelTest, ProjectGridListsEveryPropertyWithItsKindAndState)
@@ -184,7 +180,7 @@ TEST_F(PropertyPanelTest, EachEditWritesItsWholeGroupOnceAndLosesNothing)
         SCOPED_TRACE(row.name);
         const ProjectProperty before = project->GetProperty();
         ASSERT_TRUE(Edit(row.name, row.value));
-        EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, recorder.kinds);
+        EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, Kinds());
         const ProjectProperty after = project->GetProperty();
         for (const ProjectPropertyField& field : ProjectPropertyFields())
             EXPECT_EQ(field.name == wxString(row.name) ? wxString(row.stored)
@@ -195,7 +191,7 @@ TEST_F(PropertyPanelTest, EachEditWritesItsWholeGroupOnceAndLosesNothing)
         EXPECT_TRUE(before.axisFont == after.axisFont);
     }
     ASSERT_TRUE(Edit("PlotRange.MaxX", 2345678.912345));
-    EXPECT_EQ(std::vector<uint32_t>{PROJ_PLOT_RANGE}, recorder.kinds);
+    EXPECT_EQ(std::vector<uint32_t>{PROJ_PLOT_RANGE}, Kinds());
     EXPECT_EQ(2345678.912345, project->GetPlotRange().maxX);
     EXPECT_EQ("12.345678912345678", Text("Margin.Top"));
 }
@@ -246,7 +242,7 @@ TEST_F(PropertyPanelTest, RefusedValuesChangeNothing)
                       ExpectMessageBox(row.message, "Property Error", wxID_OK));
         EXPECT_FALSE(changed);
         EXPECT_EQ(before, Text(row.name));
-        EXPECT_TRUE(recorder.kinds.empty());
+        EXPECT_TRUE(recorder.updates.empty());
     }
     EXPECT_TRUE(start == project->GetProperty());
     EXPECT_EQ(-1e308, project->GetPlotRange().minX);
@@ -309,7 +305,7 @@ TEST_F(PropertyPanelTest, AutomaticGridIntervalRules)
         EXPECT_EQ(row.enabled, grid->GetPropertyByName(interval)->IsEnabled());
         const ProjectProperty p = project->GetProperty();
         EXPECT_EQ(row.stored, interval.Last() == 'X' ? p.gridIntervalX : p.gridIntervalY);
-        EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, recorder.kinds);
+        EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, Kinds());
     }
 }
 
@@ -326,15 +322,15 @@ TEST_F(PropertyPanelTest, SeriesGridShowsAndWritesItsSeries)
     EXPECT_EQ("1", Text("Curve.LineWidth"));
 
     ASSERT_TRUE(Edit("Curve.LineWidth", 2.5));
-    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LINE << 8}, recorder.kinds);
+    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LINE << 8}, Kinds());
     ASSERT_TRUE(Edit("Curve.LineColor", Variant(wxColour(0, 128, 0, 200))));
-    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LINE << 8}, recorder.kinds);
+    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LINE << 8}, Kinds());
     EXPECT_TRUE((LineStyle{2.5, Colour(0, 128, 0, 200)}) == project->GetItem(0)->GetLineStyle());
 
     // Renaming changes only the item's text: the grid, whose event this is, stays.
     wxPGProperty* label = grid->GetPropertyByName("Label");
     ASSERT_TRUE(Edit("Label", "renamed"));
-    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LABEL << 8}, recorder.kinds);
+    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LABEL << 8}, Kinds());
     EXPECT_EQ(std::vector<wxString>({"Project", "[01]renamed", "[02]empty"}), Items());
     EXPECT_EQ(1, combo->GetSelection());
     EXPECT_EQ("[01]renamed", combo->GetValue()); // the text on screen
@@ -460,7 +456,7 @@ TEST_F(PropertyPanelTest, WithoutAProjectEverythingIsEmptyAndHandlersDoNothing)
 
     // Events arriving anyway change nothing.
     grid->Append(new wxStringProperty("Margin"));
-    recorder.kinds.clear();
+    recorder.updates.clear();
     EXPECT_FALSE(grid->ChangePropertyValue("Margin", "x"));
     wxPropertyGridEvent event(wxEVT_PG_SELECTED, grid->GetId());
     event.SetPropertyGrid(grid);
@@ -469,7 +465,7 @@ TEST_F(PropertyPanelTest, WithoutAProjectEverythingIsEmptyAndHandlersDoNothing)
     event.SetEventType(wxEVT_PG_CHANGED);
     grid->ProcessWindowEvent(event);
     Target(0);
-    EXPECT_TRUE(recorder.kinds.empty());
+    EXPECT_TRUE(recorder.updates.empty());
     EXPECT_EQ("", panel->GetTextCtrlHelp()->GetValue());
 
     Show();
