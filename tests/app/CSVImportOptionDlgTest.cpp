@@ -1,5 +1,6 @@
 // The import options dialog and the separator dialog, driven through their controls.
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -66,12 +67,6 @@ protected:
         event.SetEventObject(spin);
         spin->ProcessWindowEvent(event);
     }
-    static void Click(wxWindow* control, wxEventType type = wxEVT_BUTTON)
-    {
-        wxCommandEvent event(type, control->GetId());
-        event.SetEventObject(control);
-        control->ProcessWindowEvent(event);
-    }
     void Select(long row)
     {
         dlg->GetDataList()->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
@@ -129,74 +124,47 @@ TEST_F(OptionDlgTest, RowSpinsKeepHeaderAndDataWithinTheRows)
     }
 }
 
+// The labels in list order, "*" after the selected one; each entry keeps its columns
+// (a new one reads X from column 1, Y from column 2) in the list and in the option.
 TEST_F(OptionDlgTest, AddRemoveAndMoveActOnTheSelection)
 {
+    const std::map<std::string, int> columnY = {{"a", 2}, {"b", 3}, {"c", 4}, {"Untitled", 2}};
     const struct
     {
-        const char* name;
         long select; // -1: nothing
-        const char* button;
-        Rows want;
+        std::string button;
+        const char* want;
     } rows[] = {
-        {"Add after the second",
-         1,
-         "Add",
-         {"a|Column 1|Column 2", "b|Column 1|Column 3", "Untitled|Column 1|Column 2*",
-          "c|Column 1|Column 4"}},
-        {"Add with nothing selected",
-         -1,
-         "Add",
-         {"a|Column 1|Column 2", "b|Column 1|Column 3", "c|Column 1|Column 4",
-          "Untitled|Column 1|Column 2*"}},
-        {"Remove the middle", 1, "Remove", {"a|Column 1|Column 2", "c|Column 1|Column 4*"}},
-        {"Remove the last", 2, "Remove", {"a|Column 1|Column 2", "b|Column 1|Column 3*"}},
-        {"Move Up the first",
-         0,
-         "Move Up",
-         {"a|Column 1|Column 2*", "b|Column 1|Column 3", "c|Column 1|Column 4"}},
-        {"Move Down the last",
-         2,
-         "Move Down",
-         {"a|Column 1|Column 2", "b|Column 1|Column 3", "c|Column 1|Column 4*"}},
-        {"Move Up the second",
-         1,
-         "Move Up",
-         {"b|Column 1|Column 3*", "a|Column 1|Column 2", "c|Column 1|Column 4"}},
-        {"Move Down the second",
-         1,
-         "Move Down",
-         {"a|Column 1|Column 2", "c|Column 1|Column 4", "b|Column 1|Column 3*"}},
-        {"Move Down with nothing selected",
-         -1,
-         "Move Down",
-         {"a|Column 1|Column 2", "b|Column 1|Column 3", "c|Column 1|Column 4"}},
+        {1, "Add", "a b Untitled* c"}, {-1, "Add", "a b c Untitled*"}, {1, "Remove", "a c*"},
+        {2, "Remove", "a b*"},         {-1, "Remove", "a b c"}, // a warning, nothing removed
+        {0, "Move Up", "a* b c"},      {2, "Move Down", "a b c*"},     {1, "Move Up", "b* a c"},
+        {1, "Move Down", "a c b*"},    {-1, "Move Down", "a b c"},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
+        SCOPED_TRACE(r.button + " " + std::to_string(r.select));
         Open(10, 4, ABC);
         if (r.select >= 0)
             Select(r.select);
+        Expectations expected;
+        if (r.select < 0 && r.button == "Remove")
+            expected.push_back(Box("Please select a item", "Warning"));
         for (wxButton* button : {dlg->GetAddButton(), dlg->GetRemoveButton(),
                                  dlg->GetMoveUpButton(), dlg->GetMoveDownButton()})
             if (button->GetLabel() == r.button)
-                Click(button);
-        EXPECT_EQ(r.want, List());
+                RunWithDialogs([&] { Send(button); }, expected);
+        std::string labels;
         Rows options = List();
-        for (std::string& row : options)
-            if (row.back() == '*')
+        for (std::string& row : options) {
+            const bool selected = row.back() == '*';
+            if (selected)
                 row.pop_back();
+            const std::string label = row.substr(0, row.find('|'));
+            labels += (labels.empty() ? "" : " ") + label + (selected ? "*" : "");
+            EXPECT_EQ(row, label + "|Column 1|Column " + std::to_string(columnY.at(label)));
+        }
+        EXPECT_EQ(r.want, labels);
         EXPECT_EQ(options, OptionRows());
     }
-}
-
-TEST_F(OptionDlgTest, RemoveWithNothingSelectedWarnsAndKeepsTheList)
-{
-    Open(10, 4, ABC);
-    const Rows before = List();
-    wxTEST_DIALOG(Click(dlg->GetRemoveButton()),
-                  ExpectMessageBox("Please select a item", "Warning", wxID_OK));
-    EXPECT_EQ(before, List());
-    EXPECT_EQ(3u, dlg->GetOption().dataSources.size());
 }
 
 TEST_F(OptionDlgTest, EditorShowsAndEditsTheSelectedEntry)
@@ -222,8 +190,7 @@ TEST_F(OptionDlgTest, EditorShowsAndEditsTheSelectedEntry)
     SpinTo(dlg->GetXDataColumnSpin(), 2);
     EXPECT_EQ("volts|Column 2|Column 4*", List()[1]);
 
-    dlg->GetUseDirectValCheck()->SetValue(true);
-    Click(dlg->GetUseDirectValCheck(), wxEVT_CHECKBOX);
+    Send(dlg->GetUseDirectValCheck(), wxEVT_CHECKBOX, true);
     EXPECT_EQ("volts|S: 0.000000, I: 1.000000|Column 4*", List()[1]);
     EXPECT_EQ("101111", enabled());
 
@@ -249,8 +216,7 @@ TEST_F(OptionDlgTest, DirectXValuesKeepTheirFractions)
     };
     Open(10, 4, ABC);
     Select(0);
-    dlg->GetUseDirectValCheck()->SetValue(true);
-    Click(dlg->GetUseDirectValCheck(), wxEVT_CHECKBOX);
+    Send(dlg->GetUseDirectValCheck(), wxEVT_CHECKBOX, true);
     for (const auto& r : rows) {
         SCOPED_TRACE(::testing::Message() << (r.start ? "start " : "interval ") << r.typed);
         wxSpinCtrlDouble* spin = r.start ? dlg->GetXStartSpin() : dlg->GetXIntervalSpin();
@@ -299,7 +265,7 @@ TEST_F(OptionDlgTest, OkIsRefusedForAnOptionThatCannotBeImported)
         dlg->SetInfo(info);
         dlg->SetOption(r.option);
         if (*r.message) { // through the OK button
-            wxTEST_DIALOG(Click(dlg->FindWindow(wxID_OK)),
+            wxTEST_DIALOG(Send(dlg->FindWindow(wxID_OK)),
                           ExpectMessageBox(r.message, "Warning", wxID_OK));
         } else {
             EXPECT_TRUE(dlg->TransferDataFromWindow());
@@ -362,9 +328,7 @@ TEST(SeparatorDialog, CommaAtStartTabWhenChosenNoDialogForUpperCaseTxt)
                   ExpectDialog<SeparatorSettingDlg>([](SeparatorSettingDlg* dlg) {
                       EXPECT_EQ("Comma", dlg->GetComboBox()->GetStringSelection());
                       dlg->GetComboBox()->SetSelection(0);
-                      wxCommandEvent event(wxEVT_COMBOBOX, dlg->GetComboBox()->GetId());
-                      event.SetEventObject(dlg->GetComboBox());
-                      dlg->GetComboBox()->ProcessWindowEvent(event);
+                      Send(dlg->GetComboBox(), wxEVT_COMBOBOX);
                       return wxID_OK;
                   }));
     EXPECT_EQ('\t', separator);

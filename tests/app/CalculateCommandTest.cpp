@@ -16,25 +16,10 @@
 #include "app/panes/ProjectPanel.h"
 #include "base/FileUtil.h"
 #include "model/GraphData.h"
+#include "model/ModelTestUtil.h"
 #include "support/GuiTestSupport.h"
 
 namespace {
-
-std::shared_ptr<GraphData> MakeSeries(const char* label, DataX x, size_t count)
-{
-    auto dataY = CreateGraphDataY();
-    dataY->raw.assign(count, 1.0);
-    auto data = CreateGraphData(x, dataY);
-    data->SetLabel(label);
-    return data;
-}
-
-void Click(wxButton* button)
-{
-    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
-    event.SetEventObject(button);
-    button->ProcessWindowEvent(event);
-}
 
 wxButton* InsertButton(CalculatorDlg& dlg, const wxString& label)
 {
@@ -55,14 +40,8 @@ protected:
     CalculatorDlg* dlg = nullptr;
 };
 
-TEST_F(CalculatorDlgTest, DefaultsAndPalette)
+TEST_F(CalculatorDlgTest, Palette)
 {
-    EXPECT_EQ(dlg->GetTitle(), "Calculator");
-    EXPECT_EQ(dlg->GetNewLabel(), "NewData");
-    EXPECT_EQ(dlg->GetXStart(), 0.0);
-    EXPECT_EQ(dlg->GetXInterval(), 1.0);
-    EXPECT_EQ(dlg->GetDataSize(), 1001);
-    EXPECT_EQ(dlg->GetFormula(), "");
     wxString labels;
     for (wxButton* button : dlg->GetInsertButtons())
         labels += button->GetLabel() + " ";
@@ -93,7 +72,7 @@ TEST_F(CalculatorDlgTest, InsertButtonsWriteAtTheCursor)
         wxTextCtrl* formula = dlg->GetFormulaText();
         formula->SetValue(row.before);
         formula->SetInsertionPoint(row.cursor < 0 ? formula->GetLastPosition() : row.cursor);
-        Click(InsertButton(*dlg, row.button));
+        Send(InsertButton(*dlg, row.button));
         EXPECT_EQ(dlg->GetFormula(), row.after);
     }
 }
@@ -115,13 +94,13 @@ TEST_F(CalculatorDlgTest, SetSameSizeAsCopiesTheSeriesAxisExactly)
     // With an empty project there is nothing to copy.
     dlg->SetProject(project.get());
     EXPECT_EQ(dlg->GetSeriesChoice()->GetCount(), 0u);
-    Click(dlg->GetSameSizeButton());
+    Send(dlg->GetSameSizeButton());
     EXPECT_EQ(
         wxString::Format("%g %g %d", dlg->GetXStart(), dlg->GetXInterval(), dlg->GetDataSize()),
         "0 1 1001");
 
     for (const auto& row : rows)
-        project->Add(MakeSeries(row.label, row.x, row.count));
+        project->Add(MakeSeries(std::vector<double>(row.count, 1.0), row.x, row.label));
     dlg->SetProject(project.get());
     wxComboBox* choice = dlg->GetSeriesChoice();
     ASSERT_EQ(choice->GetCount(), std::size(rows));
@@ -130,7 +109,7 @@ TEST_F(CalculatorDlgTest, SetSameSizeAsCopiesTheSeriesAxisExactly)
         SCOPED_TRACE(rows[k].label);
         EXPECT_EQ(choice->GetString(k), rows[k].label);
         choice->SetSelection(k);
-        Click(dlg->GetSameSizeButton());
+        Send(dlg->GetSameSizeButton());
         EXPECT_EQ(dlg->GetXStart(), rows[k].x.start);
         EXPECT_EQ(dlg->GetXInterval(), rows[k].x.interval);
         EXPECT_EQ(dlg->GetDataSize(), int(rows[k].count));
@@ -204,11 +183,7 @@ protected:
     static wxString SavedFormula() { return Config()->Read(SETTING_CALCULATOR_FORMULA.key); }
     GraphProject& Project() { return *frame->GetProject(); }
     wxString Status() const { return frame->GetStatusBar()->GetStatusText(0); }
-    wxString Range()
-    {
-        const PlotRange r = Project().GetPlotRange();
-        return wxString::Format("%g %g %g %g", r.minX, r.maxX, r.minY, r.maxY);
-    }
+    wxString Range() { return RangeText(Project()); }
     void Run(const Expectations& expected)
     {
         RealModalScope allow;
@@ -218,10 +193,6 @@ protected:
     MainFrame* frame = nullptr;
 };
 
-std::unique_ptr<wxModalExpectation> Calculator(std::function<int(CalculatorDlg*)> act)
-{
-    return std::make_unique<ExpectDialog<CalculatorDlg>>(std::move(act));
-}
 // The progress dialog runs for real; a successful run shows it twice (the values, then the
 // mipmap). `optional`: it may not come.
 std::unique_ptr<wxModalExpectation> Progress(std::function<void(ProgressDlg*)> act = nullptr,
@@ -234,15 +205,10 @@ std::unique_ptr<wxModalExpectation> Progress(std::function<void(ProgressDlg*)> a
     });
     return std::make_unique<ExpectDialog<ProgressDlg>>(optional ? expect.Optional() : expect);
 }
-std::unique_ptr<wxModalExpectation> ErrorBox(const wxString& text)
-{
-    return std::make_unique<ExpectMessageBox>(text, "Error", wxID_OK);
-}
-
 TEST_F(CalculateCommandTest, DefaultsGiveNewDataAndAFirstSeriesIsFitted)
 {
     frame->SetStatusMessage("");
-    Run(InOrder(Calculator([](CalculatorDlg* dlg) {
+    Run(InOrder(Dialog<CalculatorDlg>([](CalculatorDlg* dlg) {
                     EXPECT_EQ(dlg->GetFormula(), ""); // nothing saved yet
                     dlg->GetFormulaText()->SetValue("x");
                     return wxID_OK;
@@ -261,7 +227,7 @@ TEST_F(CalculateCommandTest, DefaultsGiveNewDataAndAFirstSeriesIsFitted)
     EXPECT_EQ(frame->GetProjectPanel()->GetCheckList()->GetString(0), "[01]NewData");
 
     // The saved formula comes back; a second series leaves the view alone.
-    Run(InOrder(Calculator([](CalculatorDlg* dlg) {
+    Run(InOrder(Dialog<CalculatorDlg>([](CalculatorDlg* dlg) {
                     EXPECT_EQ(dlg->GetFormula(), "x");
                     dlg->GetFormulaText()->SetValue("y(1,x)*2");
                     return wxID_OK;
@@ -277,7 +243,7 @@ TEST_F(CalculateCommandTest, DefaultsGiveNewDataAndAFirstSeriesIsFitted)
 TEST_F(CalculateCommandTest, FormulaErrorShowsTheDialogAgain)
 {
     const wxString bad = "1+\n(2*";
-    Run(InOrder(Calculator([&](CalculatorDlg* dlg) {
+    Run(InOrder(Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
                     dlg->GetLabelText()->SetValue("kept");
                     dlg->GetXStartText()->SetValue("2.5");
                     dlg->GetXIntervalText()->SetValue("0.001");
@@ -285,8 +251,8 @@ TEST_F(CalculateCommandTest, FormulaErrorShowsTheDialogAgain)
                     dlg->GetFormulaText()->SetValue(bad);
                     return wxID_OK;
                 }),
-                ErrorBox(wxString::FromUTF8("数式のパースに失敗しました (1 行, 2 列)!")),
-                Calculator([&](CalculatorDlg* dlg) {
+                Box(wxString::FromUTF8("数式のパースに失敗しました (1 行, 2 列)!"), "Error"),
+                Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
                     EXPECT_EQ(SavedFormula(), ""); // the default, recorded when read
                     EXPECT_EQ(wxString::Format("%s %g %g %d", dlg->GetNewLabel(), dlg->GetXStart(),
                                                dlg->GetXInterval(), dlg->GetDataSize()),
@@ -343,7 +309,7 @@ TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
         Config()->DeleteEntry(SETTING_CALCULATOR_FORMULA.key);
         frame->SetStatusMessage("");
         Expectations expected;
-        expected.push_back(Calculator([&](CalculatorDlg* dlg) {
+        expected.push_back(Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
             dlg->SetFormula(row.formula);
             dlg->GetXIntervalText()->SetValue(row.interval);
             dlg->SetDataSize(row.size);
@@ -354,15 +320,14 @@ TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
         if (row.stop == PROGRESS) {
             // Pressed as soon as the modal loop runs, long before 20M points are done;
             // should it come late, the mipmap stage sees the cancel instead.
-            expected.push_back(Progress([](ProgressDlg* dlg) {
-                dlg->CallAfter([dlg] { Click(dlg->GetCancelButton()); });
-            }));
+            expected.push_back(Progress(
+                [](ProgressDlg* dlg) { dlg->CallAfter([dlg] { Send(dlg->GetCancelButton()); }); }));
             expected.push_back(Progress(nullptr, true));
         }
         if (*row.error)
-            expected.push_back(ErrorBox(wxString::FromUTF8(row.error)));
+            expected.push_back(Box(wxString::FromUTF8(row.error), "Error"));
         if (row.stop == DIALOG && *row.error)
-            expected.push_back(Calculator([](CalculatorDlg*) { return wxID_CANCEL; }));
+            expected.push_back(Dialog<CalculatorDlg>([](CalculatorDlg*) { return wxID_CANCEL; }));
         Run(expected);
         EXPECT_EQ(Project().GetCount(), 0);
         EXPECT_FALSE(frame->IsModified());

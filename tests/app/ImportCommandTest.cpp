@@ -42,9 +42,7 @@ ExpectDialog<SeparatorSettingDlg> SeparatorChosen(int index)
 {
     return ExpectDialog<SeparatorSettingDlg>([index](SeparatorSettingDlg* dlg) {
         dlg->GetComboBox()->SetSelection(index);
-        wxCommandEvent event(wxEVT_COMBOBOX, dlg->GetComboBox()->GetId());
-        event.SetEventObject(dlg->GetComboBox());
-        dlg->GetComboBox()->ProcessWindowEvent(event);
+        Send(dlg->GetComboBox(), wxEVT_COMBOBOX);
         return wxID_OK;
     });
 }
@@ -132,11 +130,7 @@ protected:
         }
         return rows;
     }
-    wxString Range() const
-    {
-        const PlotRange r = frame->GetProject()->GetPlotRange();
-        return wxString::Format("%g %g %g %g", r.minX, r.maxX, r.minY, r.maxY);
-    }
+    wxString Range() const { return RangeText(*frame->GetProject()); }
     wxString Status() const { return frame->GetStatusBar()->GetStatusText(0); }
     void ExpectUntouched(const wxString& range)
     {
@@ -198,9 +192,7 @@ TEST_F(ImportCommandTest, DirectXFractionsReachTheSeriesExactly)
                   ExpectDialog<CSVImportOptionDlg>([](CSVImportOptionDlg* dlg) {
                       dlg->GetDataList()->SetItemState(0, wxLIST_STATE_SELECTED,
                                                        wxLIST_STATE_SELECTED);
-                      dlg->GetUseDirectValCheck()->SetValue(true);
-                      wxCommandEvent check(wxEVT_CHECKBOX, dlg->GetUseDirectValCheck()->GetId());
-                      dlg->GetUseDirectValCheck()->ProcessWindowEvent(check);
+                      Send(dlg->GetUseDirectValCheck(), wxEVT_CHECKBOX, true);
                       for (auto [spin, value] : {std::pair(dlg->GetXStartSpin(), 0.001),
                                                  std::pair(dlg->GetXIntervalSpin(), 0.5)}) {
                           spin->SetValue(value);

@@ -64,7 +64,6 @@ protected:
 TEST_F(ProgressDlgTest, RunsTheProcedureOnItsThreadAndClosesByItself)
 {
     ProgressDlg dlg(frame);
-    EXPECT_EQ("Now processing...", dlg.GetMessageText()->GetLabel());
     StepWorker worker;
     EXPECT_EQ(ResultCode::SUCCESS, RunProgressProc(&dlg, &StepWorker::Run, &worker, 20));
     EXPECT_NE(std::this_thread::get_id(), worker.thread);

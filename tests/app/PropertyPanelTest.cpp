@@ -6,32 +6,12 @@
 #include <wx/translation.h>
 
 #include "app/panes/PropertyPanel.h"
+#include "model/ModelTestUtil.h"
 #include "model/PropertyNames.h"
 #include "model/Translations.h"
 #include "support/GuiTestSupport.h"
 
 namespace {
-
-std::shared_ptr<GraphData> MakeSeries(const char* label, std::vector<double> y, DataX x = {0, 1})
-{
-    auto dataY = CreateGraphDataY();
-    dataY->raw.assign(y.begin(), y.end());
-    auto data = CreateGraphData(x, dataY);
-    data->SetLabel(label);
-    return data;
-}
-
-// Records the kinds the project sends.
-class KindRecorder : public Observer
-{
-public:
-    void Update(Observable*, const ObserverParamBase& param) override
-    {
-        if (const auto* p = dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param))
-            kinds.push_back(p->GetValue().kind | p->GetValue().dataKind << 8);
-    }
-    std::vector<uint32_t> kinds;
-};
 
 template <typename T> wxVariant Variant(const T& value)
 {
@@ -63,17 +43,22 @@ protected:
     void Target(int index)
     {
         combo->SetSelection(index);
-        wxCommandEvent event(wxEVT_COMBOBOX, combo->GetId());
-        event.SetInt(index);
-        event.SetEventObject(combo);
-        combo->ProcessWindowEvent(event);
+        Send(combo, wxEVT_COMBOBOX, index);
     }
     // As if the user committed `value` in the editor of `name`: validation, the changing
     // and the changed events.
     bool Edit(const wxString& name, const wxVariant& value)
     {
-        recorder.kinds.clear();
+        recorder.updates.clear();
         return grid->ChangePropertyValue(name, value);
+    }
+    // The kinds sent since the last edit, a series' own kind in bits 8 and up.
+    std::vector<uint32_t> Kinds() const
+    {
+        std::vector<uint32_t> kinds;
+        for (const auto& u : recorder.updates)
+            kinds.push_back(u.kind | u.dataKind << 8);
+        return kinds;
     }
     wxString Text(const wxString& name) const
     {
@@ -105,12 +90,12 @@ protected:
     wxPropertyGrid* grid = nullptr;
     wxComboBox* combo = nullptr;
     std::shared_ptr<GraphProject> project;
-    KindRecorder recorder;
+    ProjectRecorder recorder;
 };
 
 TEST_F(PropertyPanelTest, ProjectGridListsEveryPropertyWithItsKindAndState)
 {
-    project->Add(MakeSeries("a", {3, -2, 5}, {10, 0.5}));
+    project->Add(MakeSeries({3, -2, 5}, {10, 0.5}, "a"));
     project->SetPlotRange(-1, 2345678.912345, 0.1, 0.30000000000000004);
     Show();
     EXPECT_EQ(std::vector<wxString>({"Project", "[01]a"}), Items());
@@ -195,7 +180,7 @@ TEST_F(PropertyPanelTest, EachEditWritesItsWholeGroupOnceAndLosesNothing)
         SCOPED_TRACE(row.name);
         const ProjectProperty before = project->GetProperty();
         ASSERT_TRUE(Edit(row.name, row.value));
-        EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, recorder.kinds);
+        EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, Kinds());
         const ProjectProperty after = project->GetProperty();
         for (const ProjectPropertyField& field : ProjectPropertyFields())
             EXPECT_EQ(field.name == wxString(row.name) ? wxString(row.stored)
@@ -206,7 +191,7 @@ TEST_F(PropertyPanelTest, EachEditWritesItsWholeGroupOnceAndLosesNothing)
         EXPECT_TRUE(before.axisFont == after.axisFont);
     }
     ASSERT_TRUE(Edit("PlotRange.MaxX", 2345678.912345));
-    EXPECT_EQ(std::vector<uint32_t>{PROJ_PLOT_RANGE}, recorder.kinds);
+    EXPECT_EQ(std::vector<uint32_t>{PROJ_PLOT_RANGE}, Kinds());
     EXPECT_EQ(2345678.912345, project->GetPlotRange().maxX);
     EXPECT_EQ("12.345678912345678", Text("Margin.Top"));
 }
@@ -214,7 +199,7 @@ TEST_F(PropertyPanelTest, EachEditWritesItsWholeGroupOnceAndLosesNothing)
 TEST_F(PropertyPanelTest, RefusedValuesChangeNothing)
 {
     project->SetPlotRange(0, 10, 0, 1);
-    project->Add(MakeSeries("s", {1, 2}));
+    project->Add(MakeSeries({1, 2}, {0, 1}, "s"));
     ProjectProperty start = project->GetProperty();
     start.gridAutoY = false;
     start.gridIntervalY = 0.5;
@@ -257,7 +242,7 @@ TEST_F(PropertyPanelTest, RefusedValuesChangeNothing)
                       ExpectMessageBox(row.message, "Property Error", wxID_OK));
         EXPECT_FALSE(changed);
         EXPECT_EQ(before, Text(row.name));
-        EXPECT_TRUE(recorder.kinds.empty());
+        EXPECT_TRUE(recorder.updates.empty());
     }
     EXPECT_TRUE(start == project->GetProperty());
     EXPECT_EQ(-1e308, project->GetPlotRange().minX);
@@ -320,14 +305,14 @@ TEST_F(PropertyPanelTest, AutomaticGridIntervalRules)
         EXPECT_EQ(row.enabled, grid->GetPropertyByName(interval)->IsEnabled());
         const ProjectProperty p = project->GetProperty();
         EXPECT_EQ(row.stored, interval.Last() == 'X' ? p.gridIntervalX : p.gridIntervalY);
-        EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, recorder.kinds);
+        EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, Kinds());
     }
 }
 
 TEST_F(PropertyPanelTest, SeriesGridShowsAndWritesItsSeries)
 {
-    project->Add(MakeSeries("first", {4, NAN, -3}, {100, -2}));
-    project->Add(MakeSeries("empty", {}, {0, 3}));
+    project->Add(MakeSeries({4, NAN, -3}, {100, -2}, "first"));
+    project->Add(MakeSeries(std::vector<double>{}, {0, 3}, "empty"));
     Show();
     Target(1);
     EXPECT_EQ("first", Text("Label"));
@@ -337,15 +322,15 @@ TEST_F(PropertyPanelTest, SeriesGridShowsAndWritesItsSeries)
     EXPECT_EQ("1", Text("Curve.LineWidth"));
 
     ASSERT_TRUE(Edit("Curve.LineWidth", 2.5));
-    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LINE << 8}, recorder.kinds);
+    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LINE << 8}, Kinds());
     ASSERT_TRUE(Edit("Curve.LineColor", Variant(wxColour(0, 128, 0, 200))));
-    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LINE << 8}, recorder.kinds);
+    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LINE << 8}, Kinds());
     EXPECT_TRUE((LineStyle{2.5, Colour(0, 128, 0, 200)}) == project->GetItem(0)->GetLineStyle());
 
     // Renaming changes only the item's text: the grid, whose event this is, stays.
     wxPGProperty* label = grid->GetPropertyByName("Label");
     ASSERT_TRUE(Edit("Label", "renamed"));
-    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LABEL << 8}, recorder.kinds);
+    EXPECT_EQ(std::vector<uint32_t>{PROJ_DATA | DATA_LABEL << 8}, Kinds());
     EXPECT_EQ(std::vector<wxString>({"Project", "[01]renamed", "[02]empty"}), Items());
     EXPECT_EQ(1, combo->GetSelection());
     EXPECT_EQ("[01]renamed", combo->GetValue()); // the text on screen
@@ -363,7 +348,7 @@ TEST_F(PropertyPanelTest, TargetListFollowsAddsRemovesAndRenames)
 {
     Show();
     for (const char* label : {"A", "B", "Z"})
-        project->Add(MakeSeries(label, {1}));
+        project->Add(MakeSeries({1}, {0, 1}, label));
     EXPECT_EQ(std::vector<wxString>({"Project", "[01]A", "[02]B", "[03]Z"}), Items());
     EXPECT_EQ(0, combo->GetSelection());
 
@@ -377,7 +362,9 @@ TEST_F(PropertyPanelTest, TargetListFollowsAddsRemovesAndRenames)
     } rows[] = {
         {3, [&] { project->Remove(1); }, {"Project", "[01]A", "[02]Z"}, 2, "Z"},
         {2,
-         [&] { project->Add(MakeSeries("C", {1})); },
+         [&] {
+             project->Add(MakeSeries({1}, {0, 1}, "C"));
+         },
          {"Project", "[01]A", "[02]Z", "[03]C"},
          2,
          "Z"},
@@ -399,7 +386,7 @@ TEST_F(PropertyPanelTest, TargetListFollowsAddsRemovesAndRenames)
 
 TEST_F(PropertyPanelTest, RefreshesFollowTheKindOfChange)
 {
-    project->Add(MakeSeries("s", {1, 2}));
+    project->Add(MakeSeries({1, 2}, {0, 1}, "s"));
     Show();
     wxPGProperty* maxX = grid->GetPropertyByName("PlotRange.MaxX");
     // During a drag the range rows stay; the end of the drag shows the final range.
@@ -433,7 +420,7 @@ TEST_F(PropertyPanelTest, RefreshesFollowTheKindOfChange)
 
 TEST_F(PropertyPanelTest, HelpTextNamesTheSelectedProperty)
 {
-    project->Add(MakeSeries("s", {1}));
+    project->Add(MakeSeries({1}, {0, 1}, "s"));
     Show();
     EXPECT_EQ("Margin.Top\n\nPlease input the top space between the graph frame and the "
               "display area.",
@@ -456,7 +443,7 @@ TEST_F(PropertyPanelTest, HelpTextNamesTheSelectedProperty)
 
 TEST_F(PropertyPanelTest, WithoutAProjectEverythingIsEmptyAndHandlersDoNothing)
 {
-    project->Add(MakeSeries("s", {1}));
+    project->Add(MakeSeries({1}, {0, 1}, "s"));
     Show();
     Select("Margin.Top");
     panel->SetProject(nullptr);
@@ -469,7 +456,7 @@ TEST_F(PropertyPanelTest, WithoutAProjectEverythingIsEmptyAndHandlersDoNothing)
 
     // Events arriving anyway change nothing.
     grid->Append(new wxStringProperty("Margin"));
-    recorder.kinds.clear();
+    recorder.updates.clear();
     EXPECT_FALSE(grid->ChangePropertyValue("Margin", "x"));
     wxPropertyGridEvent event(wxEVT_PG_SELECTED, grid->GetId());
     event.SetPropertyGrid(grid);
@@ -478,7 +465,7 @@ TEST_F(PropertyPanelTest, WithoutAProjectEverythingIsEmptyAndHandlersDoNothing)
     event.SetEventType(wxEVT_PG_CHANGED);
     grid->ProcessWindowEvent(event);
     Target(0);
-    EXPECT_TRUE(recorder.kinds.empty());
+    EXPECT_TRUE(recorder.updates.empty());
     EXPECT_EQ("", panel->GetTextCtrlHelp()->GetValue());
 
     Show();

@@ -25,9 +25,12 @@ public:
     std::vector<GraphProjectUpdate> updates;
 };
 
-inline std::shared_ptr<GraphData> MakeSeries(std::vector<double> values, DataX x = DataX{0.0, 1.0})
+inline std::shared_ptr<GraphData> MakeSeries(std::vector<double> values, DataX x = DataX{0.0, 1.0},
+                                             const char* label = "")
 {
     auto y = CreateGraphDataY();
     y->raw.assign(values.begin(), values.end());
-    return CreateGraphData(x, y);
+    auto data = CreateGraphData(x, y);
+    data->SetLabel(label);
+    return data;
 }

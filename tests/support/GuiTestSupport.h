@@ -7,13 +7,18 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include <wx/checkbox.h>
 #include <wx/msgdlg.h>
 
 #include "app/dialogs/ProgressDlg.h"
+#include "model/GraphProject.h"
 
 // What an expectation returns to let the dialog really run its modal loop (a command's
 // progress dialog); the test must also hold a RealModalScope.
@@ -92,6 +97,21 @@ private:
     std::function<int(T*)> m_act;
 };
 
+// Shorthands for the expectations of a table row.
+inline std::unique_ptr<wxModalExpectation> Box(const wxString& text, const wxString& caption,
+                                               int answer = wxID_OK)
+{
+    return std::make_unique<ExpectMessageBox>(text, caption, answer);
+}
+template <class T> std::unique_ptr<wxModalExpectation> Dialog(std::function<int(T*)> act)
+{
+    return std::make_unique<ExpectDialog<T>>(std::move(act));
+}
+template <class T> std::unique_ptr<wxModalExpectation> Answer(int answer)
+{
+    return Dialog<T>([answer](T*) { return answer; });
+}
+
 using Expectations = std::vector<std::unique_ptr<wxModalExpectation>>;
 
 // The expectations, in the order the dialogs must appear.
@@ -137,6 +157,30 @@ private:
     RealModalScope m_modal;
     bool m_previous;
 };
+
+// A click (wxEVT_BUTTON by default), or a check box set to `value`, as the user would.
+inline void Send(wxWindow* control, wxEventType type = wxEVT_BUTTON, int value = 0)
+{
+    if (auto* box = dynamic_cast<wxCheckBox*>(control))
+        box->SetValue(value != 0);
+    wxCommandEvent event(type, control->GetId());
+    event.SetEventObject(control);
+    event.SetInt(value);
+    control->GetEventHandler()->ProcessEvent(event);
+}
+
+// The plot range as "minX maxX minY maxY".
+inline wxString RangeText(const GraphProject& project)
+{
+    const PlotRange r = project.GetPlotRange();
+    return wxString::Format("%g %g %g %g", r.minX, r.maxX, r.minY, r.maxY);
+}
+
+inline std::string ReadFile(const wxString& path)
+{
+    std::ifstream in(path.utf8_string(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 // Handles pending events (timers, CallAfter, idle) until `done` holds or `timeoutMs` has
 // passed; returns `done()`. The timeout only stops a broken test from hanging.
