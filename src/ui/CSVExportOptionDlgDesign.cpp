@@ -78,11 +78,7 @@ CSVExportOptionDlgDesign::CSVExportOptionDlgDesign(wxWindow* parent, wxWindowID 
     options->Add(m_textCtrlXDataHeader, 1, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     sizer->Add(options, 0, wxALL | wxEXPAND, 5);
 
-    auto* standard = new wxStdDialogButtonSizer();
-    standard->AddButton(new wxButton(this, wxID_OK));
-    standard->AddButton(new wxButton(this, wxID_CANCEL));
-    standard->Realize();
-    sizer->Add(standard, 0, wxALL | wxEXPAND, 5);
+    sizer->Add(CreateStdDialogButtonSizer(wxOK | wxCANCEL), 0, wxALL | wxEXPAND, 5);
 
     SetSizerAndFit(sizer);
     Centre(wxBOTH);

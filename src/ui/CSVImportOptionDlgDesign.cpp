@@ -132,11 +132,7 @@ CSVImportOptionDlgDesign::CSVImportOptionDlgDesign(wxWindow* parent, wxWindowID 
 
     auto* top = new wxBoxSizer(wxVERTICAL);
     top->Add(panes, 1, wxEXPAND | wxALL, 5);
-    auto* standard = new wxStdDialogButtonSizer();
-    standard->AddButton(new wxButton(this, wxID_OK));
-    standard->AddButton(new wxButton(this, wxID_CANCEL));
-    standard->Realize();
-    top->Add(standard, 0, wxEXPAND | wxALL, 5);
+    top->Add(CreateStdDialogButtonSizer(wxOK | wxCANCEL), 0, wxEXPAND | wxALL, 5);
 
     SetSizerAndFit(top);
     Centre(wxBOTH);

@@ -44,11 +44,7 @@ CalculatorDlgDesign::CalculatorDlgDesign(wxWindow* parent, wxWindowID id, const 
     sizer->Add(MakeButtonGrid(FUNCTION_LABELS, std::size(FUNCTION_LABELS), 7), 0, wxALL | wxEXPAND,
                5);
 
-    auto* buttons = new wxStdDialogButtonSizer();
-    buttons->AddButton(new wxButton(this, wxID_OK));
-    buttons->AddButton(new wxButton(this, wxID_CANCEL));
-    buttons->Realize();
-    sizer->Add(buttons, 0, wxALL | wxEXPAND, 5);
+    sizer->Add(CreateStdDialogButtonSizer(wxOK | wxCANCEL), 0, wxALL | wxEXPAND, 5);
 
     SetSizer(sizer);
     // Never smaller than the content, so that OK and Cancel stay reachable.

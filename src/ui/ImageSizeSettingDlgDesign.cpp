@@ -28,11 +28,7 @@ ImageSizeSettingDlgDesign::ImageSizeSettingDlgDesign(wxWindow* parent, wxWindowI
     m_checkBoxSameSize = new wxCheckBox(this, wxID_ANY, _("Same Size As Window"));
     sizer->Add(m_checkBoxSameSize, 0, wxALL, 5);
 
-    auto* buttons = new wxStdDialogButtonSizer();
-    buttons->AddButton(new wxButton(this, wxID_OK));
-    buttons->AddButton(new wxButton(this, wxID_CANCEL));
-    buttons->Realize();
-    sizer->Add(buttons, 0, wxALL | wxEXPAND, 5);
+    sizer->Add(CreateStdDialogButtonSizer(wxOK | wxCANCEL), 0, wxALL | wxEXPAND, 5);
 
     SetSizer(sizer);
     // Never smaller than the controls need, whatever the initial size says.

@@ -4,7 +4,6 @@
 #include <wx/intl.h>
 #include <wx/statusbr.h>
 
-
 namespace {
 
 // Theme icon by its freedesktop name, or the toolkit's own art when the theme lacks it.
@@ -146,53 +145,53 @@ void MainFrameDesign::AddPanes(wxWindow* graph, wxWindow* project, wxWindow* pro
                                wxWindow* manual, wxWindow* license)
 {
     m_mgr.AddPane(graph, wxAuiPaneInfo()
-                                    .Name("PanelGraph")
-                                    .Center()
-                                    .CaptionVisible(false)
-                                    .CloseButton(false)
-                                    .PaneBorder(false)
-                                    .Dock()
-                                    .Resizable());
+                             .Name("PanelGraph")
+                             .Center()
+                             .CaptionVisible(false)
+                             .CloseButton(false)
+                             .PaneBorder(false)
+                             .Dock()
+                             .Resizable());
 
     m_mgr.AddPane(project, wxAuiPaneInfo()
-                                   .Name("PanelProj")
-                                   .Caption(_("Project"))
-                                   .Left()
-                                   .Row(1)
-                                   .Position(0)
-                                   .Dock()
-                                   .Resizable()
-                                   .BestSize(wxSize(150, 50))
-                                   .MinSize(wxSize(150, 50)));
+                               .Name("PanelProj")
+                               .Caption(_("Project"))
+                               .Left()
+                               .Row(1)
+                               .Position(0)
+                               .Dock()
+                               .Resizable()
+                               .BestSize(wxSize(150, 50))
+                               .MinSize(wxSize(150, 50)));
 
     m_mgr.AddPane(property, wxAuiPaneInfo()
-                                   .Name("PanelProp")
-                                   .Caption(_("Property"))
-                                   .Right()
-                                   .Row(2)
-                                   .Position(1)
-                                   .Dock()
-                                   .Resizable()
-                                   .BestSize(wxSize(200, 200))
-                                   .MinSize(wxSize(150, 50)));
+                                .Name("PanelProp")
+                                .Caption(_("Property"))
+                                .Right()
+                                .Row(2)
+                                .Position(1)
+                                .Dock()
+                                .Resizable()
+                                .BestSize(wxSize(200, 200))
+                                .MinSize(wxSize(150, 50)));
 
     m_mgr.AddPane(manual, wxAuiPaneInfo()
-                                     .Name("PanelManual")
-                                     .Caption(_("Manual"))
-                                     .Float()
-                                     .Hide()
-                                     .FloatingPosition(wxPoint(533, 351))
-                                     .FloatingSize(wxSize(610, 489))
-                                     .Resizable());
+                              .Name("PanelManual")
+                              .Caption(_("Manual"))
+                              .Float()
+                              .Hide()
+                              .FloatingPosition(wxPoint(533, 351))
+                              .FloatingSize(wxSize(610, 489))
+                              .Resizable());
 
     m_mgr.AddPane(license, wxAuiPaneInfo()
-                                      .Name("PanelLicense")
-                                      .Caption(_("License"))
-                                      .Float()
-                                      .Hide()
-                                      .FloatingPosition(wxPoint(571, 350))
-                                      .FloatingSize(wxSize(610, 489))
-                                      .Resizable());
+                               .Name("PanelLicense")
+                               .Caption(_("License"))
+                               .Float()
+                               .Hide()
+                               .FloatingPosition(wxPoint(571, 350))
+                               .FloatingSize(wxSize(610, 489))
+                               .Resizable());
 }
 
 void MainFrameDesign::BindCommands()

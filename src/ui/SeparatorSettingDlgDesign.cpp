@@ -13,16 +13,12 @@ SeparatorSettingDlgDesign::SeparatorSettingDlgDesign(wxWindow* parent, wxWindowI
                                          wxDefaultSize, 0, nullptr, wxCB_READONLY);
     sizer->Add(m_comboBoxSeparator, 0, wxALL | wxEXPAND, 20);
 
-    auto* buttons = new wxStdDialogButtonSizer();
-    buttons->AddButton(new wxButton(this, wxID_OK));
-    buttons->AddButton(new wxButton(this, wxID_CANCEL));
-    buttons->Realize();
-    sizer->Add(buttons, 0, wxALL | wxEXPAND, 5);
+    sizer->Add(CreateStdDialogButtonSizer(wxOK | wxCANCEL), 0, wxALL | wxEXPAND, 5);
 
     SetSizer(sizer);
     Layout();
     Centre(wxBOTH);
 
-    m_comboBoxSeparator->Bind(wxEVT_COMBOBOX, &SeparatorSettingDlgDesign::ComboBoxSeparator_OnComboBox,
-                              this);
+    m_comboBoxSeparator->Bind(wxEVT_COMBOBOX,
+                              &SeparatorSettingDlgDesign::ComboBoxSeparator_OnComboBox, this);
 }
