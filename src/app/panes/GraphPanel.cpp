@@ -37,6 +37,7 @@ void GraphPanel::SetProject(GraphProject* project)
     m_rendered = false;
     m_renderInfo = RenderInfo{};
     m_picture.reset();
+    m_readout.clear();
     if (m_proj) {
         m_proj->Attach(this);
         m_graphWindow->Refresh(false);
@@ -46,8 +47,11 @@ void GraphPanel::SetProject(GraphProject* project)
 void GraphPanel::Update(Observable*, const ObserverParamBase& param)
 {
     // Refresh only queues a paint; any number of changes before it cost one rendering.
-    if (dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param)) {
+    if (auto* update = dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param)) {
         m_pictureStale = true;
+        // Pans and restyling leave the series, and so the cursors' statistics, as they were.
+        if (update->GetValue().kind & (PROJ_ADD | PROJ_REMOVE | PROJ_DATA))
+            m_readout.clear();
         m_graphWindow->Refresh(false);
     }
 }
@@ -445,6 +449,7 @@ void GraphPanel::ShowCursors(bool show)
         const PlotRange r = m_proj->GetPlotRange();
         m_cursorX[0] = r.minX + (r.maxX - r.minX) / 3.0;
         m_cursorX[1] = r.minX + (r.maxX - r.minX) * 2.0 / 3.0;
+        m_readout.clear();
     }
     m_graphWindow->Refresh(false);
 }
@@ -454,6 +459,7 @@ void GraphPanel::SetCursorX(int which, double x)
     if (which < 0 || which > 1 || !std::isfinite(x))
         return;
     m_cursorX[which] = x;
+    m_readout.clear();
     m_graphWindow->Refresh(false);
 }
 
@@ -479,7 +485,19 @@ wxString Number(double v)
 
 } // namespace
 
+// Computed again only when the cursors, the selected series or the series change: the
+// statistics scan the values, which must not happen on every frame of a pan.
 std::vector<wxString> GraphPanel::CursorReadout()
+{
+    const int selected = m_selectedSeries ? m_selectedSeries() : -1;
+    if (m_readout.empty() || selected != m_readoutSeries) {
+        m_readoutSeries = selected;
+        m_readout = ComputeCursorReadout(selected);
+    }
+    return m_readout;
+}
+
+std::vector<wxString> GraphPanel::ComputeCursorReadout(int index) const
 {
     const double a = m_cursorX[0], b = m_cursorX[1];
     const double dx = b - a;
@@ -489,7 +507,6 @@ std::vector<wxString> GraphPanel::CursorReadout()
         wxString::FromUTF8("\u0394x = ") + Number(dx),
         wxString::FromUTF8("1/\u0394x = ") + (dx != 0.0 ? Number(1.0 / dx) : wxString("-")),
     };
-    const int index = m_selectedSeries ? m_selectedSeries() : -1;
     std::shared_ptr<GraphData> series =
         m_proj && index >= 0 && index < m_proj->GetCount() ? m_proj->GetItem(index) : nullptr;
     if (!series)

@@ -86,6 +86,7 @@ private:
     void DrawBox(cairo_t* cr) const;
     void ZoomAbout(double cx, double cy, double factor);
     int CursorNear(int px) const;
+    std::vector<wxString> ComputeCursorReadout(int seriesIndex) const;
     void DrawCursors(cairo_t* cr);
     void ReportCursor(const wxPoint& at, bool inWindow);
     void SendCursorEvent(int code);
@@ -104,6 +105,8 @@ private:
     double m_cursorX[2] = {0.0, 0.0};
     int m_movingCursor = -1; // 0 or 1 while the user drags A or B
     std::function<int()> m_selectedSeries;
+    std::vector<wxString> m_readout; // empty: to be computed
+    int m_readoutSeries = -1;
     bool m_boxing = false;
     wxPoint m_boxStart;
     wxPoint m_boxEnd;
