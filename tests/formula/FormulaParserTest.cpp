@@ -81,10 +81,11 @@ protected:
 };
 using FormulaAstTest = FormulaParserTest;
 
-// Values of well-formed formulas (|| and && share one level, left to right), and near
-// misses that are not formulas.
+// Values of well-formed formulas (|| and && share one level, left to right; NaN is true,
+// -0 false), and near misses that are not formulas.
 TEST_F(FormulaParserTest, GrammarValuesAndRejections)
 {
+    const double nan = std::nan("");
     Check({{L"2+3*4", 14},
            {L"(2+3)*4", 20},
            {L"1-2-3", -4},
@@ -121,7 +122,20 @@ TEST_F(FormulaParserTest, GrammarValuesAndRejections)
            {L".5", 0.5},
            {L"5.", 5},
            {L"PI", 3.1415927410125732},
-           {L"E", 2.7182817459106445}},
+           {L"E", 2.7182817459106445},
+           {L"1/sqrt(-1)", nan}, // a NaN divisor is no zero divisor
+           {L"5 % 0", nan},
+           {L"-7 % 3", -1},
+           {L"sqrt(-1) ? 1 : 2", 1}, // NaN is true
+           {L"!sqrt(-1)", 0},
+           {L"sqrt(-1) != sqrt(-1)", 1},
+           {L"sqrt(-1) == sqrt(-1)", 0},
+           {L"sqrt(-1) >= 1", 0},
+           {L"-(0)", -0.0},
+           {L"!(-0)", 1}, // -0 is false
+           {L"0 == -0", 1},
+           {L"2 && 3", 1}, // logical results are exactly 0 or 1
+           {L"0 || -7", 1}},
           {L"--5",   L"+-5",      L"-!x",     L"!-x",
            L"!",     L"-",        L"2*",      L"1 ? 0 ? 1 : 2 : 3",
            L"1 ? 2", L"1 ? 2 :",  L"?",       L"x(1)",
@@ -240,26 +254,6 @@ TEST_F(FormulaParserTest, DepthIsBounded)
     ASSERT_EQ(p.Parse(brackets), nullptr);
     EXPECT_EQ(p.GetErrorPosition().line, 0);
     EXPECT_EQ(p.GetErrorPosition().column, max - 1);
-}
-
-TEST_F(FormulaAstTest, EvaluationSemantics)
-{
-    const double nan = std::nan("");
-    Check({
-        {L"1/sqrt(-1)", nan}, // a NaN divisor is no zero divisor
-        {L"5 % 0", nan},
-        {L"-7 % 3", -1},
-        {L"sqrt(-1) ? 1 : 2", 1}, // NaN is true
-        {L"!sqrt(-1)", 0},
-        {L"sqrt(-1) != sqrt(-1)", 1},
-        {L"sqrt(-1) == sqrt(-1)", 0},
-        {L"sqrt(-1) >= 1", 0},
-        {L"-(0)", -0.0},
-        {L"!(-0)", 1}, // -0 is false
-        {L"0 == -0", 1},
-        {L"2 && 3", 1}, // logical results are exactly 0 or 1
-        {L"0 || -7", 1},
-    });
 }
 
 // Evaluating or folding a zero divisor throws, in any position that is evaluated.
