@@ -114,8 +114,7 @@ TEST_F(GraphPanelTest, DragPansByThePixelDistanceWithOneFinalNotification)
         wxEventType end; // release, capture lost, or a motion that finds the button up
         const char* range;
     } rows[] = {
-        {{353, 200}, wxEVT_LEFT_UP, "-53 477 0 420"},
-        {{300, 242}, wxEVT_LEFT_UP, "0 530 42 462"},
+        {{353, 242}, wxEVT_LEFT_UP, "-53 477 42 462"}, // unequal steps: no axis swapped
         {{250, 150}, wxEVT_LEFT_UP, "50 580 -50 370"},
         {{310, 200}, wxEVT_MOUSE_CAPTURE_LOST, "-10 520 0 420"},
         {{310, 200}, wxEVT_MOTION, "-20 510 0 420"}, // up at 320
