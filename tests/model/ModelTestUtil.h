@@ -5,6 +5,7 @@
 
 #include "model/GraphData.h"
 #include "model/GraphProject.h"
+#include "progress/Progress.h"
 
 // Records every project notification.
 class ProjectRecorder : public Observer
@@ -32,5 +33,15 @@ inline std::shared_ptr<GraphData> MakeSeries(std::vector<double> values, DataX x
     y->raw.assign(values.begin(), values.end());
     auto data = CreateGraphData(x, y);
     data->SetLabel(label);
+    return data;
+}
+
+// A series with the mipmap levels that `resolution` pixel columns ask for.
+inline std::shared_ptr<GraphData>
+MakeMipmappedSeries(std::vector<double> values, DataX x = DataX{0.0, 1.0}, int resolution = 512)
+{
+    auto data = MakeSeries(std::move(values), x);
+    DummyProgress progress;
+    data->GetDataY()->CreateMipmap(MipmapLevelCount(data->GetCount(), resolution), &progress);
     return data;
 }
