@@ -52,7 +52,7 @@ TEST(Mipmap, LevelsMatchBruteForceOnAwkwardLengths)
         for (auto& v : raw)
             v = dist(rng);
         if (n > 5)
-            raw[1] = raw[2] = raw[3] = NAN; // a mixed block and a whole block of NaN at level 1
+            raw[1] = raw[2] = raw[3] = raw[4] = NAN; // at level 1: NaN second, both, first
         auto y = CreateGraphDataY();
         y->raw.assign(raw.begin(), raw.end());
         DummyProgress progress;
