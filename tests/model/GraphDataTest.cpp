@@ -9,21 +9,10 @@
 
 namespace {
 
-class SeriesRecorder : public Observer
-{
-public:
-    void Update(Observable*, const ObserverParamBase& param) override
-    {
-        if (auto* p = dynamic_cast<const ObserverParam<GraphDataUpdate>*>(&param))
-            kinds.push_back(p->GetValue());
-    }
-    std::vector<uint32_t> kinds;
-};
-
 TEST(GraphData, SettersNotifyOnlyOnChangeExceptLineStyle)
 {
     auto series = MakeSeries({1});
-    SeriesRecorder recorder;
+    UpdateRecorder<GraphDataUpdate> recorder;
     series->Attach(&recorder);
 
     series->SetLabel("");                         // same: nothing
@@ -33,8 +22,8 @@ TEST(GraphData, SettersNotifyOnlyOnChangeExceptLineStyle)
     series->SetVisible(true);                     // same: nothing
     series->SetVisible(false);                    // DATA_VISIBLE
     series->SetLineStyle(series->GetLineStyle()); // always DATA_LINE
-    EXPECT_EQ(recorder.kinds,
-              (std::vector<uint32_t>{DATA_LABEL, DATA_LABEL, DATA_VISIBLE, DATA_LINE}));
+    EXPECT_EQ(recorder.updates,
+              (std::vector<GraphDataUpdate>{DATA_LABEL, DATA_LABEL, DATA_VISIBLE, DATA_LINE}));
 }
 
 // Ranges count every value (the lone trailing one of an odd count too, with or without a

@@ -7,15 +7,22 @@
 #include "model/GraphProject.h"
 #include "progress/Progress.h"
 
-// Records every project notification.
-class ProjectRecorder : public Observer
+// Records every notification that carries a T.
+template <typename T> class UpdateRecorder : public Observer
 {
 public:
     void Update(Observable*, const ObserverParamBase& param) override
     {
-        if (auto* p = dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param))
+        if (auto* p = dynamic_cast<const ObserverParam<T>*>(&param))
             updates.push_back(p->GetValue());
     }
+    std::vector<T> updates;
+};
+
+// Records every project notification.
+class ProjectRecorder : public UpdateRecorder<GraphProjectUpdate>
+{
+public:
     std::vector<uint32_t> Kinds() const
     {
         std::vector<uint32_t> kinds;
@@ -23,7 +30,6 @@ public:
             kinds.push_back(u.kind);
         return kinds;
     }
-    std::vector<GraphProjectUpdate> updates;
 };
 
 inline std::shared_ptr<GraphData> MakeSeries(std::vector<double> values, DataX x = DataX{0.0, 1.0},
