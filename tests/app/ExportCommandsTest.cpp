@@ -11,11 +11,12 @@
 #include "app/commands/ExportCommand.h"
 #include "app/commands/ExportFile.h"
 #include "app/commands/ExportImageCommand.h"
+#include "app/commands/ImportCommand.h"
 #include "app/dialogs/CSVExportOptionDlg.h"
 #include "app/dialogs/ImageSizeSettingDlg.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
 #include "app/panes/GraphPanel.h"
-#include "csv/CSVImporter.h"
+#include "model/ModelTestUtil.h"
 #include "render/GraphRenderer.h"
 #include "support/GuiTestSupport.h"
 
@@ -72,16 +73,9 @@ protected:
     void SetUp() override
     {
         project = CreateGraphProject();
-        for (auto [label, x, points] : {std::tuple{"a", 1.0, 4},
-                                        {"b", 1.0, 4},
-                                        {"c", 1.0, 4},
-                                        {"d", 0.5, 4},
-                                        {"e", 1.0, 5}}) {
-            auto dataY = CreateGraphDataY();
-            dataY->raw.assign(size_t(points), 1.0);
-            project->Add(CreateGraphData(DataX{0, x}, dataY));
-            project->GetItem(project->GetCount() - 1)->SetLabel(label);
-        }
+        for (auto [label, x, points] :
+             {std::tuple{"a", 1.0, 4}, {"b", 1.0, 4}, {"c", 1.0, 4}, {"d", 0.5, 4}, {"e", 1.0, 5}})
+            project->Add(MakeSeries(std::vector<double>(points, 1.0), DataX{0, x}, label));
         dlg = new CSVExportOptionDlg(nullptr);
         dlg->SetProject(project.get());
         dlg->SetOption(CSVExporter::MakeDefaultOption(*project));
@@ -206,10 +200,7 @@ protected:
         CommandTest::SetUp();
         data = Write("data.csv",
                      "time,a,b,c\n0,1,150,-0.00125\n0.1,2.5,1e-7,3\n0.2,-4,0,1e300\n0.3,7,8,9\n");
-        CSVImporter importer(data, Project());
-        ASSERT_TRUE(importer.ScanInfo(nullptr).IsSuccess());
-        ASSERT_TRUE(importer.Import(nullptr).IsSuccess());
-        frame->FitPlotRange(true, true);
+        RunWithDialogs([&] { ASSERT_TRUE(ImportFileWithSeparator(*frame, data, ',', false)); }, {});
         LastExportFolder().clear();
         frame->SetStatusMessage(""); // results are compared with this
     }

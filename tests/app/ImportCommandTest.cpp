@@ -88,15 +88,9 @@ TEST_F(ImportCommandTest, ImportsAsTheDialogsSayAndFitsOnlyAnEmptyProject)
                        return wxID_OK;
                    }),
                    Separator(0), Options([](CSVImportOptionDlg* dlg) {
-                       dlg->GetDataList()->SetItemState(0, wxLIST_STATE_SELECTED,
-                                                        wxLIST_STATE_SELECTED);
-                       Send(dlg->GetUseDirectValCheck(), wxEVT_CHECKBOX, true);
-                       for (auto [spin, value] : {std::pair(dlg->GetXStartSpin(), 0.001),
-                                                  std::pair(dlg->GetXIntervalSpin(), 0.5)}) {
-                           spin->SetValue(value);
-                           wxSpinDoubleEvent e(wxEVT_SPINCTRLDOUBLE, spin->GetId(), value);
-                           spin->ProcessWindowEvent(e);
-                       }
+                       CSVImportOption option = dlg->GetOption();
+                       option.dataSources[0] = DataSource{true, 0.001, 0.5, 0, 1, "v"};
+                       dlg->SetOption(option);
                    })));
     ASSERT_EQ(3, Project().GetCount());
     EXPECT_EQ("v 0.001+0.5: 1.5 2.5", Series()[2]);
