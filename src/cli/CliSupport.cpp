@@ -5,6 +5,7 @@
 #include <wx/stdpaths.h>
 
 #include "csv/CSVImporter.h"
+#include "csv/Separator.h"
 #include "model/Translations.h"
 #include "formula/FormulaCalculator.h"
 
@@ -18,14 +19,9 @@ void PrintJson(const Json& value)
 
 wxChar ParseSeparatorName(const wxString& name)
 {
-    if (name == "tab")
-        return '\t';
-    if (name == "semicolon")
-        return ';';
-    if (name == "comma")
-        return ',';
-    if (name == "space")
-        return ' ';
+    wxChar separator;
+    if (name == name.Lower() && SeparatorFromName(name, separator))
+        return separator;
     throw UsageError("unknown separator \"" + name + "\" (tab, semicolon, comma or space)");
 }
 

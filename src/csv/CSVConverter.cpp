@@ -143,9 +143,8 @@ double ImportBytes(const CSVImportOption& option, const std::vector<bool>& requi
     for (size_t c = 0; c < required.size(); ++c) {
         if (required[c])
             bytes += rows * sizeof(double);
-        // A min/max pyramid takes about twice the values' size.
-        if (distinctY[c] && MipmapLevelCount(size_t(option.dataRows), resolution) > 0)
-            bytes += rows * 2 * sizeof(double);
+        if (distinctY[c])
+            bytes += MipmapBytes(size_t(option.dataRows), resolution);
     }
     return bytes;
 }

@@ -9,6 +9,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/FileUtil.h"
+#include "csv/Separator.h"
 #include "model/GraphProject.h"
 #include "progress/Progress.h"
 
@@ -38,8 +39,7 @@ CSVExporter::CSVExporter(const wxString& fileName, GraphProject& project)
 
 void CSVExporter::SetSeparator(wxChar separator)
 {
-    wxASSERT_MSG(separator == '\t' || separator == ' ' || separator == ',' || separator == ';',
-                 "unsupported separator");
+    wxASSERT_MSG(IsSupportedSeparator(separator), "unsupported separator");
     m_separator = separator;
 }
 
@@ -93,14 +93,9 @@ ResultCode CSVExporter::ExportInternal(Progress* progress)
 {
     if (!IsExportedDataValid())
         return ResultCode::INVALID_REQUEST;
-    const wxChar wideSeparator = m_separator;
-    if (wideSeparator != '\t' && wideSeparator != ' ' && wideSeparator != ',' &&
-        wideSeparator != ';') {
-        wxFAIL_MSG("separator must be tab, space, comma or semicolon");
-        m_message = _("The separator must be a tab, a space, a comma or a semicolon!");
+    char separator;
+    if (!NarrowSeparator(m_separator, separator, m_message))
         return ResultCode::INVALID_REQUEST;
-    }
-    const char separator = static_cast<char>(wideSeparator);
 
     AtomicFile output;
     const std::string name = FileNameToNarrow(m_fileName);

@@ -5,6 +5,7 @@
 
 #include "csv/CSVConverter.h"
 #include "csv/CSVScanner.h"
+#include "csv/Separator.h"
 #include "model/GraphProject.h"
 #include "model/MipmapBuilder.h"
 #include "progress/Progress.h"
@@ -18,21 +19,8 @@ CSVImporter::~CSVImporter() = default;
 
 void CSVImporter::SetSeparator(wxChar separator)
 {
-    wxASSERT_MSG(separator == '\t' || separator == ' ' || separator == ',' || separator == ';',
-                 "unsupported separator");
+    wxASSERT_MSG(IsSupportedSeparator(separator), "unsupported separator");
     m_separator = separator;
-}
-
-bool CSVImporter::NarrowSeparator(char& separator)
-{
-    const wxChar wide = m_separator;
-    if (wide != '\t' && wide != ' ' && wide != ',' && wide != ';') {
-        wxFAIL_MSG("separator must be tab, space, comma or semicolon");
-        m_message = _("The separator must be a tab, a space, a comma or a semicolon!");
-        return false;
-    }
-    separator = static_cast<char>(wide);
-    return true;
 }
 
 ResultCode CSVImporter::ScanInfo(ProcContext* context)
@@ -43,7 +31,7 @@ ResultCode CSVImporter::ScanInfo(ProcContext* context)
 ResultCode CSVImporter::ScanInfoInternal(Progress* progress)
 {
     char separator;
-    if (!NarrowSeparator(separator))
+    if (!NarrowSeparator(m_separator, separator, m_message))
         return ResultCode::FAILURE;
     CSVScanner scanner(m_fileName, separator, m_tuning, m_message);
     const ResultCode result = scanner.Scan(progress);
@@ -59,7 +47,7 @@ ResultCode CSVImporter::ImportInternal(Progress* progress)
 {
     m_series.clear();
     char separator;
-    if (!NarrowSeparator(separator))
+    if (!NarrowSeparator(m_separator, separator, m_message))
         return ResultCode::FAILURE;
     CSVConverter converter(m_fileName, separator, m_tuning, m_message);
     return converter.Convert(m_option, m_info, *m_lineIndex, m_resolution, progress, m_series);

@@ -81,8 +81,6 @@ public:
     CSVImportTuning& Tuning() { return m_tuning; }
 
 private:
-    bool NarrowSeparator(char& separator);
-
     GraphProject& m_project;
     wxString m_fileName;
     wxChar m_separator = ',';

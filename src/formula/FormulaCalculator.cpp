@@ -27,17 +27,10 @@ wxString ParseFailureMessage(const FormulaPosition& position)
         position.line, position.column);
 }
 
-// Bytes of n values and the mipmap levels built for them (level i holds ceil(n / 2^i)
-// min/max pairs).
+// Bytes of n values and the mipmap levels built for them.
 double SeriesBytes(size_t n, int resolution)
 {
-    double bytes = double(n) * sizeof(double);
-    size_t entries = n;
-    for (int level = MipmapLevelCount(n, resolution); level > 0; --level) {
-        entries = (entries + 1) / 2;
-        bytes += double(entries) * sizeof(MinMax);
-    }
-    return bytes;
+    return double(n) * sizeof(double) + MipmapBytes(n, resolution);
 }
 
 } // namespace

@@ -71,6 +71,10 @@ public:
 // n / 2^L <= r. 0 (no mipmap) when n <= r or r < 1.
 int MipmapLevelCount(size_t n, int resolution);
 
+// The bytes the mipmap levels for n values take (level i holds ceil(n / 2^i) min/max pairs):
+// what the import and the calculation check against the free memory before they allocate.
+double MipmapBytes(size_t n, int resolution);
+
 std::shared_ptr<GraphDataY> CreateGraphDataY();
 
 struct LineStyle

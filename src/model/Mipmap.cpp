@@ -75,6 +75,17 @@ int MipmapLevelCount(size_t n, int resolution)
     return levels;
 }
 
+double MipmapBytes(size_t n, int resolution)
+{
+    double bytes = 0.0;
+    size_t entries = n;
+    for (int level = MipmapLevelCount(n, resolution); level > 0; --level) {
+        entries = (entries + 1) / 2;
+        bytes += double(entries) * sizeof(MinMax);
+    }
+    return bytes;
+}
+
 ResultCode GraphDataY::CreateMipmap(int levels, Progress* progress)
 {
     DummyProgress silent;

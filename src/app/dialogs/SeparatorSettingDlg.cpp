@@ -5,22 +5,9 @@
 
 namespace {
 
-struct SeparatorEntry
-{
-    const char* name; // shown as written, not translated
-    wxChar character;
-};
-
-const SeparatorEntry SEPARATORS[SeparatorSettingDlg::SEPARATOR_COUNT] = {
-    {"Tab", '\t'},
-    {"Semicolon", ';'},
-    {"Comma", ','},
-    {"Space", ' '},
-};
-
 int SeparatorIndex(wxChar separator)
 {
-    for (int i = 0; i < SeparatorSettingDlg::SEPARATOR_COUNT; ++i)
+    for (int i = 0; i < SEPARATOR_COUNT; ++i)
         if (SEPARATORS[i].character == separator)
             return i;
     return -1;
@@ -31,15 +18,16 @@ int SeparatorIndex(wxChar separator)
 SeparatorSettingDlg::SeparatorSettingDlg(wxWindow* parent)
     : SeparatorSettingDlgDesign(parent, wxID_ANY, _("Separator Setting"))
 {
-    for (const SeparatorEntry& entry : SEPARATORS)
+    for (const SeparatorName& entry : SEPARATORS)
         m_comboBoxSeparator->Append(entry.name);
     UpdateComboBox();
 }
 
 void SeparatorSettingDlg::SetSeparator(wxChar separator)
 {
-    wxCHECK_RET(SeparatorIndex(separator) >= 0,
-                "L'\\t' == separator || L';' == separator || L',' == separator || L' ' == separator");
+    wxCHECK_RET(
+        SeparatorIndex(separator) >= 0,
+        "L'\\t' == separator || L';' == separator || L',' == separator || L' ' == separator");
     m_separator = separator;
     UpdateComboBox();
 }
@@ -71,15 +59,4 @@ bool ChooseSeparator(wxWindow* parent, const wxString& fileName, wxChar& separat
         return false;
     separator = dlg.GetSeparator();
     return true;
-}
-
-bool SeparatorFromName(const wxString& name, wxChar& separator)
-{
-    for (const SeparatorEntry& entry : SEPARATORS) {
-        if (name.CmpNoCase(entry.name) == 0) {
-            separator = entry.character;
-            return true;
-        }
-    }
-    return false;
 }

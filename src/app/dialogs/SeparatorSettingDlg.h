@@ -2,14 +2,13 @@
 
 #include <wx/string.h>
 
+#include "csv/Separator.h"
 #include "ui/SeparatorSettingDlgDesign.h"
 
 // The separator choice for TXT files: tab, semicolon, comma or space.
 class SeparatorSettingDlg : public SeparatorSettingDlgDesign
 {
 public:
-    static constexpr int SEPARATOR_COUNT = 4;
-
     explicit SeparatorSettingDlg(wxWindow* parent);
 
     // Tab, ';', ',' or ' '; anything else is refused (the separator stays as it was).
@@ -27,7 +26,3 @@ private:
 // The separator for a file to import or export: for an extension of exactly "txt" the
 // user picks it in the dialog (false when they cancel), for anything else it is ','.
 bool ChooseSeparator(wxWindow* parent, const wxString& fileName, wxChar& separator);
-
-// The separator named "tab", "semicolon", "comma" or "space" (any case); false for any
-// other name.
-bool SeparatorFromName(const wxString& name, wxChar& separator);
