@@ -16,15 +16,12 @@
 
 namespace {
 
-using Rows = std::vector<std::string>;
-
-class MainFrameTest : public ::testing::Test
+class MainFrameTest : public CommandTest
 {
 protected:
-    void SetUp() override { frame = new MainFrame(nullptr); }
     void TearDown() override
     {
-        delete frame;
+        CommandTest::TearDown();
         Application::GetInstance().GetConfig()->DeleteEntry(SETTING_MOUSE_ZOOM.key);
     }
 
@@ -34,7 +31,6 @@ protected:
         event.SetEventObject(frame);
         frame->ProcessWindowEvent(event);
     }
-    wxString StatusText(int field) const { return frame->GetStatusBar()->GetStatusText(field); }
     bool MenuChecked(int id)
     {
         frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
@@ -55,9 +51,6 @@ protected:
             items.push_back((list->IsChecked(i) ? "x" : "-") + list->GetString(i).utf8_string());
         return items;
     }
-    wxString Range() const { return RangeText(*frame->GetProject()); }
-
-    MainFrame* frame = nullptr;
 };
 
 // The labels are the layout code's own table; a tool without its picture is a fault.
@@ -74,7 +67,7 @@ TEST_F(MainFrameTest, EveryToolHasItsPicture)
 
 TEST_F(MainFrameTest, StatusMessageClearsFiveSecondsAfterTheLastOne)
 {
-    EXPECT_EQ("Thank you for using Ardentine!", StatusText(0));
+    EXPECT_EQ("Thank you for using Ardentine!", Status());
 
     wxTimer& timer = frame->GetStatusTimer();
     EXPECT_TRUE(timer.IsRunning());
@@ -82,10 +75,10 @@ TEST_F(MainFrameTest, StatusMessageClearsFiveSecondsAfterTheLastOne)
     frame->SetStatusMessage("second"); // restarts the five seconds
     EXPECT_TRUE(timer.IsRunning());
     EXPECT_EQ(5000, timer.GetInterval());
-    EXPECT_EQ("second", StatusText(0));
+    EXPECT_EQ("second", Status());
     timer.Stop();
     timer.Notify(); // as if the five seconds were over
-    EXPECT_EQ("", StatusText(0));
+    EXPECT_EQ("", Status());
 }
 
 TEST_F(MainFrameTest, NewProjectAsksOnlyWhenModified)
@@ -93,7 +86,7 @@ TEST_F(MainFrameTest, NewProjectAsksOnlyWhenModified)
     const auto original = frame->GetProject();
     Command(ID_MENU_NEW_PROJECT); // unmodified: any dialog would fail the test
     EXPECT_NE(original, frame->GetProject());
-    EXPECT_EQ("Creating new project is completed!", StatusText(0));
+    EXPECT_EQ("Creating new project is completed!", Status());
     EXPECT_FALSE(frame->IsModified());
 
     Command(ID_MENU_ZOOM_IN); // even a zoom is a modification
@@ -104,7 +97,7 @@ TEST_F(MainFrameTest, NewProjectAsksOnlyWhenModified)
     wxTEST_DIALOG(Command(ID_MENU_NEW_PROJECT), ExpectMessageBox(question, "New Project", wxID_NO));
     EXPECT_EQ(zoomed, frame->GetProject());
     EXPECT_TRUE(frame->IsModified());
-    EXPECT_EQ("", StatusText(0));
+    EXPECT_EQ("", Status());
 
     wxTEST_DIALOG(Command(ID_MENU_NEW_PROJECT),
                   ExpectMessageBox(question, "New Project", wxID_YES));
@@ -235,7 +228,8 @@ TEST_F(MainFrameTest, CursorReportsGoToTheSecondStatusField)
         event.SetInt(what);
         event.SetEventObject(&graph);
         frame->GetGraphPanel()->GetEventHandler()->ProcessEvent(event);
-        EXPECT_EQ(what == CURSOR_MOVE ? "1.500000, -2.000000" : "", StatusText(1));
+        EXPECT_EQ(what == CURSOR_MOVE ? "1.500000, -2.000000" : "",
+                  frame->GetStatusBar()->GetStatusText(1));
     }
 }
 
@@ -245,15 +239,14 @@ TEST_F(MainFrameTest, DeleteRemovesTheSelectedSeriesOrAsksForASelection)
     for (const char* label : {"a", "b", "c"})
         project->Add(MakeSeries({1}, {}, label));
     frame->SetStatusMessage("");
-    wxTEST_DIALOG(Command(ID_MENU_DELETE),
-                  ExpectMessageBox("Please select some graph data!", "Error", wxID_OK));
+    wxTEST_DIALOG(Command(ID_MENU_DELETE), ExpectMessageBox("Please select some graph data!"));
     EXPECT_EQ(3, project->GetCount());
-    EXPECT_EQ("", StatusText(0));
+    EXPECT_EQ("", Status());
 
     frame->GetProjectPanel()->GetCheckList()->SetSelection(1);
     Command(ID_TOOL_DELETE);
     EXPECT_EQ((Rows{"x[01]a", "x[02]c"}), Items());
-    EXPECT_EQ("Deleting selected data is completed!", StatusText(0));
+    EXPECT_EQ("Deleting selected data is completed!", Status());
 }
 
 using ProjectPanelTest = MainFrameTest;

@@ -221,7 +221,7 @@ TEST_F(PropertyPanelTest, RefusedValuesChangeNothing)
         }
         bool changed = true;
         wxTEST_DIALOG(changed = Edit(row.name, row.value),
-                      ExpectMessageBox(row.message, "Property Error", wxID_OK));
+                      ExpectMessageBox(row.message, "Property Error"));
         EXPECT_FALSE(changed);
         EXPECT_EQ(before, Text(row.name));
         EXPECT_TRUE(recorder.updates.empty());
@@ -231,9 +231,8 @@ TEST_F(PropertyPanelTest, RefusedValuesChangeNothing)
     EXPECT_EQ(10, project->GetPlotRange().maxX);
 
     Target(1);
-    wxTEST_DIALOG(
-        Edit("Curve.LineWidth", 50.0),
-        ExpectMessageBox("Please input a number from 0.1 to 5.", "Property Error", wxID_OK));
+    wxTEST_DIALOG(Edit("Curve.LineWidth", 50.0),
+                  ExpectMessageBox("Please input a number from 0.1 to 5.", "Property Error"));
     EXPECT_EQ(1.0, project->GetItem(0)->GetLineStyle().width);
 }
 
