@@ -1,21 +1,14 @@
+// The calculator dialog and the Calculate command.
 #include <climits>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include <wx/checklst.h>
-#include <wx/statusbr.h>
 
 #include "app/Application.h"
-#include "app/MainFrame.h"
 #include "app/Settings.h"
 #include "app/commands/CalculateCommand.h"
 #include "app/dialogs/CalculatorDlg.h"
-#include "app/dialogs/ProgressDlg.h"
 #include "app/panes/ProjectPanel.h"
 #include "base/FileUtil.h"
-#include "model/GraphData.h"
 #include "model/ModelTestUtil.h"
 #include "support/GuiTestSupport.h"
 
@@ -40,23 +33,11 @@ protected:
     CalculatorDlg* dlg = nullptr;
 };
 
-TEST_F(CalculatorDlgTest, Palette)
-{
-    wxString labels;
-    for (wxButton* button : dlg->GetInsertButtons())
-        labels += button->GetLabel() + " ";
-    EXPECT_EQ(labels, "() ?: &&&& || ! < <= > >= == != + - * / % x i PI E y(n,x) Y(n,i) "
-                      "sin(x) sinh(x) cos(x) cosh(x) tan(x) tanh(x) asin(x) acos(x) atan(x) "
-                      "atan2(y,x) abs(x) round(x) ceil(x) floor(x) wrap(x) exp(x) log(x) "
-                      "log10(x) pow(x,y) sqrt(x) rand() ");
-    // OK and Cancel stay on a small screen.
-    EXPECT_LE(dlg->GetSize().x, 1024);
-    EXPECT_LE(dlg->GetSize().y, 700);
-}
-
 // The buttons write at the text cursor, wherever it is.
 TEST_F(CalculatorDlgTest, InsertButtonsWriteAtTheCursor)
 {
+    EXPECT_LE(dlg->GetSize().x, 1024); // OK and Cancel stay on a small screen
+    EXPECT_LE(dlg->GetSize().y, 700);
     const struct
     {
         const char* before;
@@ -72,7 +53,8 @@ TEST_F(CalculatorDlgTest, InsertButtonsWriteAtTheCursor)
         wxTextCtrl* formula = dlg->GetFormulaText();
         formula->SetValue(row.before);
         formula->SetInsertionPoint(row.cursor < 0 ? formula->GetLastPosition() : row.cursor);
-        Send(InsertButton(*dlg, row.button));
+        if (wxButton* button = InsertButton(*dlg, row.button))
+            Send(button);
         EXPECT_EQ(dlg->GetFormula(), row.after);
     }
 }
@@ -110,9 +92,8 @@ TEST_F(CalculatorDlgTest, SetSameSizeAsCopiesTheSeriesAxisExactly)
         EXPECT_EQ(choice->GetString(k), rows[k].label);
         choice->SetSelection(k);
         Send(dlg->GetSameSizeButton());
-        EXPECT_EQ(dlg->GetXStart(), rows[k].x.start);
-        EXPECT_EQ(dlg->GetXInterval(), rows[k].x.interval);
-        EXPECT_EQ(dlg->GetDataSize(), int(rows[k].count));
+        EXPECT_EQ(std::tuple(dlg->GetXStart(), dlg->GetXInterval(), dlg->GetDataSize()),
+                  std::tuple(rows[k].x.start, rows[k].x.interval, int(rows[k].count)));
         EXPECT_TRUE(dlg->Validate()); // the widened ranges accept what was copied
     }
     dlg->SetDataSize(150000000); // more points than the control usually takes
@@ -168,58 +149,43 @@ TEST_F(CalculatorDlgTest, NumbersAreReadAsTypedWithinTheirRanges)
     }
 }
 
-// The command in the main window, the progress dialog running for real.
-class CalculateCommandTest : public ::testing::Test
+// The command in the main window, the progress dialogs running for real.
+class CalculateCommandTest : public CommandTest
 {
 protected:
     void SetUp() override
     {
-        frame = new MainFrame(nullptr);
+        CommandTest::SetUp();
         Config()->DeleteEntry(SETTING_CALCULATOR_FORMULA.key);
+        frame->SetStatusMessage("");
     }
-    void TearDown() override { delete frame; }
 
     static wxConfigBase* Config() { return Application::GetInstance().GetConfig(); }
     static wxString SavedFormula() { return Config()->Read(SETTING_CALCULATOR_FORMULA.key); }
-    GraphProject& Project() { return *frame->GetProject(); }
-    wxString Status() const { return frame->GetStatusBar()->GetStatusText(0); }
-    wxString Range() { return RangeText(Project()); }
     void Run(const Expectations& expected)
     {
-        RealModalScope allow;
         RunWithDialogs([&] { RunCalculateCommand(*frame); }, expected);
     }
-
-    MainFrame* frame = nullptr;
 };
 
-// The progress dialog runs for real; a successful run shows it twice (the values, then the
-// mipmap). `optional`: it may not come.
-std::unique_ptr<wxModalExpectation> Progress(std::function<void(ProgressDlg*)> act = nullptr,
-                                             bool optional = false)
+// The calculator dialog showing `shown` as its formula; `typed` replaces it, then OK.
+std::unique_ptr<wxModalExpectation> Formula(const wxString& shown, const wxString& typed)
 {
-    ExpectDialog<ProgressDlg> expect([=](ProgressDlg* dlg) {
-        if (act)
-            act(dlg);
-        return RUN_MODAL_FOR_REAL;
+    return Dialog<CalculatorDlg>([=](CalculatorDlg* dlg) {
+        EXPECT_EQ(dlg->GetFormula(), shown);
+        dlg->GetFormulaText()->SetValue(typed);
+        return wxID_OK;
     });
-    return std::make_unique<ExpectDialog<ProgressDlg>>(optional ? expect.Optional() : expect);
 }
+
 TEST_F(CalculateCommandTest, DefaultsGiveNewDataAndAFirstSeriesIsFitted)
 {
-    frame->SetStatusMessage("");
-    Run(InOrder(Dialog<CalculatorDlg>([](CalculatorDlg* dlg) {
-                    EXPECT_EQ(dlg->GetFormula(), ""); // nothing saved yet
-                    dlg->GetFormulaText()->SetValue("x");
-                    return wxID_OK;
-                }),
-                Progress(), Progress()));
+    Run(InOrder(Formula("", "x"))); // nothing saved yet
     ASSERT_EQ(Project().GetCount(), 1);
     const auto data = Project().GetItem(0);
-    double minX = 0, maxX = 0;
-    ASSERT_TRUE(data->GetRangeX(minX, maxX));
-    EXPECT_EQ(wxString::Format("%s %zu %g %g", data->GetLabel(), data->GetCount(), minX, maxX),
-              "NewData 1001 0 1000");
+    EXPECT_EQ(wxString::Format("%s %zu %g+%g", data->GetLabel(), data->GetCount(),
+                               data->GetDataX().start, data->GetDataX().interval),
+              "NewData 1001 0+1");
     EXPECT_FALSE(data->GetDataY()->mipmap.empty()); // 1001 points over the resolution 512
     EXPECT_EQ(Range(), "0 1000 0 1000");
     EXPECT_EQ(Status(), "Calculating the image is completed!");
@@ -227,12 +193,7 @@ TEST_F(CalculateCommandTest, DefaultsGiveNewDataAndAFirstSeriesIsFitted)
     EXPECT_EQ(frame->GetProjectPanel()->GetCheckList()->GetString(0), "[01]NewData");
 
     // The saved formula comes back; a second series leaves the view alone.
-    Run(InOrder(Dialog<CalculatorDlg>([](CalculatorDlg* dlg) {
-                    EXPECT_EQ(dlg->GetFormula(), "x");
-                    dlg->GetFormulaText()->SetValue("y(1,x)*2");
-                    return wxID_OK;
-                }),
-                Progress(), Progress()));
+    Run(InOrder(Formula("x", "y(1,x)*2")));
     ASSERT_EQ(Project().GetCount(), 2);
     EXPECT_EQ(Project().GetItem(1)->GetDataY()->raw[10], 20.0);
     EXPECT_EQ(Range(), "0 1000 0 1000");
@@ -264,13 +225,11 @@ TEST_F(CalculateCommandTest, FormulaErrorShowsTheDialogAgain)
                     EXPECT_EQ(wxString::Format("%ld %ld", line, column), "1 2");
                     dlg->GetFormulaText()->SetValue("1+\n(2*x)");
                     return wxID_OK;
-                }),
-                Progress(), Progress()));
+                })));
     EXPECT_EQ(SavedFormula(), "1+\n(2*x)");
+    EXPECT_EQ(Series(), (Rows{"kept 2.5+0.001: 6 6.002 6.004 6.006 6.008 6.01 6.012 6.014 6.016"}));
     ASSERT_EQ(Project().GetCount(), 1);
-    EXPECT_EQ(Project().GetItem(0)->GetLabel(), "kept");
-    EXPECT_EQ(Project().GetItem(0)->GetDataX(), (DataX{2.5, 0.001}));
-    EXPECT_EQ(Project().GetItem(0)->GetDataY()->raw[8], 1 + 2 * (2.5 + 8 * 0.001));
+    EXPECT_EQ(Project().GetItem(0)->GetDataX(), (DataX{2.5, 0.001})); // unrounded
 }
 
 // Failures and cancels leave the project as it was (not even a notification) and the
@@ -281,9 +240,8 @@ TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
     const bool hugeFits = available < 0 || available > (int64_t(52) << 30);
     enum Stop
     {
-        DIALOG,   // Cancel in the calculator dialog
-        BEFORE,   // refused before any computing
-        COMPUTED, // failed while computing
+        DIALOG,   // in the calculator dialog: Cancel, or a formula that does not compile
+        LATER,    // refused before computing or failed while computing
         PROGRESS, // Cancel in the progress dialog
     };
     const struct
@@ -296,10 +254,10 @@ TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
     } rows[] = {
         {"x", "1", 1001, DIALOG, ""},
         {"sin(", "1", 1001, DIALOG, "数式のパースに失敗しました (0 行, 3 列)!"},
-        {"1/(x-500)", "1", 1001, COMPUTED, "Zero division!."},
-        {"x", "0", 1001, BEFORE, "The X interval must not be 0!"}, // past OK's check
+        {"1/(x-500)", "1", 1001, LATER, "Zero division!."},
+        {"x", "0", 1001, LATER, "The X interval must not be 0!"}, // past OK's check
         // 2^31-1 points and their mipmap: about 51 GB.
-        {"x", "1", INT32_MAX, BEFORE, "Failed to allocate memory in the calculation process!"},
+        {"x", "1", INT32_MAX, LATER, "Failed to allocate memory in the calculation process!"},
         {"sin(x)*exp(-x/1000)", "1", 20000000, PROGRESS, ""},
     };
     for (const auto& row : rows) {
@@ -307,27 +265,17 @@ TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
         if (hugeFits && row.size == INT32_MAX)
             continue;
         Config()->DeleteEntry(SETTING_CALCULATOR_FORMULA.key);
-        frame->SetStatusMessage("");
-        Expectations expected;
-        expected.push_back(Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
+        CancelProgress cancel(row.stop == PROGRESS ? 1 : 0);
+        Expectations expected = InOrder(Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
             dlg->SetFormula(row.formula);
             dlg->GetXIntervalText()->SetValue(row.interval);
             dlg->SetDataSize(row.size);
             return row.stop == DIALOG && !*row.error ? wxID_CANCEL : wxID_OK;
         }));
-        if (row.stop == COMPUTED)
-            expected.push_back(Progress());
-        if (row.stop == PROGRESS) {
-            // Pressed as soon as the modal loop runs, long before 20M points are done;
-            // should it come late, the mipmap stage sees the cancel instead.
-            expected.push_back(Progress(
-                [](ProgressDlg* dlg) { dlg->CallAfter([dlg] { Send(dlg->GetCancelButton()); }); }));
-            expected.push_back(Progress(nullptr, true));
-        }
         if (*row.error)
-            expected.push_back(Box(wxString::FromUTF8(row.error), "Error"));
-        if (row.stop == DIALOG && *row.error)
-            expected.push_back(Dialog<CalculatorDlg>([](CalculatorDlg*) { return wxID_CANCEL; }));
+            expected.push_back(Box(wxString::FromUTF8(row.error)));
+        if (row.stop == DIALOG && *row.error) // shown again, then cancelled
+            expected.push_back(Answer<CalculatorDlg>(wxID_CANCEL));
         Run(expected);
         EXPECT_EQ(Project().GetCount(), 0);
         EXPECT_FALSE(frame->IsModified());

@@ -50,23 +50,29 @@ protected:
         panel->GraphWindow()->Refresh(false);
         ASSERT_TRUE(PumpUntil([&] { return panel->GetFrameCount() > frames; }));
     }
-    void Mouse(wxEventType type, int x, int y, bool leftDown = false, int rotation = 0,
-               wxMouseWheelAxis axis = wxMOUSE_WHEEL_VERTICAL)
+    // `held` is the button down during the event, as in a drag.
+    void Mouse(wxEventType type, int x, int y, wxMouseButton held = wxMOUSE_BTN_NONE,
+               int rotation = 0, wxMouseWheelAxis axis = wxMOUSE_WHEEL_VERTICAL)
     {
         wxMouseEvent event(type);
         event.SetPosition(wxPoint(x, y));
-        event.m_leftDown = leftDown;
+        event.m_leftDown = held == wxMOUSE_BTN_LEFT;
+        event.m_rightDown = held == wxMOUSE_BTN_RIGHT;
         event.m_wheelRotation = rotation;
         event.m_wheelDelta = 120;
         event.m_wheelAxis = axis;
         event.SetEventObject(panel->GraphWindow());
         panel->GraphWindow()->GetEventHandler()->ProcessEvent(event);
     }
+    void Wheel(int x, int y, int rotation, wxMouseWheelAxis axis = wxMOUSE_WHEEL_VERTICAL)
+    {
+        Mouse(wxEVT_MOUSEWHEEL, x, y, wxMOUSE_BTN_NONE, rotation, axis);
+    }
     void Drag(wxPoint from, wxPoint to)
     {
-        Mouse(wxEVT_LEFT_DOWN, from.x, from.y, true);
-        Mouse(wxEVT_MOTION, (from.x + to.x) / 2, (from.y + to.y) / 2, true);
-        Mouse(wxEVT_MOTION, to.x, to.y, true);
+        Mouse(wxEVT_LEFT_DOWN, from.x, from.y, wxMOUSE_BTN_LEFT);
+        Mouse(wxEVT_MOTION, (from.x + to.x) / 2, (from.y + to.y) / 2, wxMOUSE_BTN_LEFT);
+        Mouse(wxEVT_MOTION, to.x, to.y, wxMOUSE_BTN_LEFT);
         Mouse(wxEVT_LEFT_UP, to.x, to.y);
     }
     std::string Range() const { return RangeText(*project).utf8_string(); }
@@ -82,11 +88,10 @@ TEST_F(GraphPanelTest, PaintRemembersTheGeometryAndWritesBackAutomaticIntervals)
 {
     ASSERT_TRUE(panel->IsRendered());
     const RenderInfo info = panel->GetRenderInfo();
-    EXPECT_EQ(640, info.lastSize.width);
-    EXPECT_EQ(480, info.lastSize.height);
-    EXPECT_EQ(wxString("100 10 530 420"),
-              wxString::Format("%g %g %g %g", info.plotArea.left, info.plotArea.top,
-                               info.plotArea.width, info.plotArea.height));
+    EXPECT_EQ("640 480 100 10 530 420",
+              wxString::Format("%g %g %g %g %g %g", info.lastSize.width, info.lastSize.height,
+                               info.plotArea.left, info.plotArea.top, info.plotArea.width,
+                               info.plotArea.height));
     // Written silently: no notification, no further paint.
     EXPECT_TRUE(recorder.updates.empty());
     EXPECT_EQ(info.gridInterval.x, project->GetProperty().gridIntervalX);
@@ -101,40 +106,34 @@ TEST_F(GraphPanelTest, PaintRemembersTheGeometryAndWritesBackAutomaticIntervals)
     EXPECT_EQ(info.gridInterval.y, project->GetProperty().gridIntervalY);
 }
 
-// A drag ends with the button's release, a lost capture or a motion with the button up.
 TEST_F(GraphPanelTest, DragPansByThePixelDistanceWithOneFinalNotification)
 {
-    enum End
-    {
-        RELEASE,
-        CAPTURE_LOST,
-        BUTTON_FOUND_UP
-    };
     const struct
     {
         wxPoint to;
-        End end;
+        wxEventType end; // release, capture lost, or a motion that finds the button up
         const char* range;
     } rows[] = {
-        {{353, 200}, RELEASE, "-53 477 0 420"},         {{300, 242}, RELEASE, "0 530 42 462"},
-        {{250, 150}, RELEASE, "50 580 -50 370"},        {{310, 200}, CAPTURE_LOST, "-10 520 0 420"},
-        {{310, 200}, BUTTON_FOUND_UP, "-20 510 0 420"}, // up at 320
+        {{353, 242}, wxEVT_LEFT_UP, "-53 477 42 462"}, // unequal steps: no axis swapped
+        {{250, 150}, wxEVT_LEFT_UP, "50 580 -50 370"},
+        {{310, 200}, wxEVT_MOUSE_CAPTURE_LOST, "-10 520 0 420"},
+        {{310, 200}, wxEVT_MOTION, "-20 510 0 420"}, // up at 320
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.range);
         project->SetPlotRange(0, 530, 0, 420);
         Repaint();
         recorder.updates.clear();
-        if (row.end == RELEASE) {
+        if (row.end == wxEVT_LEFT_UP) {
             Drag({300, 200}, row.to);
         } else {
-            Mouse(wxEVT_LEFT_DOWN, 300, 200, true);
-            Mouse(wxEVT_MOTION, row.to.x, row.to.y, true);
+            Mouse(wxEVT_LEFT_DOWN, 300, 200, wxMOUSE_BTN_LEFT);
+            Mouse(wxEVT_MOTION, row.to.x, row.to.y, wxMOUSE_BTN_LEFT);
             wxMouseCaptureLostEvent lost(panel->GraphWindow()->GetId());
-            if (row.end == CAPTURE_LOST)
+            if (row.end == wxEVT_MOUSE_CAPTURE_LOST)
                 panel->GraphWindow()->GetEventHandler()->ProcessEvent(lost);
             else
-                Mouse(wxEVT_MOTION, 320, 200, false);
+                Mouse(wxEVT_MOTION, 320, 200);
         }
         EXPECT_EQ(row.range, Range());
         EXPECT_FALSE(project->IsInterim());
@@ -144,7 +143,7 @@ TEST_F(GraphPanelTest, DragPansByThePixelDistanceWithOneFinalNotification)
         EXPECT_EQ(PROJ_PLOT_RANGE, recorder.updates.back().kind);
         for (size_t i = 0; i + 1 < recorder.updates.size(); ++i)
             EXPECT_TRUE(recorder.updates[i].kind & PROJ_INTERIM);
-        Mouse(wxEVT_MOTION, 400, 200, false); // no longer panning
+        Mouse(wxEVT_MOTION, 400, 200); // no longer panning
         EXPECT_EQ(row.range, Range());
     }
 }
@@ -172,16 +171,16 @@ TEST_F(GraphPanelTest, WheelZoomsAboutThePointUnderTheMouseOnTheChosenAxes)
         Repaint();
         panel->SetZoomX(row.zoomX);
         panel->SetZoomY(row.zoomY);
-        Mouse(wxEVT_MOUSEWHEEL, 153, 390, false, row.rotation);
+        Wheel(153, 390, row.rotation);
         EXPECT_EQ(row.range, Range());
     }
     // Horizontal scrolling never zooms; two steps before a paint keep the point fixed.
     project->SetPlotRange(0, 1000, 0, 420);
     Repaint();
-    Mouse(wxEVT_MOUSEWHEEL, 153, 390, false, 120, wxMOUSE_WHEEL_HORIZONTAL);
+    Wheel(153, 390, 120, wxMOUSE_WHEEL_HORIZONTAL);
     EXPECT_EQ("0 1000 0 420", Range());
-    Mouse(wxEVT_MOUSEWHEEL, 153, 390, false, 120);
-    Mouse(wxEVT_MOUSEWHEEL, 153, 390, false, 120);
+    Wheel(153, 390, 120);
+    Wheel(153, 390, 120);
     const PlotRange r = project->GetPlotRange();
     EXPECT_NEAR(100, r.minX + (153 - 100) * (r.maxX - r.minX) / 530, 1e-9);
     EXPECT_NEAR(40, r.minY + (430 - 390) * (r.maxY - r.minY) / 420, 1e-9);
@@ -191,7 +190,7 @@ TEST_F(GraphPanelTest, WheelAndDragStayWithinUsableRanges)
 {
     Application::GetInstance().GetConfig()->Write(SETTING_MOUSE_ZOOM.key, 1000.0);
     for (int i = 0; i < 20; ++i) {
-        Mouse(wxEVT_MOUSEWHEEL, 153, 390, false, i < 10 ? 120 : -120);
+        Wheel(153, 390, i < 10 ? 120 : -120);
         Repaint();
         EXPECT_TRUE(IsUsableRange(project->GetPlotRange())) << i << ": " << Range();
     }
@@ -223,7 +222,7 @@ TEST_F(GraphPanelTest, NothingMovesWithoutAPictureOrAPlotArea)
         cursorCodes.clear();
         const std::string before = Range();
         Drag({300, 200}, {353, 242});
-        Mouse(wxEVT_MOUSEWHEEL, 300, 200, false, 120);
+        Wheel(300, 200, 120);
         EXPECT_EQ(before, Range());
         EXPECT_TRUE(recorder.updates.empty());
         EXPECT_TRUE(cursorCodes.empty());
@@ -265,7 +264,7 @@ TEST_F(GraphPanelTest, ZeroSizePaneDrawsAndMovesNothing)
     EXPECT_FALSE(panel->IsRendered());
     const std::string before = Range();
     Drag({0, 0}, {5, 5});
-    Mouse(wxEVT_MOUSEWHEEL, 0, 0, false, 120);
+    Wheel(0, 0, 120);
     EXPECT_EQ(before, Range());
 }
 
@@ -279,7 +278,7 @@ protected:
         frame->Show();
         project = frame->GetProject();
         project->Add(MakeSeries({0, 10, 5, 20}, DataX{0, 10}));
-        frame->FitPlotRange(true, true);
+        frame->FitPlotRange(true, wxMOUSE_BTN_LEFT);
         panel = frame->GetGraphPanel();
         ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
         wxTheApp->ProcessPendingEvents();
@@ -360,10 +359,7 @@ TEST_F(GraphPanelTest, RightDragBoxZoomsOnTheAllowedAxes)
         panel->SetZoomY(row.zoomY);
         const unsigned frames = panel->GetFrameCount();
         Mouse(wxEVT_RIGHT_DOWN, row.from.x, row.from.y);
-        wxMouseEvent move(wxEVT_MOTION);
-        move.SetPosition(row.to);
-        move.m_rightDown = true;
-        panel->GraphWindow()->GetEventHandler()->ProcessEvent(move);
+        Mouse(wxEVT_MOTION, row.to.x, row.to.y, wxMOUSE_BTN_RIGHT);
         EXPECT_TRUE(panel->IsBoxing());
         Mouse(wxEVT_RIGHT_UP, row.to.x, row.to.y);
         EXPECT_FALSE(panel->IsBoxing());
@@ -398,6 +394,12 @@ TEST_F(GraphPanelTest, KeysPanZoomAndFit)
 TEST_F(GraphPanelTest, CursorsDragAndReadTheSelectedSeries)
 {
     // The series is 0, 100, 50, 420 at x = 0, 100, 200, 300; the view 0..530 wide.
+    const auto readout = [&] {
+        std::string text;
+        for (const wxString& line : panel->CursorReadout())
+            text += line.utf8_string() + "|";
+        return text;
+    };
     int selected = -1;
     panel->SetSelectedSeriesSource([&] { return selected; });
     panel->ShowCursors(true);
@@ -405,38 +407,27 @@ TEST_F(GraphPanelTest, CursorsDragAndReadTheSelectedSeries)
     EXPECT_NEAR(530.0 * 2 / 3, panel->GetCursorX(1), 1e-9);
 
     // Drag A (pixel 100 + 176.67) to pixel 150 (x = 50); a press elsewhere still pans.
-    Mouse(wxEVT_LEFT_DOWN, 278, 200, true);
-    Mouse(wxEVT_MOTION, 150, 200, true);
+    Mouse(wxEVT_LEFT_DOWN, 278, 200, wxMOUSE_BTN_LEFT);
+    Mouse(wxEVT_MOTION, 150, 200, wxMOUSE_BTN_LEFT);
     Mouse(wxEVT_LEFT_UP, 150, 200);
     EXPECT_EQ(50, panel->GetCursorX(0));
     EXPECT_EQ("0 530 0 420", Range());
     panel->SetCursorX(1, 250);
-    EXPECT_EQ(4u, panel->CursorReadout().size()) << "no series selected";
+    // No series selected: only the X lines.
+    EXPECT_EQ("x(A) = 50|x(B) = 250|\u0394x = 200|1/\u0394x = 0.005|", readout());
 
     selected = 0;
-    std::vector<wxString> lines = panel->CursorReadout();
-    const std::vector<wxString> expected = {"x(A) = 50",
-                                            "x(B) = 250",
-                                            wxString::FromUTF8("\u0394x = 200"),
-                                            wxString::FromUTF8("1/\u0394x = 0.005"),
-                                            "",
-                                            "y(A) = 0",
-                                            "y(B) = 50",
-                                            wxString::FromUTF8("\u0394y = 50"),
-                                            "min = 50",
-                                            "max = 100",
-                                            "mean = 75",
-                                            "RMS = 79.0569",
-                                            "N = 2"};
-    EXPECT_EQ(expected, lines);
+    EXPECT_EQ("x(A) = 50|x(B) = 250|\u0394x = 200|1/\u0394x = 0.005||y(A) = 0|"
+              "y(B) = 50|\u0394y = 50|min = 50|max = 100|mean = 75|"
+              "RMS = 79.0569|N = 2|",
+              readout());
 
     // Outside the data: no values, no statistics.
     panel->SetCursorX(0, 400);
     panel->SetCursorX(1, 500);
-    lines = panel->CursorReadout();
-    EXPECT_EQ("y(A) = -", lines[5]);
-    EXPECT_EQ("min = -", lines[8]);
-    EXPECT_EQ("N = 0", lines[12]);
+    EXPECT_EQ("x(A) = 400|x(B) = 500|\u0394x = 100|1/\u0394x = 0.01||y(A) = -|y(B) = -|\u0394y = -|"
+              "min = -|max = -|mean = -|RMS = -|N = 0|",
+              readout());
 }
 
 // A right drag through the X server zooms to the box; Alt+Left goes back to the view

@@ -77,7 +77,7 @@ TEST_F(SettingsTest, StoredValuesWinAndUnreadableOnesGetTheDefault)
     } rows[] = {
         {"stored", "[CalculatorDlg]\nFormula=sin(x)*2\n[Mipmap]\nResolution=64\n[Mouse]\nZoom=2\n",
          "sin(x)*2", 64, 2.0},
-        {"unreadable number", "[Mipmap]\nResolution=lots\n", "", 512, 1.1},
+        {"unreadable numbers", "[Mipmap]\nResolution=lots\n[Mouse]\nZoom=abc\n", "", 512, 1.1},
         {"garbage file", std::string("\xff\xfe\x00\x5b\x80\x0a\x3d\x3d\xc3", 9), "", 512, 1.1},
     };
     const wxString path = dir + "/ardentine.conf";

@@ -5,16 +5,24 @@
 
 #include "model/GraphData.h"
 #include "model/GraphProject.h"
+#include "progress/Progress.h"
 
-// Records every project notification.
-class ProjectRecorder : public Observer
+// Records every notification that carries a T.
+template <typename T> class UpdateRecorder : public Observer
 {
 public:
     void Update(Observable*, const ObserverParamBase& param) override
     {
-        if (auto* p = dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param))
+        if (auto* p = dynamic_cast<const ObserverParam<T>*>(&param))
             updates.push_back(p->GetValue());
     }
+    std::vector<T> updates;
+};
+
+// Records every project notification.
+class ProjectRecorder : public UpdateRecorder<GraphProjectUpdate>
+{
+public:
     std::vector<uint32_t> Kinds() const
     {
         std::vector<uint32_t> kinds;
@@ -22,7 +30,6 @@ public:
             kinds.push_back(u.kind);
         return kinds;
     }
-    std::vector<GraphProjectUpdate> updates;
 };
 
 inline std::shared_ptr<GraphData> MakeSeries(std::vector<double> values, DataX x = DataX{0.0, 1.0},
@@ -32,5 +39,15 @@ inline std::shared_ptr<GraphData> MakeSeries(std::vector<double> values, DataX x
     y->raw.assign(values.begin(), values.end());
     auto data = CreateGraphData(x, y);
     data->SetLabel(label);
+    return data;
+}
+
+// A series with the mipmap levels that `resolution` pixel columns ask for.
+inline std::shared_ptr<GraphData>
+MakeMipmappedSeries(std::vector<double> values, DataX x = DataX{0.0, 1.0}, int resolution = 512)
+{
+    auto data = MakeSeries(std::move(values), x);
+    DummyProgress progress;
+    data->GetDataY()->CreateMipmap(MipmapLevelCount(data->GetCount(), resolution), &progress);
     return data;
 }

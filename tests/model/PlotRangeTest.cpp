@@ -96,10 +96,6 @@ TEST(PlotRange, ProjectZoomStopsAtTheLimits)
     }
 }
 
-} // namespace
-
-namespace {
-
 PlotRange At(double x)
 {
     return PlotRange{x, x + 1, 0, 1};

@@ -57,6 +57,7 @@ TEST(PropertyNames, ValuesAreParsedByKind)
         {"Tick.Font", "0", false},
         {"Tick.Font", "big", false},
         {"Tick.FormatY", "%.3f", true},
+        {"Legend.Position", "bottom left", true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.name) + "=" + row.text);
@@ -75,6 +76,13 @@ TEST(PropertyNames, ValuesAreParsedByKind)
     EXPECT_TRUE(p.tickFont.IsBold());
     EXPECT_FALSE(p.tickFont.IsItalic());
     EXPECT_EQ(p.tickFont.faceName, "DejaVu Sans");
+    EXPECT_EQ(p.legendPosition, "bottom left");
+    // A choice outside the list names every choice.
+    EXPECT_FALSE(
+        SetPropertyFromText(p, *FindProjectPropertyField("Legend.Position"), "middle", error));
+    EXPECT_EQ(error, "Legend.Position: expected one of top right, top left, bottom right, "
+                     "bottom left, got \"middle\"");
+    EXPECT_EQ(p.legendPosition, "bottom left");
     EXPECT_EQ(FindProjectPropertyField("Margin.top"), nullptr); // names are case-sensitive
 }
 

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
+#include <tuple>
+#include <vector>
 
 #include <wx/translation.h>
 #include <wx/utils.h>
@@ -13,32 +14,26 @@ namespace {
 const char PARSE_FAILURE_JA[] = "数式のパースに失敗しました (%d 行, %d 列)!";
 const char PARSE_FAILURE_EN[] = "Failed to parse the formula (line %d, column %d)!";
 
+// Restores the two variables the test sets, and the translations.
 class TranslationsTest : public ::testing::Test
 {
 protected:
+    void SetUp() override
+    {
+        for (const char* name : {"LANGUAGE", "LC_ALL"}) {
+            wxString value;
+            const bool had = wxGetEnv(name, &value);
+            saved.emplace_back(name, value, had);
+        }
+    }
     void TearDown() override
     {
         wxTranslations::Set(nullptr);
-        for (const auto& [name, value] : saved) {
-            if (value.second)
-                wxSetEnv(name, value.first);
-            else
-                wxUnsetEnv(name);
-        }
-    }
-    void SetEnv(const wxString& name, const wxString& value)
-    {
-        wxString old;
-        const bool had = wxGetEnv(name, &old);
-        saved.emplace(name, std::make_pair(old, had));
-        wxSetEnv(name, value);
-    }
-    static wxString Translate(const char* utf8)
-    {
-        return wxGetTranslation(wxString::FromUTF8(utf8), "ardentine");
+        for (const auto& [name, value, had] : saved)
+            had ? wxSetEnv(name, value) : wxUnsetEnv(name);
     }
 
-    std::map<wxString, std::pair<wxString, bool>> saved;
+    std::vector<std::tuple<wxString, wxString, bool>> saved;
 };
 
 TEST_F(TranslationsTest, LanguageComesFromTheEnvironment)
@@ -54,13 +49,14 @@ TEST_F(TranslationsTest, LanguageComesFromTheEnvironment)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.language);
-        SetEnv("LANGUAGE", row.language);
-        SetEnv("LC_ALL", wxString(row.language) + (strcmp(row.language, "C") ? ".UTF-8" : ""));
+        wxSetEnv("LANGUAGE", row.language);
+        wxSetEnv("LC_ALL", wxString(row.language) + (strcmp(row.language, "C") ? ".UTF-8" : ""));
         InstallTranslationsFrom(ARDENTINE_BINARY_DIR "/locale", wxEmptyString);
-        EXPECT_EQ(wxString::FromUTF8(row.expected), Translate(PARSE_FAILURE_JA));
+        const wxString got = wxGetTranslation(wxString::FromUTF8(PARSE_FAILURE_JA), "ardentine");
+        EXPECT_EQ(wxString::FromUTF8(row.expected), got);
         // The format still takes the same arguments.
         EXPECT_EQ(wxString::Format(wxString::FromUTF8(row.expected), 3, 14),
-                  wxString::Format(Translate(PARSE_FAILURE_JA), 3, 14));
+                  wxString::Format(got, 3, 14));
     }
 }
 

@@ -78,10 +78,8 @@ TEST(ReportPosition, ScalesSixtyFourBitCountsIntoIntRange)
     ThreadProcContext context;
     ReportPosition(context, 10, 20);
     ReportPosition(context, int64_t(3) << 32, int64_t(4) << 32);
-    ProgressRecord record = context.Record();
-    EXPECT_EQ(record.positions[0], std::make_pair(10, 20));
-    EXPECT_EQ(record.positions[1].second, 1 << 30);
-    EXPECT_EQ(record.positions[1].first, 3 << 28);
+    EXPECT_EQ(context.Record().positions,
+              (std::vector<std::pair<int, int>>{{10, 20}, {3 << 28, 1 << 30}}));
 }
 
 } // namespace

@@ -3,19 +3,10 @@
 #include <cmath>
 #include <random>
 
-#include "progress/Progress.h"
+#include "model/ModelTestUtil.h"
 #include "render/CursorStats.h"
 
 namespace {
-
-std::shared_ptr<GraphData> Series(const std::vector<double>& values, DataX x, int resolution)
-{
-    auto y = CreateGraphDataY();
-    y->raw.assign(values.begin(), values.end());
-    DummyProgress progress;
-    y->CreateMipmap(MipmapLevelCount(values.size(), resolution), &progress);
-    return CreateGraphData(x, y);
-}
 
 // Against a brute-force pass over random data with NaNs, for awkward lengths and
 // intervals, including intervals reaching past either end of the data.
@@ -28,7 +19,7 @@ TEST(CursorStats, MatchBruteForceWithNaNsAndEnds)
         for (double& x : v)
             x = rng() % 7 == 0 ? NAN : value(rng);
         const DataX dx{10, 0.5};
-        auto series = Series(v, dx, 4);
+        auto series = MakeMipmappedSeries(v, dx, 4);
         std::uniform_real_distribution<double> at(5, 10 + 0.5 * double(n) + 5);
         for (int trial = 0; trial < 50; ++trial) {
             const double a = at(rng), b = at(rng);
@@ -59,7 +50,7 @@ TEST(CursorStats, MatchBruteForceWithNaNsAndEnds)
 
 TEST(CursorStats, ValueIsSampleAndHoldInsideTheData)
 {
-    auto series = Series({1, 2, NAN, 4}, DataX{0, 10}, 512);
+    auto series = MakeSeries({1, 2, NAN, 4}, DataX{0, 10});
     const struct
     {
         double x;
@@ -76,8 +67,8 @@ TEST(CursorStats, ValueIsSampleAndHoldInsideTheData)
             EXPECT_EQ(row.y, c.y) << row.x;
         }
     }
-    EXPECT_EQ(0, StatsBetween(*Series({NAN, NAN}, DataX{0, 1}, 512), 0, 1).count);
-    EXPECT_EQ(0, StatsBetween(*Series({}, DataX{0, 1}, 512), 0, 1).count);
+    EXPECT_EQ(0, StatsBetween(*MakeSeries({NAN, NAN}), 0, 1).count);
+    EXPECT_EQ(0, StatsBetween(*MakeSeries({}), 0, 1).count);
 }
 
 } // namespace

@@ -2,20 +2,19 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 
 #include <fontconfig/fontconfig.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <wx/filefn.h>
-#include <wx/filename.h>
 
+#include "csv/CsvTestUtil.h"
 #include "model/GraphProject.h"
-#include "progress/Progress.h"
+#include "model/ModelTestUtil.h"
 #include "render/CairoContext.h"
 #include "render/GraphRenderer.h"
 #include "support/TestSupport.h"
@@ -38,11 +37,7 @@ const ::testing::Environment* const cairoStaticData =
 constexpr uint32_t WHITE = 0xFFFFFFFFu;
 constexpr uint32_t BLUE = 0xFF0000FFu;
 
-std::string ReadFile(const wxString& path)
-{
-    std::ifstream in(path.utf8_string(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using csvtest::ReadFile;
 
 // The pixel of an image surface as 0xAARRGGBB (premultiplied, as cairo stores it).
 uint32_t PixelAt(cairo_surface_t* surface, int x, int y)
@@ -67,14 +62,10 @@ std::shared_ptr<GraphProject> Project(PlotRange range,
     return project;
 }
 
-void AddSeries(GraphProject& project, const std::vector<double>& values, DataX x = DataX{},
+void AddSeries(GraphProject& project, std::vector<double> values, DataX x = DataX{},
                LineStyle style = LineStyle{})
 {
-    auto y = CreateGraphDataY();
-    y->raw.assign(values.begin(), values.end());
-    DummyProgress progress;
-    y->CreateMipmap(MipmapLevelCount(values.size(), 512), &progress);
-    auto series = CreateGraphData(x, y);
+    auto series = MakeMipmappedSeries(std::move(values), x);
     series->SetLineStyle(style);
     project.Add(series);
 }
@@ -291,10 +282,8 @@ TEST(GraphRenderer, LabelPositionsPickTheSideBySign)
 
 TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
 {
-    const wxString dir = wxString(ARDENTINE_BINARY_DIR) + "/test-render-files/";
-    wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
-    wxFileName::Mkdir(dir, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
-    std::ofstream((dir + "keep.png").utf8_string()) << "good";
+    const csvtest::TempDir dir;
+    dir.Write("keep.png", "good");
     auto project = Project(PlotRange{},
                            [](ProjectProperty& prop) { prop.bgColor = Colour(255, 255, 255, 0); });
     AddSeries(*project, std::vector<double>(5000, 0.5));
@@ -318,7 +307,7 @@ TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const wxString path = dir + row.name;
+        const std::string path = dir.Path(row.name);
         {
             CairoContext cairo(path, row.width, 480.2);
             ASSERT_EQ(cairo.GetKind(), row.kind);
@@ -333,13 +322,12 @@ TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
         EXPECT_EQ(wxFileExists(path), !row.head.empty());
         EXPECT_FALSE(wxFileExists(path + ".tmp"));
     }
-    cairo_surface_t* png = cairo_image_surface_create_from_png((dir + "g.pNg").utf8_str());
+    cairo_surface_t* png = cairo_image_surface_create_from_png(dir.Path("g.pNg").c_str());
     EXPECT_EQ(cairo_image_surface_get_width(png), 640);           // truncated, not rounded
     for (auto [x, y] : {std::pair{5, 5}, {635, 475}, {300, 100}}) // margins, inside the frame
         EXPECT_EQ(PixelAt(png, x, y) >> 24, 0u) << x << "," << y;
     EXPECT_GT(PixelAt(png, 300, 10) >> 24, 100u); // the frame line
     cairo_surface_destroy(png);
-    wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
 }
 
 // Image files follow the atomic writer's rules: through a link the file it points to is
@@ -347,17 +335,13 @@ TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
 // neither used nor removed.
 TEST(CairoContext, ImageFilesReplaceLinkedTargetsKeepingTheirMode)
 {
-    const std::string dir = std::string(ARDENTINE_BINARY_DIR) + "/test-render-links/";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    for (const char* kind : {"png", "pdf", "ps", "svg"}) {
+    const csvtest::TempDir dir;
+    for (const std::string kind : {"png", "pdf", "ps", "svg"}) {
         SCOPED_TRACE(kind);
-        const std::string real = dir + "real." + kind, link = dir + "link." + kind;
-        std::ofstream(real) << "old";
+        const std::string real = dir.Write("real." + kind, "old"), link = dir.Path("link." + kind);
         chmod(real.c_str(), 0640);
-        std::filesystem::remove(link);
         ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
-        std::ofstream(link + ".tmp") << "stray";
+        dir.Write("link." + kind + ".tmp", "stray");
         {
             CairoContext cairo(wxString::FromUTF8(link), 64, 48);
             ASSERT_EQ(cairo.GetKind(), CairoTargetFromFileName(link));
@@ -372,8 +356,7 @@ TEST(CairoContext, ImageFilesReplaceLinkedTargetsKeepingTheirMode)
         EXPECT_NE(ReadFile(real), "old");
         EXPECT_EQ(ReadFile(link + ".tmp"), "stray");
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 12);
-    std::filesystem::remove_all(dir);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()), {}), 12);
 }
 
 TEST(GraphRenderer, DegenerateRangesDrawNoCurvesAndDivideByNothing)
@@ -468,4 +451,65 @@ TEST(GraphRenderer, UnsafeFormatsAndTinyIntervalsAreHarmless)
     EXPECT_EQ(renderer.gridInterval.x, 1e-300);
     EXPECT_EQ(renderer.resolution, 530);
     EXPECT_EQ(cairo_status(cairo()), CAIRO_STATUS_SUCCESS);
+}
+
+namespace {
+
+// How many pixels of two PNG files of one size differ inside and outside a box.
+std::pair<int, int> Differences(const std::string& a, const std::string& b, const int box[4])
+{
+    cairo_surface_t* sa = cairo_image_surface_create_from_png(a.c_str());
+    cairo_surface_t* sb = cairo_image_surface_create_from_png(b.c_str());
+    const int w = cairo_image_surface_get_width(sa), h = cairo_image_surface_get_height(sa);
+    std::pair<int, int> d{0, 0};
+    if (w == 0 || w != cairo_image_surface_get_width(sb) || h != cairo_image_surface_get_height(sb))
+        ADD_FAILURE() << "unreadable, or sizes differ";
+    else
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (PixelAt(sa, x, y) != PixelAt(sb, x, y))
+                    ++(x >= box[0] && x < box[2] && y >= box[1] && y < box[3] ? d.first : d.second);
+    cairo_surface_destroy(sa);
+    cairo_surface_destroy(sb);
+    return d;
+}
+
+} // namespace
+
+// The frame of a 640 x 480 picture with the default margins is (100, 10)-(630, 430).
+TEST(Legend, CliDrawsItOnlyInsideTheChosenCornerOfTheFrame)
+{
+    const csvtest::TempDir dir;
+    const auto plot = [&dir](const std::string& out, const std::string& options) {
+        return std::system((std::string(ARDENTINE_CLI) + " plot " + ARDENTINE_BINARY_DIR +
+                            "/examples/signals.csv -o " + dir.Path(out) + " --size 640x480 " +
+                            options + " >/dev/null 2>&1")
+                               .c_str());
+    };
+    ASSERT_EQ(0, plot("plain.png", ""));
+    const struct
+    {
+        const char* options;
+        int box[4]; // the quarter of the frame the legend must stay in
+        int changed;
+    } rows[] = {
+        // Every legend property set, but the legend off: the picture is unchanged.
+        {"--property Legend.Position=bottom\\ left --property Legend.Font=14,bold "
+         "--property Legend.BGColor=#FF0000",
+         {0, 0, 0, 0},
+         0},
+        {"--legend", {365, 10, 631, 220}, 500},
+        {"--legend --property Legend.Position=bottom\\ left", {100, 220, 365, 431}, 500},
+        {"--property Legend.Visible=true --property Legend.Position=top\\ left",
+         {100, 10, 365, 220},
+         500},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.options);
+        ASSERT_EQ(0, plot("legend.png", row.options));
+        const auto [inside, outside] =
+            Differences(dir.Path("plain.png"), dir.Path("legend.png"), row.box);
+        EXPECT_GE(inside, row.changed);
+        EXPECT_EQ(0, outside);
+    }
 }

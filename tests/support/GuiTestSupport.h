@@ -1,7 +1,8 @@
 #pragma once
 
-// Include this instead of <wx/testing.h>: wxTEST_DIALOG then reports to GoogleTest and
-// refuses (cancels) any dialog a test did not expect, instead of showing it and blocking.
+// Include this instead of <wx/testing.h>: wxTEST_DIALOG then reports to GoogleTest, refuses
+// (cancels) any dialog a test did not expect instead of showing it and blocking, and lets
+// every progress dialog run for real (its modal loop and worker) without an expectation.
 #define wxTEST_DIALOG_HOOK_CLASS GTestModalHook
 #include <wx/testing.h>
 
@@ -15,22 +16,30 @@
 #include <vector>
 
 #include <wx/checkbox.h>
+#include <wx/eventfilter.h>
+#include <wx/evtloop.h>
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
+#include <wx/statusbr.h>
 
+#include "app/MainFrame.h"
 #include "app/dialogs/ProgressDlg.h"
 #include "model/GraphProject.h"
 
-// What an expectation returns to let the dialog really run its modal loop (a command's
-// progress dialog); the test must also hold a RealModalScope.
-constexpr int RUN_MODAL_FOR_REAL = -4711;
+// A table's expected texts.
+using Rows = std::vector<std::string>;
 
-// While true, every progress dialog runs for real without an expectation of its own
-// (tests of commands that run several long operations); see RealProgressScope.
-inline bool& ProgressRunsForReal()
+// While alive, modal dialogs outside wxTEST_DIALOG really run (for dialogs a test drives
+// itself, such as the progress dialog); otherwise they fail the test and are cancelled.
+class RealModalScope
 {
-    static bool real = false;
-    return real;
-}
+public:
+    RealModalScope();
+    ~RealModalScope();
+
+private:
+    bool m_previous;
+};
 
 class GTestModalHook : public wxTestingModalHook
 {
@@ -43,11 +52,9 @@ public:
 protected:
     int Enter(wxDialog* dlg) override
     {
-        if (ProgressRunsForReal() && dynamic_cast<ProgressDlg*>(dlg))
+        if (dynamic_cast<ProgressDlg*>(dlg))
             return wxID_NONE;
         const int rc = wxTestingModalHook::Enter(dlg);
-        if (rc == RUN_MODAL_FOR_REAL)
-            return wxID_NONE;
         return rc == wxID_NONE ? wxID_CANCEL : rc;
     }
     void ReportFailure(const wxString& msg) override
@@ -58,13 +65,15 @@ protected:
 private:
     const char* m_file;
     int m_line;
+    RealModalScope m_progress; // lets the progress dialogs past the test main's own hook
 };
 
 // Expects a message box with this text and caption, and answers it with `answer`.
 class ExpectMessageBox : public wxExpectModalBase<wxMessageDialog>
 {
 public:
-    ExpectMessageBox(const wxString& message, const wxString& caption, int answer)
+    ExpectMessageBox(const wxString& message, const wxString& caption = "Error",
+                     int answer = wxID_OK)
         : m_message(message), m_caption(caption), m_answer(answer)
     {
     }
@@ -83,8 +92,7 @@ private:
     int m_answer;
 };
 
-// Expects a dialog of type T and lets `act` drive it; `act` returns the dialog's result
-// (or RUN_MODAL_FOR_REAL).
+// Expects a dialog of type T and lets `act` drive it; `act` returns the dialog's result.
 template <class T> class ExpectDialog : public wxExpectModalBase<T, ExpectDialog<T>>
 {
 public:
@@ -98,8 +106,8 @@ private:
 };
 
 // Shorthands for the expectations of a table row.
-inline std::unique_ptr<wxModalExpectation> Box(const wxString& text, const wxString& caption,
-                                               int answer = wxID_OK)
+inline std::unique_ptr<wxModalExpectation>
+Box(const wxString& text, const wxString& caption = "Error", int answer = wxID_OK)
 {
     return std::make_unique<ExpectMessageBox>(text, caption, answer);
 }
@@ -133,29 +141,32 @@ inline void RunWithDialogs(const std::function<void()>& run, const Expectations&
     hook.CheckUnmetExpectations();
 }
 
-// While alive, modal dialogs outside wxTEST_DIALOG really run (for dialogs a test drives
-// itself, such as the progress dialog); otherwise they fail the test and are cancelled.
-class RealModalScope
+// While alive, presses Cancel in the `run`-th progress dialog (from 1; 0: none) right after
+// its worker has started, so that the worker stops at its first look at the Cancel button.
+class CancelProgress : public wxEventFilter
 {
 public:
-    RealModalScope();
-    ~RealModalScope();
+    explicit CancelProgress(int run) : m_run(run) { wxEvtHandler::AddFilter(this); }
+    ~CancelProgress() override { wxEvtHandler::RemoveFilter(this); }
+
+    int FilterEvent(wxEvent& event) override
+    {
+        auto* dlg = dynamic_cast<ProgressDlg*>(event.GetEventObject());
+        if (m_inside || !dlg || event.GetEventType() != wxEVT_INIT_DIALOG || --m_run != 0)
+            return Event_Skip;
+        m_inside = true;
+        dlg->GetEventHandler()->ProcessEvent(event); // starts the worker
+        dlg->Close();
+        // Closed before its modal loop runs, the dialog's end is lost: leave the loop as
+        // soon as it runs.
+        dlg->CallAfter([] { wxEventLoopBase::GetActive()->Exit(); });
+        m_inside = false;
+        return Event_Processed;
+    }
 
 private:
-    bool m_previous;
-};
-
-// While alive, progress dialogs run for real (their modal loop and worker) inside
-// wxTEST_DIALOG without being listed among its expectations.
-class RealProgressScope
-{
-public:
-    RealProgressScope() : m_previous(ProgressRunsForReal()) { ProgressRunsForReal() = true; }
-    ~RealProgressScope() { ProgressRunsForReal() = m_previous; }
-
-private:
-    RealModalScope m_modal;
-    bool m_previous;
+    int m_run;
+    bool m_inside = false;
 };
 
 // A click (wxEVT_BUTTON by default), or a check box set to `value`, as the user would.
@@ -187,3 +198,48 @@ inline std::string ReadFile(const wxString& path)
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 // Handles what is pending now.
 void PumpPending();
+
+// The commands' tests: a main window and a private folder for their files.
+class CommandTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir = wxFileName::CreateTempFileName("ardentine-command");
+        wxRemoveFile(dir);
+        wxFileName::Mkdir(dir);
+        frame = new MainFrame(nullptr);
+    }
+    void TearDown() override
+    {
+        delete frame;
+        wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
+    }
+
+    wxString Path(const wxString& name) const { return wxFileName(dir, name).GetFullPath(); }
+    wxString Write(const wxString& name, const std::string& content) const
+    {
+        std::ofstream(Path(name).utf8_string(), std::ios::binary) << content;
+        return Path(name);
+    }
+    GraphProject& Project() const { return *frame->GetProject(); }
+    wxString Range() const { return RangeText(Project()); }
+    wxString Status() const { return frame->GetStatusBar()->GetStatusText(0); }
+    // "label start+interval: values" for each series.
+    Rows Series() const
+    {
+        Rows rows;
+        for (int i = 0; i < Project().GetCount(); ++i) {
+            const auto data = Project().GetItem(i);
+            wxString row = wxString::Format("%s %g+%g:", data->GetLabel(), data->GetDataX().start,
+                                            data->GetDataX().interval);
+            for (double v : data->GetDataY()->raw)
+                row += wxString::Format(" %g", v);
+            rows.push_back(row.utf8_string());
+        }
+        return rows;
+    }
+
+    wxString dir;
+    MainFrame* frame = nullptr;
+};
