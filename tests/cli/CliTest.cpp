@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/FileUtil.h"
+#include "csv/CsvTestUtil.h"
 
 namespace {
 
@@ -28,31 +29,15 @@ struct Outcome
     json Json() const { return json::parse(out); }
 };
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using csvtest::ReadFile;
 
 class Cli : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/ardentine-cli-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
-
-    std::string Path(const std::string& name) const { return m_dir + "/" + name; }
-
+    std::string Path(const std::string& name) const { return m_dir.Path(name); }
     std::string Write(const std::string& name, const std::string& content) const
     {
-        std::ofstream(Path(name), std::ios::binary) << content;
-        return Path(name);
+        return m_dir.Write(name, content);
     }
 
     static std::string Quote(const std::string& arg)
@@ -77,7 +62,7 @@ protected:
         return outcome;
     }
 
-    std::string m_dir;
+    csvtest::TempDir m_dir;
 };
 
 TEST_F(Cli, InfoReportsShapeAndDefaultOption)
@@ -85,17 +70,12 @@ TEST_F(Cli, InfoReportsShapeAndDefaultOption)
     const std::string file = Write("a.csv", "time,a,b\n0,1,2\n1,3,4\n");
     Outcome r = Run({"info", file});
     ASSERT_EQ(r.status, 0) << r.err;
-    json j = r.Json();
-    EXPECT_EQ(j["result"], 0);
-    EXPECT_EQ(j["fileName"], file);
-    EXPECT_EQ(j["rowCount"], 3);
-    EXPECT_EQ(j["columnCount"], 3);
-    EXPECT_EQ(j["headerRows"], 1);
-    EXPECT_EQ(j["dataRows"], 2);
-    ASSERT_EQ(j["dataSources"].size(), 2u);
-    EXPECT_EQ(j["dataSources"][0]["label"], "a");
-    EXPECT_EQ(j["dataSources"][1]["columnY"], 2);
-    EXPECT_EQ(j["dataSources"][1]["useDirectVal"], false);
+    json expected = json::parse(R"({"result": 0, "rowCount": 3, "columnCount": 3,
+        "headerRows": 1, "dataRows": 2, "dataSources": [
+        {"useDirectVal":false,"xStart":0,"xInterval":1,"columnX":0,"columnY":1,"label":"a"},
+        {"useDirectVal":false,"xStart":0,"xInterval":1,"columnX":0,"columnY":2,"label":"b"}]})");
+    expected["fileName"] = file;
+    EXPECT_EQ(r.Json(), expected);
 }
 
 // The engine's failures reach the JSON with their message (the messages themselves are
@@ -126,15 +106,11 @@ TEST_F(Cli, ImportPrintsSeriesWithValues)
     const std::string file = Write("a.csv", "time,a,b\r\n0.5,1,2\r\n1.5,3,-4e1\r\n");
     Outcome r = Run({"import", file, "--values"});
     ASSERT_EQ(r.status, 0) << r.err;
-    json s = r.Json()["series"];
-    ASSERT_EQ(s.size(), 2u);
-    EXPECT_EQ(s[0]["label"], "a");
-    EXPECT_EQ(s[0]["points"], 2);
-    EXPECT_EQ(s[0]["xStart"], 0.5);
-    EXPECT_EQ(s[0]["xInterval"], 1.0);
-    EXPECT_EQ(s[1]["yMin"], -40.0);
-    EXPECT_EQ(s[1]["yMax"], 2.0);
-    EXPECT_EQ(s[1]["values"], json({2.0, -40.0}));
+    EXPECT_EQ(r.Json(), json::parse(R"({"result": 0, "series": [
+        {"label": "a", "points": 2, "xStart": 0.5, "xInterval": 1, "yMin": 1, "yMax": 3,
+         "values": [1, 3]},
+        {"label": "b", "points": 2, "xStart": 0.5, "xInterval": 1, "yMin": -40, "yMax": 2,
+         "values": [2, -40]}]})"));
 }
 
 TEST_F(Cli, EvalValuesSummaryAndErrors)
@@ -149,11 +125,8 @@ TEST_F(Cli, EvalValuesSummaryAndErrors)
     EXPECT_EQ(Run({"eval", "--size", "2", "--start", "1", "1/x/3"}).out,
               "{\"result\":0,\"values\":[0.33333333333333331,0.16666666666666666]}\n");
 
-    j = Run({"eval", "x", "--size", "101", "--summary"}).Json();
-    EXPECT_EQ(j["points"], 101);
-    EXPECT_EQ(j["yMin"], 0.0);
-    EXPECT_EQ(j["yMax"], 100.0);
-    EXPECT_EQ(j["mean"], 50.0);
+    EXPECT_EQ(Run({"eval", "x", "--size", "101", "--summary"}).Json(),
+              json({{"result", 0}, {"points", 101}, {"yMin", 0}, {"yMax", 100}, {"mean", 50}}));
 
     r = Run({"eval", "1+\n(2*"});
     EXPECT_EQ(r.status, 1);

@@ -73,15 +73,6 @@ ExpectedProgress PointByPoint(int size, int end)
     return expected;
 }
 
-TEST_F(FormulaCalculatorTest, XAndIFollowTheAxis)
-{
-    std::vector<double> k(1001);
-    std::iota(k.begin(), k.end(), 0.0);
-    EXPECT_EQ(Values("x", 1001), k);
-    EXPECT_EQ(Values("x", 3, DataX{5.0, 0.5}), (std::vector<double>{5.0, 5.5, 6.0}));
-    EXPECT_EQ(Values("i*2", 3, DataX{5.0, 0.5}), (std::vector<double>{0.0, 2.0, 4.0}));
-}
-
 // Reporting works on blocks of points, with a helper thread for large runs; the calls
 // must still be exactly those of the plain loop, on the calling thread.
 TEST_F(FormulaCalculatorTest, ProgressCallsMatchThePointByPointLoop)
@@ -157,13 +148,26 @@ TEST_F(FormulaCalculatorTest, SeriesLookUps)
     }
 }
 
-TEST_F(FormulaCalculatorTest, LookUpsThroughFormulas)
+// "x" and "i" follow the axis; "y" and "Y" read the series 10, 20, 30 and 7, 7 (interval 0:
+// "y" always 0).
+TEST_F(FormulaCalculatorTest, ValuesThroughFormulas)
 {
     project->Add(MakeSeries({10.0, 20.0, 30.0}));
-    project->Add(MakeSeries({7.0, 7.0}, DataX{0.0, 0.0})); // interval 0: "y" always 0
-    EXPECT_EQ(Values("y(1, x)", 4, DataX{0.0, 0.5}), (std::vector<double>{10.0, 15.0, 20.0, 25.0}));
-    EXPECT_EQ(Values("Y(1, i)", 4), (std::vector<double>{10.0, 20.0, 30.0, 0.0}));
-    EXPECT_EQ(Values("y(2, x) + Y(2, i)", 3), (std::vector<double>{7.0, 7.0, 0.0}));
+    project->Add(MakeSeries({7.0, 7.0}, DataX{0.0, 0.0}));
+    std::vector<double> k(1001);
+    std::iota(k.begin(), k.end(), 0.0);
+    const std::tuple<const char*, int, DataX, std::vector<double>> rows[] = {
+        {"x", 1001, DataX{}, k},
+        {"x", 3, DataX{5.0, 0.5}, {5.0, 5.5, 6.0}},
+        {"i*2", 3, DataX{5.0, 0.5}, {0.0, 2.0, 4.0}},
+        {"y(1, x)", 4, DataX{0.0, 0.5}, {10.0, 15.0, 20.0, 25.0}},
+        {"Y(1, i)", 4, DataX{}, {10.0, 20.0, 30.0, 0.0}},
+        {"y(2, x) + Y(2, i)", 3, DataX{}, {7.0, 7.0, 0.0}},
+    };
+    for (const auto& [formula, size, dataX, expected] : rows) {
+        SCOPED_TRACE(formula);
+        EXPECT_EQ(Values(formula, size, dataX), expected);
+    }
 }
 
 TEST_F(FormulaCalculatorTest, RandIsStandardNormalAndDiffersPerCalculator)
@@ -254,27 +258,14 @@ TEST_F(FormulaCalculatorTest, RefusesBadAxesAndSeriesThatDoNotFitInMemory)
         const char* message;
     };
     const double inf = HUGE_VAL;
+    const char* notFinite = "The X start and the X interval must be finite numbers!";
+    const char* noMemory = "Failed to allocate memory in the calculation process!";
     const Row rows[] = {
         {"interval 0", 1001, {0, 0}, -1, ResultCode::FAILURE, "The X interval must not be 0!"},
         {"one point, interval 0", 1, {3, 0}, -1, ResultCode::SUCCESS, ""},
-        {"infinite interval",
-         10,
-         {0, inf},
-         -1,
-         ResultCode::FAILURE,
-         "The X start and the X interval must be finite numbers!"},
-        {"NaN start",
-         10,
-         {std::nan(""), 1},
-         -1,
-         ResultCode::FAILURE,
-         "The X start and the X interval must be finite numbers!"},
-        {"one byte short",
-         1000,
-         {0, 1},
-         15999,
-         ResultCode::OUT_OF_MEMORY,
-         "Failed to allocate memory in the calculation process!"},
+        {"infinite interval", 10, {0, inf}, -1, ResultCode::FAILURE, notFinite},
+        {"NaN start", 10, {std::nan(""), 1}, -1, ResultCode::FAILURE, notFinite},
+        {"one byte short", 1000, {0, 1}, 15999, ResultCode::OUT_OF_MEMORY, noMemory},
         {"exactly enough", 1000, {0, 1}, 16000, ResultCode::SUCCESS, ""},
     };
     for (const Row& row : rows) {
