@@ -40,11 +40,6 @@ std::unique_ptr<wxModalExpectation> Separator(int index)
 class ImportCommandTest : public CommandTest
 {
 protected:
-    void TearDown() override
-    {
-        CommandTest::TearDown();
-        Application::GetInstance().GetConfig()->DeleteGroup("/RecentFiles");
-    }
     void Import(const Expectations& expected)
     {
         RunWithDialogs([&] { RunImportCommand(*frame); }, expected);

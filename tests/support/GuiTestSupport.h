@@ -21,7 +21,10 @@
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
+#include <wx/time.h>
+#include <wx/utils.h>
 
+#include "app/Application.h"
 #include "app/MainFrame.h"
 #include "app/dialogs/ProgressDlg.h"
 #include "model/GraphProject.h"
@@ -155,8 +158,14 @@ public:
         if (m_inside || !dlg || event.GetEventType() != wxEVT_INIT_DIALOG || --m_run != 0)
             return Event_Skip;
         m_inside = true;
+        ProgressThread::beforeWork = [](ProgressThread& worker) {
+            const wxLongLong deadline = wxGetLocalTimeMillis() + 10000;
+            while (!worker.IsCancelled() && wxGetLocalTimeMillis() < deadline)
+                wxMilliSleep(1);
+        };
         dlg->GetEventHandler()->ProcessEvent(event); // starts the worker
-        dlg->Close();
+        dlg->Close();                                // returns once the worker has ended
+        ProgressThread::beforeWork = nullptr;
         // Closed before its modal loop runs, the dialog's end is lost: leave the loop as
         // soon as it runs.
         dlg->CallAfter([] { wxEventLoopBase::GetActive()->Exit(); });
@@ -208,6 +217,8 @@ protected:
         dir = wxFileName::CreateTempFileName("ardentine-command");
         wxRemoveFile(dir);
         wxFileName::Mkdir(dir);
+        // Every import adds a recent file: start each test without the earlier ones.
+        Application::GetInstance().GetConfig()->DeleteGroup("/RecentFiles");
         frame = new MainFrame(nullptr);
     }
     void TearDown() override

@@ -23,6 +23,8 @@ ProgressThread::~ProgressThread()
 wxThread::ExitCode ProgressThread::Entry()
 {
     wxLogDebug("ProgressThread::Entry(): starting process");
+    if (beforeWork)
+        beforeWork(*this);
     m_proc->Process(this);
     wxLogDebug("ProgressThread::Entry(): stopping process");
     wxQueueEvent(m_dlg, new wxThreadEvent(EVT_PROGRESS_COMPLETED, wxID_ANY));

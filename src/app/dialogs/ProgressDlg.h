@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <wx/event.h>
@@ -33,6 +34,10 @@ public:
     void SetPosition(int position, int total) override;
     void SetMessage(const wxString& message) override;
     bool IsCancelled() override { return TestDestroy(); }
+
+    // Tests only: run on the worker before the operation, so a test can hold it there until
+    // it has pressed Cancel (a small file is otherwise read before the click lands).
+    static inline std::function<void(ProgressThread&)> beforeWork;
 
 protected:
     ExitCode Entry() override;
