@@ -254,7 +254,8 @@ void MainFrame::MenuItemExit_OnMenuSelection(wxCommandEvent&)
 
 void MainFrame::FitPlotRange(bool fitX, bool fitY)
 {
-    const PlotRange r = MergeAxes(m_project->GetPlotRange(), ComputeFitRange(*m_project), fitX, fitY);
+    const PlotRange r =
+        MergeAxes(m_project->GetPlotRange(), ComputeFitRange(*m_project), fitX, fitY);
     m_project->SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
 }
 
@@ -294,22 +295,23 @@ void MainFrame::MenuItemZoomOut_OnMenuSelection(wxCommandEvent&)
 }
 
 // At least one axis always zooms: turning off the last one turns on the other.
-void MainFrame::MenuItemZoomX_OnMenuSelection(wxCommandEvent&)
+void MainFrame::ToggleZoomAxis(bool& toggled, bool& other)
 {
-    m_zoomX = !m_zoomX;
-    if (!m_zoomX && !m_zoomY)
-        m_zoomY = true;
+    toggled = !toggled;
+    if (!toggled && !other)
+        other = true;
     m_panelGraph->SetZoomX(m_zoomX);
     m_panelGraph->SetZoomY(m_zoomY);
 }
 
+void MainFrame::MenuItemZoomX_OnMenuSelection(wxCommandEvent&)
+{
+    ToggleZoomAxis(m_zoomX, m_zoomY);
+}
+
 void MainFrame::MenuItemZoomY_OnMenuSelection(wxCommandEvent&)
 {
-    m_zoomY = !m_zoomY;
-    if (!m_zoomX && !m_zoomY)
-        m_zoomX = true;
-    m_panelGraph->SetZoomX(m_zoomX);
-    m_panelGraph->SetZoomY(m_zoomY);
+    ToggleZoomAxis(m_zoomY, m_zoomX);
 }
 
 void MainFrame::MenuItemZoomX_OnUpdateUI(wxUpdateUIEvent& event)

@@ -93,6 +93,7 @@ private:
     void MenuItemRecentFile_OnMenuSelection(wxCommandEvent& event);
     void TogglePane(const char* name);
     void Zoom(double factor);
+    void ToggleZoomAxis(bool& toggled, bool& other);
     void RecordView();
     void ShowView(const PlotRange& range);
     bool IsPaneShown(const char* name);
