@@ -278,7 +278,7 @@ protected:
         frame->Show();
         project = frame->GetProject();
         project->Add(MakeSeries({0, 10, 5, 20}, DataX{0, 10}));
-        frame->FitPlotRange(true, wxMOUSE_BTN_LEFT);
+        frame->FitPlotRange(true, true);
         panel = frame->GetGraphPanel();
         ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
         wxTheApp->ProcessPendingEvents();

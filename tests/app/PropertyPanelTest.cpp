@@ -127,6 +127,7 @@ TEST_F(PropertyPanelTest, ProjectGridListsEveryPropertyWithItsKindAndState)
             state += "r";
         EXPECT_EQ(row.state, state);
     }
+    EXPECT_TRUE(grid->GetPropertyByName("Grid.EnabledY")->GetAttribute(wxPG_BOOL_USE_CHECKBOX));
     int count = 0;
     for (auto it = grid->GetIterator(wxPG_ITERATE_PROPERTIES); !it.AtEnd(); ++it)
         ++count;

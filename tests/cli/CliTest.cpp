@@ -257,6 +257,7 @@ TEST_F(Cli, UsageErrorsExitWithTwo)
                                           {"bogus"},
                                           {"info"},
                                           {"info", "a", "--sep", "pipe"},
+                                          {"info", "a", "--sep", "Tab"}, // lower case only
                                           {"eval", "x", "--size", "-1"},
                                           {"ticks", "--span", "1"}}) {
         Outcome r = Run(args);

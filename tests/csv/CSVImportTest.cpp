@@ -422,4 +422,26 @@ TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
     }
 }
 
+// Two series on one Y column share its values and its mipmap: 1024 rows, X and Y columns
+// (16384 bytes) and one level of 512 pairs (8192).
+TEST(CSVImport, MemoryEstimateCountsASharedYColumnOnce)
+{
+    TempDir dir;
+    std::string content;
+    for (int i = 0; i < 1024; ++i)
+        content += std::to_string(i) + "," + std::to_string(i % 7) + "\n";
+    const std::string path = dir.Write("m.csv", content);
+    for (const auto& [limit, result] : {std::pair{int64_t(24576), ResultCode::SUCCESS},
+                                        {int64_t(24575), ResultCode::OUT_OF_MEMORY}}) {
+        auto project = CreateGraphProject();
+        CSVImporter importer(path, *project);
+        ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
+        CSVImportOption option = importer.GetOption();
+        option.dataSources.push_back(option.dataSources[0]);
+        importer.SetOption(option);
+        importer.Tuning().memoryLimit = limit;
+        EXPECT_EQ(importer.Import(nullptr, 512), result) << limit;
+    }
+}
+
 } // namespace
