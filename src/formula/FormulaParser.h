@@ -79,15 +79,13 @@ public:
     Node Parse(const std::wstring& text);
     FormulaPosition GetErrorPosition() const;
 
-    // The token layer, public for its tests.
+private:
     void Tokenize(const std::wstring& text);
-    const std::vector<Token>& GetTokens() const { return m_tokens; }
     // The next token's text, or an empty text at the end (then the cursor stays).
     const std::wstring& NextToken();
     // Back by one token, unless at the first.
     void PutBack();
 
-private:
     // A subtree and its depth, which the parser bounds.
     struct Tree
     {
