@@ -125,34 +125,12 @@ wxString CheckImportOption(const CSVFileInfo& info, const CSVImportOption& optio
 {
     if (option.dataSources.empty())
         return _("There is no data series to import. Please add one.");
-    if (option.headerRows < 0 || option.dataRows < 0 ||
-        int64_t(option.headerRows) + option.dataRows > info.rowCount)
-        return wxString::Format(
-            _("Header Rows and Data Rows together exceed the %d rows of the file!"), info.rowCount);
-    const int columns = info.columnCount;
-    for (size_t k = 0; k < option.dataSources.size(); ++k) {
-        const DataSource& source = option.dataSources[k];
-        const char* axis = nullptr;
-        if (!source.useDirectVal && (source.columnX < 0 || source.columnX >= columns))
-            axis = "X";
-        else if (source.columnY < 0 || source.columnY >= columns)
-            axis = "Y";
-        if (axis)
-            return wxString::Format(
-                _("The %s data column of series %d (\"%s\") must lie between 1 and %d!"), axis,
-                int(k) + 1, source.label, columns);
-    }
-    return wxString();
-}
-
-wxString CSVImportOptionDlg::CheckOption() const
-{
-    return CheckImportOption(m_info, m_option);
+    return CheckOptionFitsFile(info, option);
 }
 
 bool CSVImportOptionDlg::TransferDataFromWindow()
 {
-    const wxString problem = CheckOption();
+    const wxString problem = CheckImportOption(m_info, m_option);
     if (!problem.empty()) {
         wxMessageBox(problem, _("Warning"), wxOK | wxICON_WARNING | wxCENTRE, this);
         return false;
