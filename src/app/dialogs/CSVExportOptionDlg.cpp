@@ -38,6 +38,20 @@ CSVExportOptionDlg::CSVExportOptionDlg(wxWindow* parent)
 {
 }
 
+void CSVExportOptionDlg::SetProject(GraphProject* project)
+{
+    m_proj = project;
+    UpdateCandidate();
+}
+
+void CSVExportOptionDlg::SetOption(const CSVExportOption& option)
+{
+    m_option = option;
+    UpdateExportedItem();
+    UpdateExportedItemHeader();
+    UpdateOptionControls();
+}
+
 void CSVExportOptionDlg::UpdateCandidate()
 {
     wxCHECK_RET(m_proj != 0, "m_proj != 0");
