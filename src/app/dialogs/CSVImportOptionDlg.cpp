@@ -248,7 +248,6 @@ void CSVImportOptionDlg::ButtonAdd_OnButtonClick(wxCommandEvent&)
     m_option.dataSources.insert(m_option.dataSources.begin() + at, source);
     UpdateDataList();
     SelectRow(at);
-    UpdateDataItem();
 }
 
 // The entry that takes the removed one's place is selected (the new last one at the end).
@@ -265,30 +264,28 @@ void CSVImportOptionDlg::ButtonRemove_OnButtonClick(wxCommandEvent&)
     SelectRow(-1);
     UpdateDataList();
     SelectRow(std::min(selected, static_cast<long>(m_option.dataSources.size()) - 1));
-    UpdateDataItem();
+}
+
+void CSVImportOptionDlg::MoveSelected(int direction)
+{
+    const long selected = GetSelectedItem();
+    const long neighbour = selected + direction;
+    auto& sources = m_option.dataSources;
+    if (!SelectedSource() || neighbour < 0 || neighbour >= static_cast<long>(sources.size()))
+        return;
+    std::swap(sources[size_t(selected)], sources[size_t(neighbour)]);
+    UpdateDataList();
+    SelectRow(neighbour);
 }
 
 void CSVImportOptionDlg::ButtonMoveUp_OnButtonClick(wxCommandEvent&)
 {
-    const long selected = GetSelectedItem();
-    if (selected <= 0 || !SelectedSource())
-        return;
-    std::swap(m_option.dataSources[size_t(selected)], m_option.dataSources[size_t(selected - 1)]);
-    UpdateDataList();
-    SelectRow(selected - 1);
-    UpdateDataItem();
+    MoveSelected(-1);
 }
 
 void CSVImportOptionDlg::ButtonMoveDown_OnButtonClick(wxCommandEvent&)
 {
-    const long selected = GetSelectedItem();
-    if (selected < 0 || selected + 1 >= static_cast<long>(m_option.dataSources.size()) ||
-        !SelectedSource())
-        return;
-    std::swap(m_option.dataSources[size_t(selected)], m_option.dataSources[size_t(selected + 1)]);
-    UpdateDataList();
-    SelectRow(selected + 1);
-    UpdateDataItem();
+    MoveSelected(+1);
 }
 
 void CSVImportOptionDlg::TextCtrlLabel_OnText(wxCommandEvent&)

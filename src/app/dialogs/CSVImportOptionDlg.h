@@ -55,6 +55,8 @@ private:
     // The selected entry for an edit, or null (with an assertion for a stale index).
     DataSource* SelectedSource();
     void SelectRow(long row);
+    // Swaps the selected entry with the one above (-1) or below (+1) and follows it.
+    void MoveSelected(int direction);
     void UpdateRowSpins();
 
     CSVFileInfo m_info;
