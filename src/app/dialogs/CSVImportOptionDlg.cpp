@@ -7,6 +7,7 @@
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
 
+#include "app/dialogs/ListCells.h"
 #include "base/FileUtil.h"
 #include "csv/LineReader.h"
 
@@ -38,16 +39,10 @@ double WriteSpin(wxSpinCtrlDouble* spin, double value)
     return spin->GetValue();
 }
 
-void WriteCell(wxListCtrl* list, long row, int column, const wxString& text)
-{
-    if (list->GetItemText(row, column) != text)
-        list->SetItem(row, column, text);
-}
-
 wxString XDataText(const DataSource& source)
 {
     if (source.useDirectVal)
-        return wxString::Format("S: %f, I: %f", source.xStart, source.xInterval);
+        return DataXText(source.xStart, source.xInterval);
     return wxString::Format("Column %d", source.columnX + 1);
 }
 
@@ -140,7 +135,7 @@ bool CSVImportOptionDlg::TransferDataFromWindow()
 
 long CSVImportOptionDlg::GetSelectedItem() const
 {
-    return m_listCtrlData->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    return SelectedRow(m_listCtrlData);
 }
 
 DataSource* CSVImportOptionDlg::SelectedSource()
@@ -178,10 +173,10 @@ void CSVImportOptionDlg::UpdateDataList()
         m_listCtrlData->InsertItem(m_listCtrlData->GetItemCount(), wxEmptyString);
     for (long i = 0; i < count; ++i) {
         const DataSource& source = m_option.dataSources[size_t(i)];
-        WriteCell(m_listCtrlData, i, COLUMN_NAME, source.label);
-        WriteCell(m_listCtrlData, i, COLUMN_X_DATA, XDataText(source));
-        WriteCell(m_listCtrlData, i, COLUMN_Y_DATA,
-                  wxString::Format("Column %d", source.columnY + 1));
+        SetCell(m_listCtrlData, i, COLUMN_NAME, source.label);
+        SetCell(m_listCtrlData, i, COLUMN_X_DATA, XDataText(source));
+        SetCell(m_listCtrlData, i, COLUMN_Y_DATA,
+                wxString::Format("Column %d", source.columnY + 1));
     }
 }
 
