@@ -3,10 +3,7 @@
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
 
-void ShowErrorMessage(wxWindow* parent, const wxString& text)
-{
-    wxMessageBox(text, _("Error"), wxOK | wxICON_ERROR, parent);
-}
+namespace {
 
 wxString CommandFailureText(ResultCode code, const wxString& workerMessage)
 {
@@ -21,6 +18,13 @@ wxString CommandFailureText(ResultCode code, const wxString& workerMessage)
     default:
         return workerMessage.empty() ? wxString(_("Unknown error!")) : workerMessage;
     }
+}
+
+} // namespace
+
+void ShowErrorMessage(wxWindow* parent, const wxString& text)
+{
+    wxMessageBox(text, _("Error"), wxOK | wxICON_ERROR, parent);
 }
 
 bool ReportCommandResult(wxWindow* parent, ResultCode code, const wxString& workerMessage)

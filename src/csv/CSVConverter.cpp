@@ -101,20 +101,6 @@ bool IsArithmeticProgression(const double* v, size_t n, double percent, double& 
     return true;
 }
 
-bool IsOptionValid(const CSVImportOption& option, const CSVFileInfo& info)
-{
-    if (option.headerRows < 0 || option.dataRows < 0 ||
-        int64_t(option.headerRows) + int64_t(option.dataRows) > int64_t(info.rowCount))
-        return false;
-    for (const DataSource& source : option.dataSources) {
-        if (!source.useDirectVal && (source.columnX < 0 || source.columnX >= info.columnCount))
-            return false;
-        if (source.columnY < 0 || source.columnY >= info.columnCount)
-            return false;
-    }
-    return true;
-}
-
 std::vector<bool> RequiredColumns(const CSVImportOption& option, const CSVFileInfo& info,
                                   bool includeY)
 {
@@ -239,8 +225,8 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
     m_option = &option;
     m_lineIndex = &index;
     try {
-        if (!IsOptionValid(option, info)) {
-            wxFAIL_MSG("IsOptionValid()");
+        if (!CheckOptionFitsFile(info, option).empty()) {
+            wxFAIL_MSG("CheckOptionFitsFile()");
             return Fail(_("The import option doesn't match the file!"));
         }
 

@@ -28,8 +28,6 @@ bool ConvertFields(const char* p, const char* end, size_t row, double* const* co
 bool IsArithmeticProgression(const double* v, size_t n, double percent, double& start,
                              double& interval);
 
-// Whether the option's rows and columns lie within the scanned file.
-bool IsOptionValid(const CSVImportOption& option, const CSVFileInfo& info);
 // One flag per column: X columns of the sources, and their Y columns with includeY.
 std::vector<bool> RequiredColumns(const CSVImportOption& option, const CSVFileInfo& info,
                                   bool includeY);

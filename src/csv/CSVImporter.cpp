@@ -10,6 +10,28 @@
 #include "model/MipmapBuilder.h"
 #include "progress/Progress.h"
 
+wxString CheckOptionFitsFile(const CSVFileInfo& info, const CSVImportOption& option)
+{
+    if (option.headerRows < 0 || option.dataRows < 0 ||
+        int64_t(option.headerRows) + option.dataRows > info.rowCount)
+        return wxString::Format(
+            _("Header Rows and Data Rows together exceed the %d rows of the file!"), info.rowCount);
+    const int columns = info.columnCount;
+    for (size_t k = 0; k < option.dataSources.size(); ++k) {
+        const DataSource& source = option.dataSources[k];
+        const char* axis = nullptr;
+        if (!source.useDirectVal && (source.columnX < 0 || source.columnX >= columns))
+            axis = "X";
+        else if (source.columnY < 0 || source.columnY >= columns)
+            axis = "Y";
+        if (axis)
+            return wxString::Format(
+                _("The %s data column of series %d (\"%s\") must lie between 1 and %d!"), axis,
+                int(k) + 1, source.label, columns);
+    }
+    return wxString();
+}
+
 CSVImporter::CSVImporter(const wxString& fileName, GraphProject& project)
     : m_project(project), m_fileName(fileName), m_lineIndex(std::make_unique<CSVLineIndex>())
 {

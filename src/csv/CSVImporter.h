@@ -44,6 +44,11 @@ struct CSVImportOption
 
 constexpr int DEFAULT_MIPMAP_RESOLUTION = 512;
 
+// Why the option's rows or columns don't fit a file of this shape, naming the entry at
+// fault (rows beyond the file, a column outside 1 to the column count); empty when they
+// do. An option without data sources fits: it imports nothing.
+wxString CheckOptionFitsFile(const CSVFileInfo& info, const CSVImportOption& option);
+
 // Scans a CSV/TXT file for its shape, then imports chosen columns as series. Long
 // operations return a ResultCode and never throw; the text of a failure is in
 // GetErrorMessage(). The work is done by its parts: CSVScanner (csv/CSVScanner.h) and

@@ -10,12 +10,17 @@ const SeparatorName SEPARATORS[SEPARATOR_COUNT] = {
     {"Space", ' '},
 };
 
+int SeparatorIndex(wxChar separator)
+{
+    for (int i = 0; i < SEPARATOR_COUNT; ++i)
+        if (SEPARATORS[i].character == separator)
+            return i;
+    return -1;
+}
+
 bool IsSupportedSeparator(wxChar separator)
 {
-    for (const SeparatorName& entry : SEPARATORS)
-        if (entry.character == separator)
-            return true;
-    return false;
+    return SeparatorIndex(separator) >= 0;
 }
 
 bool SeparatorFromName(const wxString& name, wxChar& separator)

@@ -11,6 +11,8 @@ struct SeparatorName
 constexpr int SEPARATOR_COUNT = 4;
 extern const SeparatorName SEPARATORS[SEPARATOR_COUNT];
 
+// The separator's place in SEPARATORS, or -1 for any other character.
+int SeparatorIndex(wxChar separator);
 bool IsSupportedSeparator(wxChar separator);
 
 // The separator named "tab", "semicolon", "comma" or "space" (any case); false for any

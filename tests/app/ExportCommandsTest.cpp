@@ -79,10 +79,6 @@ protected:
         dlg = new CSVExportOptionDlg(nullptr);
         dlg->SetProject(project.get());
         dlg->SetOption(CSVExporter::MakeDefaultOption(*project));
-        dlg->UpdateCandidate();
-        dlg->UpdateExportedItem();
-        dlg->UpdateExportedItemHeader();
-        dlg->UpdateOptionControls();
     }
     void TearDown() override { dlg->Destroy(); }
 

@@ -18,10 +18,6 @@ bool ChooseExportOption(MainFrame& frame, GraphProject& project, CSVExportOption
     CSVExportOptionDlg dlg(&frame);
     dlg.SetProject(&project);
     dlg.SetOption(CSVExporter::MakeDefaultOption(project));
-    dlg.UpdateCandidate();
-    dlg.UpdateExportedItem();
-    dlg.UpdateExportedItemHeader();
-    dlg.UpdateOptionControls();
     if (dlg.ShowModal() != wxID_OK)
         return false;
     option = dlg.GetOption();

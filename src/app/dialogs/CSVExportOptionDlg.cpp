@@ -6,17 +6,13 @@
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
 
+#include "app/dialogs/ListCells.h"
 #include "model/GraphProject.h"
 
 namespace {
 
-long SelectedRow(const wxListCtrl* list)
-{
-    return list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
-}
-
-// Rows are added or removed at the top until the count matches; cells are then written
-// only where their text differs, so an unchanged list does not flicker.
+// Rows are added or removed at the top until the count matches; SetCell then writes only
+// the cells that changed.
 void ResizeList(wxListCtrl* list, int rows)
 {
     while (list->GetItemCount() > rows)
@@ -25,17 +21,25 @@ void ResizeList(wxListCtrl* list, int rows)
         list->InsertItem(0, wxString());
 }
 
-void SetCell(wxListCtrl* list, long row, int column, const wxString& text)
-{
-    if (list->GetItemText(row, column) != text)
-        list->SetItem(row, column, text);
-}
-
 } // namespace
 
 CSVExportOptionDlg::CSVExportOptionDlg(wxWindow* parent)
     : CSVExportOptionDlgDesign(parent, wxID_ANY, _("CSV File Export Option"))
 {
+}
+
+void CSVExportOptionDlg::SetProject(GraphProject* project)
+{
+    m_proj = project;
+    UpdateCandidate();
+}
+
+void CSVExportOptionDlg::SetOption(const CSVExportOption& option)
+{
+    m_option = option;
+    UpdateExportedItem();
+    UpdateExportedItemHeader();
+    UpdateOptionControls();
 }
 
 void CSVExportOptionDlg::UpdateCandidate()
@@ -48,7 +52,7 @@ void CSVExportOptionDlg::UpdateCandidate()
         const DataX x = series->GetDataX();
         SetCell(m_listCtrlCandidate, i, 0, wxString::Format("%d", i + 1));
         SetCell(m_listCtrlCandidate, i, 1, series->GetLabel());
-        SetCell(m_listCtrlCandidate, i, 2, wxString::Format("S: %f, I: %f", x.start, x.interval));
+        SetCell(m_listCtrlCandidate, i, 2, DataXText(x.start, x.interval));
         SetCell(m_listCtrlCandidate, i, 3,
                 wxString::Format("%lld", static_cast<long long>(series->GetCount())));
     }

@@ -12,15 +12,11 @@ class CSVExportOptionDlg : public CSVExportOptionDlgDesign
 public:
     explicit CSVExportOptionDlg(wxWindow* parent);
 
-    // Fill in this order: SetProject, SetOption, then the four Update calls.
-    void SetProject(GraphProject* project) { m_proj = project; }
-    void SetOption(const CSVExportOption& option) { m_option = option; }
+    // Lists the project's series as candidates; call before SetOption.
+    void SetProject(GraphProject* project);
+    // Shows the option's series, headers and switches.
+    void SetOption(const CSVExportOption& option);
     CSVExportOption GetOption() const { return m_option; }
-
-    void UpdateCandidate();
-    void UpdateExportedItem();
-    void UpdateExportedItemHeader();
-    void UpdateOptionControls();
 
     // OK: refuses an empty export with a message, before any file is asked for.
     bool TransferDataFromWindow() override;
@@ -38,6 +34,10 @@ protected:
     void TextCtrlXDataHeader_OnText(wxCommandEvent& event) override;
 
 private:
+    void UpdateCandidate();
+    void UpdateExportedItem();
+    void UpdateExportedItemHeader();
+    void UpdateOptionControls();
     long SelectedExported() const;
     void SelectExported(long row);
     void MoveSelected(int direction);

@@ -7,6 +7,7 @@
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
 
+#include "app/dialogs/ListCells.h"
 #include "base/FileUtil.h"
 #include "csv/LineReader.h"
 
@@ -38,16 +39,10 @@ double WriteSpin(wxSpinCtrlDouble* spin, double value)
     return spin->GetValue();
 }
 
-void WriteCell(wxListCtrl* list, long row, int column, const wxString& text)
-{
-    if (list->GetItemText(row, column) != text)
-        list->SetItem(row, column, text);
-}
-
 wxString XDataText(const DataSource& source)
 {
     if (source.useDirectVal)
-        return wxString::Format("S: %f, I: %f", source.xStart, source.xInterval);
+        return DataXText(source.xStart, source.xInterval);
     return wxString::Format("Column %d", source.columnX + 1);
 }
 
@@ -125,34 +120,12 @@ wxString CheckImportOption(const CSVFileInfo& info, const CSVImportOption& optio
 {
     if (option.dataSources.empty())
         return _("There is no data series to import. Please add one.");
-    if (option.headerRows < 0 || option.dataRows < 0 ||
-        int64_t(option.headerRows) + option.dataRows > info.rowCount)
-        return wxString::Format(
-            _("Header Rows and Data Rows together exceed the %d rows of the file!"), info.rowCount);
-    const int columns = info.columnCount;
-    for (size_t k = 0; k < option.dataSources.size(); ++k) {
-        const DataSource& source = option.dataSources[k];
-        const char* axis = nullptr;
-        if (!source.useDirectVal && (source.columnX < 0 || source.columnX >= columns))
-            axis = "X";
-        else if (source.columnY < 0 || source.columnY >= columns)
-            axis = "Y";
-        if (axis)
-            return wxString::Format(
-                _("The %s data column of series %d (\"%s\") must lie between 1 and %d!"), axis,
-                int(k) + 1, source.label, columns);
-    }
-    return wxString();
-}
-
-wxString CSVImportOptionDlg::CheckOption() const
-{
-    return CheckImportOption(m_info, m_option);
+    return CheckOptionFitsFile(info, option);
 }
 
 bool CSVImportOptionDlg::TransferDataFromWindow()
 {
-    const wxString problem = CheckOption();
+    const wxString problem = CheckImportOption(m_info, m_option);
     if (!problem.empty()) {
         wxMessageBox(problem, _("Warning"), wxOK | wxICON_WARNING | wxCENTRE, this);
         return false;
@@ -162,7 +135,7 @@ bool CSVImportOptionDlg::TransferDataFromWindow()
 
 long CSVImportOptionDlg::GetSelectedItem() const
 {
-    return m_listCtrlData->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    return SelectedRow(m_listCtrlData);
 }
 
 DataSource* CSVImportOptionDlg::SelectedSource()
@@ -200,10 +173,10 @@ void CSVImportOptionDlg::UpdateDataList()
         m_listCtrlData->InsertItem(m_listCtrlData->GetItemCount(), wxEmptyString);
     for (long i = 0; i < count; ++i) {
         const DataSource& source = m_option.dataSources[size_t(i)];
-        WriteCell(m_listCtrlData, i, COLUMN_NAME, source.label);
-        WriteCell(m_listCtrlData, i, COLUMN_X_DATA, XDataText(source));
-        WriteCell(m_listCtrlData, i, COLUMN_Y_DATA,
-                  wxString::Format("Column %d", source.columnY + 1));
+        SetCell(m_listCtrlData, i, COLUMN_NAME, source.label);
+        SetCell(m_listCtrlData, i, COLUMN_X_DATA, XDataText(source));
+        SetCell(m_listCtrlData, i, COLUMN_Y_DATA,
+                wxString::Format("Column %d", source.columnY + 1));
     }
 }
 
@@ -270,7 +243,6 @@ void CSVImportOptionDlg::ButtonAdd_OnButtonClick(wxCommandEvent&)
     m_option.dataSources.insert(m_option.dataSources.begin() + at, source);
     UpdateDataList();
     SelectRow(at);
-    UpdateDataItem();
 }
 
 // The entry that takes the removed one's place is selected (the new last one at the end).
@@ -287,30 +259,28 @@ void CSVImportOptionDlg::ButtonRemove_OnButtonClick(wxCommandEvent&)
     SelectRow(-1);
     UpdateDataList();
     SelectRow(std::min(selected, static_cast<long>(m_option.dataSources.size()) - 1));
-    UpdateDataItem();
+}
+
+void CSVImportOptionDlg::MoveSelected(int direction)
+{
+    const long selected = GetSelectedItem();
+    const long neighbour = selected + direction;
+    auto& sources = m_option.dataSources;
+    if (!SelectedSource() || neighbour < 0 || neighbour >= static_cast<long>(sources.size()))
+        return;
+    std::swap(sources[size_t(selected)], sources[size_t(neighbour)]);
+    UpdateDataList();
+    SelectRow(neighbour);
 }
 
 void CSVImportOptionDlg::ButtonMoveUp_OnButtonClick(wxCommandEvent&)
 {
-    const long selected = GetSelectedItem();
-    if (selected <= 0 || !SelectedSource())
-        return;
-    std::swap(m_option.dataSources[size_t(selected)], m_option.dataSources[size_t(selected - 1)]);
-    UpdateDataList();
-    SelectRow(selected - 1);
-    UpdateDataItem();
+    MoveSelected(-1);
 }
 
 void CSVImportOptionDlg::ButtonMoveDown_OnButtonClick(wxCommandEvent&)
 {
-    const long selected = GetSelectedItem();
-    if (selected < 0 || selected + 1 >= static_cast<long>(m_option.dataSources.size()) ||
-        !SelectedSource())
-        return;
-    std::swap(m_option.dataSources[size_t(selected)], m_option.dataSources[size_t(selected + 1)]);
-    UpdateDataList();
-    SelectRow(selected + 1);
-    UpdateDataItem();
+    MoveSelected(+1);
 }
 
 void CSVImportOptionDlg::TextCtrlLabel_OnText(wxCommandEvent&)

@@ -26,9 +26,8 @@ public:
     // Shows the lines, split at the separator as the import assigns columns.
     void SetPreview(const std::vector<wxString>& lines, wxChar separator);
 
-    // CheckImportOption for the dialog's file and option.
-    wxString CheckOption() const;
-    // The OK button: shows CheckOption's text and keeps the dialog open when it has one.
+    // The OK button: shows CheckImportOption's text and keeps the dialog open when it has
+    // one.
     bool TransferDataFromWindow() override;
 
     // The selected entry, or -1.
@@ -56,15 +55,16 @@ private:
     // The selected entry for an edit, or null (with an assertion for a stale index).
     DataSource* SelectedSource();
     void SelectRow(long row);
+    // Swaps the selected entry with the one above (-1) or below (+1) and follows it.
+    void MoveSelected(int direction);
     void UpdateRowSpins();
 
     CSVFileInfo m_info;
     CSVImportOption m_option;
 };
 
-// Why the option can't be imported from a file of this shape, naming the entry at
-// fault (an empty list, rows beyond the file, a column outside 1 to the column count);
-// empty when it can.
+// Why the option can't be imported from a file of this shape: no data series, or
+// CheckOptionFitsFile's reason; empty when it can.
 wxString CheckImportOption(const CSVFileInfo& info, const CSVImportOption& option);
 
 // The first lines of a file for the preview, without their line ends; a line longer than

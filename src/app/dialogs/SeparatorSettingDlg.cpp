@@ -3,18 +3,6 @@
 #include <wx/filename.h>
 #include <wx/intl.h>
 
-namespace {
-
-int SeparatorIndex(wxChar separator)
-{
-    for (int i = 0; i < SEPARATOR_COUNT; ++i)
-        if (SEPARATORS[i].character == separator)
-            return i;
-    return -1;
-}
-
-} // namespace
-
 SeparatorSettingDlg::SeparatorSettingDlg(wxWindow* parent)
     : SeparatorSettingDlgDesign(parent, wxID_ANY, _("Separator Setting"))
 {
