@@ -5,14 +5,6 @@ ProjectPanel::ProjectPanel(wxWindow* parent) : ProjectPanelDesign(parent) {}
 // The Observer base detaches from every project still alive.
 ProjectPanel::~ProjectPanel() = default;
 
-bool ProjectPanel::IsObserving(const GraphProject* project) const
-{
-    for (const Observable* o : GetObservables())
-        if (o == project)
-            return true;
-    return false;
-}
-
 void ProjectPanel::SetProject(GraphProject* project)
 {
     // A project destroyed meanwhile has already broken the link.

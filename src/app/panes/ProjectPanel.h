@@ -26,7 +26,5 @@ protected:
     void CheckListProj_OnToggled(wxCommandEvent& event) override;
 
 private:
-    bool IsObserving(const GraphProject* project) const;
-
     GraphProject* m_proj = nullptr;
 };

@@ -139,14 +139,6 @@ PropertyPanel::~PropertyPanel()
     SetProject(nullptr);
 }
 
-bool PropertyPanel::IsObserving(const GraphProject* project) const
-{
-    for (const Observable* o : GetObservables())
-        if (o == project)
-            return true;
-    return false;
-}
-
 void PropertyPanel::SetProject(GraphProject* project)
 {
     if (project == m_proj)
