@@ -5,6 +5,7 @@
 #include <wx/log.h>
 #include <wx/propgrid/advprops.h>
 
+#include "app/panes/ProjectPanel.h"
 #include "app/panes/PropertyGridValues.h"
 #include "app/panes/PropertyHelp.h"
 #include "model/PlotRange.h"
@@ -165,8 +166,7 @@ void PropertyPanel::UpdateTargetList()
         return;
     m_comboBoxTarget->Append(_("Project"));
     for (int i = 0; i < m_proj->GetCount(); ++i)
-        m_comboBoxTarget->Append(
-            wxString::Format("[%02d]%s", i + 1, m_proj->GetItem(i)->GetLabel()));
+        m_comboBoxTarget->Append(SeriesItemText(i, m_proj->GetItem(i)->GetLabel()));
     const int last = static_cast<int>(m_comboBoxTarget->GetCount()) - 1;
     m_comboBoxTarget->SetSelection(old < 0 ? 0 : std::min(old, last));
     UpdatePropertyList(UPDATE_ALL);
@@ -514,7 +514,7 @@ void PropertyPanel::WriteSeriesGroup(int index, const wxString& group)
         // property whose event is being handled.
         const int item = index + 1;
         m_comboBoxTarget->SetString(static_cast<unsigned>(item),
-                                    wxString::Format("[%02d]%s", item, data->GetLabel()));
+                                    SeriesItemText(index, data->GetLabel()));
         // GTK keeps showing the old text of the selected item until it is selected anew.
         m_comboBoxTarget->SetSelection(wxNOT_FOUND);
         m_comboBoxTarget->SetSelection(item);
