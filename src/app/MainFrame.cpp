@@ -66,6 +66,11 @@ MainFrame::~MainFrame()
     m_statusTimer.Stop();
     Unbind(wxEVT_TIMER, &MainFrame::StatusTimer_OnTimer, this, m_statusTimer.GetId());
     // The panes outlive this body; they must not keep a link to a destroyed project.
+    ReleaseProject();
+}
+
+void MainFrame::ReleaseProject()
+{
     m_panelGraph->SetProject(nullptr);
     m_panelProj->SetProject(nullptr);
     m_panelProp->SetProject(nullptr);
@@ -76,13 +81,7 @@ MainFrame::~MainFrame()
 
 void MainFrame::ResetProject()
 {
-    m_panelGraph->SetProject(nullptr);
-    m_panelProj->SetProject(nullptr);
-    m_panelProp->SetProject(nullptr);
-    if (m_project)
-        m_project->Detach(this);
-    m_project.reset();
-
+    ReleaseProject();
     m_project = CreateGraphProject();
     m_project->Attach(this);
     m_panelGraph->SetProject(m_project.get());

@@ -86,6 +86,8 @@ protected:
     void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) override;
 
 private:
+    // Unlinks the panes and this window from the project and drops it.
+    void ReleaseProject();
     void StatusTimer_OnTimer(wxTimerEvent& event);
     void GraphPanel_OnCursor(wxCommandEvent& event);
     void MenuItemRecentFile_OnMenuSelection(wxCommandEvent& event);
