@@ -413,8 +413,8 @@ void GraphPanel::ReportCursor(const wxPoint& at, bool inWindow)
     m_cursorInside = inside;
     if (code)
         SendCursorEvent(code);
-    m_graphWindow->SetCursor(inside && m_graphWindow->HasFocus() ? wxCursor(wxCURSOR_CROSS)
-                                                                 : wxNullCursor);
+    // The stock cursor, so that setting the one already shown is a no-op on every motion.
+    m_graphWindow->SetCursor(inside && m_graphWindow->HasFocus() ? *wxCROSS_CURSOR : wxNullCursor);
 }
 
 void GraphPanel::SendCursorEvent(int code)
