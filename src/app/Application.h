@@ -27,7 +27,6 @@ public:
     static Application& GetInstance();
 
     wxFileConfig* GetConfig() const { return m_config.get(); }
-    const wxString& GetConfigPath() const { return m_configPath; }
 
     // Reads the configuration from `path` if the file exists, else starts an empty one;
     // never fails. The path is where SaveConfiguration writes.

@@ -66,6 +66,11 @@ MainFrame::~MainFrame()
     m_statusTimer.Stop();
     Unbind(wxEVT_TIMER, &MainFrame::StatusTimer_OnTimer, this, m_statusTimer.GetId());
     // The panes outlive this body; they must not keep a link to a destroyed project.
+    ReleaseProject();
+}
+
+void MainFrame::ReleaseProject()
+{
     m_panelGraph->SetProject(nullptr);
     m_panelProj->SetProject(nullptr);
     m_panelProp->SetProject(nullptr);
@@ -76,13 +81,7 @@ MainFrame::~MainFrame()
 
 void MainFrame::ResetProject()
 {
-    m_panelGraph->SetProject(nullptr);
-    m_panelProj->SetProject(nullptr);
-    m_panelProp->SetProject(nullptr);
-    if (m_project)
-        m_project->Detach(this);
-    m_project.reset();
-
+    ReleaseProject();
     m_project = CreateGraphProject();
     m_project->Attach(this);
     m_panelGraph->SetProject(m_project.get());
@@ -272,55 +271,47 @@ void MainFrame::MenuItemFitY_OnMenuSelection(wxCommandEvent&)
     FitPlotRange(false, true);
 }
 
-// About the midpoint, X first, then Y: one range change each.
-void MainFrame::Zoom(double factor)
-{
-    if (m_zoomX) {
-        const PlotRange r = m_project->GetPlotRange();
-        m_project->ZoomX((r.minX + r.maxX) / 2.0, factor);
-    }
-    if (m_zoomY) {
-        const PlotRange r = m_project->GetPlotRange();
-        m_project->ZoomY((r.minY + r.maxY) / 2.0, factor);
-    }
-}
-
 void MainFrame::MenuItemZoomIn_OnMenuSelection(wxCommandEvent&)
 {
-    Zoom(1.0 / ReadZoomFactor());
+    m_panelGraph->ZoomAtCentre(1.0 / ReadZoomFactor());
 }
 void MainFrame::MenuItemZoomOut_OnMenuSelection(wxCommandEvent&)
 {
-    Zoom(ReadZoomFactor());
+    m_panelGraph->ZoomAtCentre(ReadZoomFactor());
 }
 
-// At least one axis always zooms: turning off the last one turns on the other.
-void MainFrame::ToggleZoomAxis(bool& toggled, bool& other)
+// The graph pane holds the flags, as its wheel and box use them. At least one axis
+// always zooms: turning off the last one turns on the other.
+void MainFrame::ToggleZoomAxis(bool toggleX)
 {
+    bool zoomX = m_panelGraph->IsZoomX();
+    bool zoomY = m_panelGraph->IsZoomY();
+    bool& toggled = toggleX ? zoomX : zoomY;
+    bool& other = toggleX ? zoomY : zoomX;
     toggled = !toggled;
     if (!toggled && !other)
         other = true;
-    m_panelGraph->SetZoomX(m_zoomX);
-    m_panelGraph->SetZoomY(m_zoomY);
+    m_panelGraph->SetZoomX(zoomX);
+    m_panelGraph->SetZoomY(zoomY);
 }
 
 void MainFrame::MenuItemZoomX_OnMenuSelection(wxCommandEvent&)
 {
-    ToggleZoomAxis(m_zoomX, m_zoomY);
+    ToggleZoomAxis(true);
 }
 
 void MainFrame::MenuItemZoomY_OnMenuSelection(wxCommandEvent&)
 {
-    ToggleZoomAxis(m_zoomY, m_zoomX);
+    ToggleZoomAxis(false);
 }
 
 void MainFrame::MenuItemZoomX_OnUpdateUI(wxUpdateUIEvent& event)
 {
-    event.Check(m_zoomX);
+    event.Check(m_panelGraph->IsZoomX());
 }
 void MainFrame::MenuItemZoomY_OnUpdateUI(wxUpdateUIEvent& event)
 {
-    event.Check(m_zoomY);
+    event.Check(m_panelGraph->IsZoomY());
 }
 
 bool MainFrame::IsPaneShown(const char* name)

@@ -28,8 +28,6 @@ public:
 
     std::shared_ptr<GraphProject> GetProject() const { return m_project; }
     bool IsModified() const { return m_modified; }
-    bool IsZoomX() const { return m_zoomX; }
-    bool IsZoomY() const { return m_zoomY; }
     const ViewHistory& GetViewHistory() const { return m_history; }
 
     // Replaces the project by a new, empty one and hands it to the panes.
@@ -88,12 +86,13 @@ protected:
     void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) override;
 
 private:
+    // Unlinks the panes and this window from the project and drops it.
+    void ReleaseProject();
     void StatusTimer_OnTimer(wxTimerEvent& event);
     void GraphPanel_OnCursor(wxCommandEvent& event);
     void MenuItemRecentFile_OnMenuSelection(wxCommandEvent& event);
     void TogglePane(const char* name);
-    void Zoom(double factor);
-    void ToggleZoomAxis(bool& toggled, bool& other);
+    void ToggleZoomAxis(bool toggleX);
     void RecordView();
     void ShowView(const PlotRange& range);
     bool IsPaneShown(const char* name);
@@ -106,8 +105,6 @@ private:
 
     std::shared_ptr<GraphProject> m_project;
     bool m_modified = false;
-    bool m_zoomX = true;
-    bool m_zoomY = true;
     wxTimer m_statusTimer;
     // Completed range changes; the changes of one event (a wheel step zooms X, then Y)
     // are recorded once, after it.

@@ -17,6 +17,11 @@ Observer::~Observer()
 
 void Observer::Update(Observable*, const ObserverParamBase&) {}
 
+bool Observer::IsObserving(const Observable* observable) const
+{
+    return std::find(m_observables.begin(), m_observables.end(), observable) != m_observables.end();
+}
+
 void Observer::OnAttached(Observable* observable)
 {
     wxASSERT(std::find(m_observables.begin(), m_observables.end(), observable) ==

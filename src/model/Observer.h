@@ -34,6 +34,9 @@ public:
     virtual void Update(Observable* observable, const ObserverParamBase& param);
 
     const std::vector<Observable*>& GetObservables() const { return m_observables; }
+    // Still linked to `observable`: false once it was destroyed, so a pointer kept to it
+    // must not be used to detach.
+    bool IsObserving(const Observable* observable) const;
 
 private:
     friend class Observable;

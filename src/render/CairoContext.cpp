@@ -7,6 +7,7 @@
 #include <cairo-svg.h>
 
 #include "base/AtomicFile.h"
+#include "base/FileUtil.h"
 
 CairoTarget CairoTargetFromFileName(const wxString& fileName)
 {
@@ -104,7 +105,8 @@ void CairoContext::Adopt(cairo_surface_t* surface)
 bool CairoContext::CreateOutput()
 {
     m_output = std::make_unique<AtomicFile>();
-    if (m_output->Create(std::string(m_fileName.utf8_str())))
+    const std::string name = FileNameToNarrow(m_fileName);
+    if (!name.empty() && m_output->Create(name))
         return true;
     m_output.reset();
     return false;

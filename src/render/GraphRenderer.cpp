@@ -112,7 +112,7 @@ RenderInfo GraphRenderer::Render()
 
     m_tf = PlotTransform::Make(m_range, m_pw, m_ph);
 
-    gridInterval = ComputeIntervals();
+    const GridIntervals gridInterval = ComputeIntervals();
     // One enumeration for grid lines, marks and labels, so that they always coincide.
     m_ticksX.clear();
     m_ticksY.clear();
@@ -143,10 +143,9 @@ RenderInfo GraphRenderer::Render()
     if (status != CAIRO_STATUS_SUCCESS)
         wxLogDebug("Error occurs with using Cairo: %s\n", cairo_status_to_string(status));
 
-    lastSize = RenderSize{m_width, m_height};
-    plotArea = PlotArea{m_prop.marginLeft, m_prop.marginTop, m_pw, m_ph};
-    plotRange = m_range;
-    return RenderInfo{lastSize, plotArea, plotRange, gridInterval, m_tf};
+    return RenderInfo{RenderSize{m_width, m_height},
+                      PlotArea{m_prop.marginLeft, m_prop.marginTop, m_pw, m_ph}, m_range,
+                      gridInterval, m_tf};
 }
 
 void GraphRenderer::DrawGrid()

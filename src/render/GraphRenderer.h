@@ -18,7 +18,7 @@ public:
     GraphRenderer(CairoContext& cairo, const GraphProject& project, double width, double height);
     ~GraphRenderer();
 
-    // Draws the picture; the outputs below are also returned as one value.
+    // Draws the picture; returns its size, frame, range, grid intervals and mapping.
     RenderInfo Render();
 
     // Inputs.
@@ -28,12 +28,6 @@ public:
     // On image targets opaque curves are rasterised directly (the same shapes, a tenth
     // of the time); false builds cairo paths everywhere, as on vector targets.
     bool rasterCurves = true;
-
-    // Outputs, written by Render.
-    RenderSize lastSize;
-    PlotArea plotArea;
-    PlotRange plotRange;
-    GridIntervals gridInterval;
 
 private:
     void DrawGrid();

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "model/GraphData.h"
-#include "model/GraphProject.h"
+#include "model/PlotRange.h"
 
 struct RenderSize
 {

@@ -56,15 +56,20 @@ TEST(Observer, DestroyingEitherSideUnlinksItEverywhere)
 {
     Subject first, second;
     Recorder survivor;
+    const Observable* gone = nullptr;
     {
         Recorder doomed;
         Subject doomedSubject;
+        gone = &doomedSubject;
         first.Attach(&doomed);
         second.Attach(&doomed);
         second.Attach(&survivor);
         doomedSubject.Attach(&survivor);
         EXPECT_EQ(survivor.GetObservables().size(), 2u);
+        EXPECT_TRUE(survivor.IsObserving(gone));
     }
+    // The panes ask this before detaching through a pointer they kept.
+    EXPECT_FALSE(survivor.IsObserving(gone));
     EXPECT_TRUE(first.GetObservers().empty());
     ASSERT_EQ(second.GetObservers().size(), 1u);
     ASSERT_EQ(survivor.GetObservables().size(), 1u);

@@ -99,11 +99,11 @@ Picture Draw(const GraphProject& project, int w = 640, int h = 480, bool raster 
     p.cairo = std::make_unique<CairoContext>(w, h);
     GraphRenderer renderer(*p.cairo, project, w, h);
     renderer.rasterCurves = raster;
-    renderer.Render();
+    const RenderInfo info = renderer.Render();
     EXPECT_EQ(cairo_status((*p.cairo)()), CAIRO_STATUS_SUCCESS);
-    EXPECT_TRUE(renderer.lastSize.width == w && renderer.lastSize.height == h);
-    p.plotArea = renderer.plotArea;
-    p.gridInterval = renderer.gridInterval;
+    EXPECT_TRUE(info.lastSize.width == w && info.lastSize.height == h);
+    p.plotArea = info.plotArea;
+    p.gridInterval = info.gridInterval;
     return p;
 }
 
@@ -447,8 +447,7 @@ TEST(GraphRenderer, UnsafeFormatsAndTinyIntervalsAreHarmless)
     CairoContext cairo(640, 480);
     GraphRenderer renderer(cairo, *project, 640, 480);
     renderer.resolutionDivisor = 0;
-    renderer.Render();
-    EXPECT_EQ(renderer.gridInterval.x, 1e-300);
+    EXPECT_EQ(renderer.Render().gridInterval.x, 1e-300);
     EXPECT_EQ(renderer.resolution, 530);
     EXPECT_EQ(cairo_status(cairo()), CAIRO_STATUS_SUCCESS);
 }

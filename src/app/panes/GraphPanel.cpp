@@ -338,6 +338,14 @@ void GraphPanel::ZoomAbout(double cx, double cy, double factor)
         m_proj->ZoomY(cy, factor);
 }
 
+void GraphPanel::ZoomAtCentre(double factor)
+{
+    if (!m_proj)
+        return;
+    const PlotRange r = m_proj->GetPlotRange();
+    ZoomAbout((r.minX + r.maxX) / 2, (r.minY + r.maxY) / 2, factor);
+}
+
 // Arrows pan by a tenth of the span, + and - zoom about the middle, Home fits and Escape
 // drops a box being drawn.
 void GraphPanel::GraphWindow_OnKeyDown(wxKeyEvent& event)
@@ -366,11 +374,11 @@ void GraphPanel::GraphWindow_OnKeyDown(wxKeyEvent& event)
     case '+':
     case '=':
     case WXK_NUMPAD_ADD:
-        ZoomAbout((r.minX + r.maxX) / 2, (r.minY + r.maxY) / 2, 1.0 / ReadZoomFactor());
+        ZoomAtCentre(1.0 / ReadZoomFactor());
         return;
     case '-':
     case WXK_NUMPAD_SUBTRACT:
-        ZoomAbout((r.minX + r.maxX) / 2, (r.minY + r.maxY) / 2, ReadZoomFactor());
+        ZoomAtCentre(ReadZoomFactor());
         return;
     case WXK_HOME:
         next = ComputeFitRange(*m_proj);
@@ -405,8 +413,8 @@ void GraphPanel::ReportCursor(const wxPoint& at, bool inWindow)
     m_cursorInside = inside;
     if (code)
         SendCursorEvent(code);
-    m_graphWindow->SetCursor(inside && m_graphWindow->HasFocus() ? wxCursor(wxCURSOR_CROSS)
-                                                                 : wxNullCursor);
+    // The stock cursor, so that setting the one already shown is a no-op on every motion.
+    m_graphWindow->SetCursor(inside && m_graphWindow->HasFocus() ? *wxCROSS_CURSOR : wxNullCursor);
 }
 
 void GraphPanel::SendCursorEvent(int code)

@@ -29,6 +29,9 @@ public:
     void SetZoomY(bool zoom) { m_zoomY = zoom; }
     bool IsZoomX() const { return m_zoomX; }
     bool IsZoomY() const { return m_zoomY; }
+    // Zooms about the middle of the range on the axes the toggles allow, X first, then
+    // Y (one range change each): the zoom commands and the + and - keys.
+    void ZoomAtCentre(double factor);
 
     // The last paint drew a graph (the project had series).
     bool IsRendered() const { return m_rendered; }

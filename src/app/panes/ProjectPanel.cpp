@@ -1,17 +1,14 @@
 #include "app/panes/ProjectPanel.h"
 
+wxString SeriesItemText(int index, const wxString& label)
+{
+    return wxString::Format("[%02d]%s", index + 1, label);
+}
+
 ProjectPanel::ProjectPanel(wxWindow* parent) : ProjectPanelDesign(parent) {}
 
 // The Observer base detaches from every project still alive.
 ProjectPanel::~ProjectPanel() = default;
-
-bool ProjectPanel::IsObserving(const GraphProject* project) const
-{
-    for (const Observable* o : GetObservables())
-        if (o == project)
-            return true;
-    return false;
-}
 
 void ProjectPanel::SetProject(GraphProject* project)
 {
@@ -47,8 +44,7 @@ void ProjectPanel::UpdateCheckListProj()
 
     for (unsigned i = 0; i < count; ++i) {
         const auto data = m_proj->GetItem(static_cast<int>(i));
-        const wxString text =
-            wxString::Format("[%02d]%s", static_cast<int>(i) + 1, data->GetLabel());
+        const wxString text = SeriesItemText(static_cast<int>(i), data->GetLabel());
         if (m_checkListProj->GetString(i) != text)
             m_checkListProj->SetString(i, text);
         if (m_checkListProj->IsChecked(i) != data->IsVisible())

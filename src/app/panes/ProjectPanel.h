@@ -4,6 +4,9 @@
 #include "model/Observer.h"
 #include "ui/ProjectPanelDesign.h"
 
+// The text of series `index` (from 0) wherever a list names it: "[01]label".
+wxString SeriesItemText(int index, const wxString& label);
+
 // The series list: item i stands for series i; its check box is the series' visibility,
 // and the selected item is the series the Delete command acts on.
 class ProjectPanel : public ProjectPanelDesign, public Observer
@@ -26,7 +29,5 @@ protected:
     void CheckListProj_OnToggled(wxCommandEvent& event) override;
 
 private:
-    bool IsObserving(const GraphProject* project) const;
-
     GraphProject* m_proj = nullptr;
 };

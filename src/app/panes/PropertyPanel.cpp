@@ -1,10 +1,12 @@
 #include "app/panes/PropertyPanel.h"
 
+#include <array>
 #include <cmath>
 
 #include <wx/log.h>
 #include <wx/propgrid/advprops.h>
 
+#include "app/panes/ProjectPanel.h"
 #include "app/panes/PropertyGridValues.h"
 #include "app/panes/PropertyHelp.h"
 #include "model/PlotRange.h"
@@ -14,6 +16,15 @@
 namespace {
 
 const char COMPOSED[] = "<composed>";
+
+// The rows of the "PlotRange" group, in the order of PlotRangeValues.
+const char* const PLOT_RANGE_ROWS[4] = {"PlotRange.MinX", "PlotRange.MaxX", "PlotRange.MinY",
+                                        "PlotRange.MaxY"};
+
+std::array<double, 4> PlotRangeValues(const PlotRange& r)
+{
+    return {r.minX, r.maxX, r.minY, r.maxY};
+}
 
 // Sets a flag for its lifetime, so that an early return cannot leave it set.
 class FlagScope
@@ -139,14 +150,6 @@ PropertyPanel::~PropertyPanel()
     SetProject(nullptr);
 }
 
-bool PropertyPanel::IsObserving(const GraphProject* project) const
-{
-    for (const Observable* o : GetObservables())
-        if (o == project)
-            return true;
-    return false;
-}
-
 void PropertyPanel::SetProject(GraphProject* project)
 {
     if (project == m_proj)
@@ -173,8 +176,7 @@ void PropertyPanel::UpdateTargetList()
         return;
     m_comboBoxTarget->Append(_("Project"));
     for (int i = 0; i < m_proj->GetCount(); ++i)
-        m_comboBoxTarget->Append(
-            wxString::Format("[%02d]%s", i + 1, m_proj->GetItem(i)->GetLabel()));
+        m_comboBoxTarget->Append(SeriesItemText(i, m_proj->GetItem(i)->GetLabel()));
     const int last = static_cast<int>(m_comboBoxTarget->GetCount()) - 1;
     m_comboBoxTarget->SetSelection(old < 0 ? 0 : std::min(old, last));
     UpdatePropertyList(UPDATE_ALL);
@@ -195,14 +197,10 @@ void PropertyPanel::UpdatePropertyList(UpdateMode mode)
         break;
     case UPDATE_PLOT_RANGE:
         if (sel == 0) {
-            const PlotRange r = m_proj->GetPlotRange();
-            const std::pair<const char*, double> values[] = {{"PlotRange.MinX", r.minX},
-                                                             {"PlotRange.MaxX", r.maxX},
-                                                             {"PlotRange.MinY", r.minY},
-                                                             {"PlotRange.MaxY", r.maxY}};
-            for (const auto& [name, value] : values)
-                if (wxPGProperty* p = Handle(name))
-                    p->SetValue(value);
+            const std::array<double, 4> values = PlotRangeValues(m_proj->GetPlotRange());
+            for (int i = 0; i < 4; ++i)
+                if (wxPGProperty* p = Handle(PLOT_RANGE_ROWS[i]))
+                    p->SetValue(values[i]);
         }
         break;
     case UPDATE_PROJ_PROP:
@@ -276,7 +274,6 @@ void PropertyPanel::AppendDataRange(wxPGProperty* category, double minX, double 
 void PropertyPanel::AppendProjectProperty()
 {
     const ProjectProperty prop = m_proj->GetProperty();
-    const PlotRange range = m_proj->GetPlotRange();
 
     wxPGProperty* info = m_propGrid->Append(new wxPropertyCategory("Information"));
     AppendDataRange(info, m_proj->GetMinX(false), m_proj->GetMaxX(false), m_proj->GetMinY(false),
@@ -284,10 +281,10 @@ void PropertyPanel::AppendProjectProperty()
 
     wxPGProperty* plot = m_propGrid->Append(new wxPropertyCategory("Plot"));
     wxPGProperty* plotRange = AppendGroup(plot, "PlotRange");
-    Add(plotRange, new ExactFloatProperty("MinX", range.minX));
-    Add(plotRange, new ExactFloatProperty("MaxX", range.maxX));
-    Add(plotRange, new ExactFloatProperty("MinY", range.minY));
-    Add(plotRange, new ExactFloatProperty("MaxY", range.maxY));
+    const std::array<double, 4> values = PlotRangeValues(m_proj->GetPlotRange());
+    for (int i = 0; i < 4; ++i)
+        Add(plotRange,
+            new ExactFloatProperty(wxString(PLOT_RANGE_ROWS[i]).AfterFirst('.'), values[i]));
 
     std::map<wxString, wxPGProperty*> groups;
     for (const ProjectPropertyField& field : ProjectPropertyFields()) {
@@ -382,11 +379,11 @@ wxString PropertyPanel::RefusalOfChange(const wxString& name, const wxVariant& v
     if (name.StartsWith("PlotRange.")) {
         // Judged on the values as they would be after this edit.
         double v[4];
-        const char* names[] = {"PlotRange.MinX", "PlotRange.MaxX", "PlotRange.MinY",
-                               "PlotRange.MaxY"};
         for (int i = 0; i < 4; ++i) {
-            const wxPGProperty* p = Handle(names[i]);
-            v[i] = name == names[i] ? value.GetDouble() : p ? p->GetValue().GetDouble() : NAN;
+            const wxPGProperty* p = Handle(PLOT_RANGE_ROWS[i]);
+            v[i] = name == PLOT_RANGE_ROWS[i] ? value.GetDouble()
+                   : p                        ? p->GetValue().GetDouble()
+                                              : NAN;
         }
         if (!IsUsableAxis(v[0], v[1]) || !IsUsableAxis(v[2], v[3]))
             return _("The minimum must be less than the maximum, with a finite range between.");
@@ -444,12 +441,11 @@ void PropertyPanel::WriteProjectGroup(const wxString& group)
 {
     FlagScope updating(m_updating);
     if (group == "PlotRange") {
-        const double minX = Handle("PlotRange.MinX")->GetValue().GetDouble();
-        const double maxX = Handle("PlotRange.MaxX")->GetValue().GetDouble();
-        const double minY = Handle("PlotRange.MinY")->GetValue().GetDouble();
-        const double maxY = Handle("PlotRange.MaxY")->GetValue().GetDouble();
-        if (IsUsableAxis(minX, maxX) && IsUsableAxis(minY, maxY))
-            m_proj->SetPlotRange(minX, maxX, minY, maxY);
+        double v[4];
+        for (int i = 0; i < 4; ++i)
+            v[i] = Handle(PLOT_RANGE_ROWS[i])->GetValue().GetDouble();
+        if (IsUsableAxis(v[0], v[1]) && IsUsableAxis(v[2], v[3]))
+            m_proj->SetPlotRange(v[0], v[1], v[2], v[3]);
         else
             UpdatePropertyList(UPDATE_PLOT_RANGE);
         return;
@@ -522,7 +518,7 @@ void PropertyPanel::WriteSeriesGroup(int index, const wxString& group)
         // property whose event is being handled.
         const int item = index + 1;
         m_comboBoxTarget->SetString(static_cast<unsigned>(item),
-                                    wxString::Format("[%02d]%s", item, data->GetLabel()));
+                                    SeriesItemText(index, data->GetLabel()));
         // GTK keeps showing the old text of the selected item until it is selected anew.
         m_comboBoxTarget->SetSelection(wxNOT_FOUND);
         m_comboBoxTarget->SetSelection(item);

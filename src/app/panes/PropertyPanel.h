@@ -42,7 +42,6 @@ protected:
     void PropGrid_OnSelected(wxPropertyGridEvent& event) override;
 
 private:
-    bool IsObserving(const GraphProject* project) const;
     void ClearPropertyList();
     void AppendProjectProperty();
     void AppendGraphProperty(int index);
