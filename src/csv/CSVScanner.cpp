@@ -44,11 +44,11 @@ bool IsNumericLine(const char* begin, const char* end, char separator)
     return true;
 }
 
-std::vector<wxString> SplitLine(const std::string& text, char separator)
+std::vector<wxString> SplitLine(const std::string& text, char separator, size_t maxPieces)
 {
     std::vector<wxString> names;
     size_t begin = 0;
-    for (;;) {
+    while (names.size() < maxPieces) {
         const size_t cut = text.find(separator, begin);
         const size_t end = cut == std::string::npos ? text.size() : cut;
         names.push_back(NarrowToWide(text.data() + begin, end - begin));
@@ -56,6 +56,7 @@ std::vector<wxString> SplitLine(const std::string& text, char separator)
             return names;
         begin = cut + 1;
     }
+    return names;
 }
 
 // What one thread learned about its byte range of the file; its line count starts at 0.
@@ -294,7 +295,9 @@ void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerTe
 
     m_option.headerRows = headerCount;
     m_option.dataRows = m_info.rowCount - headerCount;
-    const std::vector<wxString> names = SplitLine(headerText, m_separator);
+    // Names for column 1 on; column 0 is the X.
+    const std::vector<wxString> names =
+        SplitLine(headerText, m_separator, m_option.dataSources.size() + 1);
     for (size_t k = 0; k < m_option.dataSources.size() && k + 1 < names.size(); ++k)
         m_option.dataSources[k].label = names[k + 1];
 }

@@ -11,6 +11,7 @@
 #include "CsvTestUtil.h"
 #include "csv/CSVConverter.h"
 #include "csv/CSVImporter.h"
+#include "csv/CSVScanner.h"
 #include "model/GraphProject.h"
 #include "support/TestSupport.h"
 
@@ -157,6 +158,22 @@ TEST(CSVScan, HeaderDetectionAndDefaultOption)
                 << k;
         }
     }
+}
+
+TEST(CSVScan, SplitLineMakesOnlyThePiecesAskedFor)
+{
+    auto utf8 = [](const std::vector<wxString>& names) {
+        Strings out;
+        for (const wxString& name : names)
+            out.push_back(name.utf8_string());
+        return out;
+    };
+    EXPECT_EQ(utf8(SplitLine("a,b,,c", ',')), (Strings{"a", "b", "", "c"}));
+    EXPECT_EQ(utf8(SplitLine("", ',')), Strings{""});
+    EXPECT_EQ(utf8(SplitLine("a,b,,c", ',', 2)), (Strings{"a", "b"}));
+    EXPECT_EQ(utf8(SplitLine("a,b,,c", ',', 4)), (Strings{"a", "b", "", "c"}));
+    EXPECT_EQ(utf8(SplitLine("a,b,,c", ',', 9)), (Strings{"a", "b", "", "c"}));
+    EXPECT_TRUE(SplitLine("a,b", ',', 0).empty());
 }
 
 TEST(CSVScan, FolderTooManyLinesAndBadSeparator)
