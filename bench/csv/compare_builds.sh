@@ -18,9 +18,11 @@ trap 'rm -f "$results"' EXIT
 echo "A: $a"
 echo "B: $b"
 echo "file: $file ($(stat -c %s "$file") bytes), $threads threads, $reps runs each"
-cat "$file" > /dev/null
+# The machine may page out cold file pages between runs: each run reads a warm file.
 for rep in $(seq "$reps"); do
+    cat "$file" > /dev/null
     echo "A $("$a" --import "$file" "$threads")" >> "$results"
+    cat "$file" > /dev/null
     echo "B $("$b" --import "$file" "$threads")" >> "$results"
 done
 

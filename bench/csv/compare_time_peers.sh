@@ -35,14 +35,19 @@ first=$(/usr/bin/python3 -s "$here/pandas_read.py" "$stamped" time | value first
 echo "numeric: $numeric ($(stat -c %s "$numeric") bytes)"
 echo "time:    $stamped ($(stat -c %s "$stamped") bytes)"
 echo "$reps runs each, interleaved"
+# The machine may page out cold file pages between runs: each run reads a warm file.
+warm() { cat "$1" > /dev/null; }
 for rep in $(seq "$reps"); do
-    cat "$numeric" "$stamped" > /dev/null
     for t in 1 2; do
+        warm "$numeric"
         echo "numeric_t$t $("$bench" --import "$numeric" $t | value total_s)" >> "$results"
+        warm "$stamped"
         echo "time_t$t $("$bench" --import "$stamped" $t | value total_s)" >> "$results"
+        warm "$stamped"
         echo "fread_time_t$t $(Rscript --vanilla "$here/fread.R" "$stamped" $t | value load_s)" \
             >> "$results"
     done
+    warm "$stamped"
     echo "pandas_time $(/usr/bin/python3 -s "$here/pandas_read.py" "$stamped" time |
         value load_s)" >> "$results"
 done
