@@ -161,6 +161,25 @@ TEST(CSVScan, HeaderDetectionAndDefaultOption)
     }
 }
 
+TEST(CSVScan, NumericLinesHoldOnlyNumberCharactersAndTheSeparator)
+{
+    EXPECT_TRUE(IsNumericLine(nullptr, nullptr, ','));
+    const std::string numberCharacters = "0123456789 \t+-.dDeE";
+    for (char separator : {',', ';', '\t', ' '}) {
+        for (int byte = 0; byte < 256; ++byte) {
+            const char c = char(byte);
+            const std::string line = std::string("1") + c + "2";
+            const bool want = c == separator || numberCharacters.find(c) != std::string::npos;
+            EXPECT_EQ(IsNumericLine(line.data(), line.data() + line.size(), separator), want)
+                << byte << " " << int(separator);
+        }
+    }
+    const std::string stamp = "2026-03-05 10:00:00.000,1,2";
+    EXPECT_FALSE(IsNumericLine(stamp.data(), stamp.data() + stamp.size(), ','));
+    const std::string numbers = " -1.5e3,+2d-1,\t.5 ";
+    EXPECT_TRUE(IsNumericLine(numbers.data(), numbers.data() + numbers.size(), ','));
+}
+
 TEST(CSVScan, SplitLineMakesOnlyThePiecesAskedFor)
 {
     auto utf8 = [](const std::vector<wxString>& names) {
