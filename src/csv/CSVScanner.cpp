@@ -244,9 +244,10 @@ ResultCode CSVScanner::Scan(Progress* progress)
                 return ResultCode::SUCCESS;
             if (m_info.columnCount > 0 && m_option.dataRows > 0 &&
                 PlainReadingHolds(sample, m_separator, scanned->dataStart, firstColumnDecreases)) {
-                // Such an X column would be refused: each series counts its points instead.
-                for (DataSource& source : m_option.dataSources)
-                    source.useDirectVal = source.useDirectVal || firstColumnDecreases;
+                // Such an X column would be refused: every column is a series that counts
+                // its points instead.
+                if (firstColumnDecreases)
+                    BuildDefaultOption(scanned->headerCount, scanned->headerText, false);
                 return ResultCode::SUCCESS;
             }
         }
@@ -276,15 +277,17 @@ ResultCode CSVScanner::Scan(Progress* progress)
     }
 }
 
-void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerText)
+void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerText,
+                                    bool firstColumnIsX)
 {
     m_option.headerRows = 0;
     m_option.dataRows = m_info.rowCount;
     m_option.dataSources.clear();
     m_option.dialect = CSVDialect();
     m_option.dialect.separator = m_separator;
-    for (int j = 1; j < m_info.columnCount; ++j) {
+    for (int j = firstColumnIsX ? 1 : 0; j < m_info.columnCount; ++j) {
         DataSource source;
+        source.useDirectVal = !firstColumnIsX;
         source.columnY = j;
         source.label = wxString::Format(_("Column %d"), j + 1);
         m_option.dataSources.push_back(source);
@@ -295,6 +298,8 @@ void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerTe
     m_option.headerRows = headerCount;
     m_option.dataRows = m_info.rowCount - headerCount;
     const std::vector<wxString> names = SplitLine(headerText, m_separator);
-    for (size_t k = 0; k < m_option.dataSources.size() && k + 1 < names.size(); ++k)
-        m_option.dataSources[k].label = names[k + 1];
+    for (DataSource& source : m_option.dataSources) {
+        if (size_t(source.columnY) < names.size())
+            source.label = names[size_t(source.columnY)];
+    }
 }
