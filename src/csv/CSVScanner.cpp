@@ -240,14 +240,23 @@ ResultCode CSVScanner::Scan(Progress* progress)
             m_info.columnNames.clear();
             BuildDefaultOption(scanned->headerCount, scanned->headerText);
             bool firstColumnDecreases = false;
+            int filledColumns = 0;
             if (!m_request.detect)
                 return ResultCode::SUCCESS;
             if (m_info.columnCount > 0 && m_option.dataRows > 0 &&
-                PlainReadingHolds(sample, m_separator, scanned->dataStart, firstColumnDecreases)) {
+                PlainReadingHolds(sample, m_separator, scanned->dataStart, firstColumnDecreases,
+                                  filledColumns)) {
                 // Such an X column would be refused: every column is a series that counts
                 // its points instead.
                 if (firstColumnDecreases)
                     BuildDefaultOption(scanned->headerCount, scanned->headerText, false);
+                // Nothing after a trailing separator: no series of zeros.
+                auto& sources = m_option.dataSources;
+                sources.erase(std::remove_if(sources.begin(), sources.end(),
+                                             [&](const DataSource& source) {
+                                                 return source.columnY >= filledColumns;
+                                             }),
+                              sources.end());
                 return ResultCode::SUCCESS;
             }
         }

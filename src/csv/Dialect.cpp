@@ -362,21 +362,38 @@ bool FirstColumnIncreases(const std::vector<const Row*>& body, const CSVDialect&
     return grew;
 }
 
+// The names of the first header line with a field per column (a units line may follow
+// it), else of the widest; a comment mark before them is not a name.
 std::vector<wxString> HeaderNames(const std::vector<Row>& head, size_t headerLines, int columnCount,
                                   char quote)
 {
+    auto commentMark = [](const Row& row) {
+        return !row.fields.empty() && FieldLabel(row.fields[0], 0) == "#";
+    };
     const Row* chosen = nullptr;
+    size_t chosenWidth = 0;
     for (size_t r = 0; r < headerLines; ++r) {
         const Row& row = head[r];
-        if (row.blank)
+        const size_t width = row.fields.size() - (commentMark(row) ? 1 : 0);
+        if (row.blank || width == 0)
             continue;
-        if (!chosen || int(row.fields.size()) >= std::max(2, columnCount / 2))
+        if (int(width) == columnCount) {
             chosen = &row;
+            break;
+        }
+        if (width >= chosenWidth) {
+            chosen = &row;
+            chosenWidth = width;
+        }
     }
     std::vector<wxString> names;
     if (chosen) {
-        for (const Field& field : chosen->fields)
-            names.push_back(FieldLabel(field, quote));
+        for (size_t f = commentMark(*chosen) ? 1 : 0; f < chosen->fields.size(); ++f) {
+            wxString name = FieldLabel(chosen->fields[f], quote);
+            if (f == 0 && name.StartsWith("#"))
+                name = name.Mid(1).Strip(wxString::both);
+            names.push_back(name);
+        }
     }
     return names;
 }
@@ -390,6 +407,18 @@ void DialectRequest::SetColumn(const ColumnRequest& request)
                        [&](const ColumnRequest& r) { return r.column == request.column; }),
         columns.end());
     columns.push_back(request);
+}
+
+// Fields up to the last one with something in it.
+int FilledFields(const char* begin, const char* end, char separator)
+{
+    int count = 0, filled = 0;
+    ForEachField(begin, end, separator == '\t' ? ' ' : separator, 0, [&](const Field& field) {
+        ++count;
+        if (!std::all_of(field.begin, field.end, IsBlank))
+            filled = count;
+    });
+    return filled;
 }
 
 FileSample ReadFileSample(int fd, int64_t fileSize)
@@ -565,9 +594,10 @@ DialectGuess DetectDialect(const FileSample& sample, const DialectRequest& reque
 }
 
 bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataStart,
-                       bool& firstColumnDecreases)
+                       bool& firstColumnDecreases, int& filledColumns)
 {
     firstColumnDecreases = false;
+    filledColumns = 0;
     bool any = false, sawData = false;
     double last = 0.0;
     std::vector<double*> targets;
@@ -591,6 +621,7 @@ bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataSta
                                    separator))
                     return false;
                 sawData = true;
+                filledColumns = std::max(filledColumns, FilledFields(begin, text.data() + end, separator));
                 if (end > start) {
                     if (any && first < last)
                         firstColumnDecreases = true;

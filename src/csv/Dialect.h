@@ -186,9 +186,10 @@ DialectGuess DetectDialect(const FileSample& sample, const DialectRequest& reque
 // Whether the plain reading (header lines up to the first line of number characters,
 // every data line converting with `separator`) reads the sample. `dataStart` is where
 // the plain scan found the first data line: sampled lines before it are header lines.
-// `firstColumnDecreases` tells whether the first column goes down somewhere in the sample.
+// `firstColumnDecreases` tells whether the first column goes down somewhere in the sample,
+// `filledColumns` the most columns a sampled line has up to its last non-empty field.
 bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataStart,
-                       bool& firstColumnDecreases);
+                       bool& firstColumnDecreases, int& filledColumns);
 
 // The default option of a detected dialect for a file of `rowCount` records whose last
 // non-blank record is `lastDataLine`: the first column is the X of every series when it
