@@ -519,8 +519,9 @@ __attribute__((always_inline)) inline bool ReadClockFixed(const char* p, const c
 }
 
 // "YYYY-MM-DD?hh:mm:ss[.f...][Z]" with '-' and 'T' or ' ', as most programs and
-// FormatIsoTime write it, read like ReadClockFixed.
-inline bool ReadIsoFixed(const char* p, const char* e, TimeNanos& out)
+// FormatIsoTime write it, read like ReadClockFixed and likewise inlined by force.
+__attribute__((always_inline)) inline bool ReadIsoFixed(const char* p, const char* e,
+                                                        TimeNanos& out)
 {
     if (e - p > 19 && e[-1] == 'Z')
         --e;
@@ -548,9 +549,10 @@ inline void Trim(const char*& begin, const char*& end)
         --end;
 }
 
-} // namespace
-
-bool ParseTime(const char* begin, const char* end, TimeLayout layout, TimeNanos& out)
+// ParseTime for all but the fixed stamps without spaces around, out of line so that those
+// pay for none of it.
+__attribute__((noinline)) bool ParseTrimmed(const char* begin, const char* end, TimeLayout layout,
+                                            TimeNanos& out)
 {
     Trim(begin, end);
     bool hasClock = false;
@@ -576,6 +578,17 @@ bool ParseTime(const char* begin, const char* end, TimeLayout layout, TimeNanos&
         break;
     }
     return false;
+}
+
+} // namespace
+
+bool ParseTime(const char* begin, const char* end, TimeLayout layout, TimeNanos& out)
+{
+    if (layout == TimeLayout::ISO && ReadIsoFixed(begin, end, out))
+        return true;
+    if (layout == TimeLayout::TIME_OF_DAY && end - begin >= 8 && ReadClockFixed(begin, end, out))
+        return true;
+    return ParseTrimmed(begin, end, layout, out);
 }
 
 uint32_t TimeLayoutsOf(const char* begin, const char* end)
