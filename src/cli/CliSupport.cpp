@@ -33,13 +33,61 @@ void CheckResult(ResultCode result, const wxString& message)
         throw EngineFailure{result.code, message};
 }
 
-void ImportWithDefaults(GraphProject& project, const wxString& file, wxChar separator,
-                        TerminalProgress& progress)
+void AddReadingOptions(wxCmdLineParser& parser, bool withSeparator)
+{
+    if (withSeparator)
+        parser.AddOption("", "sep",
+                         "separator: tab, semicolon, comma or space (default: detected)");
+    parser.AddOption("", "decimal", "decimal mark: point or comma (default: detected)");
+    parser.AddOption("", "time-column",
+                     "read 1-based column N as time, N[:FORMAT] with FORMAT iso, dmy, mdy, "
+                     "month-name, time, epoch-s, epoch-ms, epoch-us or epoch-ns (repeatable)");
+    parser.AddSwitch("", "no-detect", "only the plain reading: comma or --sep, no quotes, numbers");
+}
+
+FileReading ReadingOptions(const wxCmdLineParser& parser)
+{
+    FileReading reading;
+    wxString text;
+    if (parser.Found("sep", &text))
+        reading.separator = ParseSeparatorName(text);
+    if (parser.Found("decimal", &text)) {
+        if (text != "point" && text != "comma")
+            throw UsageError("unknown decimal mark \"" + text + "\" (point or comma)");
+        reading.request.decimal = text == "point" ? '.' : ',';
+    }
+    reading.request.detect = !parser.Found("no-detect");
+    for (const wxCmdLineArg& arg : parser.GetArguments()) {
+        if (arg.GetKind() != wxCMD_LINE_OPTION || arg.GetLongName() != "time-column")
+            continue;
+        const wxString value = arg.GetStrVal();
+        long column = 0;
+        TimeLayout layout = TimeLayout::NONE;
+        const wxString number = value.BeforeFirst(':');
+        const wxString format = value.AfterFirst(':');
+        if (!number.ToLong(&column) || column < 1 || column > INT32_MAX ||
+            (value.Contains(":") && !TimeLayoutFromName(format.utf8_string(), layout)))
+            throw UsageError("--time-column takes N or N:FORMAT, got \"" + value + "\"");
+        reading.request.SetColumn(ColumnRequest{int(column - 1), ColumnKind::TIME, layout});
+    }
+    if (!reading.request.detect && reading.request.ForcesDialect())
+        throw UsageError("--no-detect can't be combined with --decimal or --time-column");
+    return reading;
+}
+
+ImportReport ImportWithDefaults(GraphProject& project, const wxString& file,
+                                const FileReading& reading, TerminalProgress& progress)
 {
     CSVImporter importer(file, project);
-    importer.SetSeparator(separator);
+    importer.Request() = reading.request;
+    if (reading.separator)
+        importer.SetSeparator(reading.separator);
     CheckResult(importer.ScanInfo(&progress), importer);
+    const wxString problem = CheckDefaultImport(file, importer.GetInfo(), importer.GetOption());
+    if (!problem.empty())
+        throw EngineFailure{ResultCode::FAILURE, problem};
     CheckResult(importer.Import(&progress, DEFAULT_MIPMAP_RESOLUTION), importer);
+    return ImportReport{importer.GetGapCount(), importer.GetFirstGapLine()};
 }
 
 void AddFormulaSeries(GraphProject& project, const wxString& labelAndFormula,

@@ -9,6 +9,7 @@
 
 #include "cli/JsonWriter.h"
 #include "cli/TerminalProgress.h"
+#include "csv/Dialect.h"
 #include "model/GraphProject.h"
 
 // Exit statuses of the tool.
@@ -53,9 +54,27 @@ void SetUpTranslations(const char* argv0);
 // "tab", "semicolon", "comma" or "space" to the character.
 wxChar ParseSeparatorName(const wxString& name);
 
-// Scans and imports FILE with its default option into project, as the desktop does.
-void ImportWithDefaults(GraphProject& project, const wxString& file, wxChar separator,
-                        TerminalProgress& progress);
+// How to read input files: what the command line fixed; the rest is detected.
+struct FileReading
+{
+    wxChar separator = 0; // 0: the plain reading uses a comma, the detection finds it
+    DialectRequest request;
+};
+
+// --sep (unless the command places it itself), --decimal, --time-column, --no-detect.
+void AddReadingOptions(wxCmdLineParser& parser, bool withSeparator = true);
+FileReading ReadingOptions(const wxCmdLineParser& parser);
+
+struct ImportReport
+{
+    int64_t gaps = 0;
+    int64_t firstGapLine = 0;
+};
+
+// Scans and imports FILE with its default option into project, as the desktop does; a
+// file that yields no series is a failure with the desktop's message.
+ImportReport ImportWithDefaults(GraphProject& project, const wxString& file,
+                                const FileReading& reading, TerminalProgress& progress);
 
 // Adds the series of "LABEL=EXPR" over the X axis and size of the first series of the
 // project, or 0, 1 and 1001 points when it has none.

@@ -36,6 +36,7 @@ int RunEval(int argc, char** argv)
     parser.AddOption("", "size", "number of points (default 1001)", wxCMD_LINE_VAL_NUMBER);
     parser.AddOption("", "data", "import FILE first (repeatable; read with y(n,x) and Y(n,i))");
     parser.AddOption("", "sep", "separator of the preceding --data file");
+    AddReadingOptions(parser, false);
     parser.AddSwitch("", "summary", "print points, yMin, yMax and mean instead of the values");
     parser.AddParam("FORMULA", wxCMD_LINE_VAL_STRING);
     if (!ParseCommandLine(parser))
@@ -54,7 +55,7 @@ int RunEval(int argc, char** argv)
     struct DataFile
     {
         wxString name;
-        wxChar separator = ',';
+        wxChar separator = 0;
     };
     std::vector<DataFile> files;
     for (const wxCmdLineArg& arg : parser.GetArguments()) {
@@ -71,8 +72,11 @@ int RunEval(int argc, char** argv)
 
     auto project = CreateGraphProject();
     TerminalProgress progress;
-    for (const DataFile& file : files)
-        ImportWithDefaults(*project, file.name, file.separator, progress);
+    FileReading reading = ReadingOptions(parser);
+    for (const DataFile& file : files) {
+        reading.separator = file.separator;
+        ImportWithDefaults(*project, file.name, reading, progress);
+    }
 
     FormulaCalculator calculator(project.get());
     calculator.SetFormula(parser.GetParam(0));

@@ -1,19 +1,64 @@
 // info and import: the scan and the default import of one file.
+#include <cmath>
+
 #include "cli/CliSupport.h"
 #include "csv/CSVImporter.h"
+#include "csv/Separator.h"
 
 namespace {
 
-wxChar SeparatorOption(const wxCmdLineParser& parser)
-{
-    wxString name;
-    return parser.Found("sep", &name) ? ParseSeparatorName(name) : wxChar(',');
-}
-
 void AddFileOptions(wxCmdLineParser& parser)
 {
-    parser.AddOption("", "sep", "separator: tab, semicolon, comma (default) or space");
+    AddReadingOptions(parser);
     parser.AddParam("FILE", wxCMD_LINE_VAL_STRING);
+}
+
+const char* ColumnKindName(ColumnKind kind)
+{
+    switch (kind) {
+    case ColumnKind::NUMBER:
+        return "number";
+    case ColumnKind::TIME:
+        return "time";
+    case ColumnKind::TEXT:
+        break;
+    }
+    return "text";
+}
+
+// What the detection found: only for files the plain reading does not read, so that the
+// output for those stays as it was.
+void AddDialect(Json& out, const CSVFileInfo& info, const CSVDialect& dialect)
+{
+    if (!dialect.detected)
+        return;
+    const int index = SeparatorIndex(wxChar(dialect.separator));
+    out["separator"] = index >= 0 ? wxString(SEPARATORS[index].name).Lower().utf8_string() : "";
+    out["decimal"] = dialect.decimal == ',' ? "comma" : "point";
+    out["quoted"] = dialect.quote != 0;
+    out["lineEnd"] = dialect.terminator == '\r' ? "CR" : "LF";
+    Json columns = Json::array();
+    for (size_t c = 0; c < dialect.columns.size(); ++c) {
+        const ColumnFormat& format = dialect.columns[c];
+        Json column{{"name", c < info.columnNames.size() ? info.columnNames[c].utf8_string() : ""},
+                    {"type", ColumnKindName(format.kind)}};
+        if (format.kind == ColumnKind::TIME) {
+            column["format"] = TimeLayoutName(format.layout);
+            if (format.clockColumn >= 0)
+                column["clockColumn"] = format.clockColumn + 1;
+        }
+        if (format.joinedTo >= 0)
+            column["joinedTo"] = format.joinedTo + 1;
+        columns.push_back(std::move(column));
+    }
+    out["columns"] = std::move(columns);
+}
+
+// An X value of a series read from a time column, as ISO 8601 text.
+std::string TimeText(const GraphData& data, double seconds)
+{
+    const TimeNanos t = data.GetTimeOrigin() + TimeNanos(std::llround(seconds * 1e9));
+    return FormatIsoTime(t, FractionDigitsOf(t));
 }
 
 } // namespace
@@ -25,14 +70,20 @@ int RunInfo(int argc, char** argv)
     if (!ParseCommandLine(parser))
         return EXIT_OK;
 
+    const FileReading reading = ReadingOptions(parser);
     auto project = CreateGraphProject();
     CSVImporter importer(parser.GetParam(0), *project);
-    importer.SetSeparator(SeparatorOption(parser));
+    importer.Request() = reading.request;
+    if (reading.separator)
+        importer.SetSeparator(reading.separator);
     TerminalProgress progress;
     CheckResult(importer.ScanInfo(&progress), importer);
 
     const CSVFileInfo info = importer.GetInfo();
     const CSVImportOption option = importer.GetOption();
+    const wxString problem = CheckDefaultImport(parser.GetParam(0), info, option);
+    if (!problem.empty())
+        throw EngineFailure{ResultCode::FAILURE, problem};
     Json sources = Json::array();
     for (const DataSource& source : option.dataSources)
         sources.push_back(Json{{"useDirectVal", source.useDirectVal},
@@ -41,13 +92,15 @@ int RunInfo(int argc, char** argv)
                                {"columnX", source.columnX},
                                {"columnY", source.columnY},
                                {"label", source.label.utf8_string()}});
-    PrintJson(Json{{"result", 0},
-                   {"fileName", info.fileName.utf8_string()},
-                   {"rowCount", info.rowCount},
-                   {"columnCount", info.columnCount},
-                   {"headerRows", option.headerRows},
-                   {"dataRows", option.dataRows},
-                   {"dataSources", sources}});
+    Json out{{"result", 0},
+             {"fileName", info.fileName.utf8_string()},
+             {"rowCount", info.rowCount},
+             {"columnCount", info.columnCount},
+             {"headerRows", option.headerRows},
+             {"dataRows", option.dataRows},
+             {"dataSources", sources}};
+    AddDialect(out, info, option.dialect);
+    PrintJson(out);
     return EXIT_OK;
 }
 
@@ -61,25 +114,37 @@ int RunImport(int argc, char** argv)
 
     auto project = CreateGraphProject();
     TerminalProgress progress;
-    ImportWithDefaults(*project, parser.GetParam(0), SeparatorOption(parser), progress);
+    const ImportReport report =
+        ImportWithDefaults(*project, parser.GetParam(0), ReadingOptions(parser), progress);
 
     const bool withValues = parser.Found("values");
     Json series = Json::array();
     for (int i = 0; i < project->GetCount(); ++i) {
         auto data = project->GetItem(i);
         const MinMax range = data->GetRangeY();
+        const DataX x = data->GetDataX();
         Json item{{"label", data->GetLabel().utf8_string()},
                   {"points", data->GetCount()},
-                  {"xStart", data->GetDataX().start},
-                  {"xInterval", data->GetDataX().interval},
+                  {"xStart", x.start},
+                  {"xInterval", x.interval},
                   {"yMin", range.min},
                   {"yMax", range.max}};
+        if (data->HasTimeOrigin()) {
+            item["xStart"] = TimeText(*data, x.start);
+            if (data->GetCount() > 0)
+                item["xEnd"] = TimeText(*data, x.start + double(data->GetCount() - 1) * x.interval);
+        }
         if (withValues) {
             const auto& raw = data->GetDataY()->raw;
             item["values"] = Json(std::vector<double>(raw.begin(), raw.end()));
         }
         series.push_back(std::move(item));
     }
-    PrintJson(Json{{"result", 0}, {"series", series}});
+    Json out{{"result", 0}, {"series", series}};
+    if (report.gaps > 0) {
+        out["gaps"] = report.gaps;
+        out["firstGapLine"] = report.firstGapLine;
+    }
+    PrintJson(out);
     return EXIT_OK;
 }

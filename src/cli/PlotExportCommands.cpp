@@ -17,7 +17,7 @@ void AddInputOptions(wxCmdLineParser& parser)
 {
     parser.AddOption("o", "output", "the file to write", wxCMD_LINE_VAL_STRING,
                      wxCMD_LINE_OPTION_MANDATORY);
-    parser.AddOption("", "sep", "separator of the input files (default comma)");
+    AddReadingOptions(parser);
     parser.AddOption("", "formula", "add the series LABEL=EXPR (repeatable)");
     parser.AddParam("FILE", wxCMD_LINE_VAL_STRING,
                     wxCMD_LINE_PARAM_MULTIPLE | wxCMD_LINE_PARAM_OPTIONAL);
@@ -36,11 +36,10 @@ std::vector<wxString> RepeatedOption(const wxCmdLineParser& parser, const wxStri
 std::shared_ptr<GraphProject> BuildProject(const wxCmdLineParser& parser,
                                            TerminalProgress& progress)
 {
-    wxString sepName;
-    const wxChar separator = parser.Found("sep", &sepName) ? ParseSeparatorName(sepName) : ',';
+    const FileReading reading = ReadingOptions(parser);
     auto project = CreateGraphProject();
     for (size_t i = 0; i < parser.GetParamCount(); ++i)
-        ImportWithDefaults(*project, parser.GetParam(i), separator, progress);
+        ImportWithDefaults(*project, parser.GetParam(i), reading, progress);
     for (const wxString& formula : RepeatedOption(parser, "formula"))
         AddFormulaSeries(*project, formula, progress);
     if (project->GetCount() == 0)

@@ -2,6 +2,7 @@
 // check and the X columns.
 #include "csv/CSVConverter.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
@@ -9,6 +10,7 @@
 
 #include "base/FileUtil.h"
 #include "base/HelperThread.h"
+#include "csv/Dialect.h"
 #include "csv/LineReader.h"
 #include "csv/NumberParser.h"
 #include "csv/SplitJoin.h"
@@ -47,6 +49,36 @@ void AllocateColumns(std::vector<std::shared_ptr<GraphDataY>>& columns, size_t r
         fill(1);
     if (failed)
         throw std::bad_alloc();
+}
+
+// A time of day that drops by more than half a day went past midnight.
+constexpr double WRAP_DROP_SECONDS = 43200.0;
+
+// The cell's value: a number, or seconds from the time column's origin; false for a gap.
+inline bool ReadCell(const Field& field, const ColumnFormat& format, char decimal, double& value)
+{
+    if (format.kind == ColumnKind::NUMBER)
+        return ParseNumberField(field.begin, field.end, decimal, value);
+    TimeNanos time;
+    if (!ParseTime(field.begin, field.end, format.layout, time))
+        return false;
+    value = TimeSeconds(time, format.origin);
+    return true;
+}
+
+// Each drop past midnight adds a day to the rest of the column.
+void UnwrapTimeOfDay(LargeArray<double>& values)
+{
+    double days = 0.0;
+    double last = std::nan("");
+    for (double& v : values) {
+        if (std::isnan(v))
+            continue;
+        if (last - v > WRAP_DROP_SECONDS)
+            days += 86400.0;
+        last = v;
+        v += days;
+    }
 }
 
 } // namespace
@@ -111,8 +143,12 @@ std::vector<bool> RequiredColumns(const CSVImportOption& option, const CSVFileIn
         flags[index] = true;
     };
     for (const DataSource& source : option.dataSources) {
-        if (!source.useDirectVal)
+        if (!source.useDirectVal) {
             set(source.columnX);
+            const int clock = option.dialect.Column(source.columnX).clockColumn;
+            if (clock >= 0)
+                set(clock);
+        }
         if (includeY)
             set(source.columnY);
     }
@@ -139,6 +175,36 @@ CSVConverter::CSVConverter(const wxString& fileName, char separator, const CSVIm
                            wxString& message)
     : m_fileName(fileName), m_separator(separator), m_tuning(tuning), m_message(message)
 {
+    m_fallback.detected = true;
+    m_fallback.separator = separator;
+    m_fallback.quote = '"';
+}
+
+void CSVConverter::ConvertRecord(const char* begin, const char* end, int64_t line, size_t row,
+                                 const CSVDialect& dialect, const std::vector<double*>& columns,
+                                 FilePart& part) const
+{
+    const size_t count = columns.size();
+    const std::vector<ColumnFormat>& formats = dialect.columns;
+    size_t c = 0;
+    ForEachField(begin, end, dialect.separator, dialect.quote, [&](const Field& field) {
+        if (c < count && columns[c]) {
+            double value;
+            const ColumnFormat format = c < formats.size() ? formats[c] : ColumnFormat();
+            if (!ReadCell(field, format, dialect.decimal, value)) {
+                value = std::nan("");
+                part.CountGap(line);
+            }
+            columns[c][row] = value;
+        }
+        ++c;
+    });
+    for (; c < count; ++c) {
+        if (columns[c]) {
+            columns[c][row] = std::nan("");
+            part.CountGap(line);
+        }
+    }
 }
 
 ResultCode CSVConverter::Fail(const wxString& message)
@@ -150,7 +216,8 @@ ResultCode CSVConverter::Fail(const wxString& message)
 void CSVConverter::ConvertRange(int fd, FilePart& part, const std::vector<double*>& columns,
                                 const std::function<bool(int64_t bytes)>& poll) const
 {
-    LineReader reader(fd, part.begin, part.end);
+    const CSVDialect& dialect = m_option->dialect;
+    LineReader reader(fd, part.begin, part.end, LineFormat{dialect.terminator, dialect.quote});
     const int64_t first = m_option->headerRows;
     const int64_t last = first + m_option->dataRows;
     double* const* targets = columns.data();
@@ -165,11 +232,12 @@ void CSVConverter::ConvertRange(int fd, FilePart& part, const std::vector<double
             part.result = EndOfReading(status);
             break;
         }
-        if (line >= first && line < last &&
-            !ConvertFields(begin, end, size_t(line - first), targets, columnCount, m_separator)) {
-            part.result = PartEnd::BAD_VALUE;
-            part.line = line;
-            break;
+        if (line >= first && line < last) {
+            const size_t row = size_t(line - first);
+            if (dialect.detected)
+                ConvertRecord(begin, end, line, row, dialect, columns, part);
+            else if (!ConvertFields(begin, end, row, targets, columnCount, m_separator))
+                ConvertRecord(begin, end, line, row, m_fallback, columns, part);
         }
         if (line % PROGRESS_LINES == 0 && !poll(reader.Offset() - part.begin)) {
             part.result = PartEnd::STOPPED;
@@ -202,19 +270,57 @@ ResultCode CSVConverter::ConvertFile(int fd, int64_t total, const std::vector<do
 
     FilePart head{0, INT64_MAX, 0};
     FilePart tail{split, INT64_MAX, splitLine};
-    const SplitRead run = ReadSplit(fd, split, splitLine, total, head, tail, progress,
-                                    [&](FilePart& part, const std::function<bool(int64_t)>& poll) {
-                                        ConvertRange(fd, part, columns, poll);
-                                    });
+    const SplitRead run = ReadSplit(
+        fd, split, splitLine, total, head, tail, progress,
+        [&](FilePart& part, const std::function<bool(int64_t)>& poll) {
+            ConvertRange(fd, part, columns, poll);
+        },
+        m_option->dialect.terminator);
     if (head.result != PartEnd::DONE)
         return ReportPart(head, 0, m_fileName, m_message);
     if (run.cancelled)
         return ResultCode::CANCELLED;
+    m_gaps = head.gaps + tail.gaps;
+    m_firstGapLine = head.gaps ? head.firstGapLine + 1 : tail.gaps ? tail.firstGapLine + 1 : 0;
     // Fewer lines than scanned: the file has shrunk.
     FilePart& last = run.parallel ? tail : head;
     if (last.result == PartEnd::DONE && last.line < neededLines)
         last.result = PartEnd::CHANGED;
     return ReportPart(last, 0, m_fileName, m_message);
+}
+
+// Time stamps made whole: a date column gets its time-of-day column added, a time of day
+// alone goes on past midnight. Then a chosen column without any value is refused.
+ResultCode CSVConverter::FinishColumns(const CSVImportOption& option,
+                                       const std::vector<bool>& required,
+                                       std::vector<std::shared_ptr<GraphDataY>>& dataYs)
+{
+    const CSVDialect& dialect = option.dialect;
+    for (size_t c = 0; c < required.size(); ++c) {
+        if (!required[c])
+            continue;
+        const ColumnFormat format = dialect.Column(int(c));
+        LargeArray<double>& values = dataYs[c]->raw;
+        if (format.clockColumn >= 0 && dataYs[size_t(format.clockColumn)]) {
+            const LargeArray<double>& clock = dataYs[size_t(format.clockColumn)]->raw;
+            for (size_t i = 0; i < values.size(); ++i)
+                values[i] += clock[i];
+        } else if (format.kind == ColumnKind::TIME && format.layout == TimeLayout::TIME_OF_DAY &&
+                   format.joinedTo < 0) {
+            UnwrapTimeOfDay(values);
+        }
+    }
+    if (!dialect.detected && m_gaps == 0)
+        return ResultCode::SUCCESS;
+    for (size_t c = 0; c < required.size(); ++c) {
+        if (!required[c] || dialect.Column(int(c)).joinedTo >= 0)
+            continue;
+        const LargeArray<double>& values = dataYs[c]->raw;
+        if (!values.empty() &&
+            std::all_of(values.begin(), values.end(), [](double v) { return std::isnan(v); }))
+            return Fail(wxString::Format(_("Column %d has no values to import!"), int(c) + 1));
+    }
+    return ResultCode::SUCCESS;
 }
 
 ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInfo& info,
@@ -224,6 +330,8 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
     series.clear();
     m_option = &option;
     m_lineIndex = &index;
+    m_gaps = 0;
+    m_firstGapLine = 0;
     try {
         if (!CheckOptionFitsFile(info, option).empty()) {
             wxFAIL_MSG("CheckOptionFitsFile()");
@@ -261,6 +369,9 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
         const ResultCode converted = ConvertFile(fileno(file.file), total, columns, progress);
         if (converted != ResultCode::SUCCESS)
             return converted;
+        const ResultCode finished = FinishColumns(option, required, dataYs);
+        if (finished != ResultCode::SUCCESS)
+            return finished;
 
         const std::vector<bool> xColumns = RequiredColumns(option, info, false);
         std::vector<DataX> dataXs(xColumns.size());
@@ -279,6 +390,9 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
                                                 : dataXs[source.columnX];
             wxASSERT(dataYs[source.columnY]);
             series.push_back(CreateGraphData(x, dataYs[source.columnY]));
+            const ColumnFormat format = option.dialect.Column(source.columnX);
+            if (!source.useDirectVal && format.kind == ColumnKind::TIME)
+                series.back()->SetTimeOrigin(format.origin);
         }
         return ResultCode::SUCCESS;
     } catch (const std::bad_alloc&) {

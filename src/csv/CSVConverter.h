@@ -10,7 +10,7 @@
 #include <wx/string.h>
 
 #include "csv/CSVImportTuning.h"
-#include "csv/CSVImporter.h"
+#include "csv/CSVImportOption.h"
 #include "csv/CSVScanner.h"
 #include "model/GraphData.h"
 
@@ -28,7 +28,8 @@ bool ConvertFields(const char* p, const char* end, size_t row, double* const* co
 bool IsArithmeticProgression(const double* v, size_t n, double percent, double& start,
                              double& interval);
 
-// One flag per column: X columns of the sources, and their Y columns with includeY.
+// One flag per column: X columns of the sources (with the time-of-day columns joined to
+// them), and their Y columns with includeY.
 std::vector<bool> RequiredColumns(const CSVImportOption& option, const CSVFileInfo& info,
                                   bool includeY);
 // Bytes an import takes: the required columns, and a mipmap for `resolution` of each
@@ -44,17 +45,28 @@ public:
                  wxString& message);
 
     // One series per data source of a valid option, in their order; `index` is the scan's
-    // and `resolution` the mipmaps' (for the memory check).
+    // and `resolution` the mipmaps' (for the memory check). A cell without a value of its
+    // column's type is a gap (NaN), counted; a chosen column without any value fails.
     ResultCode Convert(const CSVImportOption& option, const CSVFileInfo& info,
                        const CSVLineIndex& index, int resolution, Progress* progress,
                        std::vector<std::shared_ptr<GraphData>>& series);
 
+    // Gaps of the last conversion, and the 1-based line of the first (0 when none).
+    int64_t GetGapCount() const { return m_gaps; }
+    int64_t GetFirstGapLine() const { return m_firstGapLine; }
+
 private:
     ResultCode Fail(const wxString& message);
+    ResultCode FinishColumns(const CSVImportOption& option, const std::vector<bool>& required,
+                             std::vector<std::shared_ptr<GraphDataY>>& dataYs);
     ResultCode ConvertFile(int fd, int64_t total, const std::vector<double*>& columns,
                            Progress* progress);
     void ConvertRange(int fd, FilePart& part, const std::vector<double*>& columns,
                       const std::function<bool(int64_t bytes)>& poll) const;
+    // A record by the dialect's rules (or the fallback's, for a plain line that failed).
+    void ConvertRecord(const char* begin, const char* end, int64_t line, size_t row,
+                       const CSVDialect& dialect, const std::vector<double*>& columns,
+                       FilePart& part) const;
 
     wxString m_fileName;
     char m_separator;
@@ -63,4 +75,7 @@ private:
     // Of the running conversion.
     const CSVImportOption* m_option = nullptr;
     const CSVLineIndex* m_lineIndex = nullptr;
+    CSVDialect m_fallback; // the plain reading's rules for a line that fails them
+    int64_t m_gaps = 0;
+    int64_t m_firstGapLine = 0;
 };

@@ -10,28 +10,6 @@
 #include "model/MipmapBuilder.h"
 #include "progress/Progress.h"
 
-wxString CheckOptionFitsFile(const CSVFileInfo& info, const CSVImportOption& option)
-{
-    if (option.headerRows < 0 || option.dataRows < 0 ||
-        int64_t(option.headerRows) + option.dataRows > info.rowCount)
-        return wxString::Format(
-            _("Header Rows and Data Rows together exceed the %d rows of the file!"), info.rowCount);
-    const int columns = info.columnCount;
-    for (size_t k = 0; k < option.dataSources.size(); ++k) {
-        const DataSource& source = option.dataSources[k];
-        const char* axis = nullptr;
-        if (!source.useDirectVal && (source.columnX < 0 || source.columnX >= columns))
-            axis = "X";
-        else if (source.columnY < 0 || source.columnY >= columns)
-            axis = "Y";
-        if (axis)
-            return wxString::Format(
-                _("The %s data column of series %d (\"%s\") must lie between 1 and %d!"), axis,
-                int(k) + 1, source.label, columns);
-    }
-    return wxString();
-}
-
 CSVImporter::CSVImporter(const wxString& fileName, GraphProject& project)
     : m_project(project), m_fileName(fileName), m_lineIndex(std::make_unique<CSVLineIndex>())
 {
@@ -43,6 +21,7 @@ void CSVImporter::SetSeparator(wxChar separator)
 {
     wxASSERT_MSG(IsSupportedSeparator(separator), "unsupported separator");
     m_separator = separator;
+    m_request.separator = IsSupportedSeparator(separator) ? char(separator) : 0;
 }
 
 ResultCode CSVImporter::ScanInfo(ProcContext* context)
@@ -55,7 +34,9 @@ ResultCode CSVImporter::ScanInfoInternal(Progress* progress)
     char separator;
     if (!NarrowSeparator(m_separator, separator, m_message))
         return ResultCode::FAILURE;
-    CSVScanner scanner(m_fileName, separator, m_tuning, m_message);
+    DialectRequest request = m_request;
+    request.separator = m_request.separator ? separator : 0;
+    CSVScanner scanner(m_fileName, request, m_tuning, m_message);
     const ResultCode result = scanner.Scan(progress);
     if (result == ResultCode::SUCCESS) {
         m_info = scanner.GetInfo();
@@ -72,7 +53,11 @@ ResultCode CSVImporter::ImportInternal(Progress* progress)
     if (!NarrowSeparator(m_separator, separator, m_message))
         return ResultCode::FAILURE;
     CSVConverter converter(m_fileName, separator, m_tuning, m_message);
-    return converter.Convert(m_option, m_info, *m_lineIndex, m_resolution, progress, m_series);
+    const ResultCode result =
+        converter.Convert(m_option, m_info, *m_lineIndex, m_resolution, progress, m_series);
+    m_gaps = converter.GetGapCount();
+    m_firstGapLine = converter.GetFirstGapLine();
+    return result;
 }
 
 ResultCode CSVImporter::Import(ProcContext* context, int resolution)

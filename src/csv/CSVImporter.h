@@ -8,46 +8,15 @@
 
 #include <wx/string.h>
 
+#include "csv/CSVImportOption.h"
 #include "csv/CSVImportTuning.h"
+#include "csv/Dialect.h"
 #include "model/GraphData.h"
 #include "progress/ProgressProc.h"
 #include "progress/ResultCode.h"
 
 class GraphProject;
 struct CSVLineIndex;
-
-// Shape of a scanned file.
-struct CSVFileInfo
-{
-    wxString fileName;
-    int32_t columnCount = 0; // largest column count of a data line
-    int32_t rowCount = 0;    // every line read: header, data and blank lines
-};
-
-// One series to create. Column indices are 0-based.
-struct DataSource
-{
-    bool useDirectVal = false; // X from xStart/xInterval instead of column columnX
-    double xStart = 0.0;
-    double xInterval = 1.0;
-    int32_t columnX = 0;
-    int32_t columnY = 0;
-    wxString label;
-};
-
-struct CSVImportOption
-{
-    int32_t headerRows = 0; // lines skipped at the start
-    int32_t dataRows = 0;   // lines converted after them, one point each
-    std::vector<DataSource> dataSources;
-};
-
-constexpr int DEFAULT_MIPMAP_RESOLUTION = 512;
-
-// Why the option's rows or columns don't fit a file of this shape, naming the entry at
-// fault (rows beyond the file, a column outside 1 to the column count); empty when they
-// do. An option without data sources fits: it imports nothing.
-wxString CheckOptionFitsFile(const CSVFileInfo& info, const CSVImportOption& option);
 
 // Scans a CSV/TXT file for its shape, then imports chosen columns as series. Long
 // operations return a ResultCode and never throw; the text of a failure is in
@@ -59,9 +28,12 @@ public:
     CSVImporter(const wxString& fileName, GraphProject& project);
     ~CSVImporter();
 
-    // Tab, space, comma or semicolon.
+    // Tab, space, comma or semicolon, fixed for the plain reading and the detection.
+    // Unset, the plain reading uses a comma and the detection finds the separator.
     void SetSeparator(wxChar separator);
     wxChar GetSeparator() const { return m_separator; }
+    // What else the user fixed before the scan (decimal mark, time columns, no detection).
+    DialectRequest& Request() { return m_request; }
 
     ResultCode ScanInfo(ProcContext* context);
     ResultCode ScanInfoInternal(Progress* progress);
@@ -79,6 +51,11 @@ public:
     // Reads and converts; fills the series list (nothing reaches the project).
     ResultCode ImportInternal(Progress* progress);
 
+    // Cells of the last import that had no value (NaN gaps now), and the 1-based line of
+    // the first (0 when none).
+    int64_t GetGapCount() const { return m_gaps; }
+    int64_t GetFirstGapLine() const { return m_firstGapLine; }
+
     // Series of the last import, in the order of the data sources.
     const std::vector<std::shared_ptr<GraphData>>& GetSeries() const { return m_series; }
 
@@ -89,6 +66,9 @@ private:
     GraphProject& m_project;
     wxString m_fileName;
     wxChar m_separator = ',';
+    DialectRequest m_request;
+    int64_t m_gaps = 0;
+    int64_t m_firstGapLine = 0;
     CSVFileInfo m_info;
     CSVImportOption m_option;
     wxString m_message;

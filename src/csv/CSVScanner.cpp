@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include <unistd.h>
 #include <wx/intl.h>
@@ -11,6 +12,13 @@
 #include "base/FileUtil.h"
 #include "csv/LineReader.h"
 #include "csv/SplitJoin.h"
+
+namespace {
+
+// Header text kept for the labels; a longer header is cut.
+constexpr size_t MAX_HEADER_TEXT = size_t(16) << 20;
+
+} // namespace
 
 bool IsNumericLine(const char* begin, const char* end, char separator)
 {
@@ -59,13 +67,15 @@ struct CSVScanner::ScanPart : FilePart
     int headerCount = 0;
     std::string headerText;
     int columnCount = 0;
+    int64_t dataStart = -1;                // offset of the first data line
+    int64_t lastNonBlank = -1;             // line within the part
     std::vector<CSVLineIndex::Mark> marks; // line index within the part
 };
 
 void CSVScanner::ScanRange(int fd, ScanPart& part,
                            const std::function<bool(int64_t bytes)>& poll) const
 {
-    LineReader reader(fd, part.begin, part.end);
+    LineReader reader(fd, part.begin, part.end, m_format);
     const char* begin;
     const char* end;
     for (int64_t& line = part.line;; ++line) {
@@ -79,10 +89,18 @@ void CSVScanner::ScanRange(int fd, ScanPart& part,
             part.result = PartEnd::TOO_MANY;
             break;
         }
-        if (part.headerMode && !IsNumericLine(begin, end, m_separator)) {
-            part.headerText.append(begin, end);
+        if (begin != end && !std::all_of(begin, end, IsBlank))
+            part.lastNonBlank = line;
+        if (!m_plain) {
+            // Only the lines are counted; the sample tells the rest.
+        } else if (part.headerMode && !IsNumericLine(begin, end, m_separator)) {
+            // Bounded: a file that is all "header" is not read the plain way anyway.
+            if (part.headerText.size() < MAX_HEADER_TEXT)
+                part.headerText.append(begin, end);
             ++part.headerCount;
         } else {
+            if (part.headerMode)
+                part.dataStart = lineStart;
             part.headerMode = false;
             const int columns = CountByteWithSlack(begin, end, m_separator) + 1;
             if (columns > part.columnCount)
@@ -100,15 +118,15 @@ void CSVScanner::ScanRange(int fd, ScanPart& part,
 }
 
 // Where a second thread may start: the line start nearest the middle, or -1.
-static int64_t FindSplit(int fd, int64_t total)
+static int64_t FindSplit(int fd, int64_t total, char terminator)
 {
-    char buffer[LineReader::MAX_LINE_LENGTH + 3];
+    char buffer[64 << 10];
     const int64_t from = total / 2 - 1;
     const ssize_t got = pread(fd, buffer, sizeof buffer, from);
     if (from < 1 || got <= 0)
         return -1;
-    const void* lf = std::memchr(buffer, '\n', size_t(got));
-    // None: a line too long lies there, which one thread reports with its number.
+    const void* lf = std::memchr(buffer, terminator, size_t(got));
+    // None: a long line lies there, which one thread reads.
     return lf ? from + (static_cast<const char*>(lf) - buffer) + 1 : -1;
 }
 
@@ -138,6 +156,9 @@ ResultCode CSVScanner::JoinParts(int fd, bool parallel, ScanPart& head, ScanPart
             return ReportPart(rest, head.line, m_fileName, m_message);
         head.headerText = std::move(rest.headerText);
         head.headerCount = rest.headerCount;
+        head.dataStart = rest.dataStart;
+        if (rest.lastNonBlank >= 0)
+            head.lastNonBlank = head.line + rest.lastNonBlank;
         head.line += rest.line;
         head.columnCount = rest.columnCount;
         return ResultCode::SUCCESS;
@@ -148,15 +169,45 @@ ResultCode CSVScanner::JoinParts(int fd, bool parallel, ScanPart& head, ScanPart
         return ReportPart(tail, head.line, m_fileName, m_message);
     for (const CSVLineIndex::Mark& mark : tail.marks)
         index.marks.push_back(CSVLineIndex::Mark{head.line + mark.line, mark.offset});
+    if (tail.lastNonBlank >= 0)
+        head.lastNonBlank = head.line + tail.lastNonBlank;
     head.line += tail.line;
     head.columnCount = std::max(head.columnCount, tail.columnCount);
     return ResultCode::SUCCESS;
 }
 
-CSVScanner::CSVScanner(const wxString& fileName, char separator, const CSVImportTuning& tuning,
-                       wxString& message)
-    : m_fileName(fileName), m_separator(separator), m_tuning(tuning), m_message(message)
+CSVScanner::CSVScanner(const wxString& fileName, const DialectRequest& request,
+                       const CSVImportTuning& tuning, wxString& message)
+    : m_fileName(fileName), m_request(request),
+      m_separator(request.separator ? request.separator : ','), m_tuning(tuning), m_message(message)
 {
+}
+
+// One pass over the file: its lines, line index and (plain) header and columns.
+ResultCode CSVScanner::ScanFile(int fd, int64_t total, LineFormat format, bool plain,
+                                Progress* progress, ScanPart& result)
+{
+    m_format = format;
+    m_plain = plain;
+    // Quotes may hold line ends anywhere: a split could fall inside a field.
+    const int64_t split = (m_tuning.threadCount >= 2 && total >= m_tuning.parallelMinBytes &&
+                           total > 0 && !format.quote)
+                              ? FindSplit(fd, total, format.terminator)
+                              : -1;
+    ScanPart& head = result;
+    ScanPart tail{split, INT64_MAX, false};
+    const SplitRead run = ReadSplit(
+        fd, split, -1, total, head, tail, progress,
+        [&](ScanPart& part, const std::function<bool(int64_t)>& poll) {
+            ScanRange(fd, part, poll);
+        },
+        format.terminator);
+    if (run.cancelled && head.result == PartEnd::DONE)
+        return ResultCode::CANCELLED;
+    if (head.result != PartEnd::DONE)
+        return ReportPart(head, 0, m_fileName, m_message);
+    m_lineIndex.fileSize = total;
+    return JoinParts(fd, run.parallel, head, tail, progress, total);
 }
 
 ResultCode CSVScanner::Scan(Progress* progress)
@@ -175,31 +226,50 @@ ResultCode CSVScanner::Scan(Progress* progress)
         if (progress)
             progress->SetMessage(wxString::Format("Scan \"%s\" ...", m_fileName));
 
-        const int64_t split =
-            (m_tuning.threadCount >= 2 && total >= m_tuning.parallelMinBytes && total > 0)
-                ? FindSplit(fd, total)
-                : -1;
-        ScanPart head{0, INT64_MAX, true};
-        ScanPart tail{split, INT64_MAX, false};
-        const SplitRead run =
-            ReadSplit(fd, split, -1, total, head, tail, progress,
-                      [&](ScanPart& part, const std::function<bool(int64_t)>& poll) {
-                          ScanRange(fd, part, poll);
-                      });
-        if (run.cancelled && head.result == PartEnd::DONE)
-            return ResultCode::CANCELLED;
-        if (head.result != PartEnd::DONE)
-            return ReportPart(head, 0, m_fileName, m_message);
+        const FileSample sample = ReadFileSample(fd, total);
+        const bool plain =
+            !m_request.detect || (!m_request.ForcesDialect() && !sample.carriageReturnsOnly);
+        auto scanned = std::make_unique<ScanPart>(0, INT64_MAX, true);
+        if (plain) {
+            const ResultCode result = ScanFile(fd, total, LineFormat(), true, progress, *scanned);
+            if (result != ResultCode::SUCCESS)
+                return result;
+            m_info.fileName = m_fileName;
+            m_info.columnCount = scanned->columnCount;
+            m_info.rowCount = static_cast<int32_t>(scanned->line);
+            m_info.columnNames.clear();
+            BuildDefaultOption(scanned->headerCount, scanned->headerText);
+            bool firstColumnDecreases = false;
+            if (!m_request.detect)
+                return ResultCode::SUCCESS;
+            if (m_info.columnCount > 0 && m_option.dataRows > 0 &&
+                PlainReadingHolds(sample, m_separator, scanned->dataStart, firstColumnDecreases)) {
+                // Such an X column would be refused: every column is a series that counts
+                // its points instead.
+                if (firstColumnDecreases)
+                    BuildDefaultOption(scanned->headerCount, scanned->headerText, false);
+                return ResultCode::SUCCESS;
+            }
+        }
 
-        m_lineIndex.fileSize = total;
-        const ResultCode joined = JoinParts(fd, run.parallel, head, tail, progress, total);
-        if (joined != ResultCode::SUCCESS)
-            return joined;
-
+        const DialectGuess guess = DetectDialect(sample, m_request);
+        if (plain && guess.typedColumns == 0)
+            return ResultCode::SUCCESS; // nothing better than the plain reading
+        const CSVDialect& dialect = guess.dialect;
+        if (!plain || dialect.quote || dialect.terminator != '\n') {
+            scanned = std::make_unique<ScanPart>(0, INT64_MAX, false);
+            m_lineIndex = CSVLineIndex();
+            const ResultCode result =
+                ScanFile(fd, total, LineFormat{dialect.terminator, dialect.quote}, false, progress,
+                         *scanned);
+            if (result != ResultCode::SUCCESS)
+                return result;
+        }
         m_info.fileName = m_fileName;
-        m_info.columnCount = head.columnCount;
-        m_info.rowCount = static_cast<int32_t>(head.line);
-        BuildDefaultOption(head.headerCount, head.headerText);
+        m_info.rowCount = static_cast<int32_t>(scanned->line);
+        m_info.columnCount = guess.columnCount;
+        m_info.columnNames = guess.names;
+        m_option = DefaultDialectOption(guess, m_info.rowCount, int(scanned->lastNonBlank));
         return ResultCode::SUCCESS;
     } catch (const std::bad_alloc&) {
         m_message = _("Failed to allocate memory in the calculation process!");
@@ -207,13 +277,17 @@ ResultCode CSVScanner::Scan(Progress* progress)
     }
 }
 
-void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerText)
+void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerText,
+                                    bool firstColumnIsX)
 {
     m_option.headerRows = 0;
     m_option.dataRows = m_info.rowCount;
     m_option.dataSources.clear();
-    for (int j = 1; j < m_info.columnCount; ++j) {
+    m_option.dialect = CSVDialect();
+    m_option.dialect.separator = m_separator;
+    for (int j = firstColumnIsX ? 1 : 0; j < m_info.columnCount; ++j) {
         DataSource source;
+        source.useDirectVal = !firstColumnIsX;
         source.columnY = j;
         source.label = wxString::Format(_("Column %d"), j + 1);
         m_option.dataSources.push_back(source);
@@ -224,6 +298,8 @@ void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerTe
     m_option.headerRows = headerCount;
     m_option.dataRows = m_info.rowCount - headerCount;
     const std::vector<wxString> names = SplitLine(headerText, m_separator);
-    for (size_t k = 0; k < m_option.dataSources.size() && k + 1 < names.size(); ++k)
-        m_option.dataSources[k].label = names[k + 1];
+    for (DataSource& source : m_option.dataSources) {
+        if (size_t(source.columnY) < names.size())
+            source.label = names[size_t(source.columnY)];
+    }
 }

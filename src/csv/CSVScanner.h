@@ -10,8 +10,11 @@
 #include <wx/string.h>
 
 #include "csv/CSVImportTuning.h"
-#include "csv/CSVImporter.h"
+#include "csv/CSVImportOption.h"
+#include "csv/Dialect.h"
+#include "csv/LineReader.h"
 #include "progress/Progress.h"
+#include "progress/ResultCode.h"
 
 // Known line starts of the scanned file, so that the conversion can split the file
 // between threads and still know each part's line numbers.
@@ -32,12 +35,15 @@ bool IsNumericLine(const char* begin, const char* end, char separator);
 // Pieces between separators, converted to wide text; an empty text gives one name.
 std::vector<wxString> SplitLine(const std::string& text, char separator);
 
+// A file is read the plain way (header lines up to the first line of number characters,
+// one separator, no quotes) when a sample of it shows that this reads it; otherwise, or
+// when the request asks for more, its dialect is detected and read.
 class CSVScanner
 {
 public:
     // Failures are described in `message`.
-    CSVScanner(const wxString& fileName, char separator, const CSVImportTuning& tuning,
-               wxString& message);
+    CSVScanner(const wxString& fileName, const DialectRequest& request,
+               const CSVImportTuning& tuning, wxString& message);
 
     // SUCCESS fills the shape, the line index and the default option.
     ResultCode Scan(Progress* progress);
@@ -49,13 +55,22 @@ public:
 private:
     struct ScanPart;
 
+    ResultCode ScanFile(int fd, int64_t total, LineFormat format, bool plain, Progress* progress,
+                        ScanPart& result);
     void ScanRange(int fd, ScanPart& part, const std::function<bool(int64_t bytes)>& poll) const;
     ResultCode JoinParts(int fd, bool parallel, ScanPart& head, ScanPart& tail, Progress* progress,
                          int64_t total);
-    void BuildDefaultOption(int headerCount, const std::string& headerText);
+    // One series per column after the first, over the first as X; or, without
+    // `firstColumnIsX`, one per column counting its points.
+    void BuildDefaultOption(int headerCount, const std::string& headerText,
+                            bool firstColumnIsX = true);
 
     wxString m_fileName;
-    char m_separator;
+    DialectRequest m_request;
+    char m_separator; // of the plain reading
+    // Of the running pass: its line ends, and whether it looks for the plain header.
+    LineFormat m_format;
+    bool m_plain = true;
     const CSVImportTuning& m_tuning;
     wxString& m_message;
     CSVFileInfo m_info;

@@ -22,11 +22,19 @@ size_t BlockSizeFor(int fd, int64_t begin, int64_t end, size_t blockSize)
 
 } // namespace
 
-LineReader::LineReader(int fd, int64_t begin, int64_t end, size_t blockSize)
-    : m_fd(fd), m_readPos(begin), m_end(end), m_offset(begin),
+bool StartsWithByteOrderMark(int fd)
+{
+    unsigned char head[3];
+    return pread(fd, head, 3, 0) == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
+}
+
+LineReader::LineReader(int fd, int64_t begin, int64_t end, LineFormat format, size_t blockSize)
+    : m_fd(fd), m_format(format), m_readPos(begin), m_end(end), m_offset(begin),
       m_capacity(BlockSizeFor(fd, begin, end, blockSize)), m_buffer(new char[m_capacity + SLACK])
 {
     std::memset(m_buffer.get() + m_capacity, 0, SLACK);
+    if (begin == 0 && StartsWithByteOrderMark(fd))
+        m_readPos = m_offset = 3;
 }
 
 bool LineReader::Refill()
@@ -59,10 +67,50 @@ bool LineReader::Refill()
         m_fill += static_cast<size_t>(got);
         m_readPos += got;
         // One read per refill is enough unless the pending line still lacks its end.
-        if (std::memchr(m_buffer.get() + pending, '\n', m_fill - pending))
+        if (std::memchr(m_buffer.get() + pending, m_format.terminator, m_fill - pending))
             break;
     }
     return true;
+}
+
+bool LineReader::Grow()
+{
+    if (int64_t(m_capacity) >= MAX_LINE_BYTES)
+        return false;
+    const size_t capacity = m_capacity * 2;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[capacity + SLACK]);
+    if (!buffer)
+        return false;
+    std::memcpy(buffer.get(), m_buffer.get() + m_pos, m_fill - m_pos);
+    std::memset(buffer.get() + capacity, 0, SLACK);
+    m_fill -= m_pos;
+    m_pos = 0;
+    m_capacity = capacity;
+    m_buffer = std::move(buffer);
+    return true;
+}
+
+char* LineReader::FindEnd(char* begin, size_t pending)
+{
+    char* p = begin + m_searched;
+    char* const stop = begin + pending;
+    while (p < stop) {
+        char* term = static_cast<char*>(std::memchr(p, m_format.terminator, size_t(stop - p)));
+        char* const limit = term ? term : stop;
+        if (m_format.quote) {
+            for (const char* q = p; q < limit; ++q)
+                m_inQuote ^= *q == m_format.quote;
+        }
+        if (!term) {
+            m_searched = pending;
+            return nullptr;
+        }
+        if (!m_inQuote)
+            return term;
+        p = term + 1; // a line end inside quotes
+    }
+    m_searched = pending;
+    return nullptr;
 }
 
 LineReader::Status LineReader::Next(const char*& lineBegin, const char*& lineEnd)
@@ -70,33 +118,33 @@ LineReader::Status LineReader::Next(const char*& lineBegin, const char*& lineEnd
     for (;;) {
         char* begin = m_buffer.get() + m_pos;
         const size_t pending = m_fill - m_pos;
-        if (char* lf = static_cast<char*>(std::memchr(begin, '\n', pending))) {
-            char* end = (lf > begin && lf[-1] == '\r') ? lf - 1 : lf;
-            if (end - begin > MAX_LINE_LENGTH)
-                return TOO_LONG;
-            const size_t used = static_cast<size_t>(lf + 1 - begin);
+        if (char* term = FindEnd(begin, pending)) {
+            char* end =
+                (m_format.terminator == '\n' && term > begin && term[-1] == '\r') ? term - 1 : term;
+            const size_t used = static_cast<size_t>(term + 1 - begin);
             m_pos += used;
             m_offset += static_cast<int64_t>(used);
+            m_searched = 0;
+            m_inQuote = false;
             lineBegin = begin;
             lineEnd = end;
             m_lineFeed = true;
             return LINE;
         }
-        // 1022 characters and a carriage return may still wait for their line feed.
-        if (pending > size_t(MAX_LINE_LENGTH) + 1)
-            return TOO_LONG;
         if (m_eof) {
             if (pending == 0)
                 return END;
-            if (pending > size_t(MAX_LINE_LENGTH))
-                return TOO_LONG;
             m_pos = m_fill;
             m_offset += static_cast<int64_t>(pending);
+            m_searched = 0;
+            m_inQuote = false;
             lineBegin = begin;
             lineEnd = begin + pending;
             m_lineFeed = false;
             return LINE;
         }
+        if (pending == m_capacity && !Grow())
+            return TOO_LONG;
         if (!Refill())
             return READ_ERROR;
     }

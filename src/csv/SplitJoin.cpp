@@ -6,10 +6,10 @@
 #include <unistd.h>
 #include <wx/intl.h>
 
-bool IsLineStart(int fd, int64_t offset)
+bool IsLineStart(int fd, int64_t offset, char terminator)
 {
     char before = 0;
-    return pread(fd, &before, 1, offset - 1) == 1 && before == '\n';
+    return pread(fd, &before, 1, offset - 1) == 1 && before == terminator;
 }
 
 ResultCode ReportPart(const FilePart& part, int64_t firstLine, const wxString& fileName,

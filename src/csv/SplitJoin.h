@@ -21,7 +21,7 @@ constexpr int64_t PROGRESS_LINES = 1000;
 enum class PartEnd
 {
     DONE,
-    TOO_LONG,   // a line over LineReader::MAX_LINE_LENGTH
+    TOO_LONG,   // a line over LineReader::MAX_LINE_BYTES
     BAD_VALUE,  // a field that is not a number
     READ_ERROR, // e.g. a folder
     TOO_MANY,   // more lines than the row counts can hold
@@ -41,6 +41,14 @@ struct FilePart
     int64_t offset = 0; // where the reading stopped
     bool endedWithLineFeed = true;
     std::atomic<int64_t> bytes{0}; // read so far, for the progress of the other thread
+    int64_t gaps = 0;              // cells without a value, read as NaN
+    int64_t firstGapLine = -1;     // 0-based line of the first
+
+    void CountGap(int64_t lineIndex)
+    {
+        if (gaps++ == 0)
+            firstGapLine = lineIndex;
+    }
 
     // Where the reader stopped, for the seam check.
     void RecordEnd(const LineReader& reader)
@@ -58,8 +66,8 @@ inline PartEnd EndOfReading(LineReader::Status status)
                                               : PartEnd::DONE;
 }
 
-// Whether `offset` starts a line (the byte before it is a line feed).
-bool IsLineStart(int fd, int64_t offset);
+// Whether `offset` starts a line (the byte before it is the line terminator).
+bool IsLineStart(int fd, int64_t offset, char terminator = '\n');
 
 // SUCCESS, CANCELLED, or FAILURE with the message about `fileName` in `message`.
 // `firstLine`: the line of the file where the part's line count started.
@@ -81,13 +89,13 @@ struct SplitRead
 // `splitLine`, is CHANGED; a failing head stops the helper at once.
 template <class Part, class Read>
 SplitRead ReadSplit(int fd, int64_t split, int64_t splitLine, int64_t total, Part& head, Part& tail,
-                    Progress* progress, Read&& read)
+                    Progress* progress, Read&& read, char terminator = '\n')
 {
     SplitRead run;
     std::atomic<bool> stop{false};
     HelperThread helper;
     run.parallel = split > 0 && helper.Start([&] {
-        if (!IsLineStart(fd, split)) {
+        if (!IsLineStart(fd, split, terminator)) {
             tail.result = PartEnd::CHANGED;
             return;
         }

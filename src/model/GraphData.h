@@ -118,6 +118,16 @@ public:
 
     size_t GetCount() const { return m_dataY->raw.size(); }
 
+    // X values read from a time column are seconds from this instant (nanoseconds since
+    // 1970, UTC); set by the series' creator before the series is shared.
+    bool HasTimeOrigin() const { return m_hasTimeOrigin; }
+    int64_t GetTimeOrigin() const { return m_timeOrigin; }
+    void SetTimeOrigin(int64_t nanos)
+    {
+        m_hasTimeOrigin = true;
+        m_timeOrigin = nanos;
+    }
+
     // The X extent, lower first whatever the sign of the interval. False (and nothing
     // written) for a series without points, which has no extent.
     bool GetRangeX(double& minX, double& maxX) const;
@@ -140,6 +150,8 @@ private:
     double m_maxY = 0.0;
     double m_minY = 0.0;
     bool m_rangeCached = false;
+    bool m_hasTimeOrigin = false;
+    int64_t m_timeOrigin = 0;
 };
 
 std::shared_ptr<GraphData> CreateGraphData(const DataX& dataX, std::shared_ptr<GraphDataY> dataY);

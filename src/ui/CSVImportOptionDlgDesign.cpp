@@ -12,6 +12,7 @@ namespace {
 const wxSize DOUBLE_SPIN_SIZE(180, -1);
 const wxSize INT_SPIN_SIZE(120, -1);
 const wxSize DATA_LIST_SIZE(400, 140);
+const wxSize COLUMN_LIST_SIZE(400, 110);
 const wxSize PREVIEW_SIZE(420, 400);
 
 // A section heading: its text followed by a horizontal line.
@@ -64,6 +65,25 @@ CSVImportOptionDlgDesign::CSVImportOptionDlgDesign(wxWindow* parent, wxWindowID 
     info->Add(Label(this, _("Columns:")), 0, wxALIGN_CENTER_VERTICAL);
     info->Add(m_textCtrlColumns, 1, wxEXPAND);
     left->Add(info, 0, wxEXPAND | wxLEFT | wxRIGHT, 15);
+
+    left->Add(Heading(this, _("File format")), 0, wxEXPAND | wxALL, 5);
+    m_choiceSeparator = new wxChoice(this, wxID_ANY);
+    m_choiceDecimal = new wxChoice(this, wxID_ANY);
+    auto* format = FieldGrid(4);
+    format->Add(Label(this, _("Separator:")), 0, wxALIGN_CENTER_VERTICAL);
+    format->Add(m_choiceSeparator, 1, wxEXPAND);
+    format->Add(Label(this, _("Decimal Mark:")), 0, wxALIGN_CENTER_VERTICAL);
+    format->Add(m_choiceDecimal, 1, wxEXPAND);
+    left->Add(format, 0, wxEXPAND | wxLEFT | wxRIGHT, 15);
+    m_listCtrlColumns = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, COLUMN_LIST_SIZE,
+                                       wxLC_REPORT | wxLC_SINGLE_SEL | wxLC_HRULES | wxLC_VRULES |
+                                           wxLC_NO_SORT_HEADER);
+    left->Add(m_listCtrlColumns, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 15);
+    m_choiceColumnType = new wxChoice(this, wxID_ANY);
+    auto* type = FieldGrid(2);
+    type->Add(Label(this, _("Column Type:")), 0, wxALIGN_CENTER_VERTICAL);
+    type->Add(m_choiceColumnType, 1, wxEXPAND);
+    left->Add(type, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 15);
 
     left->Add(Heading(this, _("Rows setting")), 0, wxEXPAND | wxALL, 5);
     m_spinCtrlHeaderRows = new wxSpinCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition,
@@ -137,6 +157,13 @@ CSVImportOptionDlgDesign::CSVImportOptionDlgDesign(wxWindow* parent, wxWindowID 
     SetSizerAndFit(top);
     Centre(wxBOTH);
 
+    m_choiceSeparator->Bind(wxEVT_CHOICE, &CSVImportOptionDlgDesign::ChoiceSeparator_OnChoice,
+                            this);
+    m_choiceDecimal->Bind(wxEVT_CHOICE, &CSVImportOptionDlgDesign::ChoiceDecimal_OnChoice, this);
+    m_listCtrlColumns->Bind(wxEVT_LIST_ITEM_SELECTED,
+                            &CSVImportOptionDlgDesign::ListCtrlColumns_OnItemSelected, this);
+    m_choiceColumnType->Bind(wxEVT_CHOICE, &CSVImportOptionDlgDesign::ChoiceColumnType_OnChoice,
+                             this);
     m_spinCtrlHeaderRows->Bind(wxEVT_SPINCTRL,
                                &CSVImportOptionDlgDesign::SpinCtrlHeaderRows_OnSpinCtrl, this);
     m_spinCtrlDataRows->Bind(wxEVT_SPINCTRL, &CSVImportOptionDlgDesign::SpinCtrlDataRows_OnSpinCtrl,

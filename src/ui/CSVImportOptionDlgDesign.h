@@ -2,13 +2,15 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/dialog.h>
 #include <wx/listctrl.h>
 #include <wx/spinctrl.h>
 #include <wx/textctrl.h>
 
-// Layout of the import options dialog: the file's shape, the row counts, the list of
-// series to create with its editor, and a preview of the file's first lines.
+// Layout of the import options dialog: the file's shape and format (separator, decimal
+// mark, one type per column), the row counts, the list of series to create with its
+// editor, and a preview of the file's first lines.
 class CSVImportOptionDlgDesign : public wxDialog
 {
 public:
@@ -21,6 +23,10 @@ public:
     wxTextCtrl* GetFileNameText() const { return m_textCtrlFileName; }
     wxTextCtrl* GetRowsText() const { return m_textCtrlRows; }
     wxTextCtrl* GetColumnsText() const { return m_textCtrlColumns; }
+    wxChoice* GetSeparatorChoice() const { return m_choiceSeparator; }
+    wxChoice* GetDecimalChoice() const { return m_choiceDecimal; }
+    wxListCtrl* GetColumnList() const { return m_listCtrlColumns; }
+    wxChoice* GetColumnTypeChoice() const { return m_choiceColumnType; }
     wxSpinCtrl* GetHeaderRowsSpin() const { return m_spinCtrlHeaderRows; }
     wxSpinCtrl* GetDataRowsSpin() const { return m_spinCtrlDataRows; }
     wxListCtrl* GetDataList() const { return m_listCtrlData; }
@@ -40,6 +46,10 @@ protected:
     wxTextCtrl* m_textCtrlFileName = nullptr;
     wxTextCtrl* m_textCtrlRows = nullptr;
     wxTextCtrl* m_textCtrlColumns = nullptr;
+    wxChoice* m_choiceSeparator = nullptr;
+    wxChoice* m_choiceDecimal = nullptr;
+    wxListCtrl* m_listCtrlColumns = nullptr;
+    wxChoice* m_choiceColumnType = nullptr;
     wxSpinCtrl* m_spinCtrlHeaderRows = nullptr;
     wxSpinCtrl* m_spinCtrlDataRows = nullptr;
     wxListCtrl* m_listCtrlData = nullptr;
@@ -55,6 +65,10 @@ protected:
     wxCheckBox* m_checkBoxUseDirectVal = nullptr;
     wxListCtrl* m_listCtrlPreview = nullptr;
 
+    virtual void ChoiceSeparator_OnChoice(wxCommandEvent& event) { event.Skip(); }
+    virtual void ChoiceDecimal_OnChoice(wxCommandEvent& event) { event.Skip(); }
+    virtual void ListCtrlColumns_OnItemSelected(wxListEvent& event) { event.Skip(); }
+    virtual void ChoiceColumnType_OnChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void SpinCtrlHeaderRows_OnSpinCtrl(wxSpinEvent& event) { event.Skip(); }
     virtual void SpinCtrlDataRows_OnSpinCtrl(wxSpinEvent& event) { event.Skip(); }
     virtual void ListCtrlData_OnItemSelected(wxListEvent& event) { event.Skip(); }

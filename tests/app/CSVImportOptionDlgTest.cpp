@@ -3,6 +3,8 @@
 
 #include "app/dialogs/CSVImportOptionDlg.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
+#include "csv/Preview.h"
+#include "model/GraphProject.h"
 #include "support/GuiTestSupport.h"
 
 namespace {
@@ -12,7 +14,7 @@ DataSource Source(const char* label, int columnY, int columnX = 0)
     return DataSource{false, 0.0, 1.0, columnX, columnY, label};
 }
 
-const CSVImportOption ABC{0, 10, {Source("a", 1), Source("b", 2), Source("c", 3)}};
+const CSVImportOption ABC{0, 10, {Source("a", 1), Source("b", 2), Source("c", 3)}, {}};
 
 class OptionDlgTest : public ::testing::Test
 {
@@ -25,7 +27,7 @@ protected:
     {
         delete dlg;
         dlg = new CSVImportOptionDlg(nullptr);
-        dlg->SetInfo(CSVFileInfo{"data.csv", columns, rows});
+        dlg->SetInfo(CSVFileInfo{"data.csv", columns, rows, {}});
         dlg->SetOption(option);
     }
     // As typing into the control: its value, then the event (SetValue sends none).
@@ -93,7 +95,7 @@ TEST_F(OptionDlgTest, RowSpinsKeepHeaderAndDataWithinTheRows)
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(::testing::Message() << r.header << "/" << r.data << " set " << r.value);
-        Open(10, 4, CSVImportOption{r.header, r.data, {Source("a", 1)}});
+        Open(10, 4, CSVImportOption{r.header, r.data, {Source("a", 1)}, {}});
         SpinTo(r.setHeader ? dlg->GetHeaderRowsSpin() : dlg->GetDataRowsSpin(), r.value);
         const CSVImportOption option = dlg->GetOption(); // as the spins show it
         EXPECT_EQ(std::tuple(r.wantHeader, r.wantData, r.wantHeader, r.wantData),
@@ -202,7 +204,7 @@ TEST_F(OptionDlgTest, DirectXValuesKeepTheirFractions)
 TEST_F(OptionDlgTest, OptionIsStoredAsTheControlsShowIt)
 {
     // Columns beyond a three-column file: the selected entry takes what its spin shows.
-    Open(10, 3, CSVImportOption{0, 10, {Source("a", 5, 7), Source("b", 6)}});
+    Open(10, 3, CSVImportOption{0, 10, {Source("a", 5, 7), Source("b", 6)}, {}});
     Select(0);
     EXPECT_EQ((Rows{"a|Column 3|Column 3*", "b|Column 1|Column 7"}), OptionRows());
 }
@@ -217,18 +219,18 @@ TEST_F(OptionDlgTest, OkIsRefusedForAnOptionThatCannotBeImported)
         const char* message; // empty: accepted
     } rows[] = {
         {"as scanned", 4, ABC, ""},
-        {"empty list", 4, CSVImportOption{0, 10, {}},
+        {"empty list", 4, CSVImportOption{0, 10, {}, {}},
          "There is no data series to import. Please add one."},
-        {"one-column file, Y column 2", 1, CSVImportOption{0, 10, {Source("x", 1)}},
+        {"one-column file, Y column 2", 1, CSVImportOption{0, 10, {Source("x", 1)}, {}},
          "The Y data column of series 1 (\"x\") must lie between 1 and 1!"},
-        {"X column beyond", 4, CSVImportOption{0, 10, {Source("a", 1), Source("b", 1, 4)}},
+        {"X column beyond", 4, CSVImportOption{0, 10, {Source("a", 1), Source("b", 1, 4)}, {}},
          "The X data column of series 2 (\"b\") must lie between 1 and 4!"},
-        {"rows beyond the file", 4, CSVImportOption{3, 10, {Source("a", 1)}},
+        {"rows beyond the file", 4, CSVImportOption{3, 10, {Source("a", 1)}, {}},
          "Header Rows and Data Rows together exceed the 10 rows of the file!"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        const CSVFileInfo info{"data.csv", r.columns, 10};
+        const CSVFileInfo info{"data.csv", r.columns, 10, {}};
         dlg->SetInfo(info);
         dlg->SetOption(r.option);
         if (*r.message) { // through the OK button
@@ -240,52 +242,58 @@ TEST_F(OptionDlgTest, OkIsRefusedForAnOptionThatCannotBeImported)
     }
 }
 
-TEST_F(OptionDlgTest, PreviewShowsTheFirstLinesSplitAsImported)
+// The format controls scan the file again: a semicolon file read with the detected
+// separator and decimal comma, then a column made text, then the separator changed; the
+// preview follows and marks the cells that will be gaps.
+TEST_F(OptionDlgTest, FormatChangesRescanAndThePreviewFollows)
 {
-    const struct
-    {
-        const char* line;
-        wxChar separator;
-        Rows fields;
-    } rows[] = {
-        {"1,2,3", ',', {"1", "2", "3"}},
-        {"1,,3", ',', {"1", "", "3"}},
-        {"t;a", ';', {"t", "a"}},
-        {"", ',', {""}},
-        {"  1   2 3 ", ' ', {"1", "2", "3"}}, // blanks collapse as the number reader skips them
-        {"1\t\t2", '\t', {"1", "2"}},
+    const std::string path = wxFileName::CreateTempFileName("ardentine-format").utf8_string();
+    std::ofstream(path, std::ios::binary) << "t;volt;note\n0;1,5;a\n1;x;b\n2;2,5;c\n";
+    auto project = CreateGraphProject();
+    CSVImporter importer(path, *project);
+    ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
+    dlg->SetInfo(importer.GetInfo());
+    dlg->SetOption(importer.GetOption());
+    dlg->SetPreview(ReadPreviewRecords(path, CSVImportOptionDlg::PREVIEW_LINES, LineFormat()));
+    dlg->SetReading(importer.Request(),
+                    [&](const DialectRequest& request, CSVFileInfo& info, CSVImportOption& option) {
+                        importer.Request() = request;
+                        EXPECT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
+                        info = importer.GetInfo();
+                        option = importer.GetOption();
+                        return wxString();
+                    });
+    auto cells = [&](long row) {
+        wxListCtrl* preview = dlg->GetPreviewList();
+        wxString text;
+        for (int c = 1; c < preview->GetColumnCount() - 1; ++c)
+            text += preview->GetItemText(row, c) + "|";
+        return text;
     };
-    for (const auto& r : rows) {
-        Rows fields;
-        for (const wxString& f : SplitPreviewLine(r.line, r.separator))
-            fields.push_back(f.utf8_string());
-        EXPECT_EQ(r.fields, fields) << r.line;
-    }
+    auto types = [&] {
+        wxString text;
+        for (long c = 0; c < dlg->GetColumnList()->GetItemCount(); ++c)
+            text += dlg->GetColumnList()->GetItemText(c, 2) + "|";
+        return text;
+    };
+    EXPECT_EQ("Semicolon", dlg->GetSeparatorChoice()->GetStringSelection());
+    EXPECT_EQ(1, dlg->GetDecimalChoice()->GetSelection());
+    EXPECT_EQ("Number|Number|Text (skipped)|", types());
+    EXPECT_EQ((Rows{"volt|Column 1|Column 2"}), List());
+    EXPECT_EQ("t|volt|note|", cells(0));
+    EXPECT_EQ("1|(gap) x|b|", cells(2));
 
-    const std::string path = wxFileName::CreateTempFileName("ardentine-preview").utf8_string();
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << "time,a,b\r\n" << std::string(3000, '7') << "\n";
-        for (int i = 0; i < 30; ++i)
-            out << i << "," << i * 2 << "\n";
-    }
-    const std::vector<wxString> lines = ReadPreviewLines(path, CSVImportOptionDlg::PREVIEW_LINES);
+    dlg->GetColumnList()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    dlg->GetColumnTypeChoice()->SetStringSelection("Text (skipped)");
+    Send(dlg->GetColumnTypeChoice(), wxEVT_CHOICE);
+    EXPECT_EQ("Number|Text (skipped)|Text (skipped)|", types());
+    EXPECT_EQ("1|x|b|", cells(2));
+
+    dlg->GetSeparatorChoice()->SetStringSelection("Comma");
+    Send(dlg->GetSeparatorChoice(), wxEVT_CHOICE);
+    EXPECT_EQ(',', dlg->GetOption().dialect.separator);
+    EXPECT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
     wxRemoveFile(path);
-    ASSERT_EQ(20u, lines.size());
-    EXPECT_EQ("time,a,b", lines[0]);
-    EXPECT_EQ(1022u, lines[1].length()); // cut where the import stops, the rest dropped
-    EXPECT_EQ("0,0", lines[2]);
-
-    dlg->SetPreview(lines, ',');
-    wxListCtrl* preview = dlg->GetPreviewList();
-    ASSERT_EQ(3, preview->GetColumnCount());
-    wxListItem heading;
-    heading.SetMask(wxLIST_MASK_TEXT);
-    preview->GetColumn(2, heading);
-    EXPECT_EQ("3", heading.GetText());
-    EXPECT_EQ(20, preview->GetItemCount());
-    EXPECT_EQ("b", preview->GetItemText(0, 2));
-    EXPECT_EQ("34", preview->GetItemText(19, 1));
 }
 
 TEST(SeparatorDialog, CommaAtStartTabWhenChosenNoDialogForUpperCaseTxt)

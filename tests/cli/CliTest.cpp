@@ -94,11 +94,22 @@ TEST_F(Cli, InfoWithSeparatorAndFailures)
     Outcome fifo = Run({"info", Path("pipe.csv")});
     EXPECT_EQ(fifo.status, 1);
     EXPECT_EQ(fifo.Json()["message"], "Can't read \"" + Path("pipe.csv") + "\"!");
-    const std::string bad = Write("conv.csv", "t,a\n0,1\n1,,2\n");
-    Outcome conversion = Run({"import", bad});
-    EXPECT_EQ(conversion.status, 1);
-    EXPECT_EQ(conversion.Json()["message"],
-              "Conversion from string to numerical value is failed at " + bad + ":3!");
+    // One empty cell is a gap, reported; a file without any series is a failure.
+    const std::string gap = Write("gap.csv", "t,a,b\n0,1,5\n1,,2\n");
+    Outcome gaps = Run({"import", gap});
+    ASSERT_EQ(gaps.status, 0) << gaps.err;
+    EXPECT_EQ(gaps.Json()["gaps"], 1);
+    EXPECT_EQ(gaps.Json()["firstGapLine"], 3);
+    for (const char* command : {"info", "import"}) {
+        SCOPED_TRACE(command);
+        const std::string text = Write("text.csv", "name,town\nAnn,Oslo\n");
+        Outcome none = Run({command, text});
+        EXPECT_EQ(none.status, 1);
+        EXPECT_EQ(none.Json()["message"], "\"" + text + "\" has no data lines to import!");
+        const std::string one = Write("one.csv", "x\n1\n2\n");
+        EXPECT_EQ(Run({command, one}).Json()["message"],
+                  "There is no data series to import. Please add one.");
+    }
 }
 
 TEST_F(Cli, ImportPrintsSeriesWithValues)

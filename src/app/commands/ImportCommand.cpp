@@ -15,11 +15,13 @@
 #include "app/dialogs/ProgressDlg.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
 #include "csv/CSVImporter.h"
+#include "csv/Preview.h"
 
 void RunImportCommand(MainFrame& frame)
 {
     wxFileDialog dlg(&frame, _("Import"), frame.GetRecentFiles().LastFolder(), wxEmptyString,
-                     _("CSV files (*.csv)|*.csv|TXT files (*.txt)|*.txt"),
+                     _("All data files (*.csv;*.tsv;*.txt;*.dat)|*.csv;*.tsv;*.txt;*.dat|"
+                       "CSV files (*.csv)|*.csv|TXT files (*.txt)|*.txt|All files (*)|*"),
                      wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dlg.ShowModal() != wxID_OK)
         return;
@@ -28,8 +30,10 @@ void RunImportCommand(MainFrame& frame)
 
 bool ImportFile(MainFrame& frame, const wxString& path, bool showOptions)
 {
-    wxChar separator = ',';
-    if (!ChooseSeparator(&frame, path, separator))
+    // Asked for "txt" files only, with the separator the file seems to use chosen.
+    wxChar separator = 0;
+    if (IsSeparatorAsked(path) &&
+        !ChooseSeparator(&frame, path, separator, wxChar(DetectFileSeparator(path))))
         return false;
     return ImportFileWithSeparator(frame, path, separator, showOptions);
 }
@@ -38,25 +42,34 @@ namespace {
 
 // The option to import, from the dialog or as scanned; false when the user cancelled or
 // the option can't be imported (the reason is then shown).
-bool ChooseOption(MainFrame& frame, CSVImporter& importer, const wxString& path, wxChar separator,
-                  bool showOptions)
+bool ChooseOption(MainFrame& frame, CSVImporter& importer, ProgressDlg& progress,
+                  const wxString& path, bool showOptions)
 {
     const CSVFileInfo info = importer.GetInfo();
     // Refused here, not by an empty dialog whose import would report success.
-    if (info.columnCount == 0 || importer.GetOption().dataRows == 0) {
-        ShowErrorMessage(&frame, wxString::Format(_("\"%s\" has no data lines to import!"), path));
-        return false;
-    }
-    if (!showOptions) {
-        const wxString problem = CheckImportOption(info, importer.GetOption());
+    const wxString problem = CheckDefaultImport(path, info, importer.GetOption());
+    if (!showOptions || info.columnCount == 0 || importer.GetOption().dataRows == 0) {
         if (!problem.empty())
             ShowErrorMessage(&frame, problem);
         return problem.empty();
     }
     CSVImportOptionDlg dlg(&frame);
     dlg.SetInfo(info);
+    dlg.SetPreview(ReadPreviewRecords(
+        path, CSVImportOptionDlg::PREVIEW_LINES,
+        LineFormat{importer.GetOption().dialect.terminator, importer.GetOption().dialect.quote}));
     dlg.SetOption(importer.GetOption());
-    dlg.SetPreview(ReadPreviewLines(path, CSVImportOptionDlg::PREVIEW_LINES), separator);
+    dlg.SetReading(importer.Request(), [&](const DialectRequest& request, CSVFileInfo& newInfo,
+                                           CSVImportOption& newOption) {
+        importer.Request() = request;
+        const ResultCode result = importer.ScanInfo(&progress);
+        if (result != ResultCode::SUCCESS)
+            return result == ResultCode::CANCELLED ? wxString(_("Cancelled."))
+                                                   : importer.GetErrorMessage();
+        newInfo = importer.GetInfo();
+        newOption = importer.GetOption();
+        return wxString();
+    });
     if (dlg.ShowModal() != wxID_OK)
         return false;
     importer.SetOption(dlg.GetOption());
@@ -71,20 +84,28 @@ bool ImportFileWithSeparator(MainFrame& frame, const wxString& path, wxChar sepa
     GraphProject& project = *frame.GetProject();
     const bool wasEmpty = project.GetCount() == 0;
     CSVImporter importer(path, project);
-    importer.SetSeparator(separator);
+    if (separator)
+        importer.SetSeparator(separator);
     ProgressDlg progress(&frame);
     // The message is read after the scan: argument order is unspecified.
     const ResultCode scanned = importer.ScanInfo(&progress);
     if (!ReportCommandResult(&frame, scanned, importer.GetErrorMessage()))
         return false;
-    if (!ChooseOption(frame, importer, path, separator, showOptions))
+    if (!ChooseOption(frame, importer, progress, path, showOptions))
         return false;
     const ResultCode result = importer.Import(&progress, ReadSetting(SETTING_MIPMAP_RESOLUTION));
     if (!ReportCommandResult(&frame, result, importer.GetErrorMessage()))
         return false;
     if (wasEmpty)
         frame.FitPlotRange(true, true);
-    frame.SetStatusMessage(_("Importing is completed!"));
+    if (importer.GetGapCount() > 0)
+        frame.SetStatusMessage(
+            wxString::Format(_("Importing is completed! %lld cells without a value are gaps, the "
+                               "first on line %lld."),
+                             static_cast<long long>(importer.GetGapCount()),
+                             static_cast<long long>(importer.GetFirstGapLine())));
+    else
+        frame.SetStatusMessage(_("Importing is completed!"));
     if (wxConfigBase* config = Application::GetInstance().GetConfig())
         frame.GetRecentFiles().Remember(path, *config);
     return true;

@@ -8,8 +8,6 @@
 #include <wx/msgdlg.h>
 
 #include "app/dialogs/ListCells.h"
-#include "base/FileUtil.h"
-#include "csv/LineReader.h"
 
 namespace {
 
@@ -19,9 +17,6 @@ enum
     COLUMN_X_DATA,
     COLUMN_Y_DATA,
 };
-
-// Beyond this many columns the preview would only slow the dialog down.
-constexpr int MAX_PREVIEW_COLUMNS = 100;
 
 // Writes the value only where it differs, then gives what the control really holds
 // (clamped to its range, rounded to its digits), so the option can always equal it.
@@ -86,41 +81,14 @@ void CSVImportOptionDlg::SetOption(const CSVImportOption& option)
     UpdateRowSpins();
     UpdateDataList();
     UpdateDataItem();
+    UpdateFormat();
+    UpdatePreview();
 }
 
 void CSVImportOptionDlg::UpdateRowSpins()
 {
     m_option.headerRows = WriteSpin(m_spinCtrlHeaderRows, m_option.headerRows);
     m_option.dataRows = WriteSpin(m_spinCtrlDataRows, m_option.dataRows);
-}
-
-void CSVImportOptionDlg::SetPreview(const std::vector<wxString>& lines, wxChar separator)
-{
-    std::vector<std::vector<wxString>> rows;
-    size_t columns = 0;
-    for (const wxString& line : lines) {
-        rows.push_back(SplitPreviewLine(line, separator));
-        columns = std::max(columns, rows.back().size());
-    }
-    columns = std::min<size_t>(columns, MAX_PREVIEW_COLUMNS);
-
-    m_listCtrlPreview->ClearAll();
-    for (size_t c = 0; c < columns; ++c)
-        m_listCtrlPreview->AppendColumn(wxString::Format("%d", int(c) + 1), wxLIST_FORMAT_LEFT, 70);
-    if (columns == 0)
-        return;
-    for (size_t r = 0; r < rows.size(); ++r) {
-        const long row = m_listCtrlPreview->InsertItem(long(r), wxEmptyString);
-        for (size_t c = 0; c < std::min(columns, rows[r].size()); ++c)
-            m_listCtrlPreview->SetItem(row, int(c), rows[r][c]);
-    }
-}
-
-wxString CheckImportOption(const CSVFileInfo& info, const CSVImportOption& option)
-{
-    if (option.dataSources.empty())
-        return _("There is no data series to import. Please add one.");
-    return CheckOptionFitsFile(info, option);
 }
 
 bool CSVImportOptionDlg::TransferDataFromWindow()
@@ -330,50 +298,4 @@ void CSVImportOptionDlg::CheckBoxUseDirectVal_OnCheckBox(wxCommandEvent&)
         UpdateDataList();
         UpdateDataItem();
     }
-}
-
-std::vector<wxString> ReadPreviewLines(const wxString& path, int maxLines)
-{
-    std::vector<wxString> lines;
-    bool notRegular = false;
-    FileCloser file{OpenRegularFile(FileNameToNarrow(path), notRegular)};
-    if (!file.file)
-        return lines;
-    char buffer[LineReader::MAX_LINE_LENGTH + 1];
-    bool continued = false; // the rest of a line that was cut
-    while (int(lines.size()) < maxLines && std::fgets(buffer, sizeof buffer, file.file)) {
-        size_t length = std::strlen(buffer);
-        const bool complete = length > 0 && buffer[length - 1] == '\n';
-        if (!continued) {
-            while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == '\r'))
-                --length;
-            lines.push_back(NarrowToWide(buffer, length));
-        }
-        continued = !complete;
-    }
-    return lines;
-}
-
-std::vector<wxString> SplitPreviewLine(const wxString& line, wxChar separator)
-{
-    // The number reader skips blanks before a value, so a run of blank separators
-    // separates only two columns.
-    const bool blank = separator == ' ' || separator == '\t';
-    auto isBlank = [](wxChar c) { return c == ' ' || c == '\t'; };
-    std::vector<wxString> fields;
-    size_t pos = 0;
-    while (true) {
-        if (blank) {
-            while (pos < line.length() && isBlank(line[pos]))
-                ++pos;
-            if (pos == line.length() && !fields.empty())
-                break;
-        }
-        const size_t end = line.find(separator, pos);
-        fields.push_back(line.substr(pos, end == wxString::npos ? wxString::npos : end - pos));
-        if (end == wxString::npos)
-            break;
-        pos = end + 1;
-    }
-    return fields;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include <wx/string.h>
@@ -20,11 +22,19 @@ public:
 
     explicit CSVImportOptionDlg(wxWindow* parent);
 
+    // Scans the file again with another reading: fills the shape and the default option,
+    // or gives the reason it can't.
+    using Rescan = std::function<wxString(const DialectRequest&, CSVFileInfo&, CSVImportOption&)>;
+
     void SetInfo(const CSVFileInfo& info);
     void SetOption(const CSVImportOption& option);
     const CSVImportOption& GetOption() const { return m_option; }
-    // Shows the lines, split at the separator as the import assigns columns.
-    void SetPreview(const std::vector<wxString>& lines, wxChar separator);
+    // The reading the scan was asked for, and how to scan again when the user changes the
+    // separator, the decimal mark or a column's type; without it those stay fixed.
+    void SetReading(const DialectRequest& request, Rescan rescan);
+    const DialectRequest& GetReading() const { return m_request; }
+    // The file's first records, shown split and read as the option reads them.
+    void SetPreview(const std::vector<std::string>& records);
 
     // The OK button: shows CheckImportOption's text and keeps the dialog open when it has
     // one.
@@ -50,8 +60,18 @@ protected:
     void SpinCtrlXInterval_OnSpinCtrlDouble(wxSpinDoubleEvent& event) override;
     void SpinCtrlYDataColumn_OnSpinCtrl(wxSpinEvent& event) override;
     void CheckBoxUseDirectVal_OnCheckBox(wxCommandEvent& event) override;
+    void ChoiceSeparator_OnChoice(wxCommandEvent& event) override;
+    void ChoiceDecimal_OnChoice(wxCommandEvent& event) override;
+    void ListCtrlColumns_OnItemSelected(wxListEvent& event) override;
+    void ChoiceColumnType_OnChoice(wxCommandEvent& event) override;
 
 private:
+    // The separator, decimal mark and column types as the option reads them.
+    void UpdateFormat();
+    void UpdateColumnType();
+    void UpdatePreview();
+    // Scans again with m_request; on failure says why and keeps the option.
+    void Reread();
     // The selected entry for an edit, or null (with an assertion for a stale index).
     DataSource* SelectedSource();
     void SelectRow(long row);
@@ -61,16 +81,7 @@ private:
 
     CSVFileInfo m_info;
     CSVImportOption m_option;
+    DialectRequest m_request;
+    Rescan m_rescan;
+    std::vector<std::string> m_records;
 };
-
-// Why the option can't be imported from a file of this shape: no data series, or
-// CheckOptionFitsFile's reason; empty when it can.
-wxString CheckImportOption(const CSVFileInfo& info, const CSVImportOption& option);
-
-// The first lines of a file for the preview, without their line ends; a line longer than
-// the import accepts is cut. Empty when the file can't be read.
-std::vector<wxString> ReadPreviewLines(const wxString& path, int maxLines);
-
-// One line cut into fields the way the import assigns values to columns: at every
-// separator, except that for a space or tab separator runs of blanks count as one.
-std::vector<wxString> SplitPreviewLine(const wxString& line, wxChar separator);

@@ -34,15 +34,20 @@ void SeparatorSettingDlg::ComboBoxSeparator_OnComboBox(wxCommandEvent&)
     m_separator = SEPARATORS[index].character;
 }
 
-bool ChooseSeparator(wxWindow* parent, const wxString& fileName, wxChar& separator)
+bool IsSeparatorAsked(const wxString& fileName)
 {
     // Case-sensitive on purpose: "data.TXT" is read with commas.
-    if (wxFileName(fileName).GetExt() != "txt") {
+    return wxFileName(fileName).GetExt() == "txt";
+}
+
+bool ChooseSeparator(wxWindow* parent, const wxString& fileName, wxChar& separator, wxChar preset)
+{
+    if (!IsSeparatorAsked(fileName)) {
         separator = ',';
         return true;
     }
     SeparatorSettingDlg dlg(parent);
-    dlg.SetSeparator(',');
+    dlg.SetSeparator(preset);
     if (dlg.ShowModal() != wxID_OK)
         return false;
     separator = dlg.GetSeparator();

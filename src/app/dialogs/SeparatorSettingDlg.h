@@ -23,6 +23,11 @@ private:
     wxChar m_separator = ',';
 };
 
+// Whether the user is asked for the separator of this file: an extension of exactly "txt".
+bool IsSeparatorAsked(const wxString& fileName);
+
 // The separator for a file to import or export: for an extension of exactly "txt" the
-// user picks it in the dialog (false when they cancel), for anything else it is ','.
-bool ChooseSeparator(wxWindow* parent, const wxString& fileName, wxChar& separator);
+// user picks it in the dialog, which starts at `preset` (false when they cancel); for
+// anything else it is ','.
+bool ChooseSeparator(wxWindow* parent, const wxString& fileName, wxChar& separator,
+                     wxChar preset = ',');

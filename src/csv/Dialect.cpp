@@ -1,0 +1,637 @@
+#include "csv/Dialect.h"
+
+#include <algorithm>
+#include <array>
+
+#include <unistd.h>
+#include <wx/intl.h>
+
+#include "base/FileUtil.h"
+#include "csv/CSVConverter.h"
+#include "csv/NumberParser.h"
+
+namespace {
+
+constexpr size_t HEAD_BYTES = size_t(256) << 10;
+constexpr size_t MAX_HEAD_BYTES = size_t(64) << 20; // a first line may be that long
+constexpr int SPREAD_CHUNKS = 10;
+constexpr size_t CHUNK_BYTES = size_t(32) << 10;
+// Head lines left out of the first guess of the column types, where titles and header
+// lines would outvote the data of a short sample.
+constexpr size_t HEAD_LINES_SKIPPED = 10;
+
+std::string ReadAt(int fd, int64_t offset, size_t bytes)
+{
+    std::string text(bytes, '\0');
+    size_t got = 0;
+    while (got < bytes) {
+        const ssize_t n = pread(fd, &text[got], bytes - got, offset + int64_t(got));
+        if (n <= 0)
+            break;
+        got += size_t(n);
+    }
+    text.resize(got);
+    return text;
+}
+
+size_t CountOf(const std::string& text, char c)
+{
+    return size_t(std::count(text.begin(), text.end(), c));
+}
+
+// A record cut into fields; the fields point into the record.
+struct Row
+{
+    std::vector<Field> fields;
+    bool blank = false;
+};
+
+std::vector<Row> SplitRows(const std::vector<std::string>& records, char separator, char quote)
+{
+    std::vector<Row> rows(records.size());
+    for (size_t r = 0; r < records.size(); ++r) {
+        const std::string& record = records[r];
+        const char* begin = record.data();
+        const char* end = begin + record.size();
+        rows[r].blank = std::all_of(begin, end, IsBlank);
+        if (!rows[r].blank)
+            ForEachField(begin, end, separator, quote,
+                         [&](const Field& field) { rows[r].fields.push_back(field); });
+    }
+    return rows;
+}
+
+bool IsTimeLike(const Field& field)
+{
+    return (TimeLayoutsOf(field.begin, field.end) & ~TIME_DATE_ONLY) != 0;
+}
+
+// The separator that cuts most of the head's last lines into the same number (two or
+// more) of fields, most of them values; ties go to the earlier of , ; tab space.
+char PickSeparator(const std::vector<std::string>& records, char quote)
+{
+    const size_t from = records.size() > 100 ? records.size() - 100 : 0;
+    const std::vector<std::string> tail(records.begin() + long(from), records.end());
+    char best = ',';
+    double bestScore = 0.0;
+    for (char separator : {',', ';', '\t', ' '}) {
+        const std::vector<Row> rows = SplitRows(tail, separator, quote);
+        std::vector<size_t> counts;
+        for (const Row& row : rows) {
+            if (!row.blank)
+                counts.push_back(row.fields.size());
+        }
+        if (counts.empty())
+            continue;
+        std::sort(counts.begin(), counts.end());
+        size_t modal = 0, modalRun = 0;
+        for (size_t i = 0; i < counts.size();) {
+            size_t j = i;
+            while (j < counts.size() && counts[j] == counts[i])
+                ++j;
+            if (j - i >= modalRun) {
+                modalRun = j - i;
+                modal = counts[i];
+            }
+            i = j;
+        }
+        if (modal < 2)
+            continue;
+        size_t values = 0, fields = 0;
+        for (const Row& row : rows) {
+            if (row.fields.size() != modal)
+                continue;
+            for (const Field& field : row.fields) {
+                double v;
+                ++fields;
+                if (IsMissingToken(field.begin, field.end) ||
+                    ParseNumberField(field.begin, field.end, '.', v) ||
+                    ParseNumberField(field.begin, field.end, ',', v) || IsTimeLike(field))
+                    ++values;
+            }
+        }
+        const double score = double(modalRun) * (0.5 + double(values) / double(fields));
+        if (score > bestScore) {
+            bestScore = score;
+            best = separator;
+        }
+    }
+    return best;
+}
+
+// Digits, one mark, digits: the shape of a number with that decimal mark.
+bool HasDecimalShape(const Field& field, char mark)
+{
+    const char* p = field.begin;
+    const char* end = field.end;
+    while (p < end && IsBlank(*p))
+        ++p;
+    while (end > p && IsBlank(end[-1]))
+        --end;
+    if (p < end && (*p == '-' || *p == '+'))
+        ++p;
+    const char* digits = p;
+    while (p < end && *p >= '0' && *p <= '9')
+        ++p;
+    if (p == digits || p == end || *p != mark)
+        return false;
+    const char* fraction = ++p;
+    while (p < end && *p >= '0' && *p <= '9')
+        ++p;
+    return p == end && p > fraction;
+}
+
+// ',' when more values are written with a decimal comma than with a point. With a
+// comma separator only quoted values can have one.
+char PickDecimal(const std::vector<const Row*>& rows, char separator)
+{
+    size_t commas = 0, points = 0;
+    for (const Row* row : rows) {
+        for (const Field& field : row->fields) {
+            if (separator == ',' && !field.quoted)
+                continue;
+            commas += HasDecimalShape(field, ',');
+            points += HasDecimalShape(field, '.');
+        }
+    }
+    return commas > points ? ',' : '.';
+}
+
+struct ColumnVotes
+{
+    size_t numbers = 0, times = 0, text = 0, dateOnly = 0;
+    std::array<size_t, 16> layouts{};
+};
+
+constexpr TimeLayout LAYOUT_PRIORITY[] = {TimeLayout::ISO, TimeLayout::MONTH_NAME,
+                                          TimeLayout::DAY_FIRST, TimeLayout::MONTH_FIRST,
+                                          TimeLayout::TIME_OF_DAY};
+
+TimeLayout MostVotedLayout(const ColumnVotes& votes)
+{
+    TimeLayout best = TimeLayout::NONE;
+    size_t most = 0;
+    for (TimeLayout layout : LAYOUT_PRIORITY) {
+        if (votes.layouts[size_t(layout)] > most) {
+            most = votes.layouts[size_t(layout)];
+            best = layout;
+        }
+    }
+    return best;
+}
+
+const ColumnRequest* Requested(const DialectRequest& request, int column)
+{
+    for (const ColumnRequest& entry : request.columns) {
+        if (entry.column == column)
+            return &entry;
+    }
+    return nullptr;
+}
+
+// One type per column by majority over the rows: time where time stamps outnumber
+// numbers, number where numbers are at least half of the cells with something in them,
+// else text (also a column with nothing in it, such as after a trailing separator).
+std::vector<ColumnFormat> ClassifyColumns(const std::vector<const Row*>& rows, int columnCount,
+                                          char decimal, const DialectRequest& request,
+                                          std::vector<bool>& dateOnly)
+{
+    std::vector<ColumnVotes> votes(static_cast<size_t>(columnCount));
+    for (const Row* row : rows) {
+        for (size_t c = 0; c < row->fields.size() && c < votes.size(); ++c) {
+            const Field& field = row->fields[c];
+            ColumnVotes& v = votes[c];
+            double number;
+            if (IsMissingToken(field.begin, field.end))
+                continue;
+            if (ParseNumberField(field.begin, field.end, decimal, number)) {
+                ++v.numbers;
+                continue;
+            }
+            const uint32_t layouts = TimeLayoutsOf(field.begin, field.end);
+            if ((layouts & ~TIME_DATE_ONLY) == 0) {
+                ++v.text;
+                continue;
+            }
+            ++v.times;
+            v.dateOnly += (layouts & TIME_DATE_ONLY) != 0;
+            for (size_t bit = 0; bit < v.layouts.size(); ++bit)
+                v.layouts[bit] += (layouts >> bit) & 1u;
+        }
+    }
+    std::vector<ColumnFormat> formats(static_cast<size_t>(columnCount));
+    dateOnly.assign(size_t(columnCount), false);
+    for (size_t c = 0; c < formats.size(); ++c) {
+        const ColumnVotes& v = votes[c];
+        const size_t present = v.numbers + v.times + v.text;
+        ColumnFormat& format = formats[c];
+        if (const ColumnRequest* requested = Requested(request, int(c))) {
+            format.kind = requested->kind;
+            if (format.kind == ColumnKind::TIME)
+                format.layout = requested->layout != TimeLayout::NONE ? requested->layout
+                                : v.times > 0                         ? MostVotedLayout(v)
+                                                                      : TimeLayout::EPOCH_S;
+        } else if (present > 0 && v.times > v.numbers && 2 * v.times >= present) {
+            format.kind = ColumnKind::TIME;
+            format.layout = MostVotedLayout(v);
+        } else if (v.numbers > 0 && 2 * v.numbers >= present) {
+            format.kind = ColumnKind::NUMBER;
+        } else {
+            format.kind = ColumnKind::TEXT;
+        }
+        dateOnly[c] = format.kind == ColumnKind::TIME && v.times > 0 && v.dateOnly == v.times;
+    }
+    return formats;
+}
+
+// Whether the cell holds a value of the column's type.
+bool CellMatches(const Field& field, const ColumnFormat& format, char decimal)
+{
+    double number;
+    TimeNanos time;
+    switch (format.kind) {
+    case ColumnKind::NUMBER:
+        return ParseNumberField(field.begin, field.end, decimal, number);
+    case ColumnKind::TIME:
+        return ParseTime(field.begin, field.end, format.layout, time);
+    case ColumnKind::TEXT:
+        break;
+    }
+    return false;
+}
+
+// The first head row whose number and time cells mostly hold values of their column's
+// type: the rows before it are header lines.
+size_t FindDataStart(const std::vector<Row>& head, const std::vector<ColumnFormat>& formats,
+                     char decimal)
+{
+    for (size_t r = 0; r < head.size(); ++r) {
+        const Row& row = head[r];
+        if (row.blank)
+            continue;
+        size_t matches = 0, filled = 0;
+        for (size_t c = 0; c < row.fields.size() && c < formats.size(); ++c) {
+            if (formats[c].kind == ColumnKind::TEXT)
+                continue;
+            const Field& field = row.fields[c];
+            if (IsMissingToken(field.begin, field.end))
+                continue;
+            ++filled;
+            matches += CellMatches(field, formats[c], decimal);
+        }
+        if (matches > 0 && 2 * matches >= filled)
+            return r;
+    }
+    return head.size();
+}
+
+// The column's value in seconds from its origin, or false.
+bool CellValue(const Field& field, const ColumnFormat& format, char decimal, double& value)
+{
+    if (format.kind == ColumnKind::NUMBER)
+        return ParseNumberField(field.begin, field.end, decimal, value);
+    TimeNanos time;
+    if (format.kind != ColumnKind::TIME || !ParseTime(field.begin, field.end, format.layout, time))
+        return false;
+    value = TimeSeconds(time, format.origin);
+    return true;
+}
+
+TimeNanos FloorToDay(TimeNanos t)
+{
+    const TimeNanos day = t / NANOS_PER_DAY - (t % NANOS_PER_DAY < 0 ? 1 : 0);
+    return day * NANOS_PER_DAY;
+}
+
+void SetTimeOrigins(const std::vector<const Row*>& body, CSVDialect& dialect)
+{
+    for (size_t c = 0; c < dialect.columns.size(); ++c) {
+        ColumnFormat& format = dialect.columns[c];
+        if (format.kind != ColumnKind::TIME || format.layout == TimeLayout::TIME_OF_DAY)
+            continue;
+        for (const Row* row : body) {
+            TimeNanos time;
+            if (c < row->fields.size() &&
+                ParseTime(row->fields[c].begin, row->fields[c].end, format.layout, time)) {
+                format.origin = FloorToDay(time);
+                break;
+            }
+        }
+    }
+}
+
+// A date column followed by a time-of-day column is one time stamp.
+void JoinDateAndClockColumns(CSVDialect& dialect, const std::vector<bool>& dateOnly)
+{
+    for (size_t c = 0; c + 1 < dialect.columns.size(); ++c) {
+        ColumnFormat& date = dialect.columns[c];
+        ColumnFormat& clock = dialect.columns[c + 1];
+        if (date.kind == ColumnKind::TIME && dateOnly[c] && clock.kind == ColumnKind::TIME &&
+            clock.layout == TimeLayout::TIME_OF_DAY && clock.joinedTo < 0) {
+            date.clockColumn = int32_t(c + 1);
+            clock.joinedTo = int32_t(c);
+        }
+    }
+}
+
+// Over the sample in file order: never down (a time of day may wrap past midnight), and
+// up at least once.
+bool FirstColumnIncreases(const std::vector<const Row*>& body, const CSVDialect& dialect)
+{
+    const ColumnFormat first = dialect.Column(0);
+    if (first.kind == ColumnKind::TEXT)
+        return false;
+    const ColumnFormat clock = dialect.Column(first.clockColumn);
+    const bool wraps = first.layout == TimeLayout::TIME_OF_DAY;
+    bool any = false, grew = false;
+    double last = 0.0;
+    for (const Row* row : body) {
+        double value;
+        if (row->fields.empty() || !CellValue(row->fields[0], first, dialect.decimal, value))
+            continue;
+        double seconds;
+        if (first.clockColumn >= 0 && size_t(first.clockColumn) < row->fields.size() &&
+            CellValue(row->fields[size_t(first.clockColumn)], clock, dialect.decimal, seconds))
+            value += seconds;
+        if (any && value < last && !(wraps && last - value > 43200.0))
+            return false;
+        grew = grew || (any && value > last);
+        last = value;
+        any = true;
+    }
+    return grew;
+}
+
+std::vector<wxString> HeaderNames(const std::vector<Row>& head, size_t headerLines, int columnCount,
+                                  char quote)
+{
+    const Row* chosen = nullptr;
+    for (size_t r = 0; r < headerLines; ++r) {
+        const Row& row = head[r];
+        if (row.blank)
+            continue;
+        if (!chosen || int(row.fields.size()) >= std::max(2, columnCount / 2))
+            chosen = &row;
+    }
+    std::vector<wxString> names;
+    if (chosen) {
+        for (const Field& field : chosen->fields)
+            names.push_back(FieldLabel(field, quote));
+    }
+    return names;
+}
+
+} // namespace
+
+void DialectRequest::SetColumn(const ColumnRequest& request)
+{
+    columns.erase(
+        std::remove_if(columns.begin(), columns.end(),
+                       [&](const ColumnRequest& r) { return r.column == request.column; }),
+        columns.end());
+    columns.push_back(request);
+}
+
+FileSample ReadFileSample(int fd, int64_t fileSize)
+{
+    FileSample sample;
+    sample.headOffset = StartsWithByteOrderMark(fd) ? 3 : 0;
+    size_t want = HEAD_BYTES;
+    for (;;) {
+        sample.head = ReadAt(fd, sample.headOffset, want);
+        sample.headIsWholeFile = sample.head.size() < want;
+        if (sample.headIsWholeFile || want >= MAX_HEAD_BYTES ||
+            std::max(CountOf(sample.head, '\n'), CountOf(sample.head, '\r')) >= 2)
+            break;
+        want *= 4;
+    }
+    sample.carriageReturnsOnly =
+        sample.head.find('\n') == std::string::npos && sample.head.find('\r') != std::string::npos;
+    const char terminator = sample.carriageReturnsOnly ? '\r' : '\n';
+    const int64_t headEnd = sample.headOffset + int64_t(sample.head.size());
+    for (int k = 1; !sample.headIsWholeFile && k <= SPREAD_CHUNKS; ++k) {
+        const int64_t offset = fileSize / (SPREAD_CHUNKS + 1) * k;
+        if (offset < headEnd)
+            continue;
+        const std::string text = ReadAt(fd, offset, CHUNK_BYTES);
+        const size_t first = text.find(terminator);
+        const size_t last = text.rfind(terminator);
+        if (first == std::string::npos || last <= first)
+            continue;
+        sample.spread.push_back(
+            FileSample::Chunk{offset + int64_t(first) + 1, text.substr(first + 1, last - first)});
+    }
+    return sample;
+}
+
+std::vector<std::string> SplitRecords(const std::string& chunk, LineFormat format, bool keepPartial)
+{
+    std::vector<std::string> records;
+    bool inQuote = false;
+    size_t start = 0;
+    for (size_t i = 0; i < chunk.size(); ++i) {
+        const char c = chunk[i];
+        if (format.quote && c == format.quote)
+            inQuote = !inQuote;
+        else if (c == format.terminator && !inQuote) {
+            size_t end = i;
+            if (format.terminator == '\n' && end > start && chunk[end - 1] == '\r')
+                --end;
+            records.push_back(chunk.substr(start, end - start));
+            start = i + 1;
+        }
+    }
+    if (keepPartial && start < chunk.size())
+        records.push_back(chunk.substr(start));
+    return records;
+}
+
+wxString FieldLabel(const Field& field, char quote)
+{
+    const char* begin = field.begin;
+    const char* end = field.end;
+    while (begin < end && IsBlank(*begin))
+        ++begin;
+    while (end > begin && IsBlank(end[-1]))
+        --end;
+    std::string text(begin, end);
+    if (field.quoted && quote) {
+        const std::string twice(2, quote);
+        for (size_t at = text.find(twice); at != std::string::npos; at = text.find(twice, at + 1))
+            text.erase(at, 1);
+    }
+    return NarrowToWide(text.data(), text.size());
+}
+
+bool ParseNumberField(const char* begin, const char* end, char decimal, double& value)
+{
+    while (begin < end && IsBlank(*begin))
+        ++begin;
+    while (end > begin && IsBlank(end[-1]))
+        --end;
+    if (begin == end)
+        return false;
+    if (decimal == '.') {
+        double parsed;
+        if (ParseNumber(begin, end, parsed) != end)
+            return false;
+        value = parsed;
+        return true;
+    }
+    // A decimal comma: the number is read as written with a point.
+    char buffer[64];
+    const size_t length = size_t(end - begin);
+    if (length > sizeof buffer || std::memchr(begin, '.', length))
+        return false;
+    std::memcpy(buffer, begin, length);
+    if (char* comma = static_cast<char*>(std::memchr(buffer, ',', length)))
+        *comma = '.';
+    double parsed;
+    if (ParseNumber(buffer, buffer + length, parsed) != buffer + length)
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool IsMissingToken(const char* begin, const char* end)
+{
+    while (begin < end && IsBlank(*begin))
+        ++begin;
+    while (end > begin && IsBlank(end[-1]))
+        --end;
+    const std::string token(begin, end);
+    for (const char* missing : {"", "nan", "NaN", "NAN", "NA", "N/A", "n/a", "null", "NULL", "-"}) {
+        if (token == missing)
+            return true;
+    }
+    return false;
+}
+
+DialectGuess DetectDialect(const FileSample& sample, const DialectRequest& request)
+{
+    DialectGuess guess;
+    CSVDialect& dialect = guess.dialect;
+    dialect.detected = true;
+    dialect.terminator = sample.carriageReturnsOnly ? '\r' : '\n';
+    dialect.quote = sample.head.find('"') != std::string::npos ? '"' : 0;
+    const LineFormat format{dialect.terminator, dialect.quote};
+
+    const std::vector<std::string> headRecords =
+        SplitRecords(sample.head, format, sample.headIsWholeFile);
+    std::vector<std::string> spreadRecords;
+    for (const FileSample::Chunk& chunk : sample.spread) {
+        for (std::string& record : SplitRecords(chunk.text, format, true))
+            spreadRecords.push_back(std::move(record));
+    }
+    dialect.separator =
+        request.separator ? request.separator : PickSeparator(headRecords, dialect.quote);
+
+    const std::vector<Row> head = SplitRows(headRecords, dialect.separator, dialect.quote);
+    const std::vector<Row> spread = SplitRows(spreadRecords, dialect.separator, dialect.quote);
+    auto bodyFrom = [&](size_t first) {
+        std::vector<const Row*> body;
+        for (size_t r = first; r < head.size(); ++r)
+            body.push_back(&head[r]);
+        for (const Row& row : spread)
+            body.push_back(&row);
+        return body;
+    };
+    auto widest = [](const std::vector<const Row*>& rows) {
+        size_t columns = 0;
+        for (const Row* row : rows)
+            columns = std::max(columns, row->fields.size());
+        return int(std::min<size_t>(columns, INT32_MAX));
+    };
+
+    std::vector<const Row*> body = bodyFrom(std::min(HEAD_LINES_SKIPPED, head.size() / 2));
+    dialect.decimal = request.decimal ? request.decimal : PickDecimal(body, dialect.separator);
+    std::vector<bool> dateOnly;
+    std::vector<ColumnFormat> formats =
+        ClassifyColumns(body, widest(body), dialect.decimal, request, dateOnly);
+
+    const size_t dataStart = FindDataStart(head, formats, dialect.decimal);
+    body = bodyFrom(dataStart);
+    guess.columnCount = widest(body);
+    dialect.columns = ClassifyColumns(body, guess.columnCount, dialect.decimal, request, dateOnly);
+    guess.headerLines = int(dataStart);
+    guess.names = HeaderNames(head, dataStart, guess.columnCount, dialect.quote);
+
+    SetTimeOrigins(body, dialect);
+    JoinDateAndClockColumns(dialect, dateOnly);
+    guess.firstColumnIncreases = FirstColumnIncreases(body, dialect);
+    for (const ColumnFormat& column : dialect.columns)
+        guess.typedColumns += column.kind != ColumnKind::TEXT;
+    return guess;
+}
+
+bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataStart,
+                       bool& firstColumnDecreases)
+{
+    firstColumnDecreases = false;
+    bool any = false, sawData = false;
+    double last = 0.0;
+    std::vector<double*> targets;
+    // Lines of `text` starting at file offset `offset`, whole lines only unless `whole`.
+    auto check = [&](const std::string& text, int64_t offset, bool whole) {
+        size_t start = 0;
+        while (start < text.size()) {
+            const size_t lf = text.find('\n', start);
+            if (lf == std::string::npos && !whole)
+                break;
+            const size_t stop = lf == std::string::npos ? text.size() : lf;
+            const size_t end = stop > start && text[stop - 1] == '\r' ? stop - 1 : stop;
+            if (offset + int64_t(start) >= dataStart) {
+                const char* begin = text.data() + start;
+                double first = 0.0;
+                // Enough columns that only the field rules can fail.
+                targets.assign(size_t(std::count(begin, text.data() + end, separator)) + 2,
+                               nullptr);
+                targets[0] = &first;
+                if (!ConvertFields(begin, text.data() + end, 0, targets.data(), targets.size(),
+                                   separator))
+                    return false;
+                sawData = true;
+                if (end > start) {
+                    if (any && first < last)
+                        firstColumnDecreases = true;
+                    last = first;
+                    any = true;
+                }
+            }
+            start = stop + 1;
+        }
+        return true;
+    };
+    if (dataStart < 0 || !check(sample.head, sample.headOffset, sample.headIsWholeFile))
+        return false;
+    for (const FileSample::Chunk& chunk : sample.spread) {
+        if (!check(chunk.text, chunk.offset, true))
+            return false;
+    }
+    return sawData;
+}
+
+CSVImportOption DefaultDialectOption(const DialectGuess& guess, int rowCount, int lastDataLine)
+{
+    CSVImportOption option;
+    option.dialect = guess.dialect;
+    option.headerRows = std::min(guess.headerLines, rowCount);
+    option.dataRows = std::max(0, lastDataLine + 1 - option.headerRows);
+    const ColumnFormat first = guess.dialect.Column(0);
+    const bool xFromFirst =
+        guess.columnCount > 0 && first.kind != ColumnKind::TEXT && guess.firstColumnIncreases;
+    for (int c = 0; c < guess.columnCount; ++c) {
+        const ColumnFormat format = guess.dialect.Column(c);
+        if ((xFromFirst && c == 0) || format.kind != ColumnKind::NUMBER || format.joinedTo >= 0)
+            continue;
+        DataSource source;
+        source.useDirectVal = !xFromFirst;
+        source.columnX = 0;
+        source.columnY = c;
+        source.label = size_t(c) < guess.names.size() && !guess.names[size_t(c)].empty()
+                           ? guess.names[size_t(c)]
+                           : wxString::Format(_("Column %d"), c + 1);
+        option.dataSources.push_back(source);
+    }
+    return option;
+}

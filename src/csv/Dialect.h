@@ -1,0 +1,197 @@
+#pragma once
+
+// Reading the dialect of a file from a sample of its lines: separator, decimal mark,
+// quoting, line ends, header lines and one type per column (number, time or text); and
+// the field rules that the conversion shares with the detection.
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <wx/string.h>
+
+#include "csv/CSVImportOption.h"
+#include "csv/LineReader.h"
+
+// The type the user gave a column.
+struct ColumnRequest
+{
+    int column; // 0-based
+    ColumnKind kind;
+    TimeLayout layout = TimeLayout::NONE; // of a time column; NONE: detected
+
+    friend bool operator==(const ColumnRequest& a, const ColumnRequest& b)
+    {
+        return a.column == b.column && a.kind == b.kind && a.layout == b.layout;
+    }
+};
+
+// What the user (or the command line) fixed before the detection; the rest is detected.
+struct DialectRequest
+{
+    bool detect = true; // false: the plain reading only
+    char separator = 0; // 0: detect
+    char decimal = 0;   // 0: detect
+    std::vector<ColumnRequest> columns;
+
+    // Whether the user asked for more than the plain reading can give.
+    bool ForcesDialect() const { return decimal != 0 || !columns.empty(); }
+    // Sets (replaces) the type of one column.
+    void SetColumn(const ColumnRequest& request);
+};
+
+// Lines of a file to detect its dialect from: its head and runs of lines spread over it
+// (so that a file whose first lines are tidy and later ones are not is seen as it is).
+struct FileSample
+{
+    std::string head;       // from the start of the file, after a byte-order mark
+    int64_t headOffset = 0; // where the head starts in the file
+    bool headIsWholeFile = false;
+    struct Chunk
+    {
+        int64_t offset;   // of its first line, a line start
+        std::string text; // whole lines only
+    };
+    std::vector<Chunk> spread;
+    bool carriageReturnsOnly = false; // '\r' line ends and no '\n' in the head
+};
+
+FileSample ReadFileSample(int fd, int64_t fileSize);
+
+// The records of a chunk, cut by `format`; a last record without its end is kept only
+// with keepPartial.
+std::vector<std::string> SplitRecords(const std::string& chunk, LineFormat format,
+                                      bool keepPartial);
+
+// One field of a record: the text between the quotes for a quoted field.
+struct Field
+{
+    const char* begin;
+    const char* end;
+    bool quoted;
+};
+
+inline bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Calls f(field) for every field of the record [p, end) and returns their count. A space
+// separator collapses runs of blanks and ignores them at both ends; any other separator
+// cuts at each occurrence (so "1,2," has three fields). With a quote character, a field
+// that starts with it (after blanks) runs to the matching quote; a doubled quote inside
+// stands for one; what follows the closing quote up to the separator is dropped.
+template <class F>
+int ForEachField(const char* p, const char* end, char separator, char quote, F&& f)
+{
+    const bool blank = separator == ' ';
+    auto skipBlanks = [&] {
+        while (p < end && IsBlank(*p))
+            ++p;
+    };
+    auto findSeparator = [&](const char* from) -> const char* {
+        if (blank) {
+            while (from < end && !IsBlank(*from))
+                ++from;
+            return from;
+        }
+        const void* hit = std::memchr(from, separator, size_t(end - from));
+        return hit ? static_cast<const char*>(hit) : end;
+    };
+    if (blank) {
+        skipBlanks();
+        if (p == end)
+            return 0;
+    }
+    int count = 0;
+    for (;;) {
+        const char* start = p;
+        if (quote) {
+            while (start < end && *start == ' ')
+                ++start;
+        }
+        if (quote && start < end && *start == quote) {
+            const char* close = start + 1;
+            for (;;) {
+                const void* hit = std::memchr(close, quote, size_t(end - close));
+                if (!hit) {
+                    close = end; // unterminated: the field runs to the end of the record
+                    break;
+                }
+                close = static_cast<const char*>(hit);
+                if (close + 1 < end && close[1] == quote) {
+                    close += 2;
+                    continue;
+                }
+                break;
+            }
+            f(Field{start + 1, close, true});
+            p = findSeparator(close < end ? close + 1 : end);
+        } else {
+            p = findSeparator(p);
+            f(Field{start, p, false});
+        }
+        ++count;
+        if (p >= end)
+            return count;
+        ++p;
+        if (blank) {
+            skipBlanks();
+            if (p == end)
+                return count;
+        }
+    }
+}
+
+// Seconds from `origin` to `t`, within half a microsecond for any two instants
+// (whole seconds are exact; only the fraction is rounded).
+inline double TimeSeconds(TimeNanos t, TimeNanos origin)
+{
+    __extension__ typedef __int128 Wide; // the difference of two instants may pass 2^63
+    const Wide difference = Wide(t) - Wide(origin);
+    Wide seconds = difference / NANOS_PER_SECOND;
+    Wide nanos = difference % NANOS_PER_SECOND;
+    if (nanos < 0) {
+        nanos += NANOS_PER_SECOND;
+        --seconds;
+    }
+    return double(int64_t(seconds)) + double(int64_t(nanos)) * 1e-9;
+}
+
+// The text of a field for a label: blanks around it trimmed, doubled quotes undone.
+wxString FieldLabel(const Field& field, char quote);
+
+// The whole field (blanks around it allowed) as a number of the CSV syntax with `decimal`
+// as its decimal mark ('.' or ','). No allocation, locale-free.
+bool ParseNumberField(const char* begin, const char* end, char decimal, double& value);
+// Empty, "nan", "NaN", "NAN", "NA", "N/A", "null", "NULL" or "-" (blanks around allowed):
+// a cell that says there is no value.
+bool IsMissingToken(const char* begin, const char* end);
+
+// What the detection found.
+struct DialectGuess
+{
+    CSVDialect dialect;
+    int headerLines = 0;
+    int columnCount = 0;
+    std::vector<wxString> names;       // of the columns, from the header
+    bool firstColumnIncreases = false; // never decreases over the sample, and grows
+    int typedColumns = 0;              // number and time columns
+};
+
+DialectGuess DetectDialect(const FileSample& sample, const DialectRequest& request);
+
+// Whether the plain reading (header lines up to the first line of number characters,
+// every data line converting with `separator`) reads the sample. `dataStart` is where
+// the plain scan found the first data line: sampled lines before it are header lines.
+// `firstColumnDecreases` tells whether the first column goes down somewhere in the sample.
+bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataStart,
+                       bool& firstColumnDecreases);
+
+// The default option of a detected dialect for a file of `rowCount` records whose last
+// non-blank record is `lastDataLine`: the first column is the X of every series when it
+// is a time column or a number column that increases, else each series counts its
+// points from 0; one series per number column.
+CSVImportOption DefaultDialectOption(const DialectGuess& guess, int rowCount, int lastDataLine);
