@@ -8,7 +8,7 @@ JOBS      ?= 2
 DEBIAN_PACKAGES := \
 	cmake ninja-build g++ pkg-config make \
 	libwxgtk3.2-dev libwxgtk-webview3.2-dev libcairo2-dev libfontconfig-dev \
-	libgtest-dev libbenchmark-dev libfast-float-dev nlohmann-json3-dev \
+	libgtest-dev libbenchmark-dev libfast-float-dev nlohmann-json3-dev libhowardhinnant-date-dev \
 	gettext fonts-dejavu-core \
 	xvfb xauth imagemagick x11-utils xdotool \
 	clang libclang-rt-14-dev
