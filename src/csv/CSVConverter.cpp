@@ -376,7 +376,8 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
         const std::vector<bool> xColumns = RequiredColumns(option, info, false);
         std::vector<DataX> dataXs(xColumns.size());
         for (size_t c = 0; c < xColumns.size(); ++c) {
-            if (!xColumns[c])
+            // A time-of-day column joined to a date is already part of the date's X.
+            if (!xColumns[c] || option.dialect.Column(int(c)).joinedTo >= 0)
                 continue;
             const auto& raw = dataYs[c]->raw;
             if (!IsArithmeticProgression(raw.data(), raw.size(), PROGRESSION_TOLERANCE_PERCENT,

@@ -16,8 +16,8 @@ constexpr size_t HEAD_BYTES = size_t(256) << 10;
 constexpr size_t MAX_HEAD_BYTES = size_t(64) << 20; // a first line may be that long
 constexpr int SPREAD_CHUNKS = 10;
 constexpr size_t CHUNK_BYTES = size_t(32) << 10;
-// Head lines left out of the first guess of the column types, where titles and header
-// lines would outvote the data of a short sample.
+// At most this many head lines (and a quarter of a short head) are left out of the first
+// guess of the column types, where titles and header lines would outvote the data.
 constexpr size_t HEAD_LINES_SKIPPED = 10;
 
 std::string ReadAt(int fd, int64_t offset, size_t bytes)
@@ -119,7 +119,8 @@ char PickSeparator(const std::vector<std::string>& records, char quote)
     return best;
 }
 
-// Digits, one mark, digits: the shape of a number with that decimal mark.
+// Digits, one mark, digits, perhaps an exponent: the shape of a number with that decimal
+// mark.
 bool HasDecimalShape(const Field& field, char mark)
 {
     const char* p = field.begin;
@@ -138,7 +139,19 @@ bool HasDecimalShape(const Field& field, char mark)
     const char* fraction = ++p;
     while (p < end && *p >= '0' && *p <= '9')
         ++p;
-    return p == end && p > fraction;
+    if (p == fraction)
+        return false;
+    if (p < end && (*p == 'e' || *p == 'E' || *p == 'd' || *p == 'D')) {
+        ++p;
+        if (p < end && (*p == '-' || *p == '+'))
+            ++p;
+        const char* exponent = p;
+        while (p < end && *p >= '0' && *p <= '9')
+            ++p;
+        if (p == exponent)
+            return false;
+    }
+    return p == end;
 }
 
 // ',' when more values are written with a decimal comma than with a point. With a
@@ -334,8 +347,8 @@ void JoinDateAndClockColumns(CSVDialect& dialect, const std::vector<bool>& dateO
     }
 }
 
-// Over the sample in file order: never down (a time of day may wrap past midnight), and
-// up at least once.
+// Over the sample in file order: never down (a time of day may wrap past midnight), up at
+// least once, and never a gap (which an X column can't have).
 bool FirstColumnIncreases(const std::vector<const Row*>& body, const CSVDialect& dialect)
 {
     const ColumnFormat first = dialect.Column(0);
@@ -347,8 +360,10 @@ bool FirstColumnIncreases(const std::vector<const Row*>& body, const CSVDialect&
     double last = 0.0;
     for (const Row* row : body) {
         double value;
-        if (row->fields.empty() || !CellValue(row->fields[0], first, dialect.decimal, value))
+        if (row->blank)
             continue;
+        if (!CellValue(row->fields[0], first, dialect.decimal, value))
+            return false;
         double seconds;
         if (first.clockColumn >= 0 && size_t(first.clockColumn) < row->fields.size() &&
             CellValue(row->fields[size_t(first.clockColumn)], clock, dialect.decimal, seconds))
@@ -572,8 +587,9 @@ DialectGuess DetectDialect(const FileSample& sample, const DialectRequest& reque
         return int(std::min<size_t>(columns, INT32_MAX));
     };
 
-    std::vector<const Row*> body = bodyFrom(std::min(HEAD_LINES_SKIPPED, head.size() / 2));
-    dialect.decimal = request.decimal ? request.decimal : PickDecimal(body, dialect.separator);
+    dialect.decimal =
+        request.decimal ? request.decimal : PickDecimal(bodyFrom(0), dialect.separator);
+    std::vector<const Row*> body = bodyFrom(std::min(HEAD_LINES_SKIPPED, head.size() / 4));
     std::vector<bool> dateOnly;
     std::vector<ColumnFormat> formats =
         ClassifyColumns(body, widest(body), dialect.decimal, request, dateOnly);
@@ -620,8 +636,9 @@ bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataSta
                 if (!ConvertFields(begin, text.data() + end, 0, targets.data(), targets.size(),
                                    separator))
                     return false;
-                sawData = true;
-                filledColumns = std::max(filledColumns, FilledFields(begin, text.data() + end, separator));
+                sawData = sawData || !std::all_of(begin, text.data() + end, IsBlank);
+                filledColumns =
+                    std::max(filledColumns, FilledFields(begin, text.data() + end, separator));
                 if (end > start) {
                     if (any && first < last)
                         firstColumnDecreases = true;
