@@ -316,17 +316,19 @@ TimeNanos FloorToDay(TimeNanos t)
     return day * NANOS_PER_DAY;
 }
 
+// The first time of each time column: its values are seconds from it, small numbers near
+// the data, so that a step of a millisecond stays exact over millions of points.
 void SetTimeOrigins(const std::vector<const Row*>& body, CSVDialect& dialect)
 {
     for (size_t c = 0; c < dialect.columns.size(); ++c) {
         ColumnFormat& format = dialect.columns[c];
-        if (format.kind != ColumnKind::TIME || format.layout == TimeLayout::TIME_OF_DAY)
+        if (format.kind != ColumnKind::TIME)
             continue;
         for (const Row* row : body) {
             TimeNanos time;
             if (c < row->fields.size() &&
                 ParseTime(row->fields[c].begin, row->fields[c].end, format.layout, time)) {
-                format.origin = FloorToDay(time);
+                format.origin = time;
                 break;
             }
         }
@@ -343,6 +345,8 @@ void JoinDateAndClockColumns(CSVDialect& dialect, const std::vector<bool>& dateO
             clock.layout == TimeLayout::TIME_OF_DAY && clock.joinedTo < 0) {
             date.clockColumn = int32_t(c + 1);
             clock.joinedTo = int32_t(c);
+            clock.origin = 0; // seconds since midnight, added to the date
+            date.origin = FloorToDay(date.origin);
         }
     }
 }

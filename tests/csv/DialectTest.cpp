@@ -322,7 +322,7 @@ TEST(Dialect, DateAndClockColumnsJoinAndClocksWrapPastMidnight)
     ASSERT_EQ(ResultCode::SUCCESS, clock.ScanInfoInternal(nullptr));
     ASSERT_EQ(ResultCode::SUCCESS, clock.Import(nullptr)) << clock.GetErrorMessage();
     ASSERT_EQ(1, project->GetCount());
-    EXPECT_EQ(86399.0, project->GetItem(0)->GetDataX().start);
+    EXPECT_EQ(0.0, project->GetItem(0)->GetDataX().start); // from the first time
     EXPECT_EQ(2.0, project->GetItem(0)->GetDataX().interval);
 }
 
