@@ -239,16 +239,16 @@ ResultCode CSVScanner::Scan(Progress* progress)
             m_info.rowCount = static_cast<int32_t>(scanned->line);
             m_info.columnNames.clear();
             BuildDefaultOption(scanned->headerCount, scanned->headerText);
-            bool firstColumnDecreases = false;
+            bool firstColumnNoX = false;
             int filledColumns = 0;
             if (!m_request.detect)
                 return ResultCode::SUCCESS;
             if (m_info.columnCount > 0 && m_option.dataRows > 0 &&
-                PlainReadingHolds(sample, m_separator, scanned->dataStart, firstColumnDecreases,
+                PlainReadingHolds(sample, m_separator, scanned->dataStart, firstColumnNoX,
                                   filledColumns)) {
                 // Such an X column would be refused: every column is a series that counts
                 // its points instead.
-                if (firstColumnDecreases)
+                if (firstColumnNoX)
                     BuildDefaultOption(scanned->headerCount, scanned->headerText, false);
                 // Nothing after a trailing separator: no series of zeros.
                 auto& sources = m_option.dataSources;
@@ -306,7 +306,14 @@ void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerTe
 
     m_option.headerRows = headerCount;
     m_option.dataRows = m_info.rowCount - headerCount;
-    const std::vector<wxString> names = SplitLine(headerText, m_separator);
+    std::vector<wxString> names = SplitLine(headerText, m_separator);
+    for (wxString& name : names) {
+        // A quoted name is shown without its quotes.
+        if (name.length() >= 2 && name.StartsWith("\"") && name.EndsWith("\"")) {
+            name = name.Mid(1, name.length() - 2);
+            name.Replace("\"\"", "\"");
+        }
+    }
     for (DataSource& source : m_option.dataSources) {
         if (size_t(source.columnY) < names.size())
             source.label = names[size_t(source.columnY)];

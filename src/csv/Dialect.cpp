@@ -351,68 +351,95 @@ void JoinDateAndClockColumns(CSVDialect& dialect, const std::vector<bool>& dateO
     }
 }
 
-// Over the sample in file order: never down (a time of day may wrap past midnight), up at
-// least once, and never a gap (which an X column can't have).
-bool FirstColumnIncreases(const std::vector<const Row*>& body, const CSVDialect& dialect)
+// Most neighbours of an X column differ: a year repeated for each month is no X.
+constexpr double MIN_RISING_SHARE = 0.9;
+
+// Whether column c can be the X of the series: over the sample in file order never down
+// (a time of day may wrap past midnight), rising between most neighbours, and never a gap
+// (which an X column can't have).
+bool IsUsableX(const std::vector<const Row*>& body, const CSVDialect& dialect, int c)
 {
-    const ColumnFormat first = dialect.Column(0);
-    if (first.kind == ColumnKind::TEXT)
+    const ColumnFormat format = dialect.Column(c);
+    if (format.kind == ColumnKind::TEXT || format.joinedTo >= 0)
         return false;
-    const ColumnFormat clock = dialect.Column(first.clockColumn);
-    const bool wraps = first.layout == TimeLayout::TIME_OF_DAY;
-    bool any = false, grew = false;
+    const ColumnFormat clock = dialect.Column(format.clockColumn);
+    const bool wraps = format.layout == TimeLayout::TIME_OF_DAY;
+    size_t pairs = 0, rising = 0;
+    bool any = false;
     double last = 0.0;
     for (const Row* row : body) {
         double value;
         if (row->blank)
             continue;
-        if (!CellValue(row->fields[0], first, dialect.decimal, value))
+        if (size_t(c) >= row->fields.size() ||
+            !CellValue(row->fields[size_t(c)], format, dialect.decimal, value))
             return false;
         double seconds;
-        if (first.clockColumn >= 0 && size_t(first.clockColumn) < row->fields.size() &&
-            CellValue(row->fields[size_t(first.clockColumn)], clock, dialect.decimal, seconds))
+        if (format.clockColumn >= 0 && size_t(format.clockColumn) < row->fields.size() &&
+            CellValue(row->fields[size_t(format.clockColumn)], clock, dialect.decimal, seconds))
             value += seconds;
-        if (any && value < last && !(wraps && last - value > 43200.0))
-            return false;
-        grew = grew || (any && value > last);
+        if (any) {
+            if (value < last && !(wraps && last - value > 43200.0))
+                return false;
+            ++pairs;
+            rising += value != last;
+        }
         last = value;
         any = true;
     }
-    return grew;
+    return pairs > 0 && double(rising) >= MIN_RISING_SHARE * double(pairs);
 }
 
-// The names of the first header line with a field per column (a units line may follow
-// it), else of the widest; a comment mark before them is not a name.
+// The X of the default series: the first time column that can be one (wherever it is),
+// else the first column when it is a number column that can be one; -1 for none.
+int ChooseXColumn(const std::vector<const Row*>& body, const CSVDialect& dialect)
+{
+    for (size_t c = 0; c < dialect.columns.size(); ++c) {
+        if (dialect.columns[c].kind == ColumnKind::TIME && IsUsableX(body, dialect, int(c)))
+            return int(c);
+    }
+    return dialect.Column(0).kind == ColumnKind::NUMBER && IsUsableX(body, dialect, 0) ? 0 : -1;
+}
+
+// The names of the header line nearest the data that has a name per column (or one fewer:
+// a table written with row names leaves the first column unnamed), or of the line above
+// it when that one has as many (a line of units follows the names), else of the widest; a
+// comment mark before them is not a name.
 std::vector<wxString> HeaderNames(const std::vector<Row>& head, size_t headerLines, int columnCount,
                                   char quote)
 {
     auto commentMark = [](const Row& row) {
         return !row.fields.empty() && FieldLabel(row.fields[0], 0) == "#";
     };
+    auto width = [&](const Row& row) {
+        return int(row.fields.size()) - (commentMark(row) ? 1 : 0);
+    };
     const Row* chosen = nullptr;
-    size_t chosenWidth = 0;
-    for (size_t r = 0; r < headerLines; ++r) {
+    for (size_t r = headerLines; r-- > 0;) {
         const Row& row = head[r];
-        const size_t width = row.fields.size() - (commentMark(row) ? 1 : 0);
-        if (row.blank || width == 0)
-            continue;
-        if (int(width) == columnCount) {
+        if (!row.blank && (width(row) == columnCount || width(row) == columnCount - 1)) {
             chosen = &row;
+            // Names above a line of units: two such lines, neither a comment.
+            if (r > 0 && width(head[r - 1]) == width(row) && !commentMark(row) &&
+                !commentMark(head[r - 1]) && !FieldLabel(row.fields[0], 0).StartsWith("#"))
+                chosen = &head[r - 1];
             break;
         }
-        if (width >= chosenWidth) {
-            chosen = &row;
-            chosenWidth = width;
-        }
+    }
+    for (size_t r = 0; r < headerLines && !chosen; ++r) {
+        if (!head[r].blank && width(head[r]) > 0 && (!chosen || width(head[r]) >= width(*chosen)))
+            chosen = &head[r];
     }
     std::vector<wxString> names;
-    if (chosen) {
-        for (size_t f = commentMark(*chosen) ? 1 : 0; f < chosen->fields.size(); ++f) {
-            wxString name = FieldLabel(chosen->fields[f], quote);
-            if (f == 0 && name.StartsWith("#"))
-                name = name.Mid(1).Strip(wxString::both);
-            names.push_back(name);
-        }
+    if (!chosen)
+        return names;
+    if (columnCount > 1 && width(*chosen) == columnCount - 1)
+        names.emplace_back(); // the row names' column
+    for (size_t f = commentMark(*chosen) ? 1 : 0; f < chosen->fields.size(); ++f) {
+        wxString name = FieldLabel(chosen->fields[f], quote);
+        if (f == 0 && name.StartsWith("#"))
+            name = name.Mid(1).Strip(wxString::both);
+        names.push_back(name);
     }
     return names;
 }
@@ -511,6 +538,57 @@ wxString FieldLabel(const Field& field, char quote)
     return NarrowToWide(text.data(), text.size());
 }
 
+namespace {
+
+// "3,507.00", "1.234,5", "-0.40%": digits grouped in thousands by the mark that is not the
+// decimal mark, or a per cent sign after the number, as spreadsheets export them. Only
+// these spellings: anything else the plain number rules refuse stays refused.
+bool ParseGroupedNumber(const char* begin, const char* end, char decimal, double& value)
+{
+    const bool percent = end > begin && end[-1] == '%';
+    if (percent) {
+        --end;
+        while (end > begin && IsBlank(end[-1]))
+            --end;
+    }
+    const char group = decimal == '.' ? ',' : '.';
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    char buffer[64];
+    size_t n = 0;
+    const char* p = begin;
+    if (p < end && (*p == '-' || *p == '+'))
+        buffer[n++] = *p++;
+    const char* digits = p;
+    while (p < end && isDigit(*p) && n < 40)
+        buffer[n++] = *p++;
+    bool grouped = false;
+    if (p < end && *p == group && p - digits >= 1 && p - digits <= 3) {
+        while (end - p >= 4 && *p == group && isDigit(p[1]) && isDigit(p[2]) && isDigit(p[3]) &&
+               n < 40) {
+            buffer[n++] = p[1];
+            buffer[n++] = p[2];
+            buffer[n++] = p[3];
+            p += 4;
+            grouped = true;
+        }
+    }
+    if (p < end && *p == decimal) {
+        buffer[n++] = '.';
+        ++p;
+        while (p < end && isDigit(*p) && n < 60)
+            buffer[n++] = *p++;
+    }
+    if (p != end || p == digits || !(grouped || percent))
+        return false;
+    double parsed;
+    if (ParseNumber(buffer, buffer + n, parsed) != buffer + n)
+        return false;
+    value = parsed;
+    return true;
+}
+
+} // namespace
+
 bool ParseNumberField(const char* begin, const char* end, char decimal, double& value)
 {
     while (begin < end && IsBlank(*begin))
@@ -519,26 +597,27 @@ bool ParseNumberField(const char* begin, const char* end, char decimal, double& 
         --end;
     if (begin == end)
         return false;
+    double parsed;
     if (decimal == '.') {
-        double parsed;
-        if (ParseNumber(begin, end, parsed) != end)
-            return false;
-        value = parsed;
-        return true;
+        if (ParseNumber(begin, end, parsed) == end) {
+            value = parsed;
+            return true;
+        }
+        return ParseGroupedNumber(begin, end, decimal, value);
     }
     // A decimal comma: the number is read as written with a point.
     char buffer[64];
     const size_t length = size_t(end - begin);
-    if (length > sizeof buffer || std::memchr(begin, '.', length))
-        return false;
-    std::memcpy(buffer, begin, length);
-    if (char* comma = static_cast<char*>(std::memchr(buffer, ',', length)))
-        *comma = '.';
-    double parsed;
-    if (ParseNumber(buffer, buffer + length, parsed) != buffer + length)
-        return false;
-    value = parsed;
-    return true;
+    if (length <= sizeof buffer && !std::memchr(begin, '.', length)) {
+        std::memcpy(buffer, begin, length);
+        if (char* comma = static_cast<char*>(std::memchr(buffer, ',', length)))
+            *comma = '.';
+        if (ParseNumber(buffer, buffer + length, parsed) == buffer + length) {
+            value = parsed;
+            return true;
+        }
+    }
+    return ParseGroupedNumber(begin, end, decimal, value);
 }
 
 bool IsMissingToken(const char* begin, const char* end)
@@ -607,18 +686,36 @@ DialectGuess DetectDialect(const FileSample& sample, const DialectRequest& reque
 
     SetTimeOrigins(body, dialect);
     JoinDateAndClockColumns(dialect, dateOnly);
-    guess.firstColumnIncreases = FirstColumnIncreases(body, dialect);
+    guess.xColumn = ChooseXColumn(body, dialect);
     for (const ColumnFormat& column : dialect.columns)
         guess.typedColumns += column.kind != ColumnKind::TEXT;
     return guess;
 }
 
-bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataStart,
-                       bool& firstColumnDecreases, int& filledColumns)
+namespace {
+
+// A header line of the plain reading that is really a row of values with a gap or two in
+// it ("1880,-0.18,***"): most of its fields are numbers.
+bool LooksLikeValues(const char* begin, const char* end, char separator)
 {
-    firstColumnDecreases = false;
+    int fields = 0, numbers = 0;
+    ForEachField(begin, end, separator == '\t' ? ' ' : separator, 0, [&](const Field& field) {
+        double value;
+        ++fields;
+        numbers += ParseNumberField(field.begin, field.end, '.', value);
+    });
+    return fields >= 2 && 2 * numbers >= fields;
+}
+
+} // namespace
+
+bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataStart,
+                       bool& firstColumnNoX, int& filledColumns)
+{
+    firstColumnNoX = false;
     filledColumns = 0;
-    bool any = false, sawData = false;
+    bool any = false, sawData = false, decreases = false;
+    size_t pairs = 0, rising = 0;
     double last = 0.0;
     std::vector<double*> targets;
     // Lines of `text` starting at file offset `offset`, whole lines only unless `whole`.
@@ -630,8 +727,12 @@ bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataSta
                 break;
             const size_t stop = lf == std::string::npos ? text.size() : lf;
             const size_t end = stop > start && text[stop - 1] == '\r' ? stop - 1 : stop;
-            if (offset + int64_t(start) >= dataStart) {
-                const char* begin = text.data() + start;
+            const char* begin = text.data() + start;
+            if (offset + int64_t(start) < dataStart) {
+                // A row of values taken for a header line would be lost.
+                if (LooksLikeValues(begin, text.data() + end, separator))
+                    return false;
+            } else {
                 double first = 0.0;
                 // Enough columns that only the field rules can fail.
                 targets.assign(size_t(std::count(begin, text.data() + end, separator)) + 2,
@@ -644,8 +745,11 @@ bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataSta
                 filledColumns =
                     std::max(filledColumns, FilledFields(begin, text.data() + end, separator));
                 if (end > start) {
-                    if (any && first < last)
-                        firstColumnDecreases = true;
+                    if (any) {
+                        decreases = decreases || first < last;
+                        ++pairs;
+                        rising += first > last;
+                    }
                     last = first;
                     any = true;
                 }
@@ -660,6 +764,8 @@ bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataSta
         if (!check(chunk.text, chunk.offset, true))
             return false;
     }
+    // A constant column stays the X it always was (every point at one X).
+    firstColumnNoX = decreases || (rising > 0 && double(rising) < MIN_RISING_SHARE * double(pairs));
     return sawData;
 }
 
@@ -669,16 +775,14 @@ CSVImportOption DefaultDialectOption(const DialectGuess& guess, int rowCount, in
     option.dialect = guess.dialect;
     option.headerRows = std::min(guess.headerLines, rowCount);
     option.dataRows = std::max(0, lastDataLine + 1 - option.headerRows);
-    const ColumnFormat first = guess.dialect.Column(0);
-    const bool xFromFirst =
-        guess.columnCount > 0 && first.kind != ColumnKind::TEXT && guess.firstColumnIncreases;
+    const int x = guess.xColumn;
     for (int c = 0; c < guess.columnCount; ++c) {
         const ColumnFormat format = guess.dialect.Column(c);
-        if ((xFromFirst && c == 0) || format.kind != ColumnKind::NUMBER || format.joinedTo >= 0)
+        if (c == x || format.kind != ColumnKind::NUMBER || format.joinedTo >= 0)
             continue;
         DataSource source;
-        source.useDirectVal = !xFromFirst;
-        source.columnX = 0;
+        source.useDirectVal = x < 0;
+        source.columnX = std::max(x, 0);
         source.columnY = c;
         source.label = size_t(c) < guess.names.size() && !guess.names[size_t(c)].empty()
                            ? guess.names[size_t(c)]

@@ -270,9 +270,16 @@ bool ReadClock(Cursor& c, int64_t& nanos)
 {
     int hour = 0, minute = 0, second = 0;
     int64_t fraction = 0;
-    if (!c.Number(1, 2, hour) || !c.Take(':') || !c.Number(1, 2, minute))
+    if (!c.Number(1, 2, hour))
         return false;
-    if (c.Take(':')) {
+    if (c.Take('.')) {
+        // "18.00.00": a clock written with dots, whole seconds only, so that it can't be
+        // mistaken for a fraction or a date.
+        if (!c.Number(2, 2, minute) || !c.Take('.') || !c.Number(2, 2, second))
+            return false;
+    } else if (!c.Take(':') || !c.Number(1, 2, minute)) {
+        return false;
+    } else if (c.Take(':')) {
         if (!c.Number(1, 2, second))
             return false;
         if (c.Take('.') && !ReadFraction(c, fraction))
