@@ -133,7 +133,8 @@ TEST_F(ImportCommandTest, FailuresShowTheImportersMessageAndChangeNothing)
         bool options; // the failure comes after the options dialog
         const char* message;
     } rows[] = {
-        {"uneven.csv", "0,1\n1,2\n5,3\n", true, "Column 1 is not arithmetic progression!"},
+        {"down.csv", "0,3\n1,2\n2,1\n", true,
+         "Column 2 goes down at line 2, so it can't be the X of a series!"},
         {"words.csv", "x,y\nno,data\n", false, "\"%s\" has no data lines to import!"},
         {"empty.csv", "", false, "\"%s\" has no data lines to import!"},
     };
@@ -142,8 +143,16 @@ TEST_F(ImportCommandTest, FailuresShowTheImportersMessageAndChangeNothing)
         SCOPED_TRACE(r.name);
         const wxString path = Write(r.name, r.content);
         Expectations expected = InOrder(File(path));
+        // The X of the series becomes column 2, which goes down.
         if (r.options)
-            expected.push_back(Options());
+            expected.push_back(Options([](CSVImportOptionDlg* dlg) {
+                dlg->GetDataList()->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+                wxSpinCtrl* spin = dlg->GetXDataColumnSpin();
+                spin->SetValue(2);
+                wxSpinEvent event(wxEVT_SPINCTRL, spin->GetId());
+                event.SetEventObject(spin);
+                spin->ProcessWindowEvent(event);
+            }));
         expected.push_back(Box(wxString::Format(r.message, path)));
         Import(expected);
         ExpectUntouched(range);

@@ -420,7 +420,7 @@ TEST(CSVImport, FileChangedAfterTheScan)
 TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
 {
     TempDir dir;
-    const std::string path = dir.Write("o.csv", "0,5\n1,6\n2,7\n3,9\n");
+    const std::string path = dir.Write("o.csv", "0,9\n1,6\n2,7\n3,5\n");
     const char* invalid = "The import option doesn't match the file!";
     const char* noMemory = "Failed to allocate memory in the calculation process!";
     const struct
@@ -432,7 +432,8 @@ TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
         const char* message;
     } cases[] = {
         {"as scanned", 0, 1, 4, -1, ResultCode::SUCCESS, ""},
-        {"uneven X", 1, 1, 4, -1, ResultCode::FAILURE, "Column 2 is not arithmetic progression!"},
+        {"X that goes down", 1, 1, 4, -1, ResultCode::FAILURE,
+         "Column 2 goes down at line 2, so it can't be the X of a series!"},
         {"Y column beyond the columns", 0, 2, 4, -1, ResultCode::FAILURE, invalid},
         {"negative X column", -1, 1, 4, -1, ResultCode::FAILURE, invalid},
         {"too many rows", 0, 1, 5, -1, ResultCode::FAILURE, invalid},
