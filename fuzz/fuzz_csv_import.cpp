@@ -1,6 +1,8 @@
-// Arbitrary bytes through the scan, the import (one and two threads) and an export of
-// what was imported. The first bytes choose the separator, the threads and a change of
-// the default option; the rest is the file.
+// Arbitrary bytes through the scan (the plain reading or the detected dialect), the import
+// (one and two threads) and an export of what was imported. The first bytes choose the
+// separator (or its detection), the threads, what the user fixes (decimal mark, a time
+// column and its layout, no detection) and a change of the default option; the rest is
+// the file.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -32,15 +34,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 3)
+    if (size < 4)
         return 0;
     const char separators[] = {',', '\t', ';', ' '};
     const char separator = separators[data[0] & 3];
+    const bool chosenSeparator = (data[0] >> 3) & 1;
     const int threads = (data[0] >> 2) & 1 ? 2 : 1;
     const uint8_t edit = data[1];
     const uint8_t value = data[2];
-    const char* text = reinterpret_cast<const char*>(data + 3);
-    const size_t length = size - 3;
+    const uint8_t reading = data[3];
+    const char* text = reinterpret_cast<const char*>(data + 4);
+    const size_t length = size - 4;
 
     double number;
     ParseNumber(text, text + length, number);
@@ -54,7 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     auto project = CreateGraphProject();
     CSVImporter importer(path, *project);
-    importer.SetSeparator(separator);
+    DialectRequest& request = importer.Request();
+    request.detect = (reading & 3) != 3;
+    if (request.detect && (reading & 4))
+        request.decimal = reading & 8 ? ',' : '.';
+    if (request.detect && (reading & 16))
+        request.SetColumn(ColumnRequest{(reading >> 5) & 3, ColumnKind::TIME,
+                                        TimeLayout(value % (unsigned(TimeLayout::EPOCH_NS) + 1))});
+    if (chosenSeparator || !request.detect)
+        importer.SetSeparator(separator);
     importer.Tuning().threadCount = threads;
     importer.Tuning().parallelMinBytes = 0;
     if (importer.ScanInfoInternal(nullptr) == ResultCode::SUCCESS) {
@@ -73,6 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 4:
             for (DataSource& source : option.dataSources)
                 source.useDirectVal = true;
+            break;
+        case 5: // every column a series, text and time columns too
+            option.dataSources.clear();
+            for (int c = 0; c < importer.GetInfo().columnCount && c < 16; ++c)
+                option.dataSources.push_back(DataSource{true, 0, 1, 0, c, ""});
             break;
         default:
             break;

@@ -123,20 +123,37 @@ int RunImport(int argc, char** argv)
         auto data = project->GetItem(i);
         const MinMax range = data->GetRangeY();
         const DataX x = data->GetDataX();
+        const size_t count = data->GetCount();
+        // A time X prints as ISO text, any other X as its number.
+        auto xText = [&](double value) {
+            return data->HasTimeOrigin() ? Json(TimeText(*data, value)) : Json(value);
+        };
         Json item{{"label", data->GetLabel().utf8_string()},
-                  {"points", data->GetCount()},
-                  {"xStart", x.start},
+                  {"points", count},
+                  {"xStart", xText(x.start)},
                   {"xInterval", x.interval},
                   {"yMin", range.min},
                   {"yMax", range.max}};
-        if (data->HasTimeOrigin()) {
-            item["xStart"] = TimeText(*data, x.start);
-            if (data->GetCount() > 0)
-                item["xEnd"] = TimeText(*data, x.start + double(data->GetCount() - 1) * x.interval);
+        if (x.IsExplicit()) {
+            // Its own X at every point: the extent instead of a step.
+            item.erase("xInterval");
+            double first = 0.0, last = 0.0;
+            x.Extent(count, first, last);
+            item["xStart"] = xText(first);
+            item["xEnd"] = xText(last);
+            item["xExplicit"] = true;
+        } else if (data->HasTimeOrigin() && count > 0) {
+            item["xEnd"] = xText(x.start + double(count - 1) * x.interval);
         }
         if (withValues) {
             const auto& raw = data->GetDataY()->raw;
             item["values"] = Json(std::vector<double>(raw.begin(), raw.end()));
+            if (x.IsExplicit()) {
+                Json xs = Json::array();
+                for (size_t i = 0; i < count; ++i)
+                    xs.push_back(xText(x.At(i)));
+                item["x"] = std::move(xs);
+            }
         }
         series.push_back(std::move(item));
     }

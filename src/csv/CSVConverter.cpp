@@ -70,6 +70,16 @@ void UnwrapTimeOfDay(LargeArray<double>& values)
     }
 }
 
+// The values of `y` at the points `kept`.
+std::shared_ptr<GraphDataY> Kept(const GraphDataY& y, const std::vector<size_t>& kept)
+{
+    auto out = CreateGraphDataY();
+    out->raw.resize(kept.size());
+    for (size_t k = 0; k < kept.size(); ++k)
+        out->raw[k] = y.raw[kept[k]];
+    return out;
+}
+
 } // namespace
 
 bool ConvertFields(const char* p, const char* end, size_t row, double* const* columns,
@@ -151,8 +161,16 @@ double ImportBytes(const CSVImportOption& option, const std::vector<bool>& requi
         distinctY[source.columnY] = true;
     const double rows = option.dataRows;
     double bytes = 0.0;
+    std::vector<bool> shownX(required.size(), false);
+    for (const DataSource& source : option.dataSources) {
+        if (!source.useDirectVal && size_t(source.columnX) < shownX.size())
+            shownX[size_t(source.columnX)] = distinctY[size_t(source.columnX)];
+    }
     for (size_t c = 0; c < required.size(); ++c) {
         if (required[c])
+            bytes += rows * sizeof(double);
+        // An X column that also shows as a series is copied when it is not even.
+        if (shownX[c])
             bytes += rows * sizeof(double);
         if (distinctY[c])
             bytes += MipmapBytes(size_t(option.dataRows), resolution);
@@ -397,6 +415,53 @@ ResultCode CSVConverter::FinishColumns(const CSVImportOption& option,
     return ResultCode::SUCCESS;
 }
 
+// Regular when the column steps evenly (as X columns always were), else explicit when it
+// never goes down; its gaps are points that no series using it keeps.
+ResultCode CSVConverter::MakeXColumn(const CSVImportOption& option, int column,
+                                     std::vector<std::shared_ptr<GraphDataY>>& dataYs, XColumn& out)
+{
+    LargeArray<double>& raw = dataYs[size_t(column)]->raw;
+    double start = 0.0, interval = 1.0;
+    if (IsArithmeticProgression(raw.data(), raw.size(), PROGRESSION_TOLERANCE_PERCENT, start,
+                                interval)) {
+        out.x = DataX{start, interval};
+        return ResultCode::SUCCESS;
+    }
+    if (raw.empty())
+        return Fail(wxString::Format(_("Column %d is not arithmetic progression!"), column + 1));
+    double last = -HUGE_VAL;
+    bool gaps = false;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const double v = raw[i];
+        if (std::isnan(v)) {
+            gaps = true;
+            continue;
+        }
+        if (v < last)
+            return Fail(wxString::Format(
+                _("Column %d goes down at line %lld, so it can't be the X of a series!"),
+                column + 1,
+                static_cast<long long>(option.headerRows) + static_cast<long long>(i) + 1));
+        last = v;
+    }
+    auto values = std::make_shared<DataX::Values>();
+    if (gaps) {
+        for (size_t i = 0; i < raw.size(); ++i) {
+            if (!std::isnan(raw[i])) {
+                out.kept.push_back(i);
+                values->push_back(raw[i]);
+            }
+        }
+    } else if (std::none_of(option.dataSources.begin(), option.dataSources.end(),
+                            [&](const DataSource& s) { return s.columnY == column; })) {
+        *values = std::move(raw); // no series shows it: its values become the X
+    } else {
+        *values = raw;
+    }
+    out.x = DataX::Explicit(std::move(values));
+    return ResultCode::SUCCESS;
+}
+
 ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInfo& info,
                                  const CSVLineIndex& index, int resolution, Progress* progress,
                                  std::vector<std::shared_ptr<GraphData>>& series)
@@ -448,24 +513,29 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
             return finished;
 
         const std::vector<bool> xColumns = RequiredColumns(option, info, false);
-        std::vector<DataX> dataXs(xColumns.size());
+        std::vector<XColumn> xs(xColumns.size());
         for (size_t c = 0; c < xColumns.size(); ++c) {
-            if (!xColumns[c])
+            // A time-of-day column joined to a date is already part of the date's X.
+            if (!xColumns[c] || option.dialect.Column(int(c)).joinedTo >= 0)
                 continue;
-            const auto& raw = dataYs[c]->raw;
-            if (!IsArithmeticProgression(raw.data(), raw.size(), PROGRESSION_TOLERANCE_PERCENT,
-                                         dataXs[c].start, dataXs[c].interval))
-                return Fail(wxString::Format(_("Column %d is not arithmetic progression!"),
-                                             static_cast<int>(c + 1)));
+            const ResultCode made = MakeXColumn(option, int(c), dataYs, xs[c]);
+            if (made != ResultCode::SUCCESS)
+                return made;
         }
 
         for (const DataSource& source : option.dataSources) {
-            const DataX x = source.useDirectVal ? DataX{source.xStart, source.xInterval}
-                                                : dataXs[source.columnX];
             wxASSERT(dataYs[source.columnY]);
-            series.push_back(CreateGraphData(x, dataYs[source.columnY]));
+            if (source.useDirectVal) {
+                series.push_back(CreateGraphData(DataX{source.xStart, source.xInterval},
+                                                 dataYs[source.columnY]));
+                continue;
+            }
+            const XColumn& x = xs[source.columnX];
+            series.push_back(CreateGraphData(x.x, x.kept.empty()
+                                                      ? dataYs[source.columnY]
+                                                      : Kept(*dataYs[source.columnY], x.kept)));
             const ColumnFormat format = option.dialect.Column(source.columnX);
-            if (!source.useDirectVal && format.kind == ColumnKind::TIME)
+            if (format.kind == ColumnKind::TIME)
                 series.back()->SetTimeOrigin(format.origin);
         }
         return ResultCode::SUCCESS;

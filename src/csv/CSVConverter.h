@@ -56,7 +56,16 @@ public:
     int64_t GetFirstGapLine() const { return m_firstGapLine; }
 
 private:
+    // The X of an X column, and the points its series keep when it has gaps.
+    struct XColumn
+    {
+        DataX x;
+        std::vector<size_t> kept; // empty: every point
+    };
+
     ResultCode Fail(const wxString& message);
+    ResultCode MakeXColumn(const CSVImportOption& option, int column,
+                           std::vector<std::shared_ptr<GraphDataY>>& dataYs, XColumn& out);
     ResultCode FinishColumns(const CSVImportOption& option, const std::vector<bool>& required,
                              std::vector<std::shared_ptr<GraphDataY>>& dataYs);
     // What a record's conversion needs of a dialect, worked out once per part.

@@ -29,7 +29,7 @@ size_t FormatExportValue(double value, char* out)
 
 bool ShareExportAxis(const GraphData& a, const GraphData& b)
 {
-    return a.GetCount() == b.GetCount() && a.GetDataX() == b.GetDataX();
+    return a.GetDataX().SameAxis(a.GetCount(), b.GetDataX(), b.GetCount());
 }
 
 CSVExporter::CSVExporter(const wxString& fileName, GraphProject& project)
@@ -135,7 +135,7 @@ ResultCode CSVExporter::ExportInternal(Progress* progress)
     for (size_t r = 0; r < n; ++r) {
         line.clear();
         if (m_option.exportX) {
-            line.append(number, FormatExportValue(x, number));
+            line.append(number, FormatExportValue(dataX.IsExplicit() ? dataX.At(r) : x, number));
             x = x + dataX.interval; // accumulated, as the file has always been written
         }
         for (size_t k = 0; k < values.size(); ++k) {

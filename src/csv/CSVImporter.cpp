@@ -31,12 +31,10 @@ ResultCode CSVImporter::ScanInfo(ProcContext* context)
 
 ResultCode CSVImporter::ScanInfoInternal(Progress* progress)
 {
-    char separator;
+    char separator; // checked here; the request carries it
     if (!NarrowSeparator(m_separator, separator, m_message))
         return ResultCode::FAILURE;
-    DialectRequest request = m_request;
-    request.separator = m_request.separator ? separator : 0;
-    CSVScanner scanner(m_fileName, request, m_tuning, m_message);
+    CSVScanner scanner(m_fileName, m_request, m_tuning, m_message);
     const ResultCode result = scanner.Scan(progress);
     if (result == ResultCode::SUCCESS) {
         m_info = scanner.GetInfo();
@@ -52,6 +50,8 @@ ResultCode CSVImporter::ImportInternal(Progress* progress)
     char separator;
     if (!NarrowSeparator(m_separator, separator, m_message))
         return ResultCode::FAILURE;
+    if (m_request.separator)
+        separator = m_request.separator;
     CSVConverter converter(m_fileName, separator, m_tuning, m_message);
     const ResultCode result =
         converter.Convert(m_option, m_info, *m_lineIndex, m_resolution, progress, m_series);

@@ -259,14 +259,24 @@ ResultCode CSVScanner::Scan(Progress* progress)
             m_info.rowCount = static_cast<int32_t>(scanned->line);
             m_info.columnNames.clear();
             BuildDefaultOption(scanned->headerCount, scanned->headerText);
-            bool firstColumnDecreases = false;
+            bool firstColumnNoX = false;
+            int filledColumns = 0;
             if (!m_request.detect)
                 return ResultCode::SUCCESS;
             if (m_info.columnCount > 0 && m_option.dataRows > 0 &&
-                PlainReadingHolds(sample, m_separator, scanned->dataStart, firstColumnDecreases)) {
-                // Such an X column would be refused: each series counts its points instead.
-                for (DataSource& source : m_option.dataSources)
-                    source.useDirectVal = source.useDirectVal || firstColumnDecreases;
+                PlainReadingHolds(sample, m_separator, scanned->dataStart, firstColumnNoX,
+                                  filledColumns)) {
+                // Such an X column would be refused: every column is a series that counts
+                // its points instead.
+                if (firstColumnNoX)
+                    BuildDefaultOption(scanned->headerCount, scanned->headerText, false);
+                // Nothing after a trailing separator: no series of zeros.
+                auto& sources = m_option.dataSources;
+                sources.erase(std::remove_if(sources.begin(), sources.end(),
+                                             [&](const DataSource& source) {
+                                                 return source.columnY >= filledColumns;
+                                             }),
+                              sources.end());
                 return ResultCode::SUCCESS;
             }
         }
@@ -296,15 +306,17 @@ ResultCode CSVScanner::Scan(Progress* progress)
     }
 }
 
-void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerText)
+void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerText,
+                                    bool firstColumnIsX)
 {
     m_option.headerRows = 0;
     m_option.dataRows = m_info.rowCount;
     m_option.dataSources.clear();
     m_option.dialect = CSVDialect();
     m_option.dialect.separator = m_separator;
-    for (int j = 1; j < m_info.columnCount; ++j) {
+    for (int j = firstColumnIsX ? 1 : 0; j < m_info.columnCount; ++j) {
         DataSource source;
+        source.useDirectVal = !firstColumnIsX;
         source.columnY = j;
         source.label = wxString::Format(_("Column %d"), j + 1);
         m_option.dataSources.push_back(source);
@@ -314,9 +326,20 @@ void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerTe
 
     m_option.headerRows = headerCount;
     m_option.dataRows = m_info.rowCount - headerCount;
-    // Names for column 1 on; column 0 is the X.
-    const std::vector<wxString> names =
-        SplitLine(headerText, m_separator, m_option.dataSources.size() + 1);
-    for (size_t k = 0; k < m_option.dataSources.size() && k + 1 < names.size(); ++k)
-        m_option.dataSources[k].label = names[k + 1];
+    // Names up to the last column a series shows: the header text may be megabytes long.
+    size_t wanted = 0;
+    for (const DataSource& source : m_option.dataSources)
+        wanted = std::max(wanted, size_t(source.columnY) + 1);
+    std::vector<wxString> names = SplitLine(headerText, m_separator, wanted);
+    for (wxString& name : names) {
+        // A quoted name is shown without its quotes.
+        if (name.length() >= 2 && name.StartsWith("\"") && name.EndsWith("\"")) {
+            name = name.Mid(1, name.length() - 2);
+            name.Replace("\"\"", "\"");
+        }
+    }
+    for (DataSource& source : m_option.dataSources) {
+        if (size_t(source.columnY) < names.size())
+            source.label = names[size_t(source.columnY)];
+    }
 }

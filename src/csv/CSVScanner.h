@@ -63,7 +63,10 @@ private:
     void ScanRange(int fd, ScanPart& part, const std::function<bool(int64_t bytes)>& poll) const;
     ResultCode JoinParts(int fd, bool parallel, ScanPart& head, ScanPart& tail, Progress* progress,
                          int64_t total);
-    void BuildDefaultOption(int headerCount, const std::string& headerText);
+    // One series per column after the first, over the first as X; or, without
+    // `firstColumnIsX`, one per column counting its points.
+    void BuildDefaultOption(int headerCount, const std::string& headerText,
+                            bool firstColumnIsX = true);
 
     wxString m_fileName;
     DialectRequest m_request;

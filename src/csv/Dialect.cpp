@@ -16,8 +16,8 @@ constexpr size_t HEAD_BYTES = size_t(256) << 10;
 constexpr size_t MAX_HEAD_BYTES = size_t(64) << 20; // a first line may be that long
 constexpr int SPREAD_CHUNKS = 10;
 constexpr size_t CHUNK_BYTES = size_t(32) << 10;
-// Head lines left out of the first guess of the column types, where titles and header
-// lines would outvote the data of a short sample.
+// At most this many head lines (and a quarter of a short head) are left out of the first
+// guess of the column types, where titles and header lines would outvote the data.
 constexpr size_t HEAD_LINES_SKIPPED = 10;
 
 std::string ReadAt(int fd, int64_t offset, size_t bytes)
@@ -119,7 +119,8 @@ char PickSeparator(const std::vector<std::string>& records, char quote)
     return best;
 }
 
-// Digits, one mark, digits: the shape of a number with that decimal mark.
+// Digits, one mark, digits, perhaps an exponent: the shape of a number with that decimal
+// mark.
 bool HasDecimalShape(const Field& field, char mark)
 {
     const char* p = field.begin;
@@ -138,7 +139,19 @@ bool HasDecimalShape(const Field& field, char mark)
     const char* fraction = ++p;
     while (p < end && *p >= '0' && *p <= '9')
         ++p;
-    return p == end && p > fraction;
+    if (p == fraction)
+        return false;
+    if (p < end && (*p == 'e' || *p == 'E' || *p == 'd' || *p == 'D')) {
+        ++p;
+        if (p < end && (*p == '-' || *p == '+'))
+            ++p;
+        const char* exponent = p;
+        while (p < end && *p >= '0' && *p <= '9')
+            ++p;
+        if (p == exponent)
+            return false;
+    }
+    return p == end;
 }
 
 // ',' when more values are written with a decimal comma than with a point. With a
@@ -303,17 +316,19 @@ TimeNanos FloorToDay(TimeNanos t)
     return day * NANOS_PER_DAY;
 }
 
+// The first time of each time column: its values are seconds from it, small numbers near
+// the data, so that a step of a millisecond stays exact over millions of points.
 void SetTimeOrigins(const std::vector<const Row*>& body, CSVDialect& dialect)
 {
     for (size_t c = 0; c < dialect.columns.size(); ++c) {
         ColumnFormat& format = dialect.columns[c];
-        if (format.kind != ColumnKind::TIME || format.layout == TimeLayout::TIME_OF_DAY)
+        if (format.kind != ColumnKind::TIME)
             continue;
         for (const Row* row : body) {
             TimeNanos time;
             if (c < row->fields.size() &&
                 ParseTime(row->fields[c].begin, row->fields[c].end, format.layout, time)) {
-                format.origin = FloorToDay(time);
+                format.origin = time;
                 break;
             }
         }
@@ -330,53 +345,101 @@ void JoinDateAndClockColumns(CSVDialect& dialect, const std::vector<bool>& dateO
             clock.layout == TimeLayout::TIME_OF_DAY && clock.joinedTo < 0) {
             date.clockColumn = int32_t(c + 1);
             clock.joinedTo = int32_t(c);
+            clock.origin = 0; // seconds since midnight, added to the date
+            date.origin = FloorToDay(date.origin);
         }
     }
 }
 
-// Over the sample in file order: never down (a time of day may wrap past midnight), and
-// up at least once.
-bool FirstColumnIncreases(const std::vector<const Row*>& body, const CSVDialect& dialect)
+// Most neighbours of an X column differ: a year repeated for each month is no X.
+constexpr double MIN_RISING_SHARE = 0.9;
+
+// Whether column c can be the X of the series: over the sample in file order never down
+// (a time of day may wrap past midnight), rising between most neighbours, and never a gap
+// (which an X column can't have).
+bool IsUsableX(const std::vector<const Row*>& body, const CSVDialect& dialect, int c)
 {
-    const ColumnFormat first = dialect.Column(0);
-    if (first.kind == ColumnKind::TEXT)
+    const ColumnFormat format = dialect.Column(c);
+    if (format.kind == ColumnKind::TEXT || format.joinedTo >= 0)
         return false;
-    const ColumnFormat clock = dialect.Column(first.clockColumn);
-    const bool wraps = first.layout == TimeLayout::TIME_OF_DAY;
-    bool any = false, grew = false;
+    const ColumnFormat clock = dialect.Column(format.clockColumn);
+    const bool wraps = format.layout == TimeLayout::TIME_OF_DAY;
+    size_t pairs = 0, rising = 0;
+    bool any = false;
     double last = 0.0;
     for (const Row* row : body) {
         double value;
-        if (row->fields.empty() || !CellValue(row->fields[0], first, dialect.decimal, value))
+        if (row->blank)
             continue;
-        double seconds;
-        if (first.clockColumn >= 0 && size_t(first.clockColumn) < row->fields.size() &&
-            CellValue(row->fields[size_t(first.clockColumn)], clock, dialect.decimal, seconds))
-            value += seconds;
-        if (any && value < last && !(wraps && last - value > 43200.0))
+        if (size_t(c) >= row->fields.size() ||
+            !CellValue(row->fields[size_t(c)], format, dialect.decimal, value))
             return false;
-        grew = grew || (any && value > last);
+        double seconds;
+        if (format.clockColumn >= 0 && size_t(format.clockColumn) < row->fields.size() &&
+            CellValue(row->fields[size_t(format.clockColumn)], clock, dialect.decimal, seconds))
+            value += seconds;
+        if (any) {
+            if (value < last && !(wraps && last - value > 43200.0))
+                return false;
+            ++pairs;
+            rising += value != last;
+        }
         last = value;
         any = true;
     }
-    return grew;
+    return pairs > 0 && double(rising) >= MIN_RISING_SHARE * double(pairs);
 }
 
+// The X of the default series: the first time column that can be one (wherever it is),
+// else the first column when it is a number column that can be one; -1 for none.
+int ChooseXColumn(const std::vector<const Row*>& body, const CSVDialect& dialect)
+{
+    for (size_t c = 0; c < dialect.columns.size(); ++c) {
+        if (dialect.columns[c].kind == ColumnKind::TIME && IsUsableX(body, dialect, int(c)))
+            return int(c);
+    }
+    return dialect.Column(0).kind == ColumnKind::NUMBER && IsUsableX(body, dialect, 0) ? 0 : -1;
+}
+
+// The names of the header line nearest the data that has a name per column (or one fewer:
+// a table written with row names leaves the first column unnamed), or of the line above
+// it when that one has as many (a line of units follows the names), else of the widest; a
+// comment mark before them is not a name.
 std::vector<wxString> HeaderNames(const std::vector<Row>& head, size_t headerLines, int columnCount,
                                   char quote)
 {
+    auto commentMark = [](const Row& row) {
+        return !row.fields.empty() && FieldLabel(row.fields[0], 0) == "#";
+    };
+    auto width = [&](const Row& row) {
+        return int(row.fields.size()) - (commentMark(row) ? 1 : 0);
+    };
     const Row* chosen = nullptr;
-    for (size_t r = 0; r < headerLines; ++r) {
+    for (size_t r = headerLines; r-- > 0;) {
         const Row& row = head[r];
-        if (row.blank)
-            continue;
-        if (!chosen || int(row.fields.size()) >= std::max(2, columnCount / 2))
+        if (!row.blank && (width(row) == columnCount || width(row) == columnCount - 1)) {
             chosen = &row;
+            // Names above a line of units: two such lines, neither a comment.
+            if (r > 0 && width(head[r - 1]) == width(row) && !commentMark(row) &&
+                !commentMark(head[r - 1]) && !FieldLabel(row.fields[0], 0).StartsWith("#"))
+                chosen = &head[r - 1];
+            break;
+        }
+    }
+    for (size_t r = 0; r < headerLines && !chosen; ++r) {
+        if (!head[r].blank && width(head[r]) > 0 && (!chosen || width(head[r]) >= width(*chosen)))
+            chosen = &head[r];
     }
     std::vector<wxString> names;
-    if (chosen) {
-        for (const Field& field : chosen->fields)
-            names.push_back(FieldLabel(field, quote));
+    if (!chosen)
+        return names;
+    if (columnCount > 1 && width(*chosen) == columnCount - 1)
+        names.emplace_back(); // the row names' column
+    for (size_t f = commentMark(*chosen) ? 1 : 0; f < chosen->fields.size(); ++f) {
+        wxString name = FieldLabel(chosen->fields[f], quote);
+        if (f == 0 && name.StartsWith("#"))
+            name = name.Mid(1).Strip(wxString::both);
+        names.push_back(name);
     }
     return names;
 }
@@ -390,6 +453,18 @@ void DialectRequest::SetColumn(const ColumnRequest& request)
                        [&](const ColumnRequest& r) { return r.column == request.column; }),
         columns.end());
     columns.push_back(request);
+}
+
+// Fields up to the last one with something in it.
+int FilledFields(const char* begin, const char* end, char separator)
+{
+    int count = 0, filled = 0;
+    ForEachField(begin, end, separator == '\t' ? ' ' : separator, 0, [&](const Field& field) {
+        ++count;
+        if (!std::all_of(field.begin, field.end, IsBlank))
+            filled = count;
+    });
+    return filled;
 }
 
 FileSample ReadFileSample(int fd, int64_t fileSize)
@@ -463,6 +538,57 @@ wxString FieldLabel(const Field& field, char quote)
     return NarrowToWide(text.data(), text.size());
 }
 
+namespace {
+
+// "3,507.00", "1.234,5", "-0.40%": digits grouped in thousands by the mark that is not the
+// decimal mark, or a per cent sign after the number, as spreadsheets export them. Only
+// these spellings: anything else the plain number rules refuse stays refused.
+bool ParseGroupedNumber(const char* begin, const char* end, char decimal, double& value)
+{
+    const bool percent = end > begin && end[-1] == '%';
+    if (percent) {
+        --end;
+        while (end > begin && IsBlank(end[-1]))
+            --end;
+    }
+    const char group = decimal == '.' ? ',' : '.';
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    char buffer[64];
+    size_t n = 0;
+    const char* p = begin;
+    if (p < end && (*p == '-' || *p == '+'))
+        buffer[n++] = *p++;
+    const char* digits = p;
+    while (p < end && isDigit(*p) && n < 40)
+        buffer[n++] = *p++;
+    bool grouped = false;
+    if (p < end && *p == group && p - digits >= 1 && p - digits <= 3) {
+        while (end - p >= 4 && *p == group && isDigit(p[1]) && isDigit(p[2]) && isDigit(p[3]) &&
+               n < 40) {
+            buffer[n++] = p[1];
+            buffer[n++] = p[2];
+            buffer[n++] = p[3];
+            p += 4;
+            grouped = true;
+        }
+    }
+    if (p < end && *p == decimal) {
+        buffer[n++] = '.';
+        ++p;
+        while (p < end && isDigit(*p) && n < 60)
+            buffer[n++] = *p++;
+    }
+    if (p != end || p == digits || !(grouped || percent))
+        return false;
+    double parsed;
+    if (ParseNumber(buffer, buffer + n, parsed) != buffer + n)
+        return false;
+    value = parsed;
+    return true;
+}
+
+} // namespace
+
 bool ParseNumberField(const char* begin, const char* end, char decimal, double& value)
 {
     while (begin < end && IsBlank(*begin))
@@ -471,26 +597,27 @@ bool ParseNumberField(const char* begin, const char* end, char decimal, double& 
         --end;
     if (begin == end)
         return false;
+    double parsed;
     if (decimal == '.') {
-        double parsed;
-        if (ParseNumber(begin, end, parsed) != end)
-            return false;
-        value = parsed;
-        return true;
+        if (ParseNumber(begin, end, parsed) == end) {
+            value = parsed;
+            return true;
+        }
+        return ParseGroupedNumber(begin, end, decimal, value);
     }
     // A decimal comma: the number is read as written with a point.
     char buffer[64];
     const size_t length = size_t(end - begin);
-    if (length > sizeof buffer || std::memchr(begin, '.', length))
-        return false;
-    std::memcpy(buffer, begin, length);
-    if (char* comma = static_cast<char*>(std::memchr(buffer, ',', length)))
-        *comma = '.';
-    double parsed;
-    if (ParseNumber(buffer, buffer + length, parsed) != buffer + length)
-        return false;
-    value = parsed;
-    return true;
+    if (length <= sizeof buffer && !std::memchr(begin, '.', length)) {
+        std::memcpy(buffer, begin, length);
+        if (char* comma = static_cast<char*>(std::memchr(buffer, ',', length)))
+            *comma = '.';
+        if (ParseNumber(buffer, buffer + length, parsed) == buffer + length) {
+            value = parsed;
+            return true;
+        }
+    }
+    return ParseGroupedNumber(begin, end, decimal, value);
 }
 
 bool IsMissingToken(const char* begin, const char* end)
@@ -543,8 +670,9 @@ DialectGuess DetectDialect(const FileSample& sample, const DialectRequest& reque
         return int(std::min<size_t>(columns, INT32_MAX));
     };
 
-    std::vector<const Row*> body = bodyFrom(std::min(HEAD_LINES_SKIPPED, head.size() / 2));
-    dialect.decimal = request.decimal ? request.decimal : PickDecimal(body, dialect.separator);
+    dialect.decimal =
+        request.decimal ? request.decimal : PickDecimal(bodyFrom(0), dialect.separator);
+    std::vector<const Row*> body = bodyFrom(std::min(HEAD_LINES_SKIPPED, head.size() / 4));
     std::vector<bool> dateOnly;
     std::vector<ColumnFormat> formats =
         ClassifyColumns(body, widest(body), dialect.decimal, request, dateOnly);
@@ -558,17 +686,36 @@ DialectGuess DetectDialect(const FileSample& sample, const DialectRequest& reque
 
     SetTimeOrigins(body, dialect);
     JoinDateAndClockColumns(dialect, dateOnly);
-    guess.firstColumnIncreases = FirstColumnIncreases(body, dialect);
+    guess.xColumn = ChooseXColumn(body, dialect);
     for (const ColumnFormat& column : dialect.columns)
         guess.typedColumns += column.kind != ColumnKind::TEXT;
     return guess;
 }
 
-bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataStart,
-                       bool& firstColumnDecreases)
+namespace {
+
+// A header line of the plain reading that is really a row of values with a gap or two in
+// it ("1880,-0.18,***"): most of its fields are numbers.
+bool LooksLikeValues(const char* begin, const char* end, char separator)
 {
-    firstColumnDecreases = false;
-    bool any = false, sawData = false;
+    int fields = 0, numbers = 0;
+    ForEachField(begin, end, separator == '\t' ? ' ' : separator, 0, [&](const Field& field) {
+        double value;
+        ++fields;
+        numbers += ParseNumberField(field.begin, field.end, '.', value);
+    });
+    return fields >= 2 && 2 * numbers >= fields;
+}
+
+} // namespace
+
+bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataStart,
+                       bool& firstColumnNoX, int& filledColumns)
+{
+    firstColumnNoX = false;
+    filledColumns = 0;
+    bool any = false, sawData = false, decreases = false;
+    size_t pairs = 0, rising = 0;
     double last = 0.0;
     std::vector<double*> targets;
     // Lines of `text` starting at file offset `offset`, whole lines only unless `whole`.
@@ -580,8 +727,12 @@ bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataSta
                 break;
             const size_t stop = lf == std::string::npos ? text.size() : lf;
             const size_t end = stop > start && text[stop - 1] == '\r' ? stop - 1 : stop;
-            if (offset + int64_t(start) >= dataStart) {
-                const char* begin = text.data() + start;
+            const char* begin = text.data() + start;
+            if (offset + int64_t(start) < dataStart) {
+                // A row of values taken for a header line would be lost.
+                if (LooksLikeValues(begin, text.data() + end, separator))
+                    return false;
+            } else {
                 double first = 0.0;
                 // Enough columns that only the field rules can fail.
                 targets.assign(size_t(std::count(begin, text.data() + end, separator)) + 2,
@@ -590,10 +741,15 @@ bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataSta
                 if (!ConvertFields(begin, text.data() + end, 0, targets.data(), targets.size(),
                                    separator))
                     return false;
-                sawData = true;
+                sawData = sawData || !std::all_of(begin, text.data() + end, IsBlank);
+                filledColumns =
+                    std::max(filledColumns, FilledFields(begin, text.data() + end, separator));
                 if (end > start) {
-                    if (any && first < last)
-                        firstColumnDecreases = true;
+                    if (any) {
+                        decreases = decreases || first < last;
+                        ++pairs;
+                        rising += first > last;
+                    }
                     last = first;
                     any = true;
                 }
@@ -608,6 +764,8 @@ bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataSta
         if (!check(chunk.text, chunk.offset, true))
             return false;
     }
+    // A constant column stays the X it always was (every point at one X).
+    firstColumnNoX = decreases || (rising > 0 && double(rising) < MIN_RISING_SHARE * double(pairs));
     return sawData;
 }
 
@@ -617,16 +775,14 @@ CSVImportOption DefaultDialectOption(const DialectGuess& guess, int rowCount, in
     option.dialect = guess.dialect;
     option.headerRows = std::min(guess.headerLines, rowCount);
     option.dataRows = std::max(0, lastDataLine + 1 - option.headerRows);
-    const ColumnFormat first = guess.dialect.Column(0);
-    const bool xFromFirst =
-        guess.columnCount > 0 && first.kind != ColumnKind::TEXT && guess.firstColumnIncreases;
+    const int x = guess.xColumn;
     for (int c = 0; c < guess.columnCount; ++c) {
         const ColumnFormat format = guess.dialect.Column(c);
-        if ((xFromFirst && c == 0) || format.kind != ColumnKind::NUMBER || format.joinedTo >= 0)
+        if (c == x || format.kind != ColumnKind::NUMBER || format.joinedTo >= 0)
             continue;
         DataSource source;
-        source.useDirectVal = !xFromFirst;
-        source.columnX = 0;
+        source.useDirectVal = x < 0;
+        source.columnX = std::max(x, 0);
         source.columnY = c;
         source.label = size_t(c) < guess.names.size() && !guess.names[size_t(c)].empty()
                            ? guess.names[size_t(c)]

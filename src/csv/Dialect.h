@@ -187,9 +187,9 @@ struct DialectGuess
     CSVDialect dialect;
     int headerLines = 0;
     int columnCount = 0;
-    std::vector<wxString> names;       // of the columns, from the header
-    bool firstColumnIncreases = false; // never decreases over the sample, and grows
-    int typedColumns = 0;              // number and time columns
+    std::vector<wxString> names; // of the columns, from the header
+    int xColumn = -1;            // of the default series; -1: they count their points
+    int typedColumns = 0;        // number and time columns
 };
 
 DialectGuess DetectDialect(const FileSample& sample, const DialectRequest& request);
@@ -197,12 +197,15 @@ DialectGuess DetectDialect(const FileSample& sample, const DialectRequest& reque
 // Whether the plain reading (header lines up to the first line of number characters,
 // every data line converting with `separator`) reads the sample. `dataStart` is where
 // the plain scan found the first data line: sampled lines before it are header lines.
-// `firstColumnDecreases` tells whether the first column goes down somewhere in the sample.
+// `firstColumnNoX` tells whether the first column is no X: it goes down somewhere in the
+// sample, or repeats its value between many neighbours; `filledColumns` is the most columns
+// a sampled line has up to its last non-empty field. A header line that is mostly numbers
+// is a row the plain reading would lose: it does not hold then.
 bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataStart,
-                       bool& firstColumnDecreases);
+                       bool& firstColumnNoX, int& filledColumns);
 
 // The default option of a detected dialect for a file of `rowCount` records whose last
-// non-blank record is `lastDataLine`: the first column is the X of every series when it
-// is a time column or a number column that increases, else each series counts its
-// points from 0; one series per number column.
+// non-blank record is `lastDataLine`: one series per number column, over the guess's X
+// column (the first time column that rises, else the first column when it is a number
+// column that rises), or counting their points from 0 when there is none.
 CSVImportOption DefaultDialectOption(const DialectGuess& guess, int rowCount, int lastDataLine);

@@ -270,9 +270,16 @@ bool ReadClock(Cursor& c, int64_t& nanos)
 {
     int hour = 0, minute = 0, second = 0;
     int64_t fraction = 0;
-    if (!c.Number(1, 2, hour) || !c.Take(':') || !c.Number(1, 2, minute))
+    if (!c.Number(1, 2, hour))
         return false;
-    if (c.Take(':')) {
+    if (c.Take('.')) {
+        // "18.00.00": a clock written with dots, whole seconds only, so that it can't be
+        // mistaken for a fraction or a date.
+        if (!c.Number(2, 2, minute) || !c.Take('.') || !c.Number(2, 2, second))
+            return false;
+    } else if (!c.Take(':') || !c.Number(1, 2, minute)) {
+        return false;
+    } else if (c.Take(':')) {
         if (!c.Number(1, 2, second))
             return false;
         if (c.Take('.') && !ReadFraction(c, fraction))
@@ -364,95 +371,6 @@ inline int64_t FloorDiv(int64_t a, int64_t b)
     return q - (a % b < 0 ? 1 : 0);
 }
 
-// The whole trimmed field in one of the calendar or clock layouts; `hasClock` tells
-// whether a date came with a clock.
-bool ReadCalendar(const char* begin, const char* end, TimeLayout layout, TimeNanos& out,
-                  bool& hasClock)
-{
-    Cursor c{begin, end};
-    if (layout == TimeLayout::TIME_OF_DAY) {
-        int64_t nanos = 0;
-        if (!ReadClock(c, nanos) || !c.AtEnd())
-            return false;
-        hasClock = true;
-        out = nanos;
-        return true;
-    }
-    int year = 0, month = 0, day = 0, weekday = -1;
-    bool ok = false;
-    switch (layout) {
-    case TimeLayout::ISO:
-        ok = ReadNumericDate(c, 4, year, month, day, 2);
-        break;
-    case TimeLayout::DAY_FIRST:
-        ok = ReadNumericDate(c, 2, day, month, year, 4);
-        break;
-    case TimeLayout::MONTH_FIRST:
-        ok = ReadNumericDate(c, 2, month, day, year, 4);
-        break;
-    case TimeLayout::MONTH_NAME:
-        ok = ReadNamedDate(c, year, month, day, weekday);
-        break;
-    default:
-        break;
-    }
-    int64_t days = 0;
-    if (!ok || !DaysOf(year, month, day, days))
-        return false;
-    if (weekday >= 0 && weekday != int(days + 3 - FloorDiv(days + 3, 7) * 7))
-        return false; // 1970-01-01 was a Thursday
-    int64_t nanos = 0;
-    hasClock = !c.AtEnd();
-    if (hasClock) {
-        if (!c.Take('T') && !c.Take('t')) {
-            if (layout == TimeLayout::MONTH_NAME)
-                c.Take(',');
-            if (c.SkipSpaces() == 0)
-                return false;
-        }
-        if (!ReadClock(c, nanos) || !c.AtEnd())
-            return false;
-    }
-    out = days * NANOS_PER_DAY + nanos;
-    return true;
-}
-
-// Seconds (scaleDigits 9), milliseconds (6), microseconds (3) or nanoseconds (0) since
-// 1970 as exact integers: the integer digits scaled, plus the first scaleDigits fraction
-// digits.
-bool ReadEpoch(const char* begin, const char* end, int scaleDigits, TimeNanos& out)
-{
-    Cursor c{begin, end};
-    const bool negative = c.Peek('-');
-    if (negative || c.Peek('+'))
-        ++c.p;
-    uint64_t whole = 0;
-    int wholeDigits = 0;
-    for (; c.p != c.end && IsDigit(*c.p); ++c.p, ++wholeDigits)
-        if (__builtin_mul_overflow(whole, 10u, &whole) ||
-            __builtin_add_overflow(whole, unsigned(*c.p - '0'), &whole))
-            return false;
-    uint64_t fraction = 0;
-    int fractionDigits = 0;
-    if (c.Take('.'))
-        for (; c.p != c.end && IsDigit(*c.p); ++c.p, ++fractionDigits)
-            if (fractionDigits < scaleDigits)
-                fraction = fraction * 10 + unsigned(*c.p - '0');
-    if (wholeDigits + fractionDigits == 0 || !c.AtEnd())
-        return false;
-    if (fractionDigits < scaleDigits)
-        fraction *= uint64_t(POW10[scaleDigits - fractionDigits]);
-    uint64_t magnitude = 0;
-    if (__builtin_mul_overflow(whole, uint64_t(POW10[scaleDigits]), &magnitude) ||
-        __builtin_add_overflow(magnitude, fraction, &magnitude))
-        return false;
-    const uint64_t limit = uint64_t(std::numeric_limits<int64_t>::max()) + (negative ? 1 : 0);
-    if (magnitude > limit)
-        return false;
-    out = negative ? int64_t(0 - magnitude) : int64_t(magnitude);
-    return true;
-}
-
 // Eight bytes from p, first byte lowest.
 inline uint64_t Load8(const char* p)
 {
@@ -518,9 +436,100 @@ __attribute__((always_inline)) inline bool ReadClockFixed(const char* p, const c
     return ClockNanos(Byte(clock, 0), Byte(clock, 3), Byte(clock, 6), fraction, nanos);
 }
 
+// The whole trimmed field in one of the calendar or clock layouts; `hasClock` tells
+// whether a date came with a clock.
+bool ReadCalendar(const char* begin, const char* end, TimeLayout layout, TimeNanos& out,
+                  bool& hasClock)
+{
+    Cursor c{begin, end};
+    if (layout == TimeLayout::TIME_OF_DAY) {
+        int64_t nanos = 0;
+        if (!ReadClock(c, nanos) || !c.AtEnd())
+            return false;
+        hasClock = true;
+        out = nanos;
+        return true;
+    }
+    int year = 0, month = 0, day = 0, weekday = -1;
+    bool ok = false;
+    switch (layout) {
+    case TimeLayout::ISO:
+        ok = ReadNumericDate(c, 4, year, month, day, 2);
+        break;
+    case TimeLayout::DAY_FIRST:
+        ok = ReadNumericDate(c, 2, day, month, year, 4);
+        break;
+    case TimeLayout::MONTH_FIRST:
+        ok = ReadNumericDate(c, 2, month, day, year, 4);
+        break;
+    case TimeLayout::MONTH_NAME:
+        ok = ReadNamedDate(c, year, month, day, weekday);
+        break;
+    default:
+        break;
+    }
+    int64_t days = 0;
+    if (!ok || !DaysOf(year, month, day, days))
+        return false;
+    if (weekday >= 0 && weekday != int(days + 3 - FloorDiv(days + 3, 7) * 7))
+        return false; // 1970-01-01 was a Thursday
+    int64_t nanos = 0;
+    hasClock = !c.AtEnd();
+    if (hasClock) {
+        if (!c.Take('T') && !c.Take('t')) {
+            if (layout == TimeLayout::MONTH_NAME)
+                c.Take(',');
+            if (c.SkipSpaces() == 0)
+                return false;
+        }
+        const bool fixed = c.end - c.p >= 8 && ReadClockFixed(c.p, c.end, nanos);
+        if (!fixed && (!ReadClock(c, nanos) || !c.AtEnd()))
+            return false;
+    }
+    out = days * NANOS_PER_DAY + nanos;
+    return true;
+}
+
+// Seconds (scaleDigits 9), milliseconds (6), microseconds (3) or nanoseconds (0) since
+// 1970 as exact integers: the integer digits scaled, plus the first scaleDigits fraction
+// digits.
+bool ReadEpoch(const char* begin, const char* end, int scaleDigits, TimeNanos& out)
+{
+    Cursor c{begin, end};
+    const bool negative = c.Peek('-');
+    if (negative || c.Peek('+'))
+        ++c.p;
+    uint64_t whole = 0;
+    int wholeDigits = 0;
+    for (; c.p != c.end && IsDigit(*c.p); ++c.p, ++wholeDigits)
+        if (__builtin_mul_overflow(whole, 10u, &whole) ||
+            __builtin_add_overflow(whole, unsigned(*c.p - '0'), &whole))
+            return false;
+    uint64_t fraction = 0;
+    int fractionDigits = 0;
+    if (c.Take('.'))
+        for (; c.p != c.end && IsDigit(*c.p); ++c.p, ++fractionDigits)
+            if (fractionDigits < scaleDigits)
+                fraction = fraction * 10 + unsigned(*c.p - '0');
+    if (wholeDigits + fractionDigits == 0 || !c.AtEnd())
+        return false;
+    if (fractionDigits < scaleDigits)
+        fraction *= uint64_t(POW10[scaleDigits - fractionDigits]);
+    uint64_t magnitude = 0;
+    if (__builtin_mul_overflow(whole, uint64_t(POW10[scaleDigits]), &magnitude) ||
+        __builtin_add_overflow(magnitude, fraction, &magnitude))
+        return false;
+    const uint64_t limit = uint64_t(std::numeric_limits<int64_t>::max()) + (negative ? 1 : 0);
+    if (magnitude > limit)
+        return false;
+    out = negative ? int64_t(0 - magnitude) : int64_t(magnitude);
+    return true;
+}
+
 // "YYYY-MM-DD?hh:mm:ss[.f...][Z]" with '-' and 'T' or ' ', as most programs and
-// FormatIsoTime write it, read like ReadClockFixed.
-inline bool ReadIsoFixed(const char* p, const char* e, TimeNanos& out)
+// FormatIsoTime write it, read like ReadClockFixed and likewise inlined by force.
+__attribute__((always_inline)) inline bool ReadIsoFixed(const char* p, const char* e,
+                                                        TimeNanos& out)
 {
     if (e - p > 19 && e[-1] == 'Z')
         --e;
@@ -548,9 +557,10 @@ inline void Trim(const char*& begin, const char*& end)
         --end;
 }
 
-} // namespace
-
-bool ParseTime(const char* begin, const char* end, TimeLayout layout, TimeNanos& out)
+// ParseTime for all but the fixed stamps without spaces around, out of line so that those
+// pay for none of it.
+__attribute__((noinline)) bool ParseTrimmed(const char* begin, const char* end, TimeLayout layout,
+                                            TimeNanos& out)
 {
     Trim(begin, end);
     bool hasClock = false;
@@ -576,6 +586,17 @@ bool ParseTime(const char* begin, const char* end, TimeLayout layout, TimeNanos&
         break;
     }
     return false;
+}
+
+} // namespace
+
+bool ParseTime(const char* begin, const char* end, TimeLayout layout, TimeNanos& out)
+{
+    if (layout == TimeLayout::ISO && ReadIsoFixed(begin, end, out))
+        return true;
+    if (layout == TimeLayout::TIME_OF_DAY && end - begin >= 8 && ReadClockFixed(begin, end, out))
+        return true;
+    return ParseTrimmed(begin, end, layout, out);
 }
 
 uint32_t TimeLayoutsOf(const char* begin, const char* end)

@@ -94,6 +94,8 @@ void BlockRun::Compute(const Evaluator& evaluator, int64_t b)
     double* const out = m_out;
     const double start = evaluator.dataX.start;
     const double interval = evaluator.dataX.interval;
+    const double* const xs =
+        evaluator.dataX.IsExplicit() ? evaluator.dataX.ExplicitValues()->data() : nullptr;
     const int64_t end = std::min(m_size, (b + 1) * BLOCK_POINTS);
     Block& block = m_blocks[b];
     int64_t k = b * BLOCK_POINTS;
@@ -101,7 +103,7 @@ void BlockRun::Compute(const Evaluator& evaluator, int64_t b)
         for (; k < end; ++k) {
             const double index = static_cast<double>(k);
             *i = index;
-            *x = interval * index + start;
+            *x = xs ? xs[k] : interval * index + start;
             out[k] = root->Evaluate();
         }
     } catch (...) {

@@ -151,11 +151,16 @@ bool FormulaCalculator::EvaluateAll(GraphDataY& dataY, Progress* progress)
 // front.
 ResultCode FormulaCalculator::CheckRequest(int resolution)
 {
-    if (m_dataX.interval == 0.0 && m_size > 1) {
+    if (m_dataX.IsExplicit() && m_dataX.ExplicitValues()->size() < size_t(std::max(m_size, 0))) {
+        m_message = _("The X values of the new series are fewer than its points!");
+        return ResultCode::FAILURE;
+    }
+    if (!m_dataX.IsExplicit() && m_dataX.interval == 0.0 && m_size > 1) {
         m_message = _("The X interval must not be 0!");
         return ResultCode::FAILURE;
     }
-    if (!std::isfinite(m_dataX.start) || !std::isfinite(m_dataX.interval)) {
+    if (!m_dataX.IsExplicit() &&
+        (!std::isfinite(m_dataX.start) || !std::isfinite(m_dataX.interval))) {
         m_message = _("The X start and the X interval must be finite numbers!");
         return ResultCode::FAILURE;
     }
@@ -215,6 +220,8 @@ double FormulaCalculator::ValueAtX(double n, double x)
     SeriesView series;
     if (!FindSeries(n, series))
         return 0.0;
+    if (series.dataX.IsExplicit())
+        return InterpolateExplicit(series, x);
     const double t = (x - series.dataX.start) / series.dataX.interval;
     const double k = std::floor(t);
     // Also 0.0 at the last point's own X, and for NaN or infinite x.
@@ -222,6 +229,20 @@ double FormulaCalculator::ValueAtX(double n, double x)
         return 0.0;
     const size_t j = static_cast<size_t>(k);
     const double f = t - k;
+    return (1.0 - f) * series.values[j] + f * series.values[j + 1];
+}
+
+// Between the neighbours found by binary search; 0.0 outside them, as for regular X.
+double FormulaCalculator::InterpolateExplicit(const SeriesView& series, double x)
+{
+    const double* xs = series.dataX.ExplicitValues()->data();
+    const size_t n = std::min(series.count, series.dataX.ExplicitValues()->size());
+    if (std::isnan(x) || n < 2 || !(x >= xs[0]))
+        return 0.0;
+    const size_t j = size_t(std::upper_bound(xs, xs + n, x) - xs) - 1;
+    if (j + 1 >= n)
+        return 0.0;
+    const double f = (x - xs[j]) / (xs[j + 1] - xs[j]);
     return (1.0 - f) * series.values[j] + f * series.values[j + 1];
 }
 

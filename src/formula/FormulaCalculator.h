@@ -76,6 +76,7 @@ private:
 
     ResultCode CheckRequest(int resolution);
     bool FindSeries(double n, SeriesView& view) const;
+    static double InterpolateExplicit(const SeriesView& series, double x);
     bool EvaluateAll(GraphDataY& dataY, Progress* progress);
 
     GraphProject* m_proj;

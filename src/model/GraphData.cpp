@@ -69,14 +69,7 @@ void GraphData::SetLineStyle(const LineStyle& style)
 
 bool GraphData::GetRangeX(double& minX, double& maxX) const
 {
-    const size_t count = GetCount();
-    if (count == 0)
-        return false;
-    const double first = m_dataX.start;
-    const double last = m_dataX.start + double(count - 1) * m_dataX.interval;
-    minX = last < first ? last : first;
-    maxX = last < first ? first : last;
-    return true;
+    return m_dataX.Extent(GetCount(), minX, maxX);
 }
 
 MinMax GraphData::GetRangeY()

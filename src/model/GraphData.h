@@ -7,24 +7,12 @@
 #include <wx/string.h>
 
 #include "model/Colour.h"
+#include "model/DataX.h"
 #include "model/LargeArray.h"
 #include "model/Observer.h"
 #include "progress/ResultCode.h"
 
 class Progress;
-
-// X axis of a series: point i has X = start + i * interval. Equality is exact.
-struct DataX
-{
-    double start = 0.0;
-    double interval = 1.0;
-
-    friend bool operator==(const DataX& a, const DataX& b)
-    {
-        return a.start == b.start && a.interval == b.interval;
-    }
-    friend bool operator!=(const DataX& a, const DataX& b) { return !(a == b); }
-};
 
 struct MinMax
 {
@@ -48,6 +36,8 @@ struct DrawData
     const double* valuesEnd = nullptr;
     const MinMax* pairsBegin = nullptr;
     const MinMax* pairsEnd = nullptr;
+    // Explicit X of each value or block, in place of firstX + i * stepX.
+    const double* xs = nullptr;
 };
 
 // Y values of a series and their min/max pyramid. Filled by its creator (on a worker
@@ -65,6 +55,11 @@ public:
 
     // The smallest and largest value, ignoring NaN; (DBL_MAX, -DBL_MAX) when empty.
     MinMax ComputeRangeY() const;
+
+    // The smallest and largest of raw[first, end), ignoring NaN, from the pyramid plus the
+    // raw values at the ends: time in the logarithm of the run. (NaN, NaN) when the run
+    // has no number.
+    MinMax RangeMinMax(size_t first, size_t end) const;
 };
 
 // The number of mipmap levels for n values and resolution r: the smallest L with

@@ -199,3 +199,49 @@ int64_t GraphData::GetDrawData(DrawData& out, int64_t first, int64_t last, int t
     out.pairsEnd = blocks.data() + end;
     return end - begin;
 }
+
+MinMax GraphDataY::RangeMinMax(size_t first, size_t end) const
+{
+    const double nan = std::nan("");
+    MinMax out{nan, nan};
+    auto addValue = [&](double v) {
+        out.min = Min2(out.min, v);
+        out.max = Max2(out.max, v);
+    };
+    auto addPair = [&](const MinMax& m) {
+        out.min = Min2(out.min, m.min);
+        out.max = Max2(out.max, m.max);
+    };
+    end = std::min(end, raw.size());
+    // Level 0 is the raw values; entry k of level L covers raw [k 2^L, (k + 1) 2^L).
+    size_t a = first, b = end;
+    for (size_t level = 0; a < b; ++level) {
+        const bool top = level == mipmap.size();
+        if (top || b - a <= 2) {
+            for (size_t k = a; k < b; ++k) {
+                if (level == 0)
+                    addValue(raw[k]);
+                else
+                    addPair(mipmap[level - 1][k]);
+            }
+            break;
+        }
+        if (a & 1) {
+            if (level == 0)
+                addValue(raw[a]);
+            else
+                addPair(mipmap[level - 1][a]);
+            ++a;
+        }
+        if (b & 1) {
+            --b;
+            if (level == 0)
+                addValue(raw[b]);
+            else
+                addPair(mipmap[level - 1][b]);
+        }
+        a /= 2;
+        b /= 2;
+    }
+    return out;
+}

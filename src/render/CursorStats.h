@@ -26,7 +26,3 @@ CursorValue ValueAtCursor(const GraphData& series, double x);
 // Statistics of the points with X in [min(a, b), max(a, b)], NaN ignored. Min and max come
 // from the mipmap (logarithmic in the length); mean and RMS scan the values.
 IntervalStats StatsBetween(const GraphData& series, double a, double b);
-
-// Smallest and largest number among values [first, last] through the mipmap; NaN for both
-// when there is none.
-MinMax RangeMinMax(const GraphDataY& data, int64_t first, int64_t last);

@@ -46,32 +46,6 @@ PlotTransform PlotTransform::Make(const PlotRange& range, double width, double h
     return tf;
 }
 
-bool VisibleIndexRange(const DataX& dataX, int64_t count, double minX, double maxX, int64_t& first,
-                       int64_t& last)
-{
-    if (count <= 0 || !(minX <= maxX))
-        return false;
-    if (dataX.interval == 0.0) {
-        if (!(dataX.start >= minX && dataX.start <= maxX))
-            return false;
-        first = 0;
-        last = count - 1;
-        return true;
-    }
-    double a = (minX - dataX.start) / dataX.interval;
-    double b = (maxX - dataX.start) / dataX.interval;
-    if (a > b) // negative interval: X falls with the index
-        std::swap(a, b);
-    const double lo = std::ceil(a);
-    const double hi = std::floor(b);
-    const double end = double(count - 1);
-    if (!(lo <= hi) || hi < 0.0 || lo > end)
-        return false;
-    first = int64_t(std::max(lo, 0.0));
-    last = int64_t(std::min(hi, end));
-    return true;
-}
-
 GraphRenderer::GraphRenderer(CairoContext& cairo, const GraphProject& project, double width,
                              double height)
     : m_cairo(cairo), m_project(project), m_width(width), m_height(height)
@@ -254,6 +228,32 @@ struct RasterSink
     }
 };
 
+// The band of per-column blocks at explicit X: along the maxima, back along the minima.
+template <typename Sink, typename IsGap>
+void TraceExplicitBand(const DrawData& dd, const PlotTransform& tf, Sink& sink, IsGap isGap)
+{
+    const size_t n = size_t(dd.pairsEnd - dd.pairsBegin);
+    size_t k = 0;
+    while (k < n) {
+        if (isGap(dd.pairsBegin + k)) {
+            ++k;
+            continue;
+        }
+        const size_t runBegin = k;
+        sink.MoveTo(ClampCoord(tf.sx * dd.xs[k] + tf.tx),
+                    ClampCoord(tf.sy * dd.pairsBegin[k].max + tf.ty));
+        for (++k; k < n && !isGap(dd.pairsBegin + k); ++k)
+            sink.LineTo(ClampCoord(tf.sx * dd.xs[k] + tf.tx),
+                        ClampCoord(tf.sy * dd.pairsBegin[k].max + tf.ty));
+        for (size_t q = k; q != runBegin;) {
+            --q;
+            sink.LineTo(ClampCoord(tf.sx * dd.xs[q] + tf.tx),
+                        ClampCoord(tf.sy * dd.pairsBegin[q].min + tf.ty));
+        }
+        sink.ClosePath();
+    }
+}
+
 // The plot-area path of one run of draw data, in the order a cairo path takes it.
 template <typename Sink> void TraceCurve(const DrawData& dd, const PlotTransform& tf, Sink& sink)
 {
@@ -261,7 +261,10 @@ template <typename Sink> void TraceCurve(const DrawData& dd, const PlotTransform
         // A NaN value lifts the pen: the line resumes at the next number.
         bool penDown = false;
         double x = dd.firstX;
+        const double* xs = dd.xs;
         for (const double* v = dd.valuesBegin; v != dd.valuesEnd; ++v, x += dd.stepX) {
+            if (xs)
+                x = xs[v - dd.valuesBegin];
             if (std::isnan(*v)) {
                 penDown = false;
                 continue;
@@ -279,6 +282,10 @@ template <typename Sink> void TraceCurve(const DrawData& dd, const PlotTransform
     // The band: along the maxima, back along the minima. A block without numbers
     // splits it into separate bands.
     const auto isGap = [](const MinMax* p) { return std::isnan(p->min) || std::isnan(p->max); };
+    if (dd.xs) {
+        TraceExplicitBand(dd, tf, sink, isGap);
+        return;
+    }
     const MinMax* p = dd.pairsBegin;
     double x0 = dd.firstX;
     while (p != dd.pairsEnd) {
@@ -354,11 +361,13 @@ void GraphRenderer::CompositeRaster(const LineStyle& style, double scale)
 void GraphRenderer::DrawCurve(const GraphData& series)
 {
     int64_t first = 0, last = 0;
-    if (!VisibleIndexRange(series.GetDataX(), int64_t(series.GetCount()), m_range.minX,
-                           m_range.maxX, first, last))
+    if (!series.GetDataX().IndexRange(int64_t(series.GetCount()), m_range.minX, m_range.maxX, first,
+                                      last))
         return;
     DrawData dd;
-    const int64_t count = series.GetDrawData(dd, first, last, resolution);
+    const int64_t count = series.GetDataX().IsExplicit()
+                              ? ExplicitDrawData(series, first, last, dd)
+                              : series.GetDrawData(dd, first, last, resolution);
     if (count < 2)
         return;
 
@@ -390,6 +399,45 @@ void GraphRenderer::DrawCurve(const GraphData& series)
         cairo_stroke_preserve(cr);
         cairo_fill(cr);
     }
+}
+
+int64_t GraphRenderer::ExplicitDrawData(const GraphData& series, int64_t first, int64_t last,
+                                        DrawData& dd)
+{
+    const DataX& dataX = series.GetDataX();
+    const GraphDataY& y = *series.GetDataY();
+    const double* xs = dataX.ExplicitValues()->data();
+    const int64_t count = last - first + 1;
+    const int columns = std::max(resolution, 1);
+    if (count < 2 * int64_t(columns)) {
+        dd.raw = true;
+        dd.valuesBegin = y.raw.data() + first;
+        dd.valuesEnd = y.raw.data() + last + 1;
+        dd.xs = xs + first;
+        return count;
+    }
+    // Per pixel column the points whose X falls in it, found by binary search, and their
+    // min/max from the pyramid: the cost follows the width, not the number of points.
+    m_blockX.clear();
+    m_blocks.clear();
+    const double x0 = m_range.minX;
+    const double width = (m_range.maxX - m_range.minX) / columns;
+    int64_t lo = first;
+    for (int c = 0; c < columns && lo <= last; ++c) {
+        const int64_t hi =
+            c + 1 == columns ? last + 1
+                             : std::min(last + 1, dataX.LowerBound(last + 1, x0 + (c + 1) * width));
+        if (hi > lo) {
+            m_blocks.push_back(y.RangeMinMax(size_t(lo), size_t(hi)));
+            m_blockX.push_back(x0 + (c + 0.5) * width);
+            lo = hi;
+        }
+    }
+    dd.raw = false;
+    dd.pairsBegin = m_blocks.data();
+    dd.pairsEnd = m_blocks.data() + m_blocks.size();
+    dd.xs = m_blockX.data();
+    return int64_t(m_blocks.size());
 }
 
 void GraphRenderer::DrawTicks()

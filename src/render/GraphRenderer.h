@@ -33,6 +33,9 @@ private:
     void DrawGrid();
     void DrawCurves();
     void DrawCurve(const GraphData& series);
+    // The draw data of points [first, last] of a series with explicit X: the values at
+    // their X, or one min/max block per pixel column. The element count.
+    int64_t ExplicitDrawData(const GraphData& series, int64_t first, int64_t last, DrawData& dd);
     void DrawTicks();
     void DrawAxisLabels();
     void DrawLegend();
@@ -55,4 +58,6 @@ private:
     std::vector<double> m_ticksX;
     std::vector<double> m_ticksY;
     std::unique_ptr<CurveRaster> m_raster; // made on first use, reused for every series
+    std::vector<MinMax> m_blocks;          // explicit X: per pixel column
+    std::vector<double> m_blockX;
 };

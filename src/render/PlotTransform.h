@@ -72,8 +72,3 @@ struct RenderInfo
     }
 };
 
-// The indices [first, last] of the points of a series whose X lies in [minX, maxX],
-// computed in doubles and clamped to [0, count - 1] before conversion. False when no
-// point lies there (also for NaN). With interval 0 every point has X = start.
-bool VisibleIndexRange(const DataX& dataX, int64_t count, double minX, double maxX, int64_t& first,
-                       int64_t& last);

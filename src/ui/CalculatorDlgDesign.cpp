@@ -32,6 +32,8 @@ CalculatorDlgDesign::CalculatorDlgDesign(wxWindow* parent, wxWindowID id, const 
     sizer->Add(new wxStaticText(this, wxID_ANY, _("New data characteristics")), 0, wxALL, 5);
     sizer->Add(new wxStaticLine(this), 0, wxEXPAND | wxLEFT | wxRIGHT, 5);
     sizer->Add(MakeCharacteristics(), 0, wxALL | wxEXPAND, 5);
+    m_staticTextXNote = new wxStaticText(this, wxID_ANY, wxEmptyString);
+    sizer->Add(m_staticTextXNote, 0, wxLEFT | wxRIGHT | wxEXPAND, 5);
 
     sizer->Add(new wxStaticText(this, wxID_ANY, _("Formula")), 0, wxALL, 5);
     sizer->Add(new wxStaticLine(this), 0, wxEXPAND | wxLEFT | wxRIGHT, 5);

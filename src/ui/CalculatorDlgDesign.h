@@ -5,6 +5,7 @@
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
+#include <wx/stattext.h>
 #include <wx/spinctrl.h>
 #include <wx/textctrl.h>
 
@@ -25,6 +26,7 @@ public:
     wxSpinCtrl* GetDataSizeSpin() const { return m_spinCtrlDataSize; }
     wxButton* GetSameSizeButton() const { return m_buttonSetSameSizeAs; }
     wxComboBox* GetSeriesChoice() const { return m_comboBoxSeries; }
+    wxStaticText* GetXNoteText() const { return m_staticTextXNote; }
     wxTextCtrl* GetFormulaText() const { return m_textCtrlFormula; }
     const std::vector<wxButton*>& GetInsertButtons() const { return m_insertButtons; }
 
@@ -36,6 +38,7 @@ protected:
     wxSpinCtrl* m_spinCtrlDataSize = nullptr;
     wxButton* m_buttonSetSameSizeAs = nullptr;
     wxComboBox* m_comboBoxSeries = nullptr;
+    wxStaticText* m_staticTextXNote = nullptr; // which X the new series gets
     wxTextCtrl* m_textCtrlFormula = nullptr;
     std::vector<wxButton*> m_insertButtons; // operators first, then functions
 

@@ -4,11 +4,13 @@
 #include <wx/config.h>
 #include <wx/filedlg.h>
 #include <wx/menu.h>
+#include <wx/uiaction.h>
 
 #include "app/Application.h"
 #include "app/commands/ImportCommand.h"
 #include "app/dialogs/CSVImportOptionDlg.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
+#include "app/panes/GraphPanel.h"
 #include "support/GuiTestSupport.h"
 
 namespace {
@@ -131,7 +133,8 @@ TEST_F(ImportCommandTest, FailuresShowTheImportersMessageAndChangeNothing)
         bool options; // the failure comes after the options dialog
         const char* message;
     } rows[] = {
-        {"uneven.csv", "0,1\n1,2\n5,3\n", true, "Column 1 is not arithmetic progression!"},
+        {"down.csv", "0,3\n1,2\n2,1\n", true,
+         "Column 2 goes down at line 2, so it can't be the X of a series!"},
         {"words.csv", "x,y\nno,data\n", false, "\"%s\" has no data lines to import!"},
         {"empty.csv", "", false, "\"%s\" has no data lines to import!"},
     };
@@ -140,8 +143,16 @@ TEST_F(ImportCommandTest, FailuresShowTheImportersMessageAndChangeNothing)
         SCOPED_TRACE(r.name);
         const wxString path = Write(r.name, r.content);
         Expectations expected = InOrder(File(path));
+        // The X of the series becomes column 2, which goes down.
         if (r.options)
-            expected.push_back(Options());
+            expected.push_back(Options([](CSVImportOptionDlg* dlg) {
+                dlg->GetDataList()->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+                wxSpinCtrl* spin = dlg->GetXDataColumnSpin();
+                spin->SetValue(2);
+                wxSpinEvent event(wxEVT_SPINCTRL, spin->GetId());
+                event.SetEventObject(spin);
+                spin->ProcessWindowEvent(event);
+            }));
         expected.push_back(Box(wxString::Format(r.message, path)));
         Import(expected);
         ExpectUntouched(range);
@@ -269,6 +280,71 @@ TEST_F(ImportCommandTest, RecentFilesReimportAndKeepAMissingOne)
                         *Application::GetInstance().GetConfig());
     EXPECT_EQ(size_t(RecentFiles::MAX_FILES), recent.GetCount());
     EXPECT_EQ("/data/11.csv", recent.GetHistoryFile(0));
+}
+
+// Through the X server: Ctrl+I, the file, OK. Real files open with the defaults: decimal
+// commas in a semicolon ".csv", an ISO time column beside a text column, and a first
+// column that goes down (each series then counts its points). Each draws its series in
+// the window, seen in a screenshot of the screen.
+TEST_F(ImportCommandTest, CtrlIAndOkOpenRealFilesAndDrawThem)
+{
+    const struct
+    {
+        const char* name;
+        std::string content;
+        Rows series;
+    } rows[] = {
+        {"semicolons.csv", "Zeit;Temp\n0;21,5\n1;22,0\n2;20,5\n", {"Temp 0+1: 21.5 22 20.5"}},
+        {"stations.csv",
+         "time,station,temp\n2012-01-01T00:00:00,\"Aguilar\",3.5\n"
+         "2012-01-01T01:00:00,\"Aguilar\",9\n2012-01-01T02:00:00,\"Aguilar\",4.5\n",
+         {"temp 0+3600: 3.5 9 4.5"}},
+        {"airspeed.csv",
+         "airspeed,lift\n30,1.2\n20,0.8\n25,1.9\n",
+         {"airspeed 0+1: 30 20 25", "lift 0+1: 1.2 0.8 1.9"}},
+    };
+    wxUIActionSimulator sim;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        delete frame;
+        frame = new MainFrame(nullptr);
+        frame->SetClientSize(900, 600);
+        frame->Show();
+        const wxString path = Write(r.name, r.content);
+        RunWithDialogs(
+            [&] {
+                frame->Raise();
+                frame->GetGraphPanel()->GraphWindow()->SetFocus();
+                PumpPending();
+                sim.Char('I', wxMOD_CONTROL);
+                EXPECT_TRUE(PumpUntil([&] { return Project().GetCount() > 0; }));
+            },
+            InOrder(File(path), Options()));
+        EXPECT_EQ(r.series, Series());
+        EXPECT_EQ("Importing is completed!", Status());
+        ASSERT_TRUE(PumpUntil([&] { return frame->GetGraphPanel()->IsRendered(); }));
+        PumpPending();
+
+        // Series blue inside the frame, read back from the screen.
+        const wxString shot = Path("shot.png");
+        ASSERT_EQ(0, wxExecute("import -window root " + shot, wxEXEC_SYNC | wxEXEC_NODISABLE));
+        if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
+            wxImage::AddHandler(new wxPNGHandler);
+        wxImage image(shot, wxBITMAP_TYPE_PNG);
+        ASSERT_TRUE(image.IsOk());
+        const RenderInfo info = frame->GetGraphPanel()->GetRenderInfo();
+        const wxPoint corner = frame->GetGraphPanel()->GraphWindow()->GetScreenPosition();
+        int blue = 0;
+        for (int y = int(info.plotArea.top); y < int(info.plotArea.top + info.plotArea.height); ++y)
+            for (int x = int(info.plotArea.left); x < int(info.plotArea.left + info.plotArea.width);
+                 ++x) {
+                const int sx = corner.x + x, sy = corner.y + y;
+                if (sx < image.GetWidth() && sy < image.GetHeight() &&
+                    image.GetBlue(sx, sy) > 200 && image.GetRed(sx, sy) < 80)
+                    ++blue;
+            }
+        EXPECT_GT(blue, 100);
+    }
 }
 
 } // namespace

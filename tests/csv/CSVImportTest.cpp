@@ -12,6 +12,7 @@
 #include "csv/CSVConverter.h"
 #include "csv/CSVImporter.h"
 #include "csv/CSVScanner.h"
+#include "csv/Dialect.h"
 #include "csv/SplitJoin.h"
 #include "model/GraphProject.h"
 #include "support/TestSupport.h"
@@ -140,6 +141,7 @@ TEST(CSVScan, HeaderDetectionAndDefaultOption)
         {"CR LF line ends", "h,v\r\n1,2\r\n3,4\r\n", ',', 3, 2, 1, {"v"}},
         {"lone CR is text", "1,2\r3\n", ',', 1, 2, 0, {"Column 1"}, 0, true},
         {"exponent letters", "1e3,2d-1,+3.5E2\n", ',', 1, 3, 0, {"Column 2", "Column 3"}},
+        {"nothing after a trailing comma: no series", "t,v,\n0,1,\n1,2,\n", ',', 3, 3, 1, {"v"}},
     };
     TempDir dir;
     for (const auto& c : cases) {
@@ -247,10 +249,13 @@ TEST(CSVScan, StampedFileIsIndexedThroughoutAndReadAlike)
     }
     EXPECT_GT(marks.back().line, lines - PROGRESS_LINES);
 
+    // 2026-03-05T10:00:00, 20517 days after 1970-01-01.
+    const TimeNanos FIRST_STAMP = (int64_t(20517) * 86400 + 36000) * NANOS_PER_SECOND;
     Columns expected(3);
     for (int k = 0; k < lines; ++k) {
-        // Seconds from the day's start, as TimeSeconds adds whole seconds and nanoseconds.
-        expected[0].push_back(double(36000 + k / 1000) + double((k % 1000) * 1000000) * 1e-9);
+        // Seconds from the column's origin, whatever instant the detection chose for it.
+        const TimeNanos stamp = FIRST_STAMP + TimeNanos(k) * 1000000;
+        expected[0].push_back(TimeSeconds(stamp, option.dialect.Column(0).origin));
         expected[1].push_back(k);
         expected[2].push_back(k % 7);
     }
@@ -584,7 +589,7 @@ TEST(CSVImport, FileChangedAfterTheScan)
 TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
 {
     TempDir dir;
-    const std::string path = dir.Write("o.csv", "0,5\n1,6\n2,7\n3,9\n");
+    const std::string path = dir.Write("o.csv", "0,9\n1,6\n2,7\n3,5\n");
     const char* invalid = "The import option doesn't match the file!";
     const char* noMemory = "Failed to allocate memory in the calculation process!";
     const struct
@@ -596,7 +601,8 @@ TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
         const char* message;
     } cases[] = {
         {"as scanned", 0, 1, 4, -1, ResultCode::SUCCESS, ""},
-        {"uneven X", 1, 1, 4, -1, ResultCode::FAILURE, "Column 2 is not arithmetic progression!"},
+        {"X that goes down", 1, 1, 4, -1, ResultCode::FAILURE,
+         "Column 2 goes down at line 2, so it can't be the X of a series!"},
         {"Y column beyond the columns", 0, 2, 4, -1, ResultCode::FAILURE, invalid},
         {"negative X column", -1, 1, 4, -1, ResultCode::FAILURE, invalid},
         {"too many rows", 0, 1, 5, -1, ResultCode::FAILURE, invalid},

@@ -130,6 +130,10 @@ TEST(TimeText, Clocks)
         {"09:05:00", L::TIME_OF_DAY, 9 * HOUR + 5 * MINUTE},
         {"9:5:7", L::TIME_OF_DAY, 9 * HOUR + 5 * MINUTE + 7 * NANOS_PER_SECOND},
         {"0:00", L::TIME_OF_DAY, 0},
+        {"18.00.00", L::TIME_OF_DAY, 18 * HOUR}, // dotted clocks: whole seconds only
+        {"9.05.07", L::TIME_OF_DAY, 9 * HOUR + 5 * MINUTE + 7 * NANOS_PER_SECOND},
+        {"18.00", L::TIME_OF_DAY, {}},
+        {"18.00.00.5", L::TIME_OF_DAY, {}},
         {"00:00:00.1", L::TIME_OF_DAY, 100000000},
         {"00:00:00.12", L::TIME_OF_DAY, 120000000},
         {"00:00:00.123", L::TIME_OF_DAY, 123000000},

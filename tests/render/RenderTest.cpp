@@ -429,7 +429,7 @@ TEST(GraphRenderer, VisibleIndexRangeIsClamped)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         int64_t first = -1, last = -1;
-        EXPECT_EQ(VisibleIndexRange(row.x, row.count, row.minX, row.maxX, first, last), row.any);
+        EXPECT_EQ(row.x.IndexRange(row.count, row.minX, row.maxX, first, last), row.any);
         if (row.any) {
             EXPECT_EQ(std::make_pair(first, last), std::make_pair(row.first, row.last));
         }

@@ -19,7 +19,7 @@ bool AskForCompiledFormula(MainFrame& frame, CalculatorDlg& dlg, FormulaCalculat
 {
     while (dlg.ShowModal() == wxID_OK) {
         calculator.SetFormula(dlg.GetFormula());
-        calculator.SetDataX(DataX{dlg.GetXStart(), dlg.GetXInterval()});
+        calculator.SetDataX(dlg.GetDataX());
         calculator.SetSize(dlg.GetDataSize());
         calculator.SetLabel(dlg.GetNewLabel());
         if (calculator.Compile())

@@ -52,7 +52,9 @@ void CSVExportOptionDlg::UpdateCandidate()
         const DataX x = series->GetDataX();
         SetCell(m_listCtrlCandidate, i, 0, wxString::Format("%d", i + 1));
         SetCell(m_listCtrlCandidate, i, 1, series->GetLabel());
-        SetCell(m_listCtrlCandidate, i, 2, DataXText(x.start, x.interval));
+        SetCell(m_listCtrlCandidate, i, 2,
+                x.IsExplicit() ? wxString(_("own X of each point"))
+                               : DataXText(x.start, x.interval));
         SetCell(m_listCtrlCandidate, i, 3,
                 wxString::Format("%lld", static_cast<long long>(series->GetCount())));
     }

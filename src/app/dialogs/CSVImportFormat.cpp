@@ -109,6 +109,9 @@ void CSVImportOptionDlg::UpdateFormat()
                 size_t(c) < m_info.columnNames.size() ? m_info.columnNames[size_t(c)] : wxString());
         SetCell(m_listCtrlColumns, c, 2, TypeText(dialect.Column(int(c))));
     }
+    // A column is always selected, so that its type can be changed at once.
+    if (count > 0 && SelectedRow(m_listCtrlColumns) < 0)
+        m_listCtrlColumns->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     const bool canRescan = bool(m_rescan);
     m_choiceSeparator->Enable(canRescan);
     m_choiceDecimal->Enable(canRescan);
@@ -139,7 +142,8 @@ void CSVImportOptionDlg::UpdatePreview()
         return;
     m_listCtrlPreview->AppendColumn(_("Line"), wxLIST_FORMAT_RIGHT, 45);
     for (size_t c = 0; c < columns; ++c)
-        m_listCtrlPreview->AppendColumn(wxString::Format("%d", int(c) + 1), wxLIST_FORMAT_LEFT, 90);
+        m_listCtrlPreview->AppendColumn(wxString::Format("%d", int(c) + 1), wxLIST_FORMAT_LEFT,
+                                        dialect.IsTimeColumn(int(c)) ? 170 : 90);
     m_listCtrlPreview->AppendColumn(_("Text"), wxLIST_FORMAT_LEFT, 300);
     for (size_t r = 0; r < rows.size(); ++r) {
         const long row = m_listCtrlPreview->InsertItem(long(r), wxString::Format("%d", int(r) + 1));

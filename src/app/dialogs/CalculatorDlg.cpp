@@ -156,9 +156,35 @@ void CalculatorDlg::ButtonSetSameSizeAs_OnButtonClick(wxCommandEvent&)
         return;
     wxCHECK_RET(sel >= 0 && sel < m_proj->GetCount(), "sel >= 0 && sel < m_proj->GetCount()");
     const auto series = m_proj->GetItem(sel);
-    SetXStart(series->GetDataX().start);
-    SetXInterval(series->GetDataX().interval);
-    SetDataSize(static_cast<int32_t>(std::min<size_t>(series->GetCount(), INT32_MAX)));
+    const DataX x = series->GetDataX();
+    const size_t count = series->GetCount();
+    m_sameX = x.IsExplicit() ? x : DataX();
+    if (x.IsExplicit()) {
+        // The fields show the first X and the mean step; the points keep their own X.
+        double first = 0.0, last = 0.0;
+        x.Extent(count, first, last);
+        SetXStart(first);
+        SetXInterval(count > 1 && last > first ? (last - first) / double(count - 1) : 1.0);
+    } else {
+        SetXStart(x.start);
+        SetXInterval(x.interval);
+    }
+    SetDataSize(static_cast<int32_t>(std::min<size_t>(count, INT32_MAX)));
+    m_sameStart = GetXStart();
+    m_sameInterval = GetXInterval();
+    m_sameSize = GetDataSize();
+    m_staticTextXNote->SetLabel(
+        x.IsExplicit() ? wxString::Format(_("The new series takes the X of each point of \"%s\"."),
+                                          series->GetLabel())
+                       : wxString());
+    Layout();
+}
+
+DataX CalculatorDlg::GetDataX() const
+{
+    const bool same = m_sameX.IsExplicit() && GetXStart() == m_sameStart &&
+                      GetXInterval() == m_sameInterval && GetDataSize() == m_sameSize;
+    return same ? m_sameX : DataX{GetXStart(), GetXInterval()};
 }
 
 void CalculatorDlg::ButtonAdd_OnButtonClick(wxCommandEvent& event)

@@ -5,6 +5,7 @@
 #include <wx/string.h>
 
 #include "formula/FormulaParser.h"
+#include "model/DataX.h"
 #include "ui/CalculatorDlgDesign.h"
 
 class GraphProject;
@@ -27,6 +28,9 @@ public:
     double GetXStart() const;
     double GetXInterval() const;
     int32_t GetDataSize() const { return m_spinCtrlDataSize->GetValue(); }
+    // The X of the new series: the points of the series chosen with "Set same size as"
+    // when that one has its own X and the fields still show it, else start and interval.
+    DataX GetDataX() const;
     // Shown exactly; a value outside a control's range widens the range, so that what a
     // series holds is never clamped.
     void SetXStart(double start);
@@ -57,6 +61,10 @@ private:
     void PlaceFormulaCursor();
 
     GraphProject* m_proj = nullptr;
+    // The X taken from a series with its own X, and what the fields showed then.
+    DataX m_sameX;
+    double m_sameStart = 0.0, m_sameInterval = 0.0;
+    int32_t m_sameSize = 0;
     long m_cursor = -1; // insertion point to restore when shown; -1: none
     NumberRange m_startRange{-1e8, 1e8};
     // Not 0: points that all share one X cannot be fitted, zoomed or exported.

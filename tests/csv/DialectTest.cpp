@@ -1,0 +1,470 @@
+// Real files: their dialect as detected from a sample, the default option made of it,
+// and the values read, table by table; then an oracle over random files in random
+// dialects.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "CsvTestUtil.h"
+#include "csv/CSVImporter.h"
+#include "model/GraphProject.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+const double N = std::nan("");
+
+// One letter per column: N number, T time, X text.
+std::string Kinds(const CSVDialect& dialect)
+{
+    std::string kinds;
+    for (const ColumnFormat& c : dialect.columns)
+        kinds += c.kind == ColumnKind::NUMBER ? 'N' : c.kind == ColumnKind::TIME ? 'T' : 'X';
+    return kinds;
+}
+
+struct Read
+{
+    ResultCode scan = ResultCode::FAILURE, import = ResultCode::FAILURE;
+    std::string message;
+    CSVFileInfo info;
+    CSVImportOption option;
+    Strings labels;
+    std::vector<std::vector<double>> values; // of the default series
+    std::vector<std::string> xStarts;        // ISO text for a time X, else the number
+    int64_t gaps = 0;
+};
+
+Read ReadFile(const std::string& path, const DialectRequest& request = DialectRequest(),
+              int threads = 1)
+{
+    auto project = CreateGraphProject();
+    CSVImporter importer(path, *project);
+    importer.Request() = request;
+    importer.Tuning().threadCount = threads;
+    importer.Tuning().parallelMinBytes = 0;
+    Read out;
+    out.scan = importer.ScanInfoInternal(nullptr);
+    out.info = importer.GetInfo();
+    out.option = importer.GetOption();
+    for (const DataSource& s : out.option.dataSources)
+        out.labels.push_back(s.label.utf8_string());
+    if (out.scan == ResultCode::SUCCESS && !out.option.dataSources.empty()) {
+        out.import = importer.Import(nullptr);
+        for (int i = 0; i < project->GetCount(); ++i) {
+            const auto series = project->GetItem(i);
+            const auto& raw = series->GetDataY()->raw;
+            out.values.emplace_back(raw.begin(), raw.end());
+            const double start = series->GetDataX().start;
+            out.xStarts.push_back(
+                series->HasTimeOrigin()
+                    ? FormatIsoTime(series->GetTimeOrigin() + TimeNanos(std::llround(start * 1e9)),
+                                    3)
+                    : std::to_string(start));
+        }
+        out.gaps = importer.GetGapCount();
+    }
+    out.message = importer.GetErrorMessage().utf8_string();
+    return out;
+}
+
+// Values as bits, so that gaps compare equal.
+std::vector<std::vector<uint64_t>> Bits(const std::vector<std::vector<double>>& columns)
+{
+    std::vector<std::vector<uint64_t>> bits;
+    for (const auto& column : columns) {
+        bits.emplace_back();
+        for (double v : column) {
+            uint64_t b;
+            std::memcpy(&b, &v, sizeof b);
+            bits.back().push_back(b);
+        }
+    }
+    return bits;
+}
+
+TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
+{
+    const struct
+    {
+        const char* name;
+        std::string content;
+        char separator, decimal;
+        std::string kinds;
+        int headerRows;
+        Strings labels;
+        std::vector<std::vector<double>> values;
+        std::string xStart = ""; // of the first series, when it has a time X
+    } rows[] = {
+        {"semicolons and decimal commas in a .csv",
+         "a;b;c\n1;2,5;-3,25e1\n2;3,5;4\n",
+         ';',
+         ',',
+         "NNN",
+         1,
+         {"b", "c"},
+         {{2.5, 3.5}, {-32.5, 4}}},
+        {"tabs", "x\ty\n0\t1.5\n1\t\n", '\t', '.', "NN", 1, {"y"}, {{1.5, N}}},
+        {"aligned with spaces",
+         "  t    v\n  0  1.5\n  1  2.5\n",
+         ' ',
+         '.',
+         "NN",
+         1,
+         {"v"},
+         {{1.5, 2.5}}},
+        {"quoted header and fields",
+         "\"t\",\"Yval\"\n\"0\",\"1.5\"\n\"1\",\"2\"\n",
+         ',',
+         '.',
+         "NN",
+         1,
+         {"Yval"},
+         {{1.5, 2}}},
+        {"decimal commas inside quotes",
+         "t,v\n0,\"1,5\"\n1,\"2,25\"\n",
+         ',',
+         ',',
+         "NN",
+         1,
+         {"v"},
+         {{1.5, 2.25}}},
+        {"separators and line ends inside quotes",
+         "t,name,v\n0,\"a, \"\"b\"\"\nc\",1\n1,d,2\n",
+         ',',
+         '.',
+         "NXN",
+         1,
+         {"v"},
+         {{1, 2}}},
+        {"text columns skipped",
+         "id,town,temp,sky\n1,Oslo,3,drizzle\n2,Bergen,4.5,rain\n",
+         ',',
+         '.',
+         "NXNX",
+         1,
+         {"temp"},
+         {{3, 4.5}}},
+        {"gaps of every spelling",
+         "t,v\n0,1\n1,\n2,nan\n3,NA\n4,-\n5,n/a\n6,oops\n7,2\n",
+         ',',
+         '.',
+         "NN",
+         1,
+         {"v"},
+         {{1, N, N, N, N, N, N, 2}}},
+        {"trailing separator makes no series",
+         "t;v;\n0;1,5;\n1;2;\n",
+         ';',
+         ',',
+         "NNX",
+         1,
+         {"v"},
+         {{1.5, 2}}},
+        {"title and units above the header",
+         "Station 7 export\n\ntime;volt;amp\ns;V;A\n0;1;2\n1;3;4\n",
+         ';',
+         '.',
+         "NNN",
+         4,
+         {"volt", "amp"},
+         {{1, 3}, {2, 4}}},
+        {"comment lines",
+         "# CO2 monthly\n# year month value\n1958 3 315.7\n1958 4 317.45\n",
+         ' ',
+         '.',
+         "NNN",
+         2,
+         {"year", "month", "value"},
+         {{1958, 1958}, {3, 4}, {315.7, 317.45}}},
+        {"a second header block is gaps",
+         "t,v\n0,1\n1,2\nt,v\n2,3\n",
+         ',',
+         '.',
+         "NN",
+         1,
+         {"t", "v"},
+         {{0, 1, N, 2}, {1, 2, N, 3}}},
+        {"carriage returns only", "t,v\r0,1\r1,2\r", ',', '.', "NN", 1, {"v"}, {{1, 2}}},
+        {"CR LF with a byte-order mark",
+         "\xEF\xBB\xBFt;v\r\n0;1,5\r\n",
+         ';',
+         ',',
+         "NN",
+         1,
+         {"t", "v"},
+         {{0}, {1.5}}},
+        {"trailing blank lines are not data",
+         "t;v\n0;1,5\n1;2\n\n\n",
+         ';',
+         ',',
+         "NN",
+         1,
+         {"v"},
+         {{1.5, 2}}},
+        {"ISO date-time X",
+         "when,v\n2026-03-05T14:05:00,1\n2026-03-05T14:05:30,2\n",
+         ',',
+         '.',
+         "TN",
+         1,
+         {"v"},
+         {{1, 2}},
+         "2026-03-05T14:05:00.000"},
+        {"logger time stamps, no header",
+         "2019-06-03 15:39:47.260,1\n2019-06-03 15:39:47.270,2\n",
+         ',',
+         '.',
+         "TN",
+         0,
+         {"Column 2"},
+         {{1, 2}},
+         "2019-06-03T15:39:47.260"},
+        {"plain, first column goes down: every column counts its points",
+         "speed,lift\n30,1.5\n20,0.5\n25,1\n",
+         ',',
+         '.',
+         "",
+         1,
+         {"speed", "lift"},
+         {{30, 20, 25}, {1.5, 0.5, 1}}},
+        {"text first column: every number column counts its points",
+         "name;a\nx;1,5\ny;2\n",
+         ';',
+         ',',
+         "XN",
+         1,
+         {"a"},
+         {{1.5, 2}}},
+    };
+    csvtest::TempDir dir;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        for (int threads : {1, 2}) {
+            const Read got = ReadFile(dir.Write("f.csv", r.content), DialectRequest(), threads);
+            ASSERT_EQ(ResultCode::SUCCESS, got.scan) << got.message;
+            EXPECT_EQ(ResultCode::SUCCESS, got.import) << got.message;
+            EXPECT_EQ(r.separator, got.option.dialect.separator);
+            EXPECT_EQ(r.decimal, got.option.dialect.decimal);
+            EXPECT_EQ(r.kinds, Kinds(got.option.dialect));
+            EXPECT_EQ(r.headerRows, got.option.headerRows);
+            EXPECT_EQ(r.labels, got.labels);
+            EXPECT_EQ(Bits(r.values), Bits(got.values));
+            if (*r.xStart.c_str() && !got.xStarts.empty()) {
+                EXPECT_EQ(r.xStart, got.xStarts[0]);
+            }
+        }
+    }
+}
+
+// A time column read as a series: its values are seconds from its origin, exact to the
+// microsecond whatever the spelling.
+TEST(Dialect, TimeSpellingsReadToTheirInstant)
+{
+    const struct
+    {
+        std::string first, second; // two stamps of one column
+        const char* iso;           // of the second, to the microsecond
+    } rows[] = {
+        {"2012-01-01", "2012-01-02", "2012-01-02T00:00:00.000000"},
+        {"2010-01-01T01:00:00", "2010-01-01T02:30:00", "2010-01-01T02:30:00.000000"},
+        {"2015/01/01 01:00:00", "2015/01/01 01:00:01", "2015-01-01T01:00:01.000000"},
+        {"Jan 1 2000", "Feb 29 2000", "2000-02-29T00:00:00.000000"},
+        {"01-Mar-2026", "02-Mar-2026", "2026-03-02T00:00:00.000000"},
+        {"\"March 3, 2026\"", "\"March 4, 2026\"", "2026-03-04T00:00:00.000000"},
+        {"2026-03-05T10:00:00Z", "2026-03-05T12:00:00+01:00", "2026-03-05T11:00:00.000000"},
+        {"2026-03-05 10:00:00.123456789", "2026-03-05 10:00:00.000001",
+         "2026-03-05T10:00:00.000001"},
+        {"13/04/2026", "14/04/2026", "2026-04-14T00:00:00.000000"}, // day first, settled
+        {"04/13/2026", "04/14/2026", "2026-04-14T00:00:00.000000"}, // month first, settled
+        {"03/04/2026", "05/04/2026", "2026-04-05T00:00:00.000000"}, // unsettled: day first
+        {"1900-01-01 00:00:00.000001", "2199-12-31 23:59:59.999999", "2199-12-31T23:59:59.999999"},
+    };
+    csvtest::TempDir dir;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.second);
+        const std::string path =
+            dir.Write("t.csv", "when,v\n" + r.first + ",1\n" + r.second + ",2\n");
+        auto project = CreateGraphProject();
+        CSVImporter importer(path, *project);
+        ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
+        CSVImportOption option = importer.GetOption();
+        ASSERT_EQ("TN", Kinds(option.dialect));
+        option.dataSources = {DataSource{true, 0, 1, 0, 0, "when"}};
+        importer.SetOption(option);
+        ASSERT_EQ(ResultCode::SUCCESS, importer.ImportInternal(nullptr))
+            << importer.GetErrorMessage();
+        const double seconds = importer.GetSeries()[0]->GetDataY()->raw[1];
+        TimeNanos expected;
+        ASSERT_TRUE(ParseTime(r.iso, r.iso + std::strlen(r.iso), TimeLayout::ISO, expected));
+        const long double offset = (long double)expected - option.dialect.columns[0].origin;
+        EXPECT_LT(std::fabs(offset - (long double)seconds * 1e9L), 1000.0L); // within 1 µs
+    }
+}
+
+TEST(Dialect, DateAndClockColumnsJoinAndClocksWrapPastMidnight)
+{
+    csvtest::TempDir dir;
+    const Read joined = ReadFile(
+        dir.Write("j.csv", "date,time,v\n2026-03-05,23:59:59.5,1\n2026-03-06,00:00:00.5,2\n"));
+    EXPECT_EQ("TTN", Kinds(joined.option.dialect));
+    EXPECT_EQ(Strings{"v"}, joined.labels);
+    ASSERT_EQ(1u, joined.xStarts.size());
+    EXPECT_EQ("2026-03-05T23:59:59.500", joined.xStarts[0]);
+
+    auto project = CreateGraphProject();
+    CSVImporter clock(dir.Write("c.csv", "t,v\n23:59:59,1\n00:00:01,2\n00:00:03,3\n"), *project);
+    ASSERT_EQ(ResultCode::SUCCESS, clock.ScanInfoInternal(nullptr));
+    ASSERT_EQ(ResultCode::SUCCESS, clock.Import(nullptr)) << clock.GetErrorMessage();
+    ASSERT_EQ(1, project->GetCount());
+    EXPECT_EQ(0.0, project->GetItem(0)->GetDataX().start); // from the first time
+    EXPECT_EQ(2.0, project->GetItem(0)->GetDataX().interval);
+}
+
+TEST(Dialect, RequestsOverrideTheDetection)
+{
+    csvtest::TempDir dir;
+    const std::string path = dir.Write("e.csv", "t,v\n1733600000123,1\n1733600000124,2\n");
+    EXPECT_EQ("", Kinds(ReadFile(path).option.dialect)); // read the plain way: epochs are numbers
+    DialectRequest request;
+    request.SetColumn(ColumnRequest{0, ColumnKind::TIME, TimeLayout::EPOCH_MS});
+    const Read epoch = ReadFile(path, request);
+    EXPECT_EQ("TN", Kinds(epoch.option.dialect));
+    ASSERT_EQ(1u, epoch.xStarts.size());
+    EXPECT_EQ("2024-12-07T19:33:20.123", epoch.xStarts[0]);
+
+    DialectRequest plain;
+    plain.detect = false;
+    const Read semicolons = ReadFile(dir.Write("s.csv", "t;v\n0;1\n"), plain);
+    EXPECT_FALSE(semicolons.option.dialect.detected);
+    EXPECT_EQ(0, semicolons.info.columnCount); // the plain reading finds no data lines
+
+    DialectRequest comma;
+    comma.decimal = ',';
+    comma.separator = ';';
+    const Read decimals = ReadFile(dir.Write("d.csv", "t;v\n0;1,5\n1;2\n"), comma);
+    EXPECT_EQ(Bits({{1.5, 2}}), Bits(decimals.values));
+}
+
+TEST(Dialect, WideAndLongLines)
+{
+    std::string header = "t", line = "0";
+    for (int c = 1; c < 5000; ++c) {
+        header += ",c" + std::to_string(c);
+        line += "," + std::to_string(c) + ".5";
+    }
+    csvtest::TempDir dir;
+    const Read wide = ReadFile(dir.Write("w.csv", header + "\n" + line + "\n" + line + "\n"));
+    EXPECT_EQ(5000, wide.info.columnCount);
+    ASSERT_EQ(4999u, wide.values.size());
+    EXPECT_EQ(4999.5, wide.values.back()[1]);
+    EXPECT_EQ("c4999", wide.labels.back());
+}
+
+TEST(Dialect, FilesWithoutSeriesAreRefusedWithTheReason)
+{
+    csvtest::TempDir dir;
+    const std::string text = dir.Write("x.csv", "name,town\nAnn,Oslo\n");
+    const Read none = ReadFile(text);
+    EXPECT_TRUE(none.option.dataSources.empty());
+    EXPECT_EQ("\"" + text + "\" has no data lines to import!",
+              CheckDefaultImport(text, none.info, none.option).utf8_string());
+
+    // A number column chosen where every cell is a gap.
+    const std::string empty = dir.Write("e.csv", "t,v,w\n0,1,\n1,2,-\n");
+    auto project = CreateGraphProject();
+    CSVImporter importer(empty, *project);
+    ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
+    CSVImportOption option = importer.GetOption();
+    option.dialect.columns[2].kind = ColumnKind::NUMBER;
+    option.dataSources.push_back(DataSource{true, 0, 1, 0, 2, "w"});
+    importer.SetOption(option);
+    EXPECT_EQ(ResultCode::FAILURE, importer.Import(nullptr));
+    EXPECT_EQ("Column 3 has no values to import!", importer.GetErrorMessage());
+    EXPECT_EQ(0, project->GetCount());
+}
+
+// Random values written in random dialects read back bit for bit; times to the microsecond.
+TEST(Dialect, OracleRandomFilesInRandomDialects)
+{
+    std::mt19937_64 random(20261207);
+    csvtest::TempDir dir;
+    for (int file = 0; file < 60; ++file) {
+        SCOPED_TRACE("file " + std::to_string(file));
+        const char separators[] = {',', ';', '\t', ' '};
+        const char separator = separators[random() % 4];
+        const char decimal = separator != ',' && random() % 2 ? ',' : '.';
+        const bool quoteAll = separator != ' ' && random() % 3 == 0;
+        const std::string end = random() % 2 ? "\r\n" : "\n";
+        const char dateTimeMark = separator == ' ' ? 'T' : random() % 2 ? 'T' : ' ';
+        const int columns = 1 + int(random() % 4);
+        const int rows = 1 + int(random() % 300);
+
+        std::string text = "when";
+        for (int c = 0; c < columns; ++c)
+            text += separator + std::string("v") + std::to_string(c);
+        text += end;
+        std::vector<TimeNanos> times;
+        std::vector<std::vector<double>> values(static_cast<size_t>(columns));
+        TimeNanos t = TimeNanos(random() % (200LL * 365 * 86400)) * NANOS_PER_SECOND -
+                      TimeNanos(70LL * 365 * 86400) * NANOS_PER_SECOND;
+        for (int r = 0; r < rows; ++r) {
+            t += TimeNanos(random() % 5000000) * 1000; // µs steps, increasing
+            times.push_back(t);
+            std::string stamp = FormatIsoTime(t, 6);
+            stamp[10] = dateTimeMark;
+            text += quoteAll ? "\"" + stamp + "\"" : stamp;
+            for (int c = 0; c < columns; ++c) {
+                uint64_t bits = random();
+                double v;
+                std::memcpy(&v, &bits, sizeof v);
+                if (!std::isfinite(v))
+                    v = double(int64_t(bits % 2000001) - 1000000) / 1000;
+                values[size_t(c)].push_back(v);
+                char number[40];
+                std::snprintf(number, sizeof number, "%.17g", v);
+                std::string field = number;
+                if (decimal == ',')
+                    std::replace(field.begin(), field.end(), '.', ',');
+                text += separator + (quoteAll ? "\"" + field + "\"" : field);
+            }
+            text += end;
+        }
+        const std::string path = dir.Write("r.csv", text);
+        if (HasFailure())
+            return;
+        auto project = CreateGraphProject();
+        CSVImporter importer(path, *project);
+        ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
+        CSVImportOption option = importer.GetOption();
+        EXPECT_EQ(separator, option.dialect.separator);
+        ASSERT_EQ(std::string("T") + std::string(size_t(columns), 'N'), Kinds(option.dialect))
+            << text.substr(0, 400);
+        option.dataSources.clear();
+        for (int c = 0; c <= columns; ++c)
+            option.dataSources.push_back(DataSource{true, 0, 1, 0, c, ""});
+        importer.SetOption(option);
+        ASSERT_EQ(ResultCode::SUCCESS, importer.ImportInternal(nullptr))
+            << importer.GetErrorMessage();
+        const auto& series = importer.GetSeries();
+        for (int c = 0; c < columns; ++c) {
+            const auto& raw = series[size_t(c + 1)]->GetDataY()->raw;
+            EXPECT_EQ(Bits({values[size_t(c)]}),
+                      Bits({std::vector<double>(raw.begin(), raw.end())}));
+        }
+        const auto& read = series[0]->GetDataY()->raw;
+        const TimeNanos origin = option.dialect.columns[0].origin;
+        for (int r = 0; r < rows; ++r) {
+            const long double offset = (long double)times[size_t(r)] - origin;
+            ASSERT_LT(std::fabs(offset - (long double)read[size_t(r)] * 1e9L), 1000.0L)
+                << "row " << r;
+        }
+    }
+}
+
+} // namespace
