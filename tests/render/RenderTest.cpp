@@ -243,6 +243,18 @@ TEST(GraphRenderer, ExplicitXDrawsEachColumnsMinAndMax)
             ++checked;
         }
         EXPECT_GT(checked, 50);
+        if (n < values.size())
+            continue;
+        // The pause: one line from the last point before it to the first after it, no band.
+        const double x0 = (*xn)[100000], x1 = (*xn)[100001];
+        const double mid = (x0 + x1) / 2;
+        const double v =
+            values[100000] + (values[100001] - values[100000]) * (mid - x0) / (x1 - x0);
+        const int px = int(a.left + mid / width);
+        EXPECT_TRUE(
+            p.Any([](uint32_t q) { return q != WHITE; }, px - 1, row(v) - 1, px + 2, row(v) + 2));
+        EXPECT_FALSE(
+            p.Any([](uint32_t q) { return q != WHITE; }, px - 1, row(v) + 6, px + 2, row(v) + 40));
     }
 }
 
