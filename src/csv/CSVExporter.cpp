@@ -13,7 +13,7 @@
 #include "model/GraphProject.h"
 #include "progress/Progress.h"
 
-size_t FormatExportValue(double value, char* out)
+size_t FormatRegularX(double value, char* out)
 {
     char* end = std::to_chars(out, out + 32, value, std::chars_format::scientific, 8).ptr;
     // The C++ form has two exponent digits at least; the file format has three.
@@ -25,6 +25,41 @@ size_t FormatExportValue(double value, char* out)
         ++end;
     }
     return size_t(end - out);
+}
+
+size_t FormatExportValue(double value, char* out)
+{
+    // The fewest digits that read back as the same double, in the layout "%.8e" always
+    // had (at least eight fraction digits, at least three exponent digits): a value that
+    // "%.8e" writes exactly comes out byte for byte as before, a longer one keeps its digits.
+    char shortest[40];
+    const char* end =
+        std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific)
+            .ptr;
+    const char* mark = static_cast<const char*>(std::memchr(shortest, 'e', size_t(end - shortest)));
+    if (!mark) { // inf, nan
+        std::memcpy(out, shortest, size_t(end - shortest));
+        return size_t(end - shortest);
+    }
+    char* o = out;
+    const char* dot = static_cast<const char*>(std::memchr(shortest, '.', size_t(mark - shortest)));
+    std::memcpy(o, shortest, size_t(mark - shortest));
+    o += mark - shortest;
+    size_t fraction = dot ? size_t(mark - dot - 1) : 0;
+    if (!dot)
+        *o++ = '.';
+    for (; fraction < 8; ++fraction)
+        *o++ = '0';
+    *o++ = 'e';
+    const char* exponent = mark + 1;
+    *o++ = *exponent == '-' ? '-' : '+';
+    if (*exponent == '-' || *exponent == '+')
+        ++exponent;
+    for (size_t digits = size_t(end - exponent); digits < 3; ++digits)
+        *o++ = '0';
+    std::memcpy(o, exponent, size_t(end - exponent));
+    o += end - exponent;
+    return size_t(o - out);
 }
 
 bool ShareExportAxis(const GraphData& a, const GraphData& b)
@@ -135,7 +170,8 @@ ResultCode CSVExporter::ExportInternal(Progress* progress)
     for (size_t r = 0; r < n; ++r) {
         line.clear();
         if (m_option.exportX) {
-            line.append(number, FormatExportValue(dataX.IsExplicit() ? dataX.At(r) : x, number));
+            line.append(number, dataX.IsExplicit() ? FormatExportValue(dataX.At(r), number)
+                                                   : FormatRegularX(x, number));
             x = x + dataX.interval; // accumulated, as the file has always been written
         }
         for (size_t k = 0; k < values.size(); ++k) {

@@ -55,10 +55,13 @@ private:
     wxString m_message;
 };
 
-// Series can share the file's one X column: same number of points, same X start and
-// interval (compared exactly).
+// Series can share the file's one X column: the same X at every point (compared exactly).
 bool ShareExportAxis(const GraphData& a, const GraphData& b);
 
-// Writes value as "%.8e" with at least three exponent digits (1.50000000e+002) into out,
-// which must hold 32 characters; returns the length. No terminating NUL.
+// Writes value with the fewest digits that read back as the same double, laid out as
+// "%.8e" with at least three exponent digits (1.50000000e+002, 1.733600000123e+009) into
+// out, which must hold 32 characters; returns the length. No terminating NUL.
 size_t FormatExportValue(double value, char* out);
+// The X column of a regular X, accumulated point by point, as "%.8e" with three exponent
+// digits, as the file has always been written.
+size_t FormatRegularX(double value, char* out);

@@ -125,10 +125,7 @@ bool HasDecimalShape(const Field& field, char mark)
 {
     const char* p = field.begin;
     const char* end = field.end;
-    while (p < end && IsBlank(*p))
-        ++p;
-    while (end > p && IsBlank(end[-1]))
-        --end;
+    TrimBlanks(p, end);
     if (p < end && (*p == '-' || *p == '+'))
         ++p;
     const char* digits = p;
@@ -525,10 +522,7 @@ wxString FieldLabel(const Field& field, char quote)
 {
     const char* begin = field.begin;
     const char* end = field.end;
-    while (begin < end && IsBlank(*begin))
-        ++begin;
-    while (end > begin && IsBlank(end[-1]))
-        --end;
+    TrimBlanks(begin, end);
     std::string text(begin, end);
     if (field.quoted && quote) {
         const std::string twice(2, quote);
@@ -591,10 +585,7 @@ bool ParseGroupedNumber(const char* begin, const char* end, char decimal, double
 
 bool ParseNumberField(const char* begin, const char* end, char decimal, double& value)
 {
-    while (begin < end && IsBlank(*begin))
-        ++begin;
-    while (end > begin && IsBlank(end[-1]))
-        --end;
+    TrimBlanks(begin, end);
     if (begin == end)
         return false;
     double parsed;
@@ -622,10 +613,7 @@ bool ParseNumberField(const char* begin, const char* end, char decimal, double& 
 
 bool IsMissingToken(const char* begin, const char* end)
 {
-    while (begin < end && IsBlank(*begin))
-        ++begin;
-    while (end > begin && IsBlank(end[-1]))
-        --end;
+    TrimBlanks(begin, end);
     const std::string token(begin, end);
     for (const char* missing : {"", "nan", "NaN", "NAN", "NA", "N/A", "n/a", "null", "NULL", "-"}) {
         if (token == missing)

@@ -78,6 +78,15 @@ inline bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
+// Moves begin and end inward past blanks.
+inline void TrimBlanks(const char*& begin, const char*& end)
+{
+    while (begin < end && IsBlank(*begin))
+        ++begin;
+    while (end > begin && IsBlank(end[-1]))
+        --end;
+}
+
 // Calls f(field) for every field of the record [p, end) and returns their count. A space
 // separator collapses runs of blanks and ignores them at both ends; any other separator
 // cuts at each occurrence (so "1,2," has three fields). With a quote character, a field

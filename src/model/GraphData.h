@@ -38,6 +38,10 @@ struct DrawData
     const MinMax* pairsEnd = nullptr;
     // Explicit X of each value or block, in place of firstX + i * stepX.
     const double* xs = nullptr;
+    // Explicit X blocks: lines (x0, y0, x1, y1) from the last point before a pause in X to
+    // the first after it, where the blocks have a gap.
+    const double* bridges = nullptr;
+    size_t bridgeCount = 0;
 };
 
 // Y values of a series and their min/max pyramid. Filled by its creator (on a worker

@@ -252,6 +252,13 @@ void TraceExplicitBand(const DrawData& dd, const PlotTransform& tf, Sink& sink, 
         }
         sink.ClosePath();
     }
+    for (size_t b = 0; b < dd.bridgeCount; ++b) {
+        const double* line = dd.bridges + 4 * b;
+        if (std::isnan(line[1]) || std::isnan(line[3]))
+            continue;
+        sink.MoveTo(ClampCoord(tf.sx * line[0] + tf.tx), ClampCoord(tf.sy * line[1] + tf.ty));
+        sink.LineTo(ClampCoord(tf.sx * line[2] + tf.tx), ClampCoord(tf.sy * line[3] + tf.ty));
+    }
 }
 
 // The plot-area path of one run of draw data, in the order a cairo path takes it.
@@ -420,23 +427,38 @@ int64_t GraphRenderer::ExplicitDrawData(const GraphData& series, int64_t first, 
     // min/max from the pyramid: the cost follows the width, not the number of points.
     m_blockX.clear();
     m_blocks.clear();
+    m_bridges.clear();
     const double x0 = m_range.minX;
     const double width = (m_range.maxX - m_range.minX) / columns;
+    const double nan = std::nan("");
     int64_t lo = first;
+    bool pause = false; // columns without points since the last block
     for (int c = 0; c < columns && lo <= last; ++c) {
         const int64_t hi =
             c + 1 == columns ? last + 1
                              : std::min(last + 1, dataX.LowerBound(last + 1, x0 + (c + 1) * width));
-        if (hi > lo) {
-            m_blocks.push_back(y.RangeMinMax(size_t(lo), size_t(hi)));
-            m_blockX.push_back(x0 + (c + 0.5) * width);
-            lo = hi;
+        if (hi <= lo) {
+            pause = !m_blocks.empty();
+            continue;
         }
+        if (pause) {
+            // A pause in X: the band ends, and a line joins the points on either side.
+            m_blocks.emplace_back(nan, nan);
+            m_blockX.push_back(nan);
+            for (double v : {xs[lo - 1], y.raw[size_t(lo - 1)], xs[lo], y.raw[size_t(lo)]})
+                m_bridges.push_back(v);
+            pause = false;
+        }
+        m_blocks.push_back(y.RangeMinMax(size_t(lo), size_t(hi)));
+        m_blockX.push_back(x0 + (c + 0.5) * width);
+        lo = hi;
     }
     dd.raw = false;
     dd.pairsBegin = m_blocks.data();
     dd.pairsEnd = m_blocks.data() + m_blocks.size();
     dd.xs = m_blockX.data();
+    dd.bridges = m_bridges.data();
+    dd.bridgeCount = m_bridges.size() / 4;
     return int64_t(m_blocks.size());
 }
 

@@ -60,4 +60,5 @@ private:
     std::unique_ptr<CurveRaster> m_raster; // made on first use, reused for every series
     std::vector<MinMax> m_blocks;          // explicit X: per pixel column
     std::vector<double> m_blockX;
+    std::vector<double> m_bridges; // x0, y0, x1, y1 across pauses
 };

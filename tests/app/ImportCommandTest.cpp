@@ -1,5 +1,8 @@
 // The import command and the other ways a file gets in: the command line, a drop on the
 // window and File > Recent Files. Progress dialogs run for real; the others are answered.
+#include <cmath>
+#include <cstdio>
+
 #include <wx/cmdline.h>
 #include <wx/config.h>
 #include <wx/filedlg.h>
@@ -344,6 +347,69 @@ TEST_F(ImportCommandTest, CtrlIAndOkOpenRealFilesAndDrawThem)
                     ++blue;
             }
         EXPECT_GT(blue, 100);
+    }
+}
+
+// Through the X server: recordings whose X steps unevenly (a jittered 1 ms base, a minute's
+// pause) open with their own X, draw, pan and zoom, and the status bar reads the X under
+// the pointer.
+TEST_F(ImportCommandTest, UnevenRecordingsDrawPanZoomAndReportTheirX)
+{
+    std::string jitter = "t,v\n", pause = "t,v\n";
+    for (int i = 0; i < 20000; ++i) {
+        const double t = 0.001 * i + (i % 3 - 1) * 1e-6;
+        const double u = 0.001 * i + (i >= 10000 ? 60.0 : 0.0);
+        jitter += wxString::Format("%.6f,%g\n", t, std::sin(i / 300.0)).utf8_string();
+        pause += wxString::Format("%.3f,%g\n", u, std::cos(i / 500.0)).utf8_string();
+    }
+    wxUIActionSimulator sim;
+    for (const std::string& content : {jitter, pause}) {
+        delete frame;
+        frame = new MainFrame(nullptr);
+        frame->SetClientSize(900, 600);
+        frame->Show();
+        const wxString path = Write("uneven.csv", content);
+        RunWithDialogs([&] { EXPECT_TRUE(ImportFileWithSeparator(*frame, path, 0, false)); }, {});
+        ASSERT_EQ(1, Project().GetCount());
+        const auto series = Project().GetItem(0);
+        ASSERT_TRUE(series->GetDataX().IsExplicit());
+        GraphPanel* panel = frame->GetGraphPanel();
+        ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
+        PumpPending();
+
+        const RenderInfo info = panel->GetRenderInfo();
+        const wxPoint inside(int(info.plotArea.left + info.plotArea.width / 3),
+                             int(info.plotArea.top + info.plotArea.height / 2));
+        const wxPoint screen = panel->GraphWindow()->ClientToScreen(inside);
+        sim.MouseMove(screen);
+        sim.MouseMove(screen + wxPoint(1, 0));
+        const double wantX = info.ToDataX(inside.x + 1);
+        EXPECT_TRUE(PumpUntil([&] {
+            double x = 0, y = 0;
+            return std::sscanf(frame->GetStatusBar()->GetStatusText(1).utf8_str(), "%lf, %lf", &x,
+                               &y) == 2 &&
+                   std::fabs(x - wantX) < 1e-6 * (1 + std::fabs(wantX));
+        })) << frame->GetStatusBar()->GetStatusText(1)
+            << " want " << wantX;
+
+        const PlotRange before = Project().GetPlotRange();
+        sim.MouseDown();
+        sim.MouseMove(screen + wxPoint(40, 0));
+        sim.MouseMove(screen + wxPoint(81, 0));
+        sim.MouseUp();
+        EXPECT_TRUE(PumpUntil([&] { return Project().GetPlotRange().minX < before.minX; }));
+        const double span = Project().GetPlotRange().maxX - Project().GetPlotRange().minX;
+        for (int i = 0;
+             i < 3 && Project().GetPlotRange().maxX - Project().GetPlotRange().minX >= span; ++i) {
+            ASSERT_EQ(0, wxExecute("xdotool click 4", wxEXEC_SYNC | wxEXEC_NODISABLE));
+            PumpUntil(
+                [&] {
+                    return Project().GetPlotRange().maxX - Project().GetPlotRange().minX < span;
+                },
+                2000);
+        }
+        EXPECT_LT(Project().GetPlotRange().maxX - Project().GetPlotRange().minX, span);
+        ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
     }
 }
 

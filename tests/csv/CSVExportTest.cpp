@@ -25,23 +25,52 @@ std::string Format(double value)
     return std::string(out, FormatExportValue(value, out));
 }
 
-// printf's "%.8e" with at least three exponent digits (zero: in the layout test).
-TEST(CSVExport, NumberFormatHasThreeExponentDigits)
+std::string RegularX(double value)
 {
+    char out[32];
+    return std::string(out, FormatRegularX(value, out));
+}
+
+// printf's "%.8e" with at least three exponent digits (zero: in the layout test).
+// Each number with the fewest digits that read back as the same double, in "%.8e"'s
+// layout with three exponent digits: what "%.8e" wrote exactly stays byte for byte.
+TEST(CSVExport, NumbersReadBackExactlyInTheOldLayout)
+{
+    auto oldLayout = [](double d) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.8e", d);
+        std::string e = text;
+        if (e.size() - e.find('e') == 4)
+            e.insert(e.find('e') + 2, "0");
+        return e;
+    };
     std::mt19937_64 rng(99);
-    for (int i = 0; i < 100000; ++i) {
+    for (int i = 0; i < 200000; ++i) {
         const uint64_t bits = rng();
         double d;
         std::memcpy(&d, &bits, sizeof d);
+        if (i % 2) // short decimals, as files hold them
+            d = double(int64_t(bits % 2000000001) - 1000000000) / std::pow(10.0, double(bits % 12));
         if (!std::isfinite(d))
             continue;
-        char expected[64];
-        std::snprintf(expected, sizeof expected, "%.8e", d);
-        std::string e = expected;
-        if (e.size() - e.find('e') == 4)
-            e.insert(e.find('e') + 2, "0");
-        ASSERT_EQ(Format(d), e);
+        const std::string text = Format(d);
+        ASSERT_EQ(d, std::strtod(text.c_str(), nullptr)) << text;
+        const std::string old = oldLayout(d);
+        if (std::strtod(old.c_str(), nullptr) == d) {
+            ASSERT_EQ(old, text);
+        } else {
+            const size_t e = text.find('e');
+            ASSERT_TRUE(text[text[0] == '-' ? 2 : 1] == '.' && e - text.find('.') > 9 &&
+                        (text[e + 1] == '+' || text[e + 1] == '-') && text.size() - e >= 5)
+                << text;
+        }
     }
+    // Milliseconds of time stamps, which "%.8e" wrote all as 1.73360000e+009.
+    EXPECT_EQ("1.733600000123e+009", Format(1733600000.123));
+    EXPECT_EQ("1.733600000456e+009", Format(1733600000.456));
+    EXPECT_EQ("1.00000000e+000", Format(1.0));
+    EXPECT_EQ("-2.50000000e-005", Format(-2.5e-5));
+    EXPECT_EQ("1.7976931348623157e+308", Format(1.7976931348623157e+308));
 }
 
 struct ExportFixture : ::testing::Test
@@ -94,7 +123,7 @@ TEST_F(ExportFixture, LayoutByteForByteWithXAccumulated)
     std::string expected;
     double x = -5;
     for (int r = 0; r < 100; ++r, x = x + 0.1)
-        expected += Format(x) + "," + Format(1.0) + "\r\n";
+        expected += RegularX(x) + "," + Format(1.0) + "\r\n";
     EXPECT_EQ(Export({4}, true, false), expected);
     EXPECT_NE(expected.find("\r\n-1.02695630e-015,"), std::string::npos);
 }
@@ -168,6 +197,34 @@ TEST_F(ExportFixture, ExportThenImportRoundTrip)
     EXPECT_EQ(series->GetDataX(), (DataX{10, 0.25}));
     for (size_t i = 0; i < values.size(); ++i)
         ASSERT_NEAR(series->GetDataY()->raw[i], values[i], std::fabs(values[i]) * 1e-8);
+}
+
+// A series with its own X writes its X column and reads back as the same points, bit for
+// bit.
+TEST_F(ExportFixture, OwnXRoundTripsBitForBit)
+{
+    std::mt19937_64 rng(4);
+    auto xs = std::make_shared<DataX::Values>();
+    std::vector<double> values;
+    double x = 1733600000.0;
+    for (int i = 0; i < 2000; ++i) {
+        xs->push_back(x);
+        values.push_back(double(int64_t(rng() % 2000001) - 1000000) / 1024.0);
+        x += i % 500 == 499 ? 60.0 : 0.001 * double(1 + rng() % 5);
+    }
+    project->Add(MakeSeries(values, DataX::Explicit(xs), "jitter"));
+    Export({4}, true, true, ',');
+    auto imported = CreateGraphProject();
+    CSVImporter importer(dir.Path("out.csv"), *imported);
+    ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
+    ASSERT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
+    ASSERT_EQ(imported->GetCount(), 1);
+    const DataX got = imported->GetItem(0)->GetDataX();
+    ASSERT_TRUE(got.IsExplicit());
+    EXPECT_TRUE(got == DataX::Explicit(xs) ||
+                got.SameAxis(xs->size(), DataX::Explicit(xs), xs->size()));
+    const auto& raw = imported->GetItem(0)->GetDataY()->raw;
+    EXPECT_EQ(values, std::vector<double>(raw.begin(), raw.end()));
 }
 
 } // namespace

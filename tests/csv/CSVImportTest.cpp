@@ -51,20 +51,7 @@ std::string LineOf(size_t length)
 
 const double GAP = std::nan("");
 
-// Values as their bits, so that gaps (NaN) compare equal.
-std::vector<std::vector<uint64_t>> Bits(const Columns& columns)
-{
-    std::vector<std::vector<uint64_t>> bits;
-    for (const auto& column : columns) {
-        bits.emplace_back();
-        for (double v : column) {
-            uint64_t b;
-            std::memcpy(&b, &v, sizeof b);
-            bits.back().push_back(b);
-        }
-    }
-    return bits;
-}
+using csvtest::Bits;
 
 struct Outcome
 {

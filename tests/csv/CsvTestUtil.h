@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include <stdlib.h>
 
@@ -27,6 +30,21 @@ public:
 private:
     std::string m_path;
 };
+
+// Values as their bits, so that gaps (NaN) compare equal.
+inline std::vector<std::vector<uint64_t>> Bits(const std::vector<std::vector<double>>& columns)
+{
+    std::vector<std::vector<uint64_t>> bits;
+    for (const auto& column : columns) {
+        bits.emplace_back();
+        for (double v : column) {
+            uint64_t b;
+            std::memcpy(&b, &v, sizeof b);
+            bits.back().push_back(b);
+        }
+    }
+    return bits;
+}
 
 inline std::string ReadFile(const std::string& path)
 {

@@ -73,20 +73,7 @@ Read ReadFile(const std::string& path, const DialectRequest& request = DialectRe
     return out;
 }
 
-// Values as bits, so that gaps compare equal.
-std::vector<std::vector<uint64_t>> Bits(const std::vector<std::vector<double>>& columns)
-{
-    std::vector<std::vector<uint64_t>> bits;
-    for (const auto& column : columns) {
-        bits.emplace_back();
-        for (double v : column) {
-            uint64_t b;
-            std::memcpy(&b, &v, sizeof b);
-            bits.back().push_back(b);
-        }
-    }
-    return bits;
-}
+using csvtest::Bits;
 
 TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
 {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <cmath>
 #include <memory>
 #include <numeric>
@@ -146,6 +148,38 @@ TEST_F(FormulaCalculatorTest, SeriesLookUps)
             EXPECT_EQ(value, count == 1 ? oneSeries : twoSeries);
         }
     }
+}
+
+// A series with its own X: y(1, x) interpolates between the neighbours around x, as a
+// scan finds them; a new series over those points sees each point's own x.
+TEST_F(FormulaCalculatorTest, SeriesWithTheirOwnX)
+{
+    std::mt19937_64 random(11);
+    auto xs = std::make_shared<DataX::Values>();
+    std::vector<double> ys;
+    double x = -3.0;
+    for (int i = 0; i < 5000; ++i) {
+        xs->push_back(x);
+        ys.push_back(double(int(random() % 2001) - 1000) / 8.0);
+        x += i == 2500 ? 60.0 : 0.001 * double(1 + random() % 9);
+    }
+    project->Add(MakeSeries(ys, DataX::Explicit(xs)));
+    FormulaCalculator calculator(project.get());
+    for (int q = 0; q < 2000; ++q) {
+        const double at = -4.0 + double(random() % 800000) / 10000.0;
+        double want = 0.0;
+        for (size_t j = 0; j + 1 < xs->size(); ++j) {
+            if ((*xs)[j] <= at && at < (*xs)[j + 1]) {
+                const double f = (at - (*xs)[j]) / ((*xs)[j + 1] - (*xs)[j]);
+                want = (1.0 - f) * ys[j] + f * ys[j + 1];
+                break;
+            }
+        }
+        ASSERT_EQ(want, calculator.ValueAtX(1, at)) << at;
+    }
+    const std::vector<double> own = Values("x + Y(1, i) - y(1, x)", 5000, DataX::Explicit(xs));
+    for (size_t i = 0; i < own.size(); ++i)
+        ASSERT_EQ((*xs)[i] + ys[i] - calculator.ValueAtX(1, (*xs)[i]), own[i]) << i;
 }
 
 // "x" and "i" follow the axis; "y" and "Y" read the series 10, 20, 30 and 7, 7 (interval 0:

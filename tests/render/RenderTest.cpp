@@ -196,6 +196,68 @@ TEST(GraphRenderer, RawPolylineOrMinMaxBand)
     }
 }
 
+// A series with its own X (jitter, repeats, a long pause): every pixel column with points
+// shows their brute-force minimum and maximum; the pause is crossed by a line.
+TEST(GraphRenderer, ExplicitXDrawsEachColumnsMinAndMax)
+{
+    std::mt19937_64 random(8);
+    auto xs = std::make_shared<DataX::Values>();
+    std::vector<double> values;
+    double x = 0.0;
+    for (int i = 0; i < 200000; ++i) {
+        xs->push_back(x);
+        values.push_back(random() % 997 == 0 ? 9.0 : std::sin(x / 50.0));
+        x += i == 100000 ? 4000.0 : (random() % 10 == 0 ? 0.0 : 0.001 * double(random() % 20));
+    }
+    const double maxX = xs->back();
+    for (size_t n : {size_t(500), values.size()}) { // a polyline, then blocks per column
+        SCOPED_TRACE(n);
+        auto xn = std::make_shared<DataX::Values>(xs->begin(), xs->begin() + long(n));
+        const double right = n == values.size() ? maxX : xn->back();
+        auto project = Project({0, right, -2, 10}, [](ProjectProperty& prop) {
+            prop.gridEnabledX = prop.gridEnabledY = false;
+        });
+        AddSeries(*project, std::vector<double>(values.begin(), values.begin() + long(n)),
+                  DataX::Explicit(xn));
+        const Picture p = Draw(*project);
+        const PlotArea& a = p.plotArea;
+        const double width = right / a.width;
+        auto row = [&](double v) { return int(a.top + (10.0 - v) / 12.0 * a.height); };
+        size_t i = 0;
+        int checked = 0;
+        for (int c = 0; c < int(a.width) - 1; ++c) {
+            double lo = HUGE_VAL, hi = -HUGE_VAL;
+            for (; i < n && (*xn)[i] < (c + 1) * width; ++i) {
+                lo = std::min(lo, values[i]);
+                hi = std::max(hi, values[i]);
+            }
+            if (lo > hi || c == 0) // the frame covers the first column
+                continue;
+            const int px = int(a.left) + c;
+            for (int target : {row(lo), row(hi)}) {
+                // Grid lines are off: any ink inside the frame is the curve.
+                ASSERT_TRUE(p.Any([](uint32_t q) { return q != WHITE; }, px - 1, target - 1, px + 2,
+                                  target + 2))
+                    << "column " << c << " row " << target;
+            }
+            ++checked;
+        }
+        EXPECT_GT(checked, 50);
+        if (n < values.size())
+            continue;
+        // The pause: one line from the last point before it to the first after it, no band.
+        const double x0 = (*xn)[100000], x1 = (*xn)[100001];
+        const double mid = (x0 + x1) / 2;
+        const double v =
+            values[100000] + (values[100001] - values[100000]) * (mid - x0) / (x1 - x0);
+        const int px = int(a.left + mid / width);
+        EXPECT_TRUE(
+            p.Any([](uint32_t q) { return q != WHITE; }, px - 1, row(v) - 1, px + 2, row(v) + 2));
+        EXPECT_FALSE(
+            p.Any([](uint32_t q) { return q != WHITE; }, px - 1, row(v) + 6, px + 2, row(v) + 40));
+    }
+}
+
 TEST(GraphRenderer, RasterMatchesCairoPaths)
 {
     // The direct raster draws the shapes cairo would: compare both renderings pixel by

@@ -1,0 +1,123 @@
+// Series with their own X: the questions every reader of X asks, against brute force on
+// random rising X with repeats and pauses, at awkward lengths.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "ModelTestUtil.h"
+#include "model/DataX.h"
+
+namespace {
+
+const size_t LENGTHS[] = {0, 1, 2, 3, 7, 8, 9, 15, 16, 17, 255, 256, 257, 1023, 1024, 1025};
+
+// Rising with repeats (a tenth of the steps are 0) and a few long pauses.
+std::shared_ptr<DataX::Values> RisingX(size_t n, std::mt19937_64& random)
+{
+    auto xs = std::make_shared<DataX::Values>();
+    double x = double(random() % 100) - 50.0;
+    for (size_t i = 0; i < n; ++i) {
+        xs->push_back(x);
+        const int kind = int(random() % 100);
+        x += kind < 10 ? 0.0 : kind < 12 ? 60.0 : 0.001 * double(1 + random() % 1000);
+    }
+    return xs;
+}
+
+TEST(DataX, SearchesAgreeWithBruteForce)
+{
+    std::mt19937_64 random(23);
+    for (size_t n : LENGTHS) {
+        SCOPED_TRACE(n);
+        const auto xs = RisingX(n, random);
+        const DataX x = DataX::Explicit(xs);
+        for (int q = 0; q < 300; ++q) {
+            double a = -60.0 + double(random() % 20000) / 100.0;
+            double b = a + double(random() % 6000) / 100.0;
+            if (n > 0 && q % 3 == 0) { // bounds on points, repeats included
+                a = (*xs)[random() % n];
+                b = (*xs)[random() % n];
+                if (b < a)
+                    std::swap(a, b);
+            }
+            int64_t first = -1, last = -1, wantFirst = -1, wantLast = -1, below = int64_t(n),
+                    hold = -1;
+            for (size_t i = 0; i < n; ++i) {
+                const double v = (*xs)[i];
+                if (v >= a && v <= b) {
+                    wantFirst = wantFirst < 0 ? int64_t(i) : wantFirst;
+                    wantLast = int64_t(i);
+                }
+                if (v >= a && below == int64_t(n))
+                    below = int64_t(i);
+                if (v <= a)
+                    hold = int64_t(i);
+            }
+            if (n == 0 || a > xs->back())
+                hold = -1;
+            ASSERT_EQ(wantFirst >= 0, x.IndexRange(int64_t(n), a, b, first, last)) << a << " " << b;
+            if (wantFirst >= 0) {
+                ASSERT_EQ(wantFirst, first);
+                ASSERT_EQ(wantLast, last);
+            }
+            ASSERT_EQ(below, x.LowerBound(int64_t(n), a));
+            ASSERT_EQ(hold, x.HoldIndex(int64_t(n), a)) << a;
+        }
+        double lo = 0, hi = 0;
+        ASSERT_EQ(n > 0, x.Extent(n, lo, hi));
+        if (n > 0) {
+            EXPECT_EQ(xs->front(), lo);
+            EXPECT_EQ(xs->back(), hi);
+        }
+        EXPECT_EQ(8.0 * double(n), x.Bytes(n));
+    }
+}
+
+TEST(DataX, SameAxisAndEquality)
+{
+    auto xs = std::make_shared<DataX::Values>(DataX::Values{0, 0.5, 1, 1.5});
+    const DataX explicitX = DataX::Explicit(xs);
+    const DataX copy = DataX::Explicit(std::make_shared<DataX::Values>(*xs));
+    EXPECT_TRUE(explicitX == copy);
+    EXPECT_TRUE(explicitX.SameAxis(4, DataX{0, 0.5}, 4)); // the same points, regular
+    EXPECT_FALSE(explicitX == (DataX{0, 0.5}));
+    EXPECT_FALSE(explicitX.SameAxis(4, DataX{0, 0.5}, 3));
+    EXPECT_FALSE(explicitX.SameAxis(4, DataX{0, 1}, 4));
+    EXPECT_EQ(0.0, DataX(2, 3).Bytes(100));
+    EXPECT_EQ(11.0, DataX(2, 3).At(3));
+}
+
+// The pyramid's range query against a scan, NaN ignored, over every awkward length.
+TEST(DataX, RangeMinMaxOfThePyramidAgreesWithAScan)
+{
+    std::mt19937_64 random(5);
+    for (size_t n : LENGTHS) {
+        if (n == 0)
+            continue;
+        SCOPED_TRACE(n);
+        std::vector<double> values(n);
+        for (double& v : values)
+            v = random() % 17 == 0 ? std::nan("") : double(int64_t(random() % 2001) - 1000);
+        const auto series = MakeMipmappedSeries(values, DataX{}, 2);
+        const GraphDataY& y = *series->GetDataY();
+        for (int q = 0; q < 200; ++q) {
+            const size_t a = random() % n, b = a + 1 + random() % (n - a);
+            double lo = std::nan(""), hi = std::nan("");
+            for (size_t i = a; i < b; ++i) {
+                if (!std::isnan(values[i])) {
+                    lo = std::isnan(lo) ? values[i] : std::min(lo, values[i]);
+                    hi = std::isnan(hi) ? values[i] : std::max(hi, values[i]);
+                }
+            }
+            const MinMax got = y.RangeMinMax(a, b);
+            ASSERT_EQ(std::isnan(lo), std::isnan(got.min)) << a << " " << b;
+            if (!std::isnan(lo)) {
+                ASSERT_EQ(lo, got.min) << a << " " << b;
+                ASSERT_EQ(hi, got.max) << a << " " << b;
+            }
+        }
+    }
+}
+
+} // namespace
