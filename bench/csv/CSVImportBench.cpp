@@ -1,7 +1,9 @@
 // Import speed on generated files of 1M and 10M lines "time,ch1,ch2,ch3,ch4".
 //   bench_csv [benchmark flags]          Google Benchmark run (scan, convert, total MB/s,
 //                                        peak memory per imported point)
-//   bench_csv --generate FILE LINES      writes a test file
+//   bench_csv --generate FILE LINES      writes a test file, time in seconds
+//   bench_csv --generate-time FILE LINES the same with date-time stamps, one per
+//                                        millisecond from 2026-03-05 10:00:00.000
 //   bench_csv --import FILE [THREADS]    one timed import, one line of key=value
 // Files go to $ARDENTINE_BENCH_DIR (default /tmp/ardentine-bench) and are kept.
 #include <benchmark/benchmark.h>
@@ -31,8 +33,50 @@ double Now()
         .count();
 }
 
-// Same bytes on every run: fixed-seed noise.
-bool Generate(const std::string& path, long lines)
+// Days since 1970-01-01 to year-month-day and back (proleptic Gregorian).
+void CivilFromDays(long days, int& year, int& month, int& day)
+{
+    days += 719468;
+    const long era = (days >= 0 ? days : days - 146096) / 146097;
+    const long dayOfEra = days - era * 146097;
+    const long yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const long shifted = (5 * dayOfYear + 2) / 153;
+    day = int(dayOfYear - (153 * shifted + 2) / 5 + 1);
+    month = int(shifted < 10 ? shifted + 3 : shifted - 9);
+    year = int(yearOfEra + era * 400 + (month <= 2));
+}
+
+// 2026-03-05 10:00:00.000 in milliseconds since 1970.
+constexpr int64_t TIME_START_MS = (int64_t(20517) * 86400 + 10 * 3600) * 1000;
+
+// Writes "YYYY-MM-DD hh:mm:ss.mmm" (as loggers do: a space, not 'T') for a millisecond
+// count since 1970; the date is recomputed only when the day changes.
+class StampWriter
+{
+public:
+    int Write(char* out, int64_t ms)
+    {
+        const long day = long(ms / 86400000);
+        if (day != m_day) {
+            m_day = day;
+            CivilFromDays(day, m_year, m_month, m_dayOfMonth);
+        }
+        const long inDay = long(ms % 86400000);
+        return std::sprintf(out, "%04d-%02d-%02d %02ld:%02ld:%02ld.%03ld", m_year, m_month,
+                            m_dayOfMonth, inDay / 3600000, inDay / 60000 % 60, inDay / 1000 % 60,
+                            inDay % 1000);
+    }
+
+private:
+    long m_day = -1;
+    int m_year = 0, m_month = 0, m_dayOfMonth = 0;
+};
+
+// Same bytes on every run: fixed-seed noise. The first column is i * 0.001 s, as a
+// number or (withStamps) as a date-time stamp; the other four are the same either way.
+bool Generate(const std::string& path, long lines, bool withStamps = false)
 {
     FILE* out = std::fopen(path.c_str(), "w");
     if (!out)
@@ -45,9 +89,15 @@ bool Generate(const std::string& path, long lines)
         state ^= state << 17;
         return double(state >> 11) / double(1ull << 53) - 0.5;
     };
+    StampWriter stamps;
+    char first[64];
     for (long i = 0; i < lines; ++i) {
         const double t = i * 0.001;
-        std::fprintf(out, "%.10g,%.6g,%.6g,%.6g,%.6g\n", t, std::sin(t) + 0.1 * noise(),
+        if (withStamps)
+            stamps.Write(first, TIME_START_MS + i);
+        else
+            std::snprintf(first, sizeof first, "%.10g", t);
+        std::fprintf(out, "%s,%.6g,%.6g,%.6g,%.6g\n", first, std::sin(t) + 0.1 * noise(),
                      std::cos(3 * t) * std::exp(-t / 5000) + 0.05 * noise(), t > 2000 ? 1.0 : 0.0,
                      noise());
     }
@@ -186,6 +236,8 @@ int main(int argc, char** argv)
     wxInitializer initializer;
     if (argc >= 4 && std::strcmp(argv[1], "--generate") == 0)
         return Generate(argv[2], std::atol(argv[3])) ? 0 : 1;
+    if (argc >= 4 && std::strcmp(argv[1], "--generate-time") == 0)
+        return Generate(argv[2], std::atol(argv[3]), true) ? 0 : 1;
     if (argc >= 3 && std::strcmp(argv[1], "--import") == 0) {
         const ImportTimes t = TimeImport(argv[2], argc >= 4 ? std::atoi(argv[3]) : 0);
         if (!t.ok)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
 #include <wx/intl.h>
 
@@ -53,18 +54,6 @@ void AllocateColumns(std::vector<std::shared_ptr<GraphDataY>>& columns, size_t r
 
 // A time of day that drops by more than half a day went past midnight.
 constexpr double WRAP_DROP_SECONDS = 43200.0;
-
-// The cell's value: a number, or seconds from the time column's origin; false for a gap.
-inline bool ReadCell(const Field& field, const ColumnFormat& format, char decimal, double& value)
-{
-    if (format.kind == ColumnKind::NUMBER)
-        return ParseNumberField(field.begin, field.end, decimal, value);
-    TimeNanos time;
-    if (!ParseTime(field.begin, field.end, format.layout, time))
-        return false;
-    value = TimeSeconds(time, format.origin);
-    return true;
-}
 
 // Each drop past midnight adds a day to the rest of the column.
 void UnwrapTimeOfDay(LargeArray<double>& values)
@@ -198,28 +187,111 @@ CSVConverter::CSVConverter(const wxString& fileName, char separator, const CSVIm
     m_fallback.quote = '"';
 }
 
-void CSVConverter::ConvertRecord(const char* begin, const char* end, int64_t line, size_t row,
-                                 const CSVDialect& dialect, const std::vector<double*>& columns,
-                                 FilePart& part) const
+namespace {
+
+// One column of a record's conversion.
+struct PlanCell
 {
-    const size_t count = columns.size();
-    const std::vector<ColumnFormat>& formats = dialect.columns;
-    size_t c = 0;
-    ForEachField(begin, end, dialect.separator, dialect.quote, [&](const Field& field) {
-        if (c < count && columns[c]) {
-            double value;
-            const ColumnFormat format = c < formats.size() ? formats[c] : ColumnFormat();
-            if (!ReadCell(field, format, dialect.decimal, value)) {
-                value = std::nan("");
-                part.CountGap(line);
-            }
-            columns[c][row] = value;
+    double* target; // null: the column is not converted
+    ColumnKind kind;
+    TimeLayout layout;
+    TimeNanos origin;
+};
+
+// The cell's value: a number, or seconds from the time column's origin; false for a gap.
+inline bool ReadCell(const PlanCell& cell, const char* begin, const char* end, char decimal,
+                     double& value)
+{
+    if (cell.kind == ColumnKind::NUMBER)
+        return ParseNumberField(begin, end, decimal, value);
+    TimeNanos time;
+    if (!ParseTime(begin, end, cell.layout, time))
+        return false;
+    value = TimeSeconds(time, cell.origin);
+    return true;
+}
+
+inline bool StartsNumber(char c)
+{
+    return unsigned(c - '0') < 10u || c == '-' || c == '+' || c == '.';
+}
+
+} // namespace
+
+struct CSVConverter::RecordPlan
+{
+    RecordPlan(const CSVDialect& dialect, const std::vector<double*>& columns)
+        : separator(dialect.separator), decimal(dialect.decimal), quote(dialect.quote)
+    {
+        // Columns after the last converted one are not even split off.
+        size_t used = columns.size();
+        while (used > 0 && !columns[used - 1])
+            --used;
+        for (size_t c = 0; c < used; ++c) {
+            const ColumnFormat format = dialect.Column(int(c));
+            cells.push_back(PlanCell{columns[c], format.kind, format.layout, format.origin});
         }
-        ++c;
-    });
+    }
+
+    std::vector<PlanCell> cells;
+    char separator;
+    char decimal;
+    char quote;
+};
+
+void CSVConverter::ConvertRecord(const char* begin, const char* end, int64_t line, size_t row,
+                                 const RecordPlan& plan, FilePart& part) const
+{
+    const PlanCell* const cells = plan.cells.data();
+    const size_t count = plan.cells.size();
+    const char separator = plan.separator;
+    const char decimal = plan.decimal;
+    size_t c = 0;
+    if (plan.quote || separator == ' ') {
+        ForEachField(begin, end, separator, plan.quote, [&](const Field& field) {
+            if (c < count && cells[c].target) {
+                double value;
+                if (!ReadCell(cells[c], field.begin, field.end, decimal, value)) {
+                    value = std::nan("");
+                    part.CountGap(line);
+                }
+                cells[c].target[row] = value;
+            }
+            ++c;
+        });
+    } else if (count > 0) {
+        // Without quotes every separator ends a field (ForEachField's rule), so a number
+        // read up to a separator is its whole field: one pass, no search for the end.
+        const char* p = begin;
+        for (;;) {
+            const PlanCell& cell = cells[c];
+            const char* stop = nullptr;
+            double value;
+            if (cell.target && cell.kind == ColumnKind::NUMBER && decimal == '.' && p != end &&
+                StartsNumber(*p)) {
+                const char* next = ParseNumber(p, end, value);
+                if (next && (next == end || *next == separator))
+                    stop = next;
+            }
+            if (!stop) {
+                const void* hit = std::memchr(p, separator, size_t(end - p));
+                stop = hit ? static_cast<const char*>(hit) : end;
+                if (cell.target && !ReadCell(cell, p, stop, decimal, value)) {
+                    value = std::nan("");
+                    part.CountGap(line);
+                }
+            }
+            if (cell.target)
+                cell.target[row] = value;
+            ++c;
+            if (stop == end || c == count)
+                break;
+            p = stop + 1;
+        }
+    }
     for (; c < count; ++c) {
-        if (columns[c]) {
-            columns[c][row] = std::nan("");
+        if (cells[c].target) {
+            cells[c].target[row] = std::nan("");
             part.CountGap(line);
         }
     }
@@ -235,6 +307,8 @@ void CSVConverter::ConvertRange(int fd, FilePart& part, const std::vector<double
                                 const std::function<bool(int64_t bytes)>& poll) const
 {
     const CSVDialect& dialect = m_option->dialect;
+    const RecordPlan plan(dialect, columns);
+    const RecordPlan fallback(m_fallback, columns);
     LineReader reader(fd, part.begin, part.end, LineFormat{dialect.terminator, dialect.quote});
     const int64_t first = m_option->headerRows;
     const int64_t last = first + m_option->dataRows;
@@ -253,9 +327,9 @@ void CSVConverter::ConvertRange(int fd, FilePart& part, const std::vector<double
         if (line >= first && line < last) {
             const size_t row = size_t(line - first);
             if (dialect.detected)
-                ConvertRecord(begin, end, line, row, dialect, columns, part);
+                ConvertRecord(begin, end, line, row, plan, part);
             else if (!ConvertFields(begin, end, row, targets, columnCount, m_separator))
-                ConvertRecord(begin, end, line, row, m_fallback, columns, part);
+                ConvertRecord(begin, end, line, row, fallback, part);
         }
         if (line % PROGRESS_LINES == 0 && !poll(reader.Offset() - part.begin)) {
             part.result = PartEnd::STOPPED;

@@ -68,14 +68,16 @@ private:
                            std::vector<std::shared_ptr<GraphDataY>>& dataYs, XColumn& out);
     ResultCode FinishColumns(const CSVImportOption& option, const std::vector<bool>& required,
                              std::vector<std::shared_ptr<GraphDataY>>& dataYs);
+    // What a record's conversion needs of a dialect, worked out once per part.
+    struct RecordPlan;
+
     ResultCode ConvertFile(int fd, int64_t total, const std::vector<double*>& columns,
                            Progress* progress);
     void ConvertRange(int fd, FilePart& part, const std::vector<double*>& columns,
                       const std::function<bool(int64_t bytes)>& poll) const;
     // A record by the dialect's rules (or the fallback's, for a plain line that failed).
     void ConvertRecord(const char* begin, const char* end, int64_t line, size_t row,
-                       const CSVDialect& dialect, const std::vector<double*>& columns,
-                       FilePart& part) const;
+                       const RecordPlan& plan, FilePart& part) const;
 
     wxString m_fileName;
     char m_separator;

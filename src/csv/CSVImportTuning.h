@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <thread>
 
@@ -16,4 +17,6 @@ struct CSVImportTuning
     int64_t memoryLimit = -1;
     // Most lines a file may have (the row counts are 32-bit).
     int64_t maxLineCount = INT32_MAX;
+    // Header text kept for the series names of the plain reading; a longer header is cut.
+    size_t maxHeaderText = size_t(16) << 20;
 };

@@ -15,8 +15,22 @@
 
 namespace {
 
-// Header text kept for the labels; a longer header is cut.
-constexpr size_t MAX_HEADER_TEXT = size_t(16) << 20;
+// The characters of numbers and blanks: one load a character instead of a chain of tests
+// (a file of date-times is all header lines, each read up to its first ':').
+struct NumberCharacters
+{
+    bool allowed[256] = {};
+
+    constexpr NumberCharacters()
+    {
+        for (char c = '0'; c <= '9'; ++c)
+            allowed[static_cast<unsigned char>(c)] = true;
+        for (char c : {' ', '\t', '+', '-', '.', 'd', 'D', 'e', 'E'})
+            allowed[static_cast<unsigned char>(c)] = true;
+    }
+};
+
+constexpr NumberCharacters NUMBER_CHARACTERS;
 
 } // namespace
 
@@ -24,31 +38,17 @@ bool IsNumericLine(const char* begin, const char* end, char separator)
 {
     for (const char* p = begin; p != end; ++p) {
         const char c = *p;
-        if (c == separator || (c >= '0' && c <= '9'))
-            continue;
-        switch (c) {
-        case ' ':
-        case '\t':
-        case '+':
-        case '-':
-        case '.':
-        case 'd':
-        case 'D':
-        case 'e':
-        case 'E':
-            continue;
-        default:
+        if (!NUMBER_CHARACTERS.allowed[static_cast<unsigned char>(c)] && c != separator)
             return false;
-        }
     }
     return true;
 }
 
-std::vector<wxString> SplitLine(const std::string& text, char separator)
+std::vector<wxString> SplitLine(const std::string& text, char separator, size_t maxPieces)
 {
     std::vector<wxString> names;
     size_t begin = 0;
-    for (;;) {
+    while (names.size() < maxPieces) {
         const size_t cut = text.find(separator, begin);
         const size_t end = cut == std::string::npos ? text.size() : cut;
         names.push_back(NarrowToWide(text.data() + begin, end - begin));
@@ -56,17 +56,25 @@ std::vector<wxString> SplitLine(const std::string& text, char separator)
             return names;
         begin = cut + 1;
     }
+    return names;
 }
 
 // What one thread learned about its byte range of the file; its line count starts at 0.
 struct CSVScanner::ScanPart : FilePart
 {
-    ScanPart(int64_t from, int64_t to, bool header) : FilePart(from, to, 0), headerMode(header) {}
+    ScanPart(int64_t from, int64_t to, bool header, bool keepText = true)
+        : FilePart(from, to, 0), headerMode(header), keepsHeaderText(keepText)
+    {
+    }
 
-    bool headerMode; // the first part starts in header mode, the second does not
+    // Both parts start among header lines: the second part's leading non-number lines
+    // are header lines when the first part ends among them, else data lines.
+    bool headerMode;
+    bool keepsHeaderText; // only the first part's text names the series
     int headerCount = 0;
     std::string headerText;
-    int columnCount = 0;
+    int columnCount = 0;                   // of the lines from the first data line on
+    int leadColumns = 0;                   // of the header lines, when their text is not kept
     int64_t dataStart = -1;                // offset of the first data line
     int64_t lastNonBlank = -1;             // line within the part
     std::vector<CSVLineIndex::Mark> marks; // line index within the part
@@ -94,8 +102,11 @@ void CSVScanner::ScanRange(int fd, ScanPart& part,
         if (!m_plain) {
             // Only the lines are counted; the sample tells the rest.
         } else if (part.headerMode && !IsNumericLine(begin, end, m_separator)) {
+            if (!part.keepsHeaderText)
+                part.leadColumns =
+                    std::max(part.leadColumns, CountByteWithSlack(begin, end, m_separator) + 1);
             // Bounded: a file that is all "header" is not read the plain way anyway.
-            if (part.headerText.size() < MAX_HEADER_TEXT)
+            else if (part.headerText.size() < m_tuning.maxHeaderText)
                 part.headerText.append(begin, end);
             ++part.headerCount;
         } else {
@@ -131,8 +142,9 @@ static int64_t FindSplit(int fd, int64_t total, char terminator)
 }
 
 // Adds the second part's lines, columns and line marks to the first part. When the
-// first part ended among header lines, the header may go on in the second: that part is
-// then read again the plain way.
+// first part ended among header lines, the header goes on over the second part's leading
+// lines; while the header text is not full they must add to it: that part is then read
+// again (a header text under its cap bounds that part's size).
 ResultCode CSVScanner::JoinParts(int fd, bool parallel, ScanPart& head, ScanPart& tail,
                                  Progress* progress, int64_t total)
 {
@@ -140,7 +152,7 @@ ResultCode CSVScanner::JoinParts(int fd, bool parallel, ScanPart& head, ScanPart
     index.marks = head.marks;
     if (!parallel)
         return ResultCode::SUCCESS;
-    if (head.headerMode) {
+    if (head.headerMode && head.headerText.size() < m_tuning.maxHeaderText) {
         ScanPart rest{tail.begin, INT64_MAX, true};
         rest.headerText = std::move(head.headerText);
         rest.headerCount = head.headerCount;
@@ -154,6 +166,8 @@ ResultCode CSVScanner::JoinParts(int fd, bool parallel, ScanPart& head, ScanPart
             rest.result = PartEnd::TOO_MANY;
         if (rest.result != PartEnd::DONE)
             return ReportPart(rest, head.line, m_fileName, m_message);
+        for (const CSVLineIndex::Mark& mark : rest.marks)
+            index.marks.push_back(CSVLineIndex::Mark{head.line + mark.line, mark.offset});
         head.headerText = std::move(rest.headerText);
         head.headerCount = rest.headerCount;
         head.dataStart = rest.dataStart;
@@ -172,7 +186,13 @@ ResultCode CSVScanner::JoinParts(int fd, bool parallel, ScanPart& head, ScanPart
     if (tail.lastNonBlank >= 0)
         head.lastNonBlank = head.line + tail.lastNonBlank;
     head.line += tail.line;
-    head.columnCount = std::max(head.columnCount, tail.columnCount);
+    if (head.headerMode) {
+        head.headerCount += tail.headerCount;
+        head.dataStart = tail.dataStart;
+        head.columnCount = tail.columnCount;
+    } else {
+        head.columnCount = std::max({head.columnCount, tail.columnCount, tail.leadColumns});
+    }
     return ResultCode::SUCCESS;
 }
 
@@ -195,7 +215,7 @@ ResultCode CSVScanner::ScanFile(int fd, int64_t total, LineFormat format, bool p
                               ? FindSplit(fd, total, format.terminator)
                               : -1;
     ScanPart& head = result;
-    ScanPart tail{split, INT64_MAX, false};
+    ScanPart tail{split, INT64_MAX, true, false};
     const SplitRead run = ReadSplit(
         fd, split, -1, total, head, tail, progress,
         [&](ScanPart& part, const std::function<bool(int64_t)>& poll) {
@@ -306,7 +326,11 @@ void CSVScanner::BuildDefaultOption(int headerCount, const std::string& headerTe
 
     m_option.headerRows = headerCount;
     m_option.dataRows = m_info.rowCount - headerCount;
-    std::vector<wxString> names = SplitLine(headerText, m_separator);
+    // Names up to the last column a series shows: the header text may be megabytes long.
+    size_t wanted = 0;
+    for (const DataSource& source : m_option.dataSources)
+        wanted = std::max(wanted, size_t(source.columnY) + 1);
+    std::vector<wxString> names = SplitLine(headerText, m_separator, wanted);
     for (wxString& name : names) {
         // A quoted name is shown without its quotes.
         if (name.length() >= 2 && name.StartsWith("\"") && name.EndsWith("\"")) {

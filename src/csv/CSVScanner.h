@@ -3,6 +3,7 @@
 // The importer's scan: line counting, header detection, the line index and the default
 // import option. Internal to the importer (and its tests).
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -32,8 +33,10 @@ struct CSVLineIndex
 // Whether a line has only the characters of numbers and separators: a data line; the
 // lines before the first one are the header.
 bool IsNumericLine(const char* begin, const char* end, char separator);
-// Pieces between separators, converted to wide text; an empty text gives one name.
-std::vector<wxString> SplitLine(const std::string& text, char separator);
+// Pieces between separators, converted to wide text; an empty text gives one name. Only
+// the first `maxPieces` are made: the header text of a file may be megabytes long.
+std::vector<wxString> SplitLine(const std::string& text, char separator,
+                                size_t maxPieces = SIZE_MAX);
 
 // A file is read the plain way (header lines up to the first line of number characters,
 // one separator, no quotes) when a sample of it shows that this reads it; otherwise, or

@@ -118,7 +118,17 @@ LineReader::Status LineReader::Next(const char*& lineBegin, const char*& lineEnd
     for (;;) {
         char* begin = m_buffer.get() + m_pos;
         const size_t pending = m_fill - m_pos;
-        if (char* term = FindEnd(begin, pending)) {
+        // Without quotes one search finds the end; FindEnd also follows the quotes.
+        char* term = nullptr;
+        if (m_format.quote) {
+            term = FindEnd(begin, pending);
+        } else {
+            term = static_cast<char*>(
+                std::memchr(begin + m_searched, m_format.terminator, pending - m_searched));
+            if (!term)
+                m_searched = pending;
+        }
+        if (term) {
             char* end =
                 (m_format.terminator == '\n' && term > begin && term[-1] == '\r') ? term - 1 : term;
             const size_t used = static_cast<size_t>(term + 1 - begin);

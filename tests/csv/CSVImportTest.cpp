@@ -11,6 +11,9 @@
 #include "CsvTestUtil.h"
 #include "csv/CSVConverter.h"
 #include "csv/CSVImporter.h"
+#include "csv/CSVScanner.h"
+#include "csv/Dialect.h"
+#include "csv/SplitJoin.h"
 #include "model/GraphProject.h"
 #include "support/TestSupport.h"
 
@@ -143,6 +146,172 @@ TEST(CSVScan, HeaderDetectionAndDefaultOption)
             EXPECT_TRUE(s.useDirectVal == c.direct && s.columnX == 0 &&
                         s.columnY == int(k) + c.firstY)
                 << k;
+        }
+    }
+}
+
+TEST(CSVScan, NumericLinesHoldOnlyNumberCharactersAndTheSeparator)
+{
+    EXPECT_TRUE(IsNumericLine(nullptr, nullptr, ','));
+    const std::string numberCharacters = "0123456789 \t+-.dDeE";
+    for (char separator : {',', ';', '\t', ' '}) {
+        for (int byte = 0; byte < 256; ++byte) {
+            const char c = char(byte);
+            const std::string line = std::string("1") + c + "2";
+            const bool want = c == separator || numberCharacters.find(c) != std::string::npos;
+            EXPECT_EQ(IsNumericLine(line.data(), line.data() + line.size(), separator), want)
+                << byte << " " << int(separator);
+        }
+    }
+    const std::string stamp = "2026-03-05 10:00:00.000,1,2";
+    EXPECT_FALSE(IsNumericLine(stamp.data(), stamp.data() + stamp.size(), ','));
+    const std::string numbers = " -1.5e3,+2d-1,\t.5 ";
+    EXPECT_TRUE(IsNumericLine(numbers.data(), numbers.data() + numbers.size(), ','));
+}
+
+TEST(CSVScan, SplitLineMakesOnlyThePiecesAskedFor)
+{
+    auto utf8 = [](const std::vector<wxString>& names) {
+        Strings out;
+        for (const wxString& name : names)
+            out.push_back(name.utf8_string());
+        return out;
+    };
+    EXPECT_EQ(utf8(SplitLine("a,b,,c", ',')), (Strings{"a", "b", "", "c"}));
+    EXPECT_EQ(utf8(SplitLine("", ',')), Strings{""});
+    EXPECT_EQ(utf8(SplitLine("a,b,,c", ',', 2)), (Strings{"a", "b"}));
+    EXPECT_EQ(utf8(SplitLine("a,b,,c", ',', 4)), (Strings{"a", "b", "", "c"}));
+    EXPECT_EQ(utf8(SplitLine("a,b,,c", ',', 9)), (Strings{"a", "b", "", "c"}));
+    EXPECT_TRUE(SplitLine("a,b", ',', 0).empty());
+}
+
+// "2026-03-05 10:00:SS.mmm,k,k%7" for k = 0, 1, ...: one stamp per millisecond.
+std::string Stamped(int lines)
+{
+    std::string text = "time,a,b\n";
+    char line[64];
+    for (int k = 0; k < lines; ++k)
+        text.append(line,
+                    size_t(std::snprintf(line, sizeof line, "2026-03-05 10:00:%02d.%03d,%d,%d\n",
+                                         k / 1000, k % 1000, k, k % 7)));
+    return text;
+}
+
+// Such a file is all header to the plain reading: it is scanned by the detected dialect,
+// its line index reaches its end, and one thread and two read the same values.
+TEST(CSVScan, StampedFileIsIndexedThroughoutAndReadAlike)
+{
+    const int lines = 20000;
+    const std::string content = Stamped(lines);
+    TempDir dir;
+    const std::string path = dir.Write("stamped.csv", content);
+    CSVImportTuning tuning;
+    tuning.threadCount = 2;
+    tuning.parallelMinBytes = 0;
+    wxString message;
+    CSVScanner scanner(path, DialectRequest(), tuning, message);
+    ASSERT_EQ(scanner.Scan(nullptr), ResultCode::SUCCESS) << message;
+    EXPECT_EQ(scanner.GetInfo().rowCount, lines + 1);
+    EXPECT_EQ(scanner.GetInfo().columnCount, 3);
+    const CSVImportOption& option = scanner.GetOption();
+    EXPECT_TRUE(option.dialect.detected);
+    EXPECT_EQ(option.dialect.Column(0).kind, ColumnKind::TIME);
+    EXPECT_EQ(option.dialect.Column(0).layout, TimeLayout::ISO);
+    EXPECT_EQ(option.headerRows, 1);
+    EXPECT_EQ(option.dataRows, lines);
+    // Marks at true line starts, at most PROGRESS_LINES apart, up to the end.
+    std::vector<int64_t> starts{0};
+    for (size_t at = content.find('\n'); at != std::string::npos; at = content.find('\n', at + 1))
+        starts.push_back(int64_t(at) + 1);
+    const std::vector<CSVLineIndex::Mark>& marks = scanner.GetLineIndex().marks;
+    ASSERT_FALSE(marks.empty());
+    EXPECT_EQ(marks[0].line, 0);
+    for (size_t k = 0; k < marks.size(); ++k) {
+        ASSERT_LE(marks[k].line, lines);
+        EXPECT_EQ(marks[k].offset, starts[size_t(marks[k].line)]) << k;
+        if (k > 0) {
+            EXPECT_GT(marks[k].line, marks[k - 1].line);
+            EXPECT_LE(marks[k].line - marks[k - 1].line, PROGRESS_LINES);
+        }
+    }
+    EXPECT_GT(marks.back().line, lines - PROGRESS_LINES);
+
+    // 2026-03-05T10:00:00, 20517 days after 1970-01-01.
+    const TimeNanos FIRST_STAMP = (int64_t(20517) * 86400 + 36000) * NANOS_PER_SECOND;
+    Columns expected(3);
+    for (int k = 0; k < lines; ++k) {
+        // Seconds from the column's origin, whatever instant the detection chose for it.
+        const TimeNanos stamp = FIRST_STAMP + TimeNanos(k) * 1000000;
+        expected[0].push_back(TimeSeconds(stamp, option.dialect.Column(0).origin));
+        expected[1].push_back(k);
+        expected[2].push_back(k % 7);
+    }
+    for (int threads : {1, 2}) {
+        SCOPED_TRACE(threads);
+        const Outcome got = ImportAllColumns(path, ',', threads, true);
+        ASSERT_EQ(got.result, ResultCode::SUCCESS) << got.message;
+        EXPECT_EQ(got.gaps, 0);
+        EXPECT_EQ(got.labels, (Strings{"a", "b"}));
+        EXPECT_EQ(Bits(got.columns), Bits(expected));
+    }
+}
+
+// Two threads scan the plain way as one does, wherever the header ends, whether its text
+// fills the kept text (then the second part's own reading of its leading lines is used)
+// or not (then that part is read again).
+TEST(CSVScan, TwoThreadsFindTheHeaderAndColumnsOneThreadFinds)
+{
+    std::string header;
+    for (int i = 0; i < 3000; ++i)
+        header += "text line " + std::to_string(i) + ",x\n";
+    const struct
+    {
+        const char* name;
+        std::string content;
+        int headerRows, columns;
+    } cases[] = {
+        {"header past the middle", header + Numbered(0, 100), 3000, 2},
+        {"header and data past the middle", header + header + Numbered(0, 4000), 6000, 2},
+        {"all header", header, 3000, 0},
+        {"text lines after the middle are data", Numbered(0, 4000) + header + "1,2,3,4\n", 0, 4},
+        {"wider text line after the middle", Numbered(0, 4000) + header + "a,b,c,d,e\n1,2\n", 0, 5},
+    };
+    TempDir dir;
+    const std::string path = dir.Path("header.csv");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.Write("header.csv", c.content);
+        for (size_t cap : {size_t(16) << 20, size_t(100)}) {
+            SCOPED_TRACE(cap);
+            struct Scan
+            {
+                CSVFileInfo info;
+                CSVImportOption option;
+                Strings labels;
+            } scans[2];
+            for (int threads : {1, 2}) {
+                CSVImportTuning tuning;
+                tuning.threadCount = threads;
+                tuning.parallelMinBytes = 0;
+                tuning.maxHeaderText = cap;
+                DialectRequest plainOnly;
+                plainOnly.detect = false;
+                wxString message;
+                CSVScanner scanner(path, plainOnly, tuning, message);
+                ASSERT_EQ(scanner.Scan(nullptr), ResultCode::SUCCESS) << message;
+                Scan& scan = scans[threads - 1];
+                scan.info = scanner.GetInfo();
+                scan.option = scanner.GetOption();
+                for (const DataSource& source : scan.option.dataSources)
+                    scan.labels.push_back(source.label.utf8_string());
+            }
+            EXPECT_EQ(scans[0].option.headerRows, c.headerRows);
+            EXPECT_EQ(scans[0].info.columnCount, c.columns);
+            EXPECT_EQ(scans[1].option.headerRows, scans[0].option.headerRows);
+            EXPECT_EQ(scans[1].option.dataRows, scans[0].option.dataRows);
+            EXPECT_EQ(scans[1].info.rowCount, scans[0].info.rowCount);
+            EXPECT_EQ(scans[1].info.columnCount, scans[0].info.columnCount);
+            EXPECT_EQ(scans[1].labels, scans[0].labels);
         }
     }
 }
