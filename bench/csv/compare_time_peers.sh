@@ -34,22 +34,26 @@ first=$(/usr/bin/python3 -s "$here/pandas_read.py" "$stamped" time | value first
 
 echo "numeric: $numeric ($(stat -c %s "$numeric") bytes)"
 echo "time:    $stamped ($(stat -c %s "$stamped") bytes)"
-echo "$reps runs each, interleaved"
-# The machine may page out cold file pages between runs: each run reads a warm file.
-warm() { cat "$1" > /dev/null; }
+echo "$reps timed runs each (each after an untimed one), interleaved"
+# Each run reads a warm file (the machine may page out cold file pages), and comes right
+# after an untimed run of the same command: a process started after another one that
+# freed much memory pays for fresh pages (up to half a second here), whichever tool it is.
+# NAME FILE KEY COMMAND...: appends "NAME <value of KEY>" to the results.
+timed() {
+    name=$1 input=$2 key=$3
+    shift 3
+    cat "$input" > /dev/null
+    "$@" > /dev/null
+    cat "$input" > /dev/null
+    echo "$name $("$@" | value "$key")" >> "$results"
+}
 for rep in $(seq "$reps"); do
     for t in 1 2; do
-        warm "$numeric"
-        echo "numeric_t$t $("$bench" --import "$numeric" $t | value total_s)" >> "$results"
-        warm "$stamped"
-        echo "time_t$t $("$bench" --import "$stamped" $t | value total_s)" >> "$results"
-        warm "$stamped"
-        echo "fread_time_t$t $(Rscript --vanilla "$here/fread.R" "$stamped" $t | value load_s)" \
-            >> "$results"
+        timed numeric_t$t "$numeric" total_s "$bench" --import "$numeric" $t
+        timed time_t$t "$stamped" total_s "$bench" --import "$stamped" $t
+        timed fread_time_t$t "$stamped" load_s Rscript --vanilla "$here/fread.R" "$stamped" $t
     done
-    warm "$stamped"
-    echo "pandas_time $(/usr/bin/python3 -s "$here/pandas_read.py" "$stamped" time |
-        value load_s)" >> "$results"
+    timed pandas_time "$stamped" load_s /usr/bin/python3 -s "$here/pandas_read.py" "$stamped" time
 done
 
 python3 - "$results" <<'PY'
