@@ -408,6 +408,24 @@ void GraphRenderer::DrawCurve(const GraphData& series)
     }
 }
 
+namespace {
+
+// The first of xs[from, end) at or after x, found by doubling steps from `from` and then
+// halving: the next pixel column's points follow the last ones, so little memory is touched.
+int64_t GallopTo(const double* xs, int64_t from, int64_t end, double x)
+{
+    int64_t lo = from, hi = from, step = 1;
+    while (hi < end && xs[hi] < x) {
+        lo = hi + 1;
+        hi = from + step;
+        step *= 2;
+    }
+    hi = std::min(hi, end);
+    return std::lower_bound(xs + lo, xs + hi, x) - xs;
+}
+
+} // namespace
+
 int64_t GraphRenderer::ExplicitDrawData(const GraphData& series, int64_t first, int64_t last,
                                         DrawData& dd)
 {
@@ -435,8 +453,7 @@ int64_t GraphRenderer::ExplicitDrawData(const GraphData& series, int64_t first, 
     bool pause = false; // columns without points since the last block
     for (int c = 0; c < columns && lo <= last; ++c) {
         const int64_t hi =
-            c + 1 == columns ? last + 1
-                             : std::min(last + 1, dataX.LowerBound(last + 1, x0 + (c + 1) * width));
+            c + 1 == columns ? last + 1 : GallopTo(xs, lo, last + 1, x0 + (c + 1) * width);
         if (hi <= lo) {
             pause = !m_blocks.empty();
             continue;
