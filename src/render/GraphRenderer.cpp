@@ -410,17 +410,35 @@ void GraphRenderer::DrawCurve(const GraphData& series)
 
 namespace {
 
-// The first of xs[from, end) at or after x, found by doubling steps from `from` and then
-// halving: the next pixel column's points follow the last ones, so little memory is touched.
+// The first of xs[from, end) at or after x. The search starts where x would lie if the
+// points were evenly spread (recordings nearly are) and widens by doubling steps from there:
+// a few memory reads per pixel column instead of a search of the whole run.
 int64_t GallopTo(const double* xs, int64_t from, int64_t end, double x)
 {
-    int64_t lo = from, hi = from, step = 1;
-    while (hi < end && xs[hi] < x) {
-        lo = hi + 1;
-        hi = from + step;
-        step *= 2;
+    if (from >= end || xs[from] >= x)
+        return from;
+    const double span = xs[end - 1] - xs[from];
+    int64_t guess = from;
+    if (span > 0.0 && x < xs[end - 1])
+        guess = from + int64_t(double(end - 1 - from) * ((x - xs[from]) / span));
+    guess = std::clamp<int64_t>(guess, from, end - 1);
+    int64_t lo, hi;
+    if (xs[guess] < x) { // the answer lies after the guess
+        lo = guess + 1;
+        hi = lo;
+        for (int64_t step = 1; hi < end && xs[hi] < x; step *= 2) {
+            lo = hi + 1;
+            hi = guess + 1 + step;
+        }
+        hi = std::min(hi, end);
+    } else { // at or before the guess
+        hi = guess;
+        lo = hi;
+        for (int64_t step = 1; lo > from && xs[lo - 1] >= x; step *= 2) {
+            hi = lo - 1;
+            lo = std::max(from, guess - step);
+        }
     }
-    hi = std::min(hi, end);
     return std::lower_bound(xs + lo, xs + hi, x) - xs;
 }
 
