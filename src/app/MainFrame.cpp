@@ -40,7 +40,8 @@ MainFrame::MainFrame(wxWindow* parent)
 
     wxLogDebug("MainFrame::MainFrame(): ThreadID = %d", static_cast<int>(wxThread::GetCurrentId()));
 
-    const int widths[] = {-1, 150};
+    // Wide enough for the cursor's coordinates in the widest form they take.
+    const int widths[] = {-1, m_statusBar->GetTextExtent(COORDINATE_SAMPLE).x + 24};
     m_statusBar->SetStatusWidths(2, widths);
 
     Bind(wxEVT_TIMER, &MainFrame::StatusTimer_OnTimer, this, m_statusTimer.GetId());

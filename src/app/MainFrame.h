@@ -15,6 +15,9 @@ class ManualPanel;
 class ProjectPanel;
 class PropertyPanel;
 
+// The widest cursor coordinates the status bar's second field must show uncut.
+constexpr const char* COORDINATE_SAMPLE = "-1234567.123456, -1234567.123456";
+
 // The program's window: owns the current project, carries the view commands and shows
 // command results in the status bar.
 class MainFrame : public MainFrameDesign, public Observer

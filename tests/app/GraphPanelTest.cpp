@@ -376,16 +376,20 @@ TEST_F(GraphPanelTest, KeysPanZoomAndFit)
     {
         int key;
         const char* range;
+        bool shift = false;
     } rows[] = {
         {WXK_RIGHT, "10 110 -10 90"}, {WXK_LEFT, "-10 90 -10 90"}, {WXK_UP, "0 100 0 100"},
         {WXK_DOWN, "0 100 -20 80"},   {'+', "25 75 15 65"},        {'-', "-50 150 -60 140"},
-        {WXK_HOME, "0 300 0 420"},
+        {WXK_HOME, "0 300 0 420"},    {'=', "25 75 15 65", true}, // "+" typed as Shift and "="
+                                                                  // zooms in too
+        {'=', "25 75 15 65"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.range);
         project->SetPlotRange(0, 100, -10, 90);
         wxKeyEvent key(wxEVT_KEY_DOWN);
         key.m_keyCode = row.key;
+        key.SetShiftDown(row.shift);
         panel->GraphWindow()->GetEventHandler()->ProcessEvent(key);
         EXPECT_EQ(row.range, Range());
     }

@@ -79,6 +79,14 @@ TEST_F(MainFrameTest, StatusMessageClearsFiveSecondsAfterTheLastOne)
     timer.Stop();
     timer.Notify(); // as if the five seconds were over
     EXPECT_EQ("", Status());
+
+    // The coordinates' field holds the widest coordinates uncut (it was cut at 150 pixels).
+    wxStatusBar* bar = frame->GetStatusBar();
+    frame->SetClientSize(900, 600);
+    bar->SetStatusText(COORDINATE_SAMPLE, 1);
+    wxRect field;
+    ASSERT_TRUE(bar->GetFieldRect(1, field));
+    EXPECT_GT(field.width, bar->GetTextExtent(COORDINATE_SAMPLE).x);
 }
 
 TEST_F(MainFrameTest, NewProjectAsksOnlyWhenModified)

@@ -346,11 +346,12 @@ void GraphPanel::ZoomAtCentre(double factor)
     ZoomAbout((r.minX + r.maxX) / 2, (r.minY + r.maxY) / 2, factor);
 }
 
-// Arrows pan by a tenth of the span, + and - zoom about the middle, Home fits and Escape
-// drops a box being drawn.
+// Arrows pan by a tenth of the span, + (also Shift+=) and - zoom about the middle, Home
+// fits and Escape drops a box being drawn.
 void GraphPanel::GraphWindow_OnKeyDown(wxKeyEvent& event)
 {
-    if (!m_proj || event.HasAnyModifiers()) {
+    // Shift is part of typing "+"; Ctrl and Alt keys belong to the menus.
+    if (!m_proj || event.HasModifiers()) {
         event.Skip();
         return;
     }
