@@ -75,13 +75,18 @@ FileReading ReadingOptions(const wxCmdLineParser& parser)
     return reading;
 }
 
+void ApplyReading(CSVImporter& importer, const FileReading& reading)
+{
+    importer.Request() = reading.request;
+    if (reading.separator)
+        importer.SetSeparator(reading.separator);
+}
+
 ImportReport ImportWithDefaults(GraphProject& project, const wxString& file,
                                 const FileReading& reading, TerminalProgress& progress)
 {
     CSVImporter importer(file, project);
-    importer.Request() = reading.request;
-    if (reading.separator)
-        importer.SetSeparator(reading.separator);
+    ApplyReading(importer, reading);
     CheckResult(importer.ScanInfo(&progress), importer);
     const wxString problem = CheckDefaultImport(file, importer.GetInfo(), importer.GetOption());
     if (!problem.empty())

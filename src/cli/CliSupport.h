@@ -65,6 +65,10 @@ struct FileReading
 void AddReadingOptions(wxCmdLineParser& parser, bool withSeparator = true);
 FileReading ReadingOptions(const wxCmdLineParser& parser);
 
+class CSVImporter;
+// Gives the importer what the command line fixed.
+void ApplyReading(CSVImporter& importer, const FileReading& reading);
+
 struct ImportReport
 {
     int64_t gaps = 0;

@@ -57,8 +57,7 @@ void AddDialect(Json& out, const CSVFileInfo& info, const CSVDialect& dialect)
 // An X value of a series read from a time column, as ISO 8601 text.
 std::string TimeText(const GraphData& data, double seconds)
 {
-    const TimeNanos t = data.GetTimeOrigin() + TimeNanos(std::llround(seconds * 1e9));
-    return FormatIsoTime(t, FractionDigitsOf(t));
+    return FormatIsoTimeAt(data.GetTimeOrigin(), seconds);
 }
 
 } // namespace
@@ -70,12 +69,9 @@ int RunInfo(int argc, char** argv)
     if (!ParseCommandLine(parser))
         return EXIT_OK;
 
-    const FileReading reading = ReadingOptions(parser);
     auto project = CreateGraphProject();
     CSVImporter importer(parser.GetParam(0), *project);
-    importer.Request() = reading.request;
-    if (reading.separator)
-        importer.SetSeparator(reading.separator);
+    ApplyReading(importer, ReadingOptions(parser));
     TerminalProgress progress;
     CheckResult(importer.ScanInfo(&progress), importer);
 

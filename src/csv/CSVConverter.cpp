@@ -202,13 +202,7 @@ struct PlanCell
 inline bool ReadCell(const PlanCell& cell, const char* begin, const char* end, char decimal,
                      double& value)
 {
-    if (cell.kind == ColumnKind::NUMBER)
-        return ParseNumberField(begin, end, decimal, value);
-    TimeNanos time;
-    if (!ParseTime(begin, end, cell.layout, time))
-        return false;
-    value = TimeSeconds(time, cell.origin);
-    return true;
+    return ReadCellValue(begin, end, cell.kind, cell.layout, cell.origin, decimal, value);
 }
 
 inline bool StartsNumber(char c)

@@ -298,13 +298,8 @@ size_t FindDataStart(const std::vector<Row>& head, const std::vector<ColumnForma
 // The column's value in seconds from its origin, or false.
 bool CellValue(const Field& field, const ColumnFormat& format, char decimal, double& value)
 {
-    if (format.kind == ColumnKind::NUMBER)
-        return ParseNumberField(field.begin, field.end, decimal, value);
-    TimeNanos time;
-    if (format.kind != ColumnKind::TIME || !ParseTime(field.begin, field.end, format.layout, time))
-        return false;
-    value = TimeSeconds(time, format.origin);
-    return true;
+    return ReadCellValue(field.begin, field.end, format.kind, format.layout, format.origin, decimal,
+                         value);
 }
 
 TimeNanos FloorToDay(TimeNanos t)

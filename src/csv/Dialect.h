@@ -190,6 +190,20 @@ bool ParseNumberField(const char* begin, const char* end, char decimal, double& 
 // a cell that says there is no value.
 bool IsMissingToken(const char* begin, const char* end);
 
+// The value of a number or time cell [begin, end): the number, or seconds from the time
+// column's origin. False for a gap (and for a text column).
+inline bool ReadCellValue(const char* begin, const char* end, ColumnKind kind, TimeLayout layout,
+                          TimeNanos origin, char decimal, double& value)
+{
+    if (kind == ColumnKind::NUMBER)
+        return ParseNumberField(begin, end, decimal, value);
+    TimeNanos time;
+    if (kind != ColumnKind::TIME || !ParseTime(begin, end, layout, time))
+        return false;
+    value = TimeSeconds(time, origin);
+    return true;
+}
+
 // What the detection found.
 struct DialectGuess
 {

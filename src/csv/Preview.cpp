@@ -27,8 +27,7 @@ namespace {
 wxString ValueText(double value, const ColumnFormat& format)
 {
     if (format.kind == ColumnKind::TIME) {
-        const TimeNanos t = format.origin + TimeNanos(std::llround(value * 1e9));
-        return FormatIsoTime(t, FractionDigitsOf(t));
+        return FormatIsoTimeAt(format.origin, value);
     }
     return wxString::FromCDouble(value, -1);
 }
@@ -59,14 +58,8 @@ std::vector<PreviewCell> PreviewCells(const std::string& record, const CSVDialec
         PreviewCell cell{FieldLabel(field, dialect.quote)};
         double value;
         if (dataRow && format.kind != ColumnKind::TEXT) {
-            bool read = false;
-            if (format.kind == ColumnKind::NUMBER) {
-                read = ParseNumberField(field.begin, field.end, dialect.decimal, value);
-            } else {
-                TimeNanos t;
-                read = ParseTime(field.begin, field.end, format.layout, t);
-                value = read ? TimeSeconds(t, format.origin) : 0.0;
-            }
+            const bool read = ReadCellValue(field.begin, field.end, format.kind, format.layout,
+                                            format.origin, dialect.decimal, value);
             if (read)
                 cell.text = ValueText(value, format);
             cell.gap = !read;

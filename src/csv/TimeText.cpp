@@ -1,5 +1,7 @@
 #include "csv/TimeText.h"
 
+#include <cmath>
+
 #include <cstring>
 #include <limits>
 
@@ -686,4 +688,10 @@ bool TimeLayoutFromName(const std::string& name, TimeLayout& layout)
             return true;
         }
     return false;
+}
+
+std::string FormatIsoTimeAt(TimeNanos origin, double seconds)
+{
+    const TimeNanos t = origin + TimeNanos(std::llround(seconds * 1e9));
+    return FormatIsoTime(t, FractionDigitsOf(t));
 }

@@ -74,3 +74,7 @@ int FractionDigitsOf(TimeNanos t);
 // NONE is shown as "none", which is not read back.
 const char* TimeLayoutName(TimeLayout layout);
 bool TimeLayoutFromName(const std::string& name, TimeLayout& layout);
+
+// The ISO text of the instant `seconds` after `origin` (to the nanosecond), with the fraction
+// digits it needs: how a value stored as seconds from a time column's origin is shown.
+std::string FormatIsoTimeAt(TimeNanos origin, double seconds);
