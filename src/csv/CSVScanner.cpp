@@ -230,6 +230,39 @@ ResultCode CSVScanner::ScanFile(int fd, int64_t total, LineFormat format, bool p
     return JoinParts(fd, run.parallel, head, tail, progress, total);
 }
 
+// False when the sample shows that the plain reading will not hold: the head has a line of
+// number characters (where the plain data would start) and the sample fails from there, or
+// no sampled line at all is one of number characters (a file of time stamps or text).
+bool CSVScanner::PlainReadingCanHold(const FileSample& sample) const
+{
+    int64_t dataStart = -1;
+    bool anyNumeric = false;
+    auto scan = [&](const std::string& text, int64_t offset, bool head) {
+        for (size_t start = 0; start < text.size();) {
+            size_t stop = text.find('\n', start);
+            if (stop == std::string::npos)
+                stop = text.size();
+            const size_t end = stop > start && text[stop - 1] == '\r' ? stop - 1 : stop;
+            if (IsNumericLine(text.data() + start, text.data() + end, m_separator)) {
+                anyNumeric = true;
+                if (head && dataStart < 0)
+                    dataStart = offset + int64_t(start);
+            }
+            start = stop + 1;
+        }
+    };
+    scan(sample.head, sample.headOffset, true);
+    for (const FileSample::Chunk& chunk : sample.spread)
+        scan(chunk.text, chunk.offset, false);
+    if (!anyNumeric)
+        return false;
+    if (dataStart < 0)
+        return true; // a header longer than the head: the scan decides
+    bool noX = false;
+    int filled = 0;
+    return PlainReadingHolds(sample, m_separator, dataStart, noX, filled);
+}
+
 ResultCode CSVScanner::Scan(Progress* progress)
 {
     try {
@@ -250,7 +283,15 @@ ResultCode CSVScanner::Scan(Progress* progress)
         const bool plain =
             !m_request.detect || (!m_request.ForcesDialect() && !sample.carriageReturnsOnly);
         auto scanned = std::make_unique<ScanPart>(0, INT64_MAX, true);
-        if (plain) {
+        // When the sample already shows that the plain reading can't hold, the file is read
+        // once, by its dialect, instead of twice.
+        std::unique_ptr<DialectGuess> early;
+        if (plain && m_request.detect && !PlainReadingCanHold(sample)) {
+            early = std::make_unique<DialectGuess>(DetectDialect(sample, m_request));
+            if (early->typedColumns == 0)
+                early.reset(); // nothing better: the plain reading's result it is
+        }
+        if (plain && !early) {
             const ResultCode result = ScanFile(fd, total, LineFormat(), true, progress, *scanned);
             if (result != ResultCode::SUCCESS)
                 return result;
@@ -281,11 +322,11 @@ ResultCode CSVScanner::Scan(Progress* progress)
             }
         }
 
-        const DialectGuess guess = DetectDialect(sample, m_request);
-        if (plain && guess.typedColumns == 0)
+        const DialectGuess guess = early ? *early : DetectDialect(sample, m_request);
+        if (plain && !early && guess.typedColumns == 0)
             return ResultCode::SUCCESS; // nothing better than the plain reading
         const CSVDialect& dialect = guess.dialect;
-        if (!plain || dialect.quote || dialect.terminator != '\n') {
+        if (!plain || early || dialect.quote || dialect.terminator != '\n') {
             scanned = std::make_unique<ScanPart>(0, INT64_MAX, false);
             m_lineIndex = CSVLineIndex();
             const ResultCode result =

@@ -58,6 +58,7 @@ public:
 private:
     struct ScanPart;
 
+    bool PlainReadingCanHold(const FileSample& sample) const;
     ResultCode ScanFile(int fd, int64_t total, LineFormat format, bool plain, Progress* progress,
                         ScanPart& result);
     void ScanRange(int fd, ScanPart& part, const std::function<bool(int64_t bytes)>& poll) const;
