@@ -42,6 +42,11 @@ void AddReadingOptions(wxCmdLineParser& parser, bool withSeparator)
     parser.AddOption("", "time-column",
                      "read 1-based column N as time, N[:FORMAT] with FORMAT iso, dmy, mdy, "
                      "month-name, time, epoch-s, epoch-ms, epoch-us or epoch-ns (repeatable)");
+    parser.AddOption("", "split-by",
+                     "one series per value of 1-based column N and number column (default: "
+                     "detected for stacked recordings)",
+                     wxCMD_LINE_VAL_NUMBER);
+    parser.AddSwitch("", "no-split", "never split the rows by the values of a column");
     parser.AddSwitch("", "no-detect", "only the plain reading: comma or --sep, no quotes, numbers");
 }
 
@@ -70,8 +75,20 @@ FileReading ReadingOptions(const wxCmdLineParser& parser)
             throw UsageError("--time-column takes N or N:FORMAT, got \"" + value + "\"");
         reading.request.SetColumn(ColumnRequest{int(column - 1), ColumnKind::TIME, layout});
     }
+    long splitBy = 0;
+    if (parser.Found("split-by", &splitBy)) {
+        if (splitBy < 1 || splitBy > INT32_MAX)
+            throw UsageError(wxString::Format("--split-by takes a column from 1, got %ld", splitBy));
+        reading.request.split = int(splitBy - 1);
+    }
+    if (parser.Found("no-split")) {
+        if (reading.request.split >= 0)
+            throw UsageError("--split-by can't be combined with --no-split");
+        reading.request.split = DialectRequest::SPLIT_NONE;
+    }
     if (!reading.request.detect && reading.request.ForcesDialect())
-        throw UsageError("--no-detect can't be combined with --decimal or --time-column");
+        throw UsageError(
+            "--no-detect can't be combined with --decimal, --time-column or --split-by");
     return reading;
 }
 

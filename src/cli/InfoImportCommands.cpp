@@ -95,6 +95,8 @@ int RunInfo(int argc, char** argv)
              {"headerRows", option.headerRows},
              {"dataRows", option.dataRows},
              {"dataSources", sources}};
+    if (option.splitColumn >= 0)
+        out["splitColumn"] = option.splitColumn;
     AddDialect(out, info, option.dialect);
     PrintJson(out);
     return EXIT_OK;

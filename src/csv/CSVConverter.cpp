@@ -151,6 +151,8 @@ std::vector<bool> RequiredColumns(const CSVImportOption& option, const CSVFileIn
         if (includeY)
             set(source.columnY);
     }
+    if (includeY && option.splitColumn >= 0 && !option.dataSources.empty())
+        set(option.splitColumn);
     return flags;
 }
 
@@ -174,7 +176,13 @@ double ImportBytes(const CSVImportOption& option, const std::vector<bool>& requi
             bytes += rows * sizeof(double);
         if (distinctY[c])
             bytes += MipmapBytes(size_t(option.dataRows), resolution);
+        // A split gathers each shown column's values by key.
+        if (distinctY[c] && option.splitColumn >= 0)
+            bytes += rows * sizeof(double);
     }
+    // And the keys' rows and X values.
+    if (option.splitColumn >= 0)
+        bytes += rows * (sizeof(size_t) + 2 * sizeof(double));
     return bytes;
 }
 
@@ -196,6 +204,50 @@ struct PlanCell
     ColumnKind kind;
     TimeLayout layout;
     TimeNanos origin;
+    bool key; // the split column: its text becomes the number of its value
+};
+
+// The values of a split column met by one part of the file, numbered in order.
+class KeyTable
+{
+public:
+    // The number of the value [begin, end) (blanks around it trimmed); NaN for an empty
+    // one, and for a new one past MAX_SPLIT_KEYS (which makes the table Overflowed()).
+    double Number(const char* begin, const char* end)
+    {
+        TrimBlanks(begin, end);
+        if (begin == end)
+            return std::nan("");
+        const size_t length = size_t(end - begin);
+        // Rows of one recording mostly follow each other.
+        if (m_last < m_keys.size() && Is(m_keys[m_last], begin, length))
+            return double(m_last);
+        for (size_t k = 0; k < m_keys.size(); ++k) {
+            if (Is(m_keys[k], begin, length)) {
+                m_last = k;
+                return double(k);
+            }
+        }
+        if (m_keys.size() >= CSVConverter::MAX_SPLIT_KEYS) {
+            m_overflowed = true;
+            return std::nan("");
+        }
+        m_keys.emplace_back(begin, end);
+        m_last = m_keys.size() - 1;
+        return double(m_last);
+    }
+    const std::vector<std::string>& Keys() const { return m_keys; }
+    bool Overflowed() const { return m_overflowed; }
+
+private:
+    static bool Is(const std::string& key, const char* begin, size_t length)
+    {
+        return key.size() == length && std::memcmp(key.data(), begin, length) == 0;
+    }
+
+    std::vector<std::string> m_keys;
+    size_t m_last = 0;
+    bool m_overflowed = false;
 };
 
 // The cell's value: a number, or seconds from the time column's origin; false for a gap.
@@ -212,9 +264,20 @@ inline bool StartsNumber(char c)
 
 } // namespace
 
+struct CSVConverter::ConvertPart : FilePart
+{
+    ConvertPart(int64_t from, int64_t to, int64_t firstLine)
+        : FilePart(from, to, firstLine), startLine(firstLine)
+    {
+    }
+
+    int64_t startLine;
+    KeyTable keys;
+};
+
 struct CSVConverter::RecordPlan
 {
-    RecordPlan(const CSVDialect& dialect, const std::vector<double*>& columns)
+    RecordPlan(const CSVDialect& dialect, const std::vector<double*>& columns, int keyColumn)
         : separator(dialect.separator), decimal(dialect.decimal), quote(dialect.quote)
     {
         // Columns after the last converted one are not even split off.
@@ -223,7 +286,8 @@ struct CSVConverter::RecordPlan
             --used;
         for (size_t c = 0; c < used; ++c) {
             const ColumnFormat format = dialect.Column(int(c));
-            cells.push_back(PlanCell{columns[c], format.kind, format.layout, format.origin});
+            cells.push_back(PlanCell{columns[c], format.kind, format.layout, format.origin,
+                                     int(c) == keyColumn});
         }
     }
 
@@ -234,7 +298,7 @@ struct CSVConverter::RecordPlan
 };
 
 void CSVConverter::ConvertRecord(const char* begin, const char* end, int64_t line, size_t row,
-                                 const RecordPlan& plan, FilePart& part) const
+                                 const RecordPlan& plan, ConvertPart& part) const
 {
     const PlanCell* const cells = plan.cells.data();
     const size_t count = plan.cells.size();
@@ -245,7 +309,11 @@ void CSVConverter::ConvertRecord(const char* begin, const char* end, int64_t lin
         ForEachField(begin, end, separator, plan.quote, [&](const Field& field) {
             if (c < count && cells[c].target) {
                 double value;
-                if (!ReadCell(cells[c], field.begin, field.end, decimal, value)) {
+                if (cells[c].key) {
+                    value = part.keys.Number(field.begin, field.end);
+                    if (std::isnan(value))
+                        part.CountGap(line);
+                } else if (!ReadCell(cells[c], field.begin, field.end, decimal, value)) {
                     value = std::nan("");
                     part.CountGap(line);
                 }
@@ -261,8 +329,8 @@ void CSVConverter::ConvertRecord(const char* begin, const char* end, int64_t lin
             const PlanCell& cell = cells[c];
             const char* stop = nullptr;
             double value;
-            if (cell.target && cell.kind == ColumnKind::NUMBER && decimal == '.' && p != end &&
-                StartsNumber(*p)) {
+            if (cell.target && cell.kind == ColumnKind::NUMBER && !cell.key && decimal == '.' &&
+                p != end && StartsNumber(*p)) {
                 const char* next = ParseNumber(p, end, value);
                 if (next && (next == end || *next == separator))
                     stop = next;
@@ -270,7 +338,11 @@ void CSVConverter::ConvertRecord(const char* begin, const char* end, int64_t lin
             if (!stop) {
                 const void* hit = std::memchr(p, separator, size_t(end - p));
                 stop = hit ? static_cast<const char*>(hit) : end;
-                if (cell.target && !ReadCell(cell, p, stop, decimal, value)) {
+                if (cell.target && cell.key) {
+                    value = part.keys.Number(p, stop);
+                    if (std::isnan(value))
+                        part.CountGap(line);
+                } else if (cell.target && !ReadCell(cell, p, stop, decimal, value)) {
                     value = std::nan("");
                     part.CountGap(line);
                 }
@@ -297,12 +369,15 @@ ResultCode CSVConverter::Fail(const wxString& message)
     return ResultCode::FAILURE;
 }
 
-void CSVConverter::ConvertRange(int fd, FilePart& part, const std::vector<double*>& columns,
+void CSVConverter::ConvertRange(int fd, ConvertPart& part, const std::vector<double*>& columns,
                                 const std::function<bool(int64_t bytes)>& poll) const
 {
     const CSVDialect& dialect = m_option->dialect;
-    const RecordPlan plan(dialect, columns);
-    const RecordPlan fallback(m_fallback, columns);
+    const int keyColumn = m_option->splitColumn;
+    const RecordPlan plan(dialect, columns, keyColumn);
+    const RecordPlan fallback(m_fallback, columns, keyColumn);
+    // A split's key is text, which only the record rules read.
+    const bool plain = !dialect.detected && keyColumn < 0;
     LineReader reader(fd, part.begin, part.end, LineFormat{dialect.terminator, dialect.quote});
     const int64_t first = m_option->headerRows;
     const int64_t last = first + m_option->dataRows;
@@ -322,7 +397,7 @@ void CSVConverter::ConvertRange(int fd, FilePart& part, const std::vector<double
             const size_t row = size_t(line - first);
             if (dialect.detected)
                 ConvertRecord(begin, end, line, row, plan, part);
-            else if (!ConvertFields(begin, end, row, targets, columnCount, m_separator))
+            else if (!plain || !ConvertFields(begin, end, row, targets, columnCount, m_separator))
                 ConvertRecord(begin, end, line, row, fallback, part);
         }
         if (line % PROGRESS_LINES == 0 && !poll(reader.Offset() - part.begin)) {
@@ -354,11 +429,11 @@ ResultCode CSVConverter::ConvertFile(int fd, int64_t total, const std::vector<do
         }
     }
 
-    FilePart head{0, INT64_MAX, 0};
-    FilePart tail{split, INT64_MAX, splitLine};
+    ConvertPart head{0, INT64_MAX, 0};
+    ConvertPart tail{split, INT64_MAX, splitLine};
     const SplitRead run = ReadSplit(
         fd, split, splitLine, total, head, tail, progress,
-        [&](FilePart& part, const std::function<bool(int64_t)>& poll) {
+        [&](ConvertPart& part, const std::function<bool(int64_t)>& poll) {
             ConvertRange(fd, part, columns, poll);
         },
         m_option->dialect.terminator);
@@ -372,7 +447,36 @@ ResultCode CSVConverter::ConvertFile(int fd, int64_t total, const std::vector<do
     FilePart& last = run.parallel ? tail : head;
     if (last.result == PartEnd::DONE && last.line < neededLines)
         last.result = PartEnd::CHANGED;
-    return ReportPart(last, 0, m_fileName, m_message);
+    const ResultCode read = ReportPart(last, 0, m_fileName, m_message);
+    if (read != ResultCode::SUCCESS || m_option->splitColumn < 0)
+        return read;
+    return JoinKeys(head, tail, run.parallel ? columns[size_t(m_option->splitColumn)] : nullptr);
+}
+
+ResultCode CSVConverter::JoinKeys(ConvertPart& head, ConvertPart& tail, double* keyColumn)
+{
+    m_keys = head.keys.Keys();
+    bool overflowed = head.keys.Overflowed();
+    if (keyColumn) {
+        std::vector<double> renumbered;
+        for (const std::string& key : tail.keys.Keys()) {
+            const size_t k = size_t(std::find(m_keys.begin(), m_keys.end(), key) - m_keys.begin());
+            if (k == m_keys.size())
+                m_keys.push_back(key);
+            renumbered.push_back(double(k));
+        }
+        overflowed = overflowed || tail.keys.Overflowed() || m_keys.size() > MAX_SPLIT_KEYS;
+        const int64_t first = tail.startLine - m_option->headerRows;
+        for (int64_t row = std::max<int64_t>(first, 0); row < m_option->dataRows; ++row) {
+            double& key = keyColumn[row];
+            if (!std::isnan(key))
+                key = renumbered[size_t(key)];
+        }
+    }
+    if (overflowed)
+        return Fail(wxString::Format(_("Column %d has more than %d different values to split by!"),
+                                     m_option->splitColumn + 1, int(MAX_SPLIT_KEYS)));
+    return ResultCode::SUCCESS;
 }
 
 // Time stamps made whole: a date column gets its time-of-day column added, a time of day
@@ -412,21 +516,24 @@ ResultCode CSVConverter::FinishColumns(const CSVImportOption& option,
 // Regular when the column steps evenly (as X columns always were), else explicit when it
 // never goes down; its gaps are points that no series using it keeps.
 ResultCode CSVConverter::MakeXColumn(const CSVImportOption& option, int column,
-                                     std::vector<std::shared_ptr<GraphDataY>>& dataYs, XColumn& out)
+                                     LargeArray<double>& values, const std::vector<size_t>* rows,
+                                     bool mayTake, XColumn& out)
 {
-    LargeArray<double>& raw = dataYs[size_t(column)]->raw;
+    auto rowOf = [rows](size_t i) { return rows ? (*rows)[i] : i; };
     double start = 0.0, interval = 1.0;
-    if (IsArithmeticProgression(raw.data(), raw.size(), PROGRESSION_TOLERANCE_PERCENT, start,
+    if (IsArithmeticProgression(values.data(), values.size(), PROGRESSION_TOLERANCE_PERCENT, start,
                                 interval)) {
         out.x = DataX{start, interval};
+        if (rows)
+            out.kept = *rows;
         return ResultCode::SUCCESS;
     }
-    if (raw.empty())
+    if (values.empty())
         return Fail(wxString::Format(_("Column %d is not arithmetic progression!"), column + 1));
     double last = -HUGE_VAL;
     bool gaps = false;
-    for (size_t i = 0; i < raw.size(); ++i) {
-        const double v = raw[i];
+    for (size_t i = 0; i < values.size(); ++i) {
+        const double v = values[i];
         if (std::isnan(v)) {
             gaps = true;
             continue;
@@ -435,24 +542,112 @@ ResultCode CSVConverter::MakeXColumn(const CSVImportOption& option, int column,
             return Fail(wxString::Format(
                 _("Column %d goes down at line %lld, so it can't be the X of a series!"),
                 column + 1,
-                static_cast<long long>(option.headerRows) + static_cast<long long>(i) + 1));
+                static_cast<long long>(option.headerRows) + static_cast<long long>(rowOf(i)) + 1));
         last = v;
     }
-    auto values = std::make_shared<DataX::Values>();
+    auto explicitX = std::make_shared<DataX::Values>();
     if (gaps) {
-        for (size_t i = 0; i < raw.size(); ++i) {
-            if (!std::isnan(raw[i])) {
-                out.kept.push_back(i);
-                values->push_back(raw[i]);
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (!std::isnan(values[i])) {
+                out.kept.push_back(rowOf(i));
+                explicitX->push_back(values[i]);
             }
         }
-    } else if (std::none_of(option.dataSources.begin(), option.dataSources.end(),
-                            [&](const DataSource& s) { return s.columnY == column; })) {
-        *values = std::move(raw); // no series shows it: its values become the X
     } else {
-        *values = raw;
+        if (rows)
+            out.kept = *rows;
+        if (mayTake)
+            *explicitX = std::move(values);
+        else
+            *explicitX = values;
     }
-    out.x = DataX::Explicit(std::move(values));
+    out.x = DataX::Explicit(std::move(explicitX));
+    return ResultCode::SUCCESS;
+}
+
+ResultCode CSVConverter::MakeSeries(const CSVImportOption& option, const CSVFileInfo& info,
+                                    std::vector<std::shared_ptr<GraphDataY>>& dataYs,
+                                    std::vector<std::shared_ptr<GraphData>>& series)
+{
+    const std::vector<bool> xColumns = RequiredColumns(option, info, false);
+    std::vector<XColumn> xs(xColumns.size());
+    for (size_t c = 0; c < xColumns.size(); ++c) {
+        // A time-of-day column joined to a date is already part of the date's X.
+        if (!xColumns[c] || option.dialect.Column(int(c)).joinedTo >= 0)
+            continue;
+        // No series shows it: its values become the X.
+        const bool mayTake = std::none_of(option.dataSources.begin(), option.dataSources.end(),
+                                          [&](const DataSource& s) { return s.columnY == int(c); });
+        const ResultCode made =
+            MakeXColumn(option, int(c), dataYs[c]->raw, nullptr, mayTake, xs[c]);
+        if (made != ResultCode::SUCCESS)
+            return made;
+    }
+    for (const DataSource& source : option.dataSources) {
+        wxASSERT(dataYs[source.columnY]);
+        if (source.useDirectVal) {
+            series.push_back(
+                CreateGraphData(DataX{source.xStart, source.xInterval}, dataYs[source.columnY]));
+        } else {
+            const XColumn& x = xs[source.columnX];
+            series.push_back(CreateGraphData(x.x, x.kept.empty()
+                                                      ? dataYs[source.columnY]
+                                                      : Kept(*dataYs[source.columnY], x.kept)));
+            const ColumnFormat format = option.dialect.Column(source.columnX);
+            if (format.kind == ColumnKind::TIME)
+                series.back()->SetTimeOrigin(format.origin);
+        }
+        m_labels.push_back(source.label);
+    }
+    return ResultCode::SUCCESS;
+}
+
+// Each source's series for each key, over the key's rows: its own X (evenly stepped or
+// not, as a whole column's) or its points counted from the source's start.
+ResultCode CSVConverter::MakeSplitSeries(const CSVImportOption& option,
+                                         std::vector<std::shared_ptr<GraphDataY>>& dataYs,
+                                         std::vector<std::shared_ptr<GraphData>>& series)
+{
+    const LargeArray<double>& keyOf = dataYs[size_t(option.splitColumn)]->raw;
+    std::vector<std::vector<size_t>> rows(m_keys.size());
+    for (size_t i = 0; i < keyOf.size(); ++i) {
+        if (!std::isnan(keyOf[i]))
+            rows[size_t(keyOf[i])].push_back(i);
+    }
+    // The X of each X column within each key, made once.
+    std::vector<std::vector<XColumn>> xs(dataYs.size());
+    for (const DataSource& source : option.dataSources) {
+        if (source.useDirectVal || !xs[size_t(source.columnX)].empty())
+            continue;
+        std::vector<XColumn>& byKey = xs[size_t(source.columnX)];
+        byKey.resize(m_keys.size());
+        const LargeArray<double>& all = dataYs[size_t(source.columnX)]->raw;
+        for (size_t k = 0; k < m_keys.size(); ++k) {
+            LargeArray<double> values(rows[k].size());
+            for (size_t i = 0; i < rows[k].size(); ++i)
+                values[i] = all[rows[k][i]];
+            const ResultCode made =
+                MakeXColumn(option, source.columnX, values, &rows[k], true, byKey[k]);
+            if (made != ResultCode::SUCCESS)
+                return made;
+        }
+    }
+    for (const DataSource& source : option.dataSources) {
+        for (size_t k = 0; k < m_keys.size(); ++k) {
+            if (source.useDirectVal) {
+                series.push_back(CreateGraphData(DataX{source.xStart, source.xInterval},
+                                                 Kept(*dataYs[source.columnY], rows[k])));
+            } else {
+                const XColumn& x = xs[size_t(source.columnX)][k];
+                series.push_back(CreateGraphData(x.x, Kept(*dataYs[source.columnY], x.kept)));
+                const ColumnFormat format = option.dialect.Column(source.columnX);
+                if (format.kind == ColumnKind::TIME)
+                    series.back()->SetTimeOrigin(format.origin);
+            }
+            m_labels.push_back(
+                SplitLabel(source.label, NarrowToWide(m_keys[k].data(), m_keys[k].size())));
+        }
+    }
     return ResultCode::SUCCESS;
 }
 
@@ -464,6 +659,8 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
     m_option = &option;
     m_lineIndex = &index;
     m_gaps = 0;
+    m_keys.clear();
+    m_labels.clear();
     m_firstGapLine = 0;
     try {
         if (!CheckOptionFitsFile(info, option).empty()) {
@@ -506,33 +703,11 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
         if (finished != ResultCode::SUCCESS)
             return finished;
 
-        const std::vector<bool> xColumns = RequiredColumns(option, info, false);
-        std::vector<XColumn> xs(xColumns.size());
-        for (size_t c = 0; c < xColumns.size(); ++c) {
-            // A time-of-day column joined to a date is already part of the date's X.
-            if (!xColumns[c] || option.dialect.Column(int(c)).joinedTo >= 0)
-                continue;
-            const ResultCode made = MakeXColumn(option, int(c), dataYs, xs[c]);
-            if (made != ResultCode::SUCCESS)
-                return made;
-        }
-
-        for (const DataSource& source : option.dataSources) {
-            wxASSERT(dataYs[source.columnY]);
-            if (source.useDirectVal) {
-                series.push_back(CreateGraphData(DataX{source.xStart, source.xInterval},
-                                                 dataYs[source.columnY]));
-                continue;
-            }
-            const XColumn& x = xs[source.columnX];
-            series.push_back(CreateGraphData(x.x, x.kept.empty()
-                                                      ? dataYs[source.columnY]
-                                                      : Kept(*dataYs[source.columnY], x.kept)));
-            const ColumnFormat format = option.dialect.Column(source.columnX);
-            if (format.kind == ColumnKind::TIME)
-                series.back()->SetTimeOrigin(format.origin);
-        }
-        return ResultCode::SUCCESS;
+        const ResultCode made = option.splitColumn >= 0 ? MakeSplitSeries(option, dataYs, series)
+                                                        : MakeSeries(option, info, dataYs, series);
+        if (made != ResultCode::SUCCESS)
+            series.clear();
+        return made;
     } catch (const std::bad_alloc&) {
         series.clear();
         m_message = _("Failed to allocate memory in the calculation process!");

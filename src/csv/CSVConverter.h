@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <wx/string.h>
@@ -44,9 +45,10 @@ public:
     CSVConverter(const wxString& fileName, char separator, const CSVImportTuning& tuning,
                  wxString& message);
 
-    // One series per data source of a valid option, in their order; `index` is the scan's
-    // and `resolution` the mipmaps' (for the memory check). A cell without a value of its
-    // column's type is a gap (NaN), counted; a chosen column without any value fails.
+    // One series per data source of a valid option, in their order (with a split column,
+    // one per source and value of it); `index` is the scan's and `resolution` the
+    // mipmaps' (for the memory check). A cell without a value of its column's type is a
+    // gap (NaN), counted; a chosen column without any value fails.
     ResultCode Convert(const CSVImportOption& option, const CSVFileInfo& info,
                        const CSVLineIndex& index, int resolution, Progress* progress,
                        std::vector<std::shared_ptr<GraphData>>& series);
@@ -54,6 +56,12 @@ public:
     // Gaps of the last conversion, and the 1-based line of the first (0 when none).
     int64_t GetGapCount() const { return m_gaps; }
     int64_t GetFirstGapLine() const { return m_firstGapLine; }
+    // The labels of the last conversion's series (set on the main thread, where the
+    // project may hear of them).
+    const std::vector<wxString>& GetLabels() const { return m_labels; }
+
+    // Most values a split column may have: each makes a series per data source.
+    static constexpr size_t MAX_SPLIT_KEYS = 1000;
 
 private:
     // The X of an X column, and the points its series keep when it has gaps.
@@ -62,10 +70,19 @@ private:
         DataX x;
         std::vector<size_t> kept; // empty: every point
     };
+    struct ConvertPart;
 
     ResultCode Fail(const wxString& message);
-    ResultCode MakeXColumn(const CSVImportOption& option, int column,
-                           std::vector<std::shared_ptr<GraphDataY>>& dataYs, XColumn& out);
+    // The X of `column` over the rows `rows` (every row when null), whose values are
+    // `values` (taken when no series shows them, with mayTake).
+    ResultCode MakeXColumn(const CSVImportOption& option, int column, LargeArray<double>& values,
+                           const std::vector<size_t>* rows, bool mayTake, XColumn& out);
+    ResultCode MakeSeries(const CSVImportOption& option, const CSVFileInfo& info,
+                          std::vector<std::shared_ptr<GraphDataY>>& dataYs,
+                          std::vector<std::shared_ptr<GraphData>>& series);
+    ResultCode MakeSplitSeries(const CSVImportOption& option,
+                               std::vector<std::shared_ptr<GraphDataY>>& dataYs,
+                               std::vector<std::shared_ptr<GraphData>>& series);
     ResultCode FinishColumns(const CSVImportOption& option, const std::vector<bool>& required,
                              std::vector<std::shared_ptr<GraphDataY>>& dataYs);
     // What a record's conversion needs of a dialect, worked out once per part.
@@ -73,11 +90,13 @@ private:
 
     ResultCode ConvertFile(int fd, int64_t total, const std::vector<double*>& columns,
                            Progress* progress);
-    void ConvertRange(int fd, FilePart& part, const std::vector<double*>& columns,
+    void ConvertRange(int fd, ConvertPart& part, const std::vector<double*>& columns,
                       const std::function<bool(int64_t bytes)>& poll) const;
     // A record by the dialect's rules (or the fallback's, for a plain line that failed).
     void ConvertRecord(const char* begin, const char* end, int64_t line, size_t row,
-                       const RecordPlan& plan, FilePart& part) const;
+                       const RecordPlan& plan, ConvertPart& part) const;
+    // The split column's values of both parts as one list, the tail's rows renumbered.
+    ResultCode JoinKeys(ConvertPart& head, ConvertPart& tail, double* keyColumn);
 
     wxString m_fileName;
     char m_separator;
@@ -89,4 +108,6 @@ private:
     CSVDialect m_fallback; // the plain reading's rules for a line that fails them
     int64_t m_gaps = 0;
     int64_t m_firstGapLine = 0;
+    std::vector<std::string> m_keys; // of the split column, in order of appearance
+    std::vector<wxString> m_labels;
 };

@@ -9,6 +9,8 @@ wxString CheckOptionFitsFile(const CSVFileInfo& info, const CSVImportOption& opt
         return wxString::Format(
             _("Header Rows and Data Rows together exceed the %d rows of the file!"), info.rowCount);
     const int columns = info.columnCount;
+    if (option.splitColumn >= columns)
+        return wxString::Format(_("The column to split by must lie between 1 and %d!"), columns);
     for (size_t k = 0; k < option.dataSources.size(); ++k) {
         const DataSource& source = option.dataSources[k];
         const char* axis = nullptr;
@@ -31,6 +33,11 @@ wxString CheckOptionFitsFile(const CSVFileInfo& info, const CSVImportOption& opt
                                 column + 1, int(k) + 1, source.label);
     }
     return wxString();
+}
+
+wxString SplitLabel(const wxString& label, const wxString& key)
+{
+    return label + " (" + key + ")";
 }
 
 wxString CheckImportOption(const CSVFileInfo& info, const CSVImportOption& option)

@@ -77,7 +77,14 @@ struct CSVImportOption
     int32_t dataRows = 0;   // lines converted after them, one point each
     std::vector<DataSource> dataSources;
     CSVDialect dialect;
+    // A column whose values split the rows into recordings stacked in one table (-1:
+    // none): each data source then makes one series per value, over that value's rows, in
+    // order of first appearance, labelled "label (value)"; a row without a value is a gap.
+    int32_t splitColumn = -1;
 };
+
+// The label of a data source's series for one value of the split column.
+wxString SplitLabel(const wxString& label, const wxString& key);
 
 constexpr int DEFAULT_MIPMAP_RESOLUTION = 512;
 

@@ -57,6 +57,7 @@ ResultCode CSVImporter::ImportInternal(Progress* progress)
         converter.Convert(m_option, m_info, *m_lineIndex, m_resolution, progress, m_series);
     m_gaps = converter.GetGapCount();
     m_firstGapLine = converter.GetFirstGapLine();
+    m_labels = converter.GetLabels();
     return result;
 }
 
@@ -81,7 +82,7 @@ ResultCode CSVImporter::Import(ProcContext* context, int resolution)
     }
     for (size_t k = 0; k < m_series.size(); ++k) {
         m_project.Add(m_series[k]);
-        m_series[k]->SetLabel(m_option.dataSources[k].label);
+        m_series[k]->SetLabel(m_labels[k]);
     }
     return ResultCode::SUCCESS;
 }

@@ -56,7 +56,7 @@ public:
     int64_t GetGapCount() const { return m_gaps; }
     int64_t GetFirstGapLine() const { return m_firstGapLine; }
 
-    // Series of the last import, in the order of the data sources.
+    // Series of the last import, in the order of the data sources (unlabelled).
     const std::vector<std::shared_ptr<GraphData>>& GetSeries() const { return m_series; }
 
     // Tuning and test hooks (threads, memory limit, ...).
@@ -73,6 +73,7 @@ private:
     CSVImportOption m_option;
     wxString m_message;
     std::vector<std::shared_ptr<GraphData>> m_series;
+    std::vector<wxString> m_labels; // of m_series
 
     CSVImportTuning m_tuning;
     std::unique_ptr<CSVLineIndex> m_lineIndex; // of the last scan

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include <unistd.h>
 #include <wx/intl.h>
@@ -346,19 +347,31 @@ void JoinDateAndClockColumns(CSVDialect& dialect, const std::vector<bool>& dateO
 // Most neighbours of an X column differ: a year repeated for each month is no X.
 constexpr double MIN_RISING_SHARE = 0.9;
 
+// The text of a split column's cell, as the conversion compares it: blanks around it
+// trimmed, quotes removed.
+std::string KeyText(const Field& field)
+{
+    const char* begin = field.begin;
+    const char* end = field.end;
+    TrimBlanks(begin, end);
+    return std::string(begin, end);
+}
+
 // Whether column c can be the X of the series: over the sample in file order never down
 // (a time of day may wrap past midnight), rising between most neighbours, and never a gap
-// (which an X column can't have).
-bool IsUsableX(const std::vector<const Row*>& body, const CSVDialect& dialect, int c)
+// (which an X column can't have). With a `key` column, within the rows of each of its
+// values (rows without one left out), which land in `keys`.
+bool IsUsableX(const std::vector<const Row*>& body, const CSVDialect& dialect, int c, int key = -1,
+               std::vector<std::string>* keys = nullptr)
 {
     const ColumnFormat format = dialect.Column(c);
-    if (format.kind == ColumnKind::TEXT || format.joinedTo >= 0)
+    if (format.kind == ColumnKind::TEXT || format.joinedTo >= 0 || c == key)
         return false;
     const ColumnFormat clock = dialect.Column(format.clockColumn);
     const bool wraps = format.layout == TimeLayout::TIME_OF_DAY;
     size_t pairs = 0, rising = 0;
-    bool any = false;
-    double last = 0.0;
+    std::vector<std::string> seen;
+    std::vector<double> lastOf(1, std::nan(""));
     for (const Row* row : body) {
         double value;
         if (row->blank)
@@ -370,27 +383,88 @@ bool IsUsableX(const std::vector<const Row*>& body, const CSVDialect& dialect, i
         if (format.clockColumn >= 0 && size_t(format.clockColumn) < row->fields.size() &&
             CellValue(row->fields[size_t(format.clockColumn)], clock, dialect.decimal, seconds))
             value += seconds;
-        if (any) {
+        size_t group = 0;
+        if (key >= 0) {
+            if (size_t(key) >= row->fields.size())
+                return false;
+            const std::string text = KeyText(row->fields[size_t(key)]);
+            if (text.empty())
+                continue; // a gap: the row belongs to no recording
+            group = size_t(std::find(seen.begin(), seen.end(), text) - seen.begin());
+            if (group == seen.size()) {
+                seen.push_back(text);
+                lastOf.resize(seen.size(), std::nan(""));
+            }
+        }
+        double& last = lastOf[group];
+        if (!std::isnan(last)) {
             if (value < last && !(wraps && last - value > 43200.0))
                 return false;
             ++pairs;
             rising += value != last;
         }
         last = value;
-        any = true;
     }
+    if (keys)
+        *keys = std::move(seen);
     return pairs > 0 && double(rising) >= MIN_RISING_SHARE * double(pairs);
 }
 
 // The X of the default series: the first time column that can be one (wherever it is),
-// else the first column when it is a number column that can be one; -1 for none.
-int ChooseXColumn(const std::vector<const Row*>& body, const CSVDialect& dialect)
+// else the first column when it is a number column that can be one; -1 for none. With a
+// `key` column, an X within each of its values.
+int ChooseXColumn(const std::vector<const Row*>& body, const CSVDialect& dialect, int key = -1,
+                  std::vector<std::string>* keys = nullptr)
 {
     for (size_t c = 0; c < dialect.columns.size(); ++c) {
-        if (dialect.columns[c].kind == ColumnKind::TIME && IsUsableX(body, dialect, int(c)))
+        if (dialect.columns[c].kind == ColumnKind::TIME &&
+            IsUsableX(body, dialect, int(c), key, keys))
             return int(c);
     }
-    return dialect.Column(0).kind == ColumnKind::NUMBER && IsUsableX(body, dialect, 0) ? 0 : -1;
+    return dialect.Column(0).kind == ColumnKind::NUMBER && IsUsableX(body, dialect, 0, key, keys)
+               ? 0
+               : -1;
+}
+
+// More values than this in the sample make a column no split: each would be a series.
+constexpr size_t MAX_SPLIT_KEYS = 64;
+
+// A long-format table: recordings stacked with a text key, X starting over at each. The
+// `forced` column (-1: the first text column that works) splits the rows when an X rises
+// within each of its values and there are a few values, each on some rows. Sets the
+// guess's split, its keys and the X within them.
+void ChooseSplit(const std::vector<const Row*>& body, const CSVDialect& dialect, int forced,
+                 DialectGuess& guess)
+{
+    const size_t rows =
+        size_t(std::count_if(body.begin(), body.end(), [](const Row* row) { return !row->blank; }));
+    for (size_t c = 0; c < dialect.columns.size(); ++c) {
+        if (forced >= 0 ? int(c) != forced : dialect.columns[c].kind != ColumnKind::TEXT)
+            continue;
+        std::vector<std::string> keys;
+        const int x = ChooseXColumn(body, dialect, int(c), &keys);
+        if (forced < 0 &&
+            (x < 0 || keys.size() < 2 || keys.size() > MAX_SPLIT_KEYS || 2 * keys.size() > rows))
+            continue;
+        guess.splitColumn = int(c);
+        guess.xColumn = x;
+        if (x < 0) {
+            // Forced without an X: each recording counts its points.
+            for (const Row* row : body) {
+                if (!row->blank && c < row->fields.size()) {
+                    const std::string text = KeyText(row->fields[c]);
+                    if (!text.empty() && std::find(keys.begin(), keys.end(), text) == keys.end())
+                        keys.push_back(text);
+                }
+            }
+        }
+        for (const std::string& text : keys)
+            guess.splitKeys.push_back(NarrowToWide(text.data(), text.size()));
+        return;
+    }
+    // A column past the file's: the option's check names it.
+    if (forced >= 0)
+        guess.splitColumn = forced;
 }
 
 // The names of the header line nearest the data that has a name per column (or one fewer:
@@ -670,6 +744,8 @@ DialectGuess DetectDialect(const FileSample& sample, const DialectRequest& reque
     SetTimeOrigins(body, dialect);
     JoinDateAndClockColumns(dialect, dateOnly);
     guess.xColumn = ChooseXColumn(body, dialect);
+    if (request.split >= 0 || (request.split == DialectRequest::SPLIT_DETECT && guess.xColumn < 0))
+        ChooseSplit(body, dialect, request.split >= 0 ? request.split : -1, guess);
     for (const ColumnFormat& column : dialect.columns)
         guess.typedColumns += column.kind != ColumnKind::TEXT;
     return guess;
@@ -758,10 +834,12 @@ CSVImportOption DefaultDialectOption(const DialectGuess& guess, int rowCount, in
     option.dialect = guess.dialect;
     option.headerRows = std::min(guess.headerLines, rowCount);
     option.dataRows = std::max(0, lastDataLine + 1 - option.headerRows);
+    option.splitColumn = guess.splitColumn;
     const int x = guess.xColumn;
     for (int c = 0; c < guess.columnCount; ++c) {
         const ColumnFormat format = guess.dialect.Column(c);
-        if (c == x || format.kind != ColumnKind::NUMBER || format.joinedTo >= 0)
+        if (c == x || c == guess.splitColumn || format.kind != ColumnKind::NUMBER ||
+            format.joinedTo >= 0)
             continue;
         DataSource source;
         source.useDirectVal = x < 0;

@@ -35,9 +35,12 @@ struct DialectRequest
     char separator = 0; // 0: detect
     char decimal = 0;   // 0: detect
     std::vector<ColumnRequest> columns;
+    static constexpr int SPLIT_DETECT = -2;
+    static constexpr int SPLIT_NONE = -1;
+    int split = SPLIT_DETECT; // or the 0-based column whose values split the rows
 
     // Whether the user asked for more than the plain reading can give.
-    bool ForcesDialect() const { return decimal != 0 || !columns.empty(); }
+    bool ForcesDialect() const { return decimal != 0 || !columns.empty() || split >= 0; }
     // Sets (replaces) the type of one column.
     void SetColumn(const ColumnRequest& request);
 };
@@ -213,6 +216,10 @@ struct DialectGuess
     std::vector<wxString> names; // of the columns, from the header
     int xColumn = -1;            // of the default series; -1: they count their points
     int typedColumns = 0;        // number and time columns
+    // A column whose values split the rows into recordings stacked in one table (within
+    // each, xColumn never goes down); -1 for none.
+    int splitColumn = -1;
+    std::vector<wxString> splitKeys; // its values in the sample, in order of appearance
 };
 
 DialectGuess DetectDialect(const FileSample& sample, const DialectRequest& request);
@@ -230,5 +237,6 @@ bool PlainReadingHolds(const FileSample& sample, char separator, int64_t dataSta
 // The default option of a detected dialect for a file of `rowCount` records whose last
 // non-blank record is `lastDataLine`: one series per number column, over the guess's X
 // column (the first time column that rises, else the first column when it is a number
-// column that rises), or counting their points from 0 when there is none.
+// column that rises), or counting their points from 0 when there is none. With a split
+// column the import makes those series once per value of it.
 CSVImportOption DefaultDialectOption(const DialectGuess& guess, int rowCount, int lastDataLine);

@@ -84,6 +84,8 @@ CSVImportOptionDlgDesign::CSVImportOptionDlgDesign(wxWindow* parent, wxWindowID 
     type->Add(Label(this, _("Column Type:")), 0, wxALIGN_CENTER_VERTICAL);
     type->Add(m_choiceColumnType, 1, wxEXPAND);
     left->Add(type, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 15);
+    m_checkBoxSplit = new wxCheckBox(this, wxID_ANY, _("One series per value of the column"));
+    left->Add(m_checkBoxSplit, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 15);
 
     left->Add(Heading(this, _("Rows setting")), 0, wxEXPAND | wxALL, 5);
     m_spinCtrlHeaderRows = new wxSpinCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition,
@@ -164,6 +166,7 @@ CSVImportOptionDlgDesign::CSVImportOptionDlgDesign(wxWindow* parent, wxWindowID 
                             &CSVImportOptionDlgDesign::ListCtrlColumns_OnItemSelected, this);
     m_choiceColumnType->Bind(wxEVT_CHOICE, &CSVImportOptionDlgDesign::ChoiceColumnType_OnChoice,
                              this);
+    m_checkBoxSplit->Bind(wxEVT_CHECKBOX, &CSVImportOptionDlgDesign::CheckBoxSplit_OnCheckBox, this);
     m_spinCtrlHeaderRows->Bind(wxEVT_SPINCTRL,
                                &CSVImportOptionDlgDesign::SpinCtrlHeaderRows_OnSpinCtrl, this);
     m_spinCtrlDataRows->Bind(wxEVT_SPINCTRL, &CSVImportOptionDlgDesign::SpinCtrlDataRows_OnSpinCtrl,

@@ -27,6 +27,7 @@ public:
     wxChoice* GetDecimalChoice() const { return m_choiceDecimal; }
     wxListCtrl* GetColumnList() const { return m_listCtrlColumns; }
     wxChoice* GetColumnTypeChoice() const { return m_choiceColumnType; }
+    wxCheckBox* GetSplitCheck() const { return m_checkBoxSplit; }
     wxSpinCtrl* GetHeaderRowsSpin() const { return m_spinCtrlHeaderRows; }
     wxSpinCtrl* GetDataRowsSpin() const { return m_spinCtrlDataRows; }
     wxListCtrl* GetDataList() const { return m_listCtrlData; }
@@ -50,6 +51,7 @@ protected:
     wxChoice* m_choiceDecimal = nullptr;
     wxListCtrl* m_listCtrlColumns = nullptr;
     wxChoice* m_choiceColumnType = nullptr;
+    wxCheckBox* m_checkBoxSplit = nullptr;
     wxSpinCtrl* m_spinCtrlHeaderRows = nullptr;
     wxSpinCtrl* m_spinCtrlDataRows = nullptr;
     wxListCtrl* m_listCtrlData = nullptr;
@@ -69,6 +71,7 @@ protected:
     virtual void ChoiceDecimal_OnChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void ListCtrlColumns_OnItemSelected(wxListEvent& event) { event.Skip(); }
     virtual void ChoiceColumnType_OnChoice(wxCommandEvent& event) { event.Skip(); }
+    virtual void CheckBoxSplit_OnCheckBox(wxCommandEvent& event) { event.Skip(); }
     virtual void SpinCtrlHeaderRows_OnSpinCtrl(wxSpinEvent& event) { event.Skip(); }
     virtual void SpinCtrlDataRows_OnSpinCtrl(wxSpinEvent& event) { event.Skip(); }
     virtual void ListCtrlData_OnItemSelected(wxListEvent& event) { event.Skip(); }

@@ -1,5 +1,6 @@
 // The import command and the other ways a file gets in: the command line, a drop on the
 // window and File > Recent Files. Progress dialogs run for real; the others are answered.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -348,6 +349,48 @@ TEST_F(ImportCommandTest, CtrlIAndOkOpenRealFilesAndDrawThem)
             }
         EXPECT_GT(blue, 100);
     }
+}
+
+// Recordings stacked with a key open as one series per key, each over its own dates; the
+// dialog says so, and with its split turned off they open as one series.
+TEST_F(ImportCommandTest, StackedRecordingsSplitByKeyUnlessTurnedOff)
+{
+    const Rows keys = {"MSFT", "AMZN", "IBM", "GOOG", "AAPL"};
+    std::string stacked = "symbol,date,price\n";
+    for (size_t k = 0; k < keys.size(); ++k)
+        for (int m = 0; m < 24; ++m)
+            stacked += wxString::Format("%s,%d-%02d-01,%d\n", keys[k], 2000 + m / 12, m % 12 + 1,
+                                        int(k) * 100 + m)
+                           .utf8_string();
+    const wxString path = Write("stocks.csv", stacked);
+    Import(InOrder(File(path), Options([](CSVImportOptionDlg* dlg) {
+                       EXPECT_TRUE(dlg->GetSplitCheck()->GetValue());
+                       EXPECT_EQ("One series per value of column 1 (symbol)",
+                                 dlg->GetSplitCheck()->GetLabel());
+                       EXPECT_EQ("Splits the rows: one series per value",
+                                 dlg->GetColumnList()->GetItemText(0, 2));
+                   })));
+    ASSERT_EQ(5, Project().GetCount());
+    for (int k = 0; k < 5; ++k) {
+        const auto series = Project().GetItem(k);
+        EXPECT_EQ("price (" + keys[size_t(k)] + ")", series->GetLabel());
+        ASSERT_EQ(24u, series->GetCount());
+        EXPECT_EQ(k * 100 + 23, series->GetDataY()->raw[23]);
+        // Monthly dates step unevenly, and never back across the plot.
+        const DataX x = series->GetDataX();
+        ASSERT_TRUE(x.IsExplicit());
+        EXPECT_TRUE(std::is_sorted(x.ExplicitValues()->begin(), x.ExplicitValues()->end()));
+        EXPECT_TRUE(series->HasTimeOrigin());
+    }
+
+    Import(InOrder(File(path), Options([](CSVImportOptionDlg* dlg) {
+                       Send(dlg->GetSplitCheck(), wxEVT_CHECKBOX, 0);
+                       EXPECT_EQ(-1, dlg->GetOption().splitColumn);
+                       EXPECT_FALSE(dlg->GetSplitCheck()->GetValue());
+                   })));
+    ASSERT_EQ(6, Project().GetCount());
+    EXPECT_EQ("price", Project().GetItem(5)->GetLabel());
+    EXPECT_EQ(120u, Project().GetItem(5)->GetCount());
 }
 
 // Through the X server: recordings whose X steps unevenly (a jittered 1 ms base, a minute's

@@ -262,6 +262,25 @@ TEST_F(Cli, ExportWritesTheDesktopFormat)
     EXPECT_EQ(Run({"export", data, "-o", out, "--series", "3"}).status, 2);
 }
 
+// Stacked recordings split by their key, unless asked not to; a split by another column.
+TEST_F(Cli, SplitByKey)
+{
+    const std::string file =
+        Write("s.csv", "key,t,v\nA,2020-01-01,1\nA,2020-01-03,2\nB,2020-01-01,3\nB,2020-01-02,4\n");
+    json info = Run({"info", file}).Json();
+    EXPECT_EQ(info["splitColumn"], 0);
+    json split = Run({"import", file, "--values"}).Json();
+    ASSERT_EQ(split["series"].size(), 2u);
+    EXPECT_EQ(split["series"][1]["label"], "v (B)");
+    EXPECT_EQ(split["series"][1]["xEnd"], "2020-01-02T00:00:00");
+    EXPECT_EQ(split["series"][1]["values"], json::parse("[3, 4]"));
+    json whole = Run({"import", file, "--no-split"}).Json();
+    ASSERT_EQ(whole["series"].size(), 1u);
+    EXPECT_EQ(whole["series"][0]["points"], 4);
+    json byT = Run({"import", file, "--split-by", "2"}).Json();
+    EXPECT_EQ(byT["series"].size(), 3u); // three dates, each counting its points
+}
+
 TEST_F(Cli, UsageErrorsExitWithTwo)
 {
     for (std::vector<std::string> args : {std::vector<std::string>{},
@@ -269,6 +288,9 @@ TEST_F(Cli, UsageErrorsExitWithTwo)
                                           {"info"},
                                           {"info", "a", "--sep", "pipe"},
                                           {"info", "a", "--sep", "Tab"}, // lower case only
+                                          {"info", "a", "--split-by", "0"},
+                                          {"import", "a", "--split-by", "1", "--no-split"},
+                                          {"import", "a", "--split-by", "1", "--no-detect"},
                                           {"eval", "x", "--size", "-1"},
                                           {"ticks", "--span", "1"}}) {
         Outcome r = Run(args);

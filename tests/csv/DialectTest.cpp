@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CsvTestUtil.h"
+#include "csv/CSVConverter.h"
 #include "csv/CSVImporter.h"
 #include "model/GraphProject.h"
 
@@ -37,6 +38,8 @@ struct Read
     Strings labels;
     std::vector<std::vector<double>> values; // of the default series
     std::vector<std::string> xStarts;        // ISO text for a time X, else the number
+    Strings series;                          // the labels of the series made
+    std::vector<std::vector<double>> xs;     // their X values
     int64_t gaps = 0;
 };
 
@@ -54,12 +57,19 @@ Read ReadFile(const std::string& path, const DialectRequest& request = DialectRe
     out.option = importer.GetOption();
     for (const DataSource& s : out.option.dataSources)
         out.labels.push_back(s.label.utf8_string());
-    if (out.scan == ResultCode::SUCCESS && !out.option.dataSources.empty()) {
+    // The check the dialog and the command line run before an import.
+    const wxString refused = CheckOptionFitsFile(out.info, out.option);
+    out.message = (refused.empty() ? importer.GetErrorMessage() : refused).utf8_string();
+    if (out.scan == ResultCode::SUCCESS && !out.option.dataSources.empty() && refused.empty()) {
         out.import = importer.Import(nullptr);
         for (int i = 0; i < project->GetCount(); ++i) {
             const auto series = project->GetItem(i);
             const auto& raw = series->GetDataY()->raw;
             out.values.emplace_back(raw.begin(), raw.end());
+            out.series.push_back(series->GetLabel().utf8_string());
+            out.xs.emplace_back();
+            for (size_t k = 0; k < raw.size(); ++k)
+                out.xs.back().push_back(series->GetDataX().At(k));
             const double start = series->GetDataX().start;
             out.xStarts.push_back(
                 series->HasTimeOrigin()
@@ -68,8 +78,8 @@ Read ReadFile(const std::string& path, const DialectRequest& request = DialectRe
                     : std::to_string(start));
         }
         out.gaps = importer.GetGapCount();
+        out.message = importer.GetErrorMessage().utf8_string();
     }
-    out.message = importer.GetErrorMessage().utf8_string();
     return out;
 }
 
@@ -373,6 +383,93 @@ TEST(Dialect, FilesWithoutSeriesAreRefusedWithTheReason)
     importer.SetOption(option);
     EXPECT_EQ(ResultCode::FAILURE, importer.Import(nullptr));
     EXPECT_EQ("Column 3 has no values to import!", importer.GetErrorMessage());
+    EXPECT_EQ(0, project->GetCount());
+}
+
+// Recordings stacked in one table with a text key: one series per key and number column,
+// each over its own rows, the same on one thread as on two (which meet the keys in
+// another order).
+TEST(Dialect, StackedRecordingsSplitByTheirKey)
+{
+    csvtest::TempDir dir;
+    const Strings keys = {"MSFT", "AMZN", "IBM", "GOOG", "AAPL"};
+    std::string stacked = "symbol,date,price,volume\n";
+    const int months = 600; // enough lines for the import to run on two threads
+    for (size_t k = 0; k < keys.size(); ++k) {
+        for (int m = 0; m < months; ++m)
+            stacked += keys[k] + "," + std::to_string(1950 + m / 12) + "-" +
+                       (m % 12 < 9 ? "0" : "") + std::to_string(m % 12 + 1) + "-01," +
+                       std::to_string(k * 1000 + m) + ".5," + std::to_string(m) + "\n";
+    }
+    const std::string path = dir.Write("stocks.csv", stacked);
+    const Read one = ReadFile(path);
+    EXPECT_EQ(0, one.option.splitColumn);
+    EXPECT_EQ((Strings{"price", "volume"}), one.labels);
+    ASSERT_EQ(ResultCode::SUCCESS, one.import) << one.message;
+    ASSERT_EQ(10u, one.series.size());
+    for (size_t k = 0; k < keys.size(); ++k) {
+        EXPECT_EQ("price (" + keys[k] + ")", one.series[k]);
+        EXPECT_EQ("volume (" + keys[k] + ")", one.series[keys.size() + k]);
+        ASSERT_EQ(size_t(months), one.values[k].size());
+        EXPECT_EQ(double(k * 1000) + 0.5, one.values[k][0]);
+        EXPECT_EQ(double(k * 1000 + months - 1) + 0.5, one.values[k].back());
+        EXPECT_EQ("1950-01-01T00:00:00.000", one.xStarts[k]);
+        EXPECT_TRUE(std::is_sorted(one.xs[k].begin(), one.xs[k].end())); // no line back
+    }
+    const Read two = ReadFile(path, DialectRequest(), 2);
+    EXPECT_EQ(one.series, two.series);
+    EXPECT_EQ(Bits(one.values), Bits(two.values));
+    EXPECT_EQ(Bits(one.xs), Bits(two.xs));
+
+    // Interleaved stations, a row without its key (a gap, dropped) and a key in quotes.
+    const Read stations = ReadFile(dir.Write(
+        "s.csv", "time,station,t\n0,\"A\",1\n0,B,2\n60,A,3\n60,,9\n60,B,4\n120,A,5\n120,B,6\n"));
+    EXPECT_EQ((Strings{"t (A)", "t (B)"}), stations.series);
+    EXPECT_EQ(Bits({{1, 3, 5}, {2, 4, 6}}), Bits(stations.values));
+    EXPECT_EQ(Bits({{0, 60, 120}, {0, 60, 120}}), Bits(stations.xs));
+    EXPECT_EQ(1, stations.gaps);
+
+    // Asked for: no split (the points counted in file order), or a split by a column the
+    // detection would not take; refused past the file's columns and with too many values.
+    DialectRequest none;
+    none.split = DialectRequest::SPLIT_NONE;
+    const Read whole = ReadFile(path, none);
+    EXPECT_EQ((Strings{"price", "volume"}), whole.series);
+    EXPECT_EQ(-1, whole.option.splitColumn);
+    EXPECT_EQ(size_t(months) * keys.size(), whole.values[0].size());
+
+    const std::string runs = dir.Write("r.csv", "run,v\n1,5\n1,6\n2,7\n1,8\n");
+    DialectRequest byRun;
+    byRun.split = 0;
+    const Read counted = ReadFile(runs, byRun);
+    EXPECT_EQ((Strings{"v (1)", "v (2)"}), counted.series);
+    EXPECT_EQ(Bits({{0, 1, 2}, {0}}), Bits(counted.xs));
+    EXPECT_EQ(Bits({{5, 6, 8}, {7}}), Bits(counted.values));
+
+    byRun.split = 5;
+    EXPECT_EQ("The column to split by must lie between 1 and 2!", ReadFile(runs, byRun).message);
+
+    std::string many = "id,t,v\n";
+    for (size_t k = 0; k <= CSVConverter::MAX_SPLIT_KEYS; ++k)
+        many += "k" + std::to_string(k) + ",0,1\n";
+    DialectRequest byId;
+    byId.split = 0;
+    const Read tooMany = ReadFile(dir.Write("m.csv", many), byId);
+    EXPECT_EQ(ResultCode::FAILURE, tooMany.import);
+    EXPECT_EQ("Column 1 has more than 1000 different values to split by!", tooMany.message);
+    EXPECT_TRUE(tooMany.series.empty());
+
+    // An X chosen that goes down within a key: refused with the line.
+    auto project = CreateGraphProject();
+    CSVImporter importer(dir.Write("d.csv", "t,s,v\n0,A,1\n5,B,2\n9,A,3\n7,A,4\n"), *project);
+    importer.Request().split = 1;
+    ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
+    CSVImportOption option = importer.GetOption();
+    option.dataSources = {DataSource{false, 0, 1, 0, 2, "v"}};
+    importer.SetOption(option);
+    EXPECT_EQ(ResultCode::FAILURE, importer.Import(nullptr));
+    EXPECT_EQ("Column 1 goes down at line 5, so it can't be the X of a series!",
+              importer.GetErrorMessage());
     EXPECT_EQ(0, project->GetCount());
 }
 

@@ -40,18 +40,27 @@ bool ImportFile(MainFrame& frame, const wxString& path, bool showOptions)
 
 namespace {
 
-// The option to import, from the dialog or as scanned; false when the user cancelled or
-// the option can't be imported (the reason is then shown).
-bool ChooseOption(MainFrame& frame, CSVImporter& importer, ProgressDlg& progress,
-                  const wxString& path, bool showOptions)
+// Imports with the option, saying why when it can't; the message's window is `parent`.
+bool RunImport(CSVImporter& importer, ProgressDlg& progress, wxWindow* parent)
+{
+    const ResultCode result = importer.Import(&progress, ReadSetting(SETTING_MIPMAP_RESOLUTION));
+    return ReportCommandResult(parent, result, importer.GetErrorMessage());
+}
+
+// Imports the option from the dialog (whose OK runs the import, and stays open when it
+// fails) or as scanned; false when the user cancelled or it failed (the reason shown).
+bool ChooseOptionAndImport(MainFrame& frame, CSVImporter& importer, ProgressDlg& progress,
+                           const wxString& path, bool showOptions)
 {
     const CSVFileInfo info = importer.GetInfo();
     // Refused here, not by an empty dialog whose import would report success.
     const wxString problem = CheckDefaultImport(path, info, importer.GetOption());
     if (!showOptions || info.columnCount == 0 || importer.GetOption().dataRows == 0) {
-        if (!problem.empty())
+        if (!problem.empty()) {
             ShowErrorMessage(&frame, problem);
-        return problem.empty();
+            return false;
+        }
+        return RunImport(importer, progress, &frame);
     }
     CSVImportOptionDlg dlg(&frame);
     dlg.SetInfo(info);
@@ -70,10 +79,19 @@ bool ChooseOption(MainFrame& frame, CSVImporter& importer, ProgressDlg& progress
         newOption = importer.GetOption();
         return wxString();
     });
+    bool imported = false;
+    dlg.SetAccept([&](const CSVImportOption& option) {
+        importer.SetOption(option);
+        imported = RunImport(importer, progress, &dlg);
+        return imported;
+    });
     if (dlg.ShowModal() != wxID_OK)
         return false;
+    if (imported)
+        return true;
+    // Closed without its OK handler (as a test closes it).
     importer.SetOption(dlg.GetOption());
-    return true;
+    return RunImport(importer, progress, &frame);
 }
 
 } // namespace
@@ -91,10 +109,7 @@ bool ImportFileWithSeparator(MainFrame& frame, const wxString& path, wxChar sepa
     const ResultCode scanned = importer.ScanInfo(&progress);
     if (!ReportCommandResult(&frame, scanned, importer.GetErrorMessage()))
         return false;
-    if (!ChooseOption(frame, importer, progress, path, showOptions))
-        return false;
-    const ResultCode result = importer.Import(&progress, ReadSetting(SETTING_MIPMAP_RESOLUTION));
-    if (!ReportCommandResult(&frame, result, importer.GetErrorMessage()))
+    if (!ChooseOptionAndImport(frame, importer, progress, path, showOptions))
         return false;
     if (wasEmpty)
         frame.FitPlotRange(true, true);

@@ -47,11 +47,13 @@ int TypeIndex(const ColumnFormat& format)
     return 0;
 }
 
-wxString TypeText(const ColumnFormat& format)
+wxString TypeText(const ColumnFormat& format, bool splits)
 {
     wxString text = wxGetTranslation(TYPE_CHOICES[TypeIndex(format)].name);
     if (format.joinedTo >= 0)
         text += wxString::Format(_(" (joined to column %d)"), format.joinedTo + 1);
+    if (splits)
+        text = _("Splits the rows: one series per value");
     return text;
 }
 
@@ -107,7 +109,8 @@ void CSVImportOptionDlg::UpdateFormat()
         SetCell(m_listCtrlColumns, c, 0, wxString::Format("%ld", c + 1));
         SetCell(m_listCtrlColumns, c, 1,
                 size_t(c) < m_info.columnNames.size() ? m_info.columnNames[size_t(c)] : wxString());
-        SetCell(m_listCtrlColumns, c, 2, TypeText(dialect.Column(int(c))));
+        SetCell(m_listCtrlColumns, c, 2,
+                TypeText(dialect.Column(int(c)), c == m_option.splitColumn));
     }
     // A column is always selected, so that its type can be changed at once.
     if (count > 0 && SelectedRow(m_listCtrlColumns) < 0)
@@ -124,6 +127,18 @@ void CSVImportOptionDlg::UpdateColumnType()
     m_choiceColumnType->Enable(m_rescan && column >= 0);
     if (column >= 0)
         m_choiceColumnType->SetSelection(TypeIndex(m_option.dialect.Column(int(column))));
+    // The split column when there is one, else the selected column that would split.
+    const int split = m_option.splitColumn >= 0 ? m_option.splitColumn : int(column);
+    m_checkBoxSplit->SetValue(m_option.splitColumn >= 0);
+    m_checkBoxSplit->Enable(m_rescan && split >= 0);
+    wxString name = split >= 0 && size_t(split) < m_info.columnNames.size()
+                        ? m_info.columnNames[size_t(split)]
+                        : wxString();
+    m_checkBoxSplit->SetLabel(
+        split < 0     ? _("One series per value of the column")
+        : name.empty() ? wxString::Format(_("One series per value of column %d"), split + 1)
+                       : wxString::Format(_("One series per value of column %d (%s)"), split + 1,
+                                          name));
 }
 
 void CSVImportOptionDlg::UpdatePreview()
@@ -192,6 +207,18 @@ void CSVImportOptionDlg::ChoiceDecimal_OnChoice(wxCommandEvent&)
 void CSVImportOptionDlg::ListCtrlColumns_OnItemSelected(wxListEvent&)
 {
     UpdateColumnType();
+}
+
+void CSVImportOptionDlg::CheckBoxSplit_OnCheckBox(wxCommandEvent&)
+{
+    const long column = SelectedRow(m_listCtrlColumns);
+    if (m_checkBoxSplit->GetValue() && column >= 0)
+        m_request.split = int(column);
+    else if (!m_checkBoxSplit->GetValue())
+        m_request.split = DialectRequest::SPLIT_NONE;
+    else
+        return;
+    Reread();
 }
 
 void CSVImportOptionDlg::ChoiceColumnType_OnChoice(wxCommandEvent&)

@@ -98,6 +98,9 @@ bool CSVImportOptionDlg::TransferDataFromWindow()
         wxMessageBox(problem, _("Warning"), wxOK | wxICON_WARNING | wxCENTRE, this);
         return false;
     }
+    // What only the file's values can refuse (an X that goes down) keeps the dialog too.
+    if (m_accept && !m_accept(m_option))
+        return false;
     return CSVImportOptionDlgDesign::TransferDataFromWindow();
 }
 

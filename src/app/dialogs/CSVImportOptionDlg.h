@@ -36,8 +36,13 @@ public:
     // The file's first records, shown split and read as the option reads them.
     void SetPreview(const std::vector<std::string>& records);
 
+    // Runs the import with the option the user accepted; false (after saying why) keeps
+    // the dialog open.
+    using Accept = std::function<bool(const CSVImportOption&)>;
+    void SetAccept(Accept accept) { m_accept = std::move(accept); }
+
     // The OK button: shows CheckImportOption's text and keeps the dialog open when it has
-    // one.
+    // one, else runs the accept function.
     bool TransferDataFromWindow() override;
 
     // The selected entry, or -1.
@@ -64,6 +69,7 @@ protected:
     void ChoiceDecimal_OnChoice(wxCommandEvent& event) override;
     void ListCtrlColumns_OnItemSelected(wxListEvent& event) override;
     void ChoiceColumnType_OnChoice(wxCommandEvent& event) override;
+    void CheckBoxSplit_OnCheckBox(wxCommandEvent& event) override;
 
 private:
     // The separator, decimal mark and column types as the option reads them.
@@ -83,5 +89,6 @@ private:
     CSVImportOption m_option;
     DialectRequest m_request;
     Rescan m_rescan;
+    Accept m_accept;
     std::vector<std::string> m_records;
 };
