@@ -19,9 +19,10 @@ const char* const BENCH_FORMULAS[] = {
     "sin(x)*exp(-x/1000)+(x>500?1:0)", // f1
     "x*x+2*x+1",                       // f2
     "y(1,x*0.5)",
+    "y(2,x*0.5)", // the same ramp over an X of its own
 };
 
-// Series 1 for "y": a ramp over the same X range.
+// Series 1 for "y": a ramp over the same X range; series 2 the same ramp at jittered X.
 std::shared_ptr<GraphProject> MakeProject()
 {
     auto project = CreateGraphProject();
@@ -30,6 +31,10 @@ std::shared_ptr<GraphProject> MakeProject()
     for (int32_t k = 0; k < BENCH_POINTS; ++k)
         y->raw[k] = 0.25 * k;
     project->Add(CreateGraphData(DataX{0.0, 1.0}, y));
+    auto xs = std::make_shared<DataX::Values>(size_t(BENCH_POINTS));
+    for (int32_t k = 0; k < BENCH_POINTS; ++k)
+        (*xs)[size_t(k)] = double(k) + 0.1 * double(k % 3);
+    project->Add(CreateGraphData(DataX::Explicit(std::move(xs)), y));
     return project;
 }
 
@@ -62,7 +67,7 @@ void BM_Calculate(benchmark::State& state)
 }
 BENCHMARK(BM_Calculate)
     ->ArgNames({"formula", "threads"})
-    ->ArgsProduct({{0, 1, 2, 3}, {1, 2}})
+    ->ArgsProduct({{0, 1, 2, 3, 4}, {1, 2}})
     ->UseRealTime() // a second thread may work too
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);

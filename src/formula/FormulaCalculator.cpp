@@ -198,28 +198,29 @@ ResultCode FormulaCalculator::Run(int resolution, ProcContext* context)
 
 // n is compared with the count before it is truncated: with one series, y(1.9, x)
 // finds none.
-bool FormulaCalculator::FindSeries(double n, SeriesView& view) const
+const FormulaCalculator::SeriesView* FormulaCalculator::FindSeries(double n,
+                                                                   SeriesView& scratch) const
 {
     const size_t count = m_seriesTaken ? m_series.size()
                          : m_proj      ? static_cast<size_t>(m_proj->GetCount())
                                        : 0;
     if (!(n >= 1.0) || static_cast<double>(count) < n)
-        return false;
+        return nullptr;
     const size_t index = static_cast<size_t>(n - 1.0);
-    if (m_seriesTaken) {
-        view = m_series[index];
-    } else {
-        const std::shared_ptr<GraphData> data = m_proj->GetItem(static_cast<int>(index));
-        view = SeriesView{data->GetDataX(), data->GetDataY()->raw.data(), data->GetCount()};
-    }
-    return true;
+    if (m_seriesTaken)
+        return &m_series[index];
+    const std::shared_ptr<GraphData> data = m_proj->GetItem(static_cast<int>(index));
+    scratch = SeriesView{data->GetDataX(), data->GetDataY()->raw.data(), data->GetCount()};
+    return &scratch;
 }
 
 double FormulaCalculator::ValueAtX(double n, double x)
 {
-    SeriesView series;
-    if (!FindSeries(n, series))
+    SeriesView scratch;
+    const SeriesView* found = FindSeries(n, scratch);
+    if (!found)
         return 0.0;
+    const SeriesView& series = *found;
     if (series.dataX.IsExplicit())
         return InterpolateExplicit(series, x);
     const double t = (x - series.dataX.start) / series.dataX.interval;
@@ -232,14 +233,59 @@ double FormulaCalculator::ValueAtX(double n, double x)
     return (1.0 - f) * series.values[j] + f * series.values[j + 1];
 }
 
-// Between the neighbours found by binary search; 0.0 outside them, as for regular X.
+namespace {
+
+// Where the last search in each of a few X arrays ended, per thread: a formula reads its
+// series at rising x, so the next point mostly lies in the same or the next interval.
+struct SearchHint
+{
+    const double* xs = nullptr;
+    size_t j = 0;
+};
+constexpr size_t HINTS = 4;
+thread_local SearchHint t_hints[HINTS];
+thread_local size_t t_nextHint = 0;
+
+// The last j with xs[j] <= x, for xs[0] <= x: from j by doubling steps, then binary search.
+size_t SearchFrom(const double* xs, size_t n, double x, size_t j)
+{
+    size_t lo, hi; // the answer lies in [lo, hi)
+    if (xs[j] <= x) {
+        lo = j;
+        hi = j + 1;
+        for (size_t step = 1; hi < n && xs[hi] <= x; step *= 2) {
+            lo = hi;
+            hi = std::min(n, j + 1 + step);
+        }
+    } else {
+        hi = j;
+        lo = j;
+        for (size_t step = 1; lo > 0 && xs[lo] > x; step *= 2) {
+            hi = lo;
+            lo = j > step ? j - step : 0;
+        }
+        hi = std::min(hi + 1, n);
+    }
+    return size_t(std::upper_bound(xs + lo, xs + hi, x) - xs) - 1;
+}
+
+} // namespace
+
+// Between the neighbours found by search; 0.0 outside them, as for regular X.
 double FormulaCalculator::InterpolateExplicit(const SeriesView& series, double x)
 {
     const double* xs = series.dataX.ExplicitValues()->data();
     const size_t n = std::min(series.count, series.dataX.ExplicitValues()->size());
     if (std::isnan(x) || n < 2 || !(x >= xs[0]))
         return 0.0;
-    const size_t j = size_t(std::upper_bound(xs, xs + n, x) - xs) - 1;
+    SearchHint* hint = std::find_if(std::begin(t_hints), std::end(t_hints),
+                                    [xs](const SearchHint& h) { return h.xs == xs; });
+    if (hint == std::end(t_hints)) {
+        hint = &t_hints[t_nextHint++ % HINTS];
+        *hint = SearchHint{xs, 0};
+    }
+    const size_t j = SearchFrom(xs, n, x, std::min(hint->j, n - 1));
+    hint->j = j;
     if (j + 1 >= n)
         return 0.0;
     const double f = (x - xs[j]) / (xs[j + 1] - xs[j]);
@@ -248,13 +294,14 @@ double FormulaCalculator::InterpolateExplicit(const SeriesView& series, double x
 
 double FormulaCalculator::ValueAtIndex(double n, double i)
 {
-    SeriesView series;
-    if (!FindSeries(n, series) || std::isnan(i))
+    SeriesView scratch;
+    const SeriesView* series = FindSeries(n, scratch);
+    if (!series || std::isnan(i))
         return 0.0;
     const double k = std::trunc(i);
-    if (k < 0.0 || k > INT32_MAX || k >= static_cast<double>(series.count))
+    if (k < 0.0 || k > INT32_MAX || k >= static_cast<double>(series->count))
         return 0.0;
-    return series.values[static_cast<size_t>(k)];
+    return series->values[static_cast<size_t>(k)];
 }
 
 double FormulaCalculator::Random()

@@ -75,7 +75,9 @@ private:
     class SeriesSnapshot;
 
     ResultCode CheckRequest(int resolution);
-    bool FindSeries(double n, SeriesView& view) const;
+    // Series n (1-based), or null; `scratch` holds it when it is read from the project.
+    // Not copied otherwise: the threads would contend for its X array's reference count.
+    const SeriesView* FindSeries(double n, SeriesView& scratch) const;
     static double InterpolateExplicit(const SeriesView& series, double x);
     bool EvaluateAll(GraphDataY& dataY, Progress* progress);
 

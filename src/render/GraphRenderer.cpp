@@ -70,6 +70,7 @@ RenderInfo GraphRenderer::Render()
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     m_prop = m_project.GetProperty();
     m_range = m_project.GetPlotRange();
+    m_columnEndsXs = nullptr; // searched again each frame
 
     cairo_rectangle(cr, 0, 0, m_width, m_height);
     m_cairo.SetSourceColour(m_prop.bgColor);
@@ -461,6 +462,20 @@ int64_t GraphRenderer::ExplicitDrawData(const GraphData& series, int64_t first, 
     }
     // Per pixel column the points whose X falls in it, found by binary search, and their
     // min/max from the pyramid: the cost follows the width, not the number of points.
+    if (xs != m_columnEndsXs || first != m_columnEndsFirst || last != m_columnEndsLast ||
+        m_columnEnds.size() != size_t(columns)) {
+        m_columnEnds.resize(size_t(columns));
+        const double x0 = m_range.minX;
+        const double width = (m_range.maxX - m_range.minX) / columns;
+        int64_t lo = first;
+        for (int c = 0; c < columns; ++c) {
+            lo = c + 1 == columns ? last + 1 : GallopTo(xs, lo, last + 1, x0 + (c + 1) * width);
+            m_columnEnds[size_t(c)] = lo;
+        }
+        m_columnEndsXs = xs;
+        m_columnEndsFirst = first;
+        m_columnEndsLast = last;
+    }
     m_blockX.clear();
     m_blocks.clear();
     m_bridges.clear();
@@ -470,8 +485,7 @@ int64_t GraphRenderer::ExplicitDrawData(const GraphData& series, int64_t first, 
     int64_t lo = first;
     bool pause = false; // columns without points since the last block
     for (int c = 0; c < columns && lo <= last; ++c) {
-        const int64_t hi =
-            c + 1 == columns ? last + 1 : GallopTo(xs, lo, last + 1, x0 + (c + 1) * width);
+        const int64_t hi = m_columnEnds[size_t(c)];
         if (hi <= lo) {
             pause = !m_blocks.empty();
             continue;

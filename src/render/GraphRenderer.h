@@ -61,4 +61,9 @@ private:
     std::vector<MinMax> m_blocks;          // explicit X: per pixel column
     std::vector<double> m_blockX;
     std::vector<double> m_bridges; // x0, y0, x1, y1 across pauses
+    // The pixel columns' ends in the explicit X last searched: series that share their X
+    // (the columns of one file) search it once per frame.
+    const double* m_columnEndsXs = nullptr;
+    int64_t m_columnEndsFirst = 0, m_columnEndsLast = -1;
+    std::vector<int64_t> m_columnEnds;
 };

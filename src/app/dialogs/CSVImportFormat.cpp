@@ -53,7 +53,7 @@ wxString TypeText(const ColumnFormat& format, bool splits)
     if (format.joinedTo >= 0)
         text += wxString::Format(_(" (joined to column %d)"), format.joinedTo + 1);
     if (splits)
-        text = _("Splits the rows: one series per value");
+        text = _("Splits the rows");
     return text;
 }
 
