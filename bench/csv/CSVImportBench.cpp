@@ -1,4 +1,5 @@
-// Import speed on generated files of 1M and 10M lines "time,ch1,ch2,ch3,ch4".
+// Import speed on generated files of 1M and 10M lines "time,ch1,ch2,ch3,ch4", with the
+// time stepping evenly or jittered (an X of one value per point).
 //   bench_csv [benchmark flags]          Google Benchmark run (scan, convert, total MB/s,
 //                                        peak memory per imported point)
 //   bench_csv --generate FILE LINES      writes a test file, time in seconds
@@ -76,7 +77,9 @@ private:
 
 // Same bytes on every run: fixed-seed noise. The first column is i * 0.001 s, as a
 // number or (withStamps) as a date-time stamp; the other four are the same either way.
-bool Generate(const std::string& path, long lines, bool withStamps = false)
+// withStamps: date-time stamps; jitter: each time a microsecond off its even step, which
+// makes the X of every series one value per point.
+bool Generate(const std::string& path, long lines, bool withStamps = false, bool jitter = false)
 {
     FILE* out = std::fopen(path.c_str(), "w");
     if (!out)
@@ -92,7 +95,7 @@ bool Generate(const std::string& path, long lines, bool withStamps = false)
     StampWriter stamps;
     char first[64];
     for (long i = 0; i < lines; ++i) {
-        const double t = i * 0.001;
+        const double t = i * 0.001 + (jitter ? double(i % 3 - 1) * 1e-6 : 0.0);
         if (withStamps)
             stamps.Write(first, TIME_START_MS + i);
         else
@@ -104,14 +107,15 @@ bool Generate(const std::string& path, long lines, bool withStamps = false)
     return std::fclose(out) == 0;
 }
 
-std::string DataFile(long lines)
+std::string DataFile(long lines, bool jitter)
 {
     const char* env = std::getenv("ARDENTINE_BENCH_DIR");
     const std::string dir = env ? env : "/tmp/ardentine-bench";
     mkdir(dir.c_str(), 0755);
-    const std::string path = dir + "/wide_" + std::to_string(lines) + ".csv";
+    const std::string path =
+        dir + (jitter ? "/jitter_" : "/wide_") + std::to_string(lines) + ".csv";
     struct stat info;
-    if (stat(path.c_str(), &info) != 0 && !Generate(path, lines))
+    if (stat(path.c_str(), &info) != 0 && !Generate(path, lines, false, jitter))
         return std::string();
     return path;
 }
@@ -188,7 +192,7 @@ ImportTimes TimeImport(const std::string& path, int threads)
 
 void BM_CSVImport(benchmark::State& state)
 {
-    const std::string path = DataFile(long(state.range(0)));
+    const std::string path = DataFile(long(state.range(0)), state.range(2) != 0);
     if (path.empty()) {
         state.SkipWithError("cannot write the data file");
         return;
@@ -220,11 +224,8 @@ void BM_CSVImport(benchmark::State& state)
 }
 
 BENCHMARK(BM_CSVImport)
-    ->ArgNames({"lines", "threads"})
-    ->Args({1000000, 1})
-    ->Args({1000000, 2})
-    ->Args({10000000, 1})
-    ->Args({10000000, 2})
+    ->ArgNames({"lines", "threads", "jitteredX"})
+    ->ArgsProduct({{1000000, 10000000}, {1, 2}, {0, 1}})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
