@@ -42,7 +42,7 @@ void SetPerPoint(benchmark::State& state)
 {
     state.counters["ns_per_point"] =
         benchmark::Counter(double(BENCH_POINTS), benchmark::Counter::kIsIterationInvariantRate |
-                                                benchmark::Counter::kInvert);
+                                                     benchmark::Counter::kInvert);
 }
 
 void BM_Calculate(benchmark::State& state)

@@ -78,7 +78,8 @@ FileReading ReadingOptions(const wxCmdLineParser& parser)
     long splitBy = 0;
     if (parser.Found("split-by", &splitBy)) {
         if (splitBy < 1 || splitBy > INT32_MAX)
-            throw UsageError(wxString::Format("--split-by takes a column from 1, got %ld", splitBy));
+            throw UsageError(
+                wxString::Format("--split-by takes a column from 1, got %ld", splitBy));
         reading.request.split = int(splitBy - 1);
     }
     if (parser.Found("no-split")) {

@@ -111,6 +111,8 @@ ResultCode FormulaCalculator::Calculate(Progress* progress)
         if (!EvaluateAll(*dataY, progress))
             return ResultCode::CANCELLED;
         m_result = CreateGraphData(m_dataX, dataY);
+        if (m_hasTimeOrigin)
+            m_result->SetTimeOrigin(m_timeOrigin);
         return ResultCode::SUCCESS;
     } catch (const std::bad_alloc&) {
         m_message = _("Failed to allocate memory in the calculation process!");

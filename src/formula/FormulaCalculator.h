@@ -28,6 +28,12 @@ public:
 
     void SetFormula(const wxString& formula) { m_formula = formula; }
     void SetDataX(const DataX& dataX) { m_dataX = dataX; }
+    // The new series' X as seconds from this instant (ns since 1970), as a time series'.
+    void SetTimeOrigin(int64_t nanos)
+    {
+        m_hasTimeOrigin = true;
+        m_timeOrigin = nanos;
+    }
     void SetSize(int32_t size) { m_size = size; }
     void SetLabel(const wxString& label) { m_label = label; }
     // Threads Calculate may use for a formula without "rand" (default 2; 1 = only the
@@ -84,6 +90,8 @@ private:
     GraphProject* m_proj;
     wxString m_formula = "0";
     DataX m_dataX;
+    bool m_hasTimeOrigin = false;
+    int64_t m_timeOrigin = 0;
     int32_t m_size = 1;
     wxString m_label;
     wxString m_message;

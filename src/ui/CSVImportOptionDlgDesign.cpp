@@ -166,7 +166,8 @@ CSVImportOptionDlgDesign::CSVImportOptionDlgDesign(wxWindow* parent, wxWindowID 
                             &CSVImportOptionDlgDesign::ListCtrlColumns_OnItemSelected, this);
     m_choiceColumnType->Bind(wxEVT_CHOICE, &CSVImportOptionDlgDesign::ChoiceColumnType_OnChoice,
                              this);
-    m_checkBoxSplit->Bind(wxEVT_CHECKBOX, &CSVImportOptionDlgDesign::CheckBoxSplit_OnCheckBox, this);
+    m_checkBoxSplit->Bind(wxEVT_CHECKBOX, &CSVImportOptionDlgDesign::CheckBoxSplit_OnCheckBox,
+                          this);
     m_spinCtrlHeaderRows->Bind(wxEVT_SPINCTRL,
                                &CSVImportOptionDlgDesign::SpinCtrlHeaderRows_OnSpinCtrl, this);
     m_spinCtrlDataRows->Bind(wxEVT_SPINCTRL, &CSVImportOptionDlgDesign::SpinCtrlDataRows_OnSpinCtrl,

@@ -98,6 +98,19 @@ TEST_F(CalculatorDlgTest, SetSameSizeAsCopiesTheSeriesAxisExactly)
     }
     dlg->SetDataSize(150000000); // more points than the control usually takes
     EXPECT_EQ(dlg->GetDataSize(), 150000000);
+
+    // A time series' X counts seconds from its origin: the new series keeps that origin.
+    int64_t origin = 0;
+    EXPECT_FALSE(dlg->GetTimeOrigin(origin));
+    auto timed = MakeSeries({1.0, 2.0}, DataX{60.0, 1.0}, "timed");
+    timed->SetTimeOrigin(1733600000123000000);
+    project->Add(timed);
+    dlg->SetProject(project.get());
+    choice->SetSelection(choice->GetCount() - 1);
+    Send(dlg->GetSameSizeButton());
+    EXPECT_TRUE(dlg->GetTimeOrigin(origin));
+    EXPECT_EQ(1733600000123000000, origin);
+    EXPECT_EQ("X counts seconds on the time axis of \"timed\".", dlg->GetXNoteText()->GetLabel());
 }
 
 // The text a copied value is shown with: %g's choice of notation, as few digits as read

@@ -367,8 +367,7 @@ TEST_F(ImportCommandTest, StackedRecordingsSplitByKeyUnlessTurnedOff)
                        EXPECT_TRUE(dlg->GetSplitCheck()->GetValue());
                        EXPECT_EQ("One series per value of column 1 (symbol)",
                                  dlg->GetSplitCheck()->GetLabel());
-                       EXPECT_EQ("Splits the rows",
-                                 dlg->GetColumnList()->GetItemText(0, 2));
+                       EXPECT_EQ("Splits the rows", dlg->GetColumnList()->GetItemText(0, 2));
                    })));
     ASSERT_EQ(5, Project().GetCount());
     for (int k = 0; k < 5; ++k) {

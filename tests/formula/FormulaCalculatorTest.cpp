@@ -337,6 +337,8 @@ TEST_F(FormulaCalculatorTest, SuccessAddsOneLabelledSeriesWithItsMipmap)
                      std::to_string(row.resolution) + " label '" + row.label + "'");
         const auto calculator = Compiled("x", row.size, DataX{2.0, 0.25});
         calculator->SetLabel(row.label);
+        if (row.levels == 4)
+            calculator->SetTimeOrigin(-86400'000'000'000); // X on a time axis
         ThreadProcContext context;
         ASSERT_EQ(calculator->Run(row.resolution, &context), ResultCode::SUCCESS);
         EXPECT_EQ(context.Executions(), 2);
@@ -346,6 +348,8 @@ TEST_F(FormulaCalculatorTest, SuccessAddsOneLabelledSeriesWithItsMipmap)
         EXPECT_EQ(data->GetDataX(), (DataX{2.0, 0.25}));
         EXPECT_EQ(data->GetCount(), size_t(row.size));
         EXPECT_EQ(data->GetDataY()->mipmap.size(), row.levels);
+        EXPECT_EQ(data->HasTimeOrigin(), row.levels == 4);
+        EXPECT_EQ(data->GetTimeOrigin(), row.levels == 4 ? -86400'000'000'000 : 0);
 
         EXPECT_EQ(recorder.Kinds(), (*row.label ? std::vector<uint32_t>{PROJ_ADD, PROJ_DATA}
                                                 : std::vector<uint32_t>{PROJ_ADD}));

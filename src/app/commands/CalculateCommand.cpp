@@ -20,6 +20,9 @@ bool AskForCompiledFormula(MainFrame& frame, CalculatorDlg& dlg, FormulaCalculat
     while (dlg.ShowModal() == wxID_OK) {
         calculator.SetFormula(dlg.GetFormula());
         calculator.SetDataX(dlg.GetDataX());
+        int64_t origin = 0;
+        if (dlg.GetTimeOrigin(origin))
+            calculator.SetTimeOrigin(origin);
         calculator.SetSize(dlg.GetDataSize());
         calculator.SetLabel(dlg.GetNewLabel());
         if (calculator.Compile())

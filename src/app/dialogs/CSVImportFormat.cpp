@@ -135,10 +135,10 @@ void CSVImportOptionDlg::UpdateColumnType()
                         ? m_info.columnNames[size_t(split)]
                         : wxString();
     m_checkBoxSplit->SetLabel(
-        split < 0     ? _("One series per value of the column")
-        : name.empty() ? wxString::Format(_("One series per value of column %d"), split + 1)
-                       : wxString::Format(_("One series per value of column %d (%s)"), split + 1,
-                                          name));
+        split < 0 ? _("One series per value of the column")
+        : name.empty()
+            ? wxString::Format(_("One series per value of column %d"), split + 1)
+            : wxString::Format(_("One series per value of column %d (%s)"), split + 1, name));
 }
 
 void CSVImportOptionDlg::UpdatePreview()

@@ -159,6 +159,8 @@ void CalculatorDlg::ButtonSetSameSizeAs_OnButtonClick(wxCommandEvent&)
     const DataX x = series->GetDataX();
     const size_t count = series->GetCount();
     m_sameX = x.IsExplicit() ? x : DataX();
+    m_sameHasTimeOrigin = series->HasTimeOrigin();
+    m_sameTimeOrigin = series->GetTimeOrigin();
     if (x.IsExplicit()) {
         // The fields show the first X and the mean step; the points keep their own X.
         double first = 0.0, last = 0.0;
@@ -176,7 +178,10 @@ void CalculatorDlg::ButtonSetSameSizeAs_OnButtonClick(wxCommandEvent&)
     m_staticTextXNote->SetLabel(
         x.IsExplicit() ? wxString::Format(_("The new series takes the X of each point of \"%s\"."),
                                           series->GetLabel())
-                       : wxString());
+        : series->HasTimeOrigin()
+            ? wxString::Format(_("X counts seconds on the time axis of \"%s\"."),
+                               series->GetLabel())
+            : wxString());
     Layout();
 }
 
@@ -185,6 +190,12 @@ DataX CalculatorDlg::GetDataX() const
     const bool same = m_sameX.IsExplicit() && GetXStart() == m_sameStart &&
                       GetXInterval() == m_sameInterval && GetDataSize() == m_sameSize;
     return same ? m_sameX : DataX{GetXStart(), GetXInterval()};
+}
+
+bool CalculatorDlg::GetTimeOrigin(int64_t& nanos) const
+{
+    nanos = m_sameTimeOrigin;
+    return m_sameHasTimeOrigin;
 }
 
 void CalculatorDlg::ButtonAdd_OnButtonClick(wxCommandEvent& event)

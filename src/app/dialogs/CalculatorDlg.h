@@ -31,6 +31,9 @@ public:
     // The X of the new series: the points of the series chosen with "Set same size as"
     // when that one has its own X and the fields still show it, else start and interval.
     DataX GetDataX() const;
+    // The time origin of the series chosen with "Set same size as", when it has one: its X
+    // fields count seconds from there.
+    bool GetTimeOrigin(int64_t& nanos) const;
     // Shown exactly; a value outside a control's range widens the range, so that what a
     // series holds is never clamped.
     void SetXStart(double start);
@@ -63,6 +66,8 @@ private:
     GraphProject* m_proj = nullptr;
     // The X taken from a series with its own X, and what the fields showed then.
     DataX m_sameX;
+    bool m_sameHasTimeOrigin = false;
+    int64_t m_sameTimeOrigin = 0;
     double m_sameStart = 0.0, m_sameInterval = 0.0;
     int32_t m_sameSize = 0;
     long m_cursor = -1; // insertion point to restore when shown; -1: none
