@@ -157,32 +157,6 @@ int ForEachField(const char* p, const char* end, char separator, char quote, F&&
     }
 }
 
-// Seconds from `origin` to `t`, within half a microsecond for any two instants
-// (whole seconds are exact; only the fraction is rounded).
-inline double TimeSeconds(TimeNanos t, TimeNanos origin)
-{
-    int64_t narrow;
-    if (!__builtin_sub_overflow(t, origin, &narrow)) {
-        // The usual case, without the slow 128-bit division.
-        int64_t seconds = narrow / NANOS_PER_SECOND;
-        int64_t nanos = narrow % NANOS_PER_SECOND;
-        if (nanos < 0) {
-            nanos += NANOS_PER_SECOND;
-            --seconds;
-        }
-        return double(seconds) + double(nanos) * 1e-9;
-    }
-    __extension__ typedef __int128 Wide; // the difference of two instants may pass 2^63
-    const Wide difference = Wide(t) - Wide(origin);
-    Wide seconds = difference / NANOS_PER_SECOND;
-    Wide nanos = difference % NANOS_PER_SECOND;
-    if (nanos < 0) {
-        nanos += NANOS_PER_SECOND;
-        --seconds;
-    }
-    return double(int64_t(seconds)) + double(int64_t(nanos)) * 1e-9;
-}
-
 // The text of a field for a label: blanks around it trimmed, doubled quotes undone.
 wxString FieldLabel(const Field& field, char quote);
 

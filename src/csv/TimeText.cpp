@@ -618,54 +618,6 @@ uint32_t TimeLayoutsOf(const char* begin, const char* end)
     return layouts;
 }
 
-std::string FormatIsoTime(TimeNanos t, int fractionDigits)
-{
-    fractionDigits = fractionDigits < 0 ? 0 : fractionDigits > 9 ? 9 : fractionDigits;
-    // Floored, without multiplying back: days * NANOS_PER_DAY leaves int64 near its ends.
-    int64_t days = t / NANOS_PER_DAY, nanosOfDay = t % NANOS_PER_DAY;
-    if (nanosOfDay < 0) {
-        nanosOfDay += NANOS_PER_DAY;
-        --days;
-    }
-    const date::year_month_day ymd{date::sys_days{date::days{days}}};
-    const int64_t seconds = nanosOfDay / NANOS_PER_SECOND;
-    const int64_t fraction = nanosOfDay % NANOS_PER_SECOND;
-
-    char text[32];
-    char* p = text;
-    auto put = [&p](int64_t value, int width) {
-        for (int i = width - 1; i >= 0; --i, value /= 10)
-            p[i] = char('0' + value % 10);
-        p += width;
-    };
-    put(int(ymd.year()), 4);
-    *p++ = '-';
-    put(unsigned(ymd.month()), 2);
-    *p++ = '-';
-    put(unsigned(ymd.day()), 2);
-    *p++ = 'T';
-    put(seconds / 3600, 2);
-    *p++ = ':';
-    put(seconds / 60 % 60, 2);
-    *p++ = ':';
-    put(seconds % 60, 2);
-    if (fractionDigits > 0) {
-        *p++ = '.';
-        put(fraction / POW10[9 - fractionDigits], fractionDigits);
-    }
-    return std::string(text, p);
-}
-
-int FractionDigitsOf(TimeNanos t)
-{
-    const int64_t fraction = t % NANOS_PER_SECOND; // its sign does not change what divides it
-    if (fraction == 0)
-        return 0;
-    if (fraction % 1000000 == 0)
-        return 3;
-    return fraction % 1000 == 0 ? 6 : 9;
-}
-
 namespace {
 
 const char* const LAYOUT_NAMES[] = {"none", "iso",     "dmy",      "mdy",      "month-name",
@@ -688,10 +640,4 @@ bool TimeLayoutFromName(const std::string& name, TimeLayout& layout)
             return true;
         }
     return false;
-}
-
-std::string FormatIsoTimeAt(TimeNanos origin, double seconds)
-{
-    const TimeNanos t = origin + TimeNanos(std::llround(seconds * 1e9));
-    return FormatIsoTime(t, FractionDigitsOf(t));
 }

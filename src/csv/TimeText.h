@@ -3,10 +3,7 @@
 #include <cstdint>
 #include <string>
 
-// An instant: nanoseconds since 1970-01-01T00:00:00 UTC, no leap seconds (1678..2261).
-using TimeNanos = int64_t;
-constexpr int64_t NANOS_PER_SECOND = 1000000000;
-constexpr int64_t NANOS_PER_DAY = 86400 * NANOS_PER_SECOND;
+#include "base/Time.h"
 
 // How the time stamps of one column are written.
 enum class TimeLayout : uint8_t
@@ -62,19 +59,8 @@ bool ParseTime(const char* begin, const char* end, TimeLayout layout, TimeNanos&
 constexpr uint32_t TIME_DATE_ONLY = 1u << 16;
 uint32_t TimeLayoutsOf(const char* begin, const char* end);
 
-// ISO 8601 text without a zone: "2026-03-05T14:05:30" plus '.' and `fractionDigits`
-// (0-9) digits when above 0, cut (not rounded) to that many digits. Times before 1970 too.
-// Any TimeNanos is written; fractionDigits outside 0-9 is taken as the nearest end.
-std::string FormatIsoTime(TimeNanos t, int fractionDigits);
-// The fewest fraction digits (0, 3, 6 or 9) that show t exactly.
-int FractionDigitsOf(TimeNanos t);
-
 // Short names for the dialog and the command line: "iso", "dmy", "mdy", "month-name",
 // "time", "epoch-s", "epoch-ms", "epoch-us", "epoch-ns"; false for any other name.
 // NONE is shown as "none", which is not read back.
 const char* TimeLayoutName(TimeLayout layout);
 bool TimeLayoutFromName(const std::string& name, TimeLayout& layout);
-
-// The ISO text of the instant `seconds` after `origin` (to the nanosecond), with the fraction
-// digits it needs: how a value stored as seconds from a time column's origin is shown.
-std::string FormatIsoTimeAt(TimeNanos origin, double seconds);

@@ -2,6 +2,8 @@
 
 #include <cfloat>
 
+#include "base/Time.h"
+
 std::shared_ptr<GraphDataY> CreateGraphDataY()
 {
     return std::make_shared<GraphDataY>();
@@ -43,6 +45,22 @@ void GraphData::Notify(uint32_t kind)
 {
     ObserverParam<GraphDataUpdate> param(static_cast<GraphDataUpdate>(kind));
     NotifyInternal(param);
+}
+
+void GraphData::MoveTimeOrigin(int64_t nanos)
+{
+    if (m_hasTimeOrigin && nanos != m_timeOrigin) {
+        const double shift = TimeSeconds(m_timeOrigin, nanos);
+        if (m_dataX.IsExplicit()) {
+            auto values = std::make_shared<DataX::Values>(*m_dataX.ExplicitValues());
+            for (double& x : *values)
+                x += shift;
+            m_dataX = DataX::Explicit(std::move(values));
+        } else {
+            m_dataX.start += shift;
+        }
+    }
+    SetTimeOrigin(nanos);
 }
 
 void GraphData::SetLabel(const wxString& label)

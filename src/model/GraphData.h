@@ -126,6 +126,9 @@ public:
         m_hasTimeOrigin = true;
         m_timeOrigin = nanos;
     }
+    // Counts its X from `nanos` instead, the same instants: before the series is shared
+    // (a project does it to a series added with another origin).
+    void MoveTimeOrigin(int64_t nanos);
 
     // The X extent, lower first whatever the sign of the interval. False (and nothing
     // written) for a series without points, which has no extent.

@@ -54,6 +54,14 @@ std::shared_ptr<GraphData> GraphProject::GetItem(int index) const
 void GraphProject::Add(std::shared_ptr<GraphData> data)
 {
     wxCHECK_RET(data, "null series");
+    if (data->HasTimeOrigin()) {
+        if (!m_hasTimeOrigin) {
+            m_hasTimeOrigin = true;
+            m_timeOrigin = data->GetTimeOrigin();
+        } else {
+            data->MoveTimeOrigin(m_timeOrigin);
+        }
+    }
     m_data.push_back(data);
     data->Attach(this);
     Notify(GraphProjectUpdate{PROJ_ADD, nullptr, 0});
@@ -64,6 +72,8 @@ void GraphProject::Remove(int index)
     wxCHECK_RET(index >= 0 && index < static_cast<int>(m_data.size()), "index out of range");
     m_data[index]->Detach(this);
     m_data.erase(m_data.begin() + index);
+    if (m_data.empty())
+        m_hasTimeOrigin = false;
     Notify(GraphProjectUpdate{PROJ_REMOVE, nullptr, 0});
 }
 

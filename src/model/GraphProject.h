@@ -98,6 +98,12 @@ public:
     void Add(std::shared_ptr<GraphData> data);
     void Remove(int index); // does nothing (after an assertion) for a bad index
 
+    // X values are seconds from this instant (ns since 1970, UTC) when the X axis shows
+    // time: the origin of the first series added with one (a series with another origin
+    // is moved to it). Cleared when the last series goes.
+    bool HasTimeOrigin() const { return m_hasTimeOrigin; }
+    int64_t GetTimeOrigin() const { return m_timeOrigin; }
+
     ProjectProperty GetProperty() const { return m_property; }
     void SetProperty(const ProjectProperty& property);
 
@@ -132,6 +138,8 @@ private:
     bool m_notifyEnabled = true;
     bool m_interim = false;
     uint32_t m_pendingKinds = 0;
+    bool m_hasTimeOrigin = false;
+    int64_t m_timeOrigin = 0;
 };
 
 std::shared_ptr<GraphProject> CreateGraphProject();

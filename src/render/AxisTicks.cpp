@@ -1,6 +1,8 @@
 #include "render/AxisTicks.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <wx/debug.h>
 
@@ -93,12 +95,14 @@ bool SkipNumber(const wxString& s, size_t& i)
     return digits <= 2;
 }
 
-FormatCheck CheckFormat(const wxString& s)
+// With `span`, where the (last) conversion starts and ends.
+FormatCheck CheckFormat(const wxString& s, std::pair<size_t, size_t>* span = nullptr)
 {
     int conversions = 0;
     for (size_t i = 0; i < s.length(); ++i) {
         if (s[i] != '%')
             continue;
+        const size_t start = i;
         if (++i >= s.length())
             return FormatCheck::Unsafe; // a lone '%' at the end
         if (s[i] == '%')
@@ -119,6 +123,8 @@ FormatCheck CheckFormat(const wxString& s)
         if (i >= s.length() || wxString("fFeEgGaA").Find(s[i]) == wxNOT_FOUND)
             return FormatCheck::Unsafe; // '*', '$', length modifiers, other conversions
         ++conversions;
+        if (span)
+            *span = {start, i + 1};
     }
     if (conversions == 0)
         return FormatCheck::Literal;
@@ -151,4 +157,71 @@ wxString FormatTickLabel(const wxString& format, double value)
         break;
     }
     return format;
+}
+
+namespace {
+
+// Whether neighbouring labels differ (ticks rise, so equal texts are neighbours).
+bool AllDiffer(const std::vector<wxString>& labels)
+{
+    for (size_t k = 1; k < labels.size(); ++k) {
+        if (labels[k] == labels[k - 1])
+            return false;
+    }
+    return true;
+}
+
+size_t LongestLength(const std::vector<wxString>& labels)
+{
+    size_t longest = 0;
+    for (const wxString& label : labels)
+        longest = std::max(longest, label.length());
+    return longest;
+}
+
+} // namespace
+
+std::vector<wxString> TickLabels(const wxString& format, const std::vector<double>& ticks,
+                                 double interval)
+{
+    std::vector<double> values(ticks);
+    for (double& v : values) {
+        if (std::fabs(v) < std::fabs(interval) * 1e-9)
+            v = 0.0;
+    }
+    auto labelsWith = [&values](const wxString& f) {
+        std::vector<wxString> labels;
+        for (double v : values)
+            labels.push_back(FormatTickLabel(f, v));
+        return labels;
+    };
+    std::vector<wxString> labels = labelsWith(format);
+    std::pair<size_t, size_t> span;
+    if (AllDiffer(labels) || CheckFormat(format, &span) != FormatCheck::OneDouble)
+        return labels;
+    const wxString before = format.Left(span.first), after = format.Mid(span.second);
+    std::vector<wxString> fixed, scientific;
+    for (int digits = 0; digits <= 17 && (fixed.empty() || scientific.empty()); ++digits) {
+        for (const char* kind : {"f", "e"}) {
+            std::vector<wxString>& found = *kind == 'f' ? fixed : scientific;
+            if (!found.empty())
+                continue;
+            std::vector<wxString> tried =
+                labelsWith(before + wxString::Format("%%.%d", digits) + kind + after);
+            if (AllDiffer(tried))
+                found = std::move(tried);
+        }
+    }
+    if (fixed.empty() && scientific.empty())
+        return labels;
+    std::vector<wxString>& best = scientific.empty() || (!fixed.empty() &&
+                                                          LongestLength(fixed) <= LongestLength(scientific))
+                                      ? fixed
+                                      : scientific;
+    // A scientific zero reads better as a plain one.
+    for (size_t k = 0; k < best.size(); ++k) {
+        if (values[k] == 0.0 && &best == &scientific)
+            best[k] = before + "0" + after;
+    }
+    return best;
 }

@@ -33,3 +33,10 @@ bool IsTickFormatSafe(const wxString& format);
 // The label of value: format applied to value when it is safe; otherwise the format's
 // literal text (with "%%" read as "%" when the format has no conversion at all).
 wxString FormatTickLabel(const wxString& format, double value);
+
+// The labels of evenly spaced ticks `interval` apart: the format's, unless it prints two
+// different ticks alike (two decimals on microvolts); then, for this frame, the fewest
+// digits that tell them apart, fixed or scientific (the shorter), in place of the format's
+// conversion. A value within a billionth of an interval of zero is 0; "-0" never shows.
+std::vector<wxString> TickLabels(const wxString& format, const std::vector<double>& ticks,
+                                 double interval);

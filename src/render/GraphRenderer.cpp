@@ -8,6 +8,7 @@
 #include <wx/log.h>
 
 #include "render/AxisTicks.h"
+#include "render/TimeTicks.h"
 #include "render/CurveRaster.h"
 
 namespace {
@@ -87,14 +88,27 @@ RenderInfo GraphRenderer::Render()
 
     m_tf = PlotTransform::Make(m_range, m_pw, m_ph);
 
-    const GridIntervals gridInterval = ComputeIntervals();
+    GridIntervals gridInterval = ComputeIntervals();
     // One enumeration for grid lines, marks and labels, so that they always coincide.
     m_ticksX.clear();
     m_ticksY.clear();
-    if (m_tf.validX)
+    m_contextX.clear();
+    m_ordinalsX.clear();
+    m_ordinalsY.clear();
+    if (m_tf.validX && m_project.HasTimeOrigin()) {
+        MakeTimeTicksX(gridInterval.x);
+    } else if (m_tf.validX) {
         m_ticksX = TickPositions(m_range.minX, m_range.maxX, gridInterval.x, TickCap(m_pw));
-    if (m_tf.validY)
+        m_labelsX = TickLabels(m_prop.tickFormatX, m_ticksX, gridInterval.x);
+        for (double v : m_ticksX)
+            m_ordinalsX.push_back(std::llround(v / gridInterval.x));
+    }
+    if (m_tf.validY) {
         m_ticksY = TickPositions(m_range.minY, m_range.maxY, gridInterval.y, TickCap(m_ph));
+        m_labelsY = TickLabels(m_prop.tickFormatY, m_ticksY, gridInterval.y);
+        for (double v : m_ticksY)
+            m_ordinalsY.push_back(std::llround(v / gridInterval.y));
+    }
     DrawGrid();
 
     cairo_save(cr);
@@ -121,6 +135,29 @@ RenderInfo GraphRenderer::Render()
     return RenderInfo{RenderSize{m_width, m_height},
                       PlotArea{m_prop.marginLeft, m_prop.marginTop, m_pw, m_ph}, m_range,
                       gridInterval, m_tf};
+}
+
+void GraphRenderer::MakeTimeTicksX(double& interval)
+{
+    // The grid's aim for the axis length, or the interval the user set (in seconds).
+    const double intervals = std::round(m_pw / 50.0) - 1.0;
+    TimeStep step;
+    if (!m_prop.gridAutoX && m_prop.gridIntervalX > 0.0) {
+        step.count = std::max<int64_t>(1, std::llround(std::min(m_prop.gridIntervalX, 1e18) * 1e9));
+    } else if (intervals > 0.0) {
+        step = ChooseTimeStep(m_range.maxX - m_range.minX, intervals);
+    } else {
+        interval = -1.0;
+        return;
+    }
+    interval = step.Seconds();
+    for (TimeTick& tick : TimeTickPositions(m_project.GetTimeOrigin(), m_range.minX, m_range.maxX,
+                                            step, TickCap(m_pw))) {
+        m_ticksX.push_back(tick.x);
+        m_labelsX.push_back(wxString::FromUTF8(tick.label.data(), tick.label.size()));
+        m_contextX.push_back(wxString::FromUTF8(tick.context.data(), tick.context.size()));
+        m_ordinalsX.push_back(tick.ordinal);
+    }
 }
 
 void GraphRenderer::DrawGrid()
@@ -538,29 +575,103 @@ void GraphRenderer::DrawTicks()
     m_cairo.SetSourceColour(m_prop.tickLineColor);
     cairo_stroke(cr);
 
+    DrawTickLabels();
+}
+
+namespace {
+
+// Every k-th label (k from 1, 2, 5, 10, 20, ...) so that neighbours `spacing` pixels
+// apart leave room for a label `size` pixels long.
+int64_t LabelStride(double size, double spacing)
+{
+    const double needed = size + 8.0; // a gap between labels
+    for (int64_t k = 1; k < (int64_t(1) << 40); k *= 10) {
+        for (int64_t m : {1, 2, 5}) {
+            if (double(m * k) * spacing >= needed)
+                return m * k;
+        }
+    }
+    return int64_t(1) << 40;
+}
+
+int64_t Mod(int64_t a, int64_t b)
+{
+    const int64_t r = a % b;
+    return r < 0 ? r + b : r;
+}
+
+} // namespace
+
+void GraphRenderer::DrawTickLabels()
+{
+    cairo_t* cr = m_cairo();
+    // The X axis title, which the dates under the tick labels leave alone.
+    cairo_text_extents_t title;
+    m_cairo.SelectFont(m_prop.axisFont, dpi);
+    cairo_text_extents(cr, m_prop.axisLabelX.utf8_str().data(), &title);
+    const double titleBaseline =
+        m_prop.axisPositionY > 0.0 ? -m_prop.axisPositionY : m_ph - m_prop.axisPositionY;
+    const double titleLeft = m_pw / 2 - title.width / 2, titleTop = titleBaseline + title.y_bearing;
     m_cairo.SelectFont(m_prop.tickFont, dpi);
     m_cairo.SetSourceColour(m_prop.tickFontColor);
+    cairo_font_extents_t font;
+    cairo_font_extents(cr, &font);
     cairo_text_extents_t ext;
+    // The smallest distance between neighbouring ticks, in pixels.
+    auto spacing = [](const std::vector<double>& ticks, double scale) {
+        double least = HUGE_VAL;
+        for (size_t k = 1; k < ticks.size(); ++k)
+            least = std::min(least, std::fabs(scale * (ticks[k] - ticks[k - 1])));
+        return least;
+    };
+
     // Positive: above the top edge; zero or negative: below the bottom edge.
     const double baseline =
         m_prop.tickPositionY > 0.0 ? -m_prop.tickPositionY : m_ph - m_prop.tickPositionY;
-    for (double v : m_ticksX) {
-        // The buffer may borrow from the string, which must outlive it.
-        const wxString label = FormatTickLabel(m_prop.tickFormatX, v);
-        const wxScopedCharBuffer text = label.utf8_str();
-        cairo_text_extents(cr, text.data(), &ext);
-        cairo_move_to(cr, m_tf.sx * v + m_tf.tx - ext.x_bearing - ext.width / 2, baseline);
-        cairo_show_text(cr, text.data());
+    double widest = 0.0;
+    for (const wxString& label : m_labelsX) {
+        cairo_text_extents(cr, label.utf8_str().data(), &ext);
+        widest = std::max(widest, ext.width);
     }
+    const int64_t strideX = LabelStride(widest, spacing(m_ticksX, m_tf.sx));
+    double contextEnd = -HUGE_VAL;
+    for (size_t k = 0; k < m_ticksX.size(); ++k) {
+        const double px = m_tf.sx * m_ticksX[k] + m_tf.tx;
+        if (Mod(m_ordinalsX[k], strideX) == 0) {
+            // The buffer may borrow from the string, which must outlive it.
+            const wxScopedCharBuffer text = m_labelsX[k].utf8_str();
+            cairo_text_extents(cr, text.data(), &ext);
+            cairo_move_to(cr, px - ext.x_bearing - ext.width / 2, baseline);
+            cairo_show_text(cr, text.data());
+        }
+        // The date (or year) under the first tick and where it changes, when it has room.
+        if (k < m_contextX.size() && !m_contextX[k].empty()) {
+            const wxScopedCharBuffer text = m_contextX[k].utf8_str();
+            cairo_text_extents(cr, text.data(), &ext);
+            const double left = px - ext.width / 2;
+            const double top = baseline + std::ceil(font.height) + ext.y_bearing;
+            const bool onTitle = title.width > 0.0 && left < titleLeft + title.width &&
+                                 left + ext.width > titleLeft && top < titleTop + title.height &&
+                                 top + ext.height > titleTop;
+            if (left >= contextEnd && !onTitle) {
+                cairo_move_to(cr, left - ext.x_bearing, baseline + std::ceil(font.height));
+                cairo_show_text(cr, text.data());
+                contextEnd = left + ext.width + 8.0;
+            }
+        }
+    }
+
     // Positive: right of the right edge; zero or negative: from the left edge.
     const double left =
         m_prop.tickPositionX > 0.0 ? m_prop.tickPositionX + m_pw : m_prop.tickPositionX;
-    for (double v : m_ticksY) {
+    const int64_t strideY = LabelStride(font.ascent, spacing(m_ticksY, m_tf.sy));
+    for (size_t k = 0; k < m_ticksY.size(); ++k) {
+        if (Mod(m_ordinalsY[k], strideY) != 0)
+            continue;
         // The buffer may borrow from the string, which must outlive it.
-        const wxString label = FormatTickLabel(m_prop.tickFormatY, v);
-        const wxScopedCharBuffer text = label.utf8_str();
+        const wxScopedCharBuffer text = m_labelsY[k].utf8_str();
         cairo_text_extents(cr, text.data(), &ext);
-        cairo_move_to(cr, left, m_tf.sy * v + m_tf.ty - ext.y_bearing - ext.height / 2);
+        cairo_move_to(cr, left, m_tf.sy * m_ticksY[k] + m_tf.ty - ext.y_bearing - ext.height / 2);
         cairo_show_text(cr, text.data());
     }
 }

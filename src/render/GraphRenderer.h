@@ -37,6 +37,10 @@ private:
     // their X, or one min/max block per pixel column. The element count.
     int64_t ExplicitDrawData(const GraphData& series, int64_t first, int64_t last, DrawData& dd);
     void DrawTicks();
+    // The tick labels of both axes: every k-th when neighbours would touch.
+    void DrawTickLabels();
+    // Ticks, labels and their numbers of the X axis on a time axis (calendar steps).
+    void MakeTimeTicksX(double& interval);
     void DrawAxisLabels();
     void DrawLegend();
     GridIntervals ComputeIntervals() const;
@@ -57,6 +61,13 @@ private:
     // Values of the grid lines, marks and labels; empty for an axis without lines.
     std::vector<double> m_ticksX;
     std::vector<double> m_ticksY;
+    // Their labels; on a time axis the larger units above them where they change.
+    std::vector<wxString> m_labelsX;
+    std::vector<wxString> m_labelsY;
+    std::vector<wxString> m_contextX;
+    // Each tick's number in the sequence of its step: thinned labels keep multiples of k.
+    std::vector<int64_t> m_ordinalsX;
+    std::vector<int64_t> m_ordinalsY;
     std::unique_ptr<CurveRaster> m_raster; // made on first use, reused for every series
     std::vector<MinMax> m_blocks;          // explicit X: per pixel column
     std::vector<double> m_blockX;
