@@ -64,7 +64,8 @@ struct ProjectProperty
 };
 
 // The corners a legend can sit in, inside the frame.
-extern const char* const LEGEND_POSITIONS[4]; // "top right", "top left", "bottom right", "bottom left"
+extern const char* const
+    LEGEND_POSITIONS[4]; // "top right", "top left", "bottom right", "bottom left"
 
 // The properties of a new project: the defaults above with the translated axis labels.
 ProjectProperty DefaultProjectProperty();

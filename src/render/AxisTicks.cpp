@@ -214,10 +214,10 @@ std::vector<wxString> TickLabels(const wxString& format, const std::vector<doubl
     }
     if (fixed.empty() && scientific.empty())
         return labels;
-    std::vector<wxString>& best = scientific.empty() || (!fixed.empty() &&
-                                                          LongestLength(fixed) <= LongestLength(scientific))
-                                      ? fixed
-                                      : scientific;
+    std::vector<wxString>& best =
+        scientific.empty() || (!fixed.empty() && LongestLength(fixed) <= LongestLength(scientific))
+            ? fixed
+            : scientific;
     // A scientific zero reads better as a plain one.
     for (size_t k = 0; k < best.size(); ++k) {
         if (values[k] == 0.0 && &best == &scientific)

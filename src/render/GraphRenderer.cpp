@@ -69,6 +69,7 @@ RenderInfo GraphRenderer::Render()
     wxASSERT_MSG(m_width != 0.0 && m_height != 0.0, "m_width != 0.0 && m_height != 0.0");
 
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    labelBoxes.clear();
     m_prop = m_project.GetProperty();
     m_range = m_project.GetPlotRange();
     m_columnEndsXs = nullptr; // searched again each frame
@@ -643,6 +644,8 @@ void GraphRenderer::DrawTickLabels()
             cairo_text_extents(cr, text.data(), &ext);
             cairo_move_to(cr, px - ext.x_bearing - ext.width / 2, baseline);
             cairo_show_text(cr, text.data());
+            labelBoxes.push_back(
+                {px - ext.width / 2, baseline + ext.y_bearing, ext.width, ext.height});
         }
         // The date (or year) under the first tick and where it changes, when it has room.
         if (k < m_contextX.size() && !m_contextX[k].empty()) {
@@ -656,6 +659,7 @@ void GraphRenderer::DrawTickLabels()
             if (left >= contextEnd && !onTitle) {
                 cairo_move_to(cr, left - ext.x_bearing, baseline + std::ceil(font.height));
                 cairo_show_text(cr, text.data());
+                labelBoxes.push_back({left, top, ext.width, ext.height});
                 contextEnd = left + ext.width + 8.0;
             }
         }
@@ -671,8 +675,11 @@ void GraphRenderer::DrawTickLabels()
         // The buffer may borrow from the string, which must outlive it.
         const wxScopedCharBuffer text = m_labelsY[k].utf8_str();
         cairo_text_extents(cr, text.data(), &ext);
-        cairo_move_to(cr, left, m_tf.sy * m_ticksY[k] + m_tf.ty - ext.y_bearing - ext.height / 2);
+        const double middle = m_tf.sy * m_ticksY[k] + m_tf.ty;
+        cairo_move_to(cr, left, middle - ext.y_bearing - ext.height / 2);
         cairo_show_text(cr, text.data());
+        labelBoxes.push_back(
+            {left + ext.x_bearing, middle - ext.height / 2, ext.width, ext.height});
     }
 }
 

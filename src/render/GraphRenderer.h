@@ -29,6 +29,14 @@ public:
     // of the time); false builds cairo paths everywhere, as on vector targets.
     bool rasterCurves = true;
 
+    // Output: the box of every tick label drawn (and of the dates under them), in the
+    // frame's pixels, so that tests can check that none touch.
+    struct LabelBox
+    {
+        double left, top, width, height;
+    };
+    std::vector<LabelBox> labelBoxes;
+
 private:
     void DrawGrid();
     void DrawCurves();

@@ -71,4 +71,3 @@ struct RenderInfo
                py <= plotArea.top + plotArea.height;
     }
 };
-

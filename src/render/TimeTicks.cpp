@@ -68,8 +68,8 @@ bool MonthStart(int64_t monthIndex, TimeNanos& out)
     const int64_t year = FloorDiv(monthIndex, 12);
     if (year < 1678 || year > 2261)
         return false;
-    const date::sys_days day{date::year(int(year)) / date::month(unsigned(monthIndex - year * 12 + 1)) /
-                             date::day(1)};
+    const date::sys_days day{date::year(int(year)) /
+                             date::month(unsigned(monthIndex - year * 12 + 1)) / date::day(1)};
     return !__builtin_mul_overflow(int64_t(day.time_since_epoch().count()), DAY, &out);
 }
 
@@ -162,8 +162,8 @@ TimeStep ChooseTimeStep(double span, double intervals)
     return best;
 }
 
-std::vector<TimeTick> TimeTickPositions(TimeNanos origin, double minX, double maxX,
-                                        TimeStep step, std::size_t maxCount)
+std::vector<TimeTick> TimeTickPositions(TimeNanos origin, double minX, double maxX, TimeStep step,
+                                        std::size_t maxCount)
 {
     std::vector<TimeTick> ticks;
     TimeNanos a = 0, b = 0;
@@ -216,7 +216,11 @@ std::string FormatDuration(double seconds)
     const double a = std::fabs(seconds);
     char text[64];
     if (a < 60.0) {
-        const char* unit = a == 0.0 ? "s" : a < 1e-6 ? "ns" : a < 1e-3 ? "\xC2\xB5s" : a < 1.0 ? "ms" : "s";
+        const char* unit = a == 0.0   ? "s"
+                           : a < 1e-6 ? "ns"
+                           : a < 1e-3 ? "\xC2\xB5s"
+                           : a < 1.0  ? "ms"
+                                      : "s";
         const double scale = a == 0.0 ? 1.0 : a < 1e-6 ? 1e9 : a < 1e-3 ? 1e6 : a < 1.0 ? 1e3 : 1.0;
         std::snprintf(text, sizeof text, "%s%.3f %s", sign, a * scale, unit);
         return text;

@@ -45,8 +45,8 @@ TimeStep ChooseTimeStep(double span, double intervals);
 
 // The ticks of `step` within [minX, maxX] (seconds from `origin`). Empty when an end lies
 // outside the instants TimeNanos holds, or when there would be more than maxCount.
-std::vector<TimeTick> TimeTickPositions(TimeNanos origin, double minX, double maxX,
-                                        TimeStep step, std::size_t maxCount = 100000);
+std::vector<TimeTick> TimeTickPositions(TimeNanos origin, double minX, double maxX, TimeStep step,
+                                        std::size_t maxCount = 100000);
 
 // How long `seconds` lasts, in the units a reader expects: "1.250 ms", "42 s",
 // "2 h 05 min", "3 d 04 h"; with the sign of a negative duration.

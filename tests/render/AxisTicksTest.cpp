@@ -90,3 +90,46 @@ TEST(AxisTicks, LabelFormatsOnlySafeFormatsAndNoNegativeZero)
          {"%s", "%n", "%d", "%f%f", "%*f", "%", "%Lf", "%1$f", "%.500f", "%%%", "%------+f"})
         EXPECT_EQ(FormatTickLabel(format, 1.0), wxString(format));
 }
+
+namespace {
+
+// Labels that would read alike get the fewest digits that tell them apart; a format that
+// already does is kept; "-0" never shows.
+TEST(TickLabels, DigitsThatTellTicksApart)
+{
+    auto ticks = [](double from, double step, int n) {
+        std::vector<double> v;
+        for (int k = 0; k < n; ++k)
+            v.push_back(from + k * step); // accumulated as the renderer's are
+        return v;
+    };
+    auto join = [](const std::vector<wxString>& labels) {
+        wxString text;
+        for (const wxString& label : labels)
+            text += (text.empty() ? "" : " ") + label;
+        return text.utf8_string();
+    };
+    const struct
+    {
+        const char* name;
+        const char* format;
+        std::vector<double> ticks;
+        double interval;
+        const char* labels;
+    } rows[] = {
+        {"microvolts with two decimals", "%.2f", ticks(-4e-6, 2e-6, 5), 2e-6,
+         "-4e-06 -2e-06 0 2e-06 4e-06"},
+        {"a zoom into 0..1 without decimals", "%.0f", ticks(0, 0.2, 6), 0.2,
+         "0.0 0.2 0.4 0.6 0.8 1.0"},
+        {"text around the conversion stays", "%.0f V", ticks(1, 0.5, 3), 0.5, "1.0 V 1.5 V 2.0 V"},
+        {"a format that tells them apart is kept", "%.2f", ticks(-1, 0.5, 5), 0.5,
+         "-1.00 -0.50 0.00 0.50 1.00"},
+        {"large numbers as set", "%.0f", ticks(0, 100000, 3), 100000, "0 100000 200000"},
+        {"no minus zero", "%.1f", {-0.2, -1e-17, 0.2}, 0.2, "-0.2 0.0 0.2"},
+        {"a literal stays", "t", ticks(0, 1, 2), 1, "t t"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.labels, join(TickLabels(row.format, row.ticks, row.interval))) << row.name;
+}
+
+} // namespace

@@ -574,3 +574,41 @@ TEST(Legend, CliDrawsItOnlyInsideTheChosenCornerOfTheFrame)
         EXPECT_EQ(0, outside);
     }
 }
+
+namespace {
+
+// Over random ranges and sizes, on number and time axes, no two tick labels (nor the dates
+// under them) touch: crowded labels are thinned.
+TEST(GraphRenderer, TickLabelsNeverOverlap)
+{
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int run = 0; run < 300; ++run) {
+        const bool time = run % 2 == 1;
+        const double span = std::pow(10.0, -7.0 + 17.0 * unit(random));
+        const double minX = (unit(random) - 0.3) * span * (time ? 3.0 : 1e6);
+        const double ySpan = std::pow(10.0, -8.0 + 16.0 * unit(random));
+        const int w = 120 + int(unit(random) * 1800), h = 100 + int(unit(random) * 900);
+        SCOPED_TRACE(testing::Message() << "run " << run << " span " << span << " at " << minX
+                                        << " size " << w << "x" << h);
+        auto project = Project(PlotRange{minX, minX + span, -ySpan, 3 * ySpan});
+        if (time) {
+            auto series = MakeMipmappedSeries({0.0, 1.0}, DataX{minX, span});
+            series->SetTimeOrigin(1772719530123456789); // 2026-03-05T14:05:30.123456789
+            project->Add(series);
+        }
+        CairoContext cairo(w, h);
+        GraphRenderer renderer(cairo, *project, w, h);
+        renderer.Render();
+        const auto& boxes = renderer.labelBoxes;
+        for (size_t a = 0; a < boxes.size(); ++a)
+            for (size_t b = a + 1; b < boxes.size(); ++b) {
+                const auto &p = boxes[a], &q = boxes[b];
+                ASSERT_FALSE(p.left < q.left + q.width && q.left < p.left + p.width &&
+                             p.top < q.top + q.height && q.top < p.top + p.height)
+                    << a << " and " << b << " of " << boxes.size();
+            }
+    }
+}
+
+} // namespace
