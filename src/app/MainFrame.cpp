@@ -20,6 +20,7 @@
 #include "app/panes/GraphPanel.h"
 #include "app/panes/PropertyPanel.h"
 #include "model/Palette.h"
+#include "render/TimeTicks.h"
 
 MainFrame::MainFrame(wxWindow* parent)
     : MainFrameDesign(parent, wxID_ANY, _("Ardentine"), wxDefaultPosition, wxSize(900, 600)),
@@ -185,6 +186,19 @@ void MainFrame::StatusTimer_OnTimer(wxTimerEvent&)
     SetStatusText(wxEmptyString, 0);
 }
 
+wxString MainFrame::CoordinateText(const wxRealPoint& p) const
+{
+    const wxString y = wxString::Format("%f", p.y);
+    if (!m_project || !m_project->HasTimeOrigin())
+        return wxString::Format("%f, ", p.x) + y;
+    const RenderInfo info = m_panelGraph->GetRenderInfo();
+    const double pixel = info.plotArea.width > 0.0
+                             ? (info.plotRange.maxX - info.plotRange.minX) / info.plotArea.width
+                             : 0.0;
+    const std::string x = TimeAtX(m_project->GetTimeOrigin(), p.x, pixel);
+    return wxString::FromUTF8(x.data(), x.size()) + ", " + y;
+}
+
 void MainFrame::GraphPanel_OnCursor(wxCommandEvent& event)
 {
     switch (event.GetInt()) {
@@ -194,7 +208,7 @@ void MainFrame::GraphPanel_OnCursor(wxCommandEvent& event)
     case CURSOR_MOVE:
         if (auto* source = dynamic_cast<GraphCursorSource*>(event.GetEventObject())) {
             const wxRealPoint p = source->GetCursorPoint();
-            SetStatusText(wxString::Format("%f, %f", p.x, p.y), 1);
+            SetStatusText(CoordinateText(p), 1);
         }
         break;
     default:

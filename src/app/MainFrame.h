@@ -16,7 +16,7 @@ class ProjectPanel;
 class PropertyPanel;
 
 // The widest cursor coordinates the status bar's second field must show uncut.
-constexpr const char* COORDINATE_SAMPLE = "-1234567.123456, -1234567.123456";
+constexpr const char* COORDINATE_SAMPLE = "2026-12-31T23:59:59.999999, -1234567.123456";
 
 // The program's window: owns the current project, carries the view commands and shows
 // command results in the status bar.
@@ -93,6 +93,9 @@ private:
     void ReleaseProject();
     void StatusTimer_OnTimer(wxTimerEvent& event);
     void GraphPanel_OnCursor(wxCommandEvent& event);
+    // The pointer's coordinates for the status bar: X as ISO 8601 on a time axis, with the
+    // fraction digits one pixel of the view needs.
+    wxString CoordinateText(const wxRealPoint& p) const;
     void MenuItemRecentFile_OnMenuSelection(wxCommandEvent& event);
     void TogglePane(const char* name);
     void ToggleZoomAxis(bool toggleX);

@@ -243,6 +243,17 @@ std::string FormatDuration(double seconds)
     return text;
 }
 
+std::string TimeAtX(TimeNanos origin, double x, double resolution)
+{
+    TimeNanos t = 0;
+    if (!InstantAt(origin, x, t)) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", x);
+        return text;
+    }
+    return FormatIsoTime(t, FractionDigitsFor(resolution));
+}
+
 int FractionDigitsFor(double resolution)
 {
     if (!(resolution < 1.0))

@@ -52,6 +52,11 @@ std::vector<TimeTick> TimeTickPositions(TimeNanos origin, double minX, double ma
 // "2 h 05 min", "3 d 04 h"; with the sign of a negative duration.
 std::string FormatDuration(double seconds);
 
+// The ISO 8601 text of the instant `x` seconds after `origin`, with the fraction digits
+// that tell apart instants `resolution` seconds apart (one pixel of the view); "%g" of x
+// when that instant is out of range.
+std::string TimeAtX(TimeNanos origin, double x, double resolution);
+
 // The fraction digits (0-9) an instant needs so that two instants `resolution` seconds
 // apart read differently: 3 for 0.001, 0 for a second or more.
 int FractionDigitsFor(double resolution);

@@ -15,6 +15,7 @@
 #include "app/dialogs/CSVImportOptionDlg.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
 #include "app/panes/GraphPanel.h"
+#include "render/TimeTicks.h"
 #include "support/GuiTestSupport.h"
 
 namespace {
@@ -390,6 +391,40 @@ TEST_F(ImportCommandTest, StackedRecordingsSplitByKeyUnlessTurnedOff)
     ASSERT_EQ(6, Project().GetCount());
     EXPECT_EQ("price", Project().GetItem(5)->GetLabel());
     EXPECT_EQ(120u, Project().GetItem(5)->GetCount());
+}
+
+// Through the X server: a file with an ISO time column opens on a time axis, and the
+// status bar reads the instant under the pointer as ISO text.
+TEST_F(ImportCommandTest, TimeColumnsReadAsTimesUnderThePointer)
+{
+    std::string content = "time,v\n";
+    for (int i = 0; i < 600; ++i)
+        content +=
+            wxString::Format("2026-03-05T14:%02d:%02d,%d\n", i / 60, i % 60, i % 7).utf8_string();
+    const wxString path = Write("clock.csv", content);
+    delete frame;
+    frame = new MainFrame(nullptr);
+    frame->SetClientSize(900, 600);
+    frame->Show();
+    RunWithDialogs([&] { EXPECT_TRUE(ImportFileWithSeparator(*frame, path, 0, false)); }, {});
+    ASSERT_TRUE(Project().HasTimeOrigin());
+    GraphPanel* panel = frame->GetGraphPanel();
+    ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
+    PumpPending();
+    const RenderInfo info = panel->GetRenderInfo();
+    const wxPoint inside(int(info.plotArea.left + info.plotArea.width / 2),
+                         int(info.plotArea.top + info.plotArea.height / 2));
+    wxUIActionSimulator sim;
+    sim.MouseMove(panel->GraphWindow()->ClientToScreen(inside));
+    sim.MouseMove(panel->GraphWindow()->ClientToScreen(inside + wxPoint(1, 0)));
+    const double pixel = (info.plotRange.maxX - info.plotRange.minX) / info.plotArea.width;
+    const std::string want =
+        TimeAtX(Project().GetTimeOrigin(), info.ToDataX(inside.x + 1), pixel) + ", ";
+    EXPECT_EQ(0, want.rfind("2026-03-05T14:0", 0)) << want;
+    EXPECT_TRUE(PumpUntil([&] {
+        return frame->GetStatusBar()->GetStatusText(1).utf8_string().rfind(want, 0) == 0;
+    })) << frame->GetStatusBar()->GetStatusText(1)
+        << " want " << want;
 }
 
 // Through the X server: recordings whose X steps unevenly (a jittered 1 ms base, a minute's

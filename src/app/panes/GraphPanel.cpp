@@ -11,6 +11,7 @@
 #include "app/Settings.h"
 #include "render/CairoContext.h"
 #include "render/GraphRenderer.h"
+#include "render/TimeTicks.h"
 
 GraphPanel::GraphPanel(wxWindow* parent) : GraphPanelDesign(parent) {}
 
@@ -510,10 +511,20 @@ std::vector<wxString> GraphPanel::ComputeCursorReadout(int index) const
 {
     const double a = m_cursorX[0], b = m_cursorX[1];
     const double dx = b - a;
+    // On a time axis: instants to the pixel, and how long between them.
+    const bool time = m_proj && m_proj->HasTimeOrigin();
+    const double pixel = m_renderInfo.plotArea.width > 0.0
+                             ? (m_renderInfo.plotRange.maxX - m_renderInfo.plotRange.minX) /
+                                   m_renderInfo.plotArea.width
+                             : 0.0;
+    const auto x = [&](double v) {
+        return time ? wxString::FromUTF8(TimeAtX(m_proj->GetTimeOrigin(), v, pixel)) : Number(v);
+    };
     std::vector<wxString> lines = {
-        "x(A) = " + Number(a),
-        "x(B) = " + Number(b),
-        wxString::FromUTF8("\u0394x = ") + Number(dx),
+        "x(A) = " + x(a),
+        "x(B) = " + x(b),
+        wxString::FromUTF8("\u0394x = ") +
+            (time ? wxString::FromUTF8(FormatDuration(dx)) : Number(dx)),
         wxString::FromUTF8("1/\u0394x = ") + (dx != 0.0 ? Number(1.0 / dx) : wxString("-")),
     };
     std::shared_ptr<GraphData> series =
