@@ -1,5 +1,6 @@
 #include "csv/CSVExporter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/FileUtil.h"
+#include "base/Time.h"
 #include "csv/Separator.h"
 #include "model/GraphProject.h"
 #include "progress/Progress.h"
@@ -160,6 +162,20 @@ ResultCode CSVExporter::ExportInternal(Progress* progress)
     const auto first = m_project.GetItem(m_option.exportedData[0].index);
     const DataX dataX = first->GetDataX();
     const size_t n = first->GetCount();
+    // A time X is written as ISO 8601 text with the fraction digits its instants need, so
+    // that the file reads back to the same instants.
+    const bool timeX = m_option.exportX && first->HasTimeOrigin();
+    const TimeNanos origin = first->GetTimeOrigin();
+    auto instant = [&](size_t r, TimeNanos& t) {
+        return InstantAt(
+            origin, dataX.IsExplicit() ? dataX.At(r) : dataX.start + double(r) * dataX.interval, t);
+    };
+    int digits = 0;
+    for (size_t r = 0; timeX && r < n && digits < 9; ++r) {
+        TimeNanos t;
+        if (instant(r, t))
+            digits = std::max(digits, FractionDigitsOf(t));
+    }
 
     if (progress)
         progress->SetMessage(wxString::Format(_("Export \"%s\" ..."), m_fileName));
@@ -170,8 +186,12 @@ ResultCode CSVExporter::ExportInternal(Progress* progress)
     for (size_t r = 0; r < n; ++r) {
         line.clear();
         if (m_option.exportX) {
-            line.append(number, dataX.IsExplicit() ? FormatExportValue(dataX.At(r), number)
-                                                   : FormatRegularX(x, number));
+            TimeNanos t;
+            if (timeX && instant(r, t))
+                line += FormatIsoTime(t, digits);
+            else
+                line.append(number, dataX.IsExplicit() ? FormatExportValue(dataX.At(r), number)
+                                                       : FormatRegularX(x, number));
             x = x + dataX.interval; // accumulated, as the file has always been written
         }
         for (size_t k = 0; k < values.size(); ++k) {

@@ -228,3 +228,48 @@ TEST_F(ExportFixture, OwnXRoundTripsBitForBit)
 }
 
 } // namespace
+
+namespace {
+
+// A time X is written as ISO text with the fraction digits its instants need, and reads
+// back to the same instants: evenly stepped to the millisecond, or uneven to the microsecond.
+TEST_F(ExportFixture, TimeXWritesIsoTextThatReadsBackToTheSameInstants)
+{
+    const TimeNanos origin = 1772719530123000000; // 2026-03-05T14:05:30.123
+    auto xs = std::make_shared<DataX::Values>(std::initializer_list<double>{0.0, 0.000001, 1.5});
+    const struct
+    {
+        DataX x;
+        const char* lines;
+    } rows[] = {
+        {DataX{0.0, 0.001},
+         "Time,t\r\n2026-03-05T14:05:30.123,1.00000000e+000\r\n"
+         "2026-03-05T14:05:30.124,2.00000000e+000\r\n2026-03-05T14:05:30.125,3.00000000e+000\r\n"},
+        {DataX::Explicit(xs),
+         "Time,t\r\n2026-03-05T14:05:30.123000,1.00000000e+000\r\n"
+         "2026-03-05T14:05:30.123001,2.00000000e+000\r\n"
+         "2026-03-05T14:05:31.623000,3.00000000e+000\r\n"},
+    };
+    for (const auto& row : rows) {
+        project = CreateGraphProject();
+        auto series = MakeSeries({1, 2, 3}, row.x, "t");
+        series->SetTimeOrigin(origin);
+        project->Add(series);
+        EXPECT_EQ(row.lines, Export({0}));
+
+        auto imported = CreateGraphProject();
+        CSVImporter importer(dir.Path("out.csv"), *imported);
+        ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
+        ASSERT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
+        const auto back = imported->GetItem(0);
+        ASSERT_TRUE(back->HasTimeOrigin());
+        for (size_t i = 0; i < 3; ++i) {
+            TimeNanos want = 0, got = 0;
+            ASSERT_TRUE(InstantAt(origin, row.x.At(i), want));
+            ASSERT_TRUE(InstantAt(back->GetTimeOrigin(), back->GetDataX().At(i), got));
+            EXPECT_EQ(want, got) << i;
+        }
+    }
+}
+
+} // namespace
