@@ -1,10 +1,14 @@
 // eval and ticks: the formula calculator and the tick arithmetic from the command line.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "cli/CliSupport.h"
 #include "csv/CSVImporter.h"
 #include "formula/FormulaCalculator.h"
+#include "csv/TimeText.h"
 #include "render/AxisTicks.h"
+#include "render/TimeTicks.h"
 
 namespace {
 
@@ -110,6 +114,33 @@ int RunEval(int argc, char** argv)
     return EXIT_OK;
 }
 
+namespace {
+
+// The calendar ticks of a time axis as the graph draws them: the step the axis length
+// aims at (or the manual interval, in seconds), each tick's instant, label and context.
+Json TimeTicksJson(TimeNanos origin, double span, double pixels, double manual)
+{
+    const double intervals = std::round(pixels / 50.0) - 1.0;
+    TimeStep step;
+    Json ticks = Json::array();
+    if (manual > 0.0)
+        step.count = std::max<int64_t>(1, std::llround(std::min(manual, 1e18) * 1e9));
+    else if (intervals > 0.0 && span >= 0.0)
+        step = ChooseTimeStep(span, intervals);
+    else
+        return Json{{"stepSeconds", -1}, {"ticks", ticks}};
+    const char* units[] = {"ns", "months", "years"};
+    for (const TimeTick& tick : TimeTickPositions(origin, 0.0, span, step))
+        ticks.push_back(Json{{"at", FormatIsoTimeAt(origin, tick.x)},
+                             {"label", tick.label},
+                             {"context", tick.context}});
+    return Json{{"step", std::to_string(step.count) + " " + units[step.unit]},
+                {"stepSeconds", step.Seconds()},
+                {"ticks", ticks}};
+}
+
+} // namespace
+
 int RunTicks(int argc, char** argv)
 {
     wxCmdLineParser parser(argc, argv);
@@ -122,6 +153,9 @@ int RunTicks(int argc, char** argv)
     parser.AddOption("", "interval", "manual interval (default -1)", wxCMD_LINE_VAL_DOUBLE);
     parser.AddOption("", "min", "axis minimum, to list the positions", wxCMD_LINE_VAL_DOUBLE);
     parser.AddOption("", "max", "axis maximum, to list the positions", wxCMD_LINE_VAL_DOUBLE);
+    parser.AddOption("", "time",
+                     "a time axis from this ISO 8601 instant over --span seconds: its calendar "
+                     "ticks with their labels");
     if (!ParseCommandLine(parser))
         return EXIT_OK;
 
@@ -137,6 +171,19 @@ int RunTicks(int argc, char** argv)
     if (haveMin != haveMax)
         throw UsageError("--min and --max go together", parser.GetUsageString());
 
+    wxString start;
+    if (parser.Found("time", &start)) {
+        if (haveMin)
+            throw UsageError("--time lists its own positions: no --min and --max",
+                             parser.GetUsageString());
+        const std::string text = start.utf8_string();
+        TimeNanos origin = 0;
+        if (!ParseTime(text.data(), text.data() + text.size(), TimeLayout::ISO, origin))
+            throw UsageError("--time takes an ISO 8601 instant, got \"" + start + "\"",
+                             parser.GetUsageString());
+        PrintJson(TimeTicksJson(origin, span, pixels, autoFlag == 1 ? -1.0 : manual));
+        return EXIT_OK;
+    }
     const double interval = GridInterval(autoFlag == 1, manual, span, pixels);
     Json out{{"interval", interval}};
     if (haveMin)

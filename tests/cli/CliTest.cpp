@@ -188,6 +188,14 @@ TEST_F(Cli, TicksIntervalAndPositions)
                   "--min", "3", "--max", "33"})
                  .Json();
     EXPECT_EQ(j["positions"], json({10.0, 20.0, 30.0}));
+    // A time axis: calendar steps, the date again past midnight.
+    json t =
+        Run({"ticks", "--time", "2026-03-05T23:00:00", "--span", "7200", "--pixels", "600"}).Json();
+    EXPECT_EQ(t["stepSeconds"], 600.0);
+    ASSERT_EQ(t["ticks"].size(), 13u);
+    EXPECT_EQ(t["ticks"][6],
+              json({{"at", "2026-03-06T00:00:00"}, {"label", "00:00"}, {"context", "2026-03-06"}}));
+    EXPECT_EQ(Run({"ticks", "--time", "soon", "--span", "1", "--pixels", "600"}).status, 2);
 }
 
 TEST_F(Cli, PlotWritesEachKindAtTheAskedSize)

@@ -245,10 +245,9 @@ TEST_F(ExportFixture, TimeXWritesIsoTextThatReadsBackToTheSameInstants)
         {DataX{0.0, 0.001},
          "Time,t\r\n2026-03-05T14:05:30.123,1.00000000e+000\r\n"
          "2026-03-05T14:05:30.124,2.00000000e+000\r\n2026-03-05T14:05:30.125,3.00000000e+000\r\n"},
-        {DataX::Explicit(xs),
-         "Time,t\r\n2026-03-05T14:05:30.123000,1.00000000e+000\r\n"
-         "2026-03-05T14:05:30.123001,2.00000000e+000\r\n"
-         "2026-03-05T14:05:31.623000,3.00000000e+000\r\n"},
+        {DataX::Explicit(xs), "Time,t\r\n2026-03-05T14:05:30.123000,1.00000000e+000\r\n"
+                              "2026-03-05T14:05:30.123001,2.00000000e+000\r\n"
+                              "2026-03-05T14:05:31.623000,3.00000000e+000\r\n"},
     };
     for (const auto& row : rows) {
         project = CreateGraphProject();
