@@ -635,6 +635,11 @@ void GraphRenderer::DrawTickLabels()
         widest = std::max(widest, ext.width);
     }
     const int64_t strideX = LabelStride(widest, spacing(m_ticksX, m_tf.sx));
+    const bool time = !m_contextX.empty();
+    // Whether [left, left + width) of the frame's pixels lies inside the picture.
+    auto inPicture = [this](double left, double width) {
+        return left >= -m_prop.marginLeft && left + width <= m_width - m_prop.marginLeft;
+    };
     double contextEnd = -HUGE_VAL;
     for (size_t k = 0; k < m_ticksX.size(); ++k) {
         const double px = m_tf.sx * m_ticksX[k] + m_tf.tx;
@@ -642,10 +647,13 @@ void GraphRenderer::DrawTickLabels()
             // The buffer may borrow from the string, which must outlive it.
             const wxScopedCharBuffer text = m_labelsX[k].utf8_str();
             cairo_text_extents(cr, text.data(), &ext);
-            cairo_move_to(cr, px - ext.x_bearing - ext.width / 2, baseline);
-            cairo_show_text(cr, text.data());
-            labelBoxes.push_back(
-                {px - ext.width / 2, baseline + ext.y_bearing, ext.width, ext.height});
+            // A time label cut by the picture's edge would misread ("00:0" for "00:05").
+            if (!time || inPicture(px - ext.width / 2, ext.width)) {
+                cairo_move_to(cr, px - ext.x_bearing - ext.width / 2, baseline);
+                cairo_show_text(cr, text.data());
+                labelBoxes.push_back(
+                    {px - ext.width / 2, baseline + ext.y_bearing, ext.width, ext.height});
+            }
         }
         // The date (or year) under the first tick and where it changes, when it has room.
         if (k < m_contextX.size() && !m_contextX[k].empty()) {
@@ -656,7 +664,7 @@ void GraphRenderer::DrawTickLabels()
             const bool onTitle = title.width > 0.0 && left < titleLeft + title.width &&
                                  left + ext.width > titleLeft && top < titleTop + title.height &&
                                  top + ext.height > titleTop;
-            if (left >= contextEnd && !onTitle) {
+            if (left >= contextEnd && !onTitle && inPicture(left, ext.width)) {
                 cairo_move_to(cr, left - ext.x_bearing, baseline + std::ceil(font.height));
                 cairo_show_text(cr, text.data());
                 labelBoxes.push_back({left, top, ext.width, ext.height});
