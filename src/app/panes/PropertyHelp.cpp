@@ -73,9 +73,11 @@ const HelpEntry PROJECT_HELP[] = {
     {"Tick.PositionY",
      wxTRANSLATE("Please input the Y-position of the X-axis tick against the graph frame.")},
     {"Tick.FormatX", wxTRANSLATE("Please input the format of X-axis tick value like the printf() "
-                                 "function of C language.")},
+                                 "function of C language. When it would print two ticks alike, "
+                                 "the fewest digits that tell them apart are shown instead.")},
     {"Tick.FormatY", wxTRANSLATE("Please input the format of Y-axis tick value like the printf() "
-                                 "function of C language.")},
+                                 "function of C language. When it would print two ticks alike, "
+                                 "the fewest digits that tell them apart are shown instead.")},
 };
 
 const HelpEntry SERIES_HELP[] = {
