@@ -57,6 +57,11 @@ public:
     // level count changes. SUCCESS, CANCELLED or OUT_OF_MEMORY (then no levels at all).
     ResultCode CreateMipmap(int levels, Progress* progress);
 
+    // Appends `count` values and brings the pyramid up to date for `levels` levels (none
+    // dropped): only the entries the new values fall in are computed, so the cost follows
+    // count (and the pyramid's height), not the series' length. Throws std::bad_alloc.
+    void Append(const double* values, size_t count, int levels);
+
     // The smallest and largest value, ignoring NaN; (DBL_MAX, -DBL_MAX) when empty.
     MinMax ComputeRangeY() const;
 

@@ -157,6 +157,33 @@ ResultCode GraphDataY::CreateMipmap(int levels, Progress* progress)
     return ResultCode::SUCCESS;
 }
 
+void GraphDataY::Append(const double* values, size_t count, int levels)
+{
+    size_t changed = raw.size(); // the first index of the level below that changed
+    raw.insert(raw.end(), values, values + count);
+    const size_t keep = mipmap.size();
+    if (size_t(std::max(levels, 0)) > keep)
+        mipmap.resize(size_t(levels));
+    size_t below = raw.size();
+    for (size_t i = 0; i < mipmap.size(); ++i) {
+        LargeArray<MinMax>& level = mipmap[i];
+        const size_t size = (below + 1) / 2;
+        // A level new to the pyramid is filled whole.
+        size_t first = i < keep ? std::min(changed / 2, level.size()) : 0;
+        level.resize(size);
+        for (size_t k = first; k < size; ++k) {
+            const size_t a = 2 * k, b = std::min(2 * k + 1, below - 1);
+            if (i == 0)
+                level[k] = MinMax{Min2(raw[a], raw[b]), Max2(raw[a], raw[b])};
+            else
+                level[k] = MinMax{Min2(mipmap[i - 1][a].min, mipmap[i - 1][b].min),
+                                  Max2(mipmap[i - 1][a].max, mipmap[i - 1][b].max)};
+        }
+        changed = first;
+        below = size;
+    }
+}
+
 int64_t GraphData::GetDrawData(DrawData& out, int64_t first, int64_t last, int target) const
 {
     const auto& raw = m_dataY->raw;

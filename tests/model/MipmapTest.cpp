@@ -68,6 +68,37 @@ TEST(Mipmap, LevelsMatchBruteForceOnAwkwardLengths)
     }
 }
 
+// Appends of random sizes (a value, a few, many; NaN among them) grow the pyramid to what a
+// build from scratch makes of the whole run, levels added as the run grows.
+TEST(Mipmap, AppendsGrowThePyramidAsABuildFromScratch)
+{
+    std::mt19937 rng(99);
+    std::normal_distribution<double> dist;
+    for (int run = 0; run < 20; ++run) {
+        auto grown = CreateGraphDataY();
+        std::vector<double> all;
+        for (int append = 0; append < 12; ++append) {
+            const size_t count = rng() % 3 == 0 ? rng() % 3 : rng() % 700;
+            std::vector<double> values(count);
+            for (double& v : values)
+                v = rng() % 17 == 0 ? NAN : dist(rng);
+            all.insert(all.end(), values.begin(), values.end());
+            const int levels = MipmapLevelCount(all.size(), 16);
+            grown->Append(values.data(), values.size(), levels);
+            ASSERT_EQ(size_t(levels), grown->mipmap.size());
+            for (int level = 1; level <= levels; ++level) {
+                const std::vector<double> got = Flatten(grown->mipmap[size_t(level) - 1]);
+                const std::vector<double> expected = BruteForceLevel(all, level);
+                ASSERT_TRUE(std::equal(got.begin(), got.end(), expected.begin(), expected.end(),
+                                       SameValue))
+                    << "run " << run << " append " << append << " level " << level;
+            }
+        }
+        EXPECT_TRUE(std::equal(all.begin(), all.end(), grown->raw.begin(), grown->raw.end(),
+                               SameValue));
+    }
+}
+
 TEST(Mipmap, LevelCountFromResolution)
 {
     const struct
