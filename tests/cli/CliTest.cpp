@@ -139,13 +139,18 @@ TEST_F(Cli, EvalValuesSummaryAndErrors)
     EXPECT_EQ(Run({"eval", "x", "--size", "101", "--summary"}).Json(),
               json({{"result", 0}, {"points", 101}, {"yMin", 0}, {"yMax", 100}, {"mean", 50}}));
 
+    // Line and column count from 1, in the message and in the JSON.
     r = Run({"eval", "1+\n(2*"});
     EXPECT_EQ(r.status, 1);
-    j = r.Json();
-    EXPECT_EQ(j["result"], -1);
-    EXPECT_EQ(j["line"], 1); // the "*" that has no operand
-    EXPECT_EQ(j["column"], 2);
-    EXPECT_NE(j["message"].get<std::string>().find("1"), std::string::npos);
+    EXPECT_EQ(r.Json(), json({{"result", -1},
+                              {"message", "Failed to parse the formula (line 2, column 4): "
+                                          "unexpected end of the formula!"},
+                              {"line", 2},
+                              {"column", 4}}));
+    r = Run({"eval", "2 * foo(x)"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.Json()["message"],
+              "Failed to parse the formula (line 1, column 5): unknown function 'foo'!");
 
     r = Run({"eval", "1/(x-2)", "--size", "5"});
     EXPECT_EQ(r.status, 1);
@@ -177,6 +182,14 @@ TEST_F(Cli, EvalReadsDataFiles)
                      "--data", b, "--sep", "semicolon"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.Json()["values"], json({11.0, 17.0, 20.0}));
+
+    // A constant series number that names no series is refused (it read as zeros).
+    r = Run({"eval", "y(1,x) + y(3,x)", "--data", a, "--data", b, "--sep", "semicolon"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.Json(), json({{"result", -1},
+                              {"message", "There is no series 3: the project has 2 series!"},
+                              {"line", 1},
+                              {"column", 10}}));
 }
 
 TEST_F(Cli, TicksIntervalAndPositions)
