@@ -48,9 +48,10 @@ protected:
         return quoted + "'";
     }
 
-    Outcome Run(const std::vector<std::string>& args) const
+    // `launcher` goes before the program, e.g. "env -u DISPLAY".
+    Outcome Run(const std::vector<std::string>& args, const std::string& launcher = "") const
     {
-        std::string command = Quote(ARDENTINE_CLI);
+        std::string command = launcher + " " + Quote(ARDENTINE_CLI);
         for (const auto& arg : args)
             command += " " + Quote(arg);
         command += " >" + Quote(Path("stdout")) + " 2>" + Quote(Path("stderr")) + " </dev/null";
@@ -190,6 +191,27 @@ TEST_F(Cli, EvalReadsDataFiles)
                               {"message", "There is no series 3: the project has 2 series!"},
                               {"line", 1},
                               {"column", 10}}));
+}
+
+// --help and --version need no display and succeed; anything else unknown is bad usage.
+TEST_F(Cli, HelpAndVersionWithoutADisplay)
+{
+    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY";
+    Outcome r = Run({"--version"}, noDisplay);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "ardentine-cli " ARDENTINE_PROJECT_VERSION "\n");
+    EXPECT_EQ(r.err, "");
+    for (const char* help : {"--help", "-h", "help"}) {
+        SCOPED_TRACE(help);
+        r = Run({help}, noDisplay);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out.rfind("Usage: ardentine-cli COMMAND", 0), 0u) << r.out;
+        EXPECT_NE(r.out.find("--version"), std::string::npos);
+    }
+    r = Run({"--bogus"}, noDisplay);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("ardentine-cli: unknown command '--bogus'", 0), 0u) << r.err;
 }
 
 TEST_F(Cli, TicksIntervalAndPositions)
