@@ -1,6 +1,6 @@
-// Arbitrary bytes as formula text: the parser must return a tree or a position, never
-// crash or hang; a tree must evaluate, fold and print (evaluation may only throw the
-// zero division error).
+// Arbitrary bytes as formula text: the parser must return a tree or a reason and a
+// position, never crash or hang; a tree must evaluate, fold and print (evaluation may only
+// throw the zero division error).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -58,6 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(tree);
     } else {
         const FormulaPosition position = parser.GetErrorPosition();
+        if (parser.GetError().fault == FormulaFault::NONE)
+            std::abort(); // every failure says why
         if (position.line < 0 || position.column < 0 || static_cast<size_t>(position.line) > size ||
             static_cast<size_t>(position.column) > size)
             std::abort();

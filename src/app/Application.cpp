@@ -1,8 +1,11 @@
 #include "app/Application.h"
 
+#include <cstdio>
+
 #include <wx/cmdline.h>
 #include <wx/file.h>
 #include <wx/filename.h>
+#include <wx/init.h>
 #include <wx/log.h>
 #include <wx/msgout.h>
 #include <wx/mstream.h>
@@ -12,6 +15,7 @@
 
 #include "app/MainFrame.h"
 #include "base/AtomicFile.h"
+#include "base/BuildInfo.h"
 #include "base/FileUtil.h"
 #include "app/commands/ImportCommand.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
@@ -47,9 +51,15 @@ bool Application::OnInit()
 
 void Application::OnInitCmdLine(wxCmdLineParser& parser)
 {
+    DescribeCommandLine(parser);
+}
+
+void Application::DescribeCommandLine(wxCmdLineParser& parser)
+{
     const wxCmdLineEntryDesc entries[] = {
         {wxCMD_LINE_SWITCH, "h", "help", "show this help", wxCMD_LINE_VAL_NONE,
          wxCMD_LINE_OPTION_HELP},
+        {wxCMD_LINE_SWITCH, nullptr, "version", "print the version", wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_OPTION, nullptr, "sep",
          "separator of every FILE: tab, semicolon, comma or space (default: asked for .txt "
          "files, else comma)",
@@ -64,22 +74,66 @@ void Application::OnInitCmdLine(wxCmdLineParser& parser)
     parser.SetLogo(_("Ardentine: imports each FILE as a CSV file with its default option."));
 }
 
+int Application::AnswerCommandLine(int argc, char** argv)
+{
+    // With no application factory wxBase makes a console application object, whose
+    // start touches no display; the factory is back for wxEntry.
+    const wxAppInitializerFunction factory = wxApp::GetInitializerFunction();
+    wxApp::SetInitializerFunction(nullptr);
+    int status = -1;
+    {
+        wxInitializer base(argc, argv);
+        if (base.IsOk()) {
+            InstallTranslations(wxStandardPaths::Get().GetExecutablePath());
+            wxCmdLineParser parser(argc, argv);
+            DescribeCommandLine(parser);
+            // Errors are printed by the parse (to stderr, the console's message output).
+            const int parsed = parser.Parse(false);
+            wxArrayString files;
+            wxChar separator = 0;
+            if (parsed == -1) {
+                std::fputs(parser.GetUsageString().utf8_str().data(), stdout);
+                status = 0;
+            } else if (parsed != 0) {
+                std::fputs(parser.GetUsageString().utf8_str().data(), stderr);
+                status = 255;
+            } else if (parser.Found("version")) {
+                std::printf("%s\n", VersionLine("ardentine").c_str());
+                status = 0;
+            } else if (!ReadStartOptions(parser, files, separator)) {
+                status = 255;
+            }
+        }
+    }
+    wxApp::SetInitializerFunction(factory);
+    std::fflush(stdout);
+    return status;
+}
+
 bool Application::OnCmdLineParsed(wxCmdLineParser& parser)
 {
     m_startSeparator = 0;
-    wxString separator;
-    if (parser.Found("sep", &separator) && !SeparatorFromName(separator, m_startSeparator)) {
-        wxMessageOutputStderr().Printf(
-            "Unknown separator \"%s\": use tab, semicolon, comma or space.\n", separator);
+    m_startFiles.clear();
+    if (!ReadStartOptions(parser, m_startFiles, m_startSeparator))
         return false;
-    }
     if (parser.Found("verbose"))
         wxLog::SetLogLevel(wxLOG_Debug);
-    m_startFiles.clear();
+    return true;
+}
+
+bool Application::ReadStartOptions(const wxCmdLineParser& parser, wxArrayString& files,
+                                   wxChar& separator)
+{
+    wxString name;
+    if (parser.Found("sep", &name) && !SeparatorFromName(name, separator)) {
+        wxMessageOutputStderr().Printf(
+            "Unknown separator \"%s\": use tab, semicolon, comma or space.\n", name);
+        return false;
+    }
     for (size_t i = 0; i < parser.GetParamCount(); ++i) {
-        wxFileName name(parser.GetParam(i));
-        name.MakeAbsolute();
-        m_startFiles.push_back(name.GetFullPath());
+        wxFileName file(parser.GetParam(i));
+        file.MakeAbsolute();
+        files.push_back(file.GetFullPath());
     }
     return true;
 }

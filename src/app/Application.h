@@ -16,9 +16,17 @@ public:
     bool OnInit() override;
     int OnExit() override;
 
-    // The command line: `ardentine [--sep tab|semicolon|comma|space] [--verbose] FILE...`.
+    // The command line: `ardentine [--sep tab|semicolon|comma|space] [--verbose] FILE...`,
+    // or --help or --version.
     void OnInitCmdLine(wxCmdLineParser& parser) override;
     bool OnCmdLineParsed(wxCmdLineParser& parser) override;
+    // The options of the command line, for the toolkit's parse and for the early answer.
+    static void DescribeCommandLine(wxCmdLineParser& parser);
+    // Before the toolkit starts, so that a machine without a display can ask: prints the
+    // help (stdout, 0), the version (stdout, 0) or what is wrong with the command line
+    // (stderr, 255, as the toolkit's parse fails). -1 when the program should start.
+    // Needs no application object; leaves none behind.
+    static int AnswerCommandLine(int argc, char** argv);
     // Files named on the command line (absolute), and their separator (0: by extension).
     const wxArrayString& GetStartFiles() const { return m_startFiles; }
     wxChar GetStartSeparator() const { return m_startSeparator; }
@@ -39,6 +47,11 @@ public:
     static wxString LocalConfigPath();
 
 private:
+    // The files (absolute) and the separator of a parsed command line; false, with the
+    // reason on stderr, when an option's value is refused.
+    static bool ReadStartOptions(const wxCmdLineParser& parser, wxArrayString& files,
+                                 wxChar& separator);
+
     std::unique_ptr<wxFileConfig> m_config;
     wxString m_configPath;
     wxArrayString m_startFiles;

@@ -11,5 +11,9 @@ int main(int argc, char** argv)
     // whatever the build type.
     wxSetAssertHandler(nullptr);
     wxLog::SetLogLevel(wxLOG_Info);
+    // --help, --version and a bad command line are answered without a display.
+    const int answered = Application::AnswerCommandLine(argc, argv);
+    if (answered >= 0)
+        return answered;
     return wxEntry(argc, argv);
 }

@@ -87,11 +87,12 @@ int RunEval(int argc, char** argv)
     calculator.SetDataX(DataX{start, interval});
     calculator.SetSize(static_cast<int32_t>(size));
     if (!calculator.Compile()) {
+        // Counted from 1, as in the message.
         const FormulaPosition where = calculator.GetErrorPosition();
         PrintJson(Json{{"result", -1},
                        {"message", calculator.GetErrorMessage().utf8_string()},
-                       {"line", where.line},
-                       {"column", where.column}});
+                       {"line", where.line + 1},
+                       {"column", where.column + 1}});
         return EXIT_ENGINE_FAILURE;
     }
     CheckResult(calculator.Run(DEFAULT_MIPMAP_RESOLUTION, &progress), calculator);

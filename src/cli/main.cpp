@@ -5,6 +5,7 @@
 #include <wx/init.h>
 #include <wx/log.h>
 
+#include "base/BuildInfo.h"
 #include "cli/CliSupport.h"
 
 namespace {
@@ -30,6 +31,8 @@ void PrintOverview(FILE* out)
     std::fprintf(out, "Usage: ardentine-cli COMMAND [OPTIONS] ...\n\nCommands:\n");
     for (const Subcommand& command : SUBCOMMANDS)
         std::fprintf(out, "  %-8s %s\n", command.name, command.summary);
+    std::fprintf(out, "\nOptions:\n  --help     show this overview\n"
+                      "  --version  print the version\n");
     std::fprintf(out, "\nRun 'ardentine-cli COMMAND --help' for the options of a command.\n");
 }
 
@@ -55,6 +58,10 @@ int main(int argc, char** argv)
     if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
         !std::strcmp(argv[1], "help")) {
         PrintOverview(stdout);
+        return EXIT_OK;
+    }
+    if (!std::strcmp(argv[1], "--version")) {
+        std::printf("%s\n", VersionLine("ardentine-cli").c_str());
         return EXIT_OK;
     }
     for (const Subcommand& command : SUBCOMMANDS) {

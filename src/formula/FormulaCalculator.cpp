@@ -18,13 +18,59 @@
 
 namespace {
 
-wxString ParseFailureMessage(const FormulaPosition& position)
+// What went wrong, after the position in the parse failure message.
+wxString FaultText(const FormulaError& error)
 {
-    // The source text of this one message is Japanese; a narrow literal would turn
-    // into an empty string in the "C" locale, so it is decoded explicitly.
-    return wxString::Format(
-        wxGetTranslation(wxString::FromUTF8("数式のパースに失敗しました (%d 行, %d 列)!")),
-        position.line, position.column);
+    const wxString text(error.text);
+    switch (error.fault) {
+    case FormulaFault::NONE:
+        break;
+    case FormulaFault::EMPTY:
+        return _("the formula is empty");
+    case FormulaFault::UNEXPECTED_END:
+        return _("unexpected end of the formula");
+    case FormulaFault::UNEXPECTED_TOKEN:
+        return wxString::Format(_("unexpected '%s'"), text);
+    case FormulaFault::EXPECTED_TOKEN:
+        return wxString::Format(_("'%s' expected"), text);
+    case FormulaFault::UNMATCHED_BRACKET:
+        return _("')' without '('");
+    case FormulaFault::BAD_CHARACTER: {
+        // Control characters would not show: they are named by their code.
+        const wchar_t c = error.text.empty() ? 0 : error.text[0];
+        const wxString shown =
+            c < 32 || c == 127 ? wxString::Format("U+%04X", unsigned(c)) : "'" + text + "'";
+        return wxString::Format(_("unexpected character %s"), shown);
+    }
+    case FormulaFault::BAD_NUMBER:
+        return wxString::Format(_("'%s' is not a number"), text);
+    case FormulaFault::UNKNOWN_FUNCTION:
+        return wxString::Format(_("unknown function '%s'"), text);
+    case FormulaFault::UNKNOWN_VARIABLE:
+        return wxString::Format(_("unknown variable '%s'"), text);
+    case FormulaFault::ARGUMENT_COUNT:
+        return wxString::Format(_("wrong number of arguments for '%s'"), text);
+    case FormulaFault::TOO_DEEP:
+        return _("the formula is nested too deeply");
+    }
+    return _("Unknown error!");
+}
+
+// Line and column counted from 1 here, as people count them.
+wxString ParseFailureMessage(const FormulaError& error)
+{
+    return wxString::Format(_("Failed to parse the formula (line %d, column %d): %s!"),
+                            error.position.line + 1, error.position.column + 1, FaultText(error));
+}
+
+// The one rule for a series number n among `count` series (1-based; compared before it
+// is truncated, so that with one series 1.9 finds none).
+bool SeriesIndex(double n, size_t count, size_t& index)
+{
+    if (!(n >= 1.0) || static_cast<double>(count) < n)
+        return false;
+    index = static_cast<size_t>(n - 1.0);
+    return true;
 }
 
 // Bytes of n values and the mipmap levels built for them.
@@ -84,13 +130,43 @@ bool FormulaCalculator::Compile()
     m_helperTree.reset();
     if (!m_tree) {
         m_errorPosition = parser.GetErrorPosition();
-        m_message = ParseFailureMessage(m_errorPosition);
+        m_message = ParseFailureMessage(parser.GetError());
+        return false;
+    }
+    if (!CheckSeriesNumbers(parser.GetCalls())) {
+        m_tree.reset();
         return false;
     }
     // Without "rand" registered this parse fails exactly when the formula uses it.
     FormulaParser helper;
     prepare(helper, &m_helperParams.x, &m_helperParams.i, false);
     m_helperTree = helper.Parse(text);
+    return true;
+}
+
+// A series number that can't change from point to point names a series or is a mistake:
+// it would read as zeros everywhere. Computed numbers keep the rule of FindSeries.
+bool FormulaCalculator::CheckSeriesNumbers(const std::vector<FormulaCall>& calls)
+{
+    const size_t count = m_proj ? static_cast<size_t>(m_proj->GetCount()) : 0;
+    for (const FormulaCall& call : calls) {
+        if ((call.name != L"y" && call.name != L"Y") || !call.arguments[0]->IsConstant())
+            continue;
+        double n = 0.0;
+        try {
+            n = call.arguments[0]->Evaluate();
+        } catch (const std::runtime_error&) {
+            continue; // a zero division, which the calculation reports
+        }
+        size_t index = 0;
+        if (SeriesIndex(n, count, index))
+            continue;
+        m_errorPosition = call.position;
+        const wxString number = std::isnan(n) ? wxString("nan") : wxString::FromCDouble(n);
+        m_message = wxString::Format(_("There is no series %s: the project has %d series!"), number,
+                                     static_cast<int>(count));
+        return false;
+    }
     return true;
 }
 
@@ -198,17 +274,15 @@ ResultCode FormulaCalculator::Run(int resolution, ProcContext* context)
     return ResultCode::SUCCESS;
 }
 
-// n is compared with the count before it is truncated: with one series, y(1.9, x)
-// finds none.
 const FormulaCalculator::SeriesView* FormulaCalculator::FindSeries(double n,
                                                                    SeriesView& scratch) const
 {
     const size_t count = m_seriesTaken ? m_series.size()
                          : m_proj      ? static_cast<size_t>(m_proj->GetCount())
                                        : 0;
-    if (!(n >= 1.0) || static_cast<double>(count) < n)
+    size_t index = 0;
+    if (!SeriesIndex(n, count, index))
         return nullptr;
-    const size_t index = static_cast<size_t>(n - 1.0);
     if (m_seriesTaken)
         return &m_series[index];
     const std::shared_ptr<GraphData> data = m_proj->GetItem(static_cast<int>(index));

@@ -43,7 +43,9 @@ public:
     // system has available. A seam for tests.
     void SetMemoryLimit(int64_t bytes) { m_memoryLimit = bytes; }
 
-    // False, with the parse message (0-based line and column) in GetErrorMessage().
+    // False, with the message in GetErrorMessage(), when the formula does not parse or a
+    // y(n, ...) or Y(n, ...) with a constant n names a series the project does not have
+    // (the message counts lines and columns from 1).
     bool Compile();
 
     // Computes the series, builds its mipmap for `resolution` (the "/Mipmap/Resolution"
@@ -60,11 +62,12 @@ public:
     ResultCode Calculate(Progress* progress);
 
     wxString GetErrorMessage() const { return m_message; }
-    // Where the last failed Compile stopped (0-based line and column).
+    // Where the last failed Compile found the fault (0-based line and column).
     FormulaPosition GetErrorPosition() const { return m_errorPosition; }
 
     // "y"(n, x): series n (1-based) at abscissa x, linearly interpolated; 0.0 outside
-    // [first X, last X) and for a missing series.
+    // [first X, last X) and for a missing series (when n is computed: Compile refuses
+    // a constant one).
     double ValueAtX(double n, double x);
     // "Y"(n, i): series n at index i truncated toward zero; 0.0 out of range.
     double ValueAtIndex(double n, double i);
@@ -81,6 +84,7 @@ private:
     class SeriesSnapshot;
 
     ResultCode CheckRequest(int resolution);
+    bool CheckSeriesNumbers(const std::vector<FormulaCall>& calls);
     // Series n (1-based), or null; `scratch` holds it when it is read from the project.
     // Not copied otherwise: the threads would contend for its X array's reference count.
     const SeriesView* FindSeries(double n, SeriesView& scratch) const;

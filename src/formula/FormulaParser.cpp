@@ -34,6 +34,29 @@ bool IsOperatorChar(wchar_t c)
     return c != 0 && std::wcschr(L"<>+-!*/%(),?:", c) != nullptr;
 }
 
+// Tokens never mix operator and other characters, except a lone "=", "&" or "|" in
+// a word, which is a bad character there.
+bool IsOperatorToken(const std::wstring& token)
+{
+    return IsOperatorChar(token[0]) || (token.size() == 2 && IsOperatorPair(token[0], token[1]));
+}
+
+bool IsDigit(wchar_t c)
+{
+    return c >= L'0' && c <= L'9';
+}
+
+// Names are ASCII: a letter or "_", then letters, digits and "_".
+bool IsNameChar(wchar_t c)
+{
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'_' || IsDigit(c);
+}
+
+FormulaPosition PositionOf(const Token& token)
+{
+    return FormulaPosition{token.line, token.column};
+}
+
 template <typename Op> Node MakeBinary(Node left, Node right)
 {
     return Ast::MakeBinary<double, Op>(std::move(left), std::move(right));
@@ -260,35 +283,64 @@ void FormulaParser::Tokenize(const std::wstring& text)
 const std::wstring& FormulaParser::NextToken()
 {
     static const std::wstring END_OF_TEXT;
-    if (m_cursor >= m_tokens.size())
+    m_pastEnd = m_cursor >= m_tokens.size();
+    if (m_pastEnd)
         return END_OF_TEXT;
     return m_tokens[m_cursor++].text;
 }
 
 void FormulaParser::PutBack()
 {
+    m_pastEnd = false;
     if (m_cursor > 0)
         --m_cursor;
+}
+
+FormulaParser::Tree FormulaParser::Fail(FormulaFault fault, const FormulaPosition& where,
+                                        const std::wstring& text)
+{
+    m_error = FormulaError{fault, where, text};
+    return Tree{};
+}
+
+FormulaParser::Tree FormulaParser::FailHere(FormulaFault fault, const std::wstring& text)
+{
+    if (m_pastEnd || m_cursor == 0)
+        return Fail(fault, EndPosition(), text);
+    return Fail(fault, PositionOf(m_tokens[m_cursor - 1]), text);
+}
+
+FormulaPosition FormulaParser::EndPosition() const
+{
+    if (m_tokens.empty())
+        return FormulaPosition{};
+    const Token& last = m_tokens.back();
+    return FormulaPosition{last.line, last.column + static_cast<int32_t>(last.text.size())};
 }
 
 FormulaParser::Node FormulaParser::Parse(const std::wstring& text)
 {
     Tokenize(text);
     m_nesting = 0;
-    const Tree tree = ParseConditional();
-    if (!tree || m_cursor < m_tokens.size())
+    m_pastEnd = false;
+    m_error = FormulaError{};
+    m_calls.clear();
+    if (m_tokens.empty()) {
+        Fail(FormulaFault::EMPTY, FormulaPosition{});
         return nullptr;
+    }
+    const Tree tree = ParseConditional();
+    if (tree && m_cursor < m_tokens.size()) {
+        // A whole formula was read and something follows it.
+        const Token& extra = m_tokens[m_cursor];
+        Fail(extra.text == L")" ? FormulaFault::UNMATCHED_BRACKET : FormulaFault::UNEXPECTED_TOKEN,
+             PositionOf(extra), extra.text);
+    }
+    if (m_error.fault != FormulaFault::NONE) {
+        m_calls.clear();
+        return nullptr;
+    }
     return tree.node;
-}
-
-// The last token read and not put back: the offending one, or the one before a token
-// that no level accepted.
-FormulaPosition FormulaParser::GetErrorPosition() const
-{
-    if (m_tokens.empty())
-        return FormulaPosition{};
-    const Token& token = m_tokens[m_cursor == 0 ? 0 : m_cursor - 1];
-    return FormulaPosition{token.line, token.column};
 }
 
 // conditional := logical ( "?" logical ":" logical )*, built from the end so that
@@ -297,7 +349,7 @@ FormulaParser::Tree FormulaParser::ParseConditional()
 {
     NestingGuard guard(m_nesting);
     if (m_nesting > MAX_DEPTH)
-        return Tree{};
+        return FailHere(FormulaFault::TOO_DEEP);
     std::vector<Tree> list;
     Tree first = ParseLogical();
     if (!first)
@@ -312,8 +364,10 @@ FormulaParser::Tree FormulaParser::ParseConditional()
             break;
         }
         Tree ifTrue = ParseLogical();
-        if (!ifTrue || NextToken() != L":")
+        if (!ifTrue)
             return Tree{};
+        if (NextToken() != L":")
+            return FailHere(FormulaFault::EXPECTED_TOKEN, L":");
         Tree next = ParseLogical();
         if (!next)
             return Tree{};
@@ -326,7 +380,7 @@ FormulaParser::Tree FormulaParser::ParseConditional()
         const Tree& ifTrue = list[k - 1];
         const int depth = std::max({condition.depth, ifTrue.depth, result.depth}) + 1;
         if (depth > MAX_DEPTH)
-            return Tree{};
+            return FailHere(FormulaFault::TOO_DEEP);
         result =
             Tree{Ast::MakeConditional<double>(condition.node, ifTrue.node, result.node), depth};
     }
@@ -356,12 +410,11 @@ FormulaParser::Tree FormulaParser::ParseBinaryLevel(Tree (FormulaParser::*next)(
             return Tree{};
         const int depth = std::max(left.depth, right.depth) + 1;
         if (depth > MAX_DEPTH)
-            return Tree{};
+            return FailHere(FormulaFault::TOO_DEEP);
         left = Tree{op->make(std::move(left.node), std::move(right.node)), depth};
     }
     return left;
 }
-
 // logical := comparison ( ("&&" | "||") comparison )*, one precedence for both.
 FormulaParser::Tree FormulaParser::ParseLogical()
 {
@@ -398,13 +451,13 @@ FormulaParser::Tree FormulaParser::ParseMultiplicative()
 }
 
 // unary := ("+" | "-") primary | "!"+ primary | primary
-// One sign only: --x and +-x fail, since the second sign reaches the primary level as
-// a name; -(-x) is the way to write it.
+// One sign only: --x and +-x fail, since the second sign reaches the primary level,
+// which takes no operator; -(-x) is the way to write it.
 FormulaParser::Tree FormulaParser::ParseUnary()
 {
     const std::wstring& token = NextToken();
     if (token.empty())
-        return Tree{};
+        return FailHere(FormulaFault::UNEXPECTED_END);
     if (token == L"+" || token == L"-") {
         const bool minus = token == L"-";
         Tree operand = ParsePrimary();
@@ -419,7 +472,7 @@ FormulaParser::Tree FormulaParser::ParseUnary()
         for (;;) {
             const std::wstring& next = NextToken();
             if (next.empty())
-                return Tree{};
+                return FailHere(FormulaFault::UNEXPECTED_END);
             if (next != L"!") {
                 PutBack();
                 break;
@@ -427,8 +480,10 @@ FormulaParser::Tree FormulaParser::ParseUnary()
             ++count;
         }
         Tree operand = ParsePrimary();
-        if (!operand || operand.depth + count > MAX_DEPTH)
+        if (!operand)
             return Tree{};
+        if (operand.depth + count > MAX_DEPTH)
+            return FailHere(FormulaFault::TOO_DEEP);
         for (int k = 0; k < count; ++k)
             operand.node = Ast::MakeUnary<double, Ast::Ops::Not>(std::move(operand.node));
         operand.depth += count;
@@ -439,71 +494,108 @@ FormulaParser::Tree FormulaParser::ParseUnary()
 }
 
 // primary := number | "(" conditional ")" | name | name "(" arguments ")"
-// Brackets leave no node.
+// Brackets leave no node. A token that starts like a number must be one; any other must
+// be a name.
 FormulaParser::Tree FormulaParser::ParsePrimary()
 {
     const std::wstring& token = NextToken();
     if (token.empty())
-        return Tree{};
-    double value = 0.0;
-    if (ReadNumber(token, value))
-        return Tree{std::make_shared<Ast::Literal<double>>(value), 1};
+        return FailHere(FormulaFault::UNEXPECTED_END);
     if (token == L"(") {
         Tree inner = ParseConditional();
-        if (!inner || NextToken() != L")")
+        if (!inner)
             return Tree{};
+        if (NextToken() != L")")
+            return FailHere(FormulaFault::EXPECTED_TOKEN, L")");
         return inner;
+    }
+    if (IsOperatorToken(token))
+        return FailHere(FormulaFault::UNEXPECTED_TOKEN, token);
+    if (IsDigit(token[0]) || token[0] == L'.') {
+        double value = 0.0;
+        if (!ReadNumber(token, value))
+            return FailHere(FormulaFault::BAD_NUMBER, token);
+        return Tree{std::make_shared<Ast::Literal<double>>(value), 1};
+    }
+    const Token& name = m_tokens[m_cursor - 1];
+    const auto bad = std::find_if_not(token.begin(), token.end(), IsNameChar);
+    if (bad != token.end()) {
+        const int32_t offset = static_cast<int32_t>(bad - token.begin());
+        return Fail(FormulaFault::BAD_CHARACTER, FormulaPosition{name.line, name.column + offset},
+                    std::wstring(1, *bad));
     }
     const std::wstring& next = NextToken();
     if (next == L"(")
-        return ParseCall(token);
-    if (!next.empty())
-        PutBack();
-    return ResolveVariable(token);
+        return ParseCall(name);
+    Tree variable = ResolveVariable(name.text);
+    if (variable) {
+        if (!m_pastEnd)
+            PutBack();
+        return variable;
+    }
+    if (IsFunction(name.text))
+        return FailHere(FormulaFault::EXPECTED_TOKEN, L"(");
+    return Fail(FormulaFault::UNKNOWN_VARIABLE, PositionOf(name), name.text);
 }
 
 // After "name(": no arguments, or up to four full expressions separated by ",". The
 // call is resolved only among the functions of the arity written.
-FormulaParser::Tree FormulaParser::ParseCall(const std::wstring& name)
+FormulaParser::Tree FormulaParser::ParseCall(const Token& name)
 {
+    const FormulaPosition at = PositionOf(name);
+    if (!IsFunction(name.text))
+        return Fail(FormulaFault::UNKNOWN_FUNCTION, at, name.text);
     const std::wstring& token = NextToken();
     if (token.empty())
-        return Tree{};
-    if (token == L")") {
-        const auto found = m_functions0.find(name);
-        if (found == m_functions0.end())
-            return Tree{};
-        return Tree{found->second->Create(), 1};
-    }
-    PutBack();
+        return FailHere(FormulaFault::UNEXPECTED_END);
     std::vector<Tree> args;
-    for (;;) {
-        Tree arg = ParseConditional();
-        if (!arg)
-            return Tree{};
-        args.push_back(std::move(arg));
-        const std::wstring& separator = NextToken();
-        if (separator == L")")
-            break;
-        if (separator != L"," || args.size() == 4)
-            return Tree{};
+    if (token != L")") {
+        PutBack();
+        for (;;) {
+            Tree arg = ParseConditional();
+            if (!arg)
+                return Tree{};
+            args.push_back(std::move(arg));
+            const std::wstring& separator = NextToken();
+            if (separator == L")")
+                break;
+            if (separator != L",")
+                return FailHere(FormulaFault::EXPECTED_TOKEN, L")");
+            if (args.size() == 4)
+                return Fail(FormulaFault::ARGUMENT_COUNT, at, name.text);
+        }
     }
-    int depth = 0;
-    for (const Tree& arg : args)
-        depth = std::max(depth, arg.depth);
-    ++depth;
-    if (depth > MAX_DEPTH)
-        return Tree{};
-    if (args.size() == 1) {
-        const auto found = m_functions1.find(name);
+    Node node;
+    if (args.empty()) {
+        const auto found = m_functions0.find(name.text);
+        if (found != m_functions0.end())
+            node = found->second->Create();
+    } else if (args.size() == 1) {
+        const auto found = m_functions1.find(name.text);
         if (found != m_functions1.end())
-            return Tree{found->second->Create(args[0].node), depth};
+            node = found->second->Create(args[0].node);
     } else if (args.size() == 2) {
-        const auto found = m_functions2.find(name);
+        const auto found = m_functions2.find(name.text);
         if (found != m_functions2.end())
-            return Tree{found->second->Create(args[0].node, args[1].node), depth};
+            node = found->second->Create(args[0].node, args[1].node);
     }
-    return Tree{};
+    if (!node)
+        return Fail(FormulaFault::ARGUMENT_COUNT, at, name.text);
+    int depth = 0;
+    FormulaCall call{name.text, {}, at};
+    for (const Tree& arg : args) {
+        depth = std::max(depth, arg.depth);
+        call.arguments.push_back(arg.node);
+    }
+    if (++depth > MAX_DEPTH)
+        return FailHere(FormulaFault::TOO_DEEP);
+    m_calls.push_back(std::move(call));
+    return Tree{std::move(node), depth};
+}
+
+bool FormulaParser::IsFunction(const std::wstring& name) const
+{
+    return m_functions0.count(name) || m_functions1.count(name) || m_functions2.count(name);
 }
 
 FormulaParser::Tree FormulaParser::ResolveVariable(const std::wstring& name) const

@@ -14,14 +14,8 @@ void Install(const wxString& language)
     if (!language.empty())
         translations->SetLanguage(language);
     translations->AddStdCatalog();
-    // The source texts are English, except the formula parse failure, whose source is
-    // Japanese. English users therefore need the English catalog too: naming a source
-    // language that no user has keeps wx from skipping the catalog for English.
-    if (!translations->AddCatalog(CATALOG, wxLANGUAGE_UNKNOWN) && language.empty()) {
-        // No catalog for the user's language (e.g. LANG=C): English is the fallback.
-        translations->SetLanguage("en");
-        translations->AddCatalog(CATALOG, wxLANGUAGE_UNKNOWN);
-    }
+    // The source texts are English: a language without a catalog (or "C") reads them.
+    translations->AddCatalog(CATALOG);
 }
 
 } // namespace

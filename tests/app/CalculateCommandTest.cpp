@@ -225,7 +225,9 @@ TEST_F(CalculateCommandTest, FormulaErrorShowsTheDialogAgain)
                     dlg->GetFormulaText()->SetValue(bad);
                     return wxID_OK;
                 }),
-                Box(wxString::FromUTF8("数式のパースに失敗しました (1 行, 2 列)!"), "Error"),
+                Box("Failed to parse the formula (line 2, column 4): unexpected end of the "
+                    "formula!",
+                    "Error"),
                 Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
                     EXPECT_EQ(SavedFormula(), ""); // the default, recorded when read
                     EXPECT_EQ(wxString::Format("%s %g %g %d", dlg->GetNewLabel(), dlg->GetXStart(),
@@ -235,7 +237,7 @@ TEST_F(CalculateCommandTest, FormulaErrorShowsTheDialogAgain)
                     long column = -1, line = -1;
                     dlg->GetFormulaText()->PositionToXY(dlg->GetFormulaText()->GetInsertionPoint(),
                                                         &column, &line);
-                    EXPECT_EQ(wxString::Format("%ld %ld", line, column), "1 2");
+                    EXPECT_EQ(wxString::Format("%ld %ld", line, column), "1 3"); // after "*"
                     dlg->GetFormulaText()->SetValue("1+\n(2*x)");
                     return wxID_OK;
                 })));
@@ -243,6 +245,25 @@ TEST_F(CalculateCommandTest, FormulaErrorShowsTheDialogAgain)
     EXPECT_EQ(Series(), (Rows{"kept 2.5+0.001: 6 6.002 6.004 6.006 6.008 6.01 6.012 6.014 6.016"}));
     ASSERT_EQ(Project().GetCount(), 1);
     EXPECT_EQ(Project().GetItem(0)->GetDataX(), (DataX{2.5, 0.001})); // unrounded
+}
+
+// A constant series number the project lacks is refused in the dialog, the cursor on its
+// call (it gave a series of zeros).
+TEST_F(CalculateCommandTest, MissingSeriesIsRefusedWithTheCursorOnItsCall)
+{
+    Project().Add(MakeSeries({1.0, 2.0}));
+    Run(InOrder(Formula("", "x +\n  y(2, x)"),
+                Box("There is no series 2: the project has 1 series!", "Error"),
+                Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
+                    long column = -1, line = -1;
+                    dlg->GetFormulaText()->PositionToXY(dlg->GetFormulaText()->GetInsertionPoint(),
+                                                        &column, &line);
+                    EXPECT_EQ(wxString::Format("%ld %ld", line, column), "1 2");
+                    dlg->GetFormulaText()->SetValue("x +\n  y(1, x)");
+                    return wxID_OK;
+                })));
+    ASSERT_EQ(Project().GetCount(), 2);
+    EXPECT_EQ(SavedFormula(), "x +\n  y(1, x)");
 }
 
 // Failures and cancels leave the project as it was (not even a notification) and the
@@ -266,7 +287,9 @@ TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
         const char* error; // empty: no message box
     } rows[] = {
         {"x", "1", 1001, DIALOG, ""},
-        {"sin(", "1", 1001, DIALOG, "数式のパースに失敗しました (0 行, 3 列)!"},
+        {"sin(", "1", 1001, DIALOG,
+         "Failed to parse the formula (line 1, column 5): unexpected end of the formula!"},
+        {"y(1, x)", "1", 1001, DIALOG, "There is no series 1: the project has 0 series!"},
         {"1/(x-500)", "1", 1001, LATER, "Zero division!."},
         {"x", "0", 1001, LATER, "The X interval must not be 0!"}, // past OK's check
         // 2^31-1 points and their mipmap: about 51 GB.

@@ -2,8 +2,11 @@
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 
+#include <wx/regex.h>
+
 #include "app/Application.h"
 #include "app/GraphCursor.h"
+#include "app/dialogs/AboutDlg.h"
 #include "app/MainFrame.h"
 #include "app/panes/GraphPanel.h"
 #include "app/panes/ManualPanel.h"
@@ -87,6 +90,21 @@ TEST_F(MainFrameTest, StatusMessageClearsFiveSecondsAfterTheLastOne)
     wxRect field;
     ASSERT_TRUE(bar->GetFieldRect(1, field));
     EXPECT_GT(field.width, bar->GetTextExtent(COORDINATE_SAMPLE).x);
+}
+
+// Help > About shows the project's version from CMake and the day of the build (the
+// box showed a fixed date and revision).
+TEST_F(MainFrameTest, AboutShowsTheVersionAndTheBuildDate)
+{
+    wxArrayString lines;
+    RunWithDialogs([&] { Command(ID_MENU_ABOUT); }, InOrder(Dialog<AboutDlg>([&](AboutDlg* dlg) {
+                       lines = dlg->GetLines();
+                       return wxID_OK;
+                   })));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Version: " ARDENTINE_PROJECT_VERSION);
+    EXPECT_TRUE(wxRegEx("^Build Date: 20[0-9]{2}-[01][0-9]-[0-3][0-9]$").Matches(lines[1]))
+        << lines[1];
 }
 
 TEST_F(MainFrameTest, NewProjectAsksOnlyWhenModified)

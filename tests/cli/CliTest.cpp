@@ -48,9 +48,10 @@ protected:
         return quoted + "'";
     }
 
-    Outcome Run(const std::vector<std::string>& args) const
+    // `launcher` goes before the program, e.g. "env -u DISPLAY".
+    Outcome Run(const std::vector<std::string>& args, const std::string& launcher = "") const
     {
-        std::string command = Quote(ARDENTINE_CLI);
+        std::string command = launcher + " " + Quote(ARDENTINE_CLI);
         for (const auto& arg : args)
             command += " " + Quote(arg);
         command += " >" + Quote(Path("stdout")) + " 2>" + Quote(Path("stderr")) + " </dev/null";
@@ -139,13 +140,18 @@ TEST_F(Cli, EvalValuesSummaryAndErrors)
     EXPECT_EQ(Run({"eval", "x", "--size", "101", "--summary"}).Json(),
               json({{"result", 0}, {"points", 101}, {"yMin", 0}, {"yMax", 100}, {"mean", 50}}));
 
+    // Line and column count from 1, in the message and in the JSON.
     r = Run({"eval", "1+\n(2*"});
     EXPECT_EQ(r.status, 1);
-    j = r.Json();
-    EXPECT_EQ(j["result"], -1);
-    EXPECT_EQ(j["line"], 1); // the "*" that has no operand
-    EXPECT_EQ(j["column"], 2);
-    EXPECT_NE(j["message"].get<std::string>().find("1"), std::string::npos);
+    EXPECT_EQ(r.Json(), json({{"result", -1},
+                              {"message", "Failed to parse the formula (line 2, column 4): "
+                                          "unexpected end of the formula!"},
+                              {"line", 2},
+                              {"column", 4}}));
+    r = Run({"eval", "2 * foo(x)"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.Json()["message"],
+              "Failed to parse the formula (line 1, column 5): unknown function 'foo'!");
 
     r = Run({"eval", "1/(x-2)", "--size", "5"});
     EXPECT_EQ(r.status, 1);
@@ -177,6 +183,35 @@ TEST_F(Cli, EvalReadsDataFiles)
                      "--data", b, "--sep", "semicolon"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.Json()["values"], json({11.0, 17.0, 20.0}));
+
+    // A constant series number that names no series is refused (it read as zeros).
+    r = Run({"eval", "y(1,x) + y(3,x)", "--data", a, "--data", b, "--sep", "semicolon"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.Json(), json({{"result", -1},
+                              {"message", "There is no series 3: the project has 2 series!"},
+                              {"line", 1},
+                              {"column", 10}}));
+}
+
+// --help and --version need no display and succeed; anything else unknown is bad usage.
+TEST_F(Cli, HelpAndVersionWithoutADisplay)
+{
+    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY";
+    Outcome r = Run({"--version"}, noDisplay);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "ardentine-cli " ARDENTINE_PROJECT_VERSION "\n");
+    EXPECT_EQ(r.err, "");
+    for (const char* help : {"--help", "-h", "help"}) {
+        SCOPED_TRACE(help);
+        r = Run({help}, noDisplay);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out.rfind("Usage: ardentine-cli COMMAND", 0), 0u) << r.out;
+        EXPECT_NE(r.out.find("--version"), std::string::npos);
+    }
+    r = Run({"--bogus"}, noDisplay);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("ardentine-cli: unknown command '--bogus'", 0), 0u) << r.err;
 }
 
 TEST_F(Cli, TicksIntervalAndPositions)

@@ -218,16 +218,85 @@ TEST_F(FormulaCalculatorTest, RandIsStandardNormalAndDiffersPerCalculator)
     EXPECT_NE(first, second);
 }
 
-TEST_F(FormulaCalculatorTest, ParseFailureMessageHasTheZeroBasedPosition)
+// The message counts from 1 and says why; the position for the dialog stays 0-based.
+TEST_F(FormulaCalculatorTest, ParseFailureMessagesCountFromOneAndSayWhy)
 {
-    FormulaCalculator calculator(project.get());
-    calculator.SetFormula("1 +\n  sin(1,2)");
+    const std::string deep(FormulaParser::MAX_DEPTH, '(');
+    const std::tuple<const char*, const char*, int, int> rows[] = {
+        // formula, what follows "Failed to parse the formula ", 0-based line and column
+        {"", "(line 1, column 1): the formula is empty!", 0, 0},
+        {"1+\n(2*", "(line 2, column 4): unexpected end of the formula!", 1, 3},
+        {"(1+2", "(line 1, column 5): ')' expected!", 0, 4},
+        {"1 ? 2 3", "(line 1, column 7): ':' expected!", 0, 6},
+        {"1 2", "(line 1, column 3): unexpected '2'!", 0, 2},
+        {"x*2)", "(line 1, column 4): ')' without '('!", 0, 3},
+        {"x^2", "(line 1, column 2): unexpected character '^'!", 0, 1},
+        {"x\x01", "(line 1, column 2): unexpected character U+0001!", 0, 1},
+        {"1.5.2", "(line 1, column 1): '1.5.2' is not a number!", 0, 0},
+        {"2 + foo(x)", "(line 1, column 5): unknown function 'foo'!", 0, 4},
+        {"2 + foo", "(line 1, column 5): unknown variable 'foo'!", 0, 4},
+        {"1 +\n  sin(1,2)", "(line 2, column 3): wrong number of arguments for 'sin'!", 1, 2},
+        {"rand(1)", "(line 1, column 1): wrong number of arguments for 'rand'!", 0, 0},
+        {"y(1)", "(line 1, column 1): wrong number of arguments for 'y'!", 0, 0},
+        {deep.c_str(), "(line 1, column 1000): the formula is nested too deeply!", 0, 999},
+    };
+    for (const auto& [formula, message, line, column] : rows) {
+        SCOPED_TRACE(formula);
+        FormulaCalculator calculator(project.get());
+        calculator.SetFormula(formula);
+        EXPECT_FALSE(calculator.Compile());
+        EXPECT_EQ(calculator.GetErrorMessage(), wxString("Failed to parse the formula ") + message);
+        EXPECT_EQ(calculator.GetErrorPosition().line, line);
+        EXPECT_EQ(calculator.GetErrorPosition().column, column);
+    }
+}
+
+// A constant series number outside 1..count is refused before any computing, with the
+// call's place; a computed one reads zeros where it names no series, as before.
+TEST_F(FormulaCalculatorTest, ConstantSeriesNumbersMustNameASeries)
+{
+    for (int k = 0; k < 4; ++k)
+        project->Add(MakeSeries({10.0 * (k + 1), 10.0 * (k + 1)}));
+    const std::tuple<const char*, const char*, int> rows[] = {
+        // formula, message (empty: compiles), 0-based column of the refused call
+        {"y(9, x)", "There is no series 9: the project has 4 series!", 0},
+        {"x + Y(0, i)", "There is no series 0: the project has 4 series!", 4},
+        {"Y(-1, i)", "There is no series -1: the project has 4 series!", 0},
+        {"y(4.5, x)", "There is no series 4.5: the project has 4 series!", 0},
+        {"y(1+2*2, x)", "There is no series 5: the project has 4 series!", 0},
+        {"y(PI*2, x)", "There is no series 6.28319: the project has 4 series!", 0},
+        {"y(1, x) + y(sqrt(-1), x)", "There is no series nan: the project has 4 series!", 10},
+        {"y(y(1, 0), x)", "There is no series 10: the project has 4 series!", 0},
+        {"Y(2, y(7, x))", "There is no series 7: the project has 4 series!", 5},
+        {"y(4, x)", "", 0},
+        {"Y(1, i) + y(3.9, x)", "", 0},
+        {"y(1+1, x)", "", 0},
+        {"y(i, x)", "", 0},
+        {"Y(x - 3, i)", "", 0},
+        {"y(rand(), x)", "", 0},
+        {"y(1/0, x)", "", 0}, // the zero division is the calculation's to report
+    };
+    for (const auto& [formula, message, column] : rows) {
+        SCOPED_TRACE(formula);
+        FormulaCalculator calculator(project.get());
+        calculator.SetFormula(formula);
+        EXPECT_EQ(calculator.Compile(), !*message);
+        EXPECT_EQ(calculator.GetErrorMessage(), message);
+        if (*message) {
+            EXPECT_EQ(calculator.GetErrorPosition().line, 0);
+            EXPECT_EQ(calculator.GetErrorPosition().column, column);
+        }
+    }
+    // Computed numbers outside the series still read zeros; within, the series.
+    EXPECT_EQ(Values("y(i + 3, 0)", 3), (std::vector<double>{30.0, 40.0, 0.0}));
+
+    // Without series every constant number is refused, which is how a new user meets it.
+    auto empty = CreateGraphProject();
+    FormulaCalculator calculator(empty.get());
+    calculator.SetFormula("y(1, x)");
     EXPECT_FALSE(calculator.Compile());
-    EXPECT_EQ(calculator.GetErrorMessage(),
-              wxString::FromUTF8("数式のパースに失敗しました (1 行, 9 列)!"));
-    calculator.SetFormula("rand(1)");
-    EXPECT_FALSE(calculator.Compile());
-    calculator.SetFormula("rand() + y(1, x) + Y(1, i)");
+    EXPECT_EQ(calculator.GetErrorMessage(), "There is no series 1: the project has 0 series!");
+    calculator.SetFormula("rand() + y(i, x) + Y(i, i)");
     EXPECT_TRUE(calculator.Compile());
 }
 

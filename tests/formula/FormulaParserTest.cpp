@@ -147,36 +147,97 @@ TEST_F(FormulaParserTest, GrammarValuesAndRejections)
            L"x^2",   L" \t\n"});
 }
 
-TEST_F(FormulaParserTest, FailurePositions)
+// Why and where a parse fails: the offending token or character, or the end of the last
+// token when the text ends too early; the text is what was found, due or unknown.
+TEST_F(FormulaParserTest, FailureReasonsAndPositions)
 {
-    const std::tuple<const wchar_t*, int, int> rows[] = {
-        // text, line, column
-        {L"", 0, 0},
-        {L"1 2", 0, 0}, // the 2 was put back: the token before it
-        {L"  1 + foo", 0, 6},
-        {L"\tfoo", 0, 1},        // a tab is one column
-        {L"2 * (3 + 4", 0, 9},   // the last token read before the missing ")"
-        {L"1 +\n\n)", 2, 0},     // the ")" consumed as a name
-        {L"1 +\r\nfoo", 1, 0},   // CR LF is one line break
-        {L"1 +\r\r\nfoo", 0, 3}, // the lone CR is a name on line 0
-        {L"(1 2)", 0, 3},        // a ")" replaced by another token
-        {L"1 ? 2 3", 0, 6},      // a ":" replaced by another token
-        {L"pow(1,2,3)", 0, 9},   // three arguments fail at their ")"
-        {L"f(1,2,3,4,5)", 0, 9}, // the fifth argument fails at its ","
-        {L"2(3)", 0, 0},
-        {L"1 +\n  sin(1,2)", 1, 9},
-        {L"1 && foo", 0, 5}, // two-character operators are one token
-        {L"1 !== 1", 0, 4},  // "!=" first: "=" is a name
-        {L"2 <=> 1", 0, 4},  // "<=" first: ">" has no left operand
+    using F = FormulaFault;
+    const struct
+    {
+        const wchar_t* text;
+        FormulaFault fault;
+        int line;
+        int column;
+        const wchar_t* found;
+    } rows[] = {
+        {L"", F::EMPTY, 0, 0, L""},
+        {L" \t\n", F::EMPTY, 0, 0, L""},
+        {L"2*", F::UNEXPECTED_END, 0, 2, L""},
+        {L"1+\n(2*", F::UNEXPECTED_END, 1, 3, L""},
+        {L"sin(", F::UNEXPECTED_END, 0, 4, L""},
+        {L"!", F::UNEXPECTED_END, 0, 1, L""},
+        {L"1 ? 2 :", F::UNEXPECTED_END, 0, 7, L""},
+        {L"1 2", F::UNEXPECTED_TOKEN, 0, 2, L"2"},
+        {L"2(3)", F::UNEXPECTED_TOKEN, 0, 1, L"("},
+        {L"--5", F::UNEXPECTED_TOKEN, 0, 1, L"-"}, // one sign only
+        {L"()", F::UNEXPECTED_TOKEN, 0, 1, L")"},
+        {L"sin(1,)", F::UNEXPECTED_TOKEN, 0, 6, L")"},
+        {L"1 +\n\n)", F::UNEXPECTED_TOKEN, 2, 0, L")"},
+        {L"2 <=> 1", F::UNEXPECTED_TOKEN, 0, 4, L">"}, // "<=" first: ">" has no left operand
+        {L"1 ? 2 : 3 : 4", F::UNEXPECTED_TOKEN, 0, 10, L":"},
+        {L"2 * (3 + 4", F::EXPECTED_TOKEN, 0, 10, L")"},
+        {L"(1 2)", F::EXPECTED_TOKEN, 0, 3, L")"},
+        {L"pow(1 2)", F::EXPECTED_TOKEN, 0, 6, L")"},
+        {L"1 ? 2 3", F::EXPECTED_TOKEN, 0, 6, L":"},
+        {L"1 ? 0 ? 1 : 2 : 3", F::EXPECTED_TOKEN, 0, 6, L":"},
+        {L"sin", F::EXPECTED_TOKEN, 0, 3, L"("},
+        {L"sin + 1", F::EXPECTED_TOKEN, 0, 4, L"("},
+        {L"1)", F::UNMATCHED_BRACKET, 0, 1, L")"},
+        {L"sin(1))", F::UNMATCHED_BRACKET, 0, 6, L")"},
+        {L"x^2", F::BAD_CHARACTER, 0, 1, L"^"},
+        {L"a=b", F::BAD_CHARACTER, 0, 1, L"="},
+        {L"1 !== 1", F::BAD_CHARACTER, 0, 4, L"="}, // "!=" first
+        {L"x&x", F::BAD_CHARACTER, 0, 1, L"&"},
+        {L"1 +\r\r\nfoo", F::BAD_CHARACTER, 0, 3, L"\r"}, // CR LF is one break, a lone CR not
+        {L"1.5.2", F::BAD_NUMBER, 0, 0, L"1.5.2"},
+        {L"1e-5", F::BAD_NUMBER, 0, 0, L"1e"},
+        {L"0x10 + 1", F::BAD_NUMBER, 0, 0, L"0x10"},
+        {L"3 * 2x", F::BAD_NUMBER, 0, 4, L"2x"},
+        {L"foo(1)", F::UNKNOWN_FUNCTION, 0, 0, L"foo"},
+        {L"x(1)", F::UNKNOWN_FUNCTION, 0, 0, L"x"},
+        {L"f(1,2,3,4,5)", F::UNKNOWN_FUNCTION, 0, 0, L"f"},
+        {L"  1 + foo", F::UNKNOWN_VARIABLE, 0, 6, L"foo"},
+        {L"\tfoo", F::UNKNOWN_VARIABLE, 0, 1, L"foo"},      // a tab is one column
+        {L"1 +\r\nfoo", F::UNKNOWN_VARIABLE, 1, 0, L"foo"}, // CR LF is one line break
+        {L"1 && pi", F::UNKNOWN_VARIABLE, 0, 5, L"pi"},     // two-character operators are one token
+        {L"inf", F::UNKNOWN_VARIABLE, 0, 0, L"inf"},
+        {L"pow(1,2,3)", F::ARGUMENT_COUNT, 0, 0, L"pow"},
+        {L"pow(1,2,3,4,5)", F::ARGUMENT_COUNT, 0, 0, L"pow"}, // stops at the fifth
+        {L"1 +\n  sin(1,2)", F::ARGUMENT_COUNT, 1, 2, L"sin"},
+        {L"sin()", F::ARGUMENT_COUNT, 0, 0, L"sin"},
+        {L"next(1)", F::ARGUMENT_COUNT, 0, 0, L"next"},
     };
-    for (const auto& [text, line, column] : rows) {
-        SCOPED_TRACE(Narrow(text));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(Narrow(row.text));
         FormulaParser p;
         Prepare(p);
-        ASSERT_EQ(p.Parse(text), nullptr);
-        EXPECT_EQ(p.GetErrorPosition().line, line);
-        EXPECT_EQ(p.GetErrorPosition().column, column);
+        ASSERT_EQ(p.Parse(row.text), nullptr);
+        const FormulaError& error = p.GetError();
+        EXPECT_EQ(static_cast<int>(error.fault), static_cast<int>(row.fault));
+        EXPECT_EQ(error.position.line, row.line);
+        EXPECT_EQ(error.position.column, row.column);
+        EXPECT_EQ(Narrow(error.text), Narrow(row.found));
+        EXPECT_TRUE(p.GetCalls().empty());
     }
+}
+
+// The calls of a formula with their arguments and places, inner ones first.
+TEST_F(FormulaParserTest, CallsAreListedWithTheirArguments)
+{
+    FormulaParser p;
+    Prepare(p);
+    ASSERT_NE(p.Parse(L"1 +\n pow(sin(x), 2) + next()"), nullptr);
+    const std::vector<FormulaCall>& calls = p.GetCalls();
+    ASSERT_EQ(calls.size(), 3u);
+    std::vector<std::string> seen;
+    for (const FormulaCall& call : calls) {
+        std::string args;
+        for (const auto& arg : call.arguments)
+            args += " " + Narrow(arg->ToString());
+        seen.push_back(Narrow(call.name) + " " + std::to_string(call.position.line) + ":" +
+                       std::to_string(call.position.column) + args);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"sin 1:5 x", "pow 1:1 sin(x) 2", "next 1:18"}));
 }
 
 TEST(FormulaParserRegistration, FirstRegistrationWins)
@@ -229,6 +290,7 @@ TEST_F(FormulaParserTest, DepthIsBounded)
     // The failure points at the bracket that went one level too deep.
     FormulaParser p;
     ASSERT_EQ(p.Parse(brackets), nullptr);
+    EXPECT_EQ(static_cast<int>(p.GetError().fault), static_cast<int>(FormulaFault::TOO_DEEP));
     EXPECT_EQ(p.GetErrorPosition().line, 0);
     EXPECT_EQ(p.GetErrorPosition().column, max - 1);
 }

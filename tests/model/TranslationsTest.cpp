@@ -11,8 +11,8 @@
 
 namespace {
 
-const char PARSE_FAILURE_JA[] = "数式のパースに失敗しました (%d 行, %d 列)!";
-const char PARSE_FAILURE_EN[] = "Failed to parse the formula (line %d, column %d)!";
+const char PARSE_FAILURE_EN[] = "Failed to parse the formula (line %d, column %d): %s!";
+const char PARSE_FAILURE_JA[] = "数式のパースに失敗しました (%d 行, %d 列): %s!";
 
 // Restores the two variables the test sets, and the translations.
 class TranslationsTest : public ::testing::Test
@@ -52,11 +52,11 @@ TEST_F(TranslationsTest, LanguageComesFromTheEnvironment)
         wxSetEnv("LANGUAGE", row.language);
         wxSetEnv("LC_ALL", wxString(row.language) + (strcmp(row.language, "C") ? ".UTF-8" : ""));
         InstallTranslationsFrom(ARDENTINE_BINARY_DIR "/locale", wxEmptyString);
-        const wxString got = wxGetTranslation(wxString::FromUTF8(PARSE_FAILURE_JA), "ardentine");
+        const wxString got = wxGetTranslation(PARSE_FAILURE_EN, "ardentine");
         EXPECT_EQ(wxString::FromUTF8(row.expected), got);
         // The format still takes the same arguments.
-        EXPECT_EQ(wxString::Format(wxString::FromUTF8(row.expected), 3, 14),
-                  wxString::Format(got, 3, 14));
+        EXPECT_EQ(wxString::Format(wxString::FromUTF8(row.expected), 3, 14, "x"),
+                  wxString::Format(got, 3, 14, "x"));
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wx/arrstr.h>
 #include <wx/bitmap.h>
 
 #include "ui/AboutDlgDesign.h"
@@ -9,6 +10,9 @@ class AboutDlg : public AboutDlgDesign
 {
 public:
     explicit AboutDlg(wxWindow* parent);
+
+    // The texts drawn under the picture: the version and the build date.
+    static wxArrayString GetLines();
 
 protected:
     void OnPaint(wxPaintEvent& event) override;

@@ -1,0 +1,94 @@
+// The desktop program's command line where no display is: help, version and usage errors
+// are answered before the toolkit starts.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <wx/cmdline.h>
+#include <wx/filename.h>
+
+#include "app/Application.h"
+
+namespace {
+
+struct Outcome
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadAll(const wxString& path)
+{
+    std::ifstream in(path.utf8_string(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the program without DISPLAY, in English.
+Outcome RunWithoutDisplay(const std::vector<std::string>& args)
+{
+    const wxString out = wxFileName::CreateTempFileName("ardentine-out");
+    const wxString err = wxFileName::CreateTempFileName("ardentine-err");
+    std::string command =
+        "env -u DISPLAY -u WAYLAND_DISPLAY LANGUAGE=C LC_ALL=C '" ARDENTINE_PROGRAM "'";
+    for (const std::string& arg : args)
+        command += " '" + arg + "'";
+    command += " >'" + out.utf8_string() + "' 2>'" + err.utf8_string() + "' </dev/null";
+    const int raw = std::system(command.c_str());
+    Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
+    wxRemoveFile(out);
+    wxRemoveFile(err);
+    return outcome;
+}
+
+// The usage text the program's own parser gives.
+std::string Usage()
+{
+    const char* argv[] = {"ardentine"};
+    wxCmdLineParser parser(1, const_cast<char**>(argv));
+    Application::DescribeCommandLine(parser);
+    return parser.GetUsageString().utf8_string();
+}
+
+TEST(CommandLine, HelpAndVersionNeedNoDisplay)
+{
+    const struct
+    {
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+        std::string errHas; // empty: nothing on stderr
+    } rows[] = {
+        {{"--help"}, 0, Usage(), ""},
+        {{"-h", "a.csv"}, 0, Usage(), ""},
+        {{"--version"}, 0, "ardentine " ARDENTINE_PROJECT_VERSION "\n", ""},
+        // Usage errors keep the status they had (wxEntry's -1), now with their reason.
+        {{"--bogus"}, 255, "", "Unknown long option 'bogus'"},
+        {{"--sep"}, 255, "", "Option 'sep' requires a value."},
+        {{"--sep", "pipe", "a.csv"}, 255, "", "Unknown separator \"pipe\""},
+        // A good command line goes on to start the toolkit, which needs the display.
+        {{"--sep", "tab", "a.csv"}, 255, "", "GTK"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args[0] + (row.args.size() > 1 ? " " + row.args[1] : ""));
+        const Outcome r = RunWithoutDisplay(row.args);
+        EXPECT_EQ(r.status, row.status);
+        EXPECT_EQ(r.out, row.out);
+        if (row.errHas.empty())
+            EXPECT_EQ(r.err, "");
+        else
+            EXPECT_NE(r.err.find(row.errHas), std::string::npos) << r.err;
+    }
+    // The usage lists the new switch beside the others.
+    EXPECT_NE(Usage().find("--version"), std::string::npos);
+}
+
+} // namespace
