@@ -273,6 +273,8 @@ struct CSVConverter::ConvertPart : FilePart
 
     int64_t startLine;
     KeyTable keys;
+    int64_t dataEnd = -1; // after the last converted line
+    bool dataEndedWithLineFeed = true;
 };
 
 struct CSVConverter::RecordPlan
@@ -399,6 +401,8 @@ void CSVConverter::ConvertRange(int fd, ConvertPart& part, const std::vector<dou
                 ConvertRecord(begin, end, line, row, plan, part);
             else if (!plain || !ConvertFields(begin, end, row, targets, columnCount, m_separator))
                 ConvertRecord(begin, end, line, row, fallback, part);
+            part.dataEnd = reader.Offset();
+            part.dataEndedWithLineFeed = reader.EndedWithLineFeed();
         }
         if (line % PROGRESS_LINES == 0 && !poll(reader.Offset() - part.begin)) {
             part.result = PartEnd::STOPPED;
@@ -418,7 +422,7 @@ ResultCode CSVConverter::ConvertFile(int fd, int64_t total, const std::vector<do
     // Split at the indexed line start nearest the middle, when that pays.
     int64_t split = -1;
     int64_t splitLine = 0;
-    if (m_tuning.threadCount >= 2 && total >= m_tuning.parallelMinBytes &&
+    if (m_start == 0 && m_tuning.threadCount >= 2 && total >= m_tuning.parallelMinBytes &&
         m_lineIndex->fileSize == total) {
         for (const CSVLineIndex::Mark& mark : m_lineIndex->marks) {
             if (mark.line > 0 && (split < 0 || std::llabs(mark.offset - total / 2) <
@@ -429,7 +433,7 @@ ResultCode CSVConverter::ConvertFile(int fd, int64_t total, const std::vector<do
         }
     }
 
-    ConvertPart head{0, INT64_MAX, 0};
+    ConvertPart head{m_start, INT64_MAX, 0};
     ConvertPart tail{split, INT64_MAX, splitLine};
     const SplitRead run = ReadSplit(
         fd, split, splitLine, total, head, tail, progress,
@@ -442,6 +446,9 @@ ResultCode CSVConverter::ConvertFile(int fd, int64_t total, const std::vector<do
     if (run.cancelled)
         return ResultCode::CANCELLED;
     m_gaps = head.gaps + tail.gaps;
+    const ConvertPart& ending = run.parallel && tail.dataEnd >= 0 ? tail : head;
+    m_dataEnd = ending.dataEnd >= 0 ? ending.dataEnd : m_start;
+    m_dataEndedWithLineFeed = ending.dataEndedWithLineFeed;
     m_firstGapLine = head.gaps ? head.firstGapLine + 1 : tail.gaps ? tail.firstGapLine + 1 : 0;
     // Fewer lines than scanned: the file has shrunk.
     FilePart& last = run.parallel ? tail : head;
@@ -521,7 +528,7 @@ ResultCode CSVConverter::MakeXColumn(const CSVImportOption& option, int column,
 {
     auto rowOf = [rows](size_t i) { return rows ? (*rows)[i] : i; };
     double start = 0.0, interval = 1.0;
-    if (IsArithmeticProgression(values.data(), values.size(), PROGRESSION_TOLERANCE_PERCENT, start,
+    if (!m_rawX && IsArithmeticProgression(values.data(), values.size(), PROGRESSION_TOLERANCE_PERCENT, start,
                                 interval)) {
         out.x = DataX{start, interval};
         if (rows)
@@ -575,6 +582,12 @@ ResultCode CSVConverter::MakeSeries(const CSVImportOption& option, const CSVFile
         // A time-of-day column joined to a date is already part of the date's X.
         if (!xColumns[c] || option.dialect.Column(int(c)).joinedTo >= 0)
             continue;
+        for (auto v = dataYs[c]->raw.rbegin(); v != dataYs[c]->raw.rend(); ++v) {
+            if (!std::isnan(*v)) {
+                m_lastX[c] = *v;
+                break;
+            }
+        }
         // No series shows it: its values become the X.
         const bool mayTake = std::none_of(option.dataSources.begin(), option.dataSources.end(),
                                           [&](const DataSource& s) { return s.columnY == int(c); });
@@ -598,6 +611,7 @@ ResultCode CSVConverter::MakeSeries(const CSVImportOption& option, const CSVFile
                 series.back()->SetTimeOrigin(format.origin);
         }
         m_labels.push_back(source.label);
+        m_seriesKeys.emplace_back();
     }
     return ResultCode::SUCCESS;
 }
@@ -644,6 +658,7 @@ ResultCode CSVConverter::MakeSplitSeries(const CSVImportOption& option,
                 if (format.kind == ColumnKind::TIME)
                     series.back()->SetTimeOrigin(format.origin);
             }
+            m_seriesKeys.push_back(m_keys[k]);
             m_labels.push_back(
                 SplitLabel(source.label, NarrowToWide(m_keys[k].data(), m_keys[k].size())));
         }
@@ -661,6 +676,10 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
     m_gaps = 0;
     m_keys.clear();
     m_labels.clear();
+    m_seriesKeys.clear();
+    m_lastX.assign(size_t(std::max(info.columnCount, 0)), std::nan(""));
+    m_dataEnd = m_start;
+    m_dataEndedWithLineFeed = true;
     m_firstGapLine = 0;
     try {
         if (!CheckOptionFitsFile(info, option).empty()) {

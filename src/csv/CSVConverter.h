@@ -57,8 +57,19 @@ public:
     int64_t GetGapCount() const { return m_gaps; }
     int64_t GetFirstGapLine() const { return m_firstGapLine; }
     // The labels of the last conversion's series (set on the main thread, where the
-    // project may hear of them).
+    // project may hear of them), and the value of the split column each one holds.
     const std::vector<wxString>& GetLabels() const { return m_labels; }
+    const std::vector<std::string>& GetSeriesKeys() const { return m_seriesKeys; }
+
+    // For reading what a file gained: lines are counted from `offset` (a line start), and
+    // X columns keep every value as read (never made start and interval).
+    void SetStart(int64_t offset) { m_start = offset; }
+    void SetRawX(bool raw) { m_rawX = raw; }
+    // Where the last converted line ended, and whether it ended with its line end.
+    int64_t GetDataEnd() const { return m_dataEnd; }
+    bool DataEndedWithLineFeed() const { return m_dataEndedWithLineFeed; }
+    // The last value of each X column (NaN for other columns, or none).
+    const std::vector<double>& GetLastX() const { return m_lastX; }
 
     // Most values a split column may have: each makes a series per data source.
     static constexpr size_t MAX_SPLIT_KEYS = 1000;
@@ -110,4 +121,10 @@ private:
     int64_t m_firstGapLine = 0;
     std::vector<std::string> m_keys; // of the split column, in order of appearance
     std::vector<wxString> m_labels;
+    std::vector<std::string> m_seriesKeys;
+    int64_t m_start = 0;
+    bool m_rawX = false;
+    int64_t m_dataEnd = 0;
+    bool m_dataEndedWithLineFeed = true;
+    std::vector<double> m_lastX;
 };

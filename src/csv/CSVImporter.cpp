@@ -5,6 +5,8 @@
 
 #include "csv/CSVConverter.h"
 #include "csv/CSVScanner.h"
+#include "csv/Reload.h"
+#include "base/FileUtil.h"
 #include "csv/Separator.h"
 #include "model/GraphProject.h"
 #include "model/MipmapBuilder.h"
@@ -58,10 +60,40 @@ ResultCode CSVImporter::ImportInternal(Progress* progress)
     m_gaps = converter.GetGapCount();
     m_firstGapLine = converter.GetFirstGapLine();
     m_labels = converter.GetLabels();
+    m_seriesKeys = converter.GetSeriesKeys();
+    m_dataEnd = converter.GetDataEnd();
+    m_dataEndedWithLineFeed = converter.DataEndedWithLineFeed();
+    m_lastX = converter.GetLastX();
     return result;
 }
 
 ResultCode CSVImporter::Import(ProcContext* context, int resolution)
+{
+    const ResultCode result = ReadSeries(context, resolution);
+    if (result != ResultCode::SUCCESS)
+        return result;
+    // Each series remembers the file and how it was read, to read it again.
+    auto read = std::make_shared<FileRead>();
+    read->path = m_fileName;
+    read->separator = m_separator;
+    read->request = m_request;
+    read->option = m_option;
+    read->info = m_info;
+    read->dataEnd = m_dataEnd;
+    read->endedWithLineFeed = m_dataEndedWithLineFeed;
+    read->lastX = m_lastX;
+    read->identity = ReadFileIdentity(FileNameToNarrow(m_fileName), m_dataEnd);
+    std::vector<size_t> sources = SeriesSourceIndices(m_option, m_series.size());
+    for (size_t k = 0; k < m_series.size(); ++k) {
+        m_series[k]->SetSource(
+            std::make_shared<FileSeriesSource>(read, sources[k], m_seriesKeys[k]));
+        m_project.Add(m_series[k]);
+        m_series[k]->SetLabel(m_labels[k]);
+    }
+    return ResultCode::SUCCESS;
+}
+
+ResultCode CSVImporter::ReadSeries(ProcContext* context, int resolution)
 {
     m_resolution = resolution;
     ResultCode result = RunProgressProc(context, &CSVImporter::ImportInternal, this);
@@ -76,13 +108,7 @@ ResultCode CSVImporter::Import(ProcContext* context, int resolution)
     }
     if (result == ResultCode::NOT_STARTED)
         m_message = _("Can't create the thread!");
-    if (result != ResultCode::SUCCESS) {
+    if (result != ResultCode::SUCCESS)
         m_series.clear();
-        return result;
-    }
-    for (size_t k = 0; k < m_series.size(); ++k) {
-        m_project.Add(m_series[k]);
-        m_series[k]->SetLabel(m_labels[k]);
-    }
-    return ResultCode::SUCCESS;
+    return result;
 }

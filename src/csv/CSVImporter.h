@@ -48,6 +48,15 @@ public:
     // project and labels them, on the calling thread and only when all of that
     // succeeded.
     ResultCode Import(ProcContext* context, int resolution = DEFAULT_MIPMAP_RESOLUTION);
+    // Import without the project: the series, labels (GetLabels) and mipmaps only.
+    ResultCode ReadSeries(ProcContext* context, int resolution = DEFAULT_MIPMAP_RESOLUTION);
+    const std::vector<wxString>& GetLabels() const { return m_labels; }
+    // The split column's value each series holds (empty without a split).
+    const std::vector<std::string>& GetSeriesKeys() const { return m_seriesKeys; }
+    // Where the last converted line ends, and whether it had its line end.
+    int64_t GetDataEnd() const { return m_dataEnd; }
+    bool DataEndedWithLineFeed() const { return m_dataEndedWithLineFeed; }
+    const std::vector<double>& GetLastX() const { return m_lastX; }
     // Reads and converts; fills the series list (nothing reaches the project).
     ResultCode ImportInternal(Progress* progress);
 
@@ -74,6 +83,10 @@ private:
     wxString m_message;
     std::vector<std::shared_ptr<GraphData>> m_series;
     std::vector<wxString> m_labels; // of m_series
+    std::vector<std::string> m_seriesKeys;
+    int64_t m_dataEnd = 0;
+    bool m_dataEndedWithLineFeed = true;
+    std::vector<double> m_lastX;
 
     CSVImportTuning m_tuning;
     std::unique_ptr<CSVLineIndex> m_lineIndex; // of the last scan

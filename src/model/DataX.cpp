@@ -1,5 +1,7 @@
 #include "model/DataX.h"
 
+#include <wx/debug.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,6 +10,13 @@ DataX DataX::Explicit(std::shared_ptr<const Values> values)
     DataX x;
     x.m_values = std::move(values);
     return x;
+}
+
+void DataX::AppendShared(const double* values, size_t count) const
+{
+    wxCHECK_RET(m_values, "an explicit X");
+    auto& grown = const_cast<Values&>(*m_values);
+    grown.insert(grown.end(), values, values + count);
 }
 
 bool DataX::IndexRange(int64_t count, double minX, double maxX, int64_t& first, int64_t& last) const

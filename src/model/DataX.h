@@ -26,6 +26,10 @@ public:
     bool IsExplicit() const { return m_values != nullptr; }
     // The explicit values, or null.
     const std::shared_ptr<const Values>& ExplicitValues() const { return m_values; }
+    // Adds X values at the end of the explicit array, which every series sharing it sees:
+    // how the series of a growing file grow. Values are never changed, only added (a
+    // series' points stay the first GetCount() of the array).
+    void AppendShared(const double* values, size_t count) const;
 
     // X of point i (i below the series' point count).
     double At(size_t i) const { return m_values ? (*m_values)[i] : start + double(i) * interval; }

@@ -63,6 +63,35 @@ void GraphData::MoveTimeOrigin(int64_t nanos)
     SetTimeOrigin(nanos);
 }
 
+void GraphData::ReplaceValues(const DataX& dataX, std::shared_ptr<GraphDataY> dataY,
+                              int64_t timeOrigin)
+{
+    m_dataX = dataX;
+    m_dataY = dataY ? std::move(dataY) : CreateGraphDataY();
+    m_rangeCached = false;
+    if (m_hasTimeOrigin && timeOrigin != m_timeOrigin) {
+        const int64_t own = m_timeOrigin;
+        m_timeOrigin = timeOrigin;
+        MoveTimeOrigin(own);
+    }
+    Notify(DATA_VALUES);
+}
+
+void GraphData::PointsAppended(size_t added)
+{
+    if (m_rangeCached) {
+        const auto& raw = m_dataY->raw;
+        for (size_t i = raw.size() - std::min(added, raw.size()); i < raw.size(); ++i) {
+            const double v = raw[i];
+            if (v < m_minY)
+                m_minY = v;
+            if (v > m_maxY)
+                m_maxY = v;
+        }
+    }
+    Notify(DATA_VALUES);
+}
+
 void GraphData::SetLabel(const wxString& label)
 {
     if (label == m_label)

@@ -99,6 +99,15 @@ enum GraphDataUpdate : uint32_t
     DATA_LABEL = 8,
     DATA_VISIBLE = 16,
     DATA_LINE = 32,
+    DATA_VALUES = 64, // read again, or grown
+};
+
+// Where a series came from, so that it can be read again (a file and how it was read):
+// set by its maker, kept when its values are replaced or grow.
+class SeriesSource
+{
+public:
+    virtual ~SeriesSource() = default;
 };
 
 // One series: X description, shared Y data, label, visibility and line style. Values
@@ -121,6 +130,15 @@ public:
     void SetLineStyle(const LineStyle& style);
 
     size_t GetCount() const { return m_dataY->raw.size(); }
+
+    std::shared_ptr<SeriesSource> GetSource() const { return m_source; }
+    void SetSource(std::shared_ptr<SeriesSource> source) { m_source = std::move(source); }
+    // New X and values (its file read again): label, style, visibility and source stay;
+    // an X counted from `timeOrigin` is moved to the series' own origin.
+    void ReplaceValues(const DataX& dataX, std::shared_ptr<GraphDataY> dataY, int64_t timeOrigin);
+    // The caller added `added` values at the end of its (shared) Y array, and X values to
+    // an explicit X: updates the Y range in proportion to `added` and tells the observers.
+    void PointsAppended(size_t added);
 
     // X values read from a time column are seconds from this instant (nanoseconds since
     // 1970, UTC); set by the series' creator before the series is shared.
@@ -159,6 +177,7 @@ private:
     bool m_rangeCached = false;
     bool m_hasTimeOrigin = false;
     int64_t m_timeOrigin = 0;
+    std::shared_ptr<SeriesSource> m_source;
 };
 
 std::shared_ptr<GraphData> CreateGraphData(const DataX& dataX, std::shared_ptr<GraphDataY> dataY);

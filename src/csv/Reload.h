@@ -1,0 +1,88 @@
+#pragma once
+
+// Reading files again: what a series remembers of its file, how a file changed since, and
+// the reload that appends what a growing file gained or reads a replaced one again whole,
+// keeping each series (its label, style and place) and the view.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <wx/string.h>
+
+#include "csv/CSVImportOption.h"
+#include "csv/CSVImportTuning.h"
+#include "csv/Dialect.h"
+#include "model/GraphData.h"
+#include "progress/ProgressProc.h"
+#include "progress/ResultCode.h"
+
+class GraphProject;
+
+// A file as it was read: its inode and the hashes of its first and last bytes up to `size`
+// (the end of the last line read), so that a change anywhere before that end is seen.
+struct FileIdentity
+{
+    bool exists = false;
+    int64_t size = 0;
+    uint64_t device = 0, inode = 0;
+    uint64_t head = 0, tail = 0;
+};
+
+// Bytes hashed at each end.
+constexpr int64_t IDENTITY_BYTES = 4096;
+
+// The identity of `path` read up to `end`.
+FileIdentity ReadFileIdentity(const std::string& path, int64_t end);
+
+enum class FileChange
+{
+    SAME,     // nothing after the old end, nothing changed before it
+    GREW,     // bytes after the old end, the old bytes as they were
+    REPLACED, // shorter, another inode, or changed before the old end: read it whole
+    GONE,
+};
+FileChange CompareWithFile(const FileIdentity& then, const std::string& path);
+
+// What one import read, shared by the series it made.
+struct FileRead
+{
+    wxString path;
+    wxChar separator = ',';
+    DialectRequest request;
+    CSVImportOption option; // dataRows: the lines read so far
+    CSVFileInfo info;
+    int64_t dataEnd = 0; // after the last line read
+    bool endedWithLineFeed = true;
+    std::vector<double> lastX; // the last value of each X column
+    FileIdentity identity;
+};
+
+struct FileSeriesSource : SeriesSource
+{
+    FileSeriesSource(std::shared_ptr<FileRead> r, size_t s, std::string k)
+        : read(std::move(r)), source(s), key(std::move(k))
+    {
+    }
+    std::shared_ptr<FileRead> read;
+    size_t source;   // of read->option.dataSources
+    std::string key; // of the split column; empty without a split
+};
+
+// The data source of each of an import's `count` series, in the converter's order.
+std::vector<size_t> SeriesSourceIndices(const CSVImportOption& option, size_t count);
+
+struct ReloadReport
+{
+    int same = 0, grown = 0, replaced = 0, gone = 0, failed = 0;
+    int64_t newPoints = 0;
+    wxString message; // of the first file that is gone or failed
+};
+
+// Reads every file that series of the project came from again: a file that only grew has
+// its new complete lines appended (a last line without its end waits), a replaced one is
+// read whole with the same option; a file that is gone, or fails, leaves its series as
+// they are (the report says so). Main thread; `context` shows progress of whole reads.
+void ReloadProject(GraphProject& project, const CSVImportTuning& tuning, int resolution,
+                   ProcContext* context, ReloadReport& report);
