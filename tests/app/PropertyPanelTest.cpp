@@ -113,7 +113,7 @@ TEST_F(PropertyPanelTest, ProjectGridListsEveryPropertyWithItsKindAndState)
         {"PlotRange", "wxStringProperty", "-1; 2345678.912345; 0.1; 0.30000000000000004", "er"},
         {"PlotRange.MaxY", "wxFloatProperty", "0.30000000000000004", "e"},
         {"Margin", "wxStringProperty", "10; 50; 100; 10", "er"},
-        {"Grid.IntervalX", "wxFloatProperty", "-1", "d"},
+        {"Grid.IntervalX", "wxFloatProperty", "", "d"}, // automatic, nothing drawn yet
         {"Legend.Position", "wxEnumProperty", "top right", "e"},
     };
     for (const auto& row : rows) {
@@ -258,13 +258,15 @@ TEST_F(PropertyPanelTest, TypedTextPassesTheEditorValidatorAndKeepsEveryDigit)
     EXPECT_EQ(10, project->GetProperty().marginTop);
 }
 
+// An automatic axis shows the interval in use, read-only, and the project keeps -1; an
+// axis made manual starts from what it showed.
 TEST_F(PropertyPanelTest, AutomaticGridIntervalRules)
 {
     project->SetPlotRange(0, 50, 0, 1);
-    ProjectProperty prop = project->GetProperty();
-    prop.gridIntervalY = 0.25; // as the graph pane leaves the interval it last drew
-    project->SetProperty(prop);
     Show();
+    panel->SetIntervalsInUse(-1, 0.25); // as after a frame: no X lines, Y every 0.25
+    EXPECT_EQ("", Text("Grid.IntervalX"));
+    EXPECT_EQ("0.25", Text("Grid.IntervalY"));
     const struct
     {
         const char* name;
@@ -273,10 +275,11 @@ TEST_F(PropertyPanelTest, AutomaticGridIntervalRules)
         bool enabled;
         double stored;
     } rows[] = {
-        {"Grid.AutoX", false, "5", true, 5}, // none drawn yet (-1): a tenth of the range
-        {"Grid.AutoX", true, "0", false, 5}, // the manual value is kept, not used
-        {"Grid.AutoX", false, "5", true, 5},
-        {"Grid.AutoY", false, "0.25", true, 0.25}, // the interval last drawn
+        {"Grid.AutoX", false, "5", true, 5},       // none in use: a tenth of the range
+        {"Grid.AutoX", true, "", false, 5},        // the manual value is kept, not used
+        {"Grid.AutoX", false, "5", true, 5},       // and comes back
+        {"Grid.AutoY", false, "0.25", true, 0.25}, // the interval in use
+        {"Grid.AutoY", true, "0.25", false, 0.25}, // in use until the next frame
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.name) + (row.value ? " on" : " off"));
@@ -289,6 +292,25 @@ TEST_F(PropertyPanelTest, AutomaticGridIntervalRules)
         EXPECT_EQ(row.stored, interval.Last() == 'X' ? p.gridIntervalX : p.gridIntervalY);
         EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, Kinds());
     }
+    panel->SetIntervalsInUse(2, 0.5);
+    EXPECT_EQ("5", Text("Grid.IntervalX")); // manual: the user's value
+    EXPECT_EQ("0.5", Text("Grid.IntervalY"));
+
+    // Other edits of the group, and a rebuild, leave "automatic" stored as it was.
+    ASSERT_TRUE(Edit("Grid.AutoX", true));
+    ASSERT_TRUE(Edit("Grid.LineWidth", 2.0));
+    project->SetPlotRange(0, 60, 0, 1);
+    project->SetProperty([&] {
+        ProjectProperty p = project->GetProperty();
+        p.marginTop = 12; // rebuilds the grid
+        return p;
+    }());
+    EXPECT_EQ("2", Text("Grid.IntervalX"));
+    EXPECT_EQ("0.5", Text("Grid.IntervalY"));
+    EXPECT_FALSE(grid->GetPropertyByName("Grid.IntervalY")->IsEnabled());
+    const ProjectProperty p = project->GetProperty();
+    EXPECT_EQ("5 0.25 2",
+              wxString::Format("%g %g %g", p.gridIntervalX, p.gridIntervalY, p.gridLineWidth));
 }
 
 TEST_F(PropertyPanelTest, SeriesGridShowsAndWritesItsSeries)

@@ -158,6 +158,7 @@ void PropertyPanel::SetProject(GraphProject* project)
     if (m_proj && IsObserving(m_proj))
         m_proj->Detach(this);
     m_proj = project;
+    m_intervalX = m_intervalY = 0.0; // nothing drawn of this project yet
     if (!m_proj) {
         m_comboBoxTarget->Clear();
         ClearPropertyList();
@@ -302,6 +303,38 @@ void PropertyPanel::AppendProjectProperty()
     }
     m_propGrid->EnableProperty(Handle("Grid.IntervalX"), !prop.gridAutoX);
     m_propGrid->EnableProperty(Handle("Grid.IntervalY"), !prop.gridAutoY);
+    ShowIntervalsInUse();
+}
+
+void PropertyPanel::SetIntervalsInUse(double x, double y)
+{
+    m_intervalX = x;
+    m_intervalY = y;
+    ShowIntervalsInUse();
+}
+
+// An automatic axis shows the interval in use, read-only; unknown until a frame is drawn.
+void PropertyPanel::ShowIntervalsInUse()
+{
+    if (!m_proj)
+        return;
+    const ProjectProperty prop = m_proj->GetProperty();
+    const struct
+    {
+        const char* name;
+        bool automatic;
+        double interval;
+    } axes[] = {{"Grid.IntervalX", prop.gridAutoX, m_intervalX},
+                {"Grid.IntervalY", prop.gridAutoY, m_intervalY}};
+    for (const auto& axis : axes) {
+        wxPGProperty* p = Handle(axis.name);
+        if (!p || !axis.automatic)
+            continue;
+        if (axis.interval > 0)
+            p->SetValue(axis.interval);
+        else
+            p->SetValueToUnspecified();
+    }
 }
 
 void PropertyPanel::AppendGraphProperty(int index)
@@ -474,19 +507,24 @@ void PropertyPanel::WriteGridGroup(ProjectProperty& prop)
     for (const char* name : {"Grid.EnabledX", "Grid.EnabledY", "Grid.AutoX", "Grid.AutoY",
                              "Grid.LineWidth", "Grid.LineColor"})
         ReadField(*FindProjectPropertyField(name), *Handle(name), prop);
-    // While an axis is automatic its interval row shows the interval last drawn, not a
-    // manual value.
+    // While an axis is automatic its interval row shows the interval in use, not a manual
+    // value.
     if (!oldX)
         prop.gridIntervalX = Handle("Grid.IntervalX")->GetValue().GetDouble();
     if (!oldY)
         prop.gridIntervalY = Handle("Grid.IntervalY")->GetValue().GetDouble();
-    // An axis made manual starts from the interval last drawn; "none drawn yet" (0 or
-    // less) is never kept as a manual interval.
+    // An axis made manual starts from the interval in use, so the lines stay where they
+    // were; with none drawn, from its earlier manual value, else about ten lines.
     const PlotRange range = m_proj->GetPlotRange();
-    if (oldX && !prop.gridAutoX && !(prop.gridIntervalX > 0 && std::isfinite(prop.gridIntervalX)))
-        prop.gridIntervalX = StartingInterval(range.minX, range.maxX);
-    if (oldY && !prop.gridAutoY && !(prop.gridIntervalY > 0 && std::isfinite(prop.gridIntervalY)))
-        prop.gridIntervalY = StartingInterval(range.minY, range.maxY);
+    const auto starting = [](double inUse, double stored, double min, double max) {
+        if (inUse > 0 && std::isfinite(inUse))
+            return inUse;
+        return stored > 0 && std::isfinite(stored) ? stored : StartingInterval(min, max);
+    };
+    if (oldX && !prop.gridAutoX)
+        prop.gridIntervalX = starting(m_intervalX, prop.gridIntervalX, range.minX, range.maxX);
+    if (oldY && !prop.gridAutoY)
+        prop.gridIntervalY = starting(m_intervalY, prop.gridIntervalY, range.minY, range.maxY);
     m_proj->SetProperty(prop);
 
     const struct
@@ -500,10 +538,9 @@ void PropertyPanel::WriteGridGroup(ProjectProperty& prop)
         wxPGProperty* p = Handle(axis.name);
         if (axis.oldAuto && !axis.newAuto)
             p->SetValue(axis.interval);
-        else if (!axis.oldAuto && axis.newAuto)
-            p->SetValue(0.0);
         m_propGrid->EnableProperty(p, !axis.newAuto);
     }
+    ShowIntervalsInUse();
 }
 
 void PropertyPanel::WriteSeriesGroup(int index, const wxString& group)
