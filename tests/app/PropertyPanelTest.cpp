@@ -4,6 +4,7 @@
 #include <wx/frame.h>
 #include <wx/propgrid/advprops.h>
 #include <wx/translation.h>
+#include <wx/uiaction.h>
 
 #include "app/panes/PropertyPanel.h"
 #include "model/ModelTestUtil.h"
@@ -403,12 +404,12 @@ TEST_F(PropertyPanelTest, RefreshesFollowTheKindOfChange)
     grid->SelectProperty("Margin.Top");
     ASSERT_TRUE(Edit("Margin.Top", 20.0));
     EXPECT_EQ("Margin.Top", grid->GetSelection()->GetName());
-    // A change made elsewhere rebuilds the grid with the new value.
+    // A change made elsewhere rebuilds the grid with the new value, the same row selected.
     ProjectProperty prop = project->GetProperty();
     prop.marginTop = 30;
     project->SetProperty(prop);
     EXPECT_EQ("30", Text("Margin.Top"));
-    EXPECT_EQ(nullptr, grid->GetSelection());
+    EXPECT_EQ("Margin.Top", grid->GetSelection()->GetName());
 
     Target(1);
     project->GetItem(0)->SetLineStyle({3, Colour(1, 2, 3)});
@@ -470,6 +471,64 @@ TEST_F(PropertyPanelTest, WithoutAProjectEverythingIsEmptyAndHandlersDoNothing)
     Show();
     EXPECT_EQ(std::vector<wxString>({"Project"}), Items());
     EXPECT_EQ("5", Text("PlotRange.MaxY"));
+}
+
+// A row near the bottom of a scrolled grid, edited by typing: the edit reaches that row's
+// property, and neither the edit nor the rebuild after a project notification moves the
+// grid or its selection (the rebuild used to jump to the top with nothing selected, so
+// the next edit went to whatever row then lay under the pointer).
+TEST_F(PropertyPanelTest, EditsAndRebuildsKeepTheScrollAndTheSelection)
+{
+    Show();
+    ASSERT_TRUE(PumpUntil([&] { return grid->GetClientSize().y > 100; }));
+    grid->Scroll(0, 10000); // the bottom: Tick's rows
+    const wxPoint scrolled = grid->GetViewStart();
+    ASSERT_GT(scrolled.y, 0);
+    const auto state = [&] {
+        const wxPGProperty* p = grid->GetSelection();
+        const ProjectProperty prop = project->GetProperty();
+        return wxString::Format("%s at %d; %s %s; %s", p ? p->GetName() : "-",
+                                grid->GetViewStart().y - scrolled.y, prop.tickFormatX,
+                                prop.tickFormatY,
+                                panel->GetTextCtrlHelp()->GetValue().BeforeFirst('\n'));
+    };
+
+    Select("Tick.FormatX");
+    ASSERT_TRUE(grid->GetEditorControl());
+    grid->GetEditorControl()->SetFocus();
+    wxUIActionSimulator sim;
+    sim.Char('a', wxMOD_CONTROL);
+    sim.Text("%.1f");
+    sim.Char(WXK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return project->GetProperty().tickFormatX == "%.1f"; })) << state();
+    EXPECT_EQ("Tick.FormatX at 0; %.1f %.2f; Tick.FormatX", state());
+
+    const struct
+    {
+        const char* name;
+        std::function<void()> change;
+    } rows[] = {
+        {"a project notification",
+         [&] {
+             ProjectProperty p = project->GetProperty();
+             p.marginTop = 12;
+             project->SetProperty(p);
+         }},
+        {"a series added", [&] { project->Add(MakeSeries({1})); }},
+        {"an edit through the grid", [&] { EXPECT_TRUE(Edit("Tick.LineWidth", 2.0)); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.change();
+        PumpPending();
+        EXPECT_EQ("Tick.FormatX at 0; %.1f %.2f; Tick.FormatX", state());
+    }
+    // The next edit of the selected row goes where the user sees it.
+    EXPECT_TRUE(grid->ChangePropertyValue(grid->GetSelection(), wxVariant("%.3f")));
+    EXPECT_EQ("Tick.FormatX at 0; %.3f %.2f; Tick.FormatX", state());
+
+    Target(1); // another grid starts at its top
+    EXPECT_EQ(0, grid->GetViewStart().y);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <wx/log.h>
 #include <wx/propgrid/advprops.h>
+#include <wx/wupdlock.h>
 
 #include "app/panes/ProjectPanel.h"
 #include "app/panes/PropertyGridValues.h"
@@ -143,6 +144,10 @@ double StartingInterval(double min, double max)
 PropertyPanel::PropertyPanel(wxWindow* parent) : PropertyPanelDesign(parent)
 {
     ClearPropertyList();
+    m_propGrid->Bind(wxEVT_PG_COL_END_DRAG, [this](wxPropertyGridEvent& event) {
+        m_splitterMoved = true;
+        event.Skip();
+    });
 }
 
 PropertyPanel::~PropertyPanel()
@@ -190,11 +195,7 @@ void PropertyPanel::UpdatePropertyList(UpdateMode mode)
     const int sel = m_comboBoxTarget->GetSelection();
     switch (mode) {
     case UPDATE_ALL:
-        ClearPropertyList();
-        if (sel == 0)
-            AppendProjectProperty();
-        else if (sel > 0)
-            AppendGraphProperty(sel - 1);
+        RebuildGrid(sel);
         break;
     case UPDATE_PLOT_RANGE:
         if (sel == 0) {
@@ -205,22 +206,56 @@ void PropertyPanel::UpdatePropertyList(UpdateMode mode)
         }
         break;
     case UPDATE_PROJ_PROP:
-        if (sel == 0) {
-            ClearPropertyList();
-            AppendProjectProperty();
-        }
+        if (sel == 0)
+            RebuildGrid(sel);
         break;
     case UPDATE_GRAPH_PROP:
-        if (sel > 0) {
-            ClearPropertyList();
-            AppendGraphProperty(sel - 1);
-        }
+        if (sel > 0)
+            RebuildGrid(sel);
         break;
     }
 }
 
+// The same target keeps its selected row, scroll position and open groups: a rebuild
+// must not move the row the user is about to edit from under the pointer.
+void PropertyPanel::RebuildGrid(int target)
+{
+    const bool same = target == m_shownTarget;
+    const wxString state = same ? m_propGrid->SaveEditableState(wxPropertyGrid::SelectionState |
+                                                                wxPropertyGrid::ScrollPosState |
+                                                                wxPropertyGrid::ExpandedState)
+                                : wxString();
+    wxWindowUpdateLocker noFlicker(m_propGrid);
+    ClearPropertyList();
+    if (target == 0)
+        AppendProjectProperty();
+    else if (target > 0)
+        AppendGraphProperty(target - 1);
+    m_shownTarget = target;
+    if (!m_splitterMoved)
+        m_propGrid->SetSplitterLeft(true);
+    if (!same)
+        return;
+    m_propGrid->RestoreEditableState(state, wxPropertyGrid::SelectionState |
+                                                wxPropertyGrid::ScrollPosState |
+                                                wxPropertyGrid::ExpandedState);
+    if (const wxPGProperty* selected = m_propGrid->GetSelection())
+        ShowHelp(*selected);
+}
+
+void PropertyPanel::ShowHelp(const wxPGProperty& property)
+{
+    const int sel = m_comboBoxTarget->GetSelection();
+    if (!m_proj || sel < 0)
+        return;
+    const wxString name = property.GetName();
+    m_textCtrlHelp->SetValue(
+        name + "\n\n" + (sel == 0 ? GetProjectPropertyHelp(name) : GetSeriesPropertyHelp(name)));
+}
+
 void PropertyPanel::ClearPropertyList()
 {
+    m_shownTarget = -1;
     m_handles.clear();
     m_propGrid->Clear();
     m_textCtrlHelp->Clear(); // no property is selected any more
@@ -395,14 +430,8 @@ void PropertyPanel::ComboBoxTarget_OnComboBox(wxCommandEvent&)
 
 void PropertyPanel::PropGrid_OnSelected(wxPropertyGridEvent& event)
 {
-    const wxPGProperty* property = event.GetProperty();
-    const int sel = m_comboBoxTarget->GetSelection();
-    if (!property || !m_proj || sel < 0)
-        return;
-    const wxString name = property->GetName();
-    m_textCtrlHelp->SetValue(
-        name + "\n\n" + (sel == 0 ? GetProjectPropertyHelp(name) : GetSeriesPropertyHelp(name)));
-    wxLogDebug("PropGrid_OnSelected(): name = %s", name);
+    if (const wxPGProperty* property = event.GetProperty())
+        ShowHelp(*property);
 }
 
 wxString PropertyPanel::RefusalOfChange(const wxString& name, const wxVariant& value) const

@@ -47,6 +47,8 @@ protected:
 
 private:
     void ClearPropertyList();
+    void RebuildGrid(int target);
+    void ShowHelp(const wxPGProperty& property);
     void AppendProjectProperty();
     void AppendGraphProperty(int index);
     wxPGProperty* AppendGroup(wxPGProperty* parent, const wxString& name);
@@ -66,6 +68,8 @@ private:
     std::map<wxString, wxPGProperty*> m_handles;
     // True while the panel itself writes into the project: its notifications are ignored.
     bool m_updating = false;
-    double m_intervalX = 0.0; // in use, as last drawn
+    int m_shownTarget = -1;       // the drop-down item whose grid is shown
+    bool m_splitterMoved = false; // by the user: the label column is then theirs
+    double m_intervalX = 0.0;     // in use, as last drawn
     double m_intervalY = 0.0;
 };
