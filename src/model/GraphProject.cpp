@@ -121,7 +121,7 @@ void GraphProject::ZoomY(double centre, double factor)
 
 namespace {
 
-// Whether a series takes part in the project's data range.
+// Whether a series counts in the project's data range.
 bool InDataRange(GraphData& data, bool visibleOnly)
 {
     return (!visibleOnly || data.IsVisible()) && data.GetCount() > 0 && !data.HasOnlyInfinities();
