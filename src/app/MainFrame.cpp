@@ -49,6 +49,7 @@ MainFrame::MainFrame(wxWindow* parent)
     SetStatusMessage(_("Thank you for using Ardentine!"));
 
     m_panelGraph->Bind(EVT_GRAPH_CURSOR, &MainFrame::GraphPanel_OnCursor, this);
+    m_panelGraph->Bind(EVT_GRAPH_INTERVALS, &MainFrame::GraphPanel_OnIntervals, this);
     SetIcons(CreateAppIconBundle());
 
     m_recentFiles.UseMenu(m_menuRecentFiles);
@@ -65,6 +66,7 @@ MainFrame::MainFrame(wxWindow* parent)
 MainFrame::~MainFrame()
 {
     m_panelGraph->Unbind(EVT_GRAPH_CURSOR, &MainFrame::GraphPanel_OnCursor, this);
+    m_panelGraph->Unbind(EVT_GRAPH_INTERVALS, &MainFrame::GraphPanel_OnIntervals, this);
     m_statusTimer.Stop();
     Unbind(wxEVT_TIMER, &MainFrame::StatusTimer_OnTimer, this, m_statusTimer.GetId());
     // The panes outlive this body; they must not keep a link to a destroyed project.
@@ -89,7 +91,7 @@ void MainFrame::ResetProject()
     m_panelGraph->SetProject(m_project.get());
     m_panelProj->SetProject(m_project.get());
     m_panelProp->SetProject(m_project.get());
-    m_history.Reset(m_project->GetPlotRange());
+    m_history.Reset(m_project->GetPlotRange(), false);
     m_modified = false;
 }
 
@@ -119,7 +121,7 @@ void MainFrame::RecordView()
 {
     m_recordPending = false;
     if (m_project)
-        m_history.Push(m_project->GetPlotRange());
+        m_history.Push(m_project->GetPlotRange(), m_project->GetCount() > 0);
 }
 
 void MainFrame::ShowView(const PlotRange& range)
@@ -216,6 +218,13 @@ void MainFrame::GraphPanel_OnCursor(wxCommandEvent& event)
     }
 }
 
+void MainFrame::GraphPanel_OnIntervals(wxCommandEvent&)
+{
+    const GridIntervals in = m_panelGraph->GetRenderInfo().gridInterval;
+    const bool drawn = m_panelGraph->IsRendered();
+    m_panelProp->SetIntervalsInUse(drawn ? in.x : 0.0, drawn ? in.y : 0.0);
+}
+
 void MainFrame::MenuItemNewProject_OnMenuSelection(wxCommandEvent&)
 {
     if (m_modified && wxMessageBox(_("This project is modified. Do you want to remove all?"),
@@ -271,6 +280,7 @@ void MainFrame::FitPlotRange(bool fitX, bool fitY)
     const PlotRange r =
         MergeAxes(m_project->GetPlotRange(), ComputeFitRange(*m_project), fitX, fitY);
     m_project->SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
+    m_panelGraph->BringCursorsIntoView();
 }
 
 void MainFrame::MenuItemFit_OnMenuSelection(wxCommandEvent&)

@@ -96,6 +96,7 @@ private:
     // The pointer's coordinates for the status bar: X as ISO 8601 on a time axis, with the
     // fraction digits one pixel of the view needs.
     wxString CoordinateText(const wxRealPoint& p) const;
+    void GraphPanel_OnIntervals(wxCommandEvent& event);
     void MenuItemRecentFile_OnMenuSelection(wxCommandEvent& event);
     void TogglePane(const char* name);
     void ToggleZoomAxis(bool toggleX);

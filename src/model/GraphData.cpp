@@ -11,24 +11,8 @@ std::shared_ptr<GraphDataY> CreateGraphDataY()
 
 MinMax GraphDataY::ComputeRangeY() const
 {
-    MinMax range{DBL_MAX, -DBL_MAX};
-    // The coarsest level covers every value, so it gives the same answer much faster.
-    if (!mipmap.empty()) {
-        for (const MinMax& pair : mipmap.back()) {
-            if (pair.min < range.min)
-                range.min = pair.min;
-            if (pair.max > range.max)
-                range.max = pair.max;
-        }
-        return range;
-    }
-    for (double value : raw) {
-        if (value < range.min)
-            range.min = value;
-        if (value > range.max)
-            range.max = value;
-    }
-    return range;
+    const MinMax range = FiniteRangeMinMax(0, raw.size());
+    return range.min <= range.max ? range : MinMax{DBL_MAX, -DBL_MAX};
 }
 
 GraphData::GraphData(const DataX& dataX, std::shared_ptr<GraphDataY> dataY)
@@ -122,10 +106,19 @@ bool GraphData::GetRangeX(double& minX, double& maxX) const
 MinMax GraphData::GetRangeY()
 {
     if (!m_rangeCached) {
-        MinMax range = m_dataY->ComputeRangeY();
+        const MinMax range = m_dataY->ComputeRangeY();
         m_minY = range.min;
         m_maxY = range.max;
+        // With no finite value, any number left is an infinity.
+        const MinMax all = m_dataY->RangeMinMax(0, GetCount());
+        m_onlyInfinities = !(range.min <= range.max) && all.min == all.min;
         m_rangeCached = true;
     }
     return MinMax{m_minY, m_maxY};
+}
+
+bool GraphData::HasOnlyInfinities()
+{
+    GetRangeY();
+    return m_onlyInfinities;
 }

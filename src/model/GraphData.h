@@ -62,13 +62,20 @@ public:
     // count (and the pyramid's height), not the series' length. Throws std::bad_alloc.
     void Append(const double* values, size_t count, int levels);
 
-    // The smallest and largest value, ignoring NaN; (DBL_MAX, -DBL_MAX) when empty.
+    // The smallest and largest finite value; (DBL_MAX, -DBL_MAX) when there is none.
     MinMax ComputeRangeY() const;
 
     // The smallest and largest of raw[first, end), ignoring NaN, from the pyramid plus the
     // raw values at the ends: time in the logarithm of the run. (NaN, NaN) when the run
-    // has no number.
+    // has no number. Infinities count: this is what is drawn.
     MinMax RangeMinMax(size_t first, size_t end) const;
+
+    // The same over the finite values only: (NaN, NaN) when the run has none. Still
+    // logarithmic while infinities are few; up to linear when they are everywhere.
+    MinMax FiniteRangeMinMax(size_t first, size_t end) const;
+
+private:
+    void AddFinite(size_t level, size_t k, bool wantMin, bool wantMax, MinMax& out) const;
 };
 
 // The number of mipmap levels for n values and resolution r: the smallest L with
@@ -157,8 +164,11 @@ public:
     // written) for a series without points, which has no extent.
     bool GetRangeX(double& minX, double& maxX) const;
 
-    // Cached after the first call.
+    // The finite Y range (see GraphDataY::ComputeRangeY), cached after the first call.
     MinMax GetRangeY();
+    // Values that are all infinite or NaN, at least one infinite: such a series has no
+    // range to show or fit, and ranges and fits leave it out, X included.
+    bool HasOnlyInfinities();
 
     // Raw values or mipmap blocks for indices [first, last] (clamped) and `target` pixel
     // columns; returns the number of elements in the run, 0 when there is nothing.
@@ -174,6 +184,7 @@ private:
     LineStyle m_lineStyle;
     double m_maxY = 0.0;
     double m_minY = 0.0;
+    bool m_onlyInfinities = false;
     bool m_rangeCached = false;
     bool m_hasTimeOrigin = false;
     int64_t m_timeOrigin = 0;

@@ -119,12 +119,22 @@ void GraphProject::ZoomY(double centre, double factor)
         SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
 }
 
+namespace {
+
+// Whether a series counts in the project's data range.
+bool InDataRange(GraphData& data, bool visibleOnly)
+{
+    return (!visibleOnly || data.IsVisible()) && data.GetCount() > 0 && !data.HasOnlyInfinities();
+}
+
+} // namespace
+
 double GraphProject::GetMinX(bool visibleOnly) const
 {
     double result = DBL_MAX;
     for (const auto& data : m_data) {
         double lo, hi;
-        if ((!visibleOnly || data->IsVisible()) && data->GetRangeX(lo, hi) && lo < result)
+        if (InDataRange(*data, visibleOnly) && data->GetRangeX(lo, hi) && lo < result)
             result = lo;
     }
     return result;
@@ -135,7 +145,7 @@ double GraphProject::GetMaxX(bool visibleOnly) const
     double result = -DBL_MAX;
     for (const auto& data : m_data) {
         double lo, hi;
-        if ((!visibleOnly || data->IsVisible()) && data->GetRangeX(lo, hi) && hi > result)
+        if (InDataRange(*data, visibleOnly) && data->GetRangeX(lo, hi) && hi > result)
             result = hi;
     }
     return result;
@@ -145,7 +155,7 @@ double GraphProject::GetMinY(bool visibleOnly) const
 {
     double result = DBL_MAX;
     for (const auto& data : m_data) {
-        if ((!visibleOnly || data->IsVisible()) && data->GetCount() > 0) {
+        if (InDataRange(*data, visibleOnly)) {
             const double value = data->GetRangeY().min;
             if (value < result)
                 result = value;
@@ -158,7 +168,7 @@ double GraphProject::GetMaxY(bool visibleOnly) const
 {
     double result = -DBL_MAX;
     for (const auto& data : m_data) {
-        if ((!visibleOnly || data->IsVisible()) && data->GetCount() > 0) {
+        if (InDataRange(*data, visibleOnly)) {
             const double value = data->GetRangeY().max;
             if (value > result)
                 result = value;
@@ -210,9 +220,12 @@ void GraphProject::Notify(const GraphProjectUpdate& update)
 
 PlotRange ComputeFitRange(const GraphProject& project, bool allSeries)
 {
+    // A series of infinities only is left out as if it were not there.
     bool anyVisible = false;
-    for (int i = 0; i < project.GetCount(); ++i)
-        anyVisible = anyVisible || project.GetItem(i)->IsVisible();
+    for (int i = 0; i < project.GetCount(); ++i) {
+        const auto data = project.GetItem(i);
+        anyVisible = anyVisible || (data->IsVisible() && !data->HasOnlyInfinities());
+    }
     const bool visibleOnly = anyVisible && !allSeries;
 
     auto fit = [](double lo, double hi, double& outLo, double& outHi) {

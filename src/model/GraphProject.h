@@ -115,8 +115,9 @@ public:
     void ZoomX(double centre, double factor);
     void ZoomY(double centre, double factor);
 
-    // Data range over all series, or the visible ones only. Series without points are
-    // skipped. With none considered: DBL_MAX for the minima, -DBL_MAX for the maxima.
+    // Data range over all series, or the visible ones only, finite values only. Series
+    // without points or with infinities only are skipped. With none considered: DBL_MAX
+    // for the minima, -DBL_MAX for the maxima.
     double GetMinX(bool visibleOnly) const;
     double GetMaxX(bool visibleOnly) const;
     double GetMinY(bool visibleOnly) const;
@@ -145,8 +146,9 @@ private:
 
 std::shared_ptr<GraphProject> CreateGraphProject();
 
-// The range that shows every series considered: the visible ones when at least one is
-// visible (or when allSeries is false), else all. An axis whose data has a single value
+// The range that shows the finite values of every series considered: the visible ones
+// when at least one is visible (or when allSeries is false), else all; a series of
+// infinities only counts as absent. An axis whose data has a single value
 // is widened by 1 on each side; an axis without data (no series, or no value that is a
 // number) is (0, 1).
 PlotRange ComputeFitRange(const GraphProject& project, bool allSeries = false);

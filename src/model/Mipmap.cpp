@@ -227,48 +227,75 @@ int64_t GraphData::GetDrawData(DrawData& out, int64_t first, int64_t last, int t
     return end - begin;
 }
 
+namespace {
+
+// Calls visit(level, k) for the blocks that together cover raw[first, end) exactly, each
+// value once: level 0 is the raw values, and entry k of level L covers raw
+// [k 2^L, (k + 1) 2^L). At most two blocks a level, so logarithmic in the run's length.
+template <typename Visit>
+void ForEachCoveringBlock(size_t first, size_t end, size_t levels, Visit visit)
+{
+    size_t a = first, b = end;
+    for (size_t level = 0; a < b; ++level) {
+        if (level == levels || b - a <= 2) {
+            for (size_t k = a; k < b; ++k)
+                visit(level, k);
+            return;
+        }
+        if (a & 1)
+            visit(level, a++);
+        if (b & 1)
+            visit(level, --b);
+        a /= 2;
+        b /= 2;
+    }
+}
+
+} // namespace
+
 MinMax GraphDataY::RangeMinMax(size_t first, size_t end) const
 {
     const double nan = std::nan("");
     MinMax out{nan, nan};
-    auto addValue = [&](double v) {
-        out.min = Min2(out.min, v);
-        out.max = Max2(out.max, v);
-    };
-    auto addPair = [&](const MinMax& m) {
+    ForEachCoveringBlock(
+        first, std::min(end, raw.size()), mipmap.size(), [&](size_t level, size_t k) {
+            const MinMax m = level == 0 ? MinMax{raw[k], raw[k]} : mipmap[level - 1][k];
+            out.min = Min2(out.min, m.min);
+            out.max = Max2(out.max, m.max);
+        });
+    return out;
+}
+
+// A block whose min is finite holds its finite min; only a block whose min is -inf can
+// hide one, so only such blocks are opened, down to the values. A few infinities cost a
+// few paths down the pyramid; a run of nothing else is read whole.
+void GraphDataY::AddFinite(size_t level, size_t k, bool wantMin, bool wantMax, MinMax& out) const
+{
+    const MinMax m = level == 0 ? MinMax{raw[k], raw[k]} : mipmap[level - 1][k];
+    // All NaN, all +inf or all -inf (with or without NaN): no finite value here.
+    if (!(m.min < INFINITY) || !(m.max > -INFINITY))
+        return;
+    if (wantMin && m.min > -INFINITY) {
         out.min = Min2(out.min, m.min);
-        out.max = Max2(out.max, m.max);
-    };
-    end = std::min(end, raw.size());
-    // Level 0 is the raw values; entry k of level L covers raw [k 2^L, (k + 1) 2^L).
-    size_t a = first, b = end;
-    for (size_t level = 0; a < b; ++level) {
-        const bool top = level == mipmap.size();
-        if (top || b - a <= 2) {
-            for (size_t k = a; k < b; ++k) {
-                if (level == 0)
-                    addValue(raw[k]);
-                else
-                    addPair(mipmap[level - 1][k]);
-            }
-            break;
-        }
-        if (a & 1) {
-            if (level == 0)
-                addValue(raw[a]);
-            else
-                addPair(mipmap[level - 1][a]);
-            ++a;
-        }
-        if (b & 1) {
-            --b;
-            if (level == 0)
-                addValue(raw[b]);
-            else
-                addPair(mipmap[level - 1][b]);
-        }
-        a /= 2;
-        b /= 2;
+        wantMin = false;
     }
+    if (wantMax && m.max < INFINITY) {
+        out.max = Max2(out.max, m.max);
+        wantMax = false;
+    }
+    if (level == 0 || !(wantMin || wantMax))
+        return;
+    const size_t below = level == 1 ? raw.size() : mipmap[level - 2].size();
+    AddFinite(level - 1, 2 * k, wantMin, wantMax, out);
+    if (2 * k + 1 < below)
+        AddFinite(level - 1, 2 * k + 1, wantMin, wantMax, out);
+}
+
+MinMax GraphDataY::FiniteRangeMinMax(size_t first, size_t end) const
+{
+    const double nan = std::nan("");
+    MinMax out{nan, nan};
+    ForEachCoveringBlock(first, std::min(end, raw.size()), mipmap.size(),
+                         [&](size_t level, size_t k) { AddFinite(level, k, true, true, out); });
     return out;
 }

@@ -1,13 +1,18 @@
 #include "model/ViewHistory.h"
 
-void ViewHistory::Reset(const PlotRange& current)
+void ViewHistory::Reset(const PlotRange& current, bool ofData)
 {
     m_entries.assign(1, current);
     m_pos = 0;
+    m_ofData = ofData;
 }
 
-void ViewHistory::Push(const PlotRange& range)
+void ViewHistory::Push(const PlotRange& range, bool ofData)
 {
+    if (!m_ofData) {
+        Reset(range, ofData);
+        return;
+    }
     if (m_entries[m_pos] == range)
         return;
     m_entries.erase(m_entries.begin() + std::ptrdiff_t(m_pos) + 1, m_entries.end());

@@ -12,11 +12,13 @@ class ViewHistory
 public:
     static constexpr std::size_t MAX_ENTRIES = 100;
 
-    // Forgets everything; `current` is the only entry.
-    void Reset(const PlotRange& current);
+    // Forgets everything; `current` is the only entry. A view without data (an empty
+    // project's) is only a placeholder: the next range recorded replaces it, so that Back
+    // never leads to a view from before the data.
+    void Reset(const PlotRange& current, bool ofData = true);
     // Records a range the user moved to; the oldest entry goes beyond MAX_ENTRIES.
     // A range equal to the current entry is not recorded twice.
-    void Push(const PlotRange& range);
+    void Push(const PlotRange& range, bool ofData = true);
 
     bool CanGoBack() const { return m_pos > 0; }
     bool CanGoForward() const { return m_pos + 1 < m_entries.size(); }
@@ -30,4 +32,5 @@ public:
 private:
     std::deque<PlotRange> m_entries{PlotRange{}};
     std::size_t m_pos = 0;
+    bool m_ofData = true;
 };

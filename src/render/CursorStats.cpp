@@ -27,7 +27,7 @@ IntervalStats StatsBetween(const GraphData& series, double a, double b)
     const double* v = y->raw.data();
     for (int64_t i = first; i <= last; ++i) {
         const double value = v[i];
-        if (value == value) { // not NaN
+        if (std::isfinite(value)) { // one infinity would swamp the mean and the RMS
             sum += value;
             squares += value * value;
             ++count;
@@ -35,7 +35,7 @@ IntervalStats StatsBetween(const GraphData& series, double a, double b)
     }
     if (count == 0)
         return stats;
-    const MinMax range = y->RangeMinMax(size_t(first), size_t(last) + 1);
+    const MinMax range = y->FiniteRangeMinMax(size_t(first), size_t(last) + 1);
     stats.count = count;
     stats.min = range.min;
     stats.max = range.max;

@@ -13,7 +13,7 @@ struct CursorValue
 
 struct IntervalStats
 {
-    int64_t count = 0; // points in the interval that are numbers; 0: no statistics
+    int64_t count = 0; // points in the interval with a finite value; 0: no statistics
     double min = 0.0;
     double max = 0.0;
     double mean = 0.0;
@@ -23,6 +23,7 @@ struct IntervalStats
 // The value of the last point at or before x (sample and hold, not interpolated).
 CursorValue ValueAtCursor(const GraphData& series, double x);
 
-// Statistics of the points with X in [min(a, b), max(a, b)], NaN ignored. Min and max come
-// from the mipmap (logarithmic in the length); mean and RMS scan the values.
+// Statistics of the finite values of the points with X in [min(a, b), max(a, b)]: NaN and
+// infinities are left out. Min and max come from the mipmap (logarithmic in the length);
+// mean and RMS scan the values.
 IntervalStats StatsBetween(const GraphData& series, double a, double b);

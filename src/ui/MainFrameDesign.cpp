@@ -172,7 +172,7 @@ void MainFrameDesign::AddPanes(wxWindow* graph, wxWindow* project, wxWindow* pro
                                 .Position(1)
                                 .Dock()
                                 .Resizable()
-                                .BestSize(wxSize(200, 200))
+                                .BestSize(wxSize(250, 200))
                                 .MinSize(wxSize(150, 50)));
 
     m_mgr.AddPane(manual, wxAuiPaneInfo()

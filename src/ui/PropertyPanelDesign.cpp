@@ -16,7 +16,7 @@ PropertyPanelDesign::PropertyPanelDesign(wxWindow* parent, wxWindowID id, const 
         new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D, "splitter");
     m_splitter->SetSashGravity(0.9);
     m_propGrid = new wxPropertyGrid(m_splitter, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                    wxPG_AUTO_SORT | wxPG_SPLITTER_AUTO_CENTER | wxBORDER_STATIC);
+                                    wxPG_AUTO_SORT | wxBORDER_STATIC);
     m_textCtrlHelp =
         new wxTextCtrl(m_splitter, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                        wxTE_MULTILINE | wxTE_READONLY | wxTE_NO_VSCROLL | wxBORDER_STATIC);

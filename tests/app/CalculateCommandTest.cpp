@@ -8,6 +8,7 @@
 #include "app/commands/CalculateCommand.h"
 #include "app/dialogs/CalculatorDlg.h"
 #include "app/panes/ProjectPanel.h"
+#include "app/panes/PropertyPanel.h"
 #include "base/FileUtil.h"
 #include "model/ModelTestUtil.h"
 #include "support/GuiTestSupport.h"
@@ -210,6 +211,40 @@ TEST_F(CalculateCommandTest, DefaultsGiveNewDataAndAFirstSeriesIsFitted)
     ASSERT_EQ(Project().GetCount(), 2);
     EXPECT_EQ(Project().GetItem(1)->GetDataY()->raw[10], 20.0);
     EXPECT_EQ(Range(), "0 1000 0 1000");
+}
+
+// log(x-500) is -inf at x = 500 (and NaN below): the fit, View > Fit and the data range
+// take the finite values, where one -inf used to leave an empty graph without labels. A
+// series of infinities only changes none of them.
+TEST_F(CalculateCommandTest, InfinitiesLeaveTheFitFinite)
+{
+    const auto fit = [&] {
+        wxCommandEvent event(wxEVT_MENU, ID_MENU_FIT);
+        frame->ProcessWindowEvent(event);
+    };
+    const auto dataRange = [&] {
+        const wxPGProperty* p =
+            frame->GetPropertyPanel()->GetPropGrid()->GetPropertyByName("DataRange");
+        return p ? p->GetValueAsString() : wxString("<none>");
+    };
+    Run(InOrder(Formula("", "log(x-500)")));
+    EXPECT_EQ(Range(), "0 1000 0 6.21461");
+    Project().SetPlotRange(-5, 5, -5, 5);
+    fit();
+    EXPECT_EQ(Range(), "0 1000 0 6.21461");
+    EXPECT_EQ(dataRange(), "0; 1000; 0; 6.214608098422191");
+
+    Run(InOrder(Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
+        dlg->GetXStartText()->SetValue("-3000");
+        dlg->GetFormulaText()->SetValue("log(x*0)");
+        return wxID_OK;
+    })));
+    ASSERT_EQ(Project().GetCount(), 2);
+    EXPECT_EQ(Project().GetItem(1)->GetDataY()->raw[7], -INFINITY);
+    Project().SetPlotRange(-5, 5, -5, 5);
+    fit();
+    EXPECT_EQ(Range(), "0 1000 0 6.21461");
+    EXPECT_EQ(dataRange(), "0; 1000; 0; 6.214608098422191");
 }
 
 // A formula error brings the dialog back with everything kept and the cursor at the

@@ -8,6 +8,7 @@
 #include "app/MainFrame.h"
 #include "app/Settings.h"
 #include "app/panes/GraphPanel.h"
+#include "app/panes/PropertyPanel.h"
 #include "model/ModelTestUtil.h"
 #include "support/GuiTestSupport.h"
 
@@ -30,6 +31,11 @@ protected:
         panel->SetProject(project.get());
         panel->Bind(EVT_GRAPH_CURSOR,
                     [this](wxCommandEvent& e) { cursorCodes.push_back(e.GetInt()); });
+        panel->Bind(EVT_GRAPH_INTERVALS, [this](wxCommandEvent&) {
+            const GridIntervals in = panel->GetRenderInfo().gridInterval;
+            reported.push_back(
+                panel->IsRendered() ? wxString::Format("%g %g", in.x, in.y).utf8_string() : "none");
+        });
         ASSERT_TRUE(PumpUntil(
             [this] { return panel->GraphWindow()->GetClientSize() == wxSize(640, 480); }));
         Repaint();
@@ -82,9 +88,12 @@ protected:
     std::shared_ptr<GraphProject> project;
     ProjectRecorder recorder;
     std::vector<int> cursorCodes;
+    Rows reported; // the grid intervals of each EVT_GRAPH_INTERVALS
 };
 
-TEST_F(GraphPanelTest, PaintRemembersTheGeometryAndWritesBackAutomaticIntervals)
+// The intervals in use are reported, never written into the project: "automatic" (-1)
+// stays what the user chose (the pane used to overwrite it with the interval drawn).
+TEST_F(GraphPanelTest, PaintRemembersTheGeometryAndReportsTheIntervalsInUse)
 {
     ASSERT_TRUE(panel->IsRendered());
     const RenderInfo info = panel->GetRenderInfo();
@@ -92,18 +101,25 @@ TEST_F(GraphPanelTest, PaintRemembersTheGeometryAndWritesBackAutomaticIntervals)
               wxString::Format("%g %g %g %g %g %g", info.lastSize.width, info.lastSize.height,
                                info.plotArea.left, info.plotArea.top, info.plotArea.width,
                                info.plotArea.height));
-    // Written silently: no notification, no further paint.
     EXPECT_TRUE(recorder.updates.empty());
-    EXPECT_EQ(info.gridInterval.x, project->GetProperty().gridIntervalX);
+    EXPECT_EQ((Rows{"50 50"}), reported);
+    EXPECT_EQ(-1, project->GetProperty().gridIntervalX);
+    EXPECT_EQ(-1, project->GetProperty().gridIntervalY);
+    Repaint(); // the same intervals: nothing to say
+    EXPECT_EQ(1u, reported.size());
 
-    // A manual interval is the user's: never replaced by the drawn one.
     ProjectProperty p = project->GetProperty();
     p.gridAutoX = false;
     p.gridIntervalX = 7;
     project->SetProperty(p);
     Repaint();
+    EXPECT_EQ((Rows{"50 50", "7 50"}), reported);
     EXPECT_EQ(7, project->GetProperty().gridIntervalX);
-    EXPECT_EQ(info.gridInterval.y, project->GetProperty().gridIntervalY);
+    EXPECT_EQ(-1, project->GetProperty().gridIntervalY);
+
+    project->Remove(0); // nothing drawn: no intervals
+    Repaint();
+    EXPECT_EQ((Rows{"50 50", "7 50", "none"}), reported);
 }
 
 TEST_F(GraphPanelTest, DragPansByThePixelDistanceWithOneFinalNotification)
@@ -378,10 +394,15 @@ TEST_F(GraphPanelTest, KeysPanZoomAndFit)
         const char* range;
         bool shift = false;
     } rows[] = {
-        {WXK_RIGHT, "10 110 -10 90"}, {WXK_LEFT, "-10 90 -10 90"}, {WXK_UP, "0 100 0 100"},
-        {WXK_DOWN, "0 100 -20 80"},   {'+', "25 75 15 65"},        {'-', "-50 150 -60 140"},
-        {WXK_HOME, "0 300 0 420"},    {'=', "25 75 15 65", true}, // "+" typed as Shift and "="
-                                                                  // zooms in too
+        {WXK_RIGHT, "10 110 -10 90"},
+        {WXK_LEFT, "-10 90 -10 90"},
+        {WXK_UP, "0 100 0 100"},
+        {WXK_DOWN, "0 100 -20 80"},
+        {'+', "25 75 15 65"},
+        {'-', "-50 150 -60 140"},
+        {WXK_HOME, "0 300 0 420"},
+        {'=', "25 75 15 65", true}, // "+" typed as Shift and "="
+                                    // zooms in too
         {'=', "25 75 15 65"},
     };
     for (const auto& row : rows) {
@@ -432,6 +453,29 @@ TEST_F(GraphPanelTest, CursorsDragAndReadTheSelectedSeries)
     EXPECT_EQ("x(A) = 400|x(B) = 500|\u0394x = 100|1/\u0394x = 0.01||y(A) = -|y(B) = -|\u0394y = -|"
               "min = -|max = -|mean = -|RMS = -|N = 0|",
               readout());
+}
+
+// The property pane shows the intervals the graph pane draws while the project keeps
+// "automatic" (it showed -1, or an interval two zooms old).
+TEST_F(GraphPaneThroughX, PropertyPaneShowsTheIntervalsInUse)
+{
+    wxPropertyGrid* grid = frame->GetPropertyPanel()->GetPropGrid();
+    const auto shown = [&] {
+        return grid->GetPropertyByName("Grid.IntervalX")->GetValueAsString() + " " +
+               grid->GetPropertyByName("Grid.IntervalY")->GetValueAsString();
+    };
+    const auto drawn = [&] {
+        const GridIntervals in = panel->GetRenderInfo().gridInterval;
+        return wxString::Format("%g %g", in.x, in.y);
+    };
+    EXPECT_EQ(drawn(), shown());
+    const wxString before = drawn();
+    panel->ZoomAtCentre(0.01);
+    ASSERT_TRUE(PumpUntil([&] { return drawn() != before; }));
+    EXPECT_EQ(drawn(), shown());
+    EXPECT_FALSE(grid->GetPropertyByName("Grid.IntervalX")->IsEnabled());
+    EXPECT_EQ(-1, project->GetProperty().gridIntervalX);
+    EXPECT_EQ(-1, project->GetProperty().gridIntervalY);
 }
 
 // A right drag through the X server zooms to the box; Alt+Left goes back to the view

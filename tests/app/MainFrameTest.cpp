@@ -12,6 +12,7 @@
 #include "app/panes/ManualPanel.h"
 #include "app/panes/ProjectPanel.h"
 #include "app/Settings.h"
+#include "app/commands/ImportCommand.h"
 #include "model/GraphData.h"
 #include "model/ModelTestUtil.h"
 #include "model/Palette.h"
@@ -44,6 +45,19 @@ protected:
     {
         frame->GetToolBarPane()->UpdateWindowUI(wxUPDATE_UI_FROMIDLE);
         return frame->GetToolBarPane()->GetToolToggled(id);
+    }
+    bool MenuEnabled(int id)
+    {
+        frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+        frame->GetMenuBar()->UpdateMenus();
+        return frame->GetMenuBar()->IsEnabled(id);
+    }
+    // Imports X 0, 50, 100 and Y 5, 7, 6 with the default option, the progress for real.
+    void ImportRamp()
+    {
+        const wxString path = Write("ramp.csv", "x,y\n0,5\n50,7\n100,6\n");
+        RunWithDialogs([&] { EXPECT_TRUE(ImportFileWithSeparator(*frame, path, ',', false)); }, {});
+        wxTheApp->ProcessPendingEvents(); // the view is recorded after the command
     }
     // The project list: "x" or "-" for the check box, then the text.
     Rows Items() const
@@ -337,18 +351,20 @@ TEST_F(MainFrameTest, BackAndForwardStepThroughCompletedViews)
         project->SetPlotRange(x, x + 10, 0, 10);
     project->EndInterim(); // a drag ending at 3 13 0 10
     settle();
-    EXPECT_EQ(4u, frame->GetViewHistory().GetCount());
+    // The fit replaced the empty project's view: no way back to before the data.
+    EXPECT_EQ(3u, frame->GetViewHistory().GetCount());
 
     Command(ID_MENU_BACK);
     EXPECT_EQ("-0.5 10.5 -0.5 10.5", Range());
     Command(ID_TOOL_BACK);
     EXPECT_EQ("0 10 0 10", Range());
+    EXPECT_FALSE(frame->GetViewHistory().CanGoBack());
     Command(ID_MENU_FORWARD);
     Command(ID_MENU_FORWARD);
     EXPECT_EQ("3 13 0 10", Range());
     EXPECT_FALSE(frame->GetViewHistory().CanGoForward());
     settle(); // going through the history records nothing new
-    EXPECT_EQ(4u, frame->GetViewHistory().GetCount());
+    EXPECT_EQ(3u, frame->GetViewHistory().GetCount());
 
     frame->SetStatusMessage("");
     wxTEST_DIALOG(Command(ID_MENU_NEW_PROJECT),
@@ -376,6 +392,77 @@ TEST_F(MainFrameTest, DistinctColoursForNewSeriesIsOptIn)
     EXPECT_EQ(PaletteColour(2), project->GetItem(2)->GetLineStyle().colour);
     Command(ID_MENU_PALETTE);
     Application::GetInstance().GetConfig()->DeleteEntry("/Plot/Palette");
+}
+
+// The history starts with the first view of data: right after the first import there is
+// nothing to go back to (Back used to return to the empty project's 0..1).
+TEST_F(MainFrameTest, BackAfterTheFirstImportHasNowhereToGo)
+{
+    EXPECT_FALSE(MenuEnabled(ID_MENU_BACK));
+    Project().SetPlotRange(0, 2, 0, 2); // moved about before any data
+    wxTheApp->ProcessPendingEvents();
+    ImportRamp();
+    EXPECT_EQ("0 100 5 7", Range());
+    EXPECT_FALSE(MenuEnabled(ID_MENU_BACK));
+    EXPECT_EQ(1u, frame->GetViewHistory().GetCount());
+
+    Command(ID_MENU_ZOOM_IN);
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_TRUE(MenuEnabled(ID_MENU_BACK));
+    Command(ID_TOOL_BACK);
+    EXPECT_EQ("0 100 5 7", Range());
+    EXPECT_FALSE(MenuEnabled(ID_MENU_BACK));
+}
+
+// Cursors switched on before there is data are placed over the data when it arrives; later
+// a fit or new data moves them only when one lies outside the view.
+TEST_F(MainFrameTest, CursorsComeIntoTheViewWithDataAndFits)
+{
+    GraphPanel* graph = frame->GetGraphPanel();
+    const auto cursors = [&] {
+        return wxString::Format("%.4g %.4g", graph->GetCursorX(0), graph->GetCursorX(1));
+    };
+    Command(ID_MENU_CURSORS);
+    EXPECT_EQ("0.3333 0.6667", cursors());
+    ImportRamp(); // fits 0..100, which still holds 0.33 and 0.67
+    EXPECT_EQ("33.33 66.67", cursors());
+
+    const auto home = [&] {
+        wxKeyEvent key(wxEVT_KEY_DOWN);
+        key.m_keyCode = WXK_HOME;
+        graph->GraphWindow()->GetEventHandler()->ProcessEvent(key);
+    };
+    const struct
+    {
+        const char* name;
+        double a, b; // where the cursors are before `act`
+        std::function<void()> act;
+        const char* cursors;
+    } rows[] = {
+        {"a fit keeps cursors inside the view", 10, 90, [&] { Command(ID_MENU_FIT); }, "10 90"},
+        {"a pan leaves them behind", 10, 90, [&] { Project().SetPlotRange(200, 300, 5, 7); },
+         "10 90"},
+        {"Fit brings A back", -10, 90, [&] { Command(ID_MENU_FIT); }, "33.33 66.67"},
+        {"Home brings B back", 10, 120, home, "33.33 66.67"},
+        {"new data, B outside", 10, 150,
+         [&] {
+             Project().Add(MakeSeries({1, 2}, DataX{0, 10}));
+         },
+         "33.33 66.67"},
+        {"new data, both inside", 10, 90,
+         [&] {
+             Project().Add(MakeSeries({1, 2}, DataX{0, 500}));
+         },
+         "10 90"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Project().SetPlotRange(0, 100, 5, 7);
+        graph->SetCursorX(0, row.a);
+        graph->SetCursorX(1, row.b);
+        row.act();
+        EXPECT_EQ(row.cursors, cursors());
+    }
 }
 
 } // namespace

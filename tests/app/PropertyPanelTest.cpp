@@ -4,6 +4,7 @@
 #include <wx/frame.h>
 #include <wx/propgrid/advprops.h>
 #include <wx/translation.h>
+#include <wx/uiaction.h>
 
 #include "app/panes/PropertyPanel.h"
 #include "model/ModelTestUtil.h"
@@ -113,7 +114,7 @@ TEST_F(PropertyPanelTest, ProjectGridListsEveryPropertyWithItsKindAndState)
         {"PlotRange", "wxStringProperty", "-1; 2345678.912345; 0.1; 0.30000000000000004", "er"},
         {"PlotRange.MaxY", "wxFloatProperty", "0.30000000000000004", "e"},
         {"Margin", "wxStringProperty", "10; 50; 100; 10", "er"},
-        {"Grid.IntervalX", "wxFloatProperty", "-1", "d"},
+        {"Grid.IntervalX", "wxFloatProperty", "", "d"}, // automatic, nothing drawn yet
         {"Legend.Position", "wxEnumProperty", "top right", "e"},
     };
     for (const auto& row : rows) {
@@ -258,13 +259,15 @@ TEST_F(PropertyPanelTest, TypedTextPassesTheEditorValidatorAndKeepsEveryDigit)
     EXPECT_EQ(10, project->GetProperty().marginTop);
 }
 
+// An automatic axis shows the interval in use, read-only, and the project keeps -1; an
+// axis made manual starts from what it showed.
 TEST_F(PropertyPanelTest, AutomaticGridIntervalRules)
 {
     project->SetPlotRange(0, 50, 0, 1);
-    ProjectProperty prop = project->GetProperty();
-    prop.gridIntervalY = 0.25; // as the graph pane leaves the interval it last drew
-    project->SetProperty(prop);
     Show();
+    panel->SetIntervalsInUse(-1, 0.25); // as after a frame: no X lines, Y every 0.25
+    EXPECT_EQ("", Text("Grid.IntervalX"));
+    EXPECT_EQ("0.25", Text("Grid.IntervalY"));
     const struct
     {
         const char* name;
@@ -273,10 +276,11 @@ TEST_F(PropertyPanelTest, AutomaticGridIntervalRules)
         bool enabled;
         double stored;
     } rows[] = {
-        {"Grid.AutoX", false, "5", true, 5}, // none drawn yet (-1): a tenth of the range
-        {"Grid.AutoX", true, "0", false, 5}, // the manual value is kept, not used
-        {"Grid.AutoX", false, "5", true, 5},
-        {"Grid.AutoY", false, "0.25", true, 0.25}, // the interval last drawn
+        {"Grid.AutoX", false, "5", true, 5},       // none in use: a tenth of the range
+        {"Grid.AutoX", true, "", false, 5},        // the manual value is kept, not used
+        {"Grid.AutoX", false, "5", true, 5},       // and comes back
+        {"Grid.AutoY", false, "0.25", true, 0.25}, // the interval in use
+        {"Grid.AutoY", true, "0.25", false, 0.25}, // in use until the next frame
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.name) + (row.value ? " on" : " off"));
@@ -289,6 +293,25 @@ TEST_F(PropertyPanelTest, AutomaticGridIntervalRules)
         EXPECT_EQ(row.stored, interval.Last() == 'X' ? p.gridIntervalX : p.gridIntervalY);
         EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, Kinds());
     }
+    panel->SetIntervalsInUse(2, 0.5);
+    EXPECT_EQ("5", Text("Grid.IntervalX")); // manual: the user's value
+    EXPECT_EQ("0.5", Text("Grid.IntervalY"));
+
+    // Other edits of the group, and a rebuild, leave "automatic" stored as it was.
+    ASSERT_TRUE(Edit("Grid.AutoX", true));
+    ASSERT_TRUE(Edit("Grid.LineWidth", 2.0));
+    project->SetPlotRange(0, 60, 0, 1);
+    project->SetProperty([&] {
+        ProjectProperty p = project->GetProperty();
+        p.marginTop = 12; // rebuilds the grid
+        return p;
+    }());
+    EXPECT_EQ("2", Text("Grid.IntervalX"));
+    EXPECT_EQ("0.5", Text("Grid.IntervalY"));
+    EXPECT_FALSE(grid->GetPropertyByName("Grid.IntervalY")->IsEnabled());
+    const ProjectProperty p = project->GetProperty();
+    EXPECT_EQ("5 0.25 2",
+              wxString::Format("%g %g %g", p.gridIntervalX, p.gridIntervalY, p.gridLineWidth));
 }
 
 TEST_F(PropertyPanelTest, SeriesGridShowsAndWritesItsSeries)
@@ -381,12 +404,12 @@ TEST_F(PropertyPanelTest, RefreshesFollowTheKindOfChange)
     grid->SelectProperty("Margin.Top");
     ASSERT_TRUE(Edit("Margin.Top", 20.0));
     EXPECT_EQ("Margin.Top", grid->GetSelection()->GetName());
-    // A change made elsewhere rebuilds the grid with the new value.
+    // A change made elsewhere rebuilds the grid with the new value, the same row selected.
     ProjectProperty prop = project->GetProperty();
     prop.marginTop = 30;
     project->SetProperty(prop);
     EXPECT_EQ("30", Text("Margin.Top"));
-    EXPECT_EQ(nullptr, grid->GetSelection());
+    EXPECT_EQ("Margin.Top", grid->GetSelection()->GetName());
 
     Target(1);
     project->GetItem(0)->SetLineStyle({3, Colour(1, 2, 3)});
@@ -448,6 +471,64 @@ TEST_F(PropertyPanelTest, WithoutAProjectEverythingIsEmptyAndHandlersDoNothing)
     Show();
     EXPECT_EQ(std::vector<wxString>({"Project"}), Items());
     EXPECT_EQ("5", Text("PlotRange.MaxY"));
+}
+
+// A row near the bottom of a scrolled grid, edited by typing: the edit reaches that row's
+// property, and neither the edit nor the rebuild after a project notification moves the
+// grid or its selection (the rebuild used to jump to the top with nothing selected, so
+// the next edit went to whatever row then lay under the pointer).
+TEST_F(PropertyPanelTest, EditsAndRebuildsKeepTheScrollAndTheSelection)
+{
+    Show();
+    ASSERT_TRUE(PumpUntil([&] { return grid->GetClientSize().y > 100; }));
+    grid->Scroll(0, 10000); // the bottom: Tick's rows
+    const wxPoint scrolled = grid->GetViewStart();
+    ASSERT_GT(scrolled.y, 0);
+    const auto state = [&] {
+        const wxPGProperty* p = grid->GetSelection();
+        const ProjectProperty prop = project->GetProperty();
+        return wxString::Format("%s at %d; %s %s; %s", p ? p->GetName() : "-",
+                                grid->GetViewStart().y - scrolled.y, prop.tickFormatX,
+                                prop.tickFormatY,
+                                panel->GetTextCtrlHelp()->GetValue().BeforeFirst('\n'));
+    };
+
+    Select("Tick.FormatX");
+    ASSERT_TRUE(grid->GetEditorControl());
+    grid->GetEditorControl()->SetFocus();
+    wxUIActionSimulator sim;
+    sim.Char('a', wxMOD_CONTROL);
+    sim.Text("%.1f");
+    sim.Char(WXK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return project->GetProperty().tickFormatX == "%.1f"; })) << state();
+    EXPECT_EQ("Tick.FormatX at 0; %.1f %.2f; Tick.FormatX", state());
+
+    const struct
+    {
+        const char* name;
+        std::function<void()> change;
+    } rows[] = {
+        {"a project notification",
+         [&] {
+             ProjectProperty p = project->GetProperty();
+             p.marginTop = 12;
+             project->SetProperty(p);
+         }},
+        {"a series added", [&] { project->Add(MakeSeries({1})); }},
+        {"an edit through the grid", [&] { EXPECT_TRUE(Edit("Tick.LineWidth", 2.0)); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.change();
+        PumpPending();
+        EXPECT_EQ("Tick.FormatX at 0; %.1f %.2f; Tick.FormatX", state());
+    }
+    // The next edit of the selected row goes where the user sees it.
+    EXPECT_TRUE(grid->ChangePropertyValue(grid->GetSelection(), wxVariant("%.3f")));
+    EXPECT_EQ("Tick.FormatX at 0; %.3f %.2f; Tick.FormatX", state());
+
+    Target(1); // another grid starts at its top
+    EXPECT_EQ(0, grid->GetViewStart().y);
 }
 
 } // namespace

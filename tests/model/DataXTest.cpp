@@ -120,4 +120,44 @@ TEST(DataX, RangeMinMaxOfThePyramidAgreesWithAScan)
     }
 }
 
+// The finite range against a scan, with infinities rare, common and everywhere: a
+// block whose min or max is infinite must still yield the finite values inside it.
+TEST(DataX, FiniteRangeMinMaxOfThePyramidAgreesWithAScan)
+{
+    std::mt19937_64 random(7);
+    for (unsigned every : {1000u, 5u, 1u}) {
+        for (size_t n : LENGTHS) {
+            if (n == 0)
+                continue;
+            SCOPED_TRACE(testing::Message() << n << " values, 1 in " << every << " infinite");
+            std::vector<double> values(n);
+            for (double& v : values) {
+                const uint64_t r = random();
+                v = r % 17 == 0      ? std::nan("")
+                    : r % every == 0 ? (r & 1 ? INFINITY : -INFINITY)
+                                     : double(int64_t(r % 2001) - 1000);
+            }
+            const auto series = MakeMipmappedSeries(values, DataX{}, 2);
+            const GraphDataY& y = *series->GetDataY();
+            for (int q = 0; q < 200; ++q) {
+                const size_t a = random() % n, b = a + 1 + random() % (n - a);
+                double lo = std::nan(""), hi = std::nan("");
+                for (size_t i = a; i < b; ++i) {
+                    if (std::isfinite(values[i])) {
+                        lo = std::isnan(lo) ? values[i] : std::min(lo, values[i]);
+                        hi = std::isnan(hi) ? values[i] : std::max(hi, values[i]);
+                    }
+                }
+                const MinMax got = y.FiniteRangeMinMax(a, b);
+                ASSERT_EQ(std::isnan(lo), std::isnan(got.min)) << a << " " << b;
+                ASSERT_EQ(std::isnan(hi), std::isnan(got.max)) << a << " " << b;
+                if (!std::isnan(lo)) {
+                    ASSERT_EQ(lo, got.min) << a << " " << b;
+                    ASSERT_EQ(hi, got.max) << a << " " << b;
+                }
+            }
+        }
+    }
+}
+
 } // namespace

@@ -158,4 +158,48 @@ TEST(FitRange, AxisWithoutNumbersFallsBackToUnitRange)
     EXPECT_EQ(ComputeFitRange(*project), (PlotRange{5, 6, 0, 1}));
 }
 
+// One infinity must not blank the graph: fits and data ranges take the finite values, and
+// a series of infinities only counts as absent, on both axes.
+TEST(FitRange, InfinitiesAreLeftOut)
+{
+    const double inf = INFINITY;
+    const struct
+    {
+        const char* name;
+        std::vector<std::vector<double>> series; // X of series k starts at 100 k
+        std::vector<bool> visible;
+        PlotRange fit;
+    } rows[] = {
+        {"-inf beside numbers", {{NAN, -inf, 0, 2}}, {true}, {0, 3, 0, 2}},
+        {"+inf and -inf", {{inf, 1, -inf, 4, NAN}}, {true}, {0, 4, 1, 4}},
+        {"infinities only, alone", {{-inf, -inf}}, {true}, {0, 1, 0, 1}},
+        {"infinities only, beside a series",
+         {{1, 2}, {-inf, NAN, inf}},
+         {true, true},
+         {0, 1, 1, 2}},
+        {"the only visible one has infinities only", {{1, 2}, {-inf}}, {false, true}, {0, 1, 1, 2}},
+        {"a single finite value among infinities", {{-inf, 5, inf}}, {true}, {0, 2, 4, 6}},
+        {"gaps only still give X (as before)", {{NAN, NAN}, {-inf}}, {true, true}, {0, 1, 0, 1}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto project = CreateGraphProject();
+        for (size_t k = 0; k < row.series.size(); ++k) {
+            auto series = MakeMipmappedSeries(row.series[k], DataX{100.0 * double(k), 1}, 1);
+            series->SetVisible(row.visible[k]);
+            project->Add(series);
+        }
+        EXPECT_EQ(ComputeFitRange(*project), row.fit);
+        const PlotRange r = ComputeFitRange(*project);
+        EXPECT_TRUE(std::isfinite(r.minY) && std::isfinite(r.maxY));
+    }
+
+    auto project = CreateGraphProject();
+    project->Add(MakeSeries({-inf, 3, 8}));
+    project->Add(MakeSeries({inf, inf}, DataX{-50, 1}));
+    EXPECT_EQ((std::vector<double>{0, 2, 3, 8}),
+              (std::vector<double>{project->GetMinX(false), project->GetMaxX(false),
+                                   project->GetMinY(false), project->GetMaxY(false)}));
+}
+
 } // namespace

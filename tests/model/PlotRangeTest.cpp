@@ -121,6 +121,22 @@ TEST(ViewHistory, BackForwardAndANewRangeDropsWhatLayAhead)
     EXPECT_FALSE(h.CanGoBack());
 }
 
+// The empty project's view is no place to go back to: the first view of data takes its
+// place, and views before the data replace each other.
+TEST(ViewHistory, AViewWithoutDataIsReplacedByTheNextOne)
+{
+    ViewHistory h;
+    h.Reset(At(0), false);
+    h.Push(At(1), false); // the range edited before any import
+    EXPECT_EQ(1u, h.GetCount());
+    h.Push(At(5)); // the first fit after an import
+    EXPECT_EQ(1u, h.GetCount());
+    EXPECT_FALSE(h.CanGoBack());
+    h.Push(At(6));
+    EXPECT_EQ(At(5), h.GoBack());
+    EXPECT_FALSE(h.CanGoBack());
+}
+
 TEST(ViewHistory, KeepsTheLastHundredRanges)
 {
     ViewHistory h;

@@ -8,16 +8,19 @@
 
 namespace {
 
-// Against a brute-force pass over random data with NaNs, for awkward lengths and
-// intervals, including intervals reaching past either end of the data.
-TEST(CursorStats, MatchBruteForceWithNaNsAndEnds)
+// Against a brute-force pass over random data with NaNs and infinities (finite values
+// only), for awkward lengths and intervals, including intervals reaching past either end
+// of the data.
+TEST(CursorStats, MatchBruteForceWithNaNsInfinitiesAndEnds)
 {
     std::mt19937 rng(3);
     std::uniform_real_distribution<double> value(-5, 5);
     for (size_t n : {1u, 2u, 7u, 64u, 65u, 1000u, 4097u}) {
         std::vector<double> v(n);
-        for (double& x : v)
-            x = rng() % 7 == 0 ? NAN : value(rng);
+        for (double& x : v) {
+            const unsigned r = rng() % 29;
+            x = r < 4 ? NAN : r == 4 ? -INFINITY : r == 5 ? INFINITY : value(rng);
+        }
         const DataX dx{10, 0.5};
         auto series = MakeMipmappedSeries(v, dx, 4);
         std::uniform_real_distribution<double> at(5, 10 + 0.5 * double(n) + 5);
@@ -28,7 +31,7 @@ TEST(CursorStats, MatchBruteForceWithNaNsAndEnds)
             double lo = INFINITY, hi = -INFINITY, sum = 0, squares = 0;
             for (size_t i = 0; i < n; ++i) {
                 const double x = dx.start + dx.interval * double(i);
-                if (x < std::min(a, b) || x > std::max(a, b) || std::isnan(v[i]))
+                if (x < std::min(a, b) || x > std::max(a, b) || !std::isfinite(v[i]))
                     continue;
                 ++count;
                 lo = std::min(lo, v[i]);
@@ -68,6 +71,7 @@ TEST(CursorStats, ValueIsSampleAndHoldInsideTheData)
         }
     }
     EXPECT_EQ(0, StatsBetween(*MakeSeries({NAN, NAN}), 0, 1).count);
+    EXPECT_EQ(0, StatsBetween(*MakeSeries({-INFINITY, NAN, INFINITY}), 0, 2).count);
     EXPECT_EQ(0, StatsBetween(*MakeSeries({}), 0, 1).count);
 }
 

@@ -13,6 +13,8 @@
 #include "render/GraphRenderer.h"
 #include "render/TimeTicks.h"
 
+wxDEFINE_EVENT(EVT_GRAPH_INTERVALS, wxCommandEvent);
+
 GraphPanel::GraphPanel(wxWindow* parent) : GraphPanelDesign(parent) {}
 
 GraphPanel::~GraphPanel()
@@ -39,6 +41,8 @@ void GraphPanel::SetProject(GraphProject* project)
     m_renderInfo = RenderInfo{};
     m_picture.reset();
     m_readout.clear();
+    m_cursorsOverData = false;
+    m_reportedIntervals = GridIntervals{0.0, 0.0};
     if (m_proj) {
         m_proj->Attach(this);
         m_graphWindow->Refresh(false);
@@ -50,9 +54,16 @@ void GraphPanel::Update(Observable*, const ObserverParamBase& param)
     // Refresh only queues a paint; any number of changes before it cost one rendering.
     if (auto* update = dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param)) {
         m_pictureStale = true;
+        const uint32_t kind = update->GetValue().kind;
         // Pans and restyling leave the series, and so the cursors' statistics, as they were.
-        if (update->GetValue().kind & (PROJ_ADD | PROJ_REMOVE | PROJ_DATA))
+        if (kind & (PROJ_ADD | PROJ_REMOVE | PROJ_DATA))
             m_readout.clear();
+        // The first data comes with a fit, which places the cursors; later data may lie
+        // elsewhere.
+        if ((kind & PROJ_ADD) && m_cursorsOverData)
+            BringCursorsIntoView();
+        if ((kind & PROJ_REMOVE) && m_proj->GetCount() == 0)
+            m_cursorsOverData = false;
         m_graphWindow->Refresh(false);
     }
 }
@@ -105,16 +116,6 @@ void GraphPanel::Render(cairo_t* target, int width, int height)
             cairo_set_line_width(cr, 4.0);
             cairo_stroke(cr);
         }
-        // The intervals in use, for the property pane; silently, or this paint would
-        // queue the next one. A manual interval stays the user's.
-        ProjectProperty prop = m_proj->GetProperty();
-        if (prop.gridAutoX)
-            prop.gridIntervalX = m_renderInfo.gridInterval.x;
-        if (prop.gridAutoY)
-            prop.gridIntervalY = m_renderInfo.gridInterval.y;
-        m_proj->SetNotifyEnabled(false);
-        m_proj->SetProperty(prop);
-        m_proj->SetNotifyEnabled(true);
     }
     cairo.CopyTo(target);
     if (m_boxing)
@@ -122,6 +123,7 @@ void GraphPanel::Render(cairo_t* target, int width, int height)
     if (m_rendered)
         DrawCursors(target);
     ++m_frameCount;
+    ReportIntervals();
     wxLogDebug("GraphPanel::Render(): %d series at %dx%d", m_proj->GetCount(), width, height);
 }
 
@@ -384,7 +386,11 @@ void GraphPanel::GraphWindow_OnKeyDown(wxKeyEvent& event)
         return;
     case WXK_HOME:
         next = ComputeFitRange(*m_proj);
-        break;
+        if (m_proj->GetCount() > 0 && !m_dragging && IsUsableRange(next)) {
+            m_proj->SetPlotRange(next.minX, next.maxX, next.minY, next.maxY);
+            BringCursorsIntoView();
+        }
+        return;
     case WXK_ESCAPE:
         if (m_boxing)
             EndBox(m_boxEnd, false);
@@ -427,6 +433,19 @@ void GraphPanel::SendCursorEvent(int code)
     ProcessWindowEvent(event);
 }
 
+// The project keeps "automatic" (-1) as the user chose it; the interval in use is only
+// shown, so it travels by event instead of into the project.
+void GraphPanel::ReportIntervals()
+{
+    const GridIntervals now = m_rendered ? m_renderInfo.gridInterval : GridIntervals{0.0, 0.0};
+    if (now.x == m_reportedIntervals.x && now.y == m_reportedIntervals.y)
+        return;
+    m_reportedIntervals = now;
+    wxCommandEvent event(EVT_GRAPH_INTERVALS, GetId());
+    event.SetEventObject(this);
+    ProcessWindowEvent(event);
+}
+
 void GraphPanel::GraphWindow_OnSize(wxSizeEvent& event)
 {
     m_pictureStale = true;
@@ -455,13 +474,30 @@ void GraphPanel::ShowCursors(bool show)
 {
     m_cursorsShown = show;
     m_movingCursor = -1;
-    if (show && m_proj) {
-        const PlotRange r = m_proj->GetPlotRange();
-        m_cursorX[0] = r.minX + (r.maxX - r.minX) / 3.0;
-        m_cursorX[1] = r.minX + (r.maxX - r.minX) * 2.0 / 3.0;
-        m_readout.clear();
-    }
+    if (show && m_proj)
+        PlaceCursors();
     m_graphWindow->Refresh(false);
+}
+
+void GraphPanel::PlaceCursors()
+{
+    const PlotRange r = m_proj->GetPlotRange();
+    m_cursorX[0] = r.minX + (r.maxX - r.minX) / 3.0;
+    m_cursorX[1] = r.minX + (r.maxX - r.minX) * 2.0 / 3.0;
+    m_cursorsOverData = m_proj->GetCount() > 0;
+    m_readout.clear();
+}
+
+void GraphPanel::BringCursorsIntoView()
+{
+    if (!m_cursorsShown || !m_proj || m_proj->GetCount() == 0)
+        return;
+    const PlotRange r = m_proj->GetPlotRange();
+    const auto outside = [&r](double x) { return !(x >= r.minX && x <= r.maxX); };
+    if (!m_cursorsOverData || outside(m_cursorX[0]) || outside(m_cursorX[1])) {
+        PlaceCursors();
+        m_graphWindow->Refresh(false);
+    }
 }
 
 void GraphPanel::SetCursorX(int which, double x)

@@ -13,6 +13,10 @@
 #include "render/PlotTransform.h"
 #include "ui/GraphPanelDesign.h"
 
+// Sent by the graph pane after a frame whose grid intervals differ from the last frame's
+// (0 for an axis when nothing was drawn); GetRenderInfo() has them.
+wxDECLARE_EVENT(EVT_GRAPH_INTERVALS, wxCommandEvent);
+
 // The graph pane: draws the project, pans with a left drag, zooms with the wheel or a
 // right-drag box, moves with the keyboard, and reports the data point under the mouse
 // (EVT_GRAPH_CURSOR).
@@ -46,6 +50,10 @@ public:
     // difference and of the selected series between them. Shown at a third and two
     // thirds of the visible X span.
     void ShowCursors(bool show);
+    // After a fit: cursors that lie outside the view, or were placed before there was
+    // data, go to a third and two thirds of it. New data in a project that had some does
+    // the same by itself.
+    void BringCursorsIntoView();
     bool AreCursorsShown() const { return m_cursorsShown; }
     double GetCursorX(int which) const { return m_cursorX[which]; }
     void SetCursorX(int which, double x);
@@ -88,11 +96,13 @@ private:
     void EndBox(const wxPoint& at, bool apply);
     void DrawBox(cairo_t* cr) const;
     void ZoomAbout(double cx, double cy, double factor);
+    void PlaceCursors();
     int CursorNear(int px) const;
     std::vector<wxString> ComputeCursorReadout(int seriesIndex) const;
     void DrawCursors(cairo_t* cr);
     void ReportCursor(const wxPoint& at, bool inWindow);
     void SendCursorEvent(int code);
+    void ReportIntervals();
 
     GraphProject* m_proj = nullptr;
     bool m_rendered = false;
@@ -106,7 +116,8 @@ private:
     wxRealPoint m_cursorPoint;
     bool m_cursorsShown = false;
     double m_cursorX[2] = {0.0, 0.0};
-    int m_movingCursor = -1; // 0 or 1 while the user drags A or B
+    bool m_cursorsOverData = false; // placed (or moved) while the project had series
+    int m_movingCursor = -1;        // 0 or 1 while the user drags A or B
     std::function<int()> m_selectedSeries;
     std::vector<wxString> m_readout; // empty: to be computed
     int m_readoutSeries = -1;
@@ -118,5 +129,6 @@ private:
     std::unique_ptr<CairoContext> m_picture;
     bool m_pictureStale = true;
     unsigned m_frameCount = 0;
+    GridIntervals m_reportedIntervals{0.0, 0.0};
     int m_wheelRotation = 0; // rotation not yet amounting to a whole step (touchpads)
 };

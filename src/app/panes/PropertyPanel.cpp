@@ -5,6 +5,7 @@
 
 #include <wx/log.h>
 #include <wx/propgrid/advprops.h>
+#include <wx/wupdlock.h>
 
 #include "app/panes/ProjectPanel.h"
 #include "app/panes/PropertyGridValues.h"
@@ -143,6 +144,10 @@ double StartingInterval(double min, double max)
 PropertyPanel::PropertyPanel(wxWindow* parent) : PropertyPanelDesign(parent)
 {
     ClearPropertyList();
+    m_propGrid->Bind(wxEVT_PG_COL_END_DRAG, [this](wxPropertyGridEvent& event) {
+        m_splitterMoved = true;
+        event.Skip();
+    });
 }
 
 PropertyPanel::~PropertyPanel()
@@ -158,6 +163,7 @@ void PropertyPanel::SetProject(GraphProject* project)
     if (m_proj && IsObserving(m_proj))
         m_proj->Detach(this);
     m_proj = project;
+    m_intervalX = m_intervalY = 0.0; // nothing drawn of this project yet
     if (!m_proj) {
         m_comboBoxTarget->Clear();
         ClearPropertyList();
@@ -189,11 +195,7 @@ void PropertyPanel::UpdatePropertyList(UpdateMode mode)
     const int sel = m_comboBoxTarget->GetSelection();
     switch (mode) {
     case UPDATE_ALL:
-        ClearPropertyList();
-        if (sel == 0)
-            AppendProjectProperty();
-        else if (sel > 0)
-            AppendGraphProperty(sel - 1);
+        RebuildGrid(sel);
         break;
     case UPDATE_PLOT_RANGE:
         if (sel == 0) {
@@ -204,22 +206,56 @@ void PropertyPanel::UpdatePropertyList(UpdateMode mode)
         }
         break;
     case UPDATE_PROJ_PROP:
-        if (sel == 0) {
-            ClearPropertyList();
-            AppendProjectProperty();
-        }
+        if (sel == 0)
+            RebuildGrid(sel);
         break;
     case UPDATE_GRAPH_PROP:
-        if (sel > 0) {
-            ClearPropertyList();
-            AppendGraphProperty(sel - 1);
-        }
+        if (sel > 0)
+            RebuildGrid(sel);
         break;
     }
 }
 
+// The same target keeps its selected row, scroll position and open groups: a rebuild
+// must not move the row the user is about to edit from under the pointer.
+void PropertyPanel::RebuildGrid(int target)
+{
+    const bool same = target == m_shownTarget;
+    const wxString state = same ? m_propGrid->SaveEditableState(wxPropertyGrid::SelectionState |
+                                                                wxPropertyGrid::ScrollPosState |
+                                                                wxPropertyGrid::ExpandedState)
+                                : wxString();
+    wxWindowUpdateLocker noFlicker(m_propGrid);
+    ClearPropertyList();
+    if (target == 0)
+        AppendProjectProperty();
+    else if (target > 0)
+        AppendGraphProperty(target - 1);
+    m_shownTarget = target;
+    if (!m_splitterMoved)
+        m_propGrid->SetSplitterLeft(true);
+    if (!same)
+        return;
+    m_propGrid->RestoreEditableState(state, wxPropertyGrid::SelectionState |
+                                                wxPropertyGrid::ScrollPosState |
+                                                wxPropertyGrid::ExpandedState);
+    if (const wxPGProperty* selected = m_propGrid->GetSelection())
+        ShowHelp(*selected);
+}
+
+void PropertyPanel::ShowHelp(const wxPGProperty& property)
+{
+    const int sel = m_comboBoxTarget->GetSelection();
+    if (!m_proj || sel < 0)
+        return;
+    const wxString name = property.GetName();
+    m_textCtrlHelp->SetValue(
+        name + "\n\n" + (sel == 0 ? GetProjectPropertyHelp(name) : GetSeriesPropertyHelp(name)));
+}
+
 void PropertyPanel::ClearPropertyList()
 {
+    m_shownTarget = -1;
     m_handles.clear();
     m_propGrid->Clear();
     m_textCtrlHelp->Clear(); // no property is selected any more
@@ -302,6 +338,38 @@ void PropertyPanel::AppendProjectProperty()
     }
     m_propGrid->EnableProperty(Handle("Grid.IntervalX"), !prop.gridAutoX);
     m_propGrid->EnableProperty(Handle("Grid.IntervalY"), !prop.gridAutoY);
+    ShowIntervalsInUse();
+}
+
+void PropertyPanel::SetIntervalsInUse(double x, double y)
+{
+    m_intervalX = x;
+    m_intervalY = y;
+    ShowIntervalsInUse();
+}
+
+// An automatic axis shows the interval in use, read-only; unknown until a frame is drawn.
+void PropertyPanel::ShowIntervalsInUse()
+{
+    if (!m_proj)
+        return;
+    const ProjectProperty prop = m_proj->GetProperty();
+    const struct
+    {
+        const char* name;
+        bool automatic;
+        double interval;
+    } axes[] = {{"Grid.IntervalX", prop.gridAutoX, m_intervalX},
+                {"Grid.IntervalY", prop.gridAutoY, m_intervalY}};
+    for (const auto& axis : axes) {
+        wxPGProperty* p = Handle(axis.name);
+        if (!p || !axis.automatic)
+            continue;
+        if (axis.interval > 0)
+            p->SetValue(axis.interval);
+        else
+            p->SetValueToUnspecified();
+    }
 }
 
 void PropertyPanel::AppendGraphProperty(int index)
@@ -362,14 +430,8 @@ void PropertyPanel::ComboBoxTarget_OnComboBox(wxCommandEvent&)
 
 void PropertyPanel::PropGrid_OnSelected(wxPropertyGridEvent& event)
 {
-    const wxPGProperty* property = event.GetProperty();
-    const int sel = m_comboBoxTarget->GetSelection();
-    if (!property || !m_proj || sel < 0)
-        return;
-    const wxString name = property->GetName();
-    m_textCtrlHelp->SetValue(
-        name + "\n\n" + (sel == 0 ? GetProjectPropertyHelp(name) : GetSeriesPropertyHelp(name)));
-    wxLogDebug("PropGrid_OnSelected(): name = %s", name);
+    if (const wxPGProperty* property = event.GetProperty())
+        ShowHelp(*property);
 }
 
 wxString PropertyPanel::RefusalOfChange(const wxString& name, const wxVariant& value) const
@@ -474,19 +536,24 @@ void PropertyPanel::WriteGridGroup(ProjectProperty& prop)
     for (const char* name : {"Grid.EnabledX", "Grid.EnabledY", "Grid.AutoX", "Grid.AutoY",
                              "Grid.LineWidth", "Grid.LineColor"})
         ReadField(*FindProjectPropertyField(name), *Handle(name), prop);
-    // While an axis is automatic its interval row shows the interval last drawn, not a
-    // manual value.
+    // While an axis is automatic its interval row shows the interval in use, not a manual
+    // value.
     if (!oldX)
         prop.gridIntervalX = Handle("Grid.IntervalX")->GetValue().GetDouble();
     if (!oldY)
         prop.gridIntervalY = Handle("Grid.IntervalY")->GetValue().GetDouble();
-    // An axis made manual starts from the interval last drawn; "none drawn yet" (0 or
-    // less) is never kept as a manual interval.
+    // An axis made manual starts from the interval in use, so the lines stay where they
+    // were; with none drawn, from its earlier manual value, else about ten lines.
     const PlotRange range = m_proj->GetPlotRange();
-    if (oldX && !prop.gridAutoX && !(prop.gridIntervalX > 0 && std::isfinite(prop.gridIntervalX)))
-        prop.gridIntervalX = StartingInterval(range.minX, range.maxX);
-    if (oldY && !prop.gridAutoY && !(prop.gridIntervalY > 0 && std::isfinite(prop.gridIntervalY)))
-        prop.gridIntervalY = StartingInterval(range.minY, range.maxY);
+    const auto starting = [](double inUse, double stored, double min, double max) {
+        if (inUse > 0 && std::isfinite(inUse))
+            return inUse;
+        return stored > 0 && std::isfinite(stored) ? stored : StartingInterval(min, max);
+    };
+    if (oldX && !prop.gridAutoX)
+        prop.gridIntervalX = starting(m_intervalX, prop.gridIntervalX, range.minX, range.maxX);
+    if (oldY && !prop.gridAutoY)
+        prop.gridIntervalY = starting(m_intervalY, prop.gridIntervalY, range.minY, range.maxY);
     m_proj->SetProperty(prop);
 
     const struct
@@ -500,10 +567,9 @@ void PropertyPanel::WriteGridGroup(ProjectProperty& prop)
         wxPGProperty* p = Handle(axis.name);
         if (axis.oldAuto && !axis.newAuto)
             p->SetValue(axis.interval);
-        else if (!axis.oldAuto && axis.newAuto)
-            p->SetValue(0.0);
         m_propGrid->EnableProperty(p, !axis.newAuto);
     }
+    ShowIntervalsInUse();
 }
 
 void PropertyPanel::WriteSeriesGroup(int index, const wxString& group)

@@ -32,6 +32,10 @@ public:
     void UpdateTargetList();
     void UpdatePropertyList(UpdateMode mode);
 
+    // The grid intervals the graph pane last drew (0 or less: none), shown in the rows of
+    // the automatic axes; the project keeps "automatic" as it is.
+    void SetIntervalsInUse(double x, double y);
+
     void Update(Observable* observable, const ObserverParamBase& param) override;
     void Update() override { PropertyPanelDesign::Update(); }
 
@@ -43,6 +47,8 @@ protected:
 
 private:
     void ClearPropertyList();
+    void RebuildGrid(int target);
+    void ShowHelp(const wxPGProperty& property);
     void AppendProjectProperty();
     void AppendGraphProperty(int index);
     wxPGProperty* AppendGroup(wxPGProperty* parent, const wxString& name);
@@ -55,10 +61,15 @@ private:
     void WriteProjectGroup(const wxString& group);
     void WriteGridGroup(ProjectProperty& prop);
     void WriteSeriesGroup(int index, const wxString& group);
+    void ShowIntervalsInUse();
 
     GraphProject* m_proj = nullptr;
     // The grid's editable properties by full name; emptied whenever the grid is cleared.
     std::map<wxString, wxPGProperty*> m_handles;
     // True while the panel itself writes into the project: its notifications are ignored.
     bool m_updating = false;
+    int m_shownTarget = -1;       // the drop-down item whose grid is shown
+    bool m_splitterMoved = false; // by the user: the label column is then theirs
+    double m_intervalX = 0.0;     // in use, as last drawn
+    double m_intervalY = 0.0;
 };
