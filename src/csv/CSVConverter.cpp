@@ -528,8 +528,8 @@ ResultCode CSVConverter::MakeXColumn(const CSVImportOption& option, int column,
 {
     auto rowOf = [rows](size_t i) { return rows ? (*rows)[i] : i; };
     double start = 0.0, interval = 1.0;
-    if (!m_rawX && IsArithmeticProgression(values.data(), values.size(), PROGRESSION_TOLERANCE_PERCENT, start,
-                                interval)) {
+    if (!m_rawX && IsArithmeticProgression(values.data(), values.size(),
+                                           PROGRESSION_TOLERANCE_PERCENT, start, interval)) {
         out.x = DataX{start, interval};
         if (rows)
             out.kept = *rows;

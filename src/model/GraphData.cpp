@@ -1,5 +1,6 @@
 #include "model/GraphData.h"
 
+#include <algorithm>
 #include <cfloat>
 
 #include "base/Time.h"
@@ -64,13 +65,14 @@ void GraphData::ReplaceValues(const DataX& dataX, std::shared_ptr<GraphDataY> da
 void GraphData::PointsAppended(size_t added)
 {
     if (m_rangeCached) {
-        const auto& raw = m_dataY->raw;
-        for (size_t i = raw.size() - std::min(added, raw.size()); i < raw.size(); ++i) {
-            const double v = raw[i];
-            if (v < m_minY)
-                m_minY = v;
-            if (v > m_maxY)
-                m_maxY = v;
+        const size_t size = m_dataY->raw.size();
+        const MinMax more = m_dataY->FiniteRangeMinMax(size - std::min(added, size), size);
+        if (more.min <= more.max) {
+            m_minY = std::min(m_minY, more.min);
+            m_maxY = std::max(m_maxY, more.max);
+            m_onlyInfinities = false;
+        } else if (!(m_minY <= m_maxY)) {
+            m_rangeCached = false; // still no finite value: asked again when needed
         }
     }
     Notify(DATA_VALUES);

@@ -89,13 +89,13 @@ TEST(Mipmap, AppendsGrowThePyramidAsABuildFromScratch)
             for (int level = 1; level <= levels; ++level) {
                 const std::vector<double> got = Flatten(grown->mipmap[size_t(level) - 1]);
                 const std::vector<double> expected = BruteForceLevel(all, level);
-                ASSERT_TRUE(std::equal(got.begin(), got.end(), expected.begin(), expected.end(),
-                                       SameValue))
+                ASSERT_TRUE(
+                    std::equal(got.begin(), got.end(), expected.begin(), expected.end(), SameValue))
                     << "run " << run << " append " << append << " level " << level;
             }
         }
-        EXPECT_TRUE(std::equal(all.begin(), all.end(), grown->raw.begin(), grown->raw.end(),
-                               SameValue));
+        EXPECT_TRUE(
+            std::equal(all.begin(), all.end(), grown->raw.begin(), grown->raw.end(), SameValue));
     }
 }
 

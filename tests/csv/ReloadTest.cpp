@@ -1,0 +1,199 @@
+// Reading files again: how a file changed since it was read, and reloads after any mix of
+// appends (whole lines or halves), truncations, rewrites and rotations, which must end
+// where a fresh import of the final file does.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "CsvTestUtil.h"
+#include "csv/CSVImporter.h"
+#include "csv/Reload.h"
+#include "model/GraphProject.h"
+
+namespace {
+
+void Append(const std::string& path, const std::string& text)
+{
+    FILE* f = std::fopen(path.c_str(), "ab");
+    ASSERT_TRUE(f);
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+}
+
+TEST(Reload, HowAFileChanged)
+{
+    csvtest::TempDir dir;
+    const std::string path = dir.Path("log.csv");
+    const std::string text = "t,v\n0,1\n1,2\n";
+    const struct
+    {
+        const char* name;
+        std::function<void()> change;
+        FileChange expected;
+    } rows[] = {
+        {"untouched", [] {}, FileChange::SAME},
+        {"a line more", [&] { Append(path, "2,3\n"); }, FileChange::GREW},
+        {"half a line more", [&] { Append(path, "2,"); }, FileChange::GREW},
+        {"rewritten in place, as long", [&] { dir.Write("log.csv", "t,v\n0,1\n1,9\n"); },
+         FileChange::REPLACED},
+        {"truncated and written again", [&] { dir.Write("log.csv", "t,v\n"); },
+         FileChange::REPLACED},
+        {"rotated",
+         [&] {
+             std::rename(path.c_str(), dir.Path("log.csv.1").c_str());
+             dir.Write("log.csv", text + "2,3\n");
+         },
+         FileChange::REPLACED},
+        {"gone", [&] { std::remove(path.c_str()); }, FileChange::GONE},
+    };
+    for (const auto& row : rows) {
+        std::remove(dir.Path("log.csv.1").c_str());
+        dir.Write("log.csv", text);
+        const FileIdentity then = ReadFileIdentity(path, int64_t(text.size()));
+        row.change();
+        EXPECT_EQ(row.expected, CompareWithFile(then, path)) << row.name;
+    }
+}
+
+// The series of a project after reloads, and of a fresh import of the same file.
+std::vector<std::vector<double>> Values(const GraphProject& project)
+{
+    std::vector<std::vector<double>> out;
+    for (int i = 0; i < project.GetCount(); ++i) {
+        const auto series = project.GetItem(i);
+        out.emplace_back();
+        for (size_t k = 0; k < series->GetCount(); ++k) {
+            out.back().push_back(series->GetDataX().At(k));
+            out.back().push_back(series->GetDataY()->raw[k]);
+        }
+    }
+    return out;
+}
+
+std::vector<std::vector<double>> FreshImport(const std::string& path)
+{
+    auto project = CreateGraphProject();
+    CSVImporter importer(path, *project);
+    EXPECT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
+    EXPECT_EQ(ResultCode::SUCCESS, importer.Import(nullptr, 4)) << importer.GetErrorMessage();
+    return Values(*project);
+}
+
+// Random write patterns of a logger with an evenly or unevenly stepping time: after every
+// reload where the file ends with a line end, the series equal a fresh import, and the
+// pyramid one built from scratch.
+TEST(Reload, AnyWritePatternEndsAsAFreshImport)
+{
+    std::mt19937_64 random(3);
+    int appended = 0, readWhole = 0;
+    for (int run = 0; run < 24; ++run) {
+        SCOPED_TRACE(run);
+        csvtest::TempDir dir;
+        const std::string path = dir.Path("log.csv");
+        const bool even = run % 2 == 0;
+        int64_t n = 0;
+        auto line = [&] {
+            const double t = even ? 0.5 * double(n) : double(n) + 0.25 * double(n % 3);
+            ++n;
+            char text[64];
+            std::snprintf(text, sizeof text, "%.17g,%lld,%.3f\n", t,
+                          static_cast<long long>(random() % 1000), double(random() % 9) / 8);
+            return std::string(text);
+        };
+        std::string content = "t,a,b\n";
+        for (int k = 0; k < 5; ++k)
+            content += line();
+        dir.Write("log.csv", content);
+        auto project = CreateGraphProject();
+        {
+            CSVImporter importer(path, *project);
+            ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
+            ASSERT_EQ(ResultCode::SUCCESS, importer.Import(nullptr, 4));
+        }
+        std::string pending; // half a line written, the rest to come
+        for (int step = 0; step < 12; ++step) {
+            const int what = int(random() % 10);
+            if (!pending.empty()) {
+                Append(path, pending);
+                pending.clear();
+            } else if (what < 6) {
+                std::string more;
+                for (int k = int(random() % 40); k >= 0; --k)
+                    more += line();
+                Append(path, more);
+            } else if (what < 8) {
+                const std::string next = line();
+                const size_t cut = 1 + random() % (next.size() - 1);
+                Append(path, next.substr(0, cut));
+                pending = next.substr(cut);
+            } else if (what == 8) { // a logger restarting: truncated, written again
+                n = 0;
+                content = "t,a,b\n";
+                for (int k = int(random() % 8) + 2; k > 0; --k)
+                    content += line();
+                dir.Write("log.csv", content);
+            } else { // rotated
+                std::rename(path.c_str(), dir.Path("old.csv").c_str());
+                n = 0;
+                content = "t,a,b\n";
+                for (int k = 0; k < 3; ++k)
+                    content += line(); // one after the other: '+' leaves the order open
+                dir.Write("log.csv", content);
+            }
+            ReloadReport report;
+            ReloadProject(*project, CSVImportTuning(), 4, nullptr, report);
+            EXPECT_EQ(0, report.failed) << report.message;
+            appended += report.grown;
+            readWhole += report.replaced;
+            if (pending.empty()) {
+                ASSERT_EQ(FreshImport(path), Values(*project)) << "step " << step;
+            }
+        }
+        for (int i = 0; i < project->GetCount(); ++i) {
+            auto y = project->GetItem(i)->GetDataY();
+            auto scratch = CreateGraphDataY();
+            scratch->raw = y->raw;
+            scratch->CreateMipmap(int(y->mipmap.size()), nullptr);
+            for (size_t level = 0; level < y->mipmap.size(); ++level)
+                ASSERT_EQ(0, std::memcmp(scratch->mipmap[level].data(), y->mipmap[level].data(),
+                                         y->mipmap[level].size() * sizeof(MinMax)));
+        }
+    }
+    // Both ways were taken, many times.
+    EXPECT_GT(appended, 50);
+    EXPECT_GT(readWhole, 20);
+}
+
+// A series removed while its file grows: the others still grow, nothing else changes; a
+// file that is gone leaves its series as they were and says so.
+TEST(Reload, RemovedSeriesAndVanishedFiles)
+{
+    csvtest::TempDir dir;
+    const std::string path = dir.Write("log.csv", "t,a,b\n0,1,2\n1,3,4\n");
+    auto project = CreateGraphProject();
+    CSVImporter importer(path, *project);
+    ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
+    ASSERT_EQ(ResultCode::SUCCESS, importer.Import(nullptr));
+    project->Remove(0);
+    Append(path, "2,5,6\n");
+    ReloadReport grew;
+    ReloadProject(*project, CSVImportTuning(), 4, nullptr, grew);
+    EXPECT_EQ(1, grew.grown);
+    EXPECT_EQ(1, grew.newPoints);
+    ASSERT_EQ(1, project->GetCount());
+    EXPECT_EQ((std::vector<std::vector<double>>{{0, 2, 1, 4, 2, 6}}), Values(*project));
+
+    std::remove(path.c_str());
+    ReloadReport gone;
+    ReloadProject(*project, CSVImportTuning(), 4, nullptr, gone);
+    EXPECT_EQ(1, gone.gone);
+    EXPECT_EQ("\"" + path + "\" is gone: its series stay as they were.",
+              gone.message.utf8_string());
+    EXPECT_EQ(3u, project->GetItem(0)->GetCount());
+}
+
+} // namespace
