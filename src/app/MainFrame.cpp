@@ -17,6 +17,7 @@
 #include "app/commands/ExportCommand.h"
 #include "app/commands/ExportImageCommand.h"
 #include "app/commands/ImportCommand.h"
+#include "app/commands/ReloadCommand.h"
 #include "app/panes/GraphPanel.h"
 #include "app/panes/PropertyPanel.h"
 #include "model/Palette.h"
@@ -24,7 +25,7 @@
 
 MainFrame::MainFrame(wxWindow* parent)
     : MainFrameDesign(parent, wxID_ANY, _("Ardentine"), wxDefaultPosition, wxSize(900, 600)),
-      m_statusTimer(this)
+      m_statusTimer(this), m_followTimer(this)
 {
     m_panelGraph = new GraphPanel(this);
     m_panelProj = new ProjectPanel(this);
@@ -46,6 +47,7 @@ MainFrame::MainFrame(wxWindow* parent)
     m_statusBar->SetStatusWidths(2, widths);
 
     Bind(wxEVT_TIMER, &MainFrame::StatusTimer_OnTimer, this, m_statusTimer.GetId());
+    Bind(wxEVT_TIMER, &MainFrame::FollowTimer_OnTimer, this, m_followTimer.GetId());
     SetStatusMessage(_("Thank you for using Ardentine!"));
 
     m_panelGraph->Bind(EVT_GRAPH_CURSOR, &MainFrame::GraphPanel_OnCursor, this);
@@ -68,7 +70,9 @@ MainFrame::~MainFrame()
     m_panelGraph->Unbind(EVT_GRAPH_CURSOR, &MainFrame::GraphPanel_OnCursor, this);
     m_panelGraph->Unbind(EVT_GRAPH_INTERVALS, &MainFrame::GraphPanel_OnIntervals, this);
     m_statusTimer.Stop();
+    m_followTimer.Stop();
     Unbind(wxEVT_TIMER, &MainFrame::StatusTimer_OnTimer, this, m_statusTimer.GetId());
+    Unbind(wxEVT_TIMER, &MainFrame::FollowTimer_OnTimer, this, m_followTimer.GetId());
     // The panes outlive this body; they must not keep a link to a destroyed project.
     ReleaseProject();
 }
@@ -181,6 +185,38 @@ void MainFrame::SetStatusMessage(const wxString& text)
 {
     SetStatusText(text, 0);
     m_statusTimer.StartOnce(STATUS_MESSAGE_MS);
+}
+
+void MainFrame::SetFollowing(bool follow)
+{
+    if (follow)
+        m_followTimer.Start(FOLLOW_POLL_MS);
+    else
+        m_followTimer.Stop();
+}
+
+void MainFrame::FollowTimer_OnTimer(wxTimerEvent&)
+{
+    if (m_followBusy)
+        return;
+    m_followBusy = true;
+    RunFollowStep(*this);
+    m_followBusy = false;
+}
+
+void MainFrame::MenuItemReload_OnMenuSelection(wxCommandEvent&)
+{
+    RunReloadCommand(*this);
+}
+
+void MainFrame::MenuItemFollow_OnMenuSelection(wxCommandEvent&)
+{
+    SetFollowing(!IsFollowing());
+}
+
+void MainFrame::MenuItemFollow_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Check(IsFollowing());
 }
 
 void MainFrame::StatusTimer_OnTimer(wxTimerEvent&)

@@ -41,6 +41,10 @@ public:
     void FitPlotRange(bool fitX, bool fitY);
 
     wxTimer& GetStatusTimer() { return m_statusTimer; }
+    // View > Follow: the files are checked this often while it is on.
+    static constexpr int FOLLOW_POLL_MS = 250;
+    bool IsFollowing() const { return m_followTimer.IsRunning(); }
+    void SetFollowing(bool follow);
     ProjectPanel* GetProjectPanel() const { return m_panelProj; }
     ManualPanel* GetManualPanel() const { return m_panelManual; }
     ManualPanel* GetLicensePanel() const { return m_panelLicense; }
@@ -92,6 +96,10 @@ private:
     // Unlinks the panes and this window from the project and drops it.
     void ReleaseProject();
     void StatusTimer_OnTimer(wxTimerEvent& event);
+    void FollowTimer_OnTimer(wxTimerEvent& event);
+    void MenuItemReload_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemFollow_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemFollow_OnUpdateUI(wxUpdateUIEvent& event) override;
     void GraphPanel_OnCursor(wxCommandEvent& event);
     // The pointer's coordinates for the status bar: X as ISO 8601 on a time axis, with the
     // fraction digits one pixel of the view needs.
@@ -113,6 +121,8 @@ private:
     std::shared_ptr<GraphProject> m_project;
     bool m_modified = false;
     wxTimer m_statusTimer;
+    wxTimer m_followTimer;
+    bool m_followBusy = false; // a step runs (a read may show a dialog)
     // Completed range changes; the changes of one event (a wheel step zooms X, then Y)
     // are recorded once, after it.
     ViewHistory m_history;

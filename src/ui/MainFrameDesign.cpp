@@ -57,6 +57,7 @@ void MainFrameDesign::CreateMenus()
     m_menuFile->Append(ID_MENU_NEW_PROJECT, _("New Project") + "\tCtrl+N");
     m_menuFile->AppendSeparator();
     m_menuFile->Append(ID_MENU_IMPORT, _("Import") + "\tCtrl+I");
+    m_menuFile->Append(ID_MENU_RELOAD, _("Reload") + "\tF5");
     m_menuFile->Append(ID_MENU_EXPORT, _("Export") + "\tCtrl+X");
     m_menuFile->Append(ID_MENU_EXPORT_IMAGE, _("Export Image File"));
     m_menuFile->Append(ID_MENU_DELETE, _("Delete"));
@@ -88,6 +89,7 @@ void MainFrameDesign::CreateMenus()
     m_menuView->AppendSeparator();
     m_menuView->AppendCheckItem(ID_MENU_PALETTE, _("Distinct Colours for New Series"));
     m_menuView->AppendCheckItem(ID_MENU_CURSORS, _("Cursors"));
+    m_menuView->AppendCheckItem(ID_MENU_FOLLOW, _("Follow Files"));
     m_menubar->Append(m_menuView, _("View"));
 
     m_menuHelp = new wxMenu();
@@ -224,6 +226,8 @@ void MainFrameDesign::BindCommands()
         {ID_MENU_FORWARD, ID_TOOL_FORWARD, &MainFrameDesign::MenuItemForward_OnMenuSelection},
         {ID_MENU_PALETTE, wxID_NONE, &MainFrameDesign::MenuItemPalette_OnMenuSelection},
         {ID_MENU_CURSORS, wxID_NONE, &MainFrameDesign::MenuItemCursors_OnMenuSelection},
+        {ID_MENU_RELOAD, wxID_NONE, &MainFrameDesign::MenuItemReload_OnMenuSelection},
+        {ID_MENU_FOLLOW, wxID_NONE, &MainFrameDesign::MenuItemFollow_OnMenuSelection},
         {ID_MENU_MANUAL, wxID_NONE, &MainFrameDesign::MenuItemManual_OnMenuSelection},
         {ID_MENU_LICENSE, wxID_NONE, &MainFrameDesign::MenuItemLicense_OnMenuSelection},
         {ID_MENU_ABOUT, wxID_NONE, &MainFrameDesign::MenuItemAbout_OnMenuSelection},
@@ -249,6 +253,7 @@ void MainFrameDesign::BindCommands()
         {ID_MENU_FORWARD, ID_TOOL_FORWARD, &MainFrameDesign::MenuItemForward_OnUpdateUI},
         {ID_MENU_PALETTE, wxID_NONE, &MainFrameDesign::MenuItemPalette_OnUpdateUI},
         {ID_MENU_CURSORS, wxID_NONE, &MainFrameDesign::MenuItemCursors_OnUpdateUI},
+        {ID_MENU_FOLLOW, wxID_NONE, &MainFrameDesign::MenuItemFollow_OnUpdateUI},
         {ID_MENU_MANUAL, wxID_NONE, &MainFrameDesign::MenuItemManual_OnUpdateUI},
         {ID_MENU_LICENSE, wxID_NONE, &MainFrameDesign::MenuItemLicense_OnUpdateUI},
     };

@@ -45,6 +45,8 @@ enum
     ID_MENU_FORWARD,
     ID_MENU_PALETTE,
     ID_MENU_CURSORS,
+    ID_MENU_RELOAD,
+    ID_MENU_FOLLOW,
     ID_MENU_MANUAL,
     ID_MENU_LICENSE,
     ID_MENU_ABOUT,
@@ -102,6 +104,8 @@ protected:
     virtual void MenuItemForward_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemPalette_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemCursors_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemReload_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemFollow_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemManual_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemLicense_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemAbout_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
@@ -114,6 +118,7 @@ protected:
     virtual void MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemCursors_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
+    virtual void MenuItemFollow_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
 

@@ -6,6 +6,7 @@
 
 #include <wx/cmdline.h>
 #include <wx/config.h>
+#include <wx/ffile.h>
 #include <wx/filedlg.h>
 #include <wx/menu.h>
 #include <wx/uiaction.h>
@@ -425,6 +426,61 @@ TEST_F(ImportCommandTest, TimeColumnsReadAsTimesUnderThePointer)
         return frame->GetStatusBar()->GetStatusText(1).utf8_string().rfind(want, 0) == 0;
     })) << frame->GetStatusBar()->GetStatusText(1)
         << " want " << want;
+}
+
+// Through the X server: with Follow on, lines a logger appends reach the picture and the
+// view moves with them; with it off, F5 reads them, keeping the view where the user put it.
+TEST_F(ImportCommandTest, FollowAndReloadAGrowingFile)
+{
+    std::string content = "t,v\n";
+    int n = 0;
+    auto lines = [&](int count) {
+        std::string text;
+        for (int k = 0; k < count; ++k, ++n)
+            text += wxString::Format("%d,%g\n", n, std::sin(n / 10.0)).utf8_string();
+        return text;
+    };
+    const wxString path = Write("logger.csv", content + lines(200));
+    auto append = [&](const std::string& text) {
+        wxFFile file(path, "ab");
+        ASSERT_TRUE(file.IsOpened());
+        file.Write(text.data(), text.size());
+    };
+    delete frame;
+    frame = new MainFrame(nullptr);
+    frame->SetClientSize(900, 600);
+    frame->Show();
+    RunWithDialogs([&] { EXPECT_TRUE(ImportFileWithSeparator(*frame, path, 0, false)); }, {});
+    ASSERT_EQ(1, Project().GetCount());
+    const auto series = Project().GetItem(0);
+    GraphPanel* panel = frame->GetGraphPanel();
+    ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
+
+    frame->SetFollowing(true);
+    const PlotRange before = Project().GetPlotRange();
+    append(lines(100) + "300,"); // and half a line, which waits for its end
+    EXPECT_TRUE(PumpUntil([&] { return series->GetCount() == 300; }));
+    EXPECT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
+    const PlotRange moved = Project().GetPlotRange();
+    EXPECT_DOUBLE_EQ(before.maxX - before.minX, moved.maxX - moved.minX); // same width
+    EXPECT_GT(moved.maxX, before.maxX + 90);
+    append("0.5\n");
+    ++n;
+    EXPECT_TRUE(PumpUntil([&] { return series->GetCount() == 301; }));
+    EXPECT_EQ(0.5, series->GetDataY()->raw[300]);
+
+    frame->SetFollowing(false);
+    frame->GetProject()->SetPlotRange(10, 20, -1, 1); // the user looks elsewhere
+    append(lines(50));
+    frame->Raise();
+    panel->GraphWindow()->SetFocus();
+    PumpPending();
+    wxUIActionSimulator sim;
+    sim.Char(WXK_F5);
+    EXPECT_TRUE(PumpUntil([&] { return series->GetCount() == 351; }));
+    EXPECT_EQ("10 20 -1 1", RangeText(Project()));
+    EXPECT_EQ(wxString::Format("%g", std::sin(350 / 10.0)),
+              wxString::Format("%g", series->GetDataY()->raw[350]));
 }
 
 // Through the X server: recordings whose X steps unevenly (a jittered 1 ms base, a minute's

@@ -418,6 +418,9 @@ void PropertyPanel::Update(Observable*, const ObserverParamBase& param)
     } else if ((kind & PROJ_DATA) && (dataKind & DATA_LINE)) {
         wxLogDebug("PropertyPanel::Update: call UpdatePropertyList(UPDATE_GRAPH_PROP)");
         UpdatePropertyList(UPDATE_GRAPH_PROP);
+    } else if ((kind & PROJ_DATA) && (dataKind & DATA_VALUES)) {
+        // A file read again or grown: the points and ranges shown change.
+        UpdatePropertyList(UPDATE_ALL);
     }
 }
 

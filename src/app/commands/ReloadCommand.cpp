@@ -1,0 +1,61 @@
+#include "app/commands/ReloadCommand.h"
+
+#include <cfloat>
+
+#include <wx/intl.h>
+
+#include "app/CommandReport.h"
+#include "app/MainFrame.h"
+#include "app/Settings.h"
+#include "app/dialogs/ProgressDlg.h"
+#include "csv/Reload.h"
+#include "model/GraphProject.h"
+
+namespace {
+
+// Reloads with `context` (null: on this thread, without a dialog); moves a view that
+// showed the end of the data along with it. The report of what happened.
+ReloadReport Reload(MainFrame& frame, ProcContext* context)
+{
+    GraphProject& project = *frame.GetProject();
+    const PlotRange view = project.GetPlotRange();
+    const double endBefore = project.GetMaxX(true);
+    ReloadReport report;
+    ReloadProject(project, CSVImportTuning(), ReadSetting(SETTING_MIPMAP_RESOLUTION), context,
+                  report);
+    const double endAfter = project.GetMaxX(true);
+    // At the end: the newest point within a pixel's worth of the right edge.
+    const double slack = (view.maxX - view.minX) * 1e-3;
+    if (report.newPoints > 0 && endBefore != -DBL_MAX && endAfter > endBefore &&
+        view.maxX >= endBefore - slack && view.minX <= endBefore) {
+        const double shift = endAfter - view.maxX;
+        if (shift > 0.0)
+            project.SetPlotRange(view.minX + shift, view.maxX + shift, view.minY, view.maxY);
+    }
+    return report;
+}
+
+} // namespace
+
+void RunReloadCommand(MainFrame& frame)
+{
+    ProgressDlg progress(&frame);
+    const ReloadReport report = Reload(frame, &progress);
+    if (!report.message.empty()) {
+        ShowErrorMessage(&frame, report.message);
+        return;
+    }
+    frame.SetStatusMessage(wxString::Format(
+        _("Reloaded: %d files grew by %lld points, %d were read again, %d had not changed."),
+        report.grown, static_cast<long long>(report.newPoints), report.replaced, report.same));
+}
+
+void RunFollowStep(MainFrame& frame)
+{
+    const ReloadReport report = Reload(frame, nullptr);
+    if (!report.message.empty())
+        frame.SetStatusMessage(report.message);
+    else if (report.newPoints > 0 || report.replaced > 0)
+        frame.SetStatusMessage(wxString::Format(_("Following: %lld new points."),
+                                                static_cast<long long>(report.newPoints)));
+}
