@@ -23,6 +23,7 @@
 #include <wx/init.h>
 
 #include "csv/CSVImporter.h"
+#include "csv/Reload.h"
 #include "model/GraphProject.h"
 #include "progress/Progress.h"
 
@@ -229,6 +230,82 @@ BENCHMARK(BM_CSVImport)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
+
+// A followed file: a copy of the generated file of `lines` lines, imported, then 1 MB of
+// lines appended before each timed reload (detection, conversion, growth of the arrays and
+// pyramids). The cost should not depend on the file's size.
+void BM_ReloadAppend(benchmark::State& state)
+{
+    const std::string source = DataFile(long(state.range(0)), false);
+    const std::string path = source + ".followed";
+    if (source.empty() || std::system(("cp " + source + " " + path).c_str()) != 0) {
+        state.SkipWithError("cannot copy the data file");
+        return;
+    }
+    auto project = CreateGraphProject();
+    {
+        CSVImporter importer(path, *project);
+        if (importer.ScanInfoInternal(nullptr) != ResultCode::SUCCESS ||
+            importer.Import(nullptr) != ResultCode::SUCCESS) {
+            state.SkipWithError("import failed");
+            return;
+        }
+    }
+    // 1 MB of lines that go on from the file's last one.
+    long next = long(state.range(0));
+    auto megabyte = [&next] {
+        std::string text;
+        char line[128];
+        while (text.size() < 1000000) {
+            const double t = double(next++) * 0.001;
+            std::snprintf(line, sizeof line, "%.10g,%.6g,%.6g,%.6g,%.6g\n", t, std::sin(t),
+                          std::cos(3 * t), 1.0, 0.5);
+            text += line;
+        }
+        return text;
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            std::ofstream out(path, std::ios::app | std::ios::binary);
+            out << megabyte();
+        }
+        state.ResumeTiming();
+        ReloadReport report;
+        ReloadProject(*project, CSVImportTuning(), DEFAULT_MIPMAP_RESOLUTION, nullptr, report);
+        if (report.grown != 1) {
+            state.SkipWithError("the append was not taken");
+            break;
+        }
+    }
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_ReloadAppend)
+    ->ArgName("lines")
+    ->Arg(2600000)  // about 100 MB
+    ->Arg(26000000) // about 1 GB
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+
+// Reload of a 10M-line file that has not changed: the identity check only.
+void BM_ReloadUnchanged(benchmark::State& state)
+{
+    const std::string path = DataFile(10000000, false);
+    auto project = CreateGraphProject();
+    CSVImporter importer(path, *project);
+    if (path.empty() || importer.ScanInfoInternal(nullptr) != ResultCode::SUCCESS ||
+        importer.Import(nullptr) != ResultCode::SUCCESS) {
+        state.SkipWithError("import failed");
+        return;
+    }
+    for (auto _ : state) {
+        ReloadReport report;
+        ReloadProject(*project, CSVImportTuning(), DEFAULT_MIPMAP_RESOLUTION, nullptr, report);
+        if (report.same != 1)
+            state.SkipWithError("the file looked changed");
+    }
+}
+BENCHMARK(BM_ReloadUnchanged)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -105,6 +105,8 @@ ResultCode GraphDataY::CreateMipmap(int levels, Progress* progress)
         size_t size = raw.size();
         for (auto& level : mipmap) {
             size = (size + 1) / 2;
+            // Room for a quarter more, as the values have: pages untouched until used.
+            level.reserve(size + size / 4);
             level.resize(size);
             total += size;
         }
