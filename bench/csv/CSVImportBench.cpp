@@ -251,6 +251,7 @@ void BM_ReloadAppend(benchmark::State& state)
             return;
         }
     }
+    PrepareToFollow(*project); // as View > Follow does
     // 1 MB of lines that go on from the file's last one.
     long next = long(state.range(0));
     auto megabyte = [&next] {

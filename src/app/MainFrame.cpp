@@ -18,6 +18,7 @@
 #include "app/commands/ExportImageCommand.h"
 #include "app/commands/ImportCommand.h"
 #include "app/commands/ReloadCommand.h"
+#include "csv/Reload.h"
 #include "app/panes/GraphPanel.h"
 #include "app/panes/PropertyPanel.h"
 #include "model/Palette.h"
@@ -189,10 +190,12 @@ void MainFrame::SetStatusMessage(const wxString& text)
 
 void MainFrame::SetFollowing(bool follow)
 {
-    if (follow)
+    if (follow && !m_followTimer.IsRunning()) {
+        PrepareToFollow(*m_project);
         m_followTimer.Start(FOLLOW_POLL_MS);
-    else
+    } else if (!follow) {
         m_followTimer.Stop();
+    }
 }
 
 void MainFrame::FollowTimer_OnTimer(wxTimerEvent&)

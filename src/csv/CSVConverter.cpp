@@ -21,10 +21,6 @@ namespace {
 // How far the steps of an X column may stray from its first step.
 constexpr double PROGRESSION_TOLERANCE_PERCENT = 0.1;
 
-// A followed file grows its arrays in place by a quarter (1 / GROWTH_ROOM) before they
-// are copied.
-constexpr size_t GROWTH_ROOM = 4;
-
 // Sizes every column to `rows` zeros. The first touch of fresh pages (the kernel clears
 // them) costs as much as parsing, so the second thread takes every other column.
 void AllocateColumns(std::vector<std::shared_ptr<GraphDataY>>& columns, size_t rows, int threads)
@@ -38,8 +34,6 @@ void AllocateColumns(std::vector<std::shared_ptr<GraphDataY>>& columns, size_t r
     auto fill = [&](size_t first) {
         for (size_t k = first; k < pending.size() && !failed; k += 2) {
             try {
-                // Room to grow (address space only, until a followed file uses it).
-                pending[k]->raw.reserve(rows + rows / GROWTH_ROOM);
                 pending[k]->raw.resize(rows);
             } catch (const std::bad_alloc&) {
                 failed = true;

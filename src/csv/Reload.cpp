@@ -267,6 +267,22 @@ ResultCode ReadWhole(FileRead& read, const Group& group, const CSVImportTuning& 
 
 } // namespace
 
+void PrepareToFollow(GraphProject& project)
+{
+    std::set<const void*> done;
+    for (int i = 0; i < project.GetCount(); ++i) {
+        const auto series = project.GetItem(i);
+        if (!series || !SourceOf(*series))
+            continue;
+        GraphDataY& y = *series->GetDataY();
+        if (done.insert(&y).second)
+            y.ReserveGrowth(y.raw.size() / 4);
+        const DataX x = series->GetDataX();
+        if (x.IsExplicit() && done.insert(x.ExplicitValues().get()).second)
+            x.ReserveShared(x.ExplicitValues()->size() / 4);
+    }
+}
+
 void ReloadProject(GraphProject& project, const CSVImportTuning& tuning, int resolution,
                    ProcContext* context, ReloadReport& report)
 {

@@ -84,5 +84,9 @@ struct ReloadReport
 // its new complete lines appended (a last line without its end waits), a replaced one is
 // read whole with the same option; a file that is gone, or fails, leaves its series as
 // they are (the report says so). Main thread; `context` shows progress of whole reads.
+// Gives every file-backed series room to grow by a quarter in place, so that following
+// its file costs each append in proportion to what it adds (one copy now).
+void PrepareToFollow(GraphProject& project);
+
 void ReloadProject(GraphProject& project, const CSVImportTuning& tuning, int resolution,
                    ProcContext* context, ReloadReport& report);

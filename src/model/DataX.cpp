@@ -19,6 +19,13 @@ void DataX::AppendShared(const double* values, size_t count) const
     grown.insert(grown.end(), values, values + count);
 }
 
+void DataX::ReserveShared(size_t extra) const
+{
+    wxCHECK_RET(m_values, "an explicit X");
+    auto& grown = const_cast<Values&>(*m_values);
+    grown.reserve(grown.size() + extra);
+}
+
 bool DataX::IndexRange(int64_t count, double minX, double maxX, int64_t& first, int64_t& last) const
 {
     if (count <= 0 || !(minX <= maxX))

@@ -30,6 +30,8 @@ public:
     // how the series of a growing file grow. Values are never changed, only added (a
     // series' points stay the first GetCount() of the array).
     void AppendShared(const double* values, size_t count) const;
+    // Room for `extra` more values in the shared array, as GraphDataY::ReserveGrowth.
+    void ReserveShared(size_t extra) const;
 
     // X of point i (i below the series' point count).
     double At(size_t i) const { return m_values ? (*m_values)[i] : start + double(i) * interval; }

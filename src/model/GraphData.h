@@ -61,6 +61,10 @@ public:
     // dropped): only the entries the new values fall in are computed, so the cost follows
     // count (and the pyramid's height), not the series' length. Throws std::bad_alloc.
     void Append(const double* values, size_t count, int levels);
+    // Room for `extra` more values (and their pyramid) without moving the arrays: one
+    // copy now instead of one in the middle of a followed file's appends. Address space
+    // only until used.
+    void ReserveGrowth(size_t extra);
 
     // The smallest and largest finite value; (DBL_MAX, -DBL_MAX) when there is none.
     MinMax ComputeRangeY() const;

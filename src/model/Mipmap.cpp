@@ -105,8 +105,6 @@ ResultCode GraphDataY::CreateMipmap(int levels, Progress* progress)
         size_t size = raw.size();
         for (auto& level : mipmap) {
             size = (size + 1) / 2;
-            // Room for a quarter more, as the values have: pages untouched until used.
-            level.reserve(size + size / 4);
             level.resize(size);
             total += size;
         }
@@ -157,6 +155,15 @@ ResultCode GraphDataY::CreateMipmap(int levels, Progress* progress)
     if (mipmap.size() > 1)
         reporter.Finish();
     return ResultCode::SUCCESS;
+}
+
+void GraphDataY::ReserveGrowth(size_t extra)
+{
+    raw.reserve(raw.size() + extra);
+    for (auto& level : mipmap) {
+        extra = (extra + 1) / 2;
+        level.reserve(level.size() + extra);
+    }
 }
 
 void GraphDataY::Append(const double* values, size_t count, int levels)
