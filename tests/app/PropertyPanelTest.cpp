@@ -259,6 +259,33 @@ TEST_F(PropertyPanelTest, TypedTextPassesTheEditorValidatorAndKeepsEveryDigit)
     EXPECT_EQ(10, project->GetProperty().marginTop);
 }
 
+// On a time axis X reads as ISO 8601 text, and ISO text (or seconds) typed in sets it.
+TEST_F(PropertyPanelTest, TimeAxisRangesReadAndTakeIsoText)
+{
+    auto series = CreateGraphData(DataX{0.0, 0.5}, CreateGraphDataY());
+    series->GetDataY()->raw.assign({1.0, 2.0, 3.0});
+    series->SetTimeOrigin(1772719530000000000); // 2026-03-05T14:05:30
+    project->Add(series);
+    project->SetPlotRange(0.25, 1.0, 0.0, 4.0);
+    Show();
+    EXPECT_EQ("2026-03-05T14:05:30.250", Text("PlotRange.MinX"));
+    EXPECT_EQ("2026-03-05T14:05:31", Text("PlotRange.MaxX"));
+    EXPECT_EQ("2026-03-05T14:05:30", Text("DataRange.MinX"));
+    EXPECT_EQ("4", Text("PlotRange.MaxY"));
+    const auto type = [&](const char* name, const char* text) {
+        grid->SelectProperty(name, true);
+        auto* editor = wxDynamicCast(grid->GetEditorControl(), wxTextCtrl);
+        ASSERT_TRUE(editor);
+        editor->SetValue(text);
+        grid->CommitChangesFromEditor();
+    };
+    type("PlotRange.MaxX", "2026-03-05T14:06:00.5");
+    EXPECT_EQ(30.5, project->GetPlotRange().maxX);
+    type("PlotRange.MinX", "10");
+    EXPECT_EQ(10, project->GetPlotRange().minX);
+    EXPECT_EQ("2026-03-05T14:05:40", Text("PlotRange.MinX"));
+}
+
 // An automatic axis shows the interval in use, read-only, and the project keeps -1; an
 // axis made manual starts from what it showed.
 TEST_F(PropertyPanelTest, AutomaticGridIntervalRules)

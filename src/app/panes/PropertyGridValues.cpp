@@ -5,6 +5,9 @@
 
 #include <wx/propgrid/propgrid.h>
 #include <wx/valnum.h>
+#include <wx/valtext.h>
+
+#include "csv/TimeText.h"
 
 // The model's enumerators carry the toolkit's values, so the conversion is a cast.
 static_assert(int(FontFamily::Default) == wxFONTFAMILY_DEFAULT &&
@@ -66,15 +69,33 @@ ExactFloatProperty::ExactFloatProperty(const wxString& label, double value, doub
     SetValidator(validator);
 }
 
+void ExactFloatProperty::ShowAsTime(int64_t origin)
+{
+    m_time = true;
+    m_origin = origin;
+    SetValidator(wxTextValidator(wxFILTER_NONE)); // the number one would refuse "T" and ":"
+}
+
 wxString ExactFloatProperty::ValueToString(wxVariant& value, int) const
 {
-    return value.IsNull() ? wxString() : FormatShortest(value.GetDouble());
+    if (value.IsNull())
+        return wxString();
+    if (m_time) {
+        const std::string iso = FormatIsoTimeAt(m_origin, value.GetDouble());
+        if (!iso.empty())
+            return wxString::FromUTF8(iso.data(), iso.size());
+    }
+    return FormatShortest(value.GetDouble());
 }
 
 bool ExactFloatProperty::StringToValue(wxVariant& variant, const wxString& text, int) const
 {
     double value = 0;
-    if (!text.Strip(wxString::both).ToCDouble(&value))
+    const std::string typed = text.Strip(wxString::both).utf8_string();
+    TimeNanos t = 0;
+    if (m_time && ParseTime(typed.data(), typed.data() + typed.size(), TimeLayout::ISO, t))
+        value = TimeSeconds(t, m_origin);
+    else if (!text.Strip(wxString::both).ToCDouble(&value))
         return false;
     if (!variant.IsNull() && variant.GetType() == "double" && variant.GetDouble() == value)
         return false; // unchanged

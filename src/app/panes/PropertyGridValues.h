@@ -35,7 +35,13 @@ public:
     // The message for a value that ValidateValue refuses, empty for a valid one.
     wxString CheckValue(double value) const;
 
+    // An X on a time axis: shown as ISO 8601 text, and read back from such text (or from
+    // seconds after `origin`).
+    void ShowAsTime(int64_t origin);
+
 private:
     double m_min;
     double m_max;
+    bool m_time = false;
+    int64_t m_origin = 0;
 };

@@ -300,6 +300,8 @@ void PropertyPanel::AppendDataRange(wxPGProperty* category, double minX, double 
     for (const auto& row : rows) {
         auto* p = new ExactFloatProperty(row.label, row.value);
         p->SetName(row.name);
+        if (wxString(row.name).EndsWith("X") && m_proj->HasTimeOrigin())
+            p->ShowAsTime(m_proj->GetTimeOrigin());
         if (!row.known)
             p->SetValueToUnspecified();
         Add(group, p);
@@ -318,9 +320,13 @@ void PropertyPanel::AppendProjectProperty()
     wxPGProperty* plot = m_propGrid->Append(new wxPropertyCategory("Plot"));
     wxPGProperty* plotRange = AppendGroup(plot, "PlotRange");
     const std::array<double, 4> values = PlotRangeValues(m_proj->GetPlotRange());
-    for (int i = 0; i < 4; ++i)
-        Add(plotRange,
-            new ExactFloatProperty(wxString(PLOT_RANGE_ROWS[i]).AfterFirst('.'), values[i]));
+    for (int i = 0; i < 4; ++i) {
+        auto* p = new ExactFloatProperty(wxString(PLOT_RANGE_ROWS[i]).AfterFirst('.'), values[i]);
+        // On a time axis X reads and is typed as ISO 8601 text.
+        if (i < 2 && m_proj->HasTimeOrigin())
+            p->ShowAsTime(m_proj->GetTimeOrigin());
+        Add(plotRange, p);
+    }
 
     std::map<wxString, wxPGProperty*> groups;
     for (const ProjectPropertyField& field : ProjectPropertyFields()) {
