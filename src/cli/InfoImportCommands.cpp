@@ -1,8 +1,12 @@
 // info and import: the scan and the default import of one file.
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <thread>
 
 #include "cli/CliSupport.h"
 #include "csv/CSVImporter.h"
+#include "csv/Reload.h"
 #include "csv/Separator.h"
 
 namespace {
@@ -102,13 +106,47 @@ int RunInfo(int argc, char** argv)
     return EXIT_OK;
 }
 
+namespace {
+
+// Reloads every quarter second until `seconds` have passed; one JSON line per change:
+// points added, files read again, the points each series has now.
+void FollowFile(GraphProject& project, double seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        ReloadReport report;
+        ReloadProject(project, CSVImportTuning(), DEFAULT_MIPMAP_RESOLUTION, nullptr, report);
+        if (report.newPoints == 0 && report.replaced == 0 && report.gone == 0 && report.failed == 0)
+            continue;
+        Json points = Json::array();
+        for (int i = 0; i < project.GetCount(); ++i)
+            points.push_back(project.GetItem(i)->GetCount());
+        Json line{
+            {"newPoints", report.newPoints}, {"readAgain", report.replaced}, {"points", points}};
+        if (!report.message.empty())
+            line["message"] = report.message.utf8_string();
+        PrintJson(line);
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
 int RunImport(int argc, char** argv)
 {
     wxCmdLineParser parser(argc, argv);
     AddFileOptions(parser);
     parser.AddSwitch("", "values", "also print every value of every series");
+    parser.AddOption("", "follow",
+                     "then follow the file for SECONDS as the window does (a check every 0.25 s), "
+                     "printing a line for each change",
+                     wxCMD_LINE_VAL_DOUBLE);
     if (!ParseCommandLine(parser))
         return EXIT_OK;
+    double followSeconds = 0.0;
+    if (parser.Found("follow", &followSeconds) && !(followSeconds >= 0.0 && followSeconds <= 1e6))
+        throw UsageError("--follow takes a number of seconds from 0 to 1000000");
 
     auto project = CreateGraphProject();
     TerminalProgress progress;
@@ -161,5 +199,10 @@ int RunImport(int argc, char** argv)
         out["firstGapLine"] = report.firstGapLine;
     }
     PrintJson(out);
+    if (followSeconds > 0.0) {
+        std::fflush(stdout);
+        PrepareToFollow(*project);
+        FollowFile(*project, followSeconds);
+    }
     return EXIT_OK;
 }

@@ -324,6 +324,38 @@ TEST_F(Cli, SplitByKey)
     EXPECT_EQ(byT["series"].size(), 3u); // three dates, each counting its points
 }
 
+// import --follow prints a line for each change of the file: whole lines only, the half
+// line once it is whole.
+TEST_F(Cli, ImportFollowsAGrowingFile)
+{
+    const std::string file = Write("live.csv", "t,v\n0,1\n1,2\n");
+    auto append = [&](const char* text) {
+        FILE* f = std::fopen(file.c_str(), "ab");
+        ASSERT_TRUE(f);
+        std::fputs(text, f);
+        std::fclose(f);
+    };
+    FILE* out =
+        popen((Quote(ARDENTINE_CLI) + " import " + Quote(file) + " --follow 20").c_str(), "r");
+    ASSERT_TRUE(out);
+    char line[4096];
+    // Each read waits for the program's next line; --follow bounds the wait.
+    ASSERT_TRUE(std::fgets(line, sizeof line, out));
+    EXPECT_EQ(json::parse(line)["series"][0]["points"], 2);
+    append("2,3\n3,");
+    ASSERT_TRUE(std::fgets(line, sizeof line, out));
+    EXPECT_EQ(json::parse(line), json::parse(R"({"newPoints": 1, "readAgain": 0, "points": [3]})"));
+    append("4\n");
+    ASSERT_TRUE(std::fgets(line, sizeof line, out));
+    EXPECT_EQ(json::parse(line)["points"], json::parse("[4]"));
+    Write("live.csv", "t,v\n0,9\n"); // a logger starting again
+    ASSERT_TRUE(std::fgets(line, sizeof line, out));
+    EXPECT_EQ(json::parse(line), json::parse(R"({"newPoints": 0, "readAgain": 1, "points": [1]})"));
+    // Stopped early: the test does not wait the 20 s out.
+    std::system(("pkill -f " + Quote(file)).c_str());
+    pclose(out);
+}
+
 TEST_F(Cli, UsageErrorsExitWithTwo)
 {
     for (std::vector<std::string> args : {std::vector<std::string>{},
