@@ -481,6 +481,10 @@ TEST_F(ImportCommandTest, FollowAndReloadAGrowingFile)
     EXPECT_EQ("10 20 -1 1", RangeText(Project()));
     EXPECT_EQ(wxString::Format("%g", std::sin(350 / 10.0)),
               wxString::Format("%g", series->GetDataY()->raw[350]));
+    // End brings the newest points back, at the width shown.
+    sim.Char(WXK_END);
+    EXPECT_TRUE(PumpUntil([&] { return RangeText(Project()) == "340 350 -1 1"; }))
+        << RangeText(Project());
 }
 
 // Through the X server: recordings whose X steps unevenly (a jittered 1 ms base, a minute's

@@ -1,6 +1,7 @@
 #include "app/panes/GraphPanel.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 
@@ -391,6 +392,14 @@ void GraphPanel::GraphWindow_OnKeyDown(wxKeyEvent& event)
             BringCursorsIntoView();
         }
         return;
+    case WXK_END: {
+        // The newest points, at the width shown: where a followed file's view moves along.
+        const double end = m_proj->GetMaxX(true), width = r.maxX - r.minX;
+        if (m_proj->GetCount() > 0 && !m_dragging && end != -DBL_MAX &&
+            IsUsableRange(PlotRange{end - width, end, r.minY, r.maxY}))
+            m_proj->SetPlotRange(end - width, end, r.minY, r.maxY);
+        return;
+    }
     case WXK_ESCAPE:
         if (m_boxing)
             EndBox(m_boxEnd, false);
