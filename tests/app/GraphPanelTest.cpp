@@ -187,8 +187,11 @@ TEST_F(GraphPanelTest, WheelZoomsAboutThePointUnderTheMouseOnTheChosenAxes)
         Repaint();
         panel->SetZoomX(row.zoomX);
         panel->SetZoomY(row.zoomY);
+        recorder.updates.clear();
         Wheel(153, 390, row.rotation);
         EXPECT_EQ(row.range, Range());
+        // One range change per step, so one picture (not one per axis).
+        EXPECT_EQ(row.range == std::string("0 1000 0 420") ? 0u : 1u, recorder.updates.size());
     }
     // Horizontal scrolling never zooms; two steps before a paint keep the point fixed.
     project->SetPlotRange(0, 1000, 0, 420);

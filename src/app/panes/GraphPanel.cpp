@@ -336,10 +336,16 @@ void GraphPanel::Wheel(const wxMouseEvent& event)
 
 void GraphPanel::ZoomAbout(double cx, double cy, double factor)
 {
-    if (m_zoomX)
-        m_proj->ZoomX(cx, factor);
-    if (m_zoomY)
-        m_proj->ZoomY(cy, factor);
+    // Both axes in one range change: one notification, one picture (a change per axis
+    // drew the graph twice per wheel step, the property pane refreshing in between).
+    const PlotRange now = m_proj->GetPlotRange();
+    PlotRange next = now;
+    if (m_zoomX && IsUsableRange(ZoomedX(next, cx, factor)))
+        next = ZoomedX(next, cx, factor);
+    if (m_zoomY && IsUsableRange(ZoomedY(next, cy, factor)))
+        next = ZoomedY(next, cy, factor);
+    if (!(next == now))
+        m_proj->SetPlotRange(next.minX, next.maxX, next.minY, next.maxY);
 }
 
 void GraphPanel::ZoomAtCentre(double factor)
