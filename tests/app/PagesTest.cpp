@@ -1,7 +1,39 @@
 #include <wx/ffile.h>
+#include <wx/regex.h>
+#include <wx/translation.h>
 
 #include "app/panes/ManualPanel.h"
+#include "model/Translations.h"
 #include "support/GuiTestSupport.h"
+
+namespace {
+
+const char PAGES_DIR[] = ARDENTINE_BINARY_DIR "/manual";
+
+wxString ReadPage(const wxString& name)
+{
+    wxString text;
+    wxFFile file(wxString(PAGES_DIR) + "/" + name, "rb");
+    if (file.IsOpened())
+        file.ReadAll(&text, wxConvUTF8);
+    return text;
+}
+
+// The ids of the page's headings, in order: its sections.
+std::vector<wxString> SectionIds(wxString text)
+{
+    std::vector<wxString> ids;
+    wxRegEx heading("<h[23] id=\"([^\"]+)\"");
+    while (heading.Matches(text)) {
+        ids.push_back(heading.GetMatch(text, 1));
+        size_t start = 0, length = 0;
+        heading.GetMatch(&start, &length, 0);
+        text = text.Mid(start + length);
+    }
+    return ids;
+}
+
+} // namespace
 
 TEST(ManualPanel, PageAddressHasThreeSlashesAndEscapes)
 {
@@ -19,12 +51,60 @@ TEST(ManualPanel, PageAddressHasThreeSlashesAndEscapes)
 // The build puts the pages beside the program, where the panes look for them.
 TEST(ManualPanel, PagesAreBesideTheProgram)
 {
-    for (const char* name : {"manual.htm", "license.htm"}) {
+    for (const char* name : {"manual.htm", "manual.ja.htm", "license.htm"}) {
         SCOPED_TRACE(name);
-        wxString text;
-        wxFFile file(wxString(ARDENTINE_BINARY_DIR "/manual/") + name, "rb");
-        ASSERT_TRUE(file.IsOpened() && file.ReadAll(&text, wxConvUTF8));
+        const wxString text = ReadPage(name);
+        ASSERT_FALSE(text.empty());
         EXPECT_NE(wxNOT_FOUND, text.Find("<title>"));
         EXPECT_NE(wxNOT_FOUND, text.Find("Ardentine"));
     }
+}
+
+// The Japanese manual is the English one in other words: the same sections in the same
+// order, each reachable from the same table of contents.
+TEST(ManualPanel, PagesInBothLanguagesHaveTheSameSections)
+{
+    const std::vector<wxString> english = SectionIds(ReadPage("manual.htm"));
+    EXPECT_GT(english.size(), 10u);
+    EXPECT_EQ(english, SectionIds(ReadPage("manual.ja.htm")));
+    EXPECT_NE(wxNOT_FOUND, ReadPage("manual.ja.htm").Find("<html lang=\"ja\">"));
+}
+
+// A page in the user's language is taken when there is one, else the English page.
+TEST(ManualPanel, PageInTheLanguageWhenThereIsOne)
+{
+    const struct
+    {
+        const char* page;
+        const char* language;
+        const char* expected;
+    } rows[] = {
+        {"manual.htm", "ja", "manual.ja.htm"}, {"manual.htm", "ja_JP", "manual.ja.htm"},
+        {"manual.htm", "en_US", "manual.htm"}, {"manual.htm", "en", "manual.htm"},
+        {"manual.htm", "", "manual.htm"},      {"manual.htm", "C", "manual.htm"},
+        {"manual.htm", "de_DE", "manual.htm"}, {"license.htm", "ja", "license.htm"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(wxString(row.page) + " " + row.language);
+        EXPECT_EQ(row.expected, LocalisedPageName(PAGES_DIR, row.page, row.language));
+    }
+}
+
+// The manual pane follows the language of the menus: Japanese menus, Japanese manual.
+TEST(ManualPanel, ManualFollowsTheLanguageOfTheCatalog)
+{
+    for (const char* language : {"ja", ""}) {
+        SCOPED_TRACE(language);
+        if (*language)
+            InstallTranslationsFrom(ARDENTINE_BINARY_DIR "/locale", language);
+        else
+            wxTranslations::Set(nullptr);
+        EXPECT_EQ(language, PageLanguage());
+        const wxString url = LocalisedPageURL(ARDENTINE_BINARY_DIR, "manual", "manual.htm");
+        EXPECT_TRUE(url.EndsWith(*language ? "/manual/manual.ja.htm" : "/manual/manual.htm"))
+            << url;
+        EXPECT_TRUE(LocalisedPageURL(ARDENTINE_BINARY_DIR, "manual", "license.htm")
+                        .EndsWith("/manual/license.htm"));
+    }
+    wxTranslations::Set(nullptr);
 }

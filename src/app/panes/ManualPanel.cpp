@@ -3,6 +3,7 @@
 #include <wx/filename.h>
 #include <wx/filesys.h>
 #include <wx/stdpaths.h>
+#include <wx/translation.h>
 
 ManualPanel::ManualPanel(wxWindow* parent) : ManualPanelDesign(parent) {}
 
@@ -10,7 +11,7 @@ void ManualPanel::LoadPage(const wxString& subDir, const wxString& fileName)
 {
     if (m_loaded)
         return;
-    m_pageURL = PageURL(ExecutableDir(), subDir, fileName);
+    m_pageURL = LocalisedPageURL(ExecutableDir(), subDir, fileName);
     m_webView->LoadURL(m_pageURL);
     m_loaded = true;
 }
@@ -27,6 +28,37 @@ void ManualPanel::LoadLicense()
 wxString ExecutableDir()
 {
     return wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();
+}
+
+wxString PageLanguage()
+{
+    // The language the program's own catalog was chosen for, so that the page speaks the
+    // language of the menus.
+    wxTranslations* translations = wxTranslations::Get();
+    return translations ? translations->GetBestTranslation("ardentine", wxLANGUAGE_ENGLISH_US)
+                        : wxString();
+}
+
+wxString LocalisedPageName(const wxString& dir, const wxString& fileName, const wxString& language)
+{
+    const wxFileName plain(dir, fileName);
+    // "ja_JP" looks for "manual.ja_JP.htm", then "manual.ja.htm".
+    for (const wxString& code : {language, language.BeforeFirst('_')}) {
+        if (code.empty() || code == "C")
+            continue;
+        wxFileName page(plain);
+        page.SetName(plain.GetName() + "." + code);
+        if (page.FileExists())
+            return page.GetFullName();
+    }
+    return fileName;
+}
+
+wxString LocalisedPageURL(const wxString& dir, const wxString& subDir, const wxString& fileName)
+{
+    wxFileName folder(dir, wxEmptyString);
+    folder.AppendDir(subDir);
+    return PageURL(dir, subDir, LocalisedPageName(folder.GetPath(), fileName, PageLanguage()));
 }
 
 wxString PageURL(const wxString& dir, const wxString& subDir, const wxString& fileName)
