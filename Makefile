@@ -7,9 +7,9 @@ JOBS      ?= 2
 # Every Debian package the project needs, in one place.
 DEBIAN_PACKAGES := \
 	cmake ninja-build g++ pkg-config make \
-	libwxgtk3.2-dev libwxgtk-webview3.2-dev libcairo2-dev libfontconfig-dev \
+	libwxgtk3.2-dev libwxgtk-webview3.2-dev libcairo2-dev libpango1.0-dev libfontconfig-dev \
 	libgtest-dev libbenchmark-dev libfast-float-dev nlohmann-json3-dev libhowardhinnant-date-dev \
-	gettext fonts-dejavu-core \
+	gettext fonts-dejavu-core fonts-droid-fallback \
 	xvfb xauth imagemagick x11-utils xdotool \
 	clang libclang-rt-14-dev
 

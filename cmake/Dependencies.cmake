@@ -1,6 +1,8 @@
 find_package(Threads REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+# The graph's text: Pango picks each glyph from the first font that has it.
+pkg_check_modules(PANGOCAIRO REQUIRED IMPORTED_TARGET pangocairo)
 
 # CMake 3.25's FindwxWidgets has no imported target, and each call overwrites its
 # variables: copy them into an INTERFACE target after each call.

@@ -8,6 +8,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/FileUtil.h"
+#include "render/CairoText.h"
 
 CairoTarget CairoTargetFromFileName(const wxString& fileName)
 {
@@ -120,6 +121,7 @@ bool CairoContext::WritePng()
 
 void CairoContext::Release()
 {
+    m_text.reset();
     if (m_context)
         cairo_destroy(m_context);
     if (m_surface)
@@ -176,28 +178,27 @@ double FontPixelSize(int pointSize, double dpi)
 
 void CairoContext::SelectFont(const FontDesc& font, double dpi)
 {
-    wxString face = font.faceName;
-    // An empty face name means "the family's default", as the toolkit would choose it.
-    if (face.empty()) {
-        switch (font.family) {
-        case FontFamily::Roman:
-            face = "serif";
-            break;
-        case FontFamily::Modern:
-        case FontFamily::Teletype:
-            face = "monospace";
-            break;
-        default:
-            face = "sans-serif";
-            break;
-        }
-    }
-    const cairo_font_slant_t slant =
-        font.IsItalic() ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL;
-    const cairo_font_weight_t weight =
-        font.weight == FONT_WEIGHT_BOLD ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL;
-    cairo_select_font_face(m_context, face.utf8_str(), slant, weight);
-    cairo_set_font_size(m_context, FontPixelSize(font.pointSize, dpi));
+    if (!m_context)
+        return;
+    if (!m_text)
+        m_text = std::make_unique<CairoText>(m_context);
+    m_text->SetFont(font, FontPixelSize(font.pointSize, dpi));
+}
+
+cairo_text_extents_t CairoContext::TextExtents(const wxString& text)
+{
+    return m_text && m_context ? m_text->Extents(text) : cairo_text_extents_t{};
+}
+
+cairo_font_extents_t CairoContext::FontExtents()
+{
+    return m_text && m_context ? m_text->FontExtents() : cairo_font_extents_t{};
+}
+
+void CairoContext::ShowText(const wxString& text, double x, double baseline)
+{
+    if (m_text && m_context)
+        m_text->Show(text, x, baseline);
 }
 
 void CairoContext::CopyTo(cairo_t* target) const

@@ -10,6 +10,7 @@
 #include "model/FontDesc.h"
 
 class AtomicFile;
+class CairoText;
 
 // What a CairoContext draws to. Invalid: creation failed; draw nothing.
 enum class CairoTarget
@@ -51,9 +52,14 @@ public:
 
     // Sets the source to the colour, alpha included.
     void SetSourceColour(const Colour& colour);
-    // Selects the font for cairo's toy text API; its size in pixels comes from the point
+    // Selects the font of the text calls below; its size in pixels comes from the point
     // size at dpi dots per inch (the screen's, or 96 for files, so both look alike).
     void SelectFont(const FontDesc& font, double dpi = 96.0);
+    // The text calls, as cairo's toy ones measure and place (see CairoText): each glyph
+    // comes from the first font that has it. Nothing is drawn on an invalid context.
+    cairo_text_extents_t TextExtents(const wxString& text);
+    cairo_font_extents_t FontExtents();
+    void ShowText(const wxString& text, double x, double baseline);
 
     // Paints the off-screen image onto target at target's current origin, replacing
     // what is there (the graph pane's one-piece copy). Window kind only.
@@ -75,6 +81,7 @@ private:
     CairoTarget m_kind = CairoTarget::Invalid;
     wxString m_fileName;
     std::unique_ptr<AtomicFile> m_output;
+    std::unique_ptr<CairoText> m_text; // made by the first SelectFont
     bool m_finished = false;
     bool m_finishResult = false;
 };

@@ -605,18 +605,15 @@ int64_t Mod(int64_t a, int64_t b)
 
 void GraphRenderer::DrawTickLabels()
 {
-    cairo_t* cr = m_cairo();
     // The X axis title, which the dates under the tick labels leave alone.
-    cairo_text_extents_t title;
     m_cairo.SelectFont(m_prop.axisFont, dpi);
-    cairo_text_extents(cr, m_prop.axisLabelX.utf8_str().data(), &title);
+    const cairo_text_extents_t title = m_cairo.TextExtents(m_prop.axisLabelX);
     const double titleBaseline =
         m_prop.axisPositionY > 0.0 ? -m_prop.axisPositionY : m_ph - m_prop.axisPositionY;
     const double titleLeft = m_pw / 2 - title.width / 2, titleTop = titleBaseline + title.y_bearing;
     m_cairo.SelectFont(m_prop.tickFont, dpi);
     m_cairo.SetSourceColour(m_prop.tickFontColor);
-    cairo_font_extents_t font;
-    cairo_font_extents(cr, &font);
+    const cairo_font_extents_t font = m_cairo.FontExtents();
     cairo_text_extents_t ext;
     // The smallest distance between neighbouring ticks, in pixels.
     auto spacing = [](const std::vector<double>& ticks, double scale) {
@@ -631,8 +628,7 @@ void GraphRenderer::DrawTickLabels()
         m_prop.tickPositionY > 0.0 ? -m_prop.tickPositionY : m_ph - m_prop.tickPositionY;
     double widest = 0.0;
     for (const wxString& label : m_labelsX) {
-        cairo_text_extents(cr, label.utf8_str().data(), &ext);
-        widest = std::max(widest, ext.width);
+        widest = std::max(widest, m_cairo.TextExtents(label).width);
     }
     const int64_t strideX = LabelStride(widest, spacing(m_ticksX, m_tf.sx));
     const bool time = !m_contextX.empty();
@@ -644,29 +640,25 @@ void GraphRenderer::DrawTickLabels()
     for (size_t k = 0; k < m_ticksX.size(); ++k) {
         const double px = m_tf.sx * m_ticksX[k] + m_tf.tx;
         if (Mod(m_ordinalsX[k], strideX) == 0) {
-            // The buffer may borrow from the string, which must outlive it.
-            const wxScopedCharBuffer text = m_labelsX[k].utf8_str();
-            cairo_text_extents(cr, text.data(), &ext);
+            ext = m_cairo.TextExtents(m_labelsX[k]);
             // A time label cut by the picture's edge would misread ("00:0" for "00:05").
             if (!time || inPicture(px - ext.width / 2, ext.width)) {
-                cairo_move_to(cr, px - ext.x_bearing - ext.width / 2, baseline);
-                cairo_show_text(cr, text.data());
+                m_cairo.ShowText(m_labelsX[k], px - ext.x_bearing - ext.width / 2, baseline);
                 labelBoxes.push_back(
                     {px - ext.width / 2, baseline + ext.y_bearing, ext.width, ext.height});
             }
         }
         // The date (or year) under the first tick and where it changes, when it has room.
         if (k < m_contextX.size() && !m_contextX[k].empty()) {
-            const wxScopedCharBuffer text = m_contextX[k].utf8_str();
-            cairo_text_extents(cr, text.data(), &ext);
+            ext = m_cairo.TextExtents(m_contextX[k]);
             const double left = px - ext.width / 2;
             const double top = baseline + std::ceil(font.height) + ext.y_bearing;
             const bool onTitle = title.width > 0.0 && left < titleLeft + title.width &&
                                  left + ext.width > titleLeft && top < titleTop + title.height &&
                                  top + ext.height > titleTop;
             if (left >= contextEnd && !onTitle && inPicture(left, ext.width)) {
-                cairo_move_to(cr, left - ext.x_bearing, baseline + std::ceil(font.height));
-                cairo_show_text(cr, text.data());
+                m_cairo.ShowText(m_contextX[k], left - ext.x_bearing,
+                                 baseline + std::ceil(font.height));
                 labelBoxes.push_back({left, top, ext.width, ext.height});
                 contextEnd = left + ext.width + 8.0;
             }
@@ -680,12 +672,9 @@ void GraphRenderer::DrawTickLabels()
     for (size_t k = 0; k < m_ticksY.size(); ++k) {
         if (Mod(m_ordinalsY[k], strideY) != 0)
             continue;
-        // The buffer may borrow from the string, which must outlive it.
-        const wxScopedCharBuffer text = m_labelsY[k].utf8_str();
-        cairo_text_extents(cr, text.data(), &ext);
+        ext = m_cairo.TextExtents(m_labelsY[k]);
         const double middle = m_tf.sy * m_ticksY[k] + m_tf.ty;
-        cairo_move_to(cr, left, middle - ext.y_bearing - ext.height / 2);
-        cairo_show_text(cr, text.data());
+        m_cairo.ShowText(m_labelsY[k], left, middle - ext.y_bearing - ext.height / 2);
         labelBoxes.push_back(
             {left + ext.x_bearing, middle - ext.height / 2, ext.width, ext.height});
     }
@@ -696,24 +685,19 @@ void GraphRenderer::DrawAxisLabels()
     cairo_t* cr = m_cairo();
     m_cairo.SelectFont(m_prop.axisFont, dpi);
     m_cairo.SetSourceColour(m_prop.axisFontColor);
-    cairo_text_extents_t ext;
 
     const double baseline =
         m_prop.axisPositionY > 0.0 ? -m_prop.axisPositionY : m_ph - m_prop.axisPositionY;
-    const wxScopedCharBuffer labelX = m_prop.axisLabelX.utf8_str();
-    cairo_text_extents(cr, labelX.data(), &ext);
-    cairo_move_to(cr, m_pw / 2 - ext.x_bearing - ext.width / 2, baseline);
-    cairo_show_text(cr, labelX.data());
+    cairo_text_extents_t ext = m_cairo.TextExtents(m_prop.axisLabelX);
+    m_cairo.ShowText(m_prop.axisLabelX, m_pw / 2 - ext.x_bearing - ext.width / 2, baseline);
 
     const double x =
         m_prop.axisPositionX > 0.0 ? m_prop.axisPositionX + m_pw : m_prop.axisPositionX;
-    const wxScopedCharBuffer labelY = m_prop.axisLabelY.utf8_str();
     cairo_save(cr);
     cairo_translate(cr, x, m_ph / 2);
     cairo_rotate(cr, -M_PI / 2);
-    cairo_text_extents(cr, labelY.data(), &ext);
-    cairo_move_to(cr, -ext.x_bearing - ext.width / 2, 0);
-    cairo_show_text(cr, labelY.data());
+    ext = m_cairo.TextExtents(m_prop.axisLabelY);
+    m_cairo.ShowText(m_prop.axisLabelY, -ext.x_bearing - ext.width / 2, 0);
     cairo_restore(cr);
 }
 
@@ -734,16 +718,12 @@ void GraphRenderer::DrawLegend()
 
     cairo_t* cr = m_cairo();
     m_cairo.SelectFont(m_prop.legendFont, dpi);
-    cairo_font_extents_t font;
-    cairo_font_extents(cr, &font);
+    const cairo_font_extents_t font = m_cairo.FontExtents();
     const double pad = 6.0, sample = 24.0, gap = 6.0, inset = 8.0;
     const double row = std::ceil(font.height) + 2.0;
     double textWidth = 0.0;
-    for (const auto& series : shown) {
-        cairo_text_extents_t ext;
-        cairo_text_extents(cr, series->GetLabel().utf8_str().data(), &ext);
-        textWidth = std::max(textWidth, ext.x_advance);
-    }
+    for (const auto& series : shown)
+        textWidth = std::max(textWidth, m_cairo.TextExtents(series->GetLabel()).x_advance);
     const double w = std::ceil(pad + sample + gap + textWidth + pad);
     const double h = std::ceil(pad + row * double(shown.size()) + pad - 2.0);
     const wxString& where = m_prop.legendPosition;
@@ -767,9 +747,9 @@ void GraphRenderer::DrawLegend()
         cairo_set_line_width(cr, style.width);
         m_cairo.SetSourceColour(style.colour);
         cairo_stroke(cr);
-        cairo_move_to(cr, x + pad + sample + gap, middle + (font.ascent - font.descent) / 2.0);
         m_cairo.SetSourceColour(m_prop.legendFontColor);
-        cairo_show_text(cr, series->GetLabel().utf8_str().data());
+        m_cairo.ShowText(series->GetLabel(), x + pad + sample + gap,
+                         middle + (font.ascent - font.descent) / 2.0);
         top += row;
     }
     cairo_restore(cr);

@@ -11,6 +11,7 @@
 
 #include "app/Settings.h"
 #include "render/CairoContext.h"
+#include "render/CairoText.h"
 #include "render/GraphRenderer.h"
 #include "render/TimeTicks.h"
 
@@ -607,8 +608,10 @@ void GraphPanel::DrawCursors(cairo_t* cr)
     cairo_rectangle(cr, area.left, area.top, area.width, area.height);
     cairo_clip(cr);
     const char* names[2] = {"A", "B"};
-    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr, 12.0);
+    CairoText text(cr);
+    FontDesc font;
+    font.weight = FONT_WEIGHT_BOLD;
+    text.SetFont(font, 12.0);
     for (int i = 0; i < 2; ++i) {
         const double px = std::round(m_renderInfo.ToPixelX(m_cursorX[i])) + 0.5;
         cairo_set_source_rgb(cr, i == 0 ? 0.85 : 0.0, i == 0 ? 0.35 : 0.6, i == 0 ? 0.0 : 0.3);
@@ -616,20 +619,17 @@ void GraphPanel::DrawCursors(cairo_t* cr)
         cairo_move_to(cr, px, area.top);
         cairo_line_to(cr, px, area.top + area.height);
         cairo_stroke(cr);
-        cairo_move_to(cr, px + 3, area.top + 14);
-        cairo_show_text(cr, names[i]);
+        text.Show(names[i], px + 3, area.top + 14);
     }
 
     // The read-out in the frame's top-left corner.
     const std::vector<wxString> lines = CursorReadout();
-    cairo_select_font_face(cr, "monospace", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, 11.0);
+    font.weight = FONT_WEIGHT_NORMAL;
+    font.family = FontFamily::Teletype;
+    text.SetFont(font, 11.0);
     double width = 0.0;
-    for (const wxString& line : lines) {
-        cairo_text_extents_t ext;
-        cairo_text_extents(cr, line.utf8_str().data(), &ext);
-        width = std::max(width, ext.x_advance);
-    }
+    for (const wxString& line : lines)
+        width = std::max(width, text.Extents(line).x_advance);
     const double row = 14.0, pad = 5.0;
     const double x = area.left + 8.0, y = area.top + 22.0;
     cairo_rectangle(cr, x + 0.5, y + 0.5, std::ceil(width + 2 * pad),
@@ -639,9 +639,7 @@ void GraphPanel::DrawCursors(cairo_t* cr)
     cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
     cairo_stroke(cr);
     cairo_set_source_rgb(cr, 0, 0, 0);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        cairo_move_to(cr, x + pad, y + pad + row * double(i) + 11.0);
-        cairo_show_text(cr, lines[i].utf8_str().data());
-    }
+    for (size_t i = 0; i < lines.size(); ++i)
+        text.Show(lines[i], x + pad, y + pad + row * double(i) + 11.0);
     cairo_restore(cr);
 }

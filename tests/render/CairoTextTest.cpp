@@ -1,0 +1,323 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <fontconfig/fontconfig.h>
+
+#include "csv/CsvTestUtil.h"
+#include "model/GraphProject.h"
+#include "render/CairoContext.h"
+#include "render/CairoText.h"
+#include "render/GraphRenderer.h"
+
+namespace {
+
+// The family of an installed Japanese font without digits: what "sans-serif" resolves to
+// under a Japanese locale when fonts-droid-fallback is the only CJK font (Debian's case).
+std::string JapaneseFamilyWithoutDigits()
+{
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(":lang=ja"));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_CHARSET, nullptr);
+    FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+    std::string family;
+    for (int i = 0; fonts && i < fonts->nfont && family.empty(); ++i) {
+        FcCharSet* chars = nullptr;
+        FcChar8* name = nullptr;
+        if (FcPatternGetCharSet(fonts->fonts[i], FC_CHARSET, 0, &chars) == FcResultMatch &&
+            !FcCharSetHasChar(chars, '0') &&
+            FcPatternGetString(fonts->fonts[i], FC_FAMILY, 0, &name) == FcResultMatch)
+            family = reinterpret_cast<const char*>(name);
+    }
+    if (fonts)
+        FcFontSetDestroy(fonts);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return family;
+}
+
+// Darkness (255 - red) summed over the box [x0, x1) x [y0, y1) of an opaque image.
+long Ink(cairo_surface_t* image, int x0, int y0, int x1, int y1)
+{
+    cairo_surface_flush(image);
+    const int w = cairo_image_surface_get_width(image), h = cairo_image_surface_get_height(image);
+    long sum = 0;
+    for (int y = std::max(y0, 0); y < std::min(y1, h); ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            cairo_image_surface_get_data(image) + y * cairo_image_surface_get_stride(image));
+        for (int x = std::max(x0, 0); x < std::min(x1, w); ++x)
+            sum += 255 - long((row[x] >> 16) & 0xFFu);
+    }
+    return sum;
+}
+
+// The pixels of text drawn black on white at 20 px in family, through CairoText or
+// through cairo's toy API (the old way).
+std::string TextImage(const std::string& family, const wxString& text, bool toy = false)
+{
+    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 64, 32);
+    cairo_t* cr = cairo_create(image);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    if (toy) {
+        cairo_select_font_face(cr, family.c_str(), CAIRO_FONT_SLANT_NORMAL,
+                               CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_set_font_size(cr, 20);
+        cairo_move_to(cr, 4, 24);
+        cairo_show_text(cr, text.utf8_str());
+    } else {
+        CairoText pango(cr);
+        FontDesc font;
+        font.faceName = wxString::FromUTF8(family);
+        pango.SetFont(font, 20);
+        pango.Show(text, 4, 24);
+    }
+    cairo_surface_flush(image);
+    const std::string pixels(reinterpret_cast<const char*>(cairo_image_surface_get_data(image)),
+                             size_t(cairo_image_surface_get_stride(image)) * 32);
+    cairo_destroy(cr);
+    cairo_surface_destroy(image);
+    return pixels;
+}
+
+std::shared_ptr<GraphProject> Project(PlotRange range,
+                                      const std::function<void(ProjectProperty&)>& edit)
+{
+    auto project = CreateGraphProject();
+    ProjectProperty prop = project->GetProperty();
+    edit(prop);
+    project->SetProperty(prop);
+    project->SetPlotRange(range.minX, range.maxX, range.minY, range.maxY);
+    return project;
+}
+
+} // namespace
+
+TEST(CairoText, FontDescriptionsAskForWhatTheToyApiAskedFor)
+{
+    const struct
+    {
+        FontDesc font;
+        double dpi;
+        const char* family;
+        PangoStyle style;
+        PangoWeight weight;
+        int pixels;
+    } rows[] = {
+        {{10, FontFamily::Default, FontStyle::Normal, FONT_WEIGHT_NORMAL, false, "", 0},
+         96,
+         "sans-serif",
+         PANGO_STYLE_NORMAL,
+         PANGO_WEIGHT_NORMAL,
+         13},
+        {{12, FontFamily::Swiss, FontStyle::Slant, FONT_WEIGHT_BOLD, false, "", 0},
+         144,
+         "sans-serif",
+         PANGO_STYLE_ITALIC,
+         PANGO_WEIGHT_BOLD,
+         24},
+        {{9, FontFamily::Roman, FontStyle::Italic, FONT_WEIGHT_LIGHT, false, "", 0},
+         96,
+         "serif",
+         PANGO_STYLE_ITALIC,
+         PANGO_WEIGHT_NORMAL,
+         12},
+        {{8, FontFamily::Teletype, FontStyle::Normal, 800, false, "", 0}, // heavier is not bold
+         96,
+         "monospace",
+         PANGO_STYLE_NORMAL,
+         PANGO_WEIGHT_NORMAL,
+         11},
+        {{10, FontFamily::Modern, FontStyle::Normal, FONT_WEIGHT_NORMAL, false, "DejaVu Serif", 0},
+         96,
+         "DejaVu Serif",
+         PANGO_STYLE_NORMAL,
+         PANGO_WEIGHT_NORMAL,
+         13},
+        {{0, FontFamily::Default, FontStyle::Normal, FONT_WEIGHT_NORMAL, false, "", 0},
+         96,
+         "sans-serif",
+         PANGO_STYLE_NORMAL,
+         PANGO_WEIGHT_NORMAL,
+         1}, // never below a pixel
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.family);
+        PangoFontDescription* desc =
+            MakeFontDescription(row.font, FontPixelSize(row.font.pointSize, row.dpi));
+        EXPECT_STREQ(pango_font_description_get_family(desc), row.family);
+        EXPECT_EQ(pango_font_description_get_style(desc), row.style);
+        EXPECT_EQ(pango_font_description_get_weight(desc), row.weight);
+        EXPECT_TRUE(pango_font_description_get_size_is_absolute(desc));
+        EXPECT_EQ(pango_font_description_get_size(desc), row.pixels * PANGO_SCALE);
+        pango_font_description_free(desc);
+    }
+}
+
+// Labels are placed from their extents: in a font that has every glyph, Pango measures
+// what the toy API measured, so labels stay where they were.
+TEST(CairoText, LatinTextMeasuresAsWithTheToyApi)
+{
+    const struct
+    {
+        FontDesc font;
+        double pixels;
+    } fonts[] = {
+        {FontDesc{}, 13},
+        {{10, FontFamily::Default, FontStyle::Italic, FONT_WEIGHT_BOLD, false, "", 0}, 16},
+        {{10, FontFamily::Roman, FontStyle::Normal, FONT_WEIGHT_NORMAL, false, "", 0}, 11},
+    };
+    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 8, 8);
+    cairo_t* cr = cairo_create(image);
+    for (const auto& row : fonts) {
+        CairoText text(cr);
+        text.SetFont(row.font, row.pixels);
+        const wxString family = FontFamilyName(row.font);
+        cairo_select_font_face(
+            cr, family.utf8_str(),
+            row.font.IsItalic() ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+            row.font.IsBold() ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_set_font_size(cr, row.pixels);
+        cairo_font_extents_t toyFont;
+        cairo_font_extents(cr, &toyFont);
+        const cairo_font_extents_t font = text.FontExtents();
+        SCOPED_TRACE(testing::Message() << family << " " << row.pixels);
+        EXPECT_NEAR(font.ascent, toyFont.ascent, 1.0);
+        EXPECT_NEAR(font.descent, toyFont.descent, 1.0);
+        EXPECT_NEAR(font.height, toyFont.height, 1.0);
+        for (const char* s : {"0", "-0.80", "1.00e+07", "2026-03-05", "00:00:30.5", "Time"}) {
+            SCOPED_TRACE(s);
+            cairo_text_extents_t toy;
+            cairo_text_extents(cr, s, &toy);
+            const cairo_text_extents_t ext = text.Extents(s);
+            EXPECT_NEAR(ext.x_bearing, toy.x_bearing, 1.0);
+            EXPECT_NEAR(ext.y_bearing, toy.y_bearing, 1.0);
+            EXPECT_NEAR(ext.width, toy.width, 1.0);
+            EXPECT_NEAR(ext.height, toy.height, 1.0);
+            EXPECT_NEAR(ext.x_advance, toy.x_advance, 1.0);
+        }
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(image);
+}
+
+// The fault: a family without digits drew every digit as the same box.
+TEST(CairoText, DigitsDrawAsGlyphsInAFamilyWithoutThem)
+{
+    const std::string family = JapaneseFamilyWithoutDigits();
+    ASSERT_FALSE(family.empty()) << "needs a Japanese font without digits (fonts-droid-fallback)";
+    ASSERT_TRUE(TextImage(family, "0", true) == TextImage(family, "1", true)) << "the fault, shown";
+    std::set<std::string> digits;
+    for (char d = '0'; d <= '9'; ++d)
+        digits.insert(TextImage(family, wxString(d)));
+    EXPECT_EQ(digits.size(), 10u) << "some digits look alike";
+    EXPECT_EQ(digits.count(TextImage(family, "")), 0u) << "nothing drawn";
+}
+
+// Tick labels in that family, as "sans-serif" resolves under a Japanese locale: each digit
+// its own glyph, on screen and in an exported image. "1" has far less ink than "8"; boxes
+// would all have the same.
+TEST(GraphRenderer, TickLabelsInAFamilyWithoutDigitsDrawDigits)
+{
+    const std::string family = JapaneseFamilyWithoutDigits();
+    ASSERT_FALSE(family.empty()) << "needs a Japanese font without digits (fonts-droid-fallback)";
+    auto project = Project({0, 9, 0, 1}, [&family](ProjectProperty& prop) {
+        prop.tickFont.faceName = wxString::FromUTF8(family);
+        prop.gridAutoX = false;
+        prop.gridIntervalX = 1; // labels "0" to "9"
+    });
+    const csvtest::TempDir dir;
+    const std::string path = dir.Path("ticks.png");
+    for (const bool file : {false, true}) {
+        SCOPED_TRACE(file ? "PNG file" : "window");
+        auto cairo = file ? std::make_unique<CairoContext>(path, 640, 480)
+                          : std::make_unique<CairoContext>(640, 480);
+        GraphRenderer renderer(*cairo, *project, 640, 480);
+        renderer.Render();
+        cairo_surface_t* image = cairo_surface_reference(cairo->GetSurface());
+        if (file) {
+            ASSERT_TRUE(cairo->Finish());
+            cairo_surface_destroy(image);
+            image = cairo_image_surface_create_from_png(path.c_str());
+        }
+        ASSERT_GE(renderer.labelBoxes.size(), 10u);
+        std::vector<long> ink; // the X labels come first
+        for (size_t k = 0; k < 10; ++k) {
+            const GraphRenderer::LabelBox& box = renderer.labelBoxes[k];
+            // The boxes are in the frame's pixels; the frame starts at the margins.
+            const int x0 = int(std::floor(box.left)) + 100, y0 = int(std::floor(box.top)) + 10;
+            ink.push_back(
+                Ink(image, x0 - 1, y0 - 1, x0 + int(box.width) + 3, y0 + int(box.height) + 3));
+        }
+        cairo_surface_destroy(image);
+        EXPECT_GT(*std::min_element(ink.begin(), ink.end()), 0);
+        EXPECT_GT(ink[8], ink[1] * 3 / 2) << "\"1\" and \"8\" alike";
+    }
+}
+
+// A Japanese axis label in the default family (here a Latin font): swapping its two
+// characters changes the picture, which it would not if both were the same box.
+TEST(GraphRenderer, JapaneseAxisLabelsDraw)
+{
+    const wxString time = wxString::FromUTF8("\u6642\u9593"),
+                   swapped = time.Right(1) + time.Left(1);
+    std::string pictures[2];
+    for (int i = 0; i < 2; ++i) {
+        auto project = Project({0, 9, 0, 1}, [&](ProjectProperty& prop) {
+            prop.axisLabelX = prop.axisLabelY = i == 0 ? time : swapped;
+        });
+        CairoContext cairo(640, 480);
+        GraphRenderer(cairo, *project, 640, 480).Render();
+        cairo_surface_t* image = cairo.GetSurface();
+        EXPECT_GT(Ink(image, 300, 450, 440, 480), 255 * 20) << "the X label";
+        EXPECT_GT(Ink(image, 0, 160, 40, 280), 255 * 20) << "the Y label";
+        cairo_surface_flush(image);
+        pictures[i].assign(reinterpret_cast<const char*>(cairo_image_surface_get_data(image)),
+                           size_t(cairo_image_surface_get_stride(image)) * 480);
+    }
+    EXPECT_TRUE(pictures[0] != pictures[1]);
+}
+
+// The reported fault end to end: under LANG=ja_JP.UTF-8 fontconfig (which reads the
+// variables, generated locale or not) resolves "sans-serif" to the Japanese font, and the
+// exported image's numbers were boxes. They now match the C locale's pixel for pixel.
+TEST(CairoText, ExportUnderAJapaneseLocaleDrawsTheNumbersOfTheCLocale)
+{
+    const csvtest::TempDir dir;
+    const auto plot = [&dir](const std::string& locale) {
+        const std::string out = dir.Path(locale + ".png");
+        EXPECT_EQ(
+            0, std::system(("env -u FC_LANG -u LANGUAGE LANG=" + locale + " LC_ALL=" + locale +
+                            " " + ARDENTINE_CLI + " plot " + ARDENTINE_BINARY_DIR +
+                            "/examples/signals.csv -o " + out + " --size 640x480 >/dev/null 2>&1")
+                               .c_str()));
+        return cairo_image_surface_create_from_png(out.c_str());
+    };
+    cairo_surface_t* c = plot("C");
+    cairo_surface_t* ja = plot("ja_JP.UTF-8");
+    const struct
+    {
+        const char* name;
+        int box[4]; // left of the axis titles, right of the Y title
+    } rows[] = {
+        {"X tick labels", {0, 431, 640, 453}},
+        {"Y tick labels", {40, 0, 95, 440}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const int* b = row.box;
+        EXPECT_GT(Ink(c, b[0], b[1], b[2], b[3]), 255 * 100);
+        int differ = 0;
+        for (int y = b[1]; y < b[3]; ++y)
+            for (int x = b[0]; x < b[2]; ++x)
+                differ += Ink(c, x, y, x + 1, y + 1) != Ink(ja, x, y, x + 1, y + 1);
+        EXPECT_EQ(differ, 0);
+    }
+    cairo_surface_destroy(c);
+    cairo_surface_destroy(ja);
+}
