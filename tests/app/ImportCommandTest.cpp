@@ -485,6 +485,16 @@ TEST_F(ImportCommandTest, FollowAndReloadAGrowingFile)
     sim.Char(WXK_END);
     EXPECT_TRUE(PumpUntil([&] { return RangeText(Project()) == "340 350 -1 1"; }))
         << RangeText(Project());
+
+    // A series not read from the file (as the calculator makes them) stays as it is, and
+    // the status bar says so.
+    frame->GetProject()->Add(CreateGraphData(DataX{0.0, 1.0}, series->GetDataY()));
+    frame->SetFollowing(true);
+    append(lines(10));
+    EXPECT_TRUE(PumpUntil([&] {
+        return Status() == "Following: 10 new points. Calculated series are not calculated again.";
+    })) << Status();
+    frame->SetFollowing(false);
 }
 
 // Through the X server: recordings whose X steps unevenly (a jittered 1 ms base, a minute's

@@ -50,12 +50,33 @@ void RunReloadCommand(MainFrame& frame)
         report.grown, static_cast<long long>(report.newPoints), report.replaced, report.same));
 }
 
+namespace {
+
+// Whether some series was not read from a file (a calculated one), which a reload leaves
+// as it was.
+bool HasSeriesNotFromFiles(const GraphProject& project)
+{
+    for (int i = 0; i < project.GetCount(); ++i) {
+        const auto series = project.GetItem(i);
+        if (series && !dynamic_cast<const FileSeriesSource*>(series->GetSource().get()))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void RunFollowStep(MainFrame& frame)
 {
     const ReloadReport report = Reload(frame, nullptr);
     if (!report.message.empty())
         frame.SetStatusMessage(report.message);
     else if (report.newPoints > 0 || report.replaced > 0)
-        frame.SetStatusMessage(wxString::Format(_("Following: %lld new points."),
-                                                static_cast<long long>(report.newPoints)));
+        frame.SetStatusMessage(
+            HasSeriesNotFromFiles(*frame.GetProject())
+                ? wxString::Format(_("Following: %lld new points. Calculated series are not "
+                                     "calculated again."),
+                                   static_cast<long long>(report.newPoints))
+                : wxString::Format(_("Following: %lld new points."),
+                                   static_cast<long long>(report.newPoints)));
 }
