@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -27,6 +28,18 @@ size_t FormatRegularX(double value, char* out)
         ++end;
     }
     return size_t(end - out);
+}
+
+size_t FormatRegularXExact(double value, double interval, char* out)
+{
+    // As the file has always been written, unless "%.8e" loses more than a millionth of a
+    // step (seconds since 1970 in milliseconds): then every digit.
+    const size_t length = FormatRegularX(value, out);
+    double back = 0.0;
+    std::from_chars(out, out + length, back);
+    if (std::fabs(back - value) <= std::fabs(interval) * 1e-6)
+        return length;
+    return FormatExportValue(value, out);
 }
 
 size_t FormatExportValue(double value, char* out)
@@ -190,8 +203,9 @@ ResultCode CSVExporter::ExportInternal(Progress* progress)
             if (timeX && instant(r, t))
                 line += FormatIsoTime(t, digits);
             else
-                line.append(number, dataX.IsExplicit() ? FormatExportValue(dataX.At(r), number)
-                                                       : FormatRegularX(x, number));
+                line.append(number, dataX.IsExplicit()
+                                        ? FormatExportValue(dataX.At(r), number)
+                                        : FormatRegularXExact(x, dataX.interval, number));
             x = x + dataX.interval; // accumulated, as the file has always been written
         }
         for (size_t k = 0; k < values.size(); ++k) {

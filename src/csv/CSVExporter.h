@@ -65,3 +65,6 @@ size_t FormatExportValue(double value, char* out);
 // The X column of a regular X, accumulated point by point, as "%.8e" with three exponent
 // digits, as the file has always been written.
 size_t FormatRegularX(double value, char* out);
+// FormatRegularX, unless that loses more than a millionth of `interval` (an X of seconds
+// since 1970 with milliseconds): then FormatExportValue.
+size_t FormatRegularXExact(double value, double interval, char* out);

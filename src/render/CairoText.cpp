@@ -41,6 +41,11 @@ CairoText::CairoText(cairo_t* cr) : m_cr(cr), m_layout(pango_cairo_create_layout
     pango_layout_context_changed(m_layout);
     // One line always: a line break in a label is drawn, not obeyed, as before.
     pango_layout_set_single_paragraph_mode(m_layout, TRUE);
+    // No kerning, as the toy API: pictures of Latin text stay as they were, pixel for pixel.
+    PangoAttrList* attributes = pango_attr_list_new();
+    pango_attr_list_insert(attributes, pango_attr_font_features_new("kern 0"));
+    pango_layout_set_attributes(m_layout, attributes);
+    pango_attr_list_unref(attributes);
 }
 
 CairoText::~CairoText()

@@ -231,6 +231,19 @@ TEST_F(ExportFixture, OwnXRoundTripsBitForBit)
 
 namespace {
 
+// A regular X of seconds since 1970 keeps its milliseconds (once "%.8e" wrote all three
+// points as 1.73360000e+009); the accumulated layout stays for everything else.
+TEST_F(ExportFixture, RegularXKeepsDigitsThatEightDecimalsWouldLose)
+{
+    project = CreateGraphProject();
+    project->Add(MakeSeries({1, 2, 3}, DataX{1733600000.123, 0.333}, "t"));
+    const std::string text = Export({0}, true, false);
+    EXPECT_EQ(0u, text.rfind("1.733600000123e+009,", 0)) << text;
+    double second = 0.0;
+    ASSERT_EQ(1, std::sscanf(text.substr(text.find('\n') + 1).c_str(), "%lf", &second));
+    EXPECT_EQ(1733600000.123 + 0.333, second);
+}
+
 // A time X is written as ISO text with the fraction digits its instants need, and reads
 // back to the same instants: evenly stepped to the millisecond, or uneven to the microsecond.
 TEST_F(ExportFixture, TimeXWritesIsoTextThatReadsBackToTheSameInstants)
