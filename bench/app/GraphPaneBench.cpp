@@ -4,7 +4,14 @@
 
 #include <dlfcn.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
 #include <wx/app.h>
+#include <wx/evtloop.h>
 #include <wx/filename.h>
 #include <wx/frame.h>
 #include <wx/init.h>
@@ -13,6 +20,8 @@
 #include <wx/uiaction.h>
 
 #include "app/Application.h"
+#include "app/MainFrame.h"
+#include "csv/CSVImporter.h"
 #include "app/panes/GraphPanel.h"
 #include "../BenchData.h"
 #include "model/GraphProject.h"
@@ -187,6 +196,98 @@ BENCHMARK(BM_InputToPicture)
     ->DenseRange(0, 2)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(30)
+    ->UseRealTime();
+
+// View > Follow through the window on a copy of bench_csv's generated file of `lines`
+// lines (about 100 MB and 1 GB). kind 0: 1 MB of lines appended while Follow is off, then
+// Follow turned on, whose first check is at once: from the check to the new picture on the
+// screen. kind 1: one line appended while following at the default poll: from the write to
+// the picture, the poll's wait included. args: lines, kind.
+void BM_FollowToPicture(benchmark::State& state)
+{
+    const long lines = long(state.range(0));
+    const char* env = std::getenv("ARDENTINE_BENCH_DIR");
+    const std::string dir = env ? env : "/tmp/ardentine-bench";
+    const std::string source = dir + "/wide_" + std::to_string(lines) + ".csv";
+    const std::string path = source + ".window";
+    if (std::system(("mkdir -p " + dir + " && { test -f " + source +
+                     " || " ARDENTINE_BENCH_CSV " --generate " + source + " " +
+                     std::to_string(lines) + "; } && cp " + source + " " + path)
+                        .c_str()) != 0) {
+        state.SkipWithError("cannot make the data file");
+        return;
+    }
+    auto* frame = new MainFrame(nullptr);
+    frame->SetClientSize(WIDTH, HEIGHT);
+    frame->Show();
+    {
+        CSVImporter importer(path, *frame->GetProject());
+        if (importer.ScanInfoInternal(nullptr) != ResultCode::SUCCESS ||
+            importer.Import(nullptr) != ResultCode::SUCCESS) {
+            state.SkipWithError("import failed");
+            frame->Destroy();
+            return;
+        }
+    }
+    frame->FitPlotRange(true, true);
+    GraphPanel* panel = frame->GetGraphPanel();
+    while (!panel->IsRendered())
+        wxYield();
+    const auto series = frame->GetProject()->GetItem(0);
+    long next = lines;
+    auto append = [&](size_t bytes) {
+        std::string text;
+        char line[128];
+        while (text.size() < bytes) {
+            const double t = double(next++) * 0.001;
+            std::snprintf(line, sizeof line, "%.10g,%.6g,%.6g,%.6g,%.6g\n", t, std::sin(t),
+                          std::cos(3 * t), 1.0, 0.5);
+            text += line;
+        }
+        std::ofstream(path, std::ios::app | std::ios::binary) << text;
+    };
+    wxGUIEventLoop loop;
+    wxEventLoopActivator active(&loop);
+    const bool oneLine = state.range(1) == 1;
+    if (oneLine)
+        frame->SetFollowing(true);
+    for (auto _ : state) {
+        const size_t count = series->GetCount();
+        state.PauseTiming();
+        if (!oneLine)
+            append(1000000);
+        state.ResumeTiming();
+        const unsigned frames = panel->GetFrameCount();
+        if (oneLine)
+            append(1);
+        else
+            frame->SetFollowing(true);
+        // Waits in the event loop, not spinning: the follower's thread needs the other core.
+        const wxLongLong deadline = wxGetLocalTimeMillis() + 5000;
+        while ((series->GetCount() == count || panel->GetFrameCount() == frames) &&
+               wxGetLocalTimeMillis() < deadline) {
+            // CallAfter's events wait for idle time, which this loop has not: taken here.
+            wxTheApp->ProcessPendingEvents();
+            loop.DispatchTimeout(1);
+        }
+        if (series->GetCount() == count || panel->GetFrameCount() == frames) {
+            state.SkipWithError("the append did not reach the picture");
+            break;
+        }
+        SyncDisplay();
+        if (!oneLine)
+            frame->SetFollowing(false);
+    }
+    frame->SetFollowing(false);
+    frame->Destroy();
+    wxYield();
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_FollowToPicture)
+    ->ArgNames({"lines", "kind"})
+    ->ArgsProduct({{2600000, 26000000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
     ->UseRealTime();
 
 } // namespace

@@ -18,7 +18,7 @@
 #include "app/commands/ExportImageCommand.h"
 #include "app/commands/ImportCommand.h"
 #include "app/commands/ReloadCommand.h"
-#include "csv/Reload.h"
+#include "csv/Follow.h"
 #include "app/panes/GraphPanel.h"
 #include "app/panes/PropertyPanel.h"
 #include "model/Palette.h"
@@ -26,7 +26,7 @@
 
 MainFrame::MainFrame(wxWindow* parent)
     : MainFrameDesign(parent, wxID_ANY, _("Ardentine"), wxDefaultPosition, wxSize(900, 600)),
-      m_statusTimer(this), m_followTimer(this)
+      m_statusTimer(this), m_followTimer(this), m_follower(std::make_unique<FileFollower>())
 {
     m_panelGraph = new GraphPanel(this);
     m_panelProj = new ProjectPanel(this);
@@ -72,6 +72,7 @@ MainFrame::~MainFrame()
     m_panelGraph->Unbind(EVT_GRAPH_INTERVALS, &MainFrame::GraphPanel_OnIntervals, this);
     m_statusTimer.Stop();
     m_followTimer.Stop();
+    m_follower->Stop();
     Unbind(wxEVT_TIMER, &MainFrame::StatusTimer_OnTimer, this, m_statusTimer.GetId());
     Unbind(wxEVT_TIMER, &MainFrame::FollowTimer_OnTimer, this, m_followTimer.GetId());
     // The panes outlive this body; they must not keep a link to a destroyed project.
@@ -193,18 +194,28 @@ void MainFrame::SetFollowing(bool follow)
     if (follow && !m_followTimer.IsRunning()) {
         PrepareToFollow(*m_project);
         m_followTimer.Start(FOLLOW_POLL_MS);
+        StartFollowRead(); // what the files gained while it was off, at once
     } else if (!follow) {
         m_followTimer.Stop();
+        m_follower->Stop();
     }
 }
 
 void MainFrame::FollowTimer_OnTimer(wxTimerEvent&)
 {
-    if (m_followBusy)
-        return;
-    m_followBusy = true;
-    RunFollowStep(*this);
-    m_followBusy = false;
+    StartFollowRead();
+}
+
+void MainFrame::StartFollowRead()
+{
+    // The read ends on the follower's thread; the series take it here, between events.
+    ::StartFollowRead(*this, *m_follower, [this] { CallAfter(&MainFrame::FollowReadDone); });
+}
+
+void MainFrame::FollowReadDone()
+{
+    if (FinishFollowRead(*this, *m_follower, m_followFitY) && IsFollowing())
+        StartFollowRead();
 }
 
 void MainFrame::MenuItemReload_OnMenuSelection(wxCommandEvent&)
@@ -220,6 +231,16 @@ void MainFrame::MenuItemFollow_OnMenuSelection(wxCommandEvent&)
 void MainFrame::MenuItemFollow_OnUpdateUI(wxUpdateUIEvent& event)
 {
     event.Check(IsFollowing());
+}
+
+void MainFrame::MenuItemFollowFitY_OnMenuSelection(wxCommandEvent&)
+{
+    m_followFitY = !m_followFitY;
+}
+
+void MainFrame::MenuItemFollowFitY_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Check(m_followFitY);
 }
 
 void MainFrame::StatusTimer_OnTimer(wxTimerEvent&)

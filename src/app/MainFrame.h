@@ -10,6 +10,7 @@
 #include "app/RecentFiles.h"
 #include "ui/MainFrameDesign.h"
 
+class FileFollower;
 class GraphPanel;
 class ManualPanel;
 class ProjectPanel;
@@ -45,6 +46,8 @@ public:
     static constexpr int FOLLOW_POLL_MS = 250;
     bool IsFollowing() const { return m_followTimer.IsRunning(); }
     void SetFollowing(bool follow);
+    // View > Fit Y While Following.
+    void SetFollowFitY(bool fit) { m_followFitY = fit; }
     ProjectPanel* GetProjectPanel() const { return m_panelProj; }
     ManualPanel* GetManualPanel() const { return m_panelManual; }
     ManualPanel* GetLicensePanel() const { return m_panelLicense; }
@@ -100,6 +103,10 @@ private:
     void MenuItemReload_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemFollow_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemFollow_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void MenuItemFollowFitY_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemFollowFitY_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void StartFollowRead();
+    void FollowReadDone();
     void GraphPanel_OnCursor(wxCommandEvent& event);
     // The pointer's coordinates for the status bar: X as ISO 8601 on a time axis, with the
     // fraction digits one pixel of the view needs.
@@ -122,7 +129,8 @@ private:
     bool m_modified = false;
     wxTimer m_statusTimer;
     wxTimer m_followTimer;
-    bool m_followBusy = false; // a step runs (a read may show a dialog)
+    std::unique_ptr<FileFollower> m_follower;
+    bool m_followFitY = false;
     // Completed range changes; the changes of one event (a wheel step zooms X, then Y)
     // are recorded once, after it.
     ViewHistory m_history;

@@ -90,21 +90,36 @@ std::vector<size_t> SeriesSourceIndices(const CSVImportOption& option, size_t co
 
 namespace {
 
-struct Group
-{
-    std::shared_ptr<FileRead> read;
-    std::vector<std::shared_ptr<GraphData>> series;
-};
-
 const FileSeriesSource* SourceOf(const GraphData& series)
 {
     return dynamic_cast<const FileSeriesSource*>(series.GetSource().get());
 }
 
-// The complete records after `from` (a last one without its end waits) and where they end.
-int64_t CountNewRecords(const FileRead& read, int64_t& end)
+// The series of the project that came from `read`.
+std::vector<std::shared_ptr<GraphData>> SeriesOf(const GraphProject& project, const FileRead* read)
+{
+    std::vector<std::shared_ptr<GraphData>> series;
+    for (int i = 0; i < project.GetCount(); ++i) {
+        const auto item = project.GetItem(i);
+        const FileSeriesSource* source = item ? SourceOf(*item) : nullptr;
+        if (source && source->read.get() == read)
+            series.push_back(item);
+    }
+    return series;
+}
+
+bool SameIdentity(const FileIdentity& a, const FileIdentity& b)
+{
+    return a.exists == b.exists && a.size == b.size && a.device == b.device && a.inode == b.inode &&
+           a.head == b.head && a.tail == b.tail;
+}
+
+// The complete records after the read's end (a last one without its end waits) and where
+// they end, stopping once `maxBytes` are passed; -1 when the file can't be read.
+int64_t CountNewRecords(const FileRead& read, int64_t maxBytes, int64_t& end, bool& more)
 {
     end = read.dataEnd;
+    more = false;
     Fd file{open(FileNameToNarrow(read.path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     if (file.fd < 0)
         return -1;
@@ -114,6 +129,10 @@ int64_t CountNewRecords(const FileRead& read, int64_t& end)
     int64_t count = 0;
     const char *begin, *stop;
     for (;;) {
+        if (end - read.dataEnd >= maxBytes) {
+            more = true;
+            return count;
+        }
         const LineReader::Status status = reader.Next(begin, stop);
         if (status != LineReader::LINE)
             return status == LineReader::END ? count : -1;
@@ -124,18 +143,18 @@ int64_t CountNewRecords(const FileRead& read, int64_t& end)
     }
 }
 
-// Appends what a grown file gained; false when it can't be appended as it stands (an X
-// that stops stepping evenly, or goes down, a split, X gaps): the file is then read whole,
-// which gives exactly what a fresh import would.
-bool AppendNewLines(FileRead& read, const Group& group, const CSVImportTuning& tuning,
-                    int resolution, ReloadReport& report)
+// Parses what a grown file gained; false when it can't be read as an append (a split,
+// a last line read without its end), so the file is read whole.
+bool ReadNewLines(FileUpdate& update, const CSVImportTuning& tuning, int resolution,
+                  int64_t maxBytes)
 {
+    const FileRead& read = update.then;
     if (read.option.splitColumn >= 0 || !read.endedWithLineFeed)
         return false;
-    int64_t end = 0;
-    const int64_t count = CountNewRecords(read, end);
+    const int64_t count = CountNewRecords(read, maxBytes, update.end, update.more);
     if (count < 0 || count > INT32_MAX - int64_t(read.option.dataRows))
         return false;
+    update.count = count;
     if (count == 0)
         return true; // a last line still being written
     CSVImportOption option = read.option;
@@ -147,17 +166,70 @@ bool AppendNewLines(FileRead& read, const Group& group, const CSVImportTuning& t
     CSVConverter converter(read.path, char(read.separator), tuning, message);
     converter.SetStart(read.dataEnd);
     converter.SetRawX(true);
-    std::vector<std::shared_ptr<GraphData>> chunks;
-    if (converter.Convert(option, info, CSVLineIndex(), resolution, nullptr, chunks) !=
+    if (converter.Convert(option, info, CSVLineIndex(), resolution, nullptr, update.chunks) !=
             ResultCode::SUCCESS ||
-        chunks.size() != option.dataSources.size() || converter.GetDataEnd() != end)
+        update.chunks.size() != option.dataSources.size() || converter.GetDataEnd() != update.end)
         return false;
+    update.lastX = converter.GetLastX();
+    return true;
+}
 
-    // Check every series first: either all grow or none.
-    for (const auto& series : group.series) {
+// Reads the file again whole with the same option (its rows now up to the last data line).
+void ReadWhole(FileUpdate& update, const CSVImportTuning& tuning, int resolution,
+               ProcContext* context)
+{
+    update.change = FileChange::REPLACED;
+    const FileRead& read = update.then;
+    auto scratch = CreateGraphProject();
+    CSVImporter importer(read.path, *scratch);
+    importer.SetSeparator(read.separator);
+    importer.Request() = read.request;
+    importer.Tuning() = tuning;
+    update.result = importer.ScanInfo(context);
+    if (update.result != ResultCode::SUCCESS) {
+        update.message = importer.GetErrorMessage();
+        return;
+    }
+    const CSVImportOption scanned = importer.GetOption();
+    CSVImportOption option = read.option;
+    option.dataRows = std::max(0, scanned.headerRows + scanned.dataRows - option.headerRows);
+    const CSVFileInfo info = importer.GetInfo();
+    update.message = CheckImportOption(info, option);
+    if (!update.message.empty()) {
+        update.result = ResultCode::FAILURE;
+        return;
+    }
+    importer.SetOption(option);
+    update.result = importer.ReadSeries(context, resolution);
+    if (update.result != ResultCode::SUCCESS) {
+        update.message = importer.GetErrorMessage();
+        return;
+    }
+    update.fresh = importer.GetSeries();
+    const std::vector<size_t> sources = SeriesSourceIndices(option, update.fresh.size());
+    for (size_t k = 0; k < update.fresh.size(); ++k)
+        update.freshSources.emplace_back(sources[k], importer.GetSeriesKeys()[k]);
+    update.now = read;
+    update.now.option = option;
+    update.now.info = info;
+    update.now.dataEnd = importer.GetDataEnd();
+    update.now.endedWithLineFeed = importer.DataEndedWithLineFeed();
+    update.now.lastX = importer.GetLastX();
+    update.now.identity = ReadFileIdentity(FileNameToNarrow(read.path), update.now.dataEnd);
+}
+
+// Appends a grown file's new records to its series: either all grow or none (false: the
+// X does not go on as it went, so the file is read whole, as a fresh import would).
+bool AppendNewLines(FileRead& read, const FileUpdate& update,
+                    const std::vector<std::shared_ptr<GraphData>>& group, int resolution,
+                    ReloadReport& report)
+{
+    const int64_t count = update.count;
+    const CSVImportOption& option = read.option;
+    for (const auto& series : group) {
         const FileSeriesSource* source = SourceOf(*series);
         const DataSource& ds = option.dataSources[source->source];
-        const GraphData& chunk = *chunks[source->source];
+        const GraphData& chunk = *update.chunks[source->source];
         if (chunk.GetCount() != size_t(count))
             return false; // X gaps: the points they drop are a fresh import's business
         if (ds.useDirectVal)
@@ -189,9 +261,8 @@ bool AppendNewLines(FileRead& read, const Group& group, const CSVImportTuning& t
 
     // Each shared array grows once.
     std::set<const void*> grown;
-    for (const auto& series : group.series) {
-        const FileSeriesSource* source = SourceOf(*series);
-        const GraphData& chunk = *chunks[source->source];
+    for (const auto& series : group) {
+        const GraphData& chunk = *update.chunks[SourceOf(*series)->source];
         GraphDataY& y = *series->GetDataY();
         if (grown.insert(&y).second) {
             const size_t total = y.raw.size() + size_t(count);
@@ -204,65 +275,15 @@ bool AppendNewLines(FileRead& read, const Group& group, const CSVImportTuning& t
         series->PointsAppended(size_t(count));
     }
     for (size_t c = 0; c < read.lastX.size(); ++c) {
-        if (c < converter.GetLastX().size() && !std::isnan(converter.GetLastX()[c]))
-            read.lastX[c] = converter.GetLastX()[c];
+        if (c < update.lastX.size() && !std::isnan(update.lastX[c]))
+            read.lastX[c] = update.lastX[c];
     }
     read.option.dataRows += int32_t(count);
-    read.dataEnd = end;
-    read.identity = ReadFileIdentity(FileNameToNarrow(read.path), end);
+    read.dataEnd = update.end;
+    read.identity = ReadFileIdentity(FileNameToNarrow(read.path), update.end);
     report.newPoints += count;
     ++report.grown;
     return true;
-}
-
-// Reads the file again whole with the same option (its rows now up to the last data line)
-// and gives each series its new values.
-ResultCode ReadWhole(FileRead& read, const Group& group, const CSVImportTuning& tuning,
-                     int resolution, ProcContext* context, wxString& message)
-{
-    auto scratch = CreateGraphProject();
-    CSVImporter importer(read.path, *scratch);
-    importer.SetSeparator(read.separator);
-    importer.Request() = read.request;
-    importer.Tuning() = tuning;
-    ResultCode result = importer.ScanInfo(context);
-    if (result != ResultCode::SUCCESS) {
-        message = importer.GetErrorMessage();
-        return result;
-    }
-    const CSVImportOption scanned = importer.GetOption();
-    CSVImportOption option = read.option;
-    option.dataRows = std::max(0, scanned.headerRows + scanned.dataRows - option.headerRows);
-    const CSVFileInfo info = importer.GetInfo();
-    message = CheckImportOption(info, option);
-    if (!message.empty())
-        return ResultCode::FAILURE;
-    importer.SetOption(option);
-    result = importer.ReadSeries(context, resolution);
-    if (result != ResultCode::SUCCESS) {
-        message = importer.GetErrorMessage();
-        return result;
-    }
-    const auto& fresh = importer.GetSeries();
-    const std::vector<size_t> sources = SeriesSourceIndices(option, fresh.size());
-    std::map<std::pair<size_t, std::string>, std::shared_ptr<GraphData>> bySource;
-    for (size_t k = 0; k < fresh.size(); ++k)
-        bySource[{sources[k], importer.GetSeriesKeys()[k]}] = fresh[k];
-    for (const auto& series : group.series) {
-        const FileSeriesSource* source = SourceOf(*series);
-        const auto found = bySource.find({source->source, source->key});
-        if (found == bySource.end())
-            continue; // a value of the split column no longer there: kept as it was
-        const GraphData& now = *found->second;
-        series->ReplaceValues(now.GetDataX(), now.GetDataY(), now.GetTimeOrigin());
-    }
-    read.option = option;
-    read.info = info;
-    read.dataEnd = importer.GetDataEnd();
-    read.endedWithLineFeed = importer.DataEndedWithLineFeed();
-    read.lastX = importer.GetLastX();
-    read.identity = ReadFileIdentity(FileNameToNarrow(read.path), read.dataEnd);
-    return ResultCode::SUCCESS;
 }
 
 } // namespace
@@ -283,44 +304,91 @@ void PrepareToFollow(GraphProject& project)
     }
 }
 
-void ReloadProject(GraphProject& project, const CSVImportTuning& tuning, int resolution,
-                   ProcContext* context, ReloadReport& report)
+std::vector<std::shared_ptr<FileRead>> FileReadsOf(const GraphProject& project)
 {
-    std::vector<Group> groups;
+    std::vector<std::shared_ptr<FileRead>> reads;
     for (int i = 0; i < project.GetCount(); ++i) {
         const auto series = project.GetItem(i);
         const FileSeriesSource* source = series ? SourceOf(*series) : nullptr;
-        if (!source || !source->read)
-            continue;
-        auto group = std::find_if(groups.begin(), groups.end(),
-                                  [&](const Group& g) { return g.read == source->read; });
-        if (group == groups.end())
-            group = groups.insert(groups.end(), Group{source->read, {}});
-        group->series.push_back(series);
+        if (source && source->read &&
+            std::find(reads.begin(), reads.end(), source->read) == reads.end())
+            reads.push_back(source->read);
     }
-    for (const Group& group : groups) {
-        FileRead& read = *group.read;
-        const FileChange change = CompareWithFile(read.identity, FileNameToNarrow(read.path));
-        if (change == FileChange::SAME) {
-            ++report.same;
-            continue;
-        }
-        if (change == FileChange::GONE) {
-            ++report.gone;
-            if (report.message.empty())
-                report.message =
-                    wxString::Format(_("\"%s\" is gone: its series stay as they were."), read.path);
-            continue;
-        }
-        if (change == FileChange::GREW && AppendNewLines(read, group, tuning, resolution, report))
-            continue;
-        wxString message;
-        if (ReadWhole(read, group, tuning, resolution, context, message) == ResultCode::SUCCESS) {
-            ++report.replaced;
-        } else {
-            ++report.failed;
-            if (report.message.empty())
-                report.message = message;
-        }
+    return reads;
+}
+
+FileUpdate ReadFileUpdate(std::shared_ptr<FileRead> read, FileRead then, bool whole,
+                          const CSVImportTuning& tuning, int resolution, ProcContext* context,
+                          int64_t maxBytes)
+{
+    FileUpdate update;
+    update.read = std::move(read);
+    update.then = std::move(then);
+    update.change = CompareWithFile(update.then.identity, FileNameToNarrow(update.then.path));
+    if (update.change == FileChange::SAME || update.change == FileChange::GONE)
+        return update;
+    if (!whole && update.change == FileChange::GREW &&
+        ReadNewLines(update, tuning, resolution, maxBytes))
+        return update;
+    update.count = 0;
+    update.chunks.clear();
+    update.more = false;
+    ReadWhole(update, tuning, resolution, context);
+    return update;
+}
+
+bool ApplyFileUpdate(GraphProject& project, const FileUpdate& update, int resolution,
+                     ReloadReport& report)
+{
+    FileRead& read = *update.read;
+    if (read.dataEnd != update.then.dataEnd || !SameIdentity(read.identity, update.then.identity))
+        return true; // read again meanwhile: this update is out of date
+    const auto group = SeriesOf(project, &read);
+    switch (update.change) {
+    case FileChange::SAME:
+        ++report.same;
+        return true;
+    case FileChange::GONE:
+        ++report.gone;
+        if (report.message.empty())
+            report.message =
+                wxString::Format(_("\"%s\" is gone: its series stay as they were."), read.path);
+        return true;
+    case FileChange::GREW:
+        return update.count == 0 || group.empty() ||
+               AppendNewLines(read, update, group, resolution, report);
+    case FileChange::REPLACED:
+        break;
+    }
+    if (update.result != ResultCode::SUCCESS) {
+        ++report.failed;
+        if (report.message.empty())
+            report.message = update.message;
+        return true;
+    }
+    std::map<std::pair<size_t, std::string>, std::shared_ptr<GraphData>> bySource;
+    for (size_t k = 0; k < update.fresh.size(); ++k)
+        bySource[update.freshSources[k]] = update.fresh[k];
+    for (const auto& series : group) {
+        const FileSeriesSource* source = SourceOf(*series);
+        const auto found = bySource.find({source->source, source->key});
+        if (found == bySource.end())
+            continue; // a value of the split column no longer there: kept as it was
+        const GraphData& now = *found->second;
+        series->ReplaceValues(now.GetDataX(), now.GetDataY(), now.GetTimeOrigin());
+    }
+    read = update.now;
+    ++report.replaced;
+    return true;
+}
+
+void ReloadProject(GraphProject& project, const CSVImportTuning& tuning, int resolution,
+                   ProcContext* context, ReloadReport& report)
+{
+    for (const auto& read : FileReadsOf(project)) {
+        const FileUpdate update = ReadFileUpdate(read, *read, false, tuning, resolution, context);
+        if (!ApplyFileUpdate(project, update, resolution, report))
+            ApplyFileUpdate(project, ReadFileUpdate(read, *read, true, tuning, resolution, context),
+                            resolution, report);
     }
 }

@@ -80,13 +80,51 @@ struct ReloadReport
     wxString message; // of the first file that is gone or failed
 };
 
-// Reads every file that series of the project came from again: a file that only grew has
-// its new complete lines appended (a last line without its end waits), a replaced one is
-// read whole with the same option; a file that is gone, or fails, leaves its series as
-// they are (the report says so). Main thread; `context` shows progress of whole reads.
 // Gives every file-backed series room to grow by a quarter in place, so that following
 // its file costs each append in proportion to what it adds (one copy now).
 void PrepareToFollow(GraphProject& project);
 
+// What one file gained since it was read, found without touching the project, so that a
+// worker thread can do it; the series take it on the main thread (ApplyFileUpdate).
+struct FileUpdate
+{
+    std::shared_ptr<FileRead> read; // the series' read this brings up to date
+    FileRead then;                  // a copy of it as it was when this began
+    FileChange change = FileChange::SAME;
+    bool more = false; // GREW: stopped at the byte limit, more lines wait
+    // GREW: the new complete records, a chunk per data source, and where they end.
+    int64_t count = 0, end = 0;
+    std::vector<std::shared_ptr<GraphData>> chunks;
+    std::vector<double> lastX;
+    // Read whole (REPLACED, or a growth that can't be appended): the series as a fresh
+    // import makes them, with their data source and split value, and the read after it.
+    ResultCode result = ResultCode::SUCCESS;
+    wxString message;
+    std::vector<std::shared_ptr<GraphData>> fresh;
+    std::vector<std::pair<size_t, std::string>> freshSources;
+    FileRead now;
+};
+
+// The distinct reads the project's series came from, in series order.
+std::vector<std::shared_ptr<FileRead>> FileReadsOf(const GraphProject& project);
+
+// Looks at the file of `then` (a copy of *read): what it gained when it only grew (at
+// most `maxBytes` of new lines), or the file read whole when it was replaced or `whole`.
+// Touches nothing but the file; `context` shows the progress of a whole read.
+FileUpdate ReadFileUpdate(std::shared_ptr<FileRead> read, FileRead then, bool whole,
+                          const CSVImportTuning& tuning, int resolution, ProcContext* context,
+                          int64_t maxBytes = INT64_MAX);
+
+// Gives the series of `update.read` still in the project what the update found, and counts
+// it in `report`. False when what the file gained can't be appended as it stands (the X
+// stops stepping evenly, goes down ...): read it whole then. An update begun before the
+// read last changed (a reload in between) is dropped.
+bool ApplyFileUpdate(GraphProject& project, const FileUpdate& update, int resolution,
+                     ReloadReport& report);
+
+// Reads every file that series of the project came from again: a file that only grew has
+// its new complete lines appended (a last line without its end waits), a replaced one is
+// read whole with the same option; a file that is gone, or fails, leaves its series as
+// they are (the report says so). `context` shows progress of whole reads.
 void ReloadProject(GraphProject& project, const CSVImportTuning& tuning, int resolution,
                    ProcContext* context, ReloadReport& report);

@@ -23,7 +23,8 @@ void DataX::ReserveShared(size_t extra) const
 {
     wxCHECK_RET(m_values, "an explicit X");
     auto& grown = const_cast<Values&>(*m_values);
-    grown.reserve(grown.size() + extra);
+    if (grown.capacity() - grown.size() < extra / 2) // as GraphDataY::ReserveGrowth
+        grown.reserve(grown.size() + extra);
 }
 
 bool DataX::IndexRange(int64_t count, double minX, double maxX, int64_t& first, int64_t& last) const

@@ -1,5 +1,6 @@
 #include "model/GraphProject.h"
 
+#include <algorithm>
 #include <cfloat>
 
 #include <wx/debug.h>
@@ -245,4 +246,27 @@ PlotRange ComputeFitRange(const GraphProject& project, bool allSeries)
     fit(project.GetMinX(visibleOnly), project.GetMaxX(visibleOnly), range.minX, range.maxX);
     fit(project.GetMinY(visibleOnly), project.GetMaxY(visibleOnly), range.minY, range.maxY);
     return range;
+}
+
+bool ComputeVisibleRangeY(const GraphProject& project, double minX, double maxX, double& minY,
+                          double& maxY)
+{
+    double lo = DBL_MAX, hi = -DBL_MAX;
+    for (int i = 0; i < project.GetCount(); ++i) {
+        const auto series = project.GetItem(i);
+        int64_t first = 0, last = 0;
+        if (!series->IsVisible() ||
+            !series->GetDataX().IndexRange(int64_t(series->GetCount()), minX, maxX, first, last))
+            continue;
+        const MinMax run = series->GetDataY()->FiniteRangeMinMax(size_t(first), size_t(last) + 1);
+        if (run.min <= run.max) {
+            lo = std::min(lo, run.min);
+            hi = std::max(hi, run.max);
+        }
+    }
+    if (!(lo <= hi))
+        return false;
+    minY = lo == hi ? lo - 1.0 : lo;
+    maxY = lo == hi ? hi + 1.0 : hi;
+    return true;
 }

@@ -152,3 +152,8 @@ std::shared_ptr<GraphProject> CreateGraphProject();
 // is widened by 1 on each side; an axis without data (no series, or no value that is a
 // number) is (0, 1).
 PlotRange ComputeFitRange(const GraphProject& project, bool allSeries = false);
+
+// The Y range of the finite points of the visible series whose X lies in [minX, maxX],
+// widened by 1 on each side when it is a single value; false when there is no such point.
+bool ComputeVisibleRangeY(const GraphProject& project, double minX, double maxX, double& minY,
+                          double& maxY);

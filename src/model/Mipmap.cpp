@@ -159,10 +159,16 @@ ResultCode GraphDataY::CreateMipmap(int levels, Progress* progress)
 
 void GraphDataY::ReserveGrowth(size_t extra)
 {
-    raw.reserve(raw.size() + extra);
+    // Only when less than half the room asked is left: asked again after a few appends
+    // (Follow turned off and on), it must not copy the arrays each time.
+    auto keepRoom = [](auto& array, size_t room) {
+        if (array.capacity() - array.size() < room / 2)
+            array.reserve(array.size() + room);
+    };
+    keepRoom(raw, extra);
     for (auto& level : mipmap) {
         extra = (extra + 1) / 2;
-        level.reserve(level.size() + extra);
+        keepRoom(level, extra);
     }
 }
 

@@ -90,6 +90,7 @@ void MainFrameDesign::CreateMenus()
     m_menuView->AppendCheckItem(ID_MENU_PALETTE, _("Distinct Colours for New Series"));
     m_menuView->AppendCheckItem(ID_MENU_CURSORS, _("Cursors"));
     m_menuView->AppendCheckItem(ID_MENU_FOLLOW, _("Follow Files"));
+    m_menuView->AppendCheckItem(ID_MENU_FOLLOW_FIT_Y, _("Fit Y While Following"));
     m_menubar->Append(m_menuView, _("View"));
 
     m_menuHelp = new wxMenu();
@@ -228,6 +229,7 @@ void MainFrameDesign::BindCommands()
         {ID_MENU_CURSORS, wxID_NONE, &MainFrameDesign::MenuItemCursors_OnMenuSelection},
         {ID_MENU_RELOAD, wxID_NONE, &MainFrameDesign::MenuItemReload_OnMenuSelection},
         {ID_MENU_FOLLOW, wxID_NONE, &MainFrameDesign::MenuItemFollow_OnMenuSelection},
+        {ID_MENU_FOLLOW_FIT_Y, wxID_NONE, &MainFrameDesign::MenuItemFollowFitY_OnMenuSelection},
         {ID_MENU_MANUAL, wxID_NONE, &MainFrameDesign::MenuItemManual_OnMenuSelection},
         {ID_MENU_LICENSE, wxID_NONE, &MainFrameDesign::MenuItemLicense_OnMenuSelection},
         {ID_MENU_ABOUT, wxID_NONE, &MainFrameDesign::MenuItemAbout_OnMenuSelection},
@@ -254,6 +256,7 @@ void MainFrameDesign::BindCommands()
         {ID_MENU_PALETTE, wxID_NONE, &MainFrameDesign::MenuItemPalette_OnUpdateUI},
         {ID_MENU_CURSORS, wxID_NONE, &MainFrameDesign::MenuItemCursors_OnUpdateUI},
         {ID_MENU_FOLLOW, wxID_NONE, &MainFrameDesign::MenuItemFollow_OnUpdateUI},
+        {ID_MENU_FOLLOW_FIT_Y, wxID_NONE, &MainFrameDesign::MenuItemFollowFitY_OnUpdateUI},
         {ID_MENU_MANUAL, wxID_NONE, &MainFrameDesign::MenuItemManual_OnUpdateUI},
         {ID_MENU_LICENSE, wxID_NONE, &MainFrameDesign::MenuItemLicense_OnUpdateUI},
     };

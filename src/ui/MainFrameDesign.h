@@ -47,6 +47,7 @@ enum
     ID_MENU_CURSORS,
     ID_MENU_RELOAD,
     ID_MENU_FOLLOW,
+    ID_MENU_FOLLOW_FIT_Y,
     ID_MENU_MANUAL,
     ID_MENU_LICENSE,
     ID_MENU_ABOUT,
@@ -106,6 +107,7 @@ protected:
     virtual void MenuItemCursors_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemReload_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemFollow_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemFollowFitY_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemManual_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemLicense_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemAbout_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
@@ -119,6 +121,7 @@ protected:
     virtual void MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemCursors_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemFollow_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
+    virtual void MenuItemFollowFitY_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
 

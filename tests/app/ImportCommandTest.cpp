@@ -501,6 +501,11 @@ TEST_F(ImportCommandTest, FollowAndReloadAGrowingFile)
     EXPECT_TRUE(PumpUntil([&] {
         return Status() == "Following: 10 new points. Calculated series are not calculated again.";
     })) << Status();
+    // Fit Y While Following: Y takes in the newest point as the view moves.
+    frame->SetFollowFitY(true);
+    append(wxString::Format("%d,40\n", n++).utf8_string());
+    EXPECT_TRUE(PumpUntil([&] { return Project().GetPlotRange().maxY == 40; }))
+        << RangeText(Project());
     frame->SetFollowing(false);
 }
 

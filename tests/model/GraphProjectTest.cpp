@@ -202,4 +202,36 @@ TEST(FitRange, InfinitiesAreLeftOut)
                                    project->GetMinY(false), project->GetMaxY(false)}));
 }
 
+// Fitting Y to what is visible: only the visible series' finite points inside the X window
+// count (hidden series and infinities do not); a single value is widened; none is false.
+TEST(GraphProject, VisibleRangeYCountsTheWindowOnly)
+{
+    const double inf = INFINITY;
+    auto project = CreateGraphProject();
+    project->Add(MakeMipmappedSeries({5, 1, -inf, 7, 2, 9, 3, 4}, DataX{0, 1}, 1));
+    auto hidden = MakeSeries({-100, 100}, DataX{2, 1});
+    hidden->SetVisible(false);
+    project->Add(hidden);
+    const struct
+    {
+        double minX, maxX;
+        bool found;
+        double minY, maxY;
+    } rows[] = {
+        {0.5, 4.5, true, 1, 7},  // the infinity at 2 is left out
+        {5, 5, true, 8, 10},     // one value, widened
+        {2, 2, false, 0, 0},     // only an infinity
+        {20, 30, false, 0, 0},   // past the data
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.minX);
+        double lo = 0, hi = 0;
+        ASSERT_EQ(row.found, ComputeVisibleRangeY(*project, row.minX, row.maxX, lo, hi));
+        if (row.found) {
+            EXPECT_EQ(row.minY, lo);
+            EXPECT_EQ(row.maxY, hi);
+        }
+    }
+}
+
 } // namespace

@@ -1,6 +1,8 @@
 #include "app/commands/ReloadCommand.h"
 
+#include <algorithm>
 #include <cfloat>
+#include <functional>
 
 #include <wx/intl.h>
 
@@ -8,13 +10,32 @@
 #include "app/MainFrame.h"
 #include "app/Settings.h"
 #include "app/dialogs/ProgressDlg.h"
-#include "csv/Reload.h"
+#include "csv/Follow.h"
 #include "model/GraphProject.h"
 
 namespace {
 
-// Reloads with `context` (null: on this thread, without a dialog); moves a view that
-// showed the end of the data along with it. The report of what happened.
+// Moves a view that showed the end of the data (the newest point within a pixel's worth of
+// its right edge) along with it, keeping its width; with `fitY`, Y then shows the visible
+// points.
+void MoveViewWithEnd(GraphProject& project, const PlotRange& view, double endBefore,
+                     const ReloadReport& report, bool fitY)
+{
+    const double endAfter = project.GetMaxX(true);
+    const double slack = (view.maxX - view.minX) * 1e-3;
+    if (report.newPoints > 0 && endBefore != -DBL_MAX && endAfter > endBefore &&
+        view.maxX >= endBefore - slack && view.minX <= endBefore) {
+        const double shift = std::max(0.0, endAfter - view.maxX);
+        PlotRange moved{view.minX + shift, view.maxX + shift, view.minY, view.maxY};
+        if (fitY)
+            ComputeVisibleRangeY(project, moved.minX, moved.maxX, moved.minY, moved.maxY);
+        if (shift > 0.0 || fitY)
+            project.SetPlotRange(moved.minX, moved.maxX, moved.minY, moved.maxY);
+    }
+}
+
+// Reloads with `context` (null: on this thread, without a dialog), moving a view at the
+// end of the data along with it. The report of what happened.
 ReloadReport Reload(MainFrame& frame, ProcContext* context)
 {
     GraphProject& project = *frame.GetProject();
@@ -23,15 +44,7 @@ ReloadReport Reload(MainFrame& frame, ProcContext* context)
     ReloadReport report;
     ReloadProject(project, CSVImportTuning(), ReadSetting(SETTING_MIPMAP_RESOLUTION), context,
                   report);
-    const double endAfter = project.GetMaxX(true);
-    // At the end: the newest point within a pixel's worth of the right edge.
-    const double slack = (view.maxX - view.minX) * 1e-3;
-    if (report.newPoints > 0 && endBefore != -DBL_MAX && endAfter > endBefore &&
-        view.maxX >= endBefore - slack && view.minX <= endBefore) {
-        const double shift = endAfter - view.maxX;
-        if (shift > 0.0)
-            project.SetPlotRange(view.minX + shift, view.maxX + shift, view.minY, view.maxY);
-    }
+    MoveViewWithEnd(project, view, endBefore, report, false);
     return report;
 }
 
@@ -66,17 +79,31 @@ bool HasSeriesNotFromFiles(const GraphProject& project)
 
 } // namespace
 
-void RunFollowStep(MainFrame& frame)
+bool StartFollowRead(MainFrame& frame, FileFollower& follower, std::function<void()> done)
 {
-    const ReloadReport report = Reload(frame, nullptr);
+    return follower.Start(*frame.GetProject(), CSVImportTuning(),
+                          ReadSetting(SETTING_MIPMAP_RESOLUTION), std::move(done));
+}
+
+bool FinishFollowRead(MainFrame& frame, FileFollower& follower, bool fitY)
+{
+    GraphProject& project = *frame.GetProject();
+    const PlotRange view = project.GetPlotRange();
+    const double endBefore = project.GetMaxX(true);
+    ReloadReport report;
+    bool again = false;
+    if (!follower.Finish(project, report, again))
+        return false;
+    MoveViewWithEnd(project, view, endBefore, report, fitY);
     if (!report.message.empty())
         frame.SetStatusMessage(report.message);
     else if (report.newPoints > 0 || report.replaced > 0)
         frame.SetStatusMessage(
-            HasSeriesNotFromFiles(*frame.GetProject())
+            HasSeriesNotFromFiles(project)
                 ? wxString::Format(_("Following: %lld new points. Calculated series are not "
                                      "calculated again."),
                                    static_cast<long long>(report.newPoints))
                 : wxString::Format(_("Following: %lld new points."),
                                    static_cast<long long>(report.newPoints)));
+    return again;
 }

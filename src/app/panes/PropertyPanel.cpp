@@ -425,8 +425,16 @@ void PropertyPanel::Update(Observable*, const ObserverParamBase& param)
         wxLogDebug("PropertyPanel::Update: call UpdatePropertyList(UPDATE_GRAPH_PROP)");
         UpdatePropertyList(UPDATE_GRAPH_PROP);
     } else if ((kind & PROJ_DATA) && (dataKind & DATA_VALUES)) {
-        // A file read again or grown: the points and ranges shown change.
-        UpdatePropertyList(UPDATE_ALL);
+        // A file read again or grown: the points and ranges shown change. Its series all
+        // change at once, and the picture comes first: one update, after them.
+        if (!m_valuesPending) {
+            m_valuesPending = true;
+            CallAfter([this] {
+                m_valuesPending = false;
+                if (m_proj)
+                    UpdatePropertyList(UPDATE_ALL);
+            });
+        }
     }
 }
 

@@ -68,6 +68,7 @@ private:
     std::map<wxString, wxPGProperty*> m_handles;
     // True while the panel itself writes into the project: its notifications are ignored.
     bool m_updating = false;
+    bool m_valuesPending = false; // grown series: the list is brought up to date once, later
     int m_shownTarget = -1;       // the drop-down item whose grid is shown
     bool m_splitterMoved = false; // by the user: the label column is then theirs
     double m_intervalX = 0.0;     // in use, as last drawn
