@@ -27,8 +27,9 @@ double GridInterval(bool autoInterval, double manualInterval, double span, doubl
 std::vector<double> TickPositions(double min, double max, double interval,
                                   std::size_t maxCount = 100000);
 
-// The label of value: format applied to value when it is safe (IsTickFormatSafe); otherwise the
-// format's literal text (with "%%" read as "%" when the format has no conversion at all).
+// The label of value: format applied to value when it is safe (IsTickFormatSafe);
+// otherwise the format's literal text (with "%%" read as "%" when the format has no
+// conversion at all).
 wxString FormatTickLabel(const wxString& format, double value);
 
 // The labels of evenly spaced ticks `interval` apart: the format's, unless it prints two
