@@ -41,6 +41,9 @@ run plot2 plot $E/signals.csv -o zoom.svg --range 10,12,-2,2 --formula 'mean=(y(
 run plot3 plot $E/signals.csv -o s.pdf
 run plot4 plot $E/signals.csv -o s.ps
 run plot5 plot $E/signals.csv -o no/such/s.png
+# Values the property pane refuses, which the command line refuses too.
+run plot6 plot $E/signals.csv -o interval0.png --property Grid.IntervalX=0
+run plot7 plot $E/signals.csv -o format-d.png --property Tick.FormatX=%d
 run export1 export $E/signals.csv -o out.csv
 run export2 export $E/signals.csv -o out.txt --series 2,4 --out-sep tab --no-x
 run export3 export $E/signals.csv -o no/such/out.csv

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/FileUtil.h"
+#include "base/NumberText.h"
 #include "csv/Dialect.h"
 #include "csv/NumberParser.h"
 
@@ -29,7 +30,7 @@ wxString ValueText(double value, const ColumnFormat& format)
     if (format.kind == ColumnKind::TIME) {
         return FormatIsoTimeAt(format.origin, value);
     }
-    return wxString::FromCDouble(value, -1);
+    return FormatExactNumber(value);
 }
 
 } // namespace

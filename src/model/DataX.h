@@ -6,6 +6,11 @@
 
 #include "model/LargeArray.h"
 
+// The smallest interval a regular X may be given where one is typed (the import and
+// calculator dialogs). Not 0: points that all share one X cannot be fitted, zoomed or
+// exported.
+constexpr double MIN_X_INTERVAL = 1e-10;
+
 // The X values of a series: regular (point i at start + i * interval) or explicit (one
 // value per point, never decreasing, shared and never changed). Regular costs nothing
 // and is what evenly spaced files and formulas give; explicit is for recordings with

@@ -3,35 +3,76 @@
 #include <cfloat>
 #include <cmath>
 
+#include <wx/intl.h>
 #include <wx/tokenzr.h>
+
+#include "base/NumberText.h"
+#include "model/TickFormat.h"
 
 namespace {
 
 using P = ProjectProperty;
 
+// A field of this kind with nothing else set: no limits, any text.
+ProjectPropertyField Field(const char* name, PropertyKind kind)
+{
+    ProjectPropertyField field{};
+    field.name = name;
+    field.kind = kind;
+    field.min = 1;
+    field.max = 0;
+    return field;
+}
 ProjectPropertyField ColourField(const char* name, Colour P::*member)
 {
-    return {name, PropertyKind::Colour, 1, 0, member, nullptr, nullptr, nullptr, nullptr, nullptr,
-            0};
+    ProjectPropertyField field = Field(name, PropertyKind::Colour);
+    field.colour = member;
+    return field;
 }
 ProjectPropertyField DoubleField(const char* name, double P::*member, double min = 1,
                                  double max = 0)
 {
-    return {
-        name, PropertyKind::Double, min, max, nullptr, member, nullptr, nullptr, nullptr, nullptr,
-        0};
+    ProjectPropertyField field = Field(name, PropertyKind::Double);
+    field.number = member;
+    field.min = min;
+    field.max = max;
+    return field;
+}
+// A grid interval: any positive value (the stored -1 means automatic).
+ProjectPropertyField IntervalField(const char* name, double P::*member)
+{
+    ProjectPropertyField field = DoubleField(name, member, 0, DBL_MAX);
+    field.aboveMin = true;
+    field.refusal = wxTRANSLATE("Please input an interval greater than 0.");
+    return field;
 }
 ProjectPropertyField BoolField(const char* name, bool P::*member)
 {
-    return {name, PropertyKind::Bool, 1, 0, nullptr, nullptr, member, nullptr, nullptr, nullptr, 0};
+    ProjectPropertyField field = Field(name, PropertyKind::Bool);
+    field.flag = member;
+    return field;
 }
 ProjectPropertyField FontField(const char* name, FontDesc P::*member)
 {
-    return {name, PropertyKind::Font, 1, 0, nullptr, nullptr, nullptr, member, nullptr, nullptr, 0};
+    ProjectPropertyField field = Field(name, PropertyKind::Font);
+    field.font = member;
+    return field;
 }
 ProjectPropertyField TextField(const char* name, wxString P::*member)
 {
-    return {name, PropertyKind::Text, 1, 0, nullptr, nullptr, nullptr, nullptr, member, nullptr, 0};
+    ProjectPropertyField field = Field(name, PropertyKind::Text);
+    field.text = member;
+    return field;
+}
+// A tick label format, which the renderer would otherwise show as literal text.
+ProjectPropertyField TickFormatField(const char* name, wxString P::*member)
+{
+    ProjectPropertyField field = TextField(name, member);
+    field.accepts = IsTickFormatSafe;
+    field.rule = "a format with one floating-point conversion, such as %.2f";
+    field.refusal =
+        wxTRANSLATE("Please input a format with one floating-point conversion, such as %.2f.");
+    return field;
 }
 
 template <int N>
@@ -71,8 +112,8 @@ const std::vector<ProjectPropertyField>& ProjectPropertyFields()
         BoolField("Grid.EnabledY", &P::gridEnabledY),
         BoolField("Grid.AutoX", &P::gridAutoX),
         BoolField("Grid.AutoY", &P::gridAutoY),
-        DoubleField("Grid.IntervalX", &P::gridIntervalX, 0, DBL_MAX),
-        DoubleField("Grid.IntervalY", &P::gridIntervalY, 0, DBL_MAX),
+        IntervalField("Grid.IntervalX", &P::gridIntervalX),
+        IntervalField("Grid.IntervalY", &P::gridIntervalY),
         DoubleField("Grid.LineWidth", &P::gridLineWidth, 0.1, 5),
         ColourField("Grid.LineColor", &P::gridLineColor),
         DoubleField("Tick.LineLength", &P::tickLineLength, -200, 200),
@@ -82,8 +123,8 @@ const std::vector<ProjectPropertyField>& ProjectPropertyFields()
         ColourField("Tick.FontColor", &P::tickFontColor),
         DoubleField("Tick.PositionX", &P::tickPositionX, -200, 200),
         DoubleField("Tick.PositionY", &P::tickPositionY, -200, 200),
-        TextField("Tick.FormatX", &P::tickFormatX),
-        TextField("Tick.FormatY", &P::tickFormatY),
+        TickFormatField("Tick.FormatX", &P::tickFormatX),
+        TickFormatField("Tick.FormatY", &P::tickFormatY),
         TextField("Axis.LabelX", &P::axisLabelX),
         TextField("Axis.LabelY", &P::axisLabelY),
         FontField("Axis.Font", &P::axisFont),
@@ -110,7 +151,20 @@ const ProjectPropertyField* FindProjectPropertyField(const wxString& name)
 bool IsWithinLimits(const ProjectPropertyField& field, double value)
 {
     return std::isfinite(value) &&
-           (field.min > field.max || (value >= field.min && value <= field.max));
+           (field.min > field.max ||
+            (value >= field.min && value <= field.max && !(field.aboveMin && value == field.min)));
+}
+
+bool IsAcceptedText(const ProjectPropertyField& field, const wxString& text)
+{
+    if (field.accepts && !field.accepts(text))
+        return false;
+    if (!field.choices)
+        return true;
+    for (int i = 0; i < field.choiceCount; ++i)
+        if (text == field.choices[i])
+            return true;
+    return false;
 }
 
 bool ParseColour(const wxString& text, Colour& colour)
@@ -196,8 +250,10 @@ bool SetPropertyFromText(ProjectProperty& property, const ProjectPropertyField& 
             return false;
         }
         if (!IsWithinLimits(field, value)) {
-            error =
-                name + wxString::Format(": %g is outside %g to %g", value, field.min, field.max);
+            error = field.aboveMin ? name + ": expected a number above " +
+                                         FormatExactNumber(field.min) + ", got \"" + text + "\""
+                                   : name + wxString::Format(": %g is outside %g to %g", value,
+                                                             field.min, field.max);
             return false;
         }
         property.*field.number = value;
@@ -221,17 +277,12 @@ bool SetPropertyFromText(ProjectProperty& property, const ProjectPropertyField& 
         }
         return true;
     case PropertyKind::Text:
-        if (field.choices) {
-            bool known = false;
-            wxString list;
-            for (int i = 0; i < field.choiceCount; ++i) {
-                known = known || text == field.choices[i];
-                list += (i ? ", " : "") + wxString(field.choices[i]);
-            }
-            if (!known) {
-                error = name + ": expected one of " + list + ", got \"" + text + "\"";
-                return false;
-            }
+        if (!IsAcceptedText(field, text)) {
+            wxString wanted = field.rule ? field.rule : "one of ";
+            for (int i = 0; i < field.choiceCount; ++i)
+                wanted += (i ? ", " : "") + wxString(field.choices[i]);
+            error = name + ": expected " + wanted + ", got \"" + text + "\"";
+            return false;
         }
         property.*field.text = text;
         return true;
@@ -245,7 +296,7 @@ wxString GetPropertyAsText(const ProjectProperty& property, const ProjectPropert
     case PropertyKind::Colour:
         return FormatColour(property.*field.colour);
     case PropertyKind::Double:
-        return wxString::FromCDouble(property.*field.number);
+        return FormatExactNumber(property.*field.number);
     case PropertyKind::Bool:
         return property.*field.flag ? "true" : "false";
     case PropertyKind::Font:

@@ -7,8 +7,8 @@
 #include "model/GraphProject.h"
 
 // The editable display properties by name ("Margin.Top", "Grid.AutoX", ...), with their
-// kinds and value limits, and a text form for each kind. The command-line tool sets
-// properties by name through this table; one table keeps names and limits in one place.
+// kinds and value limits, and a text form for each kind. The property pane and the
+// command-line tool set properties through this table, so both refuse the same values.
 enum class PropertyKind
 {
     Colour,
@@ -24,6 +24,7 @@ struct ProjectPropertyField
     PropertyKind kind;
     double min; // limits of a Double; min > max means none
     double max;
+    bool aboveMin; // min itself is refused too (an interval must be above 0)
     Colour ProjectProperty::*colour;
     double ProjectProperty::*number;
     bool ProjectProperty::*flag;
@@ -32,11 +33,19 @@ struct ProjectPropertyField
     // A Text field limited to these values (null: any text).
     const char* const* choices;
     int choiceCount;
+    // A Text field's rule (null: any text), and what it asks for, for messages.
+    bool (*accepts)(const wxString& text);
+    const char* rule;
+    // What the property pane says when aboveMin or the rule refuses a value (untranslated:
+    // the pane translates it; null for the plain limits, which the pane's editor states).
+    const char* refusal;
 };
 
 const std::vector<ProjectPropertyField>& ProjectPropertyFields();
 // True for a finite value within the field's limits (any finite value without limits).
 bool IsWithinLimits(const ProjectPropertyField& field, double value);
+// True for a text a Text field takes: one of its choices, or one its rule accepts.
+bool IsAcceptedText(const ProjectPropertyField& field, const wxString& text);
 
 // Limits of a series' line width ("Curve.LineWidth"), those of the graph's line widths.
 constexpr double SERIES_LINE_WIDTH_MIN = 0.1;

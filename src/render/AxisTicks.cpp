@@ -70,90 +70,22 @@ std::vector<double> TickPositions(double min, double max, double interval, std::
     return values;
 }
 
-namespace {
-
-enum class FormatCheck
-{
-    Unsafe,
-    Literal,   // no conversion, only text and "%%"
-    OneDouble, // exactly one floating-point conversion
-};
-
-bool IsDigit(wxUniChar c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// Skips at most two digits; false when there are more.
-bool SkipNumber(const wxString& s, size_t& i)
-{
-    size_t digits = 0;
-    while (i < s.length() && IsDigit(s[i])) {
-        ++i;
-        ++digits;
-    }
-    return digits <= 2;
-}
-
-// With `span`, where the (last) conversion starts and ends.
-FormatCheck CheckFormat(const wxString& s, std::pair<size_t, size_t>* span = nullptr)
-{
-    int conversions = 0;
-    for (size_t i = 0; i < s.length(); ++i) {
-        if (s[i] != '%')
-            continue;
-        const size_t start = i;
-        if (++i >= s.length())
-            return FormatCheck::Unsafe; // a lone '%' at the end
-        if (s[i] == '%')
-            continue;
-        // Each flag once is plenty; the toolkit's formatter refuses long flag runs.
-        const size_t flagsStart = i;
-        while (i < s.length() && wxString("-+ #0").Find(s[i]) != wxNOT_FOUND)
-            ++i;
-        if (i - flagsStart > 5)
-            return FormatCheck::Unsafe;
-        if (!SkipNumber(s, i))
-            return FormatCheck::Unsafe;
-        if (i < s.length() && s[i] == '.') {
-            ++i;
-            if (!SkipNumber(s, i))
-                return FormatCheck::Unsafe;
-        }
-        if (i >= s.length() || wxString("fFeEgGaA").Find(s[i]) == wxNOT_FOUND)
-            return FormatCheck::Unsafe; // '*', '$', length modifiers, other conversions
-        ++conversions;
-        if (span)
-            *span = {start, i + 1};
-    }
-    if (conversions == 0)
-        return FormatCheck::Literal;
-    return conversions == 1 ? FormatCheck::OneDouble : FormatCheck::Unsafe;
-}
-
-} // namespace
-
-bool IsTickFormatSafe(const wxString& format)
-{
-    return CheckFormat(format) == FormatCheck::OneDouble;
-}
-
 wxString FormatTickLabel(const wxString& format, double value)
 {
-    switch (CheckFormat(format)) {
-    case FormatCheck::OneDouble: {
+    switch (CheckTickFormat(format)) {
+    case TickFormatCheck::OneDouble: {
         // Accumulated tick values land a hair below zero; "-0.00" is not a label.
         const wxString zero = wxString::Format(format, 0.0);
         if (value < 0.0 && wxString::Format(format, -value) == zero)
             return zero;
         return wxString::Format(format, value);
     }
-    case FormatCheck::Literal: {
+    case TickFormatCheck::Literal: {
         wxString text = format;
         text.Replace("%%", "%");
         return text;
     }
-    case FormatCheck::Unsafe:
+    case TickFormatCheck::Unsafe:
         break;
     }
     return format;
@@ -197,7 +129,7 @@ std::vector<wxString> TickLabels(const wxString& format, const std::vector<doubl
     };
     std::vector<wxString> labels = labelsWith(format);
     std::pair<size_t, size_t> span;
-    if (AllDiffer(labels) || CheckFormat(format, &span) != FormatCheck::OneDouble)
+    if (AllDiffer(labels) || CheckTickFormat(format, &span) != TickFormatCheck::OneDouble)
         return labels;
     const wxString before = format.Left(span.first), after = format.Mid(span.second);
     std::vector<wxString> fixed, scientific;

@@ -5,6 +5,8 @@
 
 #include <wx/string.h>
 
+#include "model/TickFormat.h"
+
 // Where grid lines, tick marks and tick labels of an axis go, and what the labels say.
 // Pure arithmetic: no drawing, no state.
 
@@ -25,13 +27,9 @@ double GridInterval(bool autoInterval, double manualInterval, double span, doubl
 std::vector<double> TickPositions(double min, double max, double interval,
                                   std::size_t maxCount = 100000);
 
-// True when format holds exactly one floating-point conversion (up to five flags, width
-// and precision of at most two digits allowed; no length modifier, no '*', no "n$") and
-// otherwise only literal text and "%%".
-bool IsTickFormatSafe(const wxString& format);
-
-// The label of value: format applied to value when it is safe; otherwise the format's
-// literal text (with "%%" read as "%" when the format has no conversion at all).
+// The label of value: format applied to value when it is safe (IsTickFormatSafe);
+// otherwise the format's literal text (with "%%" read as "%" when the format has no
+// conversion at all).
 wxString FormatTickLabel(const wxString& format, double value);
 
 // The labels of evenly spaced ticks `interval` apart: the format's, unless it prints two

@@ -32,21 +32,6 @@ std::size_t TickCap(double axisLength)
 
 } // namespace
 
-PlotTransform PlotTransform::Make(const PlotRange& range, double width, double height)
-{
-    PlotTransform tf;
-    const double spanX = range.maxX - range.minX;
-    const double spanY = range.maxY - range.minY;
-    tf.sx = width / spanX;
-    tf.sy = -(height / spanY);
-    tf.tx = -(tf.sx * range.minX);
-    tf.ty = height - tf.sy * range.minY;
-    // A zero, negative or non-finite size or span has no usable mapping on that axis.
-    tf.validX = width > 0.0 && spanX > 0.0 && std::isfinite(tf.sx) && std::isfinite(tf.tx);
-    tf.validY = height > 0.0 && spanY > 0.0 && std::isfinite(tf.sy) && std::isfinite(tf.ty);
-    return tf;
-}
-
 GraphRenderer::GraphRenderer(CairoContext& cairo, const GraphProject& project, double width,
                              double height)
     : m_cairo(cairo), m_project(project), m_width(width), m_height(height)
@@ -167,7 +152,7 @@ void GraphRenderer::DrawGrid()
     if (m_prop.gridEnabledX && !m_ticksX.empty()) {
         cairo_new_path(cr);
         for (double v : m_ticksX) {
-            const double px = m_tf.sx * v + m_tf.tx;
+            const double px = m_tf.ToPixelX(v);
             cairo_new_sub_path(cr);
             cairo_move_to(cr, px, 0);
             cairo_line_to(cr, px, m_ph);
@@ -179,7 +164,7 @@ void GraphRenderer::DrawGrid()
     if (m_prop.gridEnabledY && !m_ticksY.empty()) {
         cairo_new_path(cr);
         for (double v : m_ticksY) {
-            const double py = m_tf.sy * v + m_tf.ty;
+            const double py = m_tf.ToPixelY(v);
             cairo_new_sub_path(cr);
             cairo_move_to(cr, 0, py);
             cairo_line_to(cr, m_pw, py);
@@ -279,15 +264,15 @@ void TraceExplicitBand(const DrawData& dd, const PlotTransform& tf, Sink& sink, 
             continue;
         }
         const size_t runBegin = k;
-        sink.MoveTo(ClampCoord(tf.sx * dd.xs[k] + tf.tx),
-                    ClampCoord(tf.sy * dd.pairsBegin[k].max + tf.ty));
+        sink.MoveTo(ClampCoord(tf.ToPixelX(dd.xs[k])),
+                    ClampCoord(tf.ToPixelY(dd.pairsBegin[k].max)));
         for (++k; k < n && !isGap(dd.pairsBegin + k); ++k)
-            sink.LineTo(ClampCoord(tf.sx * dd.xs[k] + tf.tx),
-                        ClampCoord(tf.sy * dd.pairsBegin[k].max + tf.ty));
+            sink.LineTo(ClampCoord(tf.ToPixelX(dd.xs[k])),
+                        ClampCoord(tf.ToPixelY(dd.pairsBegin[k].max)));
         for (size_t q = k; q != runBegin;) {
             --q;
-            sink.LineTo(ClampCoord(tf.sx * dd.xs[q] + tf.tx),
-                        ClampCoord(tf.sy * dd.pairsBegin[q].min + tf.ty));
+            sink.LineTo(ClampCoord(tf.ToPixelX(dd.xs[q])),
+                        ClampCoord(tf.ToPixelY(dd.pairsBegin[q].min)));
         }
         sink.ClosePath();
     }
@@ -295,8 +280,8 @@ void TraceExplicitBand(const DrawData& dd, const PlotTransform& tf, Sink& sink, 
         const double* line = dd.bridges + 4 * b;
         if (std::isnan(line[1]) || std::isnan(line[3]))
             continue;
-        sink.MoveTo(ClampCoord(tf.sx * line[0] + tf.tx), ClampCoord(tf.sy * line[1] + tf.ty));
-        sink.LineTo(ClampCoord(tf.sx * line[2] + tf.tx), ClampCoord(tf.sy * line[3] + tf.ty));
+        sink.MoveTo(ClampCoord(tf.ToPixelX(line[0])), ClampCoord(tf.ToPixelY(line[1])));
+        sink.LineTo(ClampCoord(tf.ToPixelX(line[2])), ClampCoord(tf.ToPixelY(line[3])));
     }
 }
 
@@ -315,8 +300,8 @@ template <typename Sink> void TraceCurve(const DrawData& dd, const PlotTransform
                 penDown = false;
                 continue;
             }
-            const double px = ClampCoord(tf.sx * x + tf.tx);
-            const double py = ClampCoord(tf.sy * *v + tf.ty);
+            const double px = ClampCoord(tf.ToPixelX(x));
+            const double py = ClampCoord(tf.ToPixelY(*v));
             if (penDown)
                 sink.LineTo(px, py);
             else
@@ -342,16 +327,16 @@ template <typename Sink> void TraceCurve(const DrawData& dd, const PlotTransform
         }
         const MinMax* runBegin = p;
         double x = x0;
-        sink.MoveTo(ClampCoord(tf.sx * x + tf.tx), ClampCoord(tf.sy * p->max + tf.ty));
+        sink.MoveTo(ClampCoord(tf.ToPixelX(x)), ClampCoord(tf.ToPixelY(p->max)));
         for (++p; p != dd.pairsEnd && !isGap(p); ++p) {
             x += dd.stepX;
-            sink.LineTo(ClampCoord(tf.sx * x + tf.tx), ClampCoord(tf.sy * p->max + tf.ty));
+            sink.LineTo(ClampCoord(tf.ToPixelX(x)), ClampCoord(tf.ToPixelY(p->max)));
         }
         const MinMax* runEnd = p;
         x = x0 + double(runEnd - runBegin - 1) * dd.stepX;
         for (const MinMax* q = runEnd; q != runBegin;) {
             --q;
-            sink.LineTo(ClampCoord(tf.sx * x + tf.tx), ClampCoord(tf.sy * q->min + tf.ty));
+            sink.LineTo(ClampCoord(tf.ToPixelX(x)), ClampCoord(tf.ToPixelY(q->min)));
             x -= dd.stepX;
         }
         sink.ClosePath();
@@ -555,7 +540,7 @@ void GraphRenderer::DrawTicks()
     const double len = m_prop.tickLineLength;
     cairo_new_path(cr);
     for (double v : m_ticksX) {
-        const double px = m_tf.sx * v + m_tf.tx;
+        const double px = m_tf.ToPixelX(v);
         cairo_new_sub_path(cr);
         cairo_move_to(cr, px, 0);
         cairo_line_to(cr, px, len);
@@ -564,7 +549,7 @@ void GraphRenderer::DrawTicks()
         cairo_line_to(cr, px, m_ph);
     }
     for (double v : m_ticksY) {
-        const double py = m_tf.sy * v + m_tf.ty;
+        const double py = m_tf.ToPixelY(v);
         cairo_new_sub_path(cr);
         cairo_move_to(cr, 0, py);
         cairo_line_to(cr, len, py);
@@ -638,7 +623,7 @@ void GraphRenderer::DrawTickLabels()
     };
     double contextEnd = -HUGE_VAL;
     for (size_t k = 0; k < m_ticksX.size(); ++k) {
-        const double px = m_tf.sx * m_ticksX[k] + m_tf.tx;
+        const double px = m_tf.ToPixelX(m_ticksX[k]);
         if (Mod(m_ordinalsX[k], strideX) == 0) {
             ext = m_cairo.TextExtents(m_labelsX[k]);
             // A time label cut by the picture's edge would misread ("00:0" for "00:05").
@@ -673,7 +658,7 @@ void GraphRenderer::DrawTickLabels()
         if (Mod(m_ordinalsY[k], strideY) != 0)
             continue;
         ext = m_cairo.TextExtents(m_labelsY[k]);
-        const double middle = m_tf.sy * m_ticksY[k] + m_tf.ty;
+        const double middle = m_tf.ToPixelY(m_ticksY[k]);
         m_cairo.ShowText(m_labelsY[k], left, middle - ext.y_bearing - ext.height / 2);
         labelBoxes.push_back(
             {left + ext.x_bearing, middle - ext.height / 2, ext.width, ext.height});

@@ -3,6 +3,7 @@
 
 #include "app/dialogs/CSVImportOptionDlg.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
+#include "csv/CSVImporter.h"
 #include "csv/Preview.h"
 #include "model/GraphProject.h"
 #include "support/GuiTestSupport.h"

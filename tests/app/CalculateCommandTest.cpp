@@ -114,23 +114,6 @@ TEST_F(CalculatorDlgTest, SetSameSizeAsCopiesTheSeriesAxisExactly)
     EXPECT_EQ("X counts seconds on the time axis of \"timed\".", dlg->GetXNoteText()->GetLabel());
 }
 
-// The text a copied value is shown with: %g's choice of notation, as few digits as read
-// back exactly.
-TEST(FormatExactNumber, ShortestTextThatReadsBack)
-{
-    const std::pair<double, const char*> rows[] = {{0.0005, "0.0005"},
-                                                   {1e-12, "1e-12"},
-                                                   {1.0 / 3.0, "0.3333333333333333"},
-                                                   {1e8, "100000000"},
-                                                   {200000, "200000"},
-                                                   {-4.5, "-4.5"},
-                                                   {0.1 + 0.2, "0.30000000000000004"},
-                                                   {1e20, "1e+20"},
-                                                   {-1e-10, "-1e-10"}};
-    for (const auto& [value, text] : rows)
-        EXPECT_EQ(FormatExactNumber(value), text);
-}
-
 // What is typed reaches the calculator unrounded; OK refuses what is no number or out of
 // range, the interval below 1e-10 included.
 TEST_F(CalculatorDlgTest, NumbersAreReadAsTypedWithinTheirRanges)

@@ -274,6 +274,9 @@ TEST_F(Cli, PlotRejectsBadOptionsBeforeWriting)
     } rows[] = {
         {{"plot", data, "-o", Path("x.png"), "--property", "Margin.Lefty=3"}, 2},
         {{"plot", data, "-o", Path("x.png"), "--property", "Margin.Left=900"}, 2},
+        // What the property pane refuses too.
+        {{"plot", data, "-o", Path("x.png"), "--property", "Grid.IntervalX=0"}, 2},
+        {{"plot", data, "-o", Path("x.png"), "--property", "Tick.FormatX=%d"}, 2},
         {{"plot", data, "-o", Path("x.png"), "--size", "0x10"}, 2},
         {{"plot", data, "-o", Path("x.png"), "--range", "1,0,0,1"}, 2},
         {{"plot", data}, 2},

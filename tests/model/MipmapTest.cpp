@@ -86,6 +86,10 @@ TEST(Mipmap, AppendsGrowThePyramidAsABuildFromScratch)
             const int levels = MipmapLevelCount(all.size(), 16);
             grown->Append(values.data(), values.size(), levels);
             ASSERT_EQ(size_t(levels), grown->mipmap.size());
+            double bytes = 0; // the memory estimate of imports and formulas is exact
+            for (const auto& level : grown->mipmap)
+                bytes += double(level.size() * sizeof(MinMax));
+            EXPECT_EQ(MipmapBytes(all.size(), 16), bytes);
             for (int level = 1; level <= levels; ++level) {
                 const std::vector<double> got = Flatten(grown->mipmap[size_t(level) - 1]);
                 const std::vector<double> expected = BruteForceLevel(all, level);

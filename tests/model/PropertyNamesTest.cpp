@@ -58,6 +58,15 @@ TEST(PropertyNames, ValuesAreParsedByKind)
         {"Tick.Font", "big", false},
         {"Tick.FormatY", "%.3f", true},
         {"Legend.Position", "bottom left", true},
+        // The pane's rules: an interval above 0, one floating-point conversion.
+        {"Grid.IntervalX", "0", false},
+        {"Grid.IntervalY", "-2", false},
+        {"Grid.IntervalX", "1e-300", true},
+        {"Tick.FormatX", "%d", false},
+        {"Tick.FormatX", "%f%f", false},
+        {"Tick.FormatX", "x", false},
+        {"Tick.FormatX", "%+.3e V", true},
+        {"Margin.Top", "12.345678912345678", true}, // and reads back to the last digit
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.name) + "=" + row.text);
@@ -69,6 +78,8 @@ TEST(PropertyNames, ValuesAreParsedByKind)
         }
     }
     EXPECT_EQ(p.marginLeft, 80.0);
+    EXPECT_EQ(GetPropertyAsText(p, *FindProjectPropertyField("Margin.Top")), "12.345678912345678");
+    EXPECT_EQ(p.tickFormatX, "%+.3e V");
     EXPECT_EQ(p.tickLineLength, -200.0);
     EXPECT_FALSE(p.gridEnabledX);
     EXPECT_EQ(p.bgColor, Colour(0, 255, 0, 128));
@@ -83,6 +94,12 @@ TEST(PropertyNames, ValuesAreParsedByKind)
     EXPECT_EQ(error, "Legend.Position: expected one of top right, top left, bottom right, "
                      "bottom left, got \"middle\"");
     EXPECT_EQ(p.legendPosition, "bottom left");
+    // A refusal says what the field wants.
+    EXPECT_FALSE(SetPropertyFromText(p, *FindProjectPropertyField("Grid.IntervalX"), "0", error));
+    EXPECT_EQ(error, "Grid.IntervalX: expected a number above 0, got \"0\"");
+    EXPECT_FALSE(SetPropertyFromText(p, *FindProjectPropertyField("Tick.FormatY"), "%d", error));
+    EXPECT_EQ(error, "Tick.FormatY: expected a format with one floating-point conversion, such "
+                     "as %.2f, got \"%d\"");
     EXPECT_EQ(FindProjectPropertyField("Margin.top"), nullptr); // names are case-sensitive
 }
 

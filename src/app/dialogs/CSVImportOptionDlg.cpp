@@ -55,7 +55,7 @@ CSVImportOptionDlg::CSVImportOptionDlg(wxWindow* parent)
     m_spinCtrlXStart->SetIncrement(1.0);
     m_spinCtrlXStart->SetValue(0.0);
     m_spinCtrlXInterval->SetDigits(X_DIGITS);
-    m_spinCtrlXInterval->SetRange(1e-10, DBL_MAX);
+    m_spinCtrlXInterval->SetRange(MIN_X_INTERVAL, DBL_MAX);
     m_spinCtrlXInterval->SetIncrement(1.0);
     m_spinCtrlXInterval->SetValue(1.0);
     UpdateDataItem();

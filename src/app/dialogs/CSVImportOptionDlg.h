@@ -6,7 +6,9 @@
 
 #include <wx/string.h>
 
-#include "csv/CSVImporter.h"
+#include "csv/CSVImportOption.h"
+#include "csv/Dialect.h"
+#include "model/DataX.h"
 #include "ui/CSVImportOptionDlgDesign.h"
 
 // The import options dialog: shows a scanned file's shape and lets the user choose the
@@ -17,7 +19,7 @@ class CSVImportOptionDlg : public CSVImportOptionDlgDesign
 {
 public:
     static constexpr int PREVIEW_LINES = 20;
-    // Enough decimals for an interval of 1e-10 and for Unix times with milliseconds.
+    // Enough decimals for an interval of MIN_X_INTERVAL and for Unix times with milliseconds.
     static constexpr int X_DIGITS = 10;
 
     explicit CSVImportOptionDlg(wxWindow* parent);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
-#include <charconv>
 #include <limits>
 
 #include <wx/intl.h>
@@ -11,12 +9,13 @@
 #include <wx/valtext.h>
 
 #include "app/CommandReport.h"
+#include "base/NumberText.h"
 #include "model/GraphProject.h"
 
 namespace {
 
 // wxFloatingPointValidator is no use here: it checks the range at every key, so "0" can
-// never be typed on the way to "0.5" with a lower bound of 1e-10, and it knows no
+// never be typed on the way to "0.5" with a lower bound of MIN_X_INTERVAL, and it knows no
 // exponents. This filter only keeps out what can never be part of a number.
 void AttachNumberFilter(wxTextCtrl* text)
 {
@@ -34,26 +33,6 @@ double ReadNumber(const wxTextCtrl* text)
 }
 
 } // namespace
-
-wxString FormatExactNumber(double value)
-{
-    // As %g would write it (0.0005, not 5e-04), with the fewest digits that read back, but
-    // never fewer than the integer part has (200000, not 2e+05).
-    const double magnitude = std::fabs(value);
-    const int integerDigits =
-        magnitude >= 1.0 && std::isfinite(magnitude) ? int(std::log10(magnitude)) + 1 : 1;
-    char text[40];
-    char* end = text;
-    for (int precision = std::min(integerDigits, 17); precision <= 17; ++precision) {
-        end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision)
-                  .ptr;
-        double back = 0.0;
-        std::from_chars(text, end, back);
-        if (back == value)
-            break;
-    }
-    return wxString(text, end - text);
-}
 
 CalculatorDlg::CalculatorDlg(wxWindow* parent)
     : CalculatorDlgDesign(parent, wxID_ANY, _("Calculator"))

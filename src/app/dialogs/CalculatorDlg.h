@@ -46,7 +46,7 @@ public:
 
     int ShowModal() override;
     // Also refuses, with an error box, an X start or X interval that is no number or out
-    // of range (the interval is never below 1e-10 unless a series brought it in).
+    // of range (the interval is never below MIN_X_INTERVAL unless a series brought it in).
     bool Validate() override;
 
 protected:
@@ -72,9 +72,5 @@ private:
     int32_t m_sameSize = 0;
     long m_cursor = -1; // insertion point to restore when shown; -1: none
     NumberRange m_startRange{-1e8, 1e8};
-    // Not 0: points that all share one X cannot be fitted, zoomed or exported.
-    NumberRange m_intervalRange{1e-10, 1e8};
+    NumberRange m_intervalRange{MIN_X_INTERVAL, 1e8};
 };
-
-// The shortest text that reads back as exactly `value`, locale-free.
-wxString FormatExactNumber(double value);

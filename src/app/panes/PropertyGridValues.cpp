@@ -1,12 +1,12 @@
 #include "app/panes/PropertyGridValues.h"
 
-#include <charconv>
 #include <cmath>
 
 #include <wx/propgrid/propgrid.h>
 #include <wx/valnum.h>
 #include <wx/valtext.h>
 
+#include "base/NumberText.h"
 #include "csv/TimeText.h"
 
 // The model's enumerators carry the toolkit's values, so the conversion is a cast.
@@ -54,13 +54,6 @@ FontDesc FromWxFont(const wxFont& font)
     return desc;
 }
 
-wxString FormatShortest(double value)
-{
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return wxString(buffer, result.ptr);
-}
-
 ExactFloatProperty::ExactFloatProperty(const wxString& label, double value, double min, double max)
     : wxFloatProperty(label, wxPG_LABEL, value), m_min(min), m_max(max)
 {
@@ -85,7 +78,7 @@ wxString ExactFloatProperty::ValueToString(wxVariant& value, int) const
         if (!iso.empty())
             return wxString::FromUTF8(iso.data(), iso.size());
     }
-    return FormatShortest(value.GetDouble());
+    return FormatExactNumber(value.GetDouble());
 }
 
 bool ExactFloatProperty::StringToValue(wxVariant& variant, const wxString& text, int) const
@@ -108,8 +101,8 @@ wxString ExactFloatProperty::CheckValue(double value) const
     if (!std::isfinite(value))
         return _("Please input a finite number.");
     if (value < m_min || value > m_max)
-        return wxString::Format(_("Please input a number from %s to %s."), FormatShortest(m_min),
-                                FormatShortest(m_max));
+        return wxString::Format(_("Please input a number from %s to %s."), FormatExactNumber(m_min),
+                                FormatExactNumber(m_max));
     return wxString();
 }
 

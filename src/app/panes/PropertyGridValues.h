@@ -15,13 +15,10 @@ Colour FromWxColour(const wxColour& colour);
 wxFont ToWxFont(const FontDesc& font);
 FontDesc FromWxFont(const wxFont& font);
 
-// The shortest locale-free text that reads back as exactly `value` ("0.1", "1e-07").
-wxString FormatShortest(double value);
-
-// A floating-point property that loses no digits: it shows the shortest text that reads
-// back exactly, reads text locale-free, and refuses a value that is not finite or lies
-// outside [min, max], whichever way it arrives (editor, API or a group's text). The
-// editor also gets the toolkit's floating-point validator with the same limits.
+// A floating-point property that loses no digits: it shows FormatExactNumber's text,
+// reads text locale-free, and refuses a value that is not finite or lies outside
+// [min, max], whichever way it arrives (editor, API or a group's text). The editor also
+// gets the toolkit's floating-point validator with the same limits.
 class ExactFloatProperty : public wxFloatProperty
 {
 public:

@@ -466,12 +466,14 @@ wxString PropertyPanel::RefusalOfChange(const wxString& name, const wxVariant& v
         }
         if (!IsUsableAxis(v[0], v[1]) || !IsUsableAxis(v[2], v[3]))
             return _("The minimum must be less than the maximum, with a finite range between.");
-    } else if (name.StartsWith("Grid.Interval")) {
-        if (!(value.GetDouble() > 0))
-            return _("Please input an interval greater than 0.");
-    } else if (name.StartsWith("Tick.Format")) {
-        if (!IsTickFormatSafe(value.GetString()))
-            return _("Please input a format with one floating-point conversion, such as %.2f.");
+    } else if (const ProjectPropertyField* field = FindProjectPropertyField(name);
+               field && field->refusal) {
+        // The table's rules beyond plain limits, which the command line applies too.
+        const bool taken = field->kind == PropertyKind::Double
+                               ? IsWithinLimits(*field, value.GetDouble())
+                               : IsAcceptedText(*field, value.GetString());
+        if (!taken)
+            return wxGetTranslation(field->refusal);
     }
     return wxString();
 }
