@@ -1,10 +1,14 @@
 #include "app/Settings.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include <wx/confbase.h>
+#include <wx/filename.h>
 
 #include "app/Application.h"
+#include "base/AtomicFile.h"
+#include "base/FileUtil.h"
 #include "model/PlotRange.h"
 
 const Setting<wxString> SETTING_CALCULATOR_FORMULA{"/CalculatorDlg/Formula", wxString()};
@@ -74,4 +78,17 @@ bool ReadPaletteSetting()
 void WritePaletteSetting(bool on)
 {
     AppConfig().Write("/Plot/Palette", on);
+}
+
+bool WriteFileAtomically(const wxString& path, const void* data, size_t size)
+{
+    const wxFileName target(path);
+    if (!target.DirExists() &&
+        !wxFileName::Mkdir(target.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
+        return false;
+    // Private to the user, as the settings file has always been.
+    AtomicFile file;
+    const std::string name = FileNameToNarrow(path);
+    return !name.empty() && file.Create(name, 0600) &&
+           std::fwrite(data, 1, size, file.File()) == size && file.Commit(true);
 }

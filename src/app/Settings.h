@@ -34,3 +34,9 @@ double ReadZoomFactor();
 // without writing a default, so the configuration file stays as it was until then.
 bool ReadPaletteSetting();
 void WritePaletteSetting(bool on);
+
+// Writes `size` bytes to a temporary file beside `path` (private to the user), flushes it
+// to disk and renames it over `path`, so that a crash or a full disk never leaves a
+// truncated settings file. Creates the folder if needed. False, with nothing changed, on
+// failure.
+bool WriteFileAtomically(const wxString& path, const void* data, size_t size);
