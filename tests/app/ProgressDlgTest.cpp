@@ -57,7 +57,6 @@ protected:
     void SetUp() override { frame = new wxFrame(nullptr, wxID_ANY, "owner"); }
     void TearDown() override { delete frame; }
 
-    RealModalScope allow; // the dialog really runs its modal loop here
     wxFrame* frame = nullptr;
 };
 
