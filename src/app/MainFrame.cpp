@@ -1,9 +1,7 @@
 #include "app/MainFrame.h"
 
-#include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
-#include <wx/thread.h>
 
 #include "app/Application.h"
 #include "app/dialogs/AboutDlg.h"
@@ -40,8 +38,6 @@ MainFrame::MainFrame(wxWindow* parent)
         m_panelGraph->GraphWindow()->Refresh(false);
         event.Skip();
     });
-
-    wxLogDebug("MainFrame::MainFrame(): ThreadID = %d", static_cast<int>(wxThread::GetCurrentId()));
 
     // Wide enough for the cursor's coordinates in the widest form they take.
     const int widths[] = {-1, m_statusBar->GetTextExtent(COORDINATE_SAMPLE).x + 24};

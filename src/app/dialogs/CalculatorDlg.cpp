@@ -7,7 +7,6 @@
 #include <limits>
 
 #include <wx/intl.h>
-#include <wx/log.h>
 #include <wx/valtext.h>
 
 #include "app/CommandReport.h"
@@ -205,5 +204,4 @@ void CalculatorDlg::ButtonAdd_OnButtonClick(wxCommandEvent& event)
     const wxString label = button->GetLabel();
     m_textCtrlFormula->WriteText(label == "&&&&" ? wxString("&&") : label);
     m_textCtrlFormula->SetFocus();
-    wxLogDebug("CalculatorDlg::ButtonAdd_OnButtonClick(): label = %s", label);
 }

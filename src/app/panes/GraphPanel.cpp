@@ -126,6 +126,7 @@ void GraphPanel::Render(cairo_t* target, int width, int height)
         DrawCursors(target);
     ++m_frameCount;
     ReportIntervals();
+    // bench/app/open_to_graph.sh waits for this line (run with --verbose).
     wxLogDebug("GraphPanel::Render(): %d series at %dx%d", m_proj->GetCount(), width, height);
 }
 
@@ -161,7 +162,6 @@ void GraphPanel::GraphWindow_OnMouseEvents(wxMouseEvent& event)
         if (m_dragging) {
             DragTo(at);
             EndDrag();
-            wxLogDebug("GraphWindow_OnMouseEvents(): eventType = wxEVT_LEFT_UP");
         }
     } else if (type == wxEVT_RIGHT_DOWN) {
         m_graphWindow->SetFocus();
@@ -472,7 +472,6 @@ void GraphPanel::GraphWindow_OnSize(wxSizeEvent& event)
 
 void GraphPanel::GraphWindow_OnSetFocus(wxFocusEvent& event)
 {
-    wxLogDebug("GraphWindow_OnSetFocus()");
     m_pictureStale = true;
     m_graphWindow->Refresh(false);
     event.Skip();
@@ -480,7 +479,6 @@ void GraphPanel::GraphWindow_OnSetFocus(wxFocusEvent& event)
 
 void GraphPanel::GraphWindow_OnKillFocus(wxFocusEvent& event)
 {
-    wxLogDebug("GraphWindow_OnKillFocus()");
     m_pictureStale = true;
     m_graphWindow->Refresh(false);
     event.Skip();
