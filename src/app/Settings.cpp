@@ -6,7 +6,6 @@
 #include <wx/confbase.h>
 #include <wx/filename.h>
 
-#include "app/Application.h"
 #include "base/AtomicFile.h"
 #include "base/FileUtil.h"
 #include "model/PlotRange.h"
@@ -26,13 +25,6 @@ template <typename T> T ReadOrRecord(wxConfigBase& config, const Setting<T>& set
     return setting.defaultValue;
 }
 
-wxConfigBase& AppConfig()
-{
-    wxConfigBase* config = Application::GetInstance().GetConfig();
-    wxASSERT_MSG(config, "the configuration is loaded at start-up");
-    return *config;
-}
-
 } // namespace
 
 wxString ReadSetting(wxConfigBase& config, const Setting<wxString>& setting)
@@ -50,34 +42,21 @@ double ReadSetting(wxConfigBase& config, const Setting<double>& setting)
     return ReadOrRecord(config, setting);
 }
 
-wxString ReadSetting(const Setting<wxString>& setting)
+double ReadZoomFactor(wxConfigBase& config)
 {
-    return ReadSetting(AppConfig(), setting);
-}
-int ReadSetting(const Setting<int>& setting)
-{
-    return ReadSetting(AppConfig(), setting);
-}
-double ReadSetting(const Setting<double>& setting)
-{
-    return ReadSetting(AppConfig(), setting);
+    return ValidZoomFactor(ReadSetting(config, SETTING_MOUSE_ZOOM));
 }
 
-double ReadZoomFactor()
-{
-    return ValidZoomFactor(ReadSetting(SETTING_MOUSE_ZOOM));
-}
-
-bool ReadPaletteSetting()
+bool ReadPaletteSetting(const wxConfigBase& config)
 {
     bool on = false;
-    AppConfig().Read("/Plot/Palette", &on, false);
+    config.Read("/Plot/Palette", &on, false);
     return on;
 }
 
-void WritePaletteSetting(bool on)
+void WritePaletteSetting(wxConfigBase& config, bool on)
 {
-    AppConfig().Write("/Plot/Palette", on);
+    config.Write("/Plot/Palette", on);
 }
 
 bool WriteFileAtomically(const wxString& path, const void* data, size_t size)

@@ -5,8 +5,8 @@
 #include <wx/intl.h>
 
 #include "app/CommandReport.h"
-#include "app/MainFrame.h"
 #include "app/Settings.h"
+#include "app/commands/CommandHost.h"
 #include "app/dialogs/ProgressDlg.h"
 #include "csv/Reload.h"
 #include "model/GraphProject.h"
@@ -15,14 +15,14 @@ namespace {
 
 // Reloads with `context` (null: on this thread, without a dialog); moves a view that
 // showed the end of the data along with it. The report of what happened.
-ReloadReport Reload(MainFrame& frame, ProcContext* context)
+ReloadReport Reload(CommandHost& host, ProcContext* context)
 {
-    GraphProject& project = *frame.GetProject();
+    GraphProject& project = *host.GetProject();
     const PlotRange view = project.GetPlotRange();
     const double endBefore = project.GetMaxX(true);
     ReloadReport report;
-    ReloadProject(project, CSVImportTuning(), ReadSetting(SETTING_MIPMAP_RESOLUTION), context,
-                  report);
+    ReloadProject(project, CSVImportTuning(),
+                  ReadSetting(host.GetConfig(), SETTING_MIPMAP_RESOLUTION), context, report);
     const double endAfter = project.GetMaxX(true);
     // At the end: the newest point within a pixel's worth of the right edge.
     const double slack = (view.maxX - view.minX) * 1e-3;
@@ -37,15 +37,15 @@ ReloadReport Reload(MainFrame& frame, ProcContext* context)
 
 } // namespace
 
-void RunReloadCommand(MainFrame& frame)
+void RunReloadCommand(CommandHost& host)
 {
-    ProgressDlg progress(&frame);
-    const ReloadReport report = Reload(frame, &progress);
+    ProgressDlg progress(host.GetCommandWindow());
+    const ReloadReport report = Reload(host, &progress);
     if (!report.message.empty()) {
-        ShowErrorMessage(&frame, report.message);
+        ShowErrorMessage(host.GetCommandWindow(), report.message);
         return;
     }
-    frame.SetStatusMessage(wxString::Format(
+    host.SetStatusMessage(wxString::Format(
         _("Reloaded: %d files grew by %lld points, %d were read again, %d had not changed."),
         report.grown, static_cast<long long>(report.newPoints), report.replaced, report.same));
 }
@@ -66,14 +66,14 @@ bool HasSeriesNotFromFiles(const GraphProject& project)
 
 } // namespace
 
-void RunFollowStep(MainFrame& frame)
+void RunFollowStep(CommandHost& host)
 {
-    const ReloadReport report = Reload(frame, nullptr);
+    const ReloadReport report = Reload(host, nullptr);
     if (!report.message.empty())
-        frame.SetStatusMessage(report.message);
+        host.SetStatusMessage(report.message);
     else if (report.newPoints > 0 || report.replaced > 0)
-        frame.SetStatusMessage(
-            HasSeriesNotFromFiles(*frame.GetProject())
+        host.SetStatusMessage(
+            HasSeriesNotFromFiles(*host.GetProject())
                 ? wxString::Format(_("Following: %lld new points. Calculated series are not "
                                      "calculated again."),
                                    static_cast<long long>(report.newPoints))

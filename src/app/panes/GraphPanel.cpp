@@ -322,7 +322,7 @@ void GraphPanel::Wheel(const wxMouseEvent& event)
     const bool in = m_wheelRotation > 0;
     m_wheelRotation %= delta;
 
-    double factor = ReadZoomFactor();
+    double factor = ZoomFactor();
     if (in)
         factor = 1.0 / factor;
     // The centre from the current range, so that a burst of steps between two paints
@@ -347,6 +347,11 @@ void GraphPanel::ZoomAbout(double cx, double cy, double factor)
         next = ZoomedY(next, cy, factor);
     if (!(next == now))
         m_proj->SetPlotRange(next.minX, next.maxX, next.minY, next.maxY);
+}
+
+double GraphPanel::ZoomFactor() const
+{
+    return m_zoomFactor ? m_zoomFactor() : ValidZoomFactor(SETTING_MOUSE_ZOOM.defaultValue);
 }
 
 void GraphPanel::ZoomAtCentre(double factor)
@@ -386,11 +391,11 @@ void GraphPanel::GraphWindow_OnKeyDown(wxKeyEvent& event)
     case '+':
     case '=':
     case WXK_NUMPAD_ADD:
-        ZoomAtCentre(1.0 / ReadZoomFactor());
+        ZoomAtCentre(1.0 / ZoomFactor());
         return;
     case '-':
     case WXK_NUMPAD_SUBTRACT:
-        ZoomAtCentre(ReadZoomFactor());
+        ZoomAtCentre(ZoomFactor());
         return;
     case WXK_HOME:
         next = ComputeFitRange(*m_proj);
