@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include <wx/cmdline.h>
-#include <wx/file.h>
 #include <wx/filename.h>
 #include <wx/init.h>
 #include <wx/log.h>
@@ -14,9 +13,8 @@
 #include <wx/wfstream.h>
 
 #include "app/MainFrame.h"
-#include "base/AtomicFile.h"
+#include "app/Settings.h"
 #include "base/BuildInfo.h"
-#include "base/FileUtil.h"
 #include "app/commands/ImportCommand.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
 #include "model/Translations.h"
@@ -173,17 +171,4 @@ bool Application::SaveConfiguration()
         return false;
     const wxStreamBuffer* data = buffer.GetOutputStreamBuffer();
     return WriteFileAtomically(m_configPath, data->GetBufferStart(), data->GetIntPosition());
-}
-
-bool WriteFileAtomically(const wxString& path, const void* data, size_t size)
-{
-    const wxFileName target(path);
-    if (!target.DirExists() &&
-        !wxFileName::Mkdir(target.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
-        return false;
-    // Private to the user, as the settings file has always been.
-    AtomicFile file;
-    const std::string name = FileNameToNarrow(path);
-    return !name.empty() && file.Create(name, 0600) &&
-           std::fwrite(data, 1, size, file.File()) == size && file.Commit(true);
 }

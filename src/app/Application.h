@@ -57,8 +57,3 @@ private:
     wxArrayString m_startFiles;
     wxChar m_startSeparator = 0;
 };
-
-// Writes `size` bytes to a temporary file beside `path`, flushes it to disk and renames it
-// over `path`, so that a crash or a full disk never leaves a truncated file. Creates the
-// directory if needed. False, with nothing changed, on failure.
-bool WriteFileAtomically(const wxString& path, const void* data, size_t size);

@@ -1,9 +1,7 @@
 #include "app/MainFrame.h"
 
-#include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
-#include <wx/thread.h>
 
 #include "app/Application.h"
 #include "app/dialogs/AboutDlg.h"
@@ -36,12 +34,11 @@ MainFrame::MainFrame(wxWindow* parent)
     AddPanes(m_panelGraph, m_panelProj, m_panelProp, m_panelManual, m_panelLicense);
     // The cursors' read-out describes the series selected in the project list.
     m_panelGraph->SetSelectedSeriesSource([this] { return m_panelProj->GetSelectedGraphIndex(); });
+    m_panelGraph->SetZoomFactorSource([this] { return ReadZoomFactor(GetConfig()); });
     m_panelProj->GetCheckList()->Bind(wxEVT_LISTBOX, [this](wxCommandEvent& event) {
         m_panelGraph->GraphWindow()->Refresh(false);
         event.Skip();
     });
-
-    wxLogDebug("MainFrame::MainFrame(): ThreadID = %d", static_cast<int>(wxThread::GetCurrentId()));
 
     // Wide enough for the cursor's coordinates in the widest form they take.
     const int widths[] = {-1, m_statusBar->GetTextExtent(COORDINATE_SAMPLE).x + 24};
@@ -56,8 +53,7 @@ MainFrame::MainFrame(wxWindow* parent)
     SetIcons(CreateAppIconBundle());
 
     m_recentFiles.UseMenu(m_menuRecentFiles);
-    if (wxConfigBase* config = Application::GetInstance().GetConfig())
-        m_recentFiles.LoadFrom(*config);
+    m_recentFiles.LoadFrom(GetConfig());
     m_recentFiles.AddFilesToMenu();
     Bind(wxEVT_MENU, &MainFrame::MenuItemRecentFile_OnMenuSelection, this, wxID_FILE1,
          wxID_FILE1 + RecentFiles::MAX_FILES - 1);
@@ -108,7 +104,7 @@ void MainFrame::Update(Observable*, const ObserverParamBase& param)
         return;
     m_modified = true;
     const uint32_t kind = update->GetValue().kind;
-    if ((kind & PROJ_ADD) && ReadPaletteSetting()) {
+    if ((kind & PROJ_ADD) && ReadPaletteSetting(GetConfig())) {
         const int last = m_project->GetCount() - 1;
         if (auto series = m_project->GetItem(last)) {
             LineStyle style = series->GetLineStyle();
@@ -155,7 +151,7 @@ void MainFrame::MenuItemForward_OnMenuSelection(wxCommandEvent&)
 
 void MainFrame::MenuItemPalette_OnMenuSelection(wxCommandEvent&)
 {
-    WritePaletteSetting(!ReadPaletteSetting());
+    WritePaletteSetting(GetConfig(), !ReadPaletteSetting(GetConfig()));
 }
 
 void MainFrame::MenuItemCursors_OnMenuSelection(wxCommandEvent&)
@@ -170,7 +166,7 @@ void MainFrame::MenuItemCursors_OnUpdateUI(wxUpdateUIEvent& event)
 
 void MainFrame::MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event)
 {
-    event.Check(ReadPaletteSetting());
+    event.Check(ReadPaletteSetting(GetConfig()));
 }
 
 void MainFrame::MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event)
@@ -181,6 +177,22 @@ void MainFrame::MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event)
 void MainFrame::MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event)
 {
     event.Enable(m_history.CanGoForward());
+}
+
+wxConfigBase& MainFrame::GetConfig()
+{
+    wxConfigBase* config = Application::GetInstance().GetConfig();
+    wxASSERT_MSG(config, "the configuration is loaded before the main window is made");
+    return *config;
+}
+
+bool MainFrame::GetDrawnGraphSize(wxSize& size) const
+{
+    if (!m_panelGraph->IsRendered())
+        return false;
+    const RenderSize drawn = m_panelGraph->GetRenderInfo().lastSize;
+    size = wxSize(static_cast<int>(drawn.width), static_cast<int>(drawn.height));
+    return true;
 }
 
 void MainFrame::SetStatusMessage(const wxString& text)
@@ -358,11 +370,11 @@ void MainFrame::MenuItemFitY_OnMenuSelection(wxCommandEvent&)
 
 void MainFrame::MenuItemZoomIn_OnMenuSelection(wxCommandEvent&)
 {
-    m_panelGraph->ZoomAtCentre(1.0 / ReadZoomFactor());
+    m_panelGraph->ZoomAtCentre(1.0 / ReadZoomFactor(GetConfig()));
 }
 void MainFrame::MenuItemZoomOut_OnMenuSelection(wxCommandEvent&)
 {
-    m_panelGraph->ZoomAtCentre(ReadZoomFactor());
+    m_panelGraph->ZoomAtCentre(ReadZoomFactor(GetConfig()));
 }
 
 // The graph pane holds the flags, as its wheel and box use them. At least one axis

@@ -8,6 +8,7 @@
 #include "model/Observer.h"
 #include "model/ViewHistory.h"
 #include "app/RecentFiles.h"
+#include "app/commands/CommandHost.h"
 #include "ui/MainFrameDesign.h"
 
 class FileFollower;
@@ -19,9 +20,9 @@ class PropertyPanel;
 // The widest cursor coordinates the status bar's second field must show uncut.
 constexpr const char* COORDINATE_SAMPLE = "2026-12-31T23:59:59.999999, -1234567.123456";
 
-// The program's window: owns the current project, carries the view commands and shows
-// command results in the status bar.
-class MainFrame : public MainFrameDesign, public Observer
+// The program's window: owns the current project, carries the view commands, runs the file
+// and data commands as their host and shows command results in the status bar.
+class MainFrame : public MainFrameDesign, public Observer, public CommandHost
 {
 public:
     // How long a status message stays, in milliseconds.
@@ -30,16 +31,16 @@ public:
     explicit MainFrame(wxWindow* parent);
     ~MainFrame() override;
 
-    std::shared_ptr<GraphProject> GetProject() const { return m_project; }
+    std::shared_ptr<GraphProject> GetProject() const override { return m_project; }
     bool IsModified() const { return m_modified; }
     const ViewHistory& GetViewHistory() const { return m_history; }
 
     // Replaces the project by a new, empty one and hands it to the panes.
     void ResetProject();
     // Shows a command result in status field 0 until five seconds after the last one.
-    void SetStatusMessage(const wxString& text);
+    void SetStatusMessage(const wxString& text) override;
     // Sets the plot range to the data on the chosen axes (one range change).
-    void FitPlotRange(bool fitX, bool fitY);
+    void FitPlotRange(bool fitX, bool fitY) override;
 
     wxTimer& GetStatusTimer() { return m_statusTimer; }
     // View > Follow: the files are checked this often while it is on.
@@ -53,7 +54,11 @@ public:
     ManualPanel* GetLicensePanel() const { return m_panelLicense; }
     GraphPanel* GetGraphPanel() const { return m_panelGraph; }
     PropertyPanel* GetPropertyPanel() const { return m_panelProp; }
-    RecentFiles& GetRecentFiles() { return m_recentFiles; }
+    RecentFiles& GetRecentFiles() override { return m_recentFiles; }
+    wxWindow* GetCommandWindow() override { return this; }
+    // The application's configuration.
+    wxConfigBase& GetConfig() override;
+    bool GetDrawnGraphSize(wxSize& size) const override;
 
     // Observer: any change of the project marks it modified.
     void Update(Observable* observable, const ObserverParamBase& param) override;

@@ -5,16 +5,21 @@
 
 namespace {
 
-const char* const RECENT_FILES_PATH = "/RecentFiles";
+// Load and Save work in the configuration's current group: ours for the call, then the
+// caller's again.
+template <typename Action> void InRecentFilesGroup(wxConfigBase& config, Action action)
+{
+    const wxString previous = config.GetPath();
+    config.SetPath("/RecentFiles");
+    action();
+    config.SetPath(previous);
+}
 
 } // namespace
 
 void RecentFiles::LoadFrom(wxConfigBase& config)
 {
-    const wxString previous = config.GetPath();
-    config.SetPath(RECENT_FILES_PATH);
-    Load(config);
-    config.SetPath(previous);
+    InRecentFilesGroup(config, [&] { Load(config); });
 }
 
 void RecentFiles::Remember(const wxString& path, wxConfigBase& config)
@@ -22,10 +27,7 @@ void RecentFiles::Remember(const wxString& path, wxConfigBase& config)
     wxFileName name(path);
     name.MakeAbsolute();
     AddFileToHistory(name.GetFullPath());
-    const wxString previous = config.GetPath();
-    config.SetPath(RECENT_FILES_PATH);
-    Save(config);
-    config.SetPath(previous);
+    InRecentFilesGroup(config, [&] { Save(config); });
 }
 
 wxString RecentFiles::LastFolder() const

@@ -1,10 +1,13 @@
 #include "app/Settings.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include <wx/confbase.h>
+#include <wx/filename.h>
 
-#include "app/Application.h"
+#include "base/AtomicFile.h"
+#include "base/FileUtil.h"
 #include "model/PlotRange.h"
 
 const Setting<wxString> SETTING_CALCULATOR_FORMULA{"/CalculatorDlg/Formula", wxString()};
@@ -20,13 +23,6 @@ template <typename T> T ReadOrRecord(wxConfigBase& config, const Setting<T>& set
         return value;
     config.Write(setting.key, setting.defaultValue);
     return setting.defaultValue;
-}
-
-wxConfigBase& AppConfig()
-{
-    wxConfigBase* config = Application::GetInstance().GetConfig();
-    wxASSERT_MSG(config, "the configuration is loaded at start-up");
-    return *config;
 }
 
 } // namespace
@@ -46,32 +42,32 @@ double ReadSetting(wxConfigBase& config, const Setting<double>& setting)
     return ReadOrRecord(config, setting);
 }
 
-wxString ReadSetting(const Setting<wxString>& setting)
+double ReadZoomFactor(wxConfigBase& config)
 {
-    return ReadSetting(AppConfig(), setting);
-}
-int ReadSetting(const Setting<int>& setting)
-{
-    return ReadSetting(AppConfig(), setting);
-}
-double ReadSetting(const Setting<double>& setting)
-{
-    return ReadSetting(AppConfig(), setting);
+    return ValidZoomFactor(ReadSetting(config, SETTING_MOUSE_ZOOM));
 }
 
-double ReadZoomFactor()
-{
-    return ValidZoomFactor(ReadSetting(SETTING_MOUSE_ZOOM));
-}
-
-bool ReadPaletteSetting()
+bool ReadPaletteSetting(const wxConfigBase& config)
 {
     bool on = false;
-    AppConfig().Read("/Plot/Palette", &on, false);
+    config.Read("/Plot/Palette", &on, false);
     return on;
 }
 
-void WritePaletteSetting(bool on)
+void WritePaletteSetting(wxConfigBase& config, bool on)
 {
-    AppConfig().Write("/Plot/Palette", on);
+    config.Write("/Plot/Palette", on);
+}
+
+bool WriteFileAtomically(const wxString& path, const void* data, size_t size)
+{
+    const wxFileName target(path);
+    if (!target.DirExists() &&
+        !wxFileName::Mkdir(target.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
+        return false;
+    // Private to the user, as the settings file has always been.
+    AtomicFile file;
+    const std::string name = FileNameToNarrow(path);
+    return !name.empty() && file.Create(name, 0600) &&
+           std::fwrite(data, 1, size, file.File()) == size && file.Commit(true);
 }

@@ -16,21 +16,23 @@ extern const Setting<wxString> SETTING_CALCULATOR_FORMULA; // "/CalculatorDlg/Fo
 extern const Setting<int> SETTING_MIPMAP_RESOLUTION;       // "/Mipmap/Resolution"
 extern const Setting<double> SETTING_MOUSE_ZOOM;           // "/Mouse/Zoom"
 
-// Read from the given configuration; a missing (or unreadable) value is replaced by the
-// default, which is written back so that it is saved at exit.
+// Each setting is read from the configuration it is given (the application's, handed down
+// by the main window). A missing (or unreadable) value is replaced by the default, which is
+// written back so that it is saved at exit.
 wxString ReadSetting(wxConfigBase& config, const Setting<wxString>& setting);
 int ReadSetting(wxConfigBase& config, const Setting<int>& setting);
 double ReadSetting(wxConfigBase& config, const Setting<double>& setting);
 
-// The same, from the running application's configuration.
-wxString ReadSetting(const Setting<wxString>& setting);
-int ReadSetting(const Setting<int>& setting);
-double ReadSetting(const Setting<double>& setting);
-
 // The zoom factor of the zoom commands and the mouse wheel, bounded by ValidZoomFactor.
-double ReadZoomFactor();
+double ReadZoomFactor(wxConfigBase& config);
 
 // "/Plot/Palette": new series get distinct colours. Off unless the user turned it on; read
 // without writing a default, so the configuration file stays as it was until then.
-bool ReadPaletteSetting();
-void WritePaletteSetting(bool on);
+bool ReadPaletteSetting(const wxConfigBase& config);
+void WritePaletteSetting(wxConfigBase& config, bool on);
+
+// Writes `size` bytes to a temporary file beside `path` (private to the user), flushes it
+// to disk and renames it over `path`, so that a crash or a full disk never leaves a
+// truncated settings file. Creates the folder if needed. False, with nothing changed, on
+// failure.
+bool WriteFileAtomically(const wxString& path, const void* data, size_t size);

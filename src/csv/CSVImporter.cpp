@@ -106,8 +106,6 @@ ResultCode CSVImporter::ReadSeries(ProcContext* context, int resolution)
         if (result != ResultCode::SUCCESS && result != ResultCode::NOT_STARTED)
             m_message = _("Failed to allocate memory!");
     }
-    if (result == ResultCode::NOT_STARTED)
-        m_message = _("Can't create the thread!");
     if (result != ResultCode::SUCCESS)
         m_series.clear();
     return result;

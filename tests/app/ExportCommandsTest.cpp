@@ -217,7 +217,7 @@ protected:
         wxRemoveFile(out);
         return bytes;
     }
-    void Run(void (*command)(MainFrame&), const Expectations& expected)
+    void Run(void (*command)(CommandHost&), const Expectations& expected)
     {
         RunWithDialogs([&] { command(*frame); }, expected);
     }

@@ -23,6 +23,8 @@ protected:
     {
         frame = new wxFrame(nullptr, wxID_ANY, "graph");
         panel = new GraphPanel(frame);
+        panel->SetZoomFactorSource(
+            [] { return ReadZoomFactor(*Application::GetInstance().GetConfig()); });
         frame->SetClientSize(640, 480);
         frame->Show();
         project = CreateGraphProject();

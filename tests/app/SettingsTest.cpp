@@ -43,9 +43,9 @@ TEST_F(SettingsTest, FirstRunSavesDefaultsAtomicallyToTheXdgPath)
     EXPECT_EQ(dir + "/sub/ardentine.conf", path);
 
     app.LoadConfiguration(path);
-    EXPECT_EQ("", ReadSetting(SETTING_CALCULATOR_FORMULA));
-    EXPECT_EQ(512, ReadSetting(SETTING_MIPMAP_RESOLUTION));
-    EXPECT_DOUBLE_EQ(1.1, ReadSetting(SETTING_MOUSE_ZOOM));
+    EXPECT_EQ("", ReadSetting(*app.GetConfig(), SETTING_CALCULATOR_FORMULA));
+    EXPECT_EQ(512, ReadSetting(*app.GetConfig(), SETTING_MIPMAP_RESOLUTION));
+    EXPECT_DOUBLE_EQ(1.1, ReadSetting(*app.GetConfig(), SETTING_MOUSE_ZOOM));
     const wxString formula = wxString::FromUTF8("x*2 # ä");
     app.GetConfig()->Write(SETTING_CALCULATOR_FORMULA.key, formula);
     EXPECT_EQ(0u, FileCount()); // nothing is written before the save
@@ -62,7 +62,7 @@ TEST_F(SettingsTest, FirstRunSavesDefaultsAtomicallyToTheXdgPath)
     EXPECT_EQ(1u, FileCount());
 
     app.LoadConfiguration(path); // as the next run
-    EXPECT_EQ(formula, ReadSetting(SETTING_CALCULATOR_FORMULA));
+    EXPECT_EQ(formula, ReadSetting(*app.GetConfig(), SETTING_CALCULATOR_FORMULA));
 }
 
 TEST_F(SettingsTest, StoredValuesWinAndUnreadableOnesGetTheDefault)
@@ -85,10 +85,10 @@ TEST_F(SettingsTest, StoredValuesWinAndUnreadableOnesGetTheDefault)
         SCOPED_TRACE(row.name);
         wxFFile(path, "wb").Write(row.content.data(), row.content.size());
         app.LoadConfiguration(path);
-        EXPECT_EQ(row.formula, ReadSetting(SETTING_CALCULATOR_FORMULA));
-        EXPECT_EQ(row.resolution, ReadSetting(SETTING_MIPMAP_RESOLUTION));
+        EXPECT_EQ(row.formula, ReadSetting(*app.GetConfig(), SETTING_CALCULATOR_FORMULA));
+        EXPECT_EQ(row.resolution, ReadSetting(*app.GetConfig(), SETTING_MIPMAP_RESOLUTION));
         EXPECT_EQ(row.resolution, app.GetConfig()->ReadLong("/Mipmap/Resolution", 0));
-        EXPECT_DOUBLE_EQ(row.zoom, ReadSetting(SETTING_MOUSE_ZOOM));
+        EXPECT_DOUBLE_EQ(row.zoom, ReadSetting(*app.GetConfig(), SETTING_MOUSE_ZOOM));
     }
 }
 

@@ -17,16 +17,13 @@
 
 namespace {
 
-bool g_allowRealModal = false;
-
-
 // Last line of defence: a dialog outside wxTEST_DIALOG would block the run forever.
 class RefuseDialogsHook : public wxModalDialogHook
 {
 protected:
     int Enter(wxDialog* dlg) override
     {
-        if (g_allowRealModal)
+        if (RunsForReal(dlg))
             return wxID_NONE;
         ADD_FAILURE() << "unexpected modal dialog \"" << dlg->GetTitle().utf8_string() << "\"";
         return wxID_CANCEL;
@@ -35,15 +32,6 @@ protected:
 };
 
 } // namespace
-
-RealModalScope::RealModalScope() : m_previous(g_allowRealModal)
-{
-    g_allowRealModal = true;
-}
-RealModalScope::~RealModalScope()
-{
-    g_allowRealModal = m_previous;
-}
 
 void PumpPending()
 {

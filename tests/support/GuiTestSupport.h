@@ -32,17 +32,13 @@
 // A table's expected texts.
 using Rows = std::vector<std::string>;
 
-// While alive, modal dialogs outside wxTEST_DIALOG really run (for dialogs a test drives
-// itself, such as the progress dialog); otherwise they fail the test and are cancelled.
-class RealModalScope
+// Progress dialogs always run for real (their modal loop and worker are what the commands
+// wait on), inside wxTEST_DIALOG or not, without an expectation. Every other modal dialog
+// fails the test and is cancelled unless a test expects it.
+inline bool RunsForReal(wxDialog* dlg)
 {
-public:
-    RealModalScope();
-    ~RealModalScope();
-
-private:
-    bool m_previous;
-};
+    return dynamic_cast<ProgressDlg*>(dlg) != nullptr;
+}
 
 class GTestModalHook : public wxTestingModalHook
 {
@@ -55,7 +51,7 @@ public:
 protected:
     int Enter(wxDialog* dlg) override
     {
-        if (dynamic_cast<ProgressDlg*>(dlg))
+        if (RunsForReal(dlg))
             return wxID_NONE;
         const int rc = wxTestingModalHook::Enter(dlg);
         return rc == wxID_NONE ? wxID_CANCEL : rc;
@@ -68,7 +64,6 @@ protected:
 private:
     const char* m_file;
     int m_line;
-    RealModalScope m_progress; // lets the progress dialogs past the test main's own hook
 };
 
 // Expects a message box with this text and caption, and answers it with `answer`.

@@ -1,21 +1,22 @@
 #include "app/commands/CalculateCommand.h"
 
+#include <wx/confbase.h>
 #include <wx/intl.h>
 
-#include "app/Application.h"
 #include "app/CommandReport.h"
-#include "app/MainFrame.h"
 #include "app/Settings.h"
+#include "app/commands/CommandHost.h"
 #include "app/dialogs/CalculatorDlg.h"
 #include "app/dialogs/ProgressDlg.h"
 #include "formula/FormulaCalculator.h"
+#include "model/GraphProject.h"
 
 namespace {
 
 // Shows the dialog until the calculator accepts its formula; false when the user cancels.
 // After a rejected formula the dialog comes back with everything typed and the cursor at
 // the fault.
-bool AskForCompiledFormula(MainFrame& frame, CalculatorDlg& dlg, FormulaCalculator& calculator)
+bool AskForCompiledFormula(wxWindow* parent, CalculatorDlg& dlg, FormulaCalculator& calculator)
 {
     while (dlg.ShowModal() == wxID_OK) {
         calculator.SetFormula(dlg.GetFormula());
@@ -27,7 +28,7 @@ bool AskForCompiledFormula(MainFrame& frame, CalculatorDlg& dlg, FormulaCalculat
         calculator.SetLabel(dlg.GetNewLabel());
         if (calculator.Compile())
             return true;
-        ShowErrorMessage(&frame, calculator.GetErrorMessage());
+        ShowErrorMessage(parent, calculator.GetErrorMessage());
         dlg.SetFormulaCursor(calculator.GetErrorPosition());
     }
     return false;
@@ -35,23 +36,26 @@ bool AskForCompiledFormula(MainFrame& frame, CalculatorDlg& dlg, FormulaCalculat
 
 } // namespace
 
-void RunCalculateCommand(MainFrame& frame)
+void RunCalculateCommand(CommandHost& host)
 {
-    GraphProject& project = *frame.GetProject();
+    wxWindow* parent = host.GetCommandWindow();
+    wxConfigBase& config = host.GetConfig();
+    GraphProject& project = *host.GetProject();
     const bool wasEmpty = project.GetCount() == 0;
     FormulaCalculator calculator(&project);
-    CalculatorDlg dlg(&frame);
+    CalculatorDlg dlg(parent);
     dlg.SetProject(&project);
-    dlg.SetFormula(ReadSetting(SETTING_CALCULATOR_FORMULA));
-    if (!AskForCompiledFormula(frame, dlg, calculator))
+    dlg.SetFormula(ReadSetting(config, SETTING_CALCULATOR_FORMULA));
+    if (!AskForCompiledFormula(parent, dlg, calculator))
         return;
-    Application::GetInstance().GetConfig()->Write(SETTING_CALCULATOR_FORMULA.key, dlg.GetFormula());
+    config.Write(SETTING_CALCULATOR_FORMULA.key, dlg.GetFormula());
 
-    ProgressDlg progress(&frame);
-    const ResultCode result = calculator.Run(ReadSetting(SETTING_MIPMAP_RESOLUTION), &progress);
-    if (!ReportCommandResult(&frame, result, calculator.GetErrorMessage()))
+    ProgressDlg progress(parent);
+    const ResultCode result =
+        calculator.Run(ReadSetting(config, SETTING_MIPMAP_RESOLUTION), &progress);
+    if (!ReportCommandResult(parent, result, calculator.GetErrorMessage()))
         return;
     if (wasEmpty)
-        frame.FitPlotRange(true, true);
-    frame.SetStatusMessage(_("Calculating the image is completed!"));
+        host.FitPlotRange(true, true);
+    host.SetStatusMessage(_("Calculating the image is completed!"));
 }

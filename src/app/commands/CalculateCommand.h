@@ -1,6 +1,6 @@
 #pragma once
 
-class MainFrame;
+class CommandHost;
 
 // The command Calculate (Data > Calculate: a new series from a formula).
-void RunCalculateCommand(MainFrame& frame);
+void RunCalculateCommand(CommandHost& host);

@@ -3,7 +3,7 @@
 #include <wx/intl.h>
 
 #include "app/CommandReport.h"
-#include "app/MainFrame.h"
+#include "app/commands/CommandHost.h"
 #include "app/commands/ExportFile.h"
 #include "app/dialogs/CSVExportOptionDlg.h"
 #include "app/dialogs/ProgressDlg.h"
@@ -13,9 +13,9 @@
 namespace {
 
 // The user's choice of series and options; false when the dialog is cancelled.
-bool ChooseExportOption(MainFrame& frame, GraphProject& project, CSVExportOption& option)
+bool ChooseExportOption(wxWindow* parent, GraphProject& project, CSVExportOption& option)
 {
-    CSVExportOptionDlg dlg(&frame);
+    CSVExportOptionDlg dlg(parent);
     dlg.SetProject(&project);
     dlg.SetOption(CSVExporter::MakeDefaultOption(project));
     if (dlg.ShowModal() != wxID_OK)
@@ -26,27 +26,28 @@ bool ChooseExportOption(MainFrame& frame, GraphProject& project, CSVExportOption
 
 } // namespace
 
-void RunExportCommand(MainFrame& frame)
+void RunExportCommand(CommandHost& host)
 {
-    const auto project = frame.GetProject();
+    wxWindow* parent = host.GetCommandWindow();
+    const auto project = host.GetProject();
     CSVExportOption option;
-    if (!ChooseExportOption(frame, *project, option))
+    if (!ChooseExportOption(parent, *project, option))
         return;
     wxString path;
-    if (!ChooseExportFile(&frame, _("Export"), _("CSV files (*.csv)|*.csv|TXT files (*.txt)|*.txt"),
+    if (!ChooseExportFile(parent, _("Export"), _("CSV files (*.csv)|*.csv|TXT files (*.txt)|*.txt"),
                           path))
         return;
     wxChar separator = ',';
-    if (!ChooseSeparator(&frame, path, separator))
+    if (!ChooseSeparator(parent, path, separator))
         return;
 
     CSVExporter exporter(path, *project);
     exporter.SetOption(option);
     exporter.SetSeparator(separator);
-    ProgressDlg progress(&frame);
+    ProgressDlg progress(parent);
     const ResultCode result = exporter.Export(&progress); // before its message is read
-    if (!ReportCommandResult(&frame, result, exporter.GetErrorMessage()))
+    if (!ReportCommandResult(parent, result, exporter.GetErrorMessage()))
         return;
     RememberExportFolder(path);
-    frame.SetStatusMessage(_("Exporting is completed!"));
+    host.SetStatusMessage(_("Exporting is completed!"));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-class MainFrame;
+class CommandHost;
 
 // The command Export (File > Export: series to a CSV or TXT file).
-void RunExportCommand(MainFrame& frame);
+void RunExportCommand(CommandHost& host);

@@ -1,24 +1,24 @@
 #include "app/commands/ExportImageCommand.h"
 
+#include <wx/gdicmn.h>
 #include <wx/intl.h>
 #include <wx/log.h>
 
 #include "app/CommandReport.h"
-#include "app/MainFrame.h"
+#include "app/commands/CommandHost.h"
 #include "app/commands/ExportFile.h"
 #include "app/dialogs/ImageSizeSettingDlg.h"
-#include "app/panes/GraphPanel.h"
+#include "model/GraphProject.h"
 #include "render/CairoContext.h"
 #include "render/GraphRenderer.h"
 
 namespace {
 
 // The image size chosen by the user; false when the dialog is cancelled.
-bool ChooseImageSize(MainFrame& frame, int& width, int& height)
+bool ChooseImageSize(wxWindow* parent, const wxSize& window, int& width, int& height)
 {
-    const RenderSize window = frame.GetGraphPanel()->GetRenderInfo().lastSize;
-    ImageSizeSettingDlg dlg(&frame);
-    dlg.SetWindowSize(static_cast<int>(window.width), static_cast<int>(window.height));
+    ImageSizeSettingDlg dlg(parent);
+    dlg.SetWindowSize(window.GetWidth(), window.GetHeight());
     if (dlg.ShowModal() != wxID_OK)
         return false;
     width = dlg.GetImageWidth();
@@ -48,27 +48,29 @@ wxString WriteImage(const GraphProject& project, const wxString& path, int width
 
 } // namespace
 
-void RunExportImageCommand(MainFrame& frame)
+void RunExportImageCommand(CommandHost& host)
 {
-    const auto project = frame.GetProject();
-    if (project->GetCount() == 0 || !frame.GetGraphPanel()->IsRendered()) {
-        ShowErrorMessage(&frame, _("No Data!"));
+    wxWindow* parent = host.GetCommandWindow();
+    const auto project = host.GetProject();
+    wxSize window;
+    if (project->GetCount() == 0 || !host.GetDrawnGraphSize(window)) {
+        ShowErrorMessage(parent, _("No Data!"));
         return;
     }
     int width = 0, height = 0;
-    if (!ChooseImageSize(frame, width, height))
+    if (!ChooseImageSize(parent, window, width, height))
         return;
     wxString path;
-    if (!ChooseExportFile(&frame, _("Export Image"),
+    if (!ChooseExportFile(parent, _("Export Image"),
                           "PNG files (*.png)|*.png|SVG files (*.svg)|*.svg|PDF files "
                           "(*.pdf)|*.pdf|PS files (*.ps)|*.ps",
                           path))
         return;
     const wxString failure = WriteImage(*project, path, width, height);
     if (!failure.empty()) {
-        ShowErrorMessage(&frame, failure);
+        ShowErrorMessage(parent, failure);
         return;
     }
     RememberExportFolder(path);
-    frame.SetStatusMessage(_("Exporting the image is completed!"));
+    host.SetStatusMessage(_("Exporting the image is completed!"));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-class MainFrame;
+class CommandHost;
 
 // The command Export Image File (the graph as PNG, SVG, PDF or PS).
-void RunExportImageCommand(MainFrame& frame);
+void RunExportImageCommand(CommandHost& host);

@@ -1,68 +1,70 @@
 #include "app/commands/ImportCommand.h"
 
-#include <wx/config.h>
+#include <wx/confbase.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/intl.h>
 
-#include "app/Application.h"
 #include "app/CommandReport.h"
-#include "app/MainFrame.h"
 #include "app/RecentFiles.h"
 #include "app/Settings.h"
+#include "app/commands/CommandHost.h"
 #include "app/dialogs/CSVImportOptionDlg.h"
 #include "app/dialogs/FileDialogs.h"
 #include "app/dialogs/ProgressDlg.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
 #include "csv/CSVImporter.h"
 #include "csv/Preview.h"
+#include "model/GraphProject.h"
 
-void RunImportCommand(MainFrame& frame)
+void RunImportCommand(CommandHost& host)
 {
-    wxFileDialog dlg(&frame, _("Import"), frame.GetRecentFiles().LastFolder(), wxEmptyString,
+    wxFileDialog dlg(host.GetCommandWindow(), _("Import"), host.GetRecentFiles().LastFolder(),
+                     wxEmptyString,
                      _("All data files (*.csv;*.tsv;*.txt;*.dat)|*.csv;*.tsv;*.txt;*.dat|"
                        "CSV files (*.csv)|*.csv|TXT files (*.txt)|*.txt|All files (*)|*"),
                      wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dlg.ShowModal() != wxID_OK)
         return;
-    ImportFile(frame, ChosenPath(dlg), true);
+    ImportFile(host, ChosenPath(dlg), true);
 }
 
-bool ImportFile(MainFrame& frame, const wxString& path, bool showOptions)
+bool ImportFile(CommandHost& host, const wxString& path, bool showOptions)
 {
     // Asked for "txt" files only, with the separator the file seems to use chosen.
     wxChar separator = 0;
-    if (IsSeparatorAsked(path) &&
-        !ChooseSeparator(&frame, path, separator, wxChar(DetectFileSeparator(path))))
+    if (IsSeparatorAsked(path) && !ChooseSeparator(host.GetCommandWindow(), path, separator,
+                                                   wxChar(DetectFileSeparator(path))))
         return false;
-    return ImportFileWithSeparator(frame, path, separator, showOptions);
+    return ImportFileWithSeparator(host, path, separator, showOptions);
 }
 
 namespace {
 
 // Imports with the option, saying why when it can't; the message's window is `parent`.
-bool RunImport(CSVImporter& importer, ProgressDlg& progress, wxWindow* parent)
+bool RunImport(CSVImporter& importer, ProgressDlg& progress, wxConfigBase& config, wxWindow* parent)
 {
-    const ResultCode result = importer.Import(&progress, ReadSetting(SETTING_MIPMAP_RESOLUTION));
+    const ResultCode result =
+        importer.Import(&progress, ReadSetting(config, SETTING_MIPMAP_RESOLUTION));
     return ReportCommandResult(parent, result, importer.GetErrorMessage());
 }
 
 // Imports the option from the dialog (whose OK runs the import, and stays open when it
 // fails) or as scanned; false when the user cancelled or it failed (the reason shown).
-bool ChooseOptionAndImport(MainFrame& frame, CSVImporter& importer, ProgressDlg& progress,
-                           const wxString& path, bool showOptions)
+bool ChooseOptionAndImport(wxWindow* parent, CSVImporter& importer, ProgressDlg& progress,
+                           wxConfigBase& config, const wxString& path, bool showOptions)
 {
     const CSVFileInfo info = importer.GetInfo();
     // Refused here, not by an empty dialog whose import would report success.
     const wxString problem = CheckDefaultImport(path, info, importer.GetOption());
     if (!showOptions || info.columnCount == 0 || importer.GetOption().dataRows == 0) {
         if (!problem.empty()) {
-            ShowErrorMessage(&frame, problem);
+            ShowErrorMessage(parent, problem);
             return false;
         }
-        return RunImport(importer, progress, &frame);
+        return RunImport(importer, progress, config, parent);
     }
-    CSVImportOptionDlg dlg(&frame);
+    CSVImportOptionDlg dlg(parent);
     dlg.SetInfo(info);
     dlg.SetPreview(ReadPreviewRecords(
         path, CSVImportOptionDlg::PREVIEW_LINES,
@@ -82,7 +84,7 @@ bool ChooseOptionAndImport(MainFrame& frame, CSVImporter& importer, ProgressDlg&
     bool imported = false;
     dlg.SetAccept([&](const CSVImportOption& option) {
         importer.SetOption(option);
-        imported = RunImport(importer, progress, &dlg);
+        imported = RunImport(importer, progress, config, &dlg);
         return imported;
     });
     if (dlg.ShowModal() != wxID_OK)
@@ -91,76 +93,76 @@ bool ChooseOptionAndImport(MainFrame& frame, CSVImporter& importer, ProgressDlg&
         return true;
     // Closed without its OK handler (as a test closes it).
     importer.SetOption(dlg.GetOption());
-    return RunImport(importer, progress, &frame);
+    return RunImport(importer, progress, config, parent);
 }
 
 } // namespace
 
-bool ImportFileWithSeparator(MainFrame& frame, const wxString& path, wxChar separator,
+bool ImportFileWithSeparator(CommandHost& host, const wxString& path, wxChar separator,
                              bool showOptions)
 {
-    GraphProject& project = *frame.GetProject();
+    wxWindow* parent = host.GetCommandWindow();
+    GraphProject& project = *host.GetProject();
     const bool wasEmpty = project.GetCount() == 0;
     CSVImporter importer(path, project);
     if (separator)
         importer.SetSeparator(separator);
-    ProgressDlg progress(&frame);
+    ProgressDlg progress(parent);
     // The message is read after the scan: argument order is unspecified.
     const ResultCode scanned = importer.ScanInfo(&progress);
-    if (!ReportCommandResult(&frame, scanned, importer.GetErrorMessage()))
+    if (!ReportCommandResult(parent, scanned, importer.GetErrorMessage()))
         return false;
-    if (!ChooseOptionAndImport(frame, importer, progress, path, showOptions))
+    if (!ChooseOptionAndImport(parent, importer, progress, host.GetConfig(), path, showOptions))
         return false;
     if (wasEmpty)
-        frame.FitPlotRange(true, true);
+        host.FitPlotRange(true, true);
     if (importer.GetGapCount() > 0)
-        frame.SetStatusMessage(
+        host.SetStatusMessage(
             wxString::Format(_("Importing is completed! %lld cells without a value are gaps, the "
                                "first on line %lld."),
                              static_cast<long long>(importer.GetGapCount()),
                              static_cast<long long>(importer.GetFirstGapLine())));
     else
-        frame.SetStatusMessage(_("Importing is completed!"));
-    if (wxConfigBase* config = Application::GetInstance().GetConfig())
-        frame.GetRecentFiles().Remember(path, *config);
+        host.SetStatusMessage(_("Importing is completed!"));
+    host.GetRecentFiles().Remember(path, host.GetConfig());
     return true;
 }
 
-void ImportFilesAtStart(MainFrame& frame, const wxArrayString& files, wxChar separator)
+void ImportFilesAtStart(CommandHost& host, const wxArrayString& files, wxChar separator)
 {
     if (files.empty())
         return;
-    frame.CallAfter([&frame, files, separator] {
+    host.GetCommandWindow()->CallAfter([&host, files, separator] {
         for (const wxString& file : files) {
             if (separator)
-                ImportFileWithSeparator(frame, file, separator, false);
+                ImportFileWithSeparator(host, file, separator, false);
             else
-                ImportFile(frame, file, false);
+                ImportFile(host, file, false);
         }
     });
 }
 
-void RunRecentFileCommand(MainFrame& frame, size_t index)
+void RunRecentFileCommand(CommandHost& host, size_t index)
 {
-    RecentFiles& recent = frame.GetRecentFiles();
+    RecentFiles& recent = host.GetRecentFiles();
     if (index >= recent.GetCount())
         return;
     const wxString path = recent.GetHistoryFile(index);
     // Checked first: a vanished "txt" file would otherwise ask for its separator.
     if (!wxFileName::FileExists(path)) {
-        ShowErrorMessage(&frame, wxString::Format(_("Can't open \"%s\"!"), path));
+        ShowErrorMessage(host.GetCommandWindow(), wxString::Format(_("Can't open \"%s\"!"), path));
         return;
     }
-    ImportFile(frame, path, true);
+    ImportFile(host, path, true);
 }
 
 // The dialogs must not run inside the drag: the import starts once the drop is over.
 bool ImportDropTarget::OnDropFiles(wxCoord, wxCoord, const wxArrayString& files)
 {
-    MainFrame* frame = &m_frame;
-    frame->CallAfter([frame, files] {
+    CommandHost* host = &m_host;
+    host->GetCommandWindow()->CallAfter([host, files] {
         for (const wxString& file : files)
-            ImportFile(*frame, file, true);
+            ImportFile(*host, file, true);
     });
     return true;
 }

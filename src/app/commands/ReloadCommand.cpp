@@ -7,8 +7,8 @@
 #include <wx/intl.h>
 
 #include "app/CommandReport.h"
-#include "app/MainFrame.h"
 #include "app/Settings.h"
+#include "app/commands/CommandHost.h"
 #include "app/dialogs/ProgressDlg.h"
 #include "csv/Follow.h"
 #include "model/GraphProject.h"
@@ -36,13 +36,13 @@ void MoveViewWithEnd(GraphProject& project, const PlotRange& view, double endBef
 
 // Reloads with `context` (null: on this thread, without a dialog), moving a view at the
 // end of the data along with it. The report of what happened.
-ReloadReport Reload(MainFrame& frame, ProcContext* context)
+ReloadReport Reload(CommandHost& host, ProcContext* context)
 {
-    GraphProject& project = *frame.GetProject();
+    GraphProject& project = *host.GetProject();
     const PlotRange view = project.GetPlotRange();
     const double endBefore = project.GetMaxX(true);
     ReloadReport report;
-    ReloadProject(project, CSVImportTuning(), ReadSetting(SETTING_MIPMAP_RESOLUTION), context,
+    ReloadProject(project, CSVImportTuning(), ReadSetting(host.GetConfig(), SETTING_MIPMAP_RESOLUTION), context,
                   report);
     MoveViewWithEnd(project, view, endBefore, report, false);
     return report;
@@ -50,15 +50,15 @@ ReloadReport Reload(MainFrame& frame, ProcContext* context)
 
 } // namespace
 
-void RunReloadCommand(MainFrame& frame)
+void RunReloadCommand(CommandHost& host)
 {
-    ProgressDlg progress(&frame);
-    const ReloadReport report = Reload(frame, &progress);
+    ProgressDlg progress(host.GetCommandWindow());
+    const ReloadReport report = Reload(host, &progress);
     if (!report.message.empty()) {
-        ShowErrorMessage(&frame, report.message);
+        ShowErrorMessage(host.GetCommandWindow(), report.message);
         return;
     }
-    frame.SetStatusMessage(wxString::Format(
+    host.SetStatusMessage(wxString::Format(
         _("Reloaded: %d files grew by %lld points, %d were read again, %d had not changed."),
         report.grown, static_cast<long long>(report.newPoints), report.replaced, report.same));
 }
@@ -79,15 +79,15 @@ bool HasSeriesNotFromFiles(const GraphProject& project)
 
 } // namespace
 
-bool StartFollowRead(MainFrame& frame, FileFollower& follower, std::function<void()> done)
+bool StartFollowRead(CommandHost& host, FileFollower& follower, std::function<void()> done)
 {
-    return follower.Start(*frame.GetProject(), CSVImportTuning(),
-                          ReadSetting(SETTING_MIPMAP_RESOLUTION), std::move(done));
+    return follower.Start(*host.GetProject(), CSVImportTuning(),
+                          ReadSetting(host.GetConfig(), SETTING_MIPMAP_RESOLUTION), std::move(done));
 }
 
-bool FinishFollowRead(MainFrame& frame, FileFollower& follower, bool fitY)
+bool FinishFollowRead(CommandHost& host, FileFollower& follower, bool fitY)
 {
-    GraphProject& project = *frame.GetProject();
+    GraphProject& project = *host.GetProject();
     const PlotRange view = project.GetPlotRange();
     const double endBefore = project.GetMaxX(true);
     ReloadReport report;
@@ -96,9 +96,9 @@ bool FinishFollowRead(MainFrame& frame, FileFollower& follower, bool fitY)
         return false;
     MoveViewWithEnd(project, view, endBefore, report, fitY);
     if (!report.message.empty())
-        frame.SetStatusMessage(report.message);
+        host.SetStatusMessage(report.message);
     else if (report.newPoints > 0 || report.replaced > 0)
-        frame.SetStatusMessage(
+        host.SetStatusMessage(
             HasSeriesNotFromFiles(project)
                 ? wxString::Format(_("Following: %lld new points. Calculated series are not "
                                      "calculated again."),

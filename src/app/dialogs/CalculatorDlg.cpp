@@ -5,7 +5,6 @@
 #include <limits>
 
 #include <wx/intl.h>
-#include <wx/log.h>
 #include <wx/valtext.h>
 
 #include "app/CommandReport.h"
@@ -184,5 +183,4 @@ void CalculatorDlg::ButtonAdd_OnButtonClick(wxCommandEvent& event)
     const wxString label = button->GetLabel();
     m_textCtrlFormula->WriteText(label == "&&&&" ? wxString("&&") : label);
     m_textCtrlFormula->SetFocus();
-    wxLogDebug("CalculatorDlg::ButtonAdd_OnButtonClick(): label = %s", label);
 }

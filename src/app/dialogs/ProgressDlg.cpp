@@ -4,7 +4,6 @@
 #include <wx/log.h>
 #include <wx/utils.h>
 
-wxDEFINE_EVENT(EVT_PROGRESS_COMPLETED, wxThreadEvent);
 wxDEFINE_EVENT(EVT_PROGRESS_UPDATE_POS, wxThreadEvent);
 wxDEFINE_EVENT(EVT_PROGRESS_UPDATE_MSG, wxThreadEvent);
 
@@ -15,19 +14,15 @@ ProgressThread::ProgressThread(ProgressDlg* dlg, std::shared_ptr<ProgressProcBas
 
 ProgressThread::~ProgressThread()
 {
-    wxLogDebug("ProgressThread::~ProgressThread()");
     m_dlg->ClearThread();
     m_proc.reset();
 }
 
 wxThread::ExitCode ProgressThread::Entry()
 {
-    wxLogDebug("ProgressThread::Entry(): starting process");
     if (beforeWork)
         beforeWork(*this);
     m_proc->Process(this);
-    wxLogDebug("ProgressThread::Entry(): stopping process");
-    wxQueueEvent(m_dlg, new wxThreadEvent(EVT_PROGRESS_COMPLETED, wxID_ANY));
     return nullptr;
 }
 
@@ -47,14 +42,12 @@ void ProgressThread::SetMessage(const wxString& message)
 
 ProgressDlg::ProgressDlg(wxWindow* parent) : ProgressDlgDesign(parent)
 {
-    Bind(EVT_PROGRESS_COMPLETED, &ProgressDlg::Thread_OnProgressCompleted, this);
     Bind(EVT_PROGRESS_UPDATE_POS, &ProgressDlg::Thread_OnProgressUpdatePos, this);
     Bind(EVT_PROGRESS_UPDATE_MSG, &ProgressDlg::Thread_OnProgressUpdateMsg, this);
 }
 
 ProgressDlg::~ProgressDlg()
 {
-    Unbind(EVT_PROGRESS_COMPLETED, &ProgressDlg::Thread_OnProgressCompleted, this);
     Unbind(EVT_PROGRESS_UPDATE_POS, &ProgressDlg::Thread_OnProgressUpdatePos, this);
     Unbind(EVT_PROGRESS_UPDATE_MSG, &ProgressDlg::Thread_OnProgressUpdateMsg, this);
 }
@@ -83,18 +76,17 @@ void ProgressDlg::DoStartThread()
 {
     wxASSERT(0 == m_pThread);
     wxASSERT(m_proc != 0);
-    wxLogDebug("ProgressDlg::DoStartThread(): starting thread");
     auto* thread = new ProgressThread(this, m_proc);
     {
         wxCriticalSectionLocker lock(m_threadLock);
         m_pThread = thread;
     }
+    // The failure is the command's to report (Execute returns false); saying it here too
+    // would show it twice.
     if (RunThread(thread) != wxTHREAD_NO_ERROR) {
-        wxLogError(_("Can't create the thread!"));
         // A thread that never ran is deleted by hand; its destructor clears m_pThread.
         delete thread;
         m_startFailed = true;
-        wxFAIL_MSG("false");
     }
 }
 
@@ -118,10 +110,8 @@ bool ProgressDlg::HasThread()
 void ProgressDlg::OnIdle(wxIdleEvent& event)
 {
     event.Skip();
-    if (!HasThread() && IsShown() && IsModal()) {
-        wxLogDebug("ProgressDlg::OnIdle(): call Close()");
+    if (!HasThread() && IsShown() && IsModal())
         Close(false);
-    }
 }
 
 void ProgressDlg::ButtonCancel_OnButtonClick(wxCommandEvent&)
@@ -133,23 +123,15 @@ void ProgressDlg::OnClose(wxCloseEvent&)
 {
     {
         wxCriticalSectionLocker lock(m_threadLock);
-        if (m_pThread) {
-            wxLogDebug("ProgressDlg::OnClose(): deleting thread");
-            // Detached: this only asks; the thread sees it through TestDestroy.
-            if (m_pThread->Delete(nullptr, wxTHREAD_WAIT_BLOCK) != wxTHREAD_NO_ERROR)
-                wxLogError(_("Can't delete the thread!"));
-        }
+        // Detached: this only asks; the thread sees it through TestDestroy.
+        if (m_pThread && m_pThread->Delete(nullptr, wxTHREAD_WAIT_BLOCK) != wxTHREAD_NO_ERROR)
+            wxLogError(_("Can't delete the thread!"));
     }
     // Never end while the worker still runs: it may be using the procedure's data.
     while (HasThread())
         wxMilliSleep(1);
     if (IsModal())
         EndModal(2);
-}
-
-void ProgressDlg::Thread_OnProgressCompleted(wxThreadEvent&)
-{
-    wxLogDebug("ProgressDlg::Thread_OnProgressCompleted");
 }
 
 void ProgressDlg::Thread_OnProgressUpdatePos(wxThreadEvent& event)

@@ -19,7 +19,6 @@ struct ProgressUpdateInfo
     int32_t position;
 };
 
-wxDECLARE_EVENT(EVT_PROGRESS_COMPLETED, wxThreadEvent);
 wxDECLARE_EVENT(EVT_PROGRESS_UPDATE_POS, wxThreadEvent);
 wxDECLARE_EVENT(EVT_PROGRESS_UPDATE_MSG, wxThreadEvent);
 
@@ -77,7 +76,6 @@ private:
     void ClearThread(); // called by the ending thread
     bool HasThread();
 
-    void Thread_OnProgressCompleted(wxThreadEvent& event);
     void Thread_OnProgressUpdatePos(wxThreadEvent& event);
     void Thread_OnProgressUpdateMsg(wxThreadEvent& event);
 

@@ -126,6 +126,7 @@ void GraphPanel::Render(cairo_t* target, int width, int height)
         DrawCursors(target);
     ++m_frameCount;
     ReportIntervals();
+    // bench/app/open_to_graph.sh waits for this line (run with --verbose).
     wxLogDebug("GraphPanel::Render(): %d series at %dx%d", m_proj->GetCount(), width, height);
 }
 
@@ -161,7 +162,6 @@ void GraphPanel::GraphWindow_OnMouseEvents(wxMouseEvent& event)
         if (m_dragging) {
             DragTo(at);
             EndDrag();
-            wxLogDebug("GraphWindow_OnMouseEvents(): eventType = wxEVT_LEFT_UP");
         }
     } else if (type == wxEVT_RIGHT_DOWN) {
         m_graphWindow->SetFocus();
@@ -322,7 +322,7 @@ void GraphPanel::Wheel(const wxMouseEvent& event)
     const bool in = m_wheelRotation > 0;
     m_wheelRotation %= delta;
 
-    double factor = ReadZoomFactor();
+    double factor = ZoomFactor();
     if (in)
         factor = 1.0 / factor;
     // The centre from the current range, so that a burst of steps between two paints
@@ -347,6 +347,11 @@ void GraphPanel::ZoomAbout(double cx, double cy, double factor)
         next = ZoomedY(next, cy, factor);
     if (!(next == now))
         m_proj->SetPlotRange(next.minX, next.maxX, next.minY, next.maxY);
+}
+
+double GraphPanel::ZoomFactor() const
+{
+    return m_zoomFactor ? m_zoomFactor() : ValidZoomFactor(SETTING_MOUSE_ZOOM.defaultValue);
 }
 
 void GraphPanel::ZoomAtCentre(double factor)
@@ -386,11 +391,11 @@ void GraphPanel::GraphWindow_OnKeyDown(wxKeyEvent& event)
     case '+':
     case '=':
     case WXK_NUMPAD_ADD:
-        ZoomAtCentre(1.0 / ReadZoomFactor());
+        ZoomAtCentre(1.0 / ZoomFactor());
         return;
     case '-':
     case WXK_NUMPAD_SUBTRACT:
-        ZoomAtCentre(ReadZoomFactor());
+        ZoomAtCentre(ZoomFactor());
         return;
     case WXK_HOME:
         next = ComputeFitRange(*m_proj);
@@ -472,7 +477,6 @@ void GraphPanel::GraphWindow_OnSize(wxSizeEvent& event)
 
 void GraphPanel::GraphWindow_OnSetFocus(wxFocusEvent& event)
 {
-    wxLogDebug("GraphWindow_OnSetFocus()");
     m_pictureStale = true;
     m_graphWindow->Refresh(false);
     event.Skip();
@@ -480,7 +484,6 @@ void GraphPanel::GraphWindow_OnSetFocus(wxFocusEvent& event)
 
 void GraphPanel::GraphWindow_OnKillFocus(wxFocusEvent& event)
 {
-    wxLogDebug("GraphWindow_OnKillFocus()");
     m_pictureStale = true;
     m_graphWindow->Refresh(false);
     event.Skip();

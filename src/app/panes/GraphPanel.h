@@ -64,6 +64,9 @@ public:
     }
     // The read-out's lines, as drawn.
     std::vector<wxString> CursorReadout();
+    // The factor of one zoom step (wheel, keys), asked at each step; without a source the
+    // setting's default.
+    void SetZoomFactorSource(std::function<double()> source) { m_zoomFactor = std::move(source); }
 
     // A box smaller than this in both directions is a click.
     static constexpr int MIN_BOX_PIXELS = 5;
@@ -88,6 +91,7 @@ protected:
 private:
     void Render(cairo_t* cr, int width, int height);
     bool CanMap() const;
+    double ZoomFactor() const;
     void BeginDrag(const wxPoint& at);
     void DragTo(const wxPoint& at);
     void EndDrag();
@@ -119,6 +123,7 @@ private:
     bool m_cursorsOverData = false; // placed (or moved) while the project had series
     int m_movingCursor = -1;        // 0 or 1 while the user drags A or B
     std::function<int()> m_selectedSeries;
+    std::function<double()> m_zoomFactor;
     std::vector<wxString> m_readout; // empty: to be computed
     int m_readoutSeries = -1;
     bool m_boxing = false;

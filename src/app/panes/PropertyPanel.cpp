@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 
-#include <wx/log.h>
 #include <wx/propgrid/advprops.h>
 #include <wx/wupdlock.h>
 
@@ -413,16 +412,12 @@ void PropertyPanel::Update(Observable*, const ObserverParamBase& param)
     const uint32_t kind = p->GetValue().kind;
     const uint32_t dataKind = p->GetValue().dataKind;
     if ((kind & (PROJ_ADD | PROJ_REMOVE)) || ((kind & PROJ_DATA) && (dataKind & DATA_LABEL))) {
-        wxLogDebug("PropertyPanel::Update: call UpdateTargetList()");
         UpdateTargetList();
     } else if (kind & PROJ_PROPERTY) {
-        wxLogDebug("PropertyPanel::Update: call UpdatePropertyList(UPDATE_PROJ_PROP)");
         UpdatePropertyList(UPDATE_PROJ_PROP);
     } else if ((kind & PROJ_PLOT_RANGE) && !(kind & PROJ_INTERIM)) {
-        wxLogDebug("PropertyPanel::Update: call UpdatePropertyList(UPDATE_PLOT_RANGE)");
         UpdatePropertyList(UPDATE_PLOT_RANGE);
     } else if ((kind & PROJ_DATA) && (dataKind & DATA_LINE)) {
-        wxLogDebug("PropertyPanel::Update: call UpdatePropertyList(UPDATE_GRAPH_PROP)");
         UpdatePropertyList(UPDATE_GRAPH_PROP);
     } else if ((kind & PROJ_DATA) && (dataKind & DATA_VALUES)) {
         // A file read again or grown: the points and ranges shown change. Its series all
@@ -440,8 +435,6 @@ void PropertyPanel::Update(Observable*, const ObserverParamBase& param)
 
 void PropertyPanel::ComboBoxTarget_OnComboBox(wxCommandEvent&)
 {
-    wxLogDebug("PropertyPanel::ComboBoxTarget_OnComboBox(): index = %d\n",
-               m_comboBoxTarget->GetSelection());
     UpdatePropertyList(UPDATE_ALL);
 }
 
@@ -509,13 +502,11 @@ void PropertyPanel::PropGrid_OnChanged(wxPropertyGridEvent& event)
         !property->GetParent()->IsRoot())
         return;
     const wxString name = property->GetName();
-    const wxString text = property->GetValueAsString();
     if (sel == 0) {
         WriteProjectGroup(name);
     } else if (sel <= m_proj->GetCount()) {
         WriteSeriesGroup(sel - 1, name);
     }
-    wxLogDebug("PropertyPanel::PropGrid_OnChanged(): name = %s, val = %s", name, text);
 }
 
 void PropertyPanel::WriteProjectGroup(const wxString& group)
