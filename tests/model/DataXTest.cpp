@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "model/DataX.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "model/GraphData.h"
-#include "ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "progress/Progress.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "model/GraphProject.h"
-#include "ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "support/TestSupport.h"
 
 namespace {
