@@ -10,7 +10,7 @@
 #include "app/panes/ProjectPanel.h"
 #include "app/panes/PropertyPanel.h"
 #include "base/FileUtil.h"
-#include "model/ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "support/GuiTestSupport.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "app/dialogs/ImageSizeSettingDlg.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
 #include "app/panes/GraphPanel.h"
-#include "model/ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "render/GraphRenderer.h"
 #include "support/GuiTestSupport.h"
 

@@ -9,7 +9,7 @@
 #include "app/Settings.h"
 #include "app/panes/GraphPanel.h"
 #include "app/panes/PropertyPanel.h"
-#include "model/ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "support/GuiTestSupport.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "app/Settings.h"
 #include "app/commands/ImportCommand.h"
 #include "model/GraphData.h"
-#include "model/ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "model/Palette.h"
 #include "support/GuiTestSupport.h"
 

@@ -7,7 +7,7 @@
 #include <wx/uiaction.h>
 
 #include "app/panes/PropertyPanel.h"
-#include "model/ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "model/PropertyNames.h"
 #include "model/Translations.h"
 #include "support/GuiTestSupport.h"

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "base/AtomicFile.h"
-#include "csv/CsvTestUtil.h"
+#include "support/CsvTestUtil.h"
 
 namespace {
 

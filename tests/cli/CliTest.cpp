@@ -15,7 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/FileUtil.h"
-#include "csv/CsvTestUtil.h"
+#include "support/CsvTestUtil.h"
 
 namespace {
 

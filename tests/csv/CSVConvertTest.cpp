@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "CsvTestUtil.h"
+#include "support/CsvTestUtil.h"
 #include "csv/CSVImporter.h"
 #include "csv/Dialect.h"
 #include "model/GraphProject.h"

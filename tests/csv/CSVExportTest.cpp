@@ -8,11 +8,11 @@
 #include <random>
 #include <string>
 
-#include "CsvTestUtil.h"
+#include "support/CsvTestUtil.h"
 #include "csv/CSVExporter.h"
 #include "csv/CSVImporter.h"
 #include "model/GraphProject.h"
-#include "model/ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "support/TestSupport.h"
 
 namespace {

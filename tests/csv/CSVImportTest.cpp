@@ -8,7 +8,7 @@
 
 #include <sys/stat.h>
 
-#include "CsvTestUtil.h"
+#include "support/CsvTestUtil.h"
 #include "csv/CSVConverter.h"
 #include "csv/CSVImporter.h"
 #include "csv/CSVScanner.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "CsvTestUtil.h"
+#include "support/CsvTestUtil.h"
 #include "csv/CSVConverter.h"
 #include "csv/CSVImporter.h"
 #include "model/GraphProject.h"

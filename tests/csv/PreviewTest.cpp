@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "CsvTestUtil.h"
+#include "support/CsvTestUtil.h"
 #include "csv/CSVImporter.h"
 #include "csv/Preview.h"
 #include "model/GraphProject.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "CsvTestUtil.h"
+#include "support/CsvTestUtil.h"
 #include "csv/CSVImporter.h"
 #include "csv/Follow.h"
 #include "csv/Reload.h"

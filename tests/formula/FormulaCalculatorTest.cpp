@@ -11,7 +11,7 @@
 
 #include "formula/FormulaCalculator.h"
 #include "model/GraphProject.h"
-#include "model/ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -4,45 +4,43 @@
 #include <cmath>
 
 #include "model/GraphProject.h"
-#include "ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 // Series changes are forwarded as PROJ_DATA; a removed series no longer reaches the
-// project's observers.
+// project's observers, nor a series the destroyed project.
 TEST(GraphProject, AddRemoveAndSeriesChangesNotifyInOrder)
 {
-    auto project = CreateGraphProject();
-    ProjectRecorder recorder;
-    project->Attach(&recorder);
     auto a = MakeSeries({1}), b = MakeSeries({2}), c = MakeSeries({3});
-    project->Add(a);
-    project->Add(b);
-    project->Add(c);
-    project->Remove(1);
-    ASSERT_EQ(project->GetCount(), 2);
-    EXPECT_EQ(project->GetItem(0), a);
-    EXPECT_EQ(project->GetItem(1), c);
-    b->SetLabel("gone");
-    c->SetVisible(false);
-    EXPECT_EQ(recorder.Kinds(),
-              (std::vector<uint32_t>{PROJ_ADD, PROJ_ADD, PROJ_ADD, PROJ_REMOVE, PROJ_DATA}));
-    EXPECT_EQ(recorder.updates[0].data, nullptr);
-    EXPECT_EQ(recorder.updates[4].data, c.get());
-    EXPECT_EQ(recorder.updates[4].dataKind, DATA_VISIBLE);
-}
+    ProjectRecorder recorder;
+    {
+        auto project = CreateGraphProject();
+        project->Attach(&recorder);
+        for (auto& series : {a, b, c})
+            project->Add(series);
+        project->Remove(1);
+        EXPECT_EQ((std::vector<GraphData*>{project->GetItem(0).get(), project->GetItem(1).get()}),
+                  (std::vector<GraphData*>{a.get(), c.get()}));
+        b->SetLabel("gone");
+        c->SetVisible(false);
+        EXPECT_EQ(recorder.Kinds(),
+                  (std::vector<uint32_t>{PROJ_ADD, PROJ_ADD, PROJ_ADD, PROJ_REMOVE, PROJ_DATA}));
+        EXPECT_EQ(recorder.updates[0].data, nullptr);
+        EXPECT_EQ(recorder.updates[4].data, c.get());
+        EXPECT_EQ(recorder.updates[4].dataKind, DATA_VISIBLE);
 
-TEST(GraphProject, BadIndexAssertsAndDoesNothing)
-{
-    auto project = CreateGraphProject();
-    project->Add(MakeSeries({1}));
-    ExpectWxAsserts asserts;
-    EXPECT_EQ(project->GetItem(1), nullptr);
-    EXPECT_EQ(project->GetItem(-1), nullptr);
-    project->Remove(5);
-    EXPECT_EQ(project->GetCount(), 1);
-    EXPECT_EQ(asserts.Count(), 3);
+        ExpectWxAsserts asserts; // a bad index asserts and does nothing
+        EXPECT_EQ(project->GetItem(2), nullptr);
+        EXPECT_EQ(project->GetItem(-1), nullptr);
+        project->Remove(5);
+        EXPECT_EQ(project->GetCount(), 2);
+        EXPECT_EQ(asserts.Count(), 3);
+    }
+    EXPECT_TRUE(a->GetObservers().empty());
+    EXPECT_TRUE(recorder.GetObservables().empty());
+    a->SetLabel("after"); // must not touch the destroyed project
 }
 
 TEST(GraphProject, SettersNotifyOnlyOnChange)
@@ -51,19 +49,15 @@ TEST(GraphProject, SettersNotifyOnlyOnChange)
     ProjectRecorder recorder;
     project->Attach(&recorder);
     project->SetPlotRange(0, 1, 0, 1);
-    EXPECT_TRUE(recorder.updates.empty());
     project->SetPlotRange(0, 1, 0, 2);
-    EXPECT_EQ(recorder.Kinds(), std::vector<uint32_t>{PROJ_PLOT_RANGE});
     ExpectWxAsserts asserts;             // a NaN bound fails "minY <= maxY"
     project->SetPlotRange(0, 1, 0, NAN); // NaN always counts as a change
     project->SetPlotRange(0, 1, 0, NAN);
-    EXPECT_EQ(recorder.updates.size(), 3u);
     project->SetPlotRange(2, 1, 0, 1); // inverted: asserted, stored all the same
     EXPECT_EQ(project->GetPlotRange().minX, 2.0);
     EXPECT_EQ(asserts.Count(), 3);
 
     // Properties compare every field, text case-sensitively.
-    const size_t before = recorder.updates.size();
     ProjectProperty p = project->GetProperty();
     project->SetProperty(p);
     p.tickFormatX = "%.0F";
@@ -72,11 +66,14 @@ TEST(GraphProject, SettersNotifyOnlyOnChange)
     project->SetProperty(p);
     p.gridAutoY = false;
     project->SetProperty(p);
-    EXPECT_EQ(recorder.updates.size(), before + 3);
-    EXPECT_EQ(recorder.Kinds().back(), PROJ_PROPERTY);
+    const uint32_t RANGE = PROJ_PLOT_RANGE, PROPERTY = PROJ_PROPERTY;
+    EXPECT_EQ(recorder.Kinds(),
+              (std::vector<uint32_t>{RANGE, RANGE, RANGE, RANGE, PROPERTY, PROPERTY, PROPERTY}));
 }
 
-TEST(GraphProject, NotifyDisabledChangesSilently)
+// Disabled notifications change silently; an interim marks every kind, and its end sends
+// one summary of what is pending, once.
+TEST(GraphProject, NotifyDisabledAndInterim)
 {
     auto project = CreateGraphProject();
     ProjectRecorder recorder;
@@ -85,113 +82,69 @@ TEST(GraphProject, NotifyDisabledChangesSilently)
     project->Add(MakeSeries({1}));
     project->Remove(0);
     project->SetPlotRange(0, 2, 0, 2);
-    ProjectProperty p = project->GetProperty();
-    p.marginTop = 20;
-    project->SetProperty(p);
     EXPECT_TRUE(recorder.updates.empty());
     EXPECT_EQ(project->GetPlotRange(), (PlotRange{0, 2, 0, 2})) << "changed all the same";
-}
 
-TEST(GraphProject, InterimMarksEveryKindAndEndSendsOneSummary)
-{
-    auto project = CreateGraphProject();
+    project->SetNotifyEnabled(true);
     auto series = MakeSeries({1});
     project->Add(series);
-    ProjectRecorder recorder;
-    project->Attach(&recorder);
+    recorder.updates.clear();
     project->BeginInterim();
-    project->SetPlotRange(0, 2, 0, 1);
     project->SetPlotRange(0, 3, 0, 1);
     project->SetPlotRange(0, 4, 0, 1);
     series->SetLabel("s"); // interim too, but not pending
     project->EndInterim();
-    EXPECT_EQ(recorder.Kinds(), (std::vector<uint32_t>{0x80000008u, 0x80000008u, 0x80000008u,
+    project->EndInterim();
+    project->BeginInterim(); // an interim without changes sends nothing
+    project->EndInterim();
+    EXPECT_EQ(recorder.Kinds(), (std::vector<uint32_t>{0x80000008u, 0x80000008u,
                                                        PROJ_DATA | PROJ_INTERIM, PROJ_PLOT_RANGE}));
-    // A second EndInterim, or an interim without changes, sends nothing.
-    project->EndInterim();
-    project->BeginInterim();
-    project->EndInterim();
-    EXPECT_EQ(recorder.updates.size(), 5u);
 }
 
-TEST(GraphProject, DestroyingProjectDetachesFromSurvivingSeries)
-{
-    auto series = MakeSeries({1});
-    ProjectRecorder recorder;
-    {
-        auto project = CreateGraphProject();
-        project->Add(series);
-        project->Attach(&recorder);
-    }
-    EXPECT_TRUE(series->GetObservers().empty());
-    EXPECT_TRUE(recorder.GetObservables().empty());
-    series->SetLabel("after"); // must not touch the destroyed project
-}
-
-TEST(FitRange, CoversConsideredSeriesAndWidensSingleValues)
-{
-    auto project = CreateGraphProject();
-    EXPECT_EQ(ComputeFitRange(*project), (PlotRange{0, 1, 0, 1}));
-
-    auto flat = MakeSeries({3, 3, 3}, DataX{10, 1}); // X 10..12, Y 3
-    auto single = MakeSeries({-2}, DataX{20, 1});    // X 20, Y -2
-    project->Add(flat);
-    auto empty = MakeSeries({}, DataX{-100, 1}); // no points: no extent
-    project->Add(empty);
-    EXPECT_EQ(ComputeFitRange(*project), (PlotRange{10, 12, 2, 4}));
-
-    project->Add(single);
-    flat->SetVisible(false);
-    // Only the visible one: one point; or all of them, whether visible or not.
-    EXPECT_EQ(ComputeFitRange(*project), (PlotRange{19, 21, -3, -1}));
-    EXPECT_EQ(ComputeFitRange(*project, true), (PlotRange{10, 20, -2, 3}));
-
-    single->SetVisible(false);
-    empty->SetVisible(false); // none visible: all considered
-    EXPECT_EQ(ComputeFitRange(*project), (PlotRange{10, 20, -2, 3}));
-}
-
-TEST(FitRange, AxisWithoutNumbersFallsBackToUnitRange)
-{
-    auto project = CreateGraphProject();
-    project->Add(MakeSeries({NAN, NAN}, DataX{5, 1}));
-    EXPECT_EQ(ComputeFitRange(*project), (PlotRange{5, 6, 0, 1}));
-}
-
-// One infinity must not blank the graph: fits and data ranges take the finite values, and
-// a series of infinities only counts as absent, on both axes.
-TEST(FitRange, InfinitiesAreLeftOut)
+// A fit covers the visible series (all of them when none is visible, or when asked),
+// widens a single value by one each way, and leaves out what has no numbers: one infinity
+// must not blank the graph, and a series of infinities only counts as absent.
+TEST(FitRange, CoversTheConsideredSeries)
 {
     const double inf = INFINITY;
+    const bool T = true, F = false;
+    struct Series
+    {
+        double x0;
+        std::vector<double> y;
+        bool visible;
+    };
+    const Series flat{10, {3, 3, 3}, T}, hidden{10, {3, 3, 3}, F}, empty{-100, {}, T},
+        single{20, {-2}, T};
     const struct
     {
         const char* name;
-        std::vector<std::vector<double>> series; // X of series k starts at 100 k
-        std::vector<bool> visible;
+        std::vector<Series> series;
+        bool all;
         PlotRange fit;
     } rows[] = {
-        {"-inf beside numbers", {{NAN, -inf, 0, 2}}, {true}, {0, 3, 0, 2}},
-        {"+inf and -inf", {{inf, 1, -inf, 4, NAN}}, {true}, {0, 4, 1, 4}},
-        {"infinities only, alone", {{-inf, -inf}}, {true}, {0, 1, 0, 1}},
-        {"infinities only, beside a series",
-         {{1, 2}, {-inf, NAN, inf}},
-         {true, true},
-         {0, 1, 1, 2}},
-        {"the only visible one has infinities only", {{1, 2}, {-inf}}, {false, true}, {0, 1, 1, 2}},
-        {"a single finite value among infinities", {{-inf, 5, inf}}, {true}, {0, 2, 4, 6}},
-        {"gaps only still give X (as before)", {{NAN, NAN}, {-inf}}, {true, true}, {0, 1, 0, 1}},
+        {"empty project", {}, F, {0, 1, 0, 1}},
+        {"flat series widened, empty one ignored", {flat, empty}, F, {10, 12, 2, 4}},
+        {"only the visible single point", {hidden, empty, single}, F, {19, 21, -3, -1}},
+        {"every series when asked", {hidden, empty, single}, T, {10, 20, -2, 3}},
+        {"none visible: all considered", {hidden, {20, {-2}, F}}, F, {10, 20, -2, 3}},
+        {"no numbers: unit Y", {{5, {NAN, NAN}, T}}, F, {5, 6, 0, 1}},
+        {"-inf beside numbers", {{0, {NAN, -inf, 0, 2}, T}}, F, {0, 3, 0, 2}},
+        {"+inf and -inf", {{0, {inf, 1, -inf, 4, NAN}, T}}, F, {0, 4, 1, 4}},
+        {"infinities only, alone", {{0, {-inf, -inf}, T}}, F, {0, 1, 0, 1}},
+        {"infinities only, beside", {{0, {1, 2}, T}, {100, {-inf, NAN, inf}, T}}, F, {0, 1, 1, 2}},
+        {"the visible one infinities only", {{0, {1, 2}, F}, {100, {-inf}, T}}, F, {0, 1, 1, 2}},
+        {"a finite value among infinities", {{0, {-inf, 5, inf}, T}}, F, {0, 2, 4, 6}},
+        {"gaps only still give X", {{0, {NAN, NAN}, T}, {100, {-inf}, T}}, F, {0, 1, 0, 1}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         auto project = CreateGraphProject();
-        for (size_t k = 0; k < row.series.size(); ++k) {
-            auto series = MakeMipmappedSeries(row.series[k], DataX{100.0 * double(k), 1}, 1);
-            series->SetVisible(row.visible[k]);
-            project->Add(series);
+        for (const auto& s : row.series) {
+            project->Add(MakeMipmappedSeries(s.y, DataX{s.x0, 1}, 1));
+            project->GetItem(project->GetCount() - 1)->SetVisible(s.visible);
         }
-        EXPECT_EQ(ComputeFitRange(*project), row.fit);
-        const PlotRange r = ComputeFitRange(*project);
-        EXPECT_TRUE(std::isfinite(r.minY) && std::isfinite(r.maxY));
+        EXPECT_EQ(ComputeFitRange(*project, row.all), row.fit);
     }
 
     auto project = CreateGraphProject();

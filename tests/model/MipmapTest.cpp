@@ -6,28 +6,11 @@
 
 #include "model/GraphData.h"
 #include "model/MipmapBuilder.h"
-#include "ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "progress/Progress.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-// Every block's min and max, flattened; fmin and fmax skip NaN, so a block of NaN only
-// stays NaN.
-std::vector<double> BruteForceLevel(const std::vector<double>& raw, int level)
-{
-    std::vector<double> out;
-    const size_t block = size_t(1) << level;
-    for (size_t begin = 0; begin < raw.size(); begin += block) {
-        double lo = NAN, hi = NAN;
-        for (size_t i = begin; i < std::min(begin + block, raw.size()); ++i) {
-            lo = std::fmin(lo, raw[i]);
-            hi = std::fmax(hi, raw[i]);
-        }
-        out.insert(out.end(), {lo, hi});
-    }
-    return out;
-}
 
 std::vector<double> Flatten(const LargeArray<MinMax>& level)
 {
@@ -37,12 +20,31 @@ std::vector<double> Flatten(const LargeArray<MinMax>& level)
     return out;
 }
 
-bool SameValue(double a, double b)
+// Every level against every block's brute-force min and max; fmin and fmax skip NaN, so
+// a block of NaN only stays NaN.
+void ExpectLevelsOf(const std::vector<double>& raw, const GraphDataY& y, int levels)
 {
-    return (std::isnan(a) && std::isnan(b)) || a == b;
+    ASSERT_EQ(size_t(levels), y.mipmap.size());
+    for (int level = 1; level <= levels; ++level) {
+        std::vector<double> want;
+        const size_t block = size_t(1) << level;
+        for (size_t begin = 0; begin < raw.size(); begin += block) {
+            double lo = NAN, hi = NAN;
+            for (size_t i = begin; i < std::min(begin + block, raw.size()); ++i) {
+                lo = std::fmin(lo, raw[i]);
+                hi = std::fmax(hi, raw[i]);
+            }
+            want.insert(want.end(), {lo, hi});
+        }
+        ASSERT_TRUE(SameValues(Flatten(y.mipmap[size_t(level) - 1]), want)) << "level " << level;
+    }
+    EXPECT_TRUE(SameValues(raw, std::vector<double>(y.raw.begin(), y.raw.end())));
 }
 
-TEST(Mipmap, LevelsMatchBruteForceOnAwkwardLengths)
+// A build from scratch at awkward lengths; then appends of random sizes (a value, a few,
+// many; NaN among them) grow the pyramid to what a build makes of the whole run, levels
+// added as the run grows.
+TEST(Mipmap, LevelsMatchBruteForce)
 {
     std::mt19937 rng(12345);
     std::normal_distribution<double> dist;
@@ -57,49 +59,24 @@ TEST(Mipmap, LevelsMatchBruteForceOnAwkwardLengths)
         y->raw.assign(raw.begin(), raw.end());
         DummyProgress progress;
         ASSERT_EQ(y->CreateMipmap(6, &progress), ResultCode::SUCCESS);
-        ASSERT_EQ(y->mipmap.size(), 6u);
-        for (int level = 1; level <= 6; ++level) {
-            const std::vector<double> got = Flatten(y->mipmap[level - 1]);
-            const std::vector<double> expected = BruteForceLevel(raw, level);
-            EXPECT_TRUE(
-                std::equal(got.begin(), got.end(), expected.begin(), expected.end(), SameValue))
-                << "level " << level;
-        }
+        ExpectLevelsOf(raw, *y, 6);
     }
-}
-
-// Appends of random sizes (a value, a few, many; NaN among them) grow the pyramid to what a
-// build from scratch makes of the whole run, levels added as the run grows.
-TEST(Mipmap, AppendsGrowThePyramidAsABuildFromScratch)
-{
-    std::mt19937 rng(99);
-    std::normal_distribution<double> dist;
     for (int run = 0; run < 20; ++run) {
         auto grown = CreateGraphDataY();
         std::vector<double> all;
         for (int append = 0; append < 12; ++append) {
-            const size_t count = rng() % 3 == 0 ? rng() % 3 : rng() % 700;
-            std::vector<double> values(count);
+            SCOPED_TRACE(testing::Message() << "run " << run << " append " << append);
+            std::vector<double> values(rng() % 3 == 0 ? rng() % 3 : rng() % 700);
             for (double& v : values)
                 v = rng() % 17 == 0 ? NAN : dist(rng);
             all.insert(all.end(), values.begin(), values.end());
-            const int levels = MipmapLevelCount(all.size(), 16);
-            grown->Append(values.data(), values.size(), levels);
-            ASSERT_EQ(size_t(levels), grown->mipmap.size());
+            grown->Append(values.data(), values.size(), MipmapLevelCount(all.size(), 16));
+            ASSERT_NO_FATAL_FAILURE(ExpectLevelsOf(all, *grown, MipmapLevelCount(all.size(), 16)));
             double bytes = 0; // the memory estimate of imports and formulas is exact
             for (const auto& level : grown->mipmap)
                 bytes += double(level.size() * sizeof(MinMax));
             EXPECT_EQ(MipmapBytes(all.size(), 16), bytes);
-            for (int level = 1; level <= levels; ++level) {
-                const std::vector<double> got = Flatten(grown->mipmap[size_t(level) - 1]);
-                const std::vector<double> expected = BruteForceLevel(all, level);
-                ASSERT_TRUE(
-                    std::equal(got.begin(), got.end(), expected.begin(), expected.end(), SameValue))
-                    << "run " << run << " append " << append << " level " << level;
-            }
         }
-        EXPECT_TRUE(
-            std::equal(all.begin(), all.end(), grown->raw.begin(), grown->raw.end(), SameValue));
     }
 }
 
@@ -119,7 +96,8 @@ TEST(Mipmap, LevelCountFromResolution)
 }
 
 // Progress steps over all levels' entries; one level ends on its last step, several with
-// the total. A cancel inside a level leaves no levels.
+// the total. The same level count again does nothing; a cancel inside a level of a rebuild
+// leaves no levels, and no levels asked for are none.
 TEST(Mipmap, ProgressAndCancel)
 {
     const struct
@@ -140,38 +118,27 @@ TEST(Mipmap, ProgressAndCancel)
         EXPECT_LE(record.positions.size(), row.steps);
         EXPECT_EQ(record.positions.front(), std::make_pair(0, row.last.second));
         EXPECT_EQ(record.positions.back(), row.last);
-        for (size_t i = 1; i < record.positions.size(); ++i)
-            ASSERT_LE(record.positions[i - 1].first, record.positions[i].first);
+        EXPECT_TRUE(std::is_sorted(record.positions.begin(), record.positions.end()));
         EXPECT_EQ(record.messages, std::vector<std::string>{"Creating Mipmap..."});
         EXPECT_EQ(y->mipmap.back().size(), (row.n + (size_t(1) << row.levels) - 1) >> row.levels);
 
+        const MinMax* before = y->mipmap[0].data();
         context.Reset();
         // Level 1 holds about half of all entries; cancel somewhere inside a later one.
         context.cancelWhen = [](int position, int total) { return position > total * 0.8; };
-        y->mipmap.clear();
-        EXPECT_EQ(RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), row.levels),
+        RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), row.levels);
+        EXPECT_EQ(y->mipmap[0].data(), before);
+        EXPECT_EQ(RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), row.levels + 1),
                   ResultCode::CANCELLED);
+        EXPECT_TRUE(y->mipmap.empty());
+        RunProgressProc(nullptr, &GraphDataY::CreateMipmap, y.get(), row.levels);
+        RunProgressProc(nullptr, &GraphDataY::CreateMipmap, y.get(), 0);
         EXPECT_TRUE(y->mipmap.empty());
     }
 }
 
-TEST(Mipmap, SameLevelCountDoesNothingAndOtherRebuilds)
-{
-    auto y = CreateGraphDataY();
-    y->raw.assign(100, 1.0);
-    DummyProgress progress;
-    y->CreateMipmap(3, &progress);
-    const MinMax* before = y->mipmap[0].data();
-    y->CreateMipmap(3, &progress);
-    EXPECT_EQ(y->mipmap[0].data(), before);
-    y->CreateMipmap(2, &progress);
-    EXPECT_EQ(y->mipmap.size(), 2u);
-    y->CreateMipmap(0, &progress);
-    EXPECT_TRUE(y->mipmap.empty());
-}
-
-// Two threads build what one builds, a column shown twice once.
-TEST(MipmapBuilder, TwoThreadsBuildWhatOneBuilds)
+// One thread or two build every shown column, one shown twice too.
+TEST(MipmapBuilder, BuildsEveryShownColumn)
 {
     std::vector<std::shared_ptr<GraphDataY>> ys;
     std::vector<GraphDataY*> shown;
@@ -182,24 +149,17 @@ TEST(MipmapBuilder, TwoThreadsBuildWhatOneBuilds)
         shown.push_back(ys.back().get());
     }
     shown.push_back(ys[0].get());
-    std::vector<std::vector<double>> one; // every level's min and max, one thread
     for (int threads : {1, 2}) {
         SCOPED_TRACE(threads);
-        std::vector<std::vector<double>> got;
         for (const auto& y : ys)
             y->mipmap.clear();
         MipmapBuilder builder(shown, threads);
         ThreadProcContext context;
         ASSERT_EQ(RunProgressProc(&context, &MipmapBuilder::Build, &builder, 64),
                   ResultCode::SUCCESS);
-        for (const auto& y : ys) {
-            EXPECT_EQ(int(y->mipmap.size()), MipmapLevelCount(y->raw.size(), 64));
-            for (const auto& level : y->mipmap)
-                got.push_back(Flatten(level));
-        }
-        if (threads == 1)
-            one = got;
-        EXPECT_EQ(got, one);
+        for (const auto& y : ys)
+            ExpectLevelsOf(std::vector<double>(y->raw.begin(), y->raw.end()), *y,
+                           MipmapLevelCount(y->raw.size(), 64));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <tuple>
 
 #include "model/GraphProject.h"
 #include "model/PlotRange.h"
@@ -9,30 +10,19 @@
 
 namespace {
 
+// Empty, inverted, infinite, overflowing spans and spans below the floor relative to the
+// bounds are refused; tiny spans about tiny bounds are not.
 TEST(PlotRange, UsableAxes)
 {
     const double inf = INFINITY;
-    const struct
-    {
-        double lo, hi;
-        bool usable;
-    } rows[] = {
-        {0, 1, true},
-        {-1e308, 1e307, true},
-        {1, 1, false}, // empty
-        {2, 1, false}, // inverted
-        {NAN, 1, false},
-        {0, inf, false},
-        {-inf, 0, false},
-        {-1e308, 1e308, false},   // span overflows
-        {1e6, 1e6 + 1e-7, false}, // below the relative floor
-        {1e6, 1e6 + 1e-5, true},
-        {0, 1e-300, true}, // tiny but relative to tiny bounds
+    const std::tuple<double, double, bool> rows[] = {
+        {0, 1, true},      {-1e308, 1e307, true},   {1, 1, false},
+        {2, 1, false},     {NAN, 1, false},         {0, inf, false},
+        {-inf, 0, false},  {-1e308, 1e308, false},  {1e6, 1e6 + 1e-7, false},
+        {0, 1e-300, true}, {1e6, 1e6 + 1e-5, true},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.lo << " " << row.hi);
-        EXPECT_EQ(row.usable, IsUsableAxis(row.lo, row.hi));
-    }
+    for (const auto& [lo, hi, usable] : rows)
+        EXPECT_EQ(usable, IsUsableAxis(lo, hi)) << lo << " " << hi;
 }
 
 TEST(PlotRange, ZoomKeepsTheCentreAndPanMovesBothBounds)
@@ -56,42 +46,30 @@ TEST(PlotRange, ZoomKeepsTheCentreAndPanMovesBothBounds)
 
 TEST(PlotRange, ZoomFactorsOutsideTheBoundsGiveTheDefault)
 {
-    const struct
-    {
-        double stored, used;
-    } rows[] = {
+    const std::pair<double, double> rows[] = {
         {2, 2},     {1e-3, 1e-3},    {1e3, 1e3}, {0, 1.1},    {-2, 1.1},
         {NAN, 1.1}, {INFINITY, 1.1}, {1e4, 1.1}, {1e-4, 1.1},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(row.used, ValidZoomFactor(row.stored)) << row.stored;
+    for (const auto& [stored, used] : rows)
+        EXPECT_EQ(used, ValidZoomFactor(stored)) << stored;
 }
 
-// Thousands of wheel steps out or a few huge steps in stop at the last usable range
-// instead of overflowing to infinity or collapsing min onto max.
+// Thousands of wheel steps out (7,300 at 1.1) or a few huge steps in stop at the last
+// usable range instead of overflowing to infinity or collapsing min onto max.
 TEST(PlotRange, ProjectZoomStopsAtTheLimits)
 {
-    const struct
-    {
-        const char* name;
-        double factor;
-        int steps;
-    } rows[] = {
-        {"7,300 steps out at 1.1", 1.1, 8000},
-        {"steps in at 1000", 1e-3, 10},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [factor, steps] : {std::pair{1.1, 8000}, {1e-3, 10}}) {
+        SCOPED_TRACE(factor);
         auto project = CreateGraphProject();
         project->SetPlotRange(0, 1000, 0, 1);
-        for (int i = 0; i < row.steps; ++i) {
-            project->ZoomX(100, row.factor);
-            project->ZoomY(0.5, row.factor);
+        for (int i = 0; i < steps; ++i) {
+            project->ZoomX(100, factor);
+            project->ZoomY(0.5, factor);
         }
         const PlotRange r = project->GetPlotRange();
         EXPECT_TRUE(IsUsableRange(r)) << r.minX << " " << r.maxX << " " << r.minY << " " << r.maxY;
         // And it still zooms back the other way.
-        project->ZoomX(100, 1 / row.factor);
+        project->ZoomX(100, 1 / factor);
         EXPECT_NE(r.maxX - r.minX, project->GetPlotRange().maxX - project->GetPlotRange().minX);
     }
 }
@@ -101,53 +79,35 @@ PlotRange At(double x)
     return PlotRange{x, x + 1, 0, 1};
 }
 
-TEST(ViewHistory, BackForwardAndANewRangeDropsWhatLayAhead)
+// Back and forward; a new range drops what lay ahead, the same range twice counts once.
+// The empty project's view is no place to go back to: views before the data replace each
+// other and the first view of data takes their place. The last hundred are kept.
+TEST(ViewHistory, BackForwardAndWhatIsKept)
 {
     ViewHistory h;
-    h.Reset(At(0));
-    EXPECT_FALSE(h.CanGoBack());
-    for (double x : {1, 2, 3})
+    h.Reset(At(-2), false);
+    h.Push(At(-1), false); // the range edited before any import
+    h.Push(At(0));         // the first fit after an import
+    EXPECT_EQ(1u, h.GetCount());
+    for (double x : {1, 2, 3, 3})
         h.Push(At(x));
-    h.Push(At(3)); // the same range twice counts once
     EXPECT_EQ(4u, h.GetCount());
     EXPECT_EQ(At(2), h.GoBack());
     EXPECT_EQ(At(1), h.GoBack());
     EXPECT_EQ(At(2), h.GoForward());
     h.Push(At(9));
     EXPECT_FALSE(h.CanGoForward());
-    EXPECT_EQ(At(2), h.GoBack());
-    EXPECT_EQ(At(1), h.GoBack());
-    EXPECT_EQ(At(0), h.GoBack());
-    EXPECT_FALSE(h.CanGoBack());
-}
+    std::vector<PlotRange> back;
+    while (h.CanGoBack())
+        back.push_back(h.GoBack());
+    EXPECT_EQ(back, (std::vector<PlotRange>{At(2), At(1), At(0)}));
 
-// The empty project's view is no place to go back to: the first view of data takes its
-// place, and views before the data replace each other.
-TEST(ViewHistory, AViewWithoutDataIsReplacedByTheNextOne)
-{
-    ViewHistory h;
-    h.Reset(At(0), false);
-    h.Push(At(1), false); // the range edited before any import
-    EXPECT_EQ(1u, h.GetCount());
-    h.Push(At(5)); // the first fit after an import
-    EXPECT_EQ(1u, h.GetCount());
-    EXPECT_FALSE(h.CanGoBack());
-    h.Push(At(6));
-    EXPECT_EQ(At(5), h.GoBack());
-    EXPECT_FALSE(h.CanGoBack());
-}
-
-TEST(ViewHistory, KeepsTheLastHundredRanges)
-{
-    ViewHistory h;
-    h.Reset(At(0));
     for (int x = 1; x <= 150; ++x)
         h.Push(At(x));
     EXPECT_EQ(ViewHistory::MAX_ENTRIES, h.GetCount());
-    PlotRange oldest;
     while (h.CanGoBack())
-        oldest = h.GoBack();
-    EXPECT_EQ(At(51), oldest);
+        back.push_back(h.GoBack());
+    EXPECT_EQ(At(51), back.back());
 }
 
 } // namespace

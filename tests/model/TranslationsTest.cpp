@@ -38,24 +38,20 @@ protected:
 
 TEST_F(TranslationsTest, LanguageComesFromTheEnvironment)
 {
-    const struct
-    {
-        const char* language;
-        const char* expected;
-    } rows[] = {
-        {"en_GB", PARSE_FAILURE_EN}, {"en_US", PARSE_FAILURE_EN},
-        {"ja_JP", PARSE_FAILURE_JA}, {"C", PARSE_FAILURE_EN}, // no language at all: English
-        {"xx_YY", PARSE_FAILURE_EN}, // a language without a catalog: English
+    // Without a language at all ("C"), or without a catalog for it: English.
+    const std::pair<const char*, const char*> rows[] = {
+        {"en_GB", PARSE_FAILURE_EN}, {"en_US", PARSE_FAILURE_EN}, {"ja_JP", PARSE_FAILURE_JA},
+        {"C", PARSE_FAILURE_EN},     {"xx_YY", PARSE_FAILURE_EN},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.language);
-        wxSetEnv("LANGUAGE", row.language);
-        wxSetEnv("LC_ALL", wxString(row.language) + (strcmp(row.language, "C") ? ".UTF-8" : ""));
+    for (const auto& [language, expected] : rows) {
+        SCOPED_TRACE(language);
+        wxSetEnv("LANGUAGE", language);
+        wxSetEnv("LC_ALL", wxString(language) + (strcmp(language, "C") ? ".UTF-8" : ""));
         InstallTranslationsFrom(ARDENTINE_BINARY_DIR "/locale", wxEmptyString);
         const wxString got = wxGetTranslation(PARSE_FAILURE_EN, "ardentine");
-        EXPECT_EQ(wxString::FromUTF8(row.expected), got);
+        EXPECT_EQ(wxString::FromUTF8(expected), got);
         // The format still takes the same arguments.
-        EXPECT_EQ(wxString::Format(wxString::FromUTF8(row.expected), 3, 14, "x"),
+        EXPECT_EQ(wxString::Format(wxString::FromUTF8(expected), 3, 14, "x"),
                   wxString::Format(got, 3, 14, "x"));
     }
 }

@@ -9,7 +9,7 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include "csv/CsvTestUtil.h"
+#include "support/CsvTestUtil.h"
 #include "model/GraphProject.h"
 #include "render/CairoContext.h"
 #include "render/CairoText.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <random>
 
-#include "model/ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "render/CursorStats.h"
 
 namespace {

@@ -15,9 +15,9 @@
 #include <unistd.h>
 #include <wx/filefn.h>
 
-#include "csv/CsvTestUtil.h"
+#include "support/CsvTestUtil.h"
 #include "model/GraphProject.h"
-#include "model/ModelTestUtil.h"
+#include "support/ModelTestUtil.h"
 #include "render/CairoContext.h"
 #include "render/GraphRenderer.h"
 #include "support/TestSupport.h"

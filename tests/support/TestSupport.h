@@ -1,9 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "progress/ProgressProc.h"
@@ -64,4 +66,44 @@ private:
     ProgressRecord m_record;
     std::atomic<bool> m_cancelled{false};
     int m_executions = 0;
+};
+
+// Builds its result step by step, reporting as it goes; when cancelled it takes its
+// partial work back and returns CANCELLED.
+struct StepWorker
+{
+    int steps = 100;
+    bool waitForCancel = false; // after the steps, wait until cancelled
+    std::vector<int> built;
+    std::thread::id thread;
+    std::atomic<bool> finished{false}; // set after a cancel's clean-up
+
+    ResultCode Run(int messageEvery, Progress* progress)
+    {
+        thread = std::this_thread::get_id();
+        for (int i = 0; i < steps; ++i) {
+            if (progress->IsCancelled())
+                return Cancel();
+            built.push_back(i);
+            progress->SetPosition(i + 1, steps);
+            if ((i + 1) % messageEvery == 0)
+                progress->SetMessage(wxString::Format("step %d", i + 1));
+        }
+        // The deadline only keeps a broken dialog from hanging the run.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (waitForCancel && std::chrono::steady_clock::now() < deadline) {
+            if (progress->IsCancelled())
+                return Cancel();
+            std::this_thread::yield();
+        }
+        return ResultCode::SUCCESS;
+    }
+    ResultCode Cancel()
+    {
+        for (int spin = 0; spin < 20000; ++spin) // slow clean-up: the dialog must wait for it
+            std::this_thread::yield();
+        built.clear();
+        finished = true;
+        return ResultCode::CANCELLED;
+    }
 };

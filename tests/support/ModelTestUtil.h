@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -50,4 +52,12 @@ MakeMipmappedSeries(std::vector<double> values, DataX x = DataX{0.0, 1.0}, int r
     DummyProgress progress;
     data->GetDataY()->CreateMipmap(MipmapLevelCount(data->GetCount(), resolution), &progress);
     return data;
+}
+
+// Equal values, a NaN equal to a NaN: how a brute-force scan and the model must agree.
+inline bool SameValues(const std::vector<double>& a, const std::vector<double>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](double u, double v) {
+        return (std::isnan(u) && std::isnan(v)) || u == v;
+    });
 }
