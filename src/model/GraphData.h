@@ -36,6 +36,9 @@ struct DrawData
     const double* valuesEnd = nullptr;
     const MinMax* pairsBegin = nullptr;
     const MinMax* pairsEnd = nullptr;
+    // Blocks of a level below the stored pyramid, made from the raw values of the view
+    // (fewer than MIPMAP_BLOCK values a block, so the cost follows the width).
+    std::vector<MinMax> madeBlocks;
     // Explicit X of each value or block, in place of firstX + i * stepX.
     const double* xs = nullptr;
     // Explicit X blocks: lines (x0, y0, x1, y1) from the last point before a pause in X to
@@ -44,17 +47,34 @@ struct DrawData
     size_t bridgeCount = 0;
 };
 
+// The min/max pyramid serves drawing levels 1, 2, ... (level L: blocks of 2^L values), but
+// stores only those from MIPMAP_BLOCK values up: below, a view's blocks are made from at
+// most MIPMAP_BLOCK * 2 * width raw values, and the pyramid costs 2 * 16 / MIPMAP_BLOCK
+// bytes a value instead of 16. The block size was chosen with bench_mipmap and bench_render.
+constexpr int MIPMAP_BLOCK_SHIFT = 4;
+constexpr size_t MIPMAP_BLOCK = size_t(1) << MIPMAP_BLOCK_SHIFT;
+
+// The stored arrays for `levels` drawing levels: level L is mipmap[L - MIPMAP_BLOCK_SHIFT].
+inline size_t StoredMipmapLevels(int levels)
+{
+    return levels >= MIPMAP_BLOCK_SHIFT ? size_t(levels - MIPMAP_BLOCK_SHIFT + 1) : 0;
+}
+
 // Y values of a series and their min/max pyramid. Filled by its creator (on a worker
 // thread), then immutable once a GraphData refers to it.
 class GraphDataY
 {
 public:
     LargeArray<double> raw;
-    std::vector<LargeArray<MinMax>> mipmap; // level 1 first
+    // Blocks of MIPMAP_BLOCK values first, each array pairing the one before.
+    std::vector<LargeArray<MinMax>> mipmap;
+    // The drawing levels the pyramid serves (what CreateMipmap or Append was asked for).
+    int mipmapLevels = 0;
 
-    // Builds `levels` levels; level i has ceil(n / 2^i) entries, so every value is
-    // covered (a lone last value or entry is a block of its own). Rebuilds only when the
-    // level count changes. SUCCESS, CANCELLED or OUT_OF_MEMORY (then no levels at all).
+    // Serves `levels` drawing levels; stored array j has ceil(n / (MIPMAP_BLOCK 2^j))
+    // entries, so every value is covered (a short last block, or a lone last entry, is a
+    // block of its own). Rebuilds only when the level count changes. SUCCESS, CANCELLED or
+    // OUT_OF_MEMORY (then no levels at all).
     ResultCode CreateMipmap(int levels, Progress* progress);
 
     // Appends `count` values and brings the pyramid up to date for `levels` levels (none
@@ -78,16 +98,21 @@ public:
     // logarithmic while infinities are few; up to linear when they are everywhere.
     MinMax FiniteRangeMinMax(size_t first, size_t end) const;
 
+    // The highest drawing level there are blocks for: made from raw values below the
+    // stored arrays, read from them above.
+    int DrawLevelCount() const;
+
 private:
     void AddFinite(size_t level, size_t k, bool wantMin, bool wantMax, MinMax& out) const;
+    void ClearMipmap();
 };
 
 // The number of mipmap levels for n values and resolution r: the smallest L with
 // n / 2^L <= r. 0 (no mipmap) when n <= r or r < 1.
 int MipmapLevelCount(size_t n, int resolution);
 
-// The bytes the mipmap levels for n values take (level i holds ceil(n / 2^i) min/max pairs):
-// what the import and the calculation check against the free memory before they allocate.
+// The bytes the stored mipmap arrays for n values take, exactly: what the import and the
+// calculation check against the free memory before they allocate.
 double MipmapBytes(size_t n, int resolution);
 
 std::shared_ptr<GraphDataY> CreateGraphDataY();

@@ -78,12 +78,68 @@ int MipmapLevelCount(size_t n, int resolution)
 double MipmapBytes(size_t n, int resolution)
 {
     double bytes = 0.0;
-    size_t entries = n;
-    for (int level = MipmapLevelCount(n, resolution); level > 0; --level) {
-        entries = (entries + 1) / 2;
+    size_t entries = (n + MIPMAP_BLOCK - 1) / MIPMAP_BLOCK;
+    for (size_t level = StoredMipmapLevels(MipmapLevelCount(n, resolution)); level > 0; --level) {
         bytes += double(entries) * sizeof(MinMax);
+        entries = (entries + 1) / 2;
     }
     return bytes;
+}
+
+namespace {
+
+// Min and max of values[begin, end), folded from the left: the one rule for a block made
+// from raw values, so that a pyramid grown by appends equals one built at once.
+inline MinMax FoldValues(const double* values, size_t begin, size_t end)
+{
+    double lo = values[begin], hi = values[begin];
+    for (size_t i = begin + 1; i < end; ++i) {
+        lo = Min2(lo, values[i]);
+        hi = Max2(hi, values[i]);
+    }
+    return MinMax{lo, hi};
+}
+
+inline MinMax Merge(const MinMax& a, const MinMax& b)
+{
+    return MinMax{Min2(a.min, b.min), Max2(a.max, b.max)};
+}
+
+// Entries [first, level.size()) of stored array `i` from the raw values or array i - 1.
+void FillEntries(const LargeArray<double>& raw, const std::vector<LargeArray<MinMax>>& mipmap,
+                 size_t i, size_t first, size_t end, MinMax* level)
+{
+    if (i == 0) {
+        const size_t n = raw.size();
+        for (size_t k = first; k < end; ++k)
+            level[k] =
+                FoldValues(raw.data(), k * MIPMAP_BLOCK, std::min(n, (k + 1) * MIPMAP_BLOCK));
+        return;
+    }
+    const MinMax* prev = mipmap[i - 1].data();
+    const size_t prevSize = mipmap[i - 1].size();
+    const size_t pairs = std::min(end, prevSize / 2);
+    for (size_t k = first; k < pairs; ++k)
+        level[k] = Merge(prev[2 * k], prev[2 * k + 1]);
+    if (end > pairs && pairs >= first) // an odd count: the last entry is a block of its own
+        level[pairs] = prev[prevSize - 1];
+}
+
+} // namespace
+
+void GraphDataY::ClearMipmap()
+{
+    mipmap.clear();
+    mipmap.shrink_to_fit();
+    mipmapLevels = 0;
+}
+
+int GraphDataY::DrawLevelCount() const
+{
+    // Without stored arrays only the levels made from raw values are there.
+    const int stored = int(mipmap.size());
+    const int top = stored > 0 ? stored + MIPMAP_BLOCK_SHIFT - 1 : MIPMAP_BLOCK_SHIFT - 1;
+    return std::min(mipmapLevels, top);
 }
 
 ResultCode GraphDataY::CreateMipmap(int levels, Progress* progress)
@@ -93,67 +149,46 @@ ResultCode GraphDataY::CreateMipmap(int levels, Progress* progress)
         progress = &silent;
     if (levels < 0)
         levels = 0;
-    if (static_cast<size_t>(levels) == mipmap.size())
+    const size_t stored = StoredMipmapLevels(levels);
+    if (levels == mipmapLevels && stored == mipmap.size())
         return ResultCode::SUCCESS;
-    mipmap.clear();
-    if (levels < 1)
+    ClearMipmap();
+    if (levels > 0)
+        progress->SetMessage(_("Creating Mipmap..."));
+    if (stored == 0) {
+        mipmapLevels = levels;
         return ResultCode::SUCCESS;
+    }
 
     size_t total = 0;
     try {
-        mipmap.resize(levels);
-        size_t size = raw.size();
+        mipmap.resize(stored);
+        size_t size = (raw.size() + MIPMAP_BLOCK - 1) / MIPMAP_BLOCK;
         for (auto& level : mipmap) {
-            size = (size + 1) / 2;
             level.resize(size);
             total += size;
+            size = (size + 1) / 2;
         }
     } catch (const std::bad_alloc&) {
-        mipmap.clear();
-        mipmap.shrink_to_fit();
+        ClearMipmap();
         return ResultCode::OUT_OF_MEMORY;
     }
 
-    progress->SetMessage(_("Creating Mipmap..."));
     StepReporter reporter(progress, total);
-
-    const double* values = raw.data();
-    const size_t n = raw.size();
-    MinMax* first = mipmap[0].data();
-    const size_t pairs = n / 2;
-    bool ok = reporter.Run(mipmap[0].size(), [&](size_t begin, size_t end) {
-        const size_t stop = std::min(end, pairs);
-        for (size_t k = begin; k < stop; ++k) {
-            const double a = values[2 * k], b = values[2 * k + 1];
-            first[k] = MinMax{Min2(a, b), Max2(a, b)};
-        }
-        if (end > pairs) // odd n: the last value is a block of its own
-            first[pairs] = MinMax{values[n - 1], values[n - 1]};
-    });
-
-    for (size_t i = 1; ok && i < mipmap.size(); ++i) {
-        const MinMax* prev = mipmap[i - 1].data();
-        const size_t prevSize = mipmap[i - 1].size();
+    bool ok = true;
+    for (size_t i = 0; ok && i < mipmap.size(); ++i) {
         MinMax* level = mipmap[i].data();
-        const size_t prevPairs = prevSize / 2;
         ok = reporter.Run(mipmap[i].size(), [&](size_t begin, size_t end) {
-            const size_t stop = std::min(end, prevPairs);
-            for (size_t k = begin; k < stop; ++k) {
-                const MinMax& a = prev[2 * k];
-                const MinMax& b = prev[2 * k + 1];
-                level[k] = MinMax{Min2(a.min, b.min), Max2(a.max, b.max)};
-            }
-            if (end > prevPairs)
-                level[prevPairs] = prev[prevSize - 1];
+            FillEntries(raw, mipmap, i, begin, end, level);
         });
     }
     if (!ok) {
-        mipmap.clear();
-        mipmap.shrink_to_fit();
+        ClearMipmap();
         return ResultCode::CANCELLED;
     }
     if (mipmap.size() > 1)
         reporter.Finish();
+    mipmapLevels = levels;
     return ResultCode::SUCCESS;
 }
 
@@ -166,43 +201,39 @@ void GraphDataY::ReserveGrowth(size_t extra)
             array.reserve(array.size() + room);
     };
     keepRoom(raw, extra);
+    // ceil((n + e) / b) <= ceil(n / b) + ceil(e / b), level by level.
+    extra = (extra + MIPMAP_BLOCK - 1) / MIPMAP_BLOCK;
     for (auto& level : mipmap) {
-        extra = (extra + 1) / 2;
         keepRoom(level, extra);
+        extra = (extra + 1) / 2;
     }
 }
 
 void GraphDataY::Append(const double* values, size_t count, int levels)
 {
-    size_t changed = raw.size(); // the first index of the level below that changed
+    const size_t before = raw.size();
     raw.insert(raw.end(), values, values + count);
+    levels = std::max(levels, mipmapLevels); // none dropped
     const size_t keep = mipmap.size();
-    if (size_t(std::max(levels, 0)) > keep)
-        mipmap.resize(size_t(levels));
-    size_t below = raw.size();
+    mipmap.resize(std::max(keep, StoredMipmapLevels(levels)));
+    mipmapLevels = levels;
+    size_t changed = before / MIPMAP_BLOCK; // the first entry of array i that changes
+    size_t size = (raw.size() + MIPMAP_BLOCK - 1) / MIPMAP_BLOCK;
     for (size_t i = 0; i < mipmap.size(); ++i) {
         LargeArray<MinMax>& level = mipmap[i];
-        const size_t size = (below + 1) / 2;
-        // A level new to the pyramid is filled whole.
-        size_t first = i < keep ? std::min(changed / 2, level.size()) : 0;
+        // An array new to the pyramid is filled whole.
+        const size_t first = i < keep ? std::min(changed, level.size()) : 0;
         level.resize(size);
-        for (size_t k = first; k < size; ++k) {
-            const size_t a = 2 * k, b = std::min(2 * k + 1, below - 1);
-            if (i == 0)
-                level[k] = MinMax{Min2(raw[a], raw[b]), Max2(raw[a], raw[b])};
-            else
-                level[k] = MinMax{Min2(mipmap[i - 1][a].min, mipmap[i - 1][b].min),
-                                  Max2(mipmap[i - 1][a].max, mipmap[i - 1][b].max)};
-        }
-        changed = first;
-        below = size;
+        FillEntries(raw, mipmap, i, first, size, level.data());
+        changed = first / 2;
+        size = (size + 1) / 2;
     }
 }
 
 int64_t GraphData::GetDrawData(DrawData& out, int64_t first, int64_t last, int target) const
 {
-    const auto& raw = m_dataY->raw;
-    const auto& mipmap = m_dataY->mipmap;
+    const GraphDataY& y = *m_dataY;
+    const auto& raw = y.raw;
     const int64_t n = static_cast<int64_t>(raw.size());
     if (n == 0)
         return 0;
@@ -215,7 +246,7 @@ int64_t GraphData::GetDrawData(DrawData& out, int64_t first, int64_t last, int t
     if (target < 1)
         target = 1;
     const double wanted = std::floor(std::log(double(count) / double(target)) / std::log(2.0));
-    const int levels = static_cast<int>(mipmap.size());
+    const int levels = y.DrawLevelCount();
     const int level = wanted >= levels ? levels : (wanted < 1 ? 0 : static_cast<int>(wanted));
 
     if (level < 1) {
@@ -227,9 +258,8 @@ int64_t GraphData::GetDrawData(DrawData& out, int64_t first, int64_t last, int t
         return count;
     }
 
-    const auto& blocks = mipmap[level - 1];
-    const int64_t size = static_cast<int64_t>(blocks.size());
     const int64_t s = int64_t(1) << level;
+    const int64_t size = (n + s - 1) / s;
     const int64_t j0 = i0 / s;
     const int64_t j1 = i1 / s + 1;
     const int64_t begin = std::clamp<int64_t>(j0, 0, size - 1);
@@ -237,21 +267,43 @@ int64_t GraphData::GetDrawData(DrawData& out, int64_t first, int64_t last, int t
     out.raw = false;
     out.firstX = m_dataX.start + double(j0) * m_dataX.interval * double(s);
     out.stepX = m_dataX.interval * double(s);
-    out.pairsBegin = blocks.data() + begin;
-    out.pairsEnd = blocks.data() + end;
+    if (level >= MIPMAP_BLOCK_SHIFT) {
+        const MinMax* blocks = y.mipmap[size_t(level - MIPMAP_BLOCK_SHIFT)].data();
+        out.pairsBegin = blocks + begin;
+        out.pairsEnd = blocks + end;
+        return end - begin;
+    }
+    out.madeBlocks.resize(size_t(end - begin));
+    for (int64_t j = begin; j < end; ++j)
+        out.madeBlocks[size_t(j - begin)] =
+            FoldValues(raw.data(), size_t(j * s), size_t(std::min(n, (j + 1) * s)));
+    out.pairsBegin = out.madeBlocks.data();
+    out.pairsEnd = out.madeBlocks.data() + out.madeBlocks.size();
     return end - begin;
 }
 
 namespace {
 
 // Calls visit(level, k) for the blocks that together cover raw[first, end) exactly, each
-// value once: level 0 is the raw values, and entry k of level L covers raw
-// [k 2^L, (k + 1) 2^L). At most two blocks a level, so logarithmic in the run's length.
+// value once: level 0 is the raw values, and entry k of level L >= 1 (stored array L - 1)
+// covers raw [k B 2^(L-1), (k + 1) B 2^(L-1)) for B = MIPMAP_BLOCK. Fewer than B raw values
+// at each end, then at most two blocks a level: logarithmic in the run's length.
 template <typename Visit>
 void ForEachCoveringBlock(size_t first, size_t end, size_t levels, Visit visit)
 {
-    size_t a = first, b = end;
-    for (size_t level = 0; a < b; ++level) {
+    const size_t inner = (first + MIPMAP_BLOCK - 1) / MIPMAP_BLOCK;
+    const size_t outer = end / MIPMAP_BLOCK;
+    if (levels == 0 || inner >= outer) {
+        for (size_t k = first; k < end; ++k)
+            visit(0, k);
+        return;
+    }
+    for (size_t k = first; k < inner * MIPMAP_BLOCK; ++k)
+        visit(0, k);
+    for (size_t k = outer * MIPMAP_BLOCK; k < end; ++k)
+        visit(0, k);
+    size_t a = inner, b = outer;
+    for (size_t level = 1; a < b; ++level) {
         if (level == levels || b - a <= 2) {
             for (size_t k = a; k < b; ++k)
                 visit(level, k);
@@ -300,9 +352,14 @@ void GraphDataY::AddFinite(size_t level, size_t k, bool wantMin, bool wantMax, M
     }
     if (level == 0 || !(wantMin || wantMax))
         return;
-    const size_t below = level == 1 ? raw.size() : mipmap[level - 2].size();
+    if (level == 1) {
+        const size_t stop = std::min(raw.size(), (k + 1) * MIPMAP_BLOCK);
+        for (size_t i = k * MIPMAP_BLOCK; i < stop; ++i)
+            AddFinite(0, i, wantMin, wantMax, out);
+        return;
+    }
     AddFinite(level - 1, 2 * k, wantMin, wantMax, out);
-    if (2 * k + 1 < below)
+    if (2 * k + 1 < mipmap[level - 2].size())
         AddFinite(level - 1, 2 * k + 1, wantMin, wantMax, out);
 }
 

@@ -10,6 +10,7 @@
 #include "app/panes/ProjectPanel.h"
 #include "app/panes/PropertyPanel.h"
 #include "base/FileUtil.h"
+#include "csv/CSVImportOption.h"
 #include "support/ModelTestUtil.h"
 #include "support/GuiTestSupport.h"
 
@@ -183,7 +184,7 @@ TEST_F(CalculateCommandTest, DefaultsGiveNewDataAndAFirstSeriesIsFitted)
     EXPECT_EQ(wxString::Format("%s %zu %g+%g", data->GetLabel(), data->GetCount(),
                                data->GetDataX().start, data->GetDataX().interval),
               "NewData 1001 0+1");
-    EXPECT_FALSE(data->GetDataY()->mipmap.empty()); // 1001 points over the resolution 512
+    EXPECT_EQ(data->GetDataY()->mipmapLevels, 1); // 1001 points over the resolution 512
     EXPECT_EQ(Range(), "0 1000 0 1000");
     EXPECT_EQ(Status(), "Calculating the image is completed!");
     EXPECT_EQ(SavedFormula(), "x");
@@ -289,7 +290,8 @@ TEST_F(CalculateCommandTest, MissingSeriesIsRefusedWithTheCursorOnItsCall)
 TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
 {
     const int64_t available = GetAvailableMemory();
-    const bool hugeFits = available < 0 || available > (int64_t(52) << 30);
+    const double huge = double(INT32_MAX) * 8 + MipmapBytes(INT32_MAX, DEFAULT_MIPMAP_RESOLUTION);
+    const bool hugeFits = available < 0 || double(available) >= huge;
     enum Stop
     {
         DIALOG,   // in the calculator dialog: Cancel, or a formula that does not compile
@@ -310,7 +312,7 @@ TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
         {"y(1, x)", "1", 1001, DIALOG, "There is no series 1: the project has 0 series!"},
         {"1/(x-500)", "1", 1001, LATER, "Zero division!."},
         {"x", "0", 1001, LATER, "The X interval must not be 0!"}, // past OK's check
-        // 2^31-1 points and their mipmap: about 51 GB.
+        // 2^31-1 points and their mipmap: about 21.5 GB.
         {"x", "1", INT32_MAX, LATER, "Failed to allocate memory in the calculation process!"},
         {"sin(x)*exp(-x/1000)", "1", 20000000, PROGRESS, ""},
     };

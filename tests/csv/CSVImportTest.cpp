@@ -519,12 +519,12 @@ TEST(CSVImport, ProgressEvery1000LinesAndCancelAtEachStage)
             EXPECT_TRUE(importer.GetSeries().empty());
         }
 
-        ASSERT_EQ(importer.Import(&import, 1024), ResultCode::SUCCESS);
+        ASSERT_EQ(importer.Import(&import, 64), ResultCode::SUCCESS);
         const ProgressRecord scanned = scan.Record(), imported = import.Record();
         EXPECT_EQ(scanned.messages, Strings{"Scan \"" + path + "\" ..."});
         EXPECT_EQ(imported.messages,
                   (Strings{"Import \"" + path + "\" ...", "Creating Mipmap..."}));
-        EXPECT_EQ(project->GetItem(0)->GetDataY()->mipmap.size(), 3u); // 5000 values, 1024
+        EXPECT_EQ(project->GetItem(0)->GetDataY()->mipmapLevels, 7); // 5000 values, 64
         ASSERT_GE(imported.positions.size(), 5u);
         if (threads == 1) {
             EXPECT_EQ(scanned.positions, everyThousandLines);
@@ -614,7 +614,7 @@ TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
 }
 
 // Two series on one Y column share its values and its mipmap: 1024 rows, X and Y columns
-// (16384 bytes) and one level of 512 pairs (8192).
+// (16384 bytes) and, for a resolution of 32, stored arrays of 64 and 32 blocks (1536).
 TEST(CSVImport, MemoryEstimateCountsASharedYColumnOnce)
 {
     TempDir dir;
@@ -622,8 +622,8 @@ TEST(CSVImport, MemoryEstimateCountsASharedYColumnOnce)
     for (int i = 0; i < 1024; ++i)
         content += std::to_string(i) + "," + std::to_string(i % 7) + "\n";
     const std::string path = dir.Write("m.csv", content);
-    for (const auto& [limit, result] : {std::pair{int64_t(24576), ResultCode::SUCCESS},
-                                        {int64_t(24575), ResultCode::OUT_OF_MEMORY}}) {
+    for (const auto& [limit, result] : {std::pair{int64_t(17920), ResultCode::SUCCESS},
+                                        {int64_t(17919), ResultCode::OUT_OF_MEMORY}}) {
         auto project = CreateGraphProject();
         CSVImporter importer(path, *project);
         ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
@@ -631,7 +631,7 @@ TEST(CSVImport, MemoryEstimateCountsASharedYColumnOnce)
         option.dataSources.push_back(option.dataSources[0]);
         importer.SetOption(option);
         importer.Tuning().memoryLimit = limit;
-        EXPECT_EQ(importer.Import(nullptr, 512), result) << limit;
+        EXPECT_EQ(importer.Import(nullptr, 32), result) << limit;
     }
 }
 

@@ -181,7 +181,7 @@ TEST(Reload, AnyWritePatternEndsAsAFreshImport)
             auto y = project->GetItem(i)->GetDataY();
             auto scratch = CreateGraphDataY();
             scratch->raw = y->raw;
-            scratch->CreateMipmap(int(y->mipmap.size()), nullptr);
+            scratch->CreateMipmap(y->mipmapLevels, nullptr);
             for (size_t level = 0; level < y->mipmap.size(); ++level)
                 ASSERT_EQ(0, std::memcmp(scratch->mipmap[level].data(), y->mipmap[level].data(),
                                          y->mipmap[level].size() * sizeof(MinMax)));

@@ -356,7 +356,7 @@ TEST_F(FormulaCalculatorTest, RefusesBadAxesAndSeriesThatDoNotFitInMemory)
         const char* name;
         int size;
         DataX dataX;
-        int64_t memoryLimit; // bytes; 1000 points and their 500-pair mipmap take 16000
+        int64_t memoryLimit; // bytes; 1000 points take 8000, their mipmap none at 512
         int result;
         const char* message;
     };
@@ -368,8 +368,8 @@ TEST_F(FormulaCalculatorTest, RefusesBadAxesAndSeriesThatDoNotFitInMemory)
         {"one point, interval 0", 1, {3, 0}, -1, ResultCode::SUCCESS, ""},
         {"infinite interval", 10, {0, inf}, -1, ResultCode::FAILURE, notFinite},
         {"NaN start", 10, {std::nan(""), 1}, -1, ResultCode::FAILURE, notFinite},
-        {"one byte short", 1000, {0, 1}, 15999, ResultCode::OUT_OF_MEMORY, noMemory},
-        {"exactly enough", 1000, {0, 1}, 16000, ResultCode::SUCCESS, ""},
+        {"one byte short", 1000, {0, 1}, 7999, ResultCode::OUT_OF_MEMORY, noMemory},
+        {"exactly enough", 1000, {0, 1}, 8000, ResultCode::SUCCESS, ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -416,7 +416,7 @@ TEST_F(FormulaCalculatorTest, SuccessAddsOneLabelledSeriesWithItsMipmap)
         EXPECT_EQ(data->GetLabel(), row.label);
         EXPECT_EQ(data->GetDataX(), (DataX{2.0, 0.25}));
         EXPECT_EQ(data->GetCount(), size_t(row.size));
-        EXPECT_EQ(data->GetDataY()->mipmap.size(), row.levels);
+        EXPECT_EQ(size_t(data->GetDataY()->mipmapLevels), row.levels);
         EXPECT_EQ(data->HasTimeOrigin(), row.levels == 4);
         EXPECT_EQ(data->GetTimeOrigin(), row.levels == 4 ? -86400'000'000'000 : 0);
 

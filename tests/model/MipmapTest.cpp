@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
 
 #include "model/GraphData.h"
@@ -20,12 +21,13 @@ std::vector<double> Flatten(const LargeArray<MinMax>& level)
     return out;
 }
 
-// Every level against every block's brute-force min and max; fmin and fmax skip NaN, so
-// a block of NaN only stays NaN.
+// Every stored level against every block's brute-force min and max; fmin and fmax skip NaN,
+// so a block of NaN only stays NaN. And bit for bit what a build from scratch makes.
 void ExpectLevelsOf(const std::vector<double>& raw, const GraphDataY& y, int levels)
 {
-    ASSERT_EQ(size_t(levels), y.mipmap.size());
-    for (int level = 1; level <= levels; ++level) {
+    ASSERT_EQ(levels, y.mipmapLevels);
+    ASSERT_EQ(StoredMipmapLevels(levels), y.mipmap.size());
+    for (int level = MIPMAP_BLOCK_SHIFT; level <= levels; ++level) {
         std::vector<double> want;
         const size_t block = size_t(1) << level;
         for (size_t begin = 0; begin < raw.size(); begin += block) {
@@ -36,9 +38,17 @@ void ExpectLevelsOf(const std::vector<double>& raw, const GraphDataY& y, int lev
             }
             want.insert(want.end(), {lo, hi});
         }
-        ASSERT_TRUE(SameValues(Flatten(y.mipmap[size_t(level) - 1]), want)) << "level " << level;
+        ASSERT_TRUE(SameValues(Flatten(y.mipmap[size_t(level - MIPMAP_BLOCK_SHIFT)]), want))
+            << "level " << level;
     }
     EXPECT_TRUE(SameValues(raw, std::vector<double>(y.raw.begin(), y.raw.end())));
+    auto scratch = CreateGraphDataY();
+    scratch->raw.assign(raw.begin(), raw.end());
+    ASSERT_EQ(scratch->CreateMipmap(levels, nullptr), ResultCode::SUCCESS);
+    for (size_t i = 0; i < y.mipmap.size(); ++i)
+        ASSERT_EQ(0, std::memcmp(scratch->mipmap[i].data(), y.mipmap[i].data(),
+                                 y.mipmap[i].size() * sizeof(MinMax)))
+            << "array " << i;
 }
 
 // A build from scratch at awkward lengths; then appends of random sizes (a value, a few,
@@ -54,12 +64,12 @@ TEST(Mipmap, LevelsMatchBruteForce)
         for (auto& v : raw)
             v = dist(rng);
         if (n > 5)
-            raw[1] = raw[2] = raw[3] = raw[4] = NAN; // at level 1: NaN second, both, first
+            raw[1] = raw[2] = raw[3] = raw[4] = NAN; // NaN inside the first block
         auto y = CreateGraphDataY();
         y->raw.assign(raw.begin(), raw.end());
         DummyProgress progress;
-        ASSERT_EQ(y->CreateMipmap(6, &progress), ResultCode::SUCCESS);
-        ExpectLevelsOf(raw, *y, 6);
+        ASSERT_EQ(y->CreateMipmap(MIPMAP_BLOCK_SHIFT + 2, &progress), ResultCode::SUCCESS);
+        ExpectLevelsOf(raw, *y, MIPMAP_BLOCK_SHIFT + 2);
     }
     for (int run = 0; run < 20; ++run) {
         auto grown = CreateGraphDataY();
@@ -106,7 +116,8 @@ TEST(Mipmap, ProgressAndCancel)
         int levels;
         size_t steps;
         std::pair<int, int> last;
-    } rows[] = {{1000, 1, 100, {495, 500}}, {1000001, 11, 102, {999521, 999521}}};
+    } rows[] = {{1000 * MIPMAP_BLOCK, MIPMAP_BLOCK_SHIFT, 100, {990, 1000}},
+                {1000001, 11, 102, {-1, -1}}}; // -1: all entries of all arrays
     for (const auto& row : rows) {
         SCOPED_TRACE(row.n);
         auto y = CreateGraphDataY();
@@ -115,16 +126,21 @@ TEST(Mipmap, ProgressAndCancel)
         ASSERT_EQ(RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), row.levels),
                   ResultCode::SUCCESS);
         const ProgressRecord record = context.Record();
+        size_t entries = 0;
+        for (const auto& level : y->mipmap)
+            entries += level.size();
+        const std::pair<int, int> last =
+            row.last.first < 0 ? std::make_pair(int(entries), int(entries)) : row.last;
         EXPECT_LE(record.positions.size(), row.steps);
-        EXPECT_EQ(record.positions.front(), std::make_pair(0, row.last.second));
-        EXPECT_EQ(record.positions.back(), row.last);
+        EXPECT_EQ(record.positions.front(), std::make_pair(0, last.second));
+        EXPECT_EQ(record.positions.back(), last);
         EXPECT_TRUE(std::is_sorted(record.positions.begin(), record.positions.end()));
         EXPECT_EQ(record.messages, std::vector<std::string>{"Creating Mipmap..."});
         EXPECT_EQ(y->mipmap.back().size(), (row.n + (size_t(1) << row.levels) - 1) >> row.levels);
 
         const MinMax* before = y->mipmap[0].data();
         context.Reset();
-        // Level 1 holds about half of all entries; cancel somewhere inside a later one.
+        // The first array holds about half of all entries; cancel somewhere inside a later one.
         context.cancelWhen = [](int position, int total) { return position > total * 0.8; };
         RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), row.levels);
         EXPECT_EQ(y->mipmap[0].data(), before);
@@ -206,7 +222,7 @@ TEST(DrawData, LevelOrRawValuesForTheView)
                       series->GetDataY()->raw.data() + std::max<int64_t>(row.first, 0));
             continue;
         }
-        const auto& level = series->GetDataY()->mipmap[row.level - 1];
+        const auto& level = series->GetDataY()->mipmap[size_t(row.level - MIPMAP_BLOCK_SHIFT)];
         EXPECT_EQ(dd.pairsBegin, level.data());
         EXPECT_EQ(dd.pairsEnd, level.data() + row.count);
         EXPECT_EQ((dd.pairsEnd - 1)->max, 1e9) << "the last block holds the very last value";
@@ -218,6 +234,96 @@ TEST(DrawData, LevelOrRawValuesForTheView)
     EXPECT_EQ(SeriesWithMipmap(100)->GetDrawData(dd, 50, 10, 100), 0);
     EXPECT_EQ(MakeSeries({})->GetDrawData(dd, 0, 10, 100), 0);
     EXPECT_EQ(dd.firstX, -123);
+}
+
+// NaN, infinities and plain numbers at random, so blocks of every kind turn up.
+std::vector<double> RandomValues(size_t n, std::mt19937_64& random)
+{
+    std::vector<double> values(n);
+    for (double& v : values) {
+        const uint64_t r = random();
+        v = r % 23 == 0 ? NAN : r % 97 == 0 ? (r & 1 ? INFINITY : -INFINITY) : double(r % 2001);
+    }
+    return values;
+}
+
+// Min and max of values[a, b) as drawn: NaN skipped, NaN when there is nothing else.
+MinMax BruteForce(const std::vector<double>& values, size_t a, size_t b)
+{
+    MinMax out{NAN, NAN};
+    for (size_t i = a; i < b; ++i) {
+        out.min = std::fmin(out.min, values[i]);
+        out.max = std::fmax(out.max, values[i]);
+    }
+    return out;
+}
+
+// Regular X: each block of a random view is its values' min and max, whether it comes from
+// the stored pyramid or is made from raw values; the view never asks for more than about two
+// blocks a pixel column, however long the series.
+TEST(DrawData, BlocksOfRandomViewsAgreeWithBruteForce)
+{
+    std::mt19937_64 random(31);
+    for (size_t n : {1000u, 4097u, 65536u, 250007u}) {
+        const std::vector<double> values = RandomValues(n, random);
+        const auto series = MakeMipmappedSeries(values, DataX{0.0, 1.0}, 64);
+        for (int q = 0; q < 300; ++q) {
+            const int64_t first = int64_t(random() % n);
+            const int64_t last = first + int64_t(random() % (n - size_t(first)));
+            const int target = 1 + int(random() % 300);
+            SCOPED_TRACE(testing::Message() << n << " values, view " << first << ".." << last
+                                            << ", " << target << " columns");
+            DrawData dd;
+            const int64_t count = series->GetDrawData(dd, first, last, target);
+            if (dd.raw) {
+                ASSERT_EQ(count, last - first + 1);
+                continue;
+            }
+            const size_t step = size_t(dd.stepX);
+            ASSERT_LE(count, 2 * int64_t(std::max(target, 64)) + 2); // 64: the top level's cap
+            ASSERT_EQ(count, dd.pairsEnd - dd.pairsBegin);
+            for (int64_t k = 0; k < count; ++k) {
+                const size_t a = size_t(dd.firstX) + size_t(k) * step;
+                const MinMax want = BruteForce(values, a, std::min(n, a + step));
+                const MinMax got = dd.pairsBegin[k];
+                ASSERT_TRUE(SameValues({want.min, want.max}, {got.min, got.max}))
+                    << "block " << k << " of " << step;
+            }
+        }
+    }
+}
+
+// Explicit X: the renderer's per-column blocks are range queries of the pyramid (whole
+// stored blocks plus fewer than MIPMAP_BLOCK raw values at each end); each pixel column of a
+// random view against a scan of the points whose X falls in it.
+TEST(DrawData, ColumnsAtExplicitXAgreeWithBruteForce)
+{
+    std::mt19937_64 random(37);
+    for (size_t n : {33u, 4097u, 100003u}) {
+        std::vector<double> xs(n);
+        double x = 0.0;
+        for (double& v : xs)
+            v = x += random() % 10 == 0 ? 0.0 : double(random() % 1000) / 100.0;
+        const std::vector<double> values = RandomValues(n, random);
+        const auto series = MakeMipmappedSeries(values, DataX{}, 16);
+        const GraphDataY& y = *series->GetDataY();
+        for (int q = 0; q < 40; ++q) {
+            const double x0 = xs.back() * double(random() % 1000) / 1000.0;
+            const double x1 = x0 + (xs.back() - x0) * double(1 + random() % 1000) / 1000.0;
+            const int columns = 1 + int(random() % 400);
+            size_t lo = size_t(std::lower_bound(xs.begin(), xs.end(), x0) - xs.begin());
+            for (int c = 0; c < columns; ++c) {
+                const double edge = x0 + (x1 - x0) * (c + 1) / columns;
+                const size_t hi = size_t(std::lower_bound(xs.begin(), xs.end(), edge) - xs.begin());
+                const MinMax want = BruteForce(values, lo, hi);
+                const MinMax got = y.RangeMinMax(lo, hi);
+                ASSERT_TRUE(SameValues({want.min, want.max}, {got.min, got.max}))
+                    << n << " points, column " << c << " of " << columns << ": " << lo << ".."
+                    << hi;
+                lo = hi;
+            }
+        }
+    }
 }
 
 } // namespace
