@@ -9,6 +9,7 @@ DEBIAN_PACKAGES := \
 	cmake ninja-build g++ pkg-config make \
 	libwxgtk3.2-dev libwxgtk-webview3.2-dev libcairo2-dev libpango1.0-dev libfontconfig-dev \
 	libgtest-dev libbenchmark-dev libfast-float-dev nlohmann-json3-dev libhowardhinnant-date-dev \
+	libsleef-dev \
 	gettext fonts-dejavu-core fonts-droid-fallback \
 	xvfb xauth imagemagick x11-utils xdotool \
 	clang libclang-rt-14-dev

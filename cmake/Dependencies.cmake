@@ -22,3 +22,5 @@ if(ARDENTINE_GUI)
   ardentine_wx_target(wx_gui)
 endif()
 find_package(nlohmann_json 3 REQUIRED)
+# Vectorised maths functions for the formulas' block evaluation.
+pkg_check_modules(SLEEF REQUIRED IMPORTED_TARGET sleef)

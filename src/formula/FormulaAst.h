@@ -4,8 +4,12 @@
 // once per point by FormulaCalculator, so Evaluate is the hot path: a node reads a
 // Literal or Parameter child directly (its kind is fixed when the node is created)
 // instead of through a virtual call, which halves the calls per point of a typical
-// formula. Everything else (folding, printing) is cold.
+// formula. EvaluateBlock does the same for a block of points, one virtual call per node
+// and block, so that the loops inside vectorise. Everything else (folding, printing) is
+// cold.
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <locale>
 #include <memory>
@@ -13,6 +17,7 @@
 #include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "formula/FormulaAstOps.h"
 
@@ -22,11 +27,81 @@ template <typename T> class Base;
 
 template <typename T> using NodePtr = std::shared_ptr<Base<T>>;
 
+// The points of one block for EvaluateBlock: up to SIZE of them, the values that the
+// parameters read per point take at each, and scratch room for intermediate values.
+template <typename T> class BlockPoints
+{
+public:
+    static constexpr size_t SIZE = 256; // a few KiB a node: the block stays in L1
+
+    size_t n = 0;
+
+    // The parameter at `place` takes values[k] at point k (two such parameters at most);
+    // any other keeps its one value over the block.
+    void Bind(int slot, const T* place, const T* values)
+    {
+        m_places[slot] = place;
+        m_values[slot] = values;
+    }
+    const T* Values(const T* place) const
+    {
+        return place == m_places[0] ? m_values[0] : place == m_places[1] ? m_values[1] : nullptr;
+    }
+
+    // SIZE values of scratch for as long as it lives; slabs are taken and given back
+    // in stack order, so a deep tree costs heap, not thread stack.
+    class Slab
+    {
+    public:
+        explicit Slab(const BlockPoints& points) : m_points(points)
+        {
+            if (m_points.m_top == m_points.m_slabs.size())
+                m_points.m_slabs.emplace_back(new T[SIZE]);
+            data = m_points.m_slabs[m_points.m_top++].get();
+        }
+        ~Slab() { --m_points.m_top; }
+        Slab(const Slab&) = delete;
+        Slab& operator=(const Slab&) = delete;
+        T* data;
+
+    private:
+        const BlockPoints& m_points;
+    };
+
+private:
+    const T* m_places[2] = {nullptr, nullptr};
+    const T* m_values[2] = {nullptr, nullptr};
+    mutable std::vector<std::unique_ptr<T[]>> m_slabs;
+    mutable size_t m_top = 0;
+};
+
+// One value for every point of a block: what a Literal operand reads as.
+template <typename T> struct Broadcast
+{
+    T value;
+    T operator[](size_t) const { return value; }
+};
+
+// An operand's block as an array: a Broadcast is written out into `room`.
+template <typename T> const T* AsArray(const T* values, T*, size_t)
+{
+    return values;
+}
+template <typename T> const T* AsArray(const Broadcast<T>& values, T* room, size_t n)
+{
+    std::fill(room, room + n, values.value);
+    return room;
+}
+
 template <typename T> class Base
 {
 public:
     virtual ~Base() = default;
     virtual T Evaluate() const = 0;
+    // out[0, points.n) from the values of the parameters at each point. May throw where
+    // Evaluate would not (both sides of && and ?: are evaluated): the caller then
+    // evaluates those points one by one. Not for trees with side effects ("rand").
+    virtual void EvaluateBlock(T* out, const BlockPoints<T>& points) const = 0;
     // Whether the value can be computed once and folded into a literal.
     virtual bool IsConstant() const = 0;
     virtual int32_t GetPrecedence() const = 0;
@@ -46,6 +121,10 @@ template <typename T> class Literal : public Base<T>
 public:
     explicit Literal(T value) : m_value(value) {}
     T Evaluate() const final { return m_value; }
+    void EvaluateBlock(T* out, const BlockPoints<T>& points) const final
+    {
+        std::fill(out, out + points.n, m_value);
+    }
     bool IsConstant() const override { return true; }
     int32_t GetPrecedence() const override { return 0; }
     std::wstring ToString() const override
@@ -82,6 +161,14 @@ public:
     // `place` is owned by whoever registered the name and must outlive the tree.
     Parameter(std::wstring name, const T* place) : m_name(std::move(name)), m_place(place) {}
     T Evaluate() const override { return *m_place; }
+    void EvaluateBlock(T* out, const BlockPoints<T>& points) const override
+    {
+        const T* values = points.Values(m_place);
+        if (values)
+            std::copy(values, values + points.n, out);
+        else
+            std::fill(out, out + points.n, *m_place);
+    }
     bool IsConstant() const override { return false; }
     int32_t GetPrecedence() const override { return 0; }
     std::wstring ToString() const override { return m_name; }
@@ -109,6 +196,12 @@ template <typename T> struct Operand<T, Kind::ANY>
 {
     explicit Operand(const Base<T>& node) : m_node(&node) {}
     T Get() const { return m_node->Evaluate(); }
+    // The child's values over the block, in `room`.
+    const T* Block(T* room, const BlockPoints<T>& points) const
+    {
+        m_node->EvaluateBlock(room, points);
+        return room;
+    }
     const Base<T>* m_node;
 };
 
@@ -118,6 +211,7 @@ template <typename T> struct Operand<T, Kind::LITERAL>
     {
     }
     T Get() const { return m_value; }
+    Broadcast<T> Block(T*, const BlockPoints<T>&) const { return Broadcast<T>{m_value}; }
     T m_value;
 };
 
@@ -128,6 +222,13 @@ template <typename T> struct Operand<T, Kind::PARAMETER>
     {
     }
     T Get() const { return *m_place; }
+    const T* Block(T* room, const BlockPoints<T>& points) const
+    {
+        if (const T* values = points.Values(m_place))
+            return values;
+        std::fill(room, room + points.n, *m_place);
+        return room;
+    }
     const T* m_place;
 };
 
@@ -158,6 +259,12 @@ template <typename T, typename Op, Kind K = Kind::ANY> class UnaryNode final : p
 public:
     explicit UnaryNode(NodePtr<T> operand) : m_operand(std::move(operand)), m_a(*m_operand) {}
     T Evaluate() const override { return Op::template Apply<T>(m_a); }
+    void EvaluateBlock(T* out, const BlockPoints<T>& points) const override
+    {
+        const auto a = m_a.Block(out, points); // elementwise: out may hold the operand
+        for (size_t k = 0; k < points.n; ++k)
+            out[k] = Op::template Element<T>(a[k]);
+    }
     bool IsConstant() const override { return m_operand->IsConstant(); }
     int32_t GetPrecedence() const override { return Op::OP_PRECEDENCE; }
     std::wstring ToString() const override
@@ -185,6 +292,13 @@ public:
     {
     }
     T Evaluate() const override { return Op::template Apply<T>(m_l, m_r); }
+    void EvaluateBlock(T* out, const BlockPoints<T>& points) const override
+    {
+        typename BlockPoints<T>::Slab right(points);
+        const auto l = m_l.Block(out, points);
+        const auto r = m_r.Block(right.data, points);
+        Op::template ApplyBlock<T>(out, points.n, l, r);
+    }
     bool IsConstant() const override { return m_left->IsConstant() && m_right->IsConstant(); }
     int32_t GetPrecedence() const override { return Op::OP_PRECEDENCE; }
     // The same limit on both sides: a right operand of equal precedence gets no
@@ -252,6 +366,16 @@ public:
     }
     // Only the chosen branch is evaluated.
     T Evaluate() const override { return Ops::IsTrue(m_c.Get()) ? m_a.Get() : m_b.Get(); }
+    // Both branches over the whole block, then a choice per point.
+    void EvaluateBlock(T* out, const BlockPoints<T>& points) const override
+    {
+        typename BlockPoints<T>::Slab ifTrue(points), ifFalse(points);
+        const auto c = m_c.Block(out, points);
+        const auto a = m_a.Block(ifTrue.data, points);
+        const auto b = m_b.Block(ifFalse.data, points);
+        for (size_t k = 0; k < points.n; ++k)
+            out[k] = Ops::IsTrue(c[k]) ? a[k] : b[k];
+    }
     bool IsConstant() const override
     {
         return m_condition->IsConstant() && m_ifTrue->IsConstant() && m_ifFalse->IsConstant();

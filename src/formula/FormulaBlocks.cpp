@@ -87,6 +87,41 @@ bool BlockRun::Run(const Evaluator& evaluator, Reporter* reporter)
 
 void BlockRun::Compute(const Evaluator& evaluator, int64_t b)
 {
+    if (!evaluator.inBlocks || !ComputeInBlocks(evaluator, b))
+        ComputePoints(evaluator, b);
+    m_blocks[b].done.store(true, std::memory_order_release);
+}
+
+bool BlockRun::ComputeInBlocks(const Evaluator& evaluator, int64_t b)
+{
+    using Points = FormulaAst::BlockPoints<double>;
+    const double start = evaluator.dataX.start;
+    const double interval = evaluator.dataX.interval;
+    const double* const xs =
+        evaluator.dataX.IsExplicit() ? evaluator.dataX.ExplicitValues()->data() : nullptr;
+    const int64_t end = std::min(m_size, (b + 1) * BLOCK_POINTS);
+    double x[Points::SIZE], i[Points::SIZE];
+    Points points;
+    points.Bind(1, evaluator.i, i);
+    try {
+        for (int64_t k = b * BLOCK_POINTS; k < end; k += int64_t(Points::SIZE)) {
+            points.n = size_t(std::min<int64_t>(end - k, Points::SIZE));
+            for (size_t j = 0; j < points.n; ++j) {
+                // The very arithmetic of the point-by-point loop, so x is the same to the bit.
+                i[j] = static_cast<double>(k + int64_t(j));
+                x[j] = interval * i[j] + start;
+            }
+            points.Bind(0, evaluator.x, xs ? xs + k : x);
+            evaluator.root->EvaluateBlock(m_out + k, points);
+        }
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+void BlockRun::ComputePoints(const Evaluator& evaluator, int64_t b)
+{
     // Locals, so the loop keeps them in registers across the virtual calls.
     const FormulaAst::Base<double>* const root = evaluator.root;
     double* const x = evaluator.x;
@@ -110,7 +145,6 @@ void BlockRun::Compute(const Evaluator& evaluator, int64_t b)
         block.failedAt = k;
         block.error = std::current_exception();
     }
-    block.done.store(true, std::memory_order_release);
 }
 
 void BlockRun::HelperLoop(Evaluator evaluator)

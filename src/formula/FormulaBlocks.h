@@ -28,6 +28,8 @@ struct Evaluator
     double* x;
     double* i;
     DataX dataX;
+    // Through EvaluateBlock (a tree without side effects), else point by point.
+    bool inBlocks = false;
 };
 
 // Makes exactly the Progress calls of a point-by-point loop that reports its position
@@ -73,6 +75,10 @@ private:
     };
 
     void Compute(const Evaluator& evaluator, int64_t b);
+    void ComputePoints(const Evaluator& evaluator, int64_t b);
+    // False when the tree threw somewhere in the block: its points are then computed one by
+    // one, which finds the exact point, and which of its errors, the loop would stop at.
+    bool ComputeInBlocks(const Evaluator& evaluator, int64_t b);
     void HelperLoop(Evaluator evaluator);
     void StopHelper();
 

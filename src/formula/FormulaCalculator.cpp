@@ -209,11 +209,13 @@ bool FormulaCalculator::EvaluateAll(GraphDataY& dataY, Progress* progress)
     using namespace FormulaBlocks;
     const int64_t size = static_cast<int64_t>(dataY.raw.size());
     BlockRun run(dataY.raw.data(), size);
+    // Without "rand" the points are independent: in blocks, on two threads.
+    const bool inBlocks = m_helperTree != nullptr;
     if (m_helperTree && m_maxThreads > 1 && size > BLOCK_POINTS &&
         std::thread::hardware_concurrency() > 1)
         run.StartHelper(
-            Evaluator{m_helperTree.get(), &m_helperParams.x, &m_helperParams.i, m_dataX});
-    const Evaluator evaluator{m_tree.get(), &m_params.x, &m_params.i, m_dataX};
+            Evaluator{m_helperTree.get(), &m_helperParams.x, &m_helperParams.i, m_dataX, inBlocks});
+    const Evaluator evaluator{m_tree.get(), &m_params.x, &m_params.i, m_dataX, inBlocks};
     if (!progress)
         return run.Run(evaluator, nullptr);
     Reporter reporter(*progress, size);

@@ -6,6 +6,8 @@
 #include <locale>
 #include <sstream>
 
+#include "formula/VectorMath.h"
+
 namespace {
 
 using Node = FormulaParser::Node;
@@ -179,18 +181,20 @@ bool FormulaParser::AddNamedLiteral(const std::wstring& name, double value)
     return m_namedLiterals.emplace(name, value).second;
 }
 
-bool FormulaParser::AddFunction1(const std::wstring& name, double (*function)(double))
+bool FormulaParser::AddFunction1(const std::wstring& name, double (*function)(double),
+                                 Ast::Block1<double> block)
 {
     using F = double (*)(double);
     return AddCreator(m_functions1, name,
-                      std::make_shared<Ast::Func1Creator<double, F>>(name, function, true));
+                      std::make_shared<Ast::Func1Creator<double, F>>(name, function, true, block));
 }
 
-bool FormulaParser::AddFunction2(const std::wstring& name, double (*function)(double, double))
+bool FormulaParser::AddFunction2(const std::wstring& name, double (*function)(double, double),
+                                 Ast::Block2<double> block)
 {
     using F = double (*)(double, double);
     return AddCreator(m_functions2, name,
-                      std::make_shared<Ast::Func2Creator<double, F>>(name, function, true));
+                      std::make_shared<Ast::Func2Creator<double, F>>(name, function, true, block));
 }
 
 void FormulaParser::AddStandardFunctions()
@@ -200,21 +204,21 @@ void FormulaParser::AddStandardFunctions()
     AddFunction1(L"floor", Floor);
     AddFunction1(L"round", Round);
     AddFunction1(L"wrap", Wrap);
-    AddFunction1(L"acos", Acos);
-    AddFunction1(L"asin", Asin);
-    AddFunction1(L"atan", Atan);
-    AddFunction2(L"atan2", Atan2);
-    AddFunction1(L"cos", Cos);
+    AddFunction1(L"acos", Acos, VectorMath::Acos);
+    AddFunction1(L"asin", Asin, VectorMath::Asin);
+    AddFunction1(L"atan", Atan, VectorMath::Atan);
+    AddFunction2(L"atan2", Atan2, VectorMath::Atan2);
+    AddFunction1(L"cos", Cos, VectorMath::Cos);
     AddFunction1(L"cosh", Cosh);
-    AddFunction1(L"sin", Sin);
+    AddFunction1(L"sin", Sin, VectorMath::Sin);
     AddFunction1(L"sinh", Sinh);
-    AddFunction1(L"tan", Tan);
-    AddFunction1(L"tanh", Tanh);
-    AddFunction1(L"exp", Exp);
-    AddFunction1(L"log", Log);
-    AddFunction1(L"log10", Log10);
-    AddFunction2(L"pow", Pow);
-    AddFunction1(L"sqrt", Sqrt);
+    AddFunction1(L"tan", Tan, VectorMath::Tan);
+    AddFunction1(L"tanh", Tanh, VectorMath::Tanh);
+    AddFunction1(L"exp", Exp, VectorMath::Exp);
+    AddFunction1(L"log", Log, VectorMath::Log);
+    AddFunction1(L"log10", Log10, VectorMath::Log10);
+    AddFunction2(L"pow", Pow, VectorMath::Pow);
+    AddFunction1(L"sqrt", Sqrt, VectorMath::Sqrt);
     // Single-precision values widened to double, as users of this program know them.
     AddNamedLiteral(L"PI", static_cast<double>(3.14159265358979323846f));
     AddNamedLiteral(L"E", static_cast<double>(2.71828182845904523536f));

@@ -84,8 +84,11 @@ public:
     // Parameters and named literals share one name space; each arity has its own.
     bool AddParameter(const std::wstring& name, double* place);
     bool AddNamedLiteral(const std::wstring& name, double value);
-    bool AddFunction1(const std::wstring& name, double (*function)(double));
-    bool AddFunction2(const std::wstring& name, double (*function)(double, double));
+    // `block`, when given, is the same function over arrays, for block evaluation.
+    bool AddFunction1(const std::wstring& name, double (*function)(double),
+                      FormulaAst::Block1<double> block = nullptr);
+    bool AddFunction2(const std::wstring& name, double (*function)(double, double),
+                      FormulaAst::Block2<double> block = nullptr);
 
     template <typename Object>
     bool AddFunction0(const std::wstring& name, Object* object, double (Object::*member)())
