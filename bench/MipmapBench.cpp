@@ -35,7 +35,10 @@ void BM_CreateMipmap(benchmark::State& state)
         double(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["levels"] = levels;
 }
-BENCHMARK(BM_CreateMipmap)->Arg(10'000'000)->Arg(100'000'000)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_CreateMipmap)
+    ->Arg(10'000'000)
+    ->Arg(100'000'000)
+    ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
 void BM_GetDrawDataWhole(benchmark::State& state)
@@ -57,6 +60,32 @@ void BM_GetDrawDataWhole(benchmark::State& state)
     }
 }
 BENCHMARK(BM_GetDrawDataWhole)->Arg(1'000'000)->Arg(100'000'000)->Unit(benchmark::kMicrosecond);
+
+// A view of 1820 columns * 2^level points in the middle of 100M: below MIPMAP_BLOCK points a
+// column its blocks are made from raw values, above they are read from the pyramid; the cost
+// per frame should stay near that of the whole series either way.
+void BM_GetDrawDataZoomed(benchmark::State& state)
+{
+    const size_t n = 100'000'000;
+    static const auto y = [n] {
+        auto made = NoisySine(n);
+        made->CreateMipmap(MipmapLevelCount(n, 512), nullptr);
+        return made;
+    }();
+    auto series = CreateGraphData(DataX{0, 1}, y);
+    const int64_t count = int64_t(1820) << state.range(0);
+    const int64_t first = int64_t(n / 3);
+    DrawData dd;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(series->GetDrawData(dd, first, first + count - 1, 1820));
+        double acc = 0;
+        for (const MinMax* p = dd.pairsBegin; p && p != dd.pairsEnd; ++p)
+            acc += p->max - p->min;
+        benchmark::DoNotOptimize(acc);
+    }
+    state.counters["raw_blocks"] = double(!dd.madeBlocks.empty());
+}
+BENCHMARK(BM_GetDrawDataZoomed)->DenseRange(1, 8)->Unit(benchmark::kMicrosecond);
 
 // The A/B cursors' statistics over the whole series (the worst case); under 0.2 s at 100M.
 void BM_CursorStatsWhole(benchmark::State& state)

@@ -48,10 +48,11 @@ struct DrawData
 };
 
 // The min/max pyramid serves drawing levels 1, 2, ... (level L: blocks of 2^L values), but
-// stores only those from MIPMAP_BLOCK values up: below, a view's blocks are made from at
-// most MIPMAP_BLOCK * 2 * width raw values, and the pyramid costs 2 * 16 / MIPMAP_BLOCK
-// bytes a value instead of 16. The block size was chosen with bench_mipmap and bench_render.
-constexpr int MIPMAP_BLOCK_SHIFT = 4;
+// stores only those from MIPMAP_BLOCK values up: below, a view's blocks are made from fewer
+// than 2 * MIPMAP_BLOCK * width raw values, and the pyramid costs 2 * 16 / MIPMAP_BLOCK bytes
+// a value instead of 16. 32, measured against 8 and 16 (bench_mipmap, open_memory.sh): an
+// eighth of the values' memory, and the deepest such view about 50 us at 1820 columns.
+constexpr int MIPMAP_BLOCK_SHIFT = 5;
 constexpr size_t MIPMAP_BLOCK = size_t(1) << MIPMAP_BLOCK_SHIFT;
 
 // The stored arrays for `levels` drawing levels: level L is mipmap[L - MIPMAP_BLOCK_SHIFT].

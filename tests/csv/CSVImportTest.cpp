@@ -614,7 +614,7 @@ TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
 }
 
 // Two series on one Y column share its values and its mipmap: 1024 rows, X and Y columns
-// (16384 bytes) and, for a resolution of 32, stored arrays of 64 and 32 blocks (1536).
+// (16384 bytes) and one mipmap for a resolution of 32.
 TEST(CSVImport, MemoryEstimateCountsASharedYColumnOnce)
 {
     TempDir dir;
@@ -622,8 +622,10 @@ TEST(CSVImport, MemoryEstimateCountsASharedYColumnOnce)
     for (int i = 0; i < 1024; ++i)
         content += std::to_string(i) + "," + std::to_string(i % 7) + "\n";
     const std::string path = dir.Write("m.csv", content);
-    for (const auto& [limit, result] : {std::pair{int64_t(17920), ResultCode::SUCCESS},
-                                        {int64_t(17919), ResultCode::OUT_OF_MEMORY}}) {
+    const int64_t need = 16384 + int64_t(MipmapBytes(1024, 32));
+    ASSERT_GT(need, 16384);
+    for (const auto& [limit, result] :
+         {std::pair{need, ResultCode::SUCCESS}, {need - 1, ResultCode::OUT_OF_MEMORY}}) {
         auto project = CreateGraphProject();
         CSVImporter importer(path, *project);
         ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
