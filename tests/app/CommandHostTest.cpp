@@ -64,8 +64,7 @@ TEST(CommandHostTest, ImportAndFollowNeedOnlyTheirHost)
 
     ASSERT_TRUE(ImportFileWithSeparator(host, path, ',', false));
     ASSERT_EQ(1, host.project->GetCount());
-    EXPECT_EQ(MipmapLevelCount(100, 8),
-              static_cast<int>(host.project->GetItem(0)->GetDataY()->mipmap.size()));
+    EXPECT_EQ(MipmapLevelCount(100, 8), host.project->GetItem(0)->GetDataY()->mipmapLevels);
     EXPECT_EQ(path, host.config.Read("/RecentFiles/file1"));
 
     AppendRows(path, 100, 150);
