@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,6 +85,21 @@ int64_t GetAvailableMemory()
         const int64_t left = limit > used ? limit - used : 0;
         if (result < 0 || left < result)
             result = left;
+    }
+    // A process limited in address space (ulimit -v) gets no more than that.
+    struct rlimit space;
+    if (getrlimit(RLIMIT_AS, &space) == 0 && space.rlim_cur != RLIM_INFINITY) {
+        long long pages = 0;
+        FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (statm && std::fscanf(statm, "%lld", &pages) == 1) {
+            const int64_t used = int64_t(pages) * sysconf(_SC_PAGESIZE);
+            const int64_t left =
+                int64_t(space.rlim_cur) > used ? int64_t(space.rlim_cur) - used : 0;
+            if (result < 0 || left < result)
+                result = left;
+        }
+        if (statm)
+            std::fclose(statm);
     }
     return result;
 }
