@@ -420,7 +420,7 @@ TEST_F(MainFrameTest, CursorsComeIntoTheViewWithDataAndFits)
 {
     GraphPanel* graph = frame->GetGraphPanel();
     const auto cursors = [&] {
-        return wxString::Format("%.4g %.4g", graph->GetCursorX(0), graph->GetCursorX(1));
+        return wxString::Format("%.4g %.4g", graph->Cursors().GetX(0), graph->Cursors().GetX(1));
     };
     Command(ID_MENU_CURSORS);
     EXPECT_EQ("0.3333 0.6667", cursors());
@@ -458,8 +458,8 @@ TEST_F(MainFrameTest, CursorsComeIntoTheViewWithDataAndFits)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Project().SetPlotRange(0, 100, 5, 7);
-        graph->SetCursorX(0, row.a);
-        graph->SetCursorX(1, row.b);
+        graph->Cursors().SetX(0, row.a);
+        graph->Cursors().SetX(1, row.b);
         row.act();
         EXPECT_EQ(row.cursors, cursors());
     }
