@@ -1,5 +1,5 @@
-// The desktop program's command line where no display is: help, version and usage errors
-// are answered before the toolkit starts.
+// The desktop program's command line: the files and options it takes, and where no display
+// is, help, version and usage errors answered before the toolkit starts.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -12,6 +12,8 @@
 
 #include <wx/cmdline.h>
 #include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/utils.h>
 
 #include "app/Application.h"
 
@@ -89,6 +91,39 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay)
     }
     // The usage lists the new switch beside the others.
     EXPECT_NE(Usage().find("--version"), std::string::npos);
+}
+
+TEST(CommandLine, FilesSeparatorAndRefusedOptions)
+{
+    const wxString cwd = wxGetCwd();
+    // Arguments, accepted, the files and the separator taken.
+    const std::tuple<std::vector<const char*>, bool, std::vector<std::string>, wxChar> rows[] = {
+        {{}, true, {}, 0},
+        {{"a.csv", "/data/b.txt"}, true, {(cwd + "/a.csv").utf8_string(), "/data/b.txt"}, 0},
+        {{"--sep", "tab", "x.txt"}, true, {(cwd + "/x.txt").utf8_string()}, '\t'},
+        {{"--sep=space", "/x"}, true, {"/x"}, ' '},
+        {{"--sep", "Semicolon", "/x"}, true, {"/x"}, ';'},
+        {{"--sep=COMMA", "/x"}, true, {"/x"}, ','},
+        {{"--sep", "pipe", "/x"}, false, {}, 0},
+        {{"--unknown"}, false, {}, 0},
+    };
+    Application& app = Application::GetInstance();
+    for (const auto& [args, accepted, files, separator] : rows) {
+        std::vector<const char*> argv{"ardentine"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        SCOPED_TRACE(argv.size() > 2 ? argv[2] : argv.size() > 1 ? argv[1] : "none");
+        wxCmdLineParser parser(int(argv.size()), const_cast<char**>(argv.data()));
+        app.OnInitCmdLine(parser);
+        wxLogNull quiet;
+        ASSERT_EQ(accepted, parser.Parse(false) == 0 && app.OnCmdLineParsed(parser));
+        if (!accepted)
+            continue;
+        std::vector<std::string> taken;
+        for (const wxString& f : app.GetStartFiles())
+            taken.push_back(f.utf8_string());
+        EXPECT_EQ(files, taken);
+        EXPECT_EQ(separator, app.GetStartSeparator());
+    }
 }
 
 } // namespace

@@ -10,7 +10,6 @@
 #include "app/MainFrame.h"
 #include "app/panes/GraphPanel.h"
 #include "app/panes/ManualPanel.h"
-#include "app/panes/ProjectPanel.h"
 #include "app/Settings.h"
 #include "app/commands/ImportCommand.h"
 #include "model/GraphData.h"
@@ -58,15 +57,6 @@ protected:
         const wxString path = Write("ramp.csv", "x,y\n0,5\n50,7\n100,6\n");
         RunWithDialogs([&] { EXPECT_TRUE(ImportFileWithSeparator(*frame, path, ',', false)); }, {});
         wxTheApp->ProcessPendingEvents(); // the view is recorded after the command
-    }
-    // The project list: "x" or "-" for the check box, then the text.
-    Rows Items() const
-    {
-        Rows items;
-        wxCheckListBox* list = frame->GetProjectPanel()->GetCheckList();
-        for (unsigned i = 0; i < list->GetCount(); ++i)
-            items.push_back((list->IsChecked(i) ? "x" : "-") + list->GetString(i).utf8_string());
-        return items;
     }
 };
 
@@ -287,52 +277,6 @@ TEST_F(MainFrameTest, DeleteRemovesTheSelectedSeriesOrAsksForASelection)
     Command(ID_TOOL_DELETE);
     EXPECT_EQ((Rows{"x[01]a", "x[02]c"}), Items());
     EXPECT_EQ("Deleting selected data is completed!", Status());
-}
-
-using ProjectPanelTest = MainFrameTest;
-
-TEST_F(ProjectPanelTest, ListFollowsTheSeriesAndItsCheckBoxesSetVisibility)
-{
-    auto project = frame->GetProject();
-    for (const char* label : {"alpha", "beta", "gamma"})
-        project->Add(MakeSeries({1}, {}, label));
-    EXPECT_EQ((Rows{"x[01]alpha", "x[02]beta", "x[03]gamma"}), Items());
-    EXPECT_EQ(-1, frame->GetProjectPanel()->GetSelectedGraphIndex());
-
-    project->GetItem(1)->SetLabel("renamed");
-    project->GetItem(2)->SetVisible(false);
-    EXPECT_EQ((Rows{"x[01]alpha", "x[02]renamed", "-[03]gamma"}), Items());
-
-    // Deleting renumbers the rest; the selection stays on its row.
-    wxCheckListBox* list = frame->GetProjectPanel()->GetCheckList();
-    list->SetSelection(1);
-    project->Remove(0);
-    EXPECT_EQ((Rows{"x[01]renamed", "-[02]gamma"}), Items());
-    EXPECT_EQ(1, frame->GetProjectPanel()->GetSelectedGraphIndex());
-
-    for (bool checked : {true, false}) {
-        list->Check(1, checked); // a click flips the box, then the event comes
-        Send(list, wxEVT_CHECKLISTBOX, 1);
-        EXPECT_EQ(checked, project->GetItem(1)->IsVisible());
-        EXPECT_TRUE(project->GetItem(0)->IsVisible());
-    }
-}
-
-TEST_F(ProjectPanelTest, OnlyTheCurrentProjectReachesTheList)
-{
-    ProjectPanel* panel = frame->GetProjectPanel();
-    auto other = CreateGraphProject();
-    other->Add(MakeSeries({1}, {}, "new1"));
-    other->Add(MakeSeries({1}, {}, "new2"));
-    panel->SetProject(other.get());
-    EXPECT_EQ((Rows{"x[01]new1", "x[02]new2"}), Items());
-    frame->GetProject()->Add(MakeSeries({1}, {}, "late"));
-    EXPECT_EQ(2u, panel->GetCheckList()->GetCount());
-
-    other.reset(); // destroyed while shown: the next switch must not touch it
-    panel->SetProject(nullptr);
-    EXPECT_EQ(0u, panel->GetCheckList()->GetCount());
-    EXPECT_EQ(-1, panel->GetSelectedGraphIndex());
 }
 
 // Back and Forward step through the ranges the user finished moving to; the steps of a
