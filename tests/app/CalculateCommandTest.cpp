@@ -184,12 +184,14 @@ TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
             continue;
         Config()->DeleteEntry(SETTING_CALCULATOR_FORMULA.key);
         CancelProgress cancel(stop == PROGRESS ? 1 : 0);
-        Expectations expected = InOrder(Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
-            dlg->SetFormula(formula);
-            dlg->GetXIntervalText()->SetValue(interval);
-            dlg->SetDataSize(size);
-            return stop == DIALOG && !*error ? wxID_CANCEL : wxID_OK;
-        }));
+        const bool cancelled = stop == DIALOG && !*error;
+        Expectations expected = InOrder(Dialog<CalculatorDlg>(
+            [formula = formula, interval = interval, size = size, cancelled](CalculatorDlg* dlg) {
+                dlg->SetFormula(formula);
+                dlg->GetXIntervalText()->SetValue(interval);
+                dlg->SetDataSize(size);
+                return cancelled ? wxID_CANCEL : wxID_OK;
+            }));
         if (*error)
             expected.push_back(Box(wxString::FromUTF8(error)));
         if (stop == DIALOG && *error) // shown again, then cancelled

@@ -62,13 +62,8 @@ std::string Usage()
 
 TEST(CommandLine, HelpAndVersionNeedNoDisplay)
 {
-    const struct
-    {
-        std::vector<std::string> args;
-        int status;
-        std::string out;
-        std::string errHas; // empty: nothing on stderr
-    } rows[] = {
+    // empty: nothing on stderr
+    const std::tuple<std::vector<std::string>, int, std::string, std::string> rows[] = {
         {{"--help"}, 0, Usage(), ""},
         {{"-h", "a.csv"}, 0, Usage(), ""},
         {{"--version"}, 0, "ardentine " ARDENTINE_PROJECT_VERSION "\n", ""},
@@ -79,15 +74,15 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay)
         // A good command line goes on to start the toolkit, which needs the display.
         {{"--sep", "tab", "a.csv"}, 255, "", "GTK"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.args[0] + (row.args.size() > 1 ? " " + row.args[1] : ""));
-        const Outcome r = RunWithoutDisplay(row.args);
-        EXPECT_EQ(r.status, row.status);
-        EXPECT_EQ(r.out, row.out);
-        if (row.errHas.empty())
+    for (const auto& [args, status, out, errHas] : rows) {
+        SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
+        const Outcome r = RunWithoutDisplay(args);
+        EXPECT_EQ(r.status, status);
+        EXPECT_EQ(r.out, out);
+        if (errHas.empty())
             EXPECT_EQ(r.err, "");
         else
-            EXPECT_NE(r.err.find(row.errHas), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(errHas), std::string::npos) << r.err;
     }
     // The usage lists the new switch beside the others.
     EXPECT_NE(Usage().find("--version"), std::string::npos);

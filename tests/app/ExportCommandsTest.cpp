@@ -116,7 +116,7 @@ TEST_F(ExportCommandsTest, CsvHasTheCommandLineToolsBytes)
         SCOPED_TRACE(typed);
         // The first dialog opens where the toolkit chooses, later ones in this folder.
         Expectations expected =
-            InOrder(Dialog<CSVExportOptionDlg>([&](CSVExportOptionDlg* dlg) {
+            InOrder(Dialog<CSVExportOptionDlg>([edit = edit](CSVExportOptionDlg* dlg) {
                         if (edit) {
                             SelectRow(dlg->GetExportedList(), 1);
                             Send(dlg->GetPopButton());    // a, c with c selected
@@ -128,11 +128,12 @@ TEST_F(ExportCommandsTest, CsvHasTheCommandLineToolsBytes)
                     }),
                     SaveAs(Path(typed), filter, LastExportFolder()));
         if (separator)
-            expected.push_back(Dialog<SeparatorSettingDlg>([&](SeparatorSettingDlg* dlg) {
-                EXPECT_EQ(dlg->GetSeparator(), ',');
-                dlg->SetSeparator(separator);
-                return wxID_OK;
-            }));
+            expected.push_back(
+                Dialog<SeparatorSettingDlg>([separator = separator](SeparatorSettingDlg* dlg) {
+                    EXPECT_EQ(dlg->GetSeparator(), ',');
+                    dlg->SetSeparator(separator);
+                    return wxID_OK;
+                }));
         Run(RunExportCommand, expected);
         EXPECT_EQ(Status(), "Exporting is completed!");
         const wxString written = Path(typed) + (wxFileName(typed).HasExt() ? "" : ".txt");

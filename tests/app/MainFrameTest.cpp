@@ -149,99 +149,78 @@ TEST_F(MainFrameTest, FitCoversTheVisibleDataOnItsAxes)
     auto hidden = MakeSeries({-500, 500}, {-900, 1});
     hidden->SetVisible(false);
     project->Add(hidden);
-    const struct
-    {
-        int command;
-        const char* expected;
-    } rows[] = {
+    const std::pair<int, const char*> rows[] = {
         {ID_MENU_FIT, "0 10 2 8"},
         {ID_MENU_FIT_X, "0 10 -100 100"},
         {ID_MENU_FIT_Y, "-100 100 2 8"},
         {ID_TOOL_FIT, "0 10 2 8"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.command);
+    for (const auto& [command, expected] : rows) {
+        SCOPED_TRACE(command);
         project->SetPlotRange(-100, 100, -100, 100);
-        Command(row.command);
-        EXPECT_EQ(row.expected, Range());
+        Command(command);
+        EXPECT_EQ(expected, Range());
     }
 }
 
 TEST_F(MainFrameTest, ZoomScalesAboutTheMidpointByTheConfiguredFactor)
 {
-    const struct
-    {
-        const char* factor;
-        std::vector<int> commands;
-        const char* expected;
-    } rows[] = {
+    const std::tuple<const char*, std::vector<int>, const char*> rows[] = {
         {"2", {ID_MENU_ZOOM_IN}, "2.5 7.5 -1 1"},
         {"2", {ID_TOOL_ZOOM_OUT}, "-5 15 -4 4"},
         {"2", {ID_MENU_ZOOM_X, ID_TOOL_ZOOM_IN, ID_MENU_ZOOM_X}, "0 10 -1 1"},
         {"1e300", {ID_MENU_ZOOM_OUT}, "-0.5 10.5 -2.2 2.2"}, // out of bounds: the default 1.1
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.factor);
-        Application::GetInstance().GetConfig()->Write(SETTING_MOUSE_ZOOM.key, wxString(row.factor));
+    for (const auto& [factor, commands, expected] : rows) {
+        SCOPED_TRACE(factor);
+        Application::GetInstance().GetConfig()->Write(SETTING_MOUSE_ZOOM.key, wxString(factor));
         frame->GetProject()->SetPlotRange(0, 10, -2, 2);
-        for (int id : row.commands)
+        for (int id : commands)
             Command(id);
-        EXPECT_EQ(row.expected, Range());
+        EXPECT_EQ(expected, Range());
     }
 }
 
 TEST_F(MainFrameTest, ZoomTogglesKeepOneAxisOn)
 {
-    const struct
-    {
-        const char* name;
-        std::vector<int> commands;
-        bool zoomX, zoomY;
-    } rows[] = {
+    const std::tuple<const char*, std::vector<int>, bool, bool> rows[] = {
         {"X off", {ID_MENU_ZOOM_X}, false, true},
         {"Y off after X off turns X on", {ID_MENU_ZOOM_X, ID_MENU_ZOOM_Y}, true, false},
         {"X off after Y off turns Y on", {ID_MENU_ZOOM_Y, ID_MENU_ZOOM_X}, false, true},
         {"the tool toggles like the menu", {ID_MENU_ZOOM_Y, ID_TOOL_ZOOM_Y}, true, true},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, commands, zoomX, zoomY] : rows) {
+        SCOPED_TRACE(name);
         delete frame;
         frame = new MainFrame(nullptr);
-        for (int id : row.commands)
+        for (int id : commands)
             Command(id);
-        EXPECT_EQ(row.zoomX, MenuChecked(ID_MENU_ZOOM_X));
-        EXPECT_EQ(row.zoomY, MenuChecked(ID_MENU_ZOOM_Y));
-        EXPECT_EQ(row.zoomX, ToolChecked(ID_TOOL_ZOOM_X));
-        EXPECT_EQ(row.zoomY, ToolChecked(ID_TOOL_ZOOM_Y));
-        // The wheel in the graph pane follows the same flags.
-        EXPECT_EQ(row.zoomX, frame->GetGraphPanel()->IsZoomX());
-        EXPECT_EQ(row.zoomY, frame->GetGraphPanel()->IsZoomY());
+        // The menu, the tools and the wheel in the graph pane follow the same flags.
+        const GraphPanel* graph = frame->GetGraphPanel();
+        EXPECT_EQ(std::tuple(zoomX, zoomX, zoomX, zoomY, zoomY, zoomY),
+                  std::tuple(MenuChecked(ID_MENU_ZOOM_X), ToolChecked(ID_TOOL_ZOOM_X),
+                             graph->IsZoomX(), MenuChecked(ID_MENU_ZOOM_Y),
+                             ToolChecked(ID_TOOL_ZOOM_Y), graph->IsZoomY()));
     }
 }
 
 TEST_F(MainFrameTest, PaneCommandsToggleWithCheckMarksAndLoadPagesWhenFirstShown)
 {
-    const struct
-    {
-        int id;
-        const char* pane;
-        bool shownAtStart;
-        ManualPanel* page;
-        const char* url;
-    } rows[] = {
+    // The command, its pane, shown at start, the page it loads.
+    const std::tuple<int, const char*, bool, ManualPanel*, const char*> rows[] = {
         {ID_MENU_VIEW_PROJECT, "PanelProj", true, nullptr, ""},
         {ID_MENU_VIEW_PROPERTY, "PanelProp", true, nullptr, ""},
         {ID_MENU_MANUAL, "PanelManual", false, frame->GetManualPanel(), "/manual/manual.htm"},
         {ID_MENU_LICENSE, "PanelLicense", false, frame->GetLicensePanel(), "/manual/license.htm"}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.pane);
-        EXPECT_FALSE(row.page && row.page->IsLoaded());
-        for (bool shown : {!row.shownAtStart, row.shownAtStart}) {
-            Command(row.id);
-            EXPECT_EQ(shown, frame->GetAuiManager().GetPane(row.pane).IsShown());
-            EXPECT_EQ(shown, MenuChecked(row.id));
+    for (const auto& [id, pane, shownAtStart, page, url] : rows) {
+        SCOPED_TRACE(pane);
+        EXPECT_FALSE(page && page->IsLoaded());
+        for (bool shown : {!shownAtStart, shownAtStart}) {
+            Command(id);
+            EXPECT_EQ(shown, frame->GetAuiManager().GetPane(pane).IsShown());
+            EXPECT_EQ(shown, MenuChecked(id));
         }
-        EXPECT_TRUE(!row.page || row.page->GetPageURL().EndsWith(row.url));
+        EXPECT_TRUE(!page || page->GetPageURL().EndsWith(url));
     }
 }
 
@@ -376,13 +355,8 @@ TEST_F(MainFrameTest, CursorsComeIntoTheViewWithDataAndFits)
         key.m_keyCode = WXK_HOME;
         graph->GraphWindow()->GetEventHandler()->ProcessEvent(key);
     };
-    const struct
-    {
-        const char* name;
-        double a, b; // where the cursors are before `act`
-        std::function<void()> act;
-        const char* cursors;
-    } rows[] = {
+    // Where the cursors are before the act, the act, where they are after.
+    const std::tuple<const char*, double, double, std::function<void()>, const char*> rows[] = {
         {"a fit keeps cursors inside the view", 10, 90, [&] { Command(ID_MENU_FIT); }, "10 90"},
         {"a pan leaves them behind", 10, 90, [&] { Project().SetPlotRange(200, 300, 5, 7); },
          "10 90"},
@@ -399,13 +373,13 @@ TEST_F(MainFrameTest, CursorsComeIntoTheViewWithDataAndFits)
          },
          "10 90"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, a, b, act, after] : rows) {
+        SCOPED_TRACE(name);
         Project().SetPlotRange(0, 100, 5, 7);
-        graph->Cursors().SetX(0, row.a);
-        graph->Cursors().SetX(1, row.b);
-        row.act();
-        EXPECT_EQ(row.cursors, cursors());
+        graph->Cursors().SetX(0, a);
+        graph->Cursors().SetX(1, b);
+        act();
+        EXPECT_EQ(after, cursors());
     }
 }
 

@@ -73,20 +73,15 @@ TEST(ManualPanel, PagesInBothLanguagesHaveTheSameSections)
 // A page in the user's language is taken when there is one, else the English page.
 TEST(ManualPanel, PageInTheLanguageWhenThereIsOne)
 {
-    const struct
-    {
-        const char* page;
-        const char* language;
-        const char* expected;
-    } rows[] = {
+    const std::tuple<const char*, const char*, const char*> rows[] = {
         {"manual.htm", "ja", "manual.ja.htm"}, {"manual.htm", "ja_JP", "manual.ja.htm"},
         {"manual.htm", "en_US", "manual.htm"}, {"manual.htm", "en", "manual.htm"},
         {"manual.htm", "", "manual.htm"},      {"manual.htm", "C", "manual.htm"},
         {"manual.htm", "de_DE", "manual.htm"}, {"license.htm", "ja", "license.htm"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(wxString(row.page) + " " + row.language);
-        EXPECT_EQ(row.expected, LocalisedPageName(PAGES_DIR, row.page, row.language));
+    for (const auto& [page, language, expected] : rows) {
+        SCOPED_TRACE(wxString(page) + " " + language);
+        EXPECT_EQ(expected, LocalisedPageName(PAGES_DIR, page, language));
     }
 }
 
