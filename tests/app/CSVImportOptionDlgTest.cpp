@@ -187,12 +187,8 @@ TEST_F(OptionDlgTest, OkIsRefusedForAnOptionThatCannotBeImported)
         {"as scanned", 4, ABC, ""},
         {"empty list", 4, CSVImportOption{0, 10, {}, {}},
          "There is no data series to import. Please add one."},
-        {"one-column file, Y column 2", 1, CSVImportOption{0, 10, {Source("x", 1)}, {}},
-         "The Y data column of series 1 (\"x\") must lie between 1 and 1!"},
         {"X column beyond", 4, CSVImportOption{0, 10, {Source("a", 1), Source("b", 1, 4)}, {}},
          "The X data column of series 2 (\"b\") must lie between 1 and 4!"},
-        {"rows beyond the file", 4, CSVImportOption{3, 10, {Source("a", 1)}, {}},
-         "Header Rows and Data Rows together exceed the 10 rows of the file!"},
     };
     for (const auto& [name, columns, option, message] : rows) {
         SCOPED_TRACE(name);

@@ -5,8 +5,6 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include <wx/utils.h>
 
 #include "app/Application.h"
+#include "support/GuiTestSupport.h"
 
 namespace {
 
@@ -25,14 +24,6 @@ struct Outcome
     std::string out;
     std::string err;
 };
-
-std::string ReadAll(const wxString& path)
-{
-    std::ifstream in(path.utf8_string(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Runs the program without DISPLAY, in English.
 Outcome RunWithoutDisplay(const std::vector<std::string>& args)
@@ -45,7 +36,7 @@ Outcome RunWithoutDisplay(const std::vector<std::string>& args)
         command += " '" + arg + "'";
     command += " >'" + out.utf8_string() + "' 2>'" + err.utf8_string() + "' </dev/null";
     const int raw = std::system(command.c_str());
-    Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
+    Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
     wxRemoveFile(out);
     wxRemoveFile(err);
     return outcome;

@@ -61,6 +61,18 @@ protected:
             kinds.push_back(u.kind | u.dataKind << 8);
         return kinds;
     }
+    // As typing `text` into the editor of `name` and pressing Enter; false when the row
+    // has no editor that takes text.
+    bool Type(const char* name, const char* text)
+    {
+        grid->SelectProperty(name, true);
+        auto* editor = wxDynamicCast(grid->GetEditorControl(), wxTextCtrl);
+        if (!editor)
+            return false;
+        editor->SetValue(text);
+        grid->CommitChangesFromEditor();
+        return editor->IsEditable();
+    }
     wxString Text(const wxString& name) const
     {
         wxPGProperty* p = grid->GetPropertyByName(name);
@@ -223,21 +235,12 @@ TEST_F(PropertyPanelTest, RefusedValuesChangeNothing)
 TEST_F(PropertyPanelTest, TypedTextPassesTheEditorValidatorAndKeepsEveryDigit)
 {
     Show();
-    const auto type = [&](const char* name, const char* text) {
-        grid->SelectProperty(name, true);
-        auto* editor = wxDynamicCast(grid->GetEditorControl(), wxTextCtrl);
-        if (!editor)
-            return false;
-        editor->SetValue(text);
-        grid->CommitChangesFromEditor();
-        return editor->IsEditable();
-    };
-    type("PlotRange.MaxX", "2345678.912345");
+    Type("PlotRange.MaxX", "2345678.912345");
     EXPECT_EQ(2345678.912345, project->GetPlotRange().maxX);
     EXPECT_EQ("2345678.912345", Text("PlotRange.MaxX"));
-    wxTEST_DIALOG(type("Margin.Bottom", "250"), wxExpectModal<wxMessageDialog>(wxID_OK));
+    wxTEST_DIALOG(Type("Margin.Bottom", "250"), wxExpectModal<wxMessageDialog>(wxID_OK));
     EXPECT_EQ(50, project->GetProperty().marginBottom);
-    EXPECT_FALSE(type("Margin", "1; 2; 3; 4")); // group rows cannot be typed into
+    EXPECT_FALSE(Type("Margin", "1; 2; 3; 4")); // group rows cannot be typed into
     EXPECT_EQ(10, project->GetProperty().marginTop);
 }
 
@@ -254,16 +257,9 @@ TEST_F(PropertyPanelTest, TimeAxisRangesReadAndTakeIsoText)
     EXPECT_EQ("2026-03-05T14:05:31", Text("PlotRange.MaxX"));
     EXPECT_EQ("2026-03-05T14:05:30", Text("DataRange.MinX"));
     EXPECT_EQ("4", Text("PlotRange.MaxY"));
-    const auto type = [&](const char* name, const char* text) {
-        grid->SelectProperty(name, true);
-        auto* editor = wxDynamicCast(grid->GetEditorControl(), wxTextCtrl);
-        ASSERT_TRUE(editor);
-        editor->SetValue(text);
-        grid->CommitChangesFromEditor();
-    };
-    type("PlotRange.MaxX", "2026-03-05T14:06:00.5");
+    EXPECT_TRUE(Type("PlotRange.MaxX", "2026-03-05T14:06:00.5"));
     EXPECT_EQ(30.5, project->GetPlotRange().maxX);
-    type("PlotRange.MinX", "10");
+    EXPECT_TRUE(Type("PlotRange.MinX", "10"));
     EXPECT_EQ(10, project->GetPlotRange().minX);
     EXPECT_EQ("2026-03-05T14:05:40", Text("PlotRange.MinX"));
 }
