@@ -33,7 +33,8 @@ MainFrame::MainFrame(wxWindow* parent)
     m_panelLicense = new ManualPanel(this);
     AddPanes(m_panelGraph, m_panelProj, m_panelProp, m_panelManual, m_panelLicense);
     // The cursors' read-out describes the series selected in the project list.
-    m_panelGraph->SetSelectedSeriesSource([this] { return m_panelProj->GetSelectedGraphIndex(); });
+    m_panelGraph->Cursors().SetSelectedSeriesSource(
+        [this] { return m_panelProj->GetSelectedGraphIndex(); });
     m_panelGraph->SetZoomFactorSource([this] { return ReadZoomFactor(GetConfig()); });
     m_panelProj->GetCheckList()->Bind(wxEVT_LISTBOX, [this](wxCommandEvent& event) {
         m_panelGraph->GraphWindow()->Refresh(false);
@@ -156,12 +157,12 @@ void MainFrame::MenuItemPalette_OnMenuSelection(wxCommandEvent&)
 
 void MainFrame::MenuItemCursors_OnMenuSelection(wxCommandEvent&)
 {
-    m_panelGraph->ShowCursors(!m_panelGraph->AreCursorsShown());
+    m_panelGraph->Cursors().Show(!m_panelGraph->Cursors().IsShown());
 }
 
 void MainFrame::MenuItemCursors_OnUpdateUI(wxUpdateUIEvent& event)
 {
-    event.Check(m_panelGraph->AreCursorsShown());
+    event.Check(m_panelGraph->Cursors().IsShown());
 }
 
 void MainFrame::MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event)
@@ -352,7 +353,7 @@ void MainFrame::FitPlotRange(bool fitX, bool fitY)
     const PlotRange r =
         MergeAxes(m_project->GetPlotRange(), ComputeFitRange(*m_project), fitX, fitY);
     m_project->SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
-    m_panelGraph->BringCursorsIntoView();
+    m_panelGraph->Cursors().BringIntoView();
 }
 
 void MainFrame::MenuItemFit_OnMenuSelection(wxCommandEvent&)

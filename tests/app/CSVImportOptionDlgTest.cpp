@@ -1,8 +1,7 @@
-// The import options dialog and the separator dialog, driven through their controls.
+// The import options dialog, driven through its controls.
 #include <fstream>
 
 #include "app/dialogs/CSVImportOptionDlg.h"
-#include "app/dialogs/SeparatorSettingDlg.h"
 #include "csv/CSVImporter.h"
 #include "csv/Preview.h"
 #include "model/GraphProject.h"
@@ -31,25 +30,7 @@ protected:
         dlg->SetInfo(CSVFileInfo{"data.csv", columns, rows, {}});
         dlg->SetOption(option);
     }
-    // As typing into the control: its value, then the event (SetValue sends none).
-    static void SpinTo(wxSpinCtrl* spin, int value)
-    {
-        spin->SetValue(value);
-        wxSpinEvent event(wxEVT_SPINCTRL, spin->GetId());
-        event.SetEventObject(spin);
-        spin->ProcessWindowEvent(event);
-    }
-    static void SpinTo(wxSpinCtrlDouble* spin, double value)
-    {
-        spin->SetValue(value);
-        wxSpinDoubleEvent event(wxEVT_SPINCTRLDOUBLE, spin->GetId(), spin->GetValue());
-        event.SetEventObject(spin);
-        spin->ProcessWindowEvent(event);
-    }
-    void Select(long row)
-    {
-        dlg->GetDataList()->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    }
+    void Select(long row) { SelectRow(dlg->GetDataList(), row); }
     // "name|X data|Y data", with "*" after the selected row.
     Rows List() const
     {
@@ -82,24 +63,20 @@ protected:
 
 TEST_F(OptionDlgTest, RowSpinsKeepHeaderAndDataWithinTheRows)
 {
-    const struct
-    {
-        int header, data; // option before
-        bool setHeader;   // which spin the user sets
-        int value;        // to what
-        int wantHeader, wantData;
-    } rows[] = {
+    // Header and data rows before, the spin the user sets (true: header) and to what, then
+    // header and data rows after.
+    const std::tuple<int, int, bool, int, int, int> rows[] = {
         {0, 10, true, 3, 3, 7},  {3, 7, false, 10, 0, 10},
         {0, 10, true, 12, 9, 1}, // header rows stop at rows - 1: data rows never show 1 for 0
         {2, 5, false, 0, 2, 1},  // data rows start at 1
         {0, 10, false, 4, 0, 4},
     };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(::testing::Message() << r.header << "/" << r.data << " set " << r.value);
-        Open(10, 4, CSVImportOption{r.header, r.data, {Source("a", 1)}, {}});
-        SpinTo(r.setHeader ? dlg->GetHeaderRowsSpin() : dlg->GetDataRowsSpin(), r.value);
+    for (const auto& [header, data, setHeader, value, wantHeader, wantData] : rows) {
+        SCOPED_TRACE(::testing::Message() << header << "/" << data << " set " << value);
+        Open(10, 4, CSVImportOption{header, data, {Source("a", 1)}, {}});
+        SpinTo(setHeader ? dlg->GetHeaderRowsSpin() : dlg->GetDataRowsSpin(), value);
         const CSVImportOption option = dlg->GetOption(); // as the spins show it
-        EXPECT_EQ(std::tuple(r.wantHeader, r.wantData, r.wantHeader, r.wantData),
+        EXPECT_EQ(std::tuple(wantHeader, wantData, wantHeader, wantData),
                   std::tuple(option.headerRows, option.dataRows,
                              dlg->GetHeaderRowsSpin()->GetValue(),
                              dlg->GetDataRowsSpin()->GetValue()));
@@ -112,12 +89,8 @@ TEST_F(OptionDlgTest, AddRemoveAndMoveActOnTheSelection)
 {
     const std::string a = "a|Column 1|Column 2", b = "b|Column 1|Column 3",
                       c = "c|Column 1|Column 4", added = "Untitled|Column 1|Column 2";
-    const struct
-    {
-        long select; // -1: nothing
-        wxString button;
-        Rows want;
-    } rows[] = {
+    // The row selected (-1: none), the button, the list after.
+    const std::tuple<long, wxString, Rows> rows[] = {
         {1, "Add", {a, b, added + "*", c}}, {-1, "Add", {a, b, c, added + "*"}},
         {1, "Remove", {a, c + "*"}},        {2, "Remove", {a, b + "*"}},
         {-1, "Remove", {a, b, c}}, // a warning, nothing removed
@@ -125,20 +98,20 @@ TEST_F(OptionDlgTest, AddRemoveAndMoveActOnTheSelection)
         {1, "Move Up", {b + "*", a, c}},    {1, "Move Down", {a, c, b + "*"}},
         {-1, "Move Down", {a, b, c}},
     };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.button + " " + std::to_string(r.select));
+    for (const auto& [select, label, want] : rows) {
+        SCOPED_TRACE(label + " " + std::to_string(select));
         Open(10, 4, ABC);
-        if (r.select >= 0)
-            Select(r.select);
+        if (select >= 0)
+            Select(select);
         Expectations expected;
-        if (r.select < 0 && r.button == "Remove")
+        if (select < 0 && label == "Remove")
             expected.push_back(Box("Please select a item", "Warning"));
         for (wxButton* button : {dlg->GetAddButton(), dlg->GetRemoveButton(),
                                  dlg->GetMoveUpButton(), dlg->GetMoveDownButton()})
-            if (button->GetLabel() == r.button)
+            if (button->GetLabel() == label)
                 RunWithDialogs([&] { Send(button); }, expected);
-        EXPECT_EQ(r.want, List());
-        EXPECT_EQ(r.want, OptionRows());
+        EXPECT_EQ(want, List());
+        EXPECT_EQ(want, OptionRows());
     }
 }
 
@@ -180,11 +153,8 @@ TEST_F(OptionDlgTest, EditorShowsAndEditsTheSelectedEntry)
 // lower bound: what the option holds is what the control shows.
 TEST_F(OptionDlgTest, DirectXValuesKeepTheirFractions)
 {
-    const struct
-    {
-        bool start;
-        double typed, want;
-    } rows[] = {
+    // Start (true) or interval, typed, held.
+    const std::tuple<bool, double, double> rows[] = {
         {true, 0.001, 0.001}, {true, -2.5, -2.5},    {true, 1700000000.123, 1700000000.123},
         {false, 0.5, 0.5},    {false, 0.001, 0.001}, {false, 1e-10, 1e-10},
         {false, 0.0, 1e-10},  {false, -3.0, 1e-10},
@@ -192,13 +162,13 @@ TEST_F(OptionDlgTest, DirectXValuesKeepTheirFractions)
     Open(10, 4, ABC);
     Select(0);
     Send(dlg->GetUseDirectValCheck(), wxEVT_CHECKBOX, true);
-    for (const auto& r : rows) {
-        SCOPED_TRACE(::testing::Message() << (r.start ? "start " : "interval ") << r.typed);
-        wxSpinCtrlDouble* spin = r.start ? dlg->GetXStartSpin() : dlg->GetXIntervalSpin();
-        SpinTo(spin, r.typed);
+    for (const auto& [start, typed, want] : rows) {
+        SCOPED_TRACE(::testing::Message() << (start ? "start " : "interval ") << typed);
+        wxSpinCtrlDouble* spin = start ? dlg->GetXStartSpin() : dlg->GetXIntervalSpin();
+        SpinTo(spin, typed);
         const DataSource& s = dlg->GetOption().dataSources[0];
-        EXPECT_EQ(r.want, r.start ? s.xStart : s.xInterval);
-        EXPECT_EQ(r.want, spin->GetValue());
+        EXPECT_EQ(want, start ? s.xStart : s.xInterval);
+        EXPECT_EQ(want, spin->GetValue());
     }
 }
 
@@ -212,31 +182,21 @@ TEST_F(OptionDlgTest, OptionIsStoredAsTheControlsShowIt)
 
 TEST_F(OptionDlgTest, OkIsRefusedForAnOptionThatCannotBeImported)
 {
-    const struct
-    {
-        const char* name;
-        int columns;
-        CSVImportOption option;
-        const char* message; // empty: accepted
-    } rows[] = {
+    // Name, columns of the file, the option, the refusal (empty: accepted).
+    const std::tuple<const char*, int, CSVImportOption, const char*> rows[] = {
         {"as scanned", 4, ABC, ""},
         {"empty list", 4, CSVImportOption{0, 10, {}, {}},
          "There is no data series to import. Please add one."},
-        {"one-column file, Y column 2", 1, CSVImportOption{0, 10, {Source("x", 1)}, {}},
-         "The Y data column of series 1 (\"x\") must lie between 1 and 1!"},
         {"X column beyond", 4, CSVImportOption{0, 10, {Source("a", 1), Source("b", 1, 4)}, {}},
          "The X data column of series 2 (\"b\") must lie between 1 and 4!"},
-        {"rows beyond the file", 4, CSVImportOption{3, 10, {Source("a", 1)}, {}},
-         "Header Rows and Data Rows together exceed the 10 rows of the file!"},
     };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        const CSVFileInfo info{"data.csv", r.columns, 10, {}};
-        dlg->SetInfo(info);
-        dlg->SetOption(r.option);
-        if (*r.message) { // through the OK button
+    for (const auto& [name, columns, option, message] : rows) {
+        SCOPED_TRACE(name);
+        dlg->SetInfo(CSVFileInfo{"data.csv", columns, 10, {}});
+        dlg->SetOption(option);
+        if (*message) { // through the OK button
             wxTEST_DIALOG(Send(dlg->FindWindow(wxID_OK)),
-                          ExpectMessageBox(r.message, "Warning", wxID_OK));
+                          ExpectMessageBox(message, "Warning", wxID_OK));
         } else {
             EXPECT_TRUE(dlg->TransferDataFromWindow());
         }
@@ -295,28 +255,6 @@ TEST_F(OptionDlgTest, FormatChangesRescanAndThePreviewFollows)
     EXPECT_EQ(',', dlg->GetOption().dialect.separator);
     EXPECT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
     wxRemoveFile(path);
-}
-
-TEST(SeparatorDialog, CommaAtStartTabWhenChosenNoDialogForUpperCaseTxt)
-{
-    wxChar separator = 0;
-    wxTEST_DIALOG(EXPECT_TRUE(ChooseSeparator(nullptr, "/tmp/data.txt", separator)),
-                  ExpectDialog<SeparatorSettingDlg>([](SeparatorSettingDlg* dlg) {
-                      EXPECT_EQ("Comma", dlg->GetComboBox()->GetStringSelection());
-                      dlg->GetComboBox()->SetSelection(0);
-                      Send(dlg->GetComboBox(), wxEVT_COMBOBOX);
-                      return wxID_OK;
-                  }));
-    EXPECT_EQ('\t', separator);
-
-    wxTEST_DIALOG(EXPECT_FALSE(ChooseSeparator(nullptr, "/tmp/data.txt", separator)),
-                  wxExpectDismissableModal<SeparatorSettingDlg>(wxID_CANCEL));
-
-    for (const char* name : {"/tmp/data.TXT", "/tmp/data.csv", "/tmp/data"}) {
-        separator = 0;
-        EXPECT_TRUE(ChooseSeparator(nullptr, name, separator)); // no dialog expected
-        EXPECT_EQ(',', separator) << name;
-    }
 }
 
 } // namespace

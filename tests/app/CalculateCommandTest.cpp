@@ -1,4 +1,4 @@
-// The calculator dialog and the Calculate command.
+// The Calculate command in the main window, the progress dialogs running for real.
 #include <climits>
 #include <cstdio>
 #include <optional>
@@ -21,138 +21,6 @@
 
 namespace {
 
-wxButton* InsertButton(CalculatorDlg& dlg, const wxString& label)
-{
-    for (wxButton* button : dlg.GetInsertButtons())
-        if (button->GetLabel() == label)
-            return button;
-    ADD_FAILURE() << "no button " << label.utf8_string();
-    return nullptr;
-}
-
-class CalculatorDlgTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { dlg = new CalculatorDlg(nullptr); }
-    void TearDown() override { dlg->Destroy(); }
-
-    std::shared_ptr<GraphProject> project = CreateGraphProject();
-    CalculatorDlg* dlg = nullptr;
-};
-
-// The buttons write at the text cursor, wherever it is.
-TEST_F(CalculatorDlgTest, InsertButtonsWriteAtTheCursor)
-{
-    EXPECT_LE(dlg->GetSize().x, 1024); // OK and Cancel stay on a small screen
-    EXPECT_LE(dlg->GetSize().y, 700);
-    const struct
-    {
-        const char* before;
-        long cursor; // -1: at the end
-        const char* button;
-        const char* after;
-    } rows[] = {
-        {"", -1, "&&&&", "&&"},      {"1+", -1, "y(n,x)", "1+y(n,x)"}, {"sin()", 4, "x", "sin(x)"},
-        {"a\nb", 1, "?:", "a?:\nb"}, {"", -1, "rand()", "rand()"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.button);
-        wxTextCtrl* formula = dlg->GetFormulaText();
-        formula->SetValue(row.before);
-        formula->SetInsertionPoint(row.cursor < 0 ? formula->GetLastPosition() : row.cursor);
-        if (wxButton* button = InsertButton(*dlg, row.button))
-            Send(button);
-        EXPECT_EQ(dlg->GetFormula(), row.after);
-    }
-}
-
-// The copy is exact, also where a value lies outside the controls' usual ranges; the
-// last series is the one offered.
-TEST_F(CalculatorDlgTest, SetSameSizeAsCopiesTheSeriesAxisExactly)
-{
-    const struct
-    {
-        const char* label;
-        DataX x;
-        size_t count;
-    } rows[] = {
-        {"a", {0.1 + 0.2, 1.0 / 3.0}, 5}, {"b", {-3e8, 1e-12}, 3}, {"c", {1e9, 2e8}, 4},
-        {"single", {7.25, 0.0}, 1}, // as the importer reads a one-line file
-        {"falling", {10.0, -0.5}, 2},
-    };
-    // With an empty project there is nothing to copy.
-    dlg->SetProject(project.get());
-    EXPECT_EQ(dlg->GetSeriesChoice()->GetCount(), 0u);
-    Send(dlg->GetSameSizeButton());
-    EXPECT_EQ(
-        wxString::Format("%g %g %d", dlg->GetXStart(), dlg->GetXInterval(), dlg->GetDataSize()),
-        "0 1 1001");
-
-    for (const auto& row : rows)
-        project->Add(MakeSeries(std::vector<double>(row.count, 1.0), row.x, row.label));
-    dlg->SetProject(project.get());
-    wxComboBox* choice = dlg->GetSeriesChoice();
-    ASSERT_EQ(choice->GetCount(), std::size(rows));
-    EXPECT_EQ(choice->GetSelection(), int(std::size(rows)) - 1);
-    for (int k = std::size(rows) - 1; k >= 0; --k) {
-        SCOPED_TRACE(rows[k].label);
-        EXPECT_EQ(choice->GetString(k), rows[k].label);
-        choice->SetSelection(k);
-        Send(dlg->GetSameSizeButton());
-        EXPECT_EQ(std::tuple(dlg->GetXStart(), dlg->GetXInterval(), dlg->GetDataSize()),
-                  std::tuple(rows[k].x.start, rows[k].x.interval, int(rows[k].count)));
-        EXPECT_TRUE(dlg->Validate()); // the widened ranges accept what was copied
-    }
-    dlg->SetDataSize(150000000); // more points than the control usually takes
-    EXPECT_EQ(dlg->GetDataSize(), 150000000);
-
-    // A time series' X counts seconds from its origin: the new series keeps that origin.
-    int64_t origin = 0;
-    EXPECT_FALSE(dlg->GetTimeOrigin(origin));
-    auto timed = MakeSeries({1.0, 2.0}, DataX{60.0, 1.0}, "timed");
-    timed->SetTimeOrigin(1733600000123000000);
-    project->Add(timed);
-    dlg->SetProject(project.get());
-    choice->SetSelection(choice->GetCount() - 1);
-    Send(dlg->GetSameSizeButton());
-    EXPECT_TRUE(dlg->GetTimeOrigin(origin));
-    EXPECT_EQ(1733600000123000000, origin);
-    EXPECT_EQ("X counts seconds on the time axis of \"timed\".", dlg->GetXNoteText()->GetLabel());
-}
-
-// What is typed reaches the calculator unrounded; OK refuses what is no number or out of
-// range, the interval below 1e-10 included.
-TEST_F(CalculatorDlgTest, NumbersAreReadAsTypedWithinTheirRanges)
-{
-    const wxString startRange = "\"X Start\" must be a number from -100000000 to 100000000!";
-    const wxString intervalRange = "\"X Interval\" must be a number from 1e-10 to 100000000!";
-    const struct
-    {
-        const char* start;
-        const char* interval;
-        wxString refusal; // empty: accepted
-    } rows[] = {
-        {"2.5", "0.001", ""},           {"-1e8", "1e-10", ""},         {"1E+8", "1e8", ""},
-        {"0", "0", intervalRange},      {"0", "9e-11", intervalRange}, {"0", "-1", intervalRange},
-        {"100000001", "1", startRange}, {"1e", "1", startRange},       {"", "1", startRange},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.start) + " " + row.interval);
-        dlg->GetXStartText()->SetValue(row.start);
-        dlg->GetXIntervalText()->SetValue(row.interval);
-        bool valid = false;
-        if (row.refusal.empty()) {
-            valid = dlg->Validate();
-            EXPECT_EQ(dlg->GetXStart(), std::strtod(row.start, nullptr));
-            EXPECT_EQ(dlg->GetXInterval(), std::strtod(row.interval, nullptr));
-        } else {
-            wxTEST_DIALOG(valid = dlg->Validate(), ExpectMessageBox(row.refusal, "Error", wxID_OK));
-        }
-        EXPECT_EQ(valid, row.refusal.empty());
-    }
-}
-
-// The command in the main window, the progress dialogs running for real.
 class CalculateCommandTest : public CommandTest
 {
 protected:
@@ -324,14 +192,8 @@ TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
         LATER,    // refused before computing or failed while computing
         PROGRESS, // Cancel in the progress dialog
     };
-    const struct
-    {
-        const char* formula;
-        const char* interval;
-        int size;
-        Stop stop;
-        const char* error; // empty: no message box
-    } rows[] = {
+    // Formula, X interval, points, where it stops, the message (empty: none).
+    const std::tuple<const char*, const char*, int, Stop, const char*> rows[] = {
         {"x", "1", 1001, DIALOG, ""},
         {"sin(", "1", 1001, DIALOG,
          "Failed to parse the formula (line 1, column 5): unexpected end of the formula!"},
@@ -342,32 +204,34 @@ TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
         {"x", "1", INT32_MAX, LATER, "Failed to allocate memory in the calculation process!"},
         {"sin(x)*exp(-x/1000)", "1", 20000000, PROGRESS, ""},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.formula + std::string(" size ") + std::to_string(row.size));
+    for (const auto& [formula, interval, size, stop, error] : rows) {
+        SCOPED_TRACE(formula + std::string(" size ") + std::to_string(size));
         // The huge row under an address-space limit 4 GiB above what is mapped now, so that
         // it is refused whatever this machine has.
         std::optional<AddressSpaceLimit> limit;
 #if !defined(__SANITIZE_ADDRESS__)
-        if (row.size == INT32_MAX)
+        if (size == INT32_MAX)
             limit.emplace(int64_t(4) << 30);
 #endif
         Config()->DeleteEntry(SETTING_CALCULATOR_FORMULA.key);
-        CancelProgress cancel(row.stop == PROGRESS ? 1 : 0);
-        Expectations expected = InOrder(Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
-            dlg->SetFormula(row.formula);
-            dlg->GetXIntervalText()->SetValue(row.interval);
-            dlg->SetDataSize(row.size);
-            return row.stop == DIALOG && !*row.error ? wxID_CANCEL : wxID_OK;
-        }));
-        if (*row.error)
-            expected.push_back(Box(wxString::FromUTF8(row.error)));
-        if (row.stop == DIALOG && *row.error) // shown again, then cancelled
+        CancelProgress cancel(stop == PROGRESS ? 1 : 0);
+        const bool cancelled = stop == DIALOG && !*error;
+        Expectations expected = InOrder(Dialog<CalculatorDlg>(
+            [formula = formula, interval = interval, size = size, cancelled](CalculatorDlg* dlg) {
+                dlg->SetFormula(formula);
+                dlg->GetXIntervalText()->SetValue(interval);
+                dlg->SetDataSize(size);
+                return cancelled ? wxID_CANCEL : wxID_OK;
+            }));
+        if (*error)
+            expected.push_back(Box(wxString::FromUTF8(error)));
+        if (stop == DIALOG && *error) // shown again, then cancelled
             expected.push_back(Answer<CalculatorDlg>(wxID_CANCEL));
         Run(expected);
         EXPECT_EQ(Project().GetCount(), 0);
         EXPECT_FALSE(frame->IsModified());
         EXPECT_EQ(Status(), "");
-        EXPECT_EQ(SavedFormula(), row.stop == DIALOG ? "" : row.formula);
+        EXPECT_EQ(SavedFormula(), stop == DIALOG ? "" : formula);
     }
 }
 

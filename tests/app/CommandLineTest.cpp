@@ -1,19 +1,20 @@
-// The desktop program's command line where no display is: help, version and usage errors
-// are answered before the toolkit starts.
+// The desktop program's command line: the files and options it takes, and where no display
+// is, help, version and usage errors answered before the toolkit starts.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <wx/cmdline.h>
 #include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/utils.h>
 
 #include "app/Application.h"
+#include "support/GuiTestSupport.h"
 
 namespace {
 
@@ -23,14 +24,6 @@ struct Outcome
     std::string out;
     std::string err;
 };
-
-std::string ReadAll(const wxString& path)
-{
-    std::ifstream in(path.utf8_string(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Runs the program without DISPLAY, in English.
 Outcome RunWithoutDisplay(const std::vector<std::string>& args)
@@ -43,7 +36,7 @@ Outcome RunWithoutDisplay(const std::vector<std::string>& args)
         command += " '" + arg + "'";
     command += " >'" + out.utf8_string() + "' 2>'" + err.utf8_string() + "' </dev/null";
     const int raw = std::system(command.c_str());
-    Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
+    Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
     wxRemoveFile(out);
     wxRemoveFile(err);
     return outcome;
@@ -60,13 +53,8 @@ std::string Usage()
 
 TEST(CommandLine, HelpAndVersionNeedNoDisplay)
 {
-    const struct
-    {
-        std::vector<std::string> args;
-        int status;
-        std::string out;
-        std::string errHas; // empty: nothing on stderr
-    } rows[] = {
+    // empty: nothing on stderr
+    const std::tuple<std::vector<std::string>, int, std::string, std::string> rows[] = {
         {{"--help"}, 0, Usage(), ""},
         {{"-h", "a.csv"}, 0, Usage(), ""},
         {{"--version"}, 0, "ardentine " ARDENTINE_PROJECT_VERSION "\n", ""},
@@ -77,18 +65,51 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay)
         // A good command line goes on to start the toolkit, which needs the display.
         {{"--sep", "tab", "a.csv"}, 255, "", "GTK"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.args[0] + (row.args.size() > 1 ? " " + row.args[1] : ""));
-        const Outcome r = RunWithoutDisplay(row.args);
-        EXPECT_EQ(r.status, row.status);
-        EXPECT_EQ(r.out, row.out);
-        if (row.errHas.empty())
+    for (const auto& [args, status, out, errHas] : rows) {
+        SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
+        const Outcome r = RunWithoutDisplay(args);
+        EXPECT_EQ(r.status, status);
+        EXPECT_EQ(r.out, out);
+        if (errHas.empty())
             EXPECT_EQ(r.err, "");
         else
-            EXPECT_NE(r.err.find(row.errHas), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(errHas), std::string::npos) << r.err;
     }
     // The usage lists the new switch beside the others.
     EXPECT_NE(Usage().find("--version"), std::string::npos);
+}
+
+TEST(CommandLine, FilesSeparatorAndRefusedOptions)
+{
+    const wxString cwd = wxGetCwd();
+    // Arguments, accepted, the files and the separator taken.
+    const std::tuple<std::vector<const char*>, bool, std::vector<std::string>, wxChar> rows[] = {
+        {{}, true, {}, 0},
+        {{"a.csv", "/data/b.txt"}, true, {(cwd + "/a.csv").utf8_string(), "/data/b.txt"}, 0},
+        {{"--sep", "tab", "x.txt"}, true, {(cwd + "/x.txt").utf8_string()}, '\t'},
+        {{"--sep=space", "/x"}, true, {"/x"}, ' '},
+        {{"--sep", "Semicolon", "/x"}, true, {"/x"}, ';'},
+        {{"--sep=COMMA", "/x"}, true, {"/x"}, ','},
+        {{"--sep", "pipe", "/x"}, false, {}, 0},
+        {{"--unknown"}, false, {}, 0},
+    };
+    Application& app = Application::GetInstance();
+    for (const auto& [args, accepted, files, separator] : rows) {
+        std::vector<const char*> argv{"ardentine"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        SCOPED_TRACE(argv.size() > 2 ? argv[2] : argv.size() > 1 ? argv[1] : "none");
+        wxCmdLineParser parser(int(argv.size()), const_cast<char**>(argv.data()));
+        app.OnInitCmdLine(parser);
+        wxLogNull quiet;
+        ASSERT_EQ(accepted, parser.Parse(false) == 0 && app.OnCmdLineParsed(parser));
+        if (!accepted)
+            continue;
+        std::vector<std::string> taken;
+        for (const wxString& f : app.GetStartFiles())
+            taken.push_back(f.utf8_string());
+        EXPECT_EQ(files, taken);
+        EXPECT_EQ(separator, app.GetStartSeparator());
+    }
 }
 
 } // namespace

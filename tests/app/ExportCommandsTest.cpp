@@ -1,4 +1,4 @@
-// The two export commands and their dialogs: CSV files compared byte for byte with the
+// The two export commands: CSV files compared byte for byte with the
 // command-line tool's export, images with the graph pane's own picture.
 #include <csignal>
 #include <cstdlib>
@@ -30,28 +30,6 @@ uint32_t PixelAt(cairo_surface_t* surface, int x, int y) // 0xAARRGGBB
     return cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24 ? p | 0xFF000000u : p;
 }
 
-// Rows of a list control, cells joined by "|".
-Rows ListRows(const wxListCtrl* list)
-{
-    Rows rows;
-    for (long r = 0; r < list->GetItemCount(); ++r) {
-        wxString row = list->GetItemText(r, 0);
-        for (int c = 1; c < list->GetColumnCount(); ++c)
-            row += "|" + list->GetItemText(r, c);
-        rows.push_back(row.utf8_string());
-    }
-    return rows;
-}
-
-void Select(wxListCtrl* list, long row)
-{
-    list->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-}
-
-const wxString PUSH_WARNING = "X-data and the number of points, that will be pushed, should be "
-                              "equal to the ones already appended!";
-const wxString EMPTY_REFUSAL = "Exported data is empty! Push at least one series with \">>\".";
-
 // The save dialog: checks the folder it opens in (when given), then the typed path with
 // the filter chosen.
 std::unique_ptr<wxModalExpectation> SaveAs(const wxString& path, int filter = 0,
@@ -64,127 +42,6 @@ std::unique_ptr<wxModalExpectation> SaveAs(const wxString& path, int filter = 0,
         dlg->SetPath(path);
         return answer;
     });
-}
-
-// a, b, c share X (0, 1) and 4 points; d has another interval, e another length.
-class CSVExportOptionDlgTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        project = CreateGraphProject();
-        for (auto [label, x, points] :
-             {std::tuple{"a", 1.0, 4}, {"b", 1.0, 4}, {"c", 1.0, 4}, {"d", 0.5, 4}, {"e", 1.0, 5}})
-            project->Add(MakeSeries(std::vector<double>(points, 1.0), DataX{0, x}, label));
-        dlg = new CSVExportOptionDlg(nullptr);
-        dlg->SetProject(project.get());
-        dlg->SetOption(CSVExporter::MakeDefaultOption(*project));
-    }
-    void TearDown() override { dlg->Destroy(); }
-
-    Rows Exported() const { return ListRows(dlg->GetExportedList()); }
-
-    std::shared_ptr<GraphProject> project;
-    CSVExportOptionDlg* dlg = nullptr;
-};
-
-TEST_F(CSVExportOptionDlgTest, DefaultHoldsTheSeriesSharingTheFirstsAxis)
-{
-    EXPECT_EQ(ListRows(dlg->GetCandidateList()),
-              (Rows{"1|a|S: 0.000000, I: 1.000000|4", "2|b|S: 0.000000, I: 1.000000|4",
-                    "3|c|S: 0.000000, I: 1.000000|4", "4|d|S: 0.000000, I: 0.500000|4",
-                    "5|e|S: 0.000000, I: 1.000000|5"}));
-    EXPECT_EQ(Exported(), (Rows{"1|a|a", "2|b|b", "3|c|c"}));
-    EXPECT_FALSE(dlg->GetHeaderText()->IsEnabled());
-    // The X header entry is enabled exactly with "Export X data".
-    Send(dlg->GetExportXBox(), wxEVT_CHECKBOX, false);
-    EXPECT_FALSE(dlg->GetXDataHeaderText()->IsEnabled());
-    Send(dlg->GetExportXBox(), wxEVT_CHECKBOX, true);
-    Send(dlg->GetExportHeaderBox(), wxEVT_CHECKBOX, false);
-    dlg->GetXDataHeaderText()->SetValue("t [s]");
-    EXPECT_TRUE(dlg->GetXDataHeaderText()->IsEnabled());
-    const CSVExportOption option = dlg->GetOption();
-    EXPECT_EQ(std::make_tuple(option.exportX, option.exportHeader, option.xDataHeader),
-              std::make_tuple(true, false, wxString("t [s]")));
-}
-
-TEST_F(CSVExportOptionDlgTest, PushKeepsOneXAxis)
-{
-    const struct
-    {
-        const char* name;
-        long candidate;
-        bool warned;
-        Rows after;
-    } rows[] = {
-        {"another interval", 3, true, {"1|a|a", "2|b|b", "3|c|c"}},
-        {"another length", 4, true, {"1|a|a", "2|b|b", "3|c|c"}},
-        {"the same axis, twice", 0, false, {"1|a|a", "2|b|b", "3|c|c", "1|a|a"}},
-        {"into an empty list: any series", 3, false, {"4|d|d"}},
-        {"then that one sets the rule", 0, true, {"4|d|d"}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        if (row.after.size() == 1) // start from an empty list
-            while (!Exported().empty() && Exported()[0] != "4|d|d") {
-                Select(dlg->GetExportedList(), 0);
-                Send(dlg->GetPopButton());
-            }
-        Select(dlg->GetCandidateList(), row.candidate);
-        Expectations expected;
-        if (row.warned)
-            expected.push_back(Box(PUSH_WARNING, "Warning"));
-        RunWithDialogs([&] { Send(dlg->GetPushButton()); }, expected);
-        EXPECT_EQ(Exported(), row.after);
-        EXPECT_EQ(dlg->GetOption().exportedData.size(), row.after.size());
-    }
-}
-
-TEST_F(CSVExportOptionDlgTest, PopMoveAndHeaderActOnTheSelectedItemUntilNoneIsLeft)
-{
-    wxListCtrl* list = dlg->GetExportedList();
-    wxTextCtrl* header = dlg->GetHeaderText();
-    header->SetValue("ignored"); // no item selected: changes nothing
-    Select(list, 1);
-    EXPECT_EQ(header->GetValue(), "b");
-    header->SetValue("Bee");
-    const struct
-    {
-        wxButton* button;
-        Rows after;
-        long selected;
-    } steps[] = {
-        {dlg->GetMoveUpButton(), {"2|b|Bee", "1|a|a", "3|c|c"}, 0},
-        {dlg->GetMoveUpButton(), {"2|b|Bee", "1|a|a", "3|c|c"}, 0}, // already first
-        {dlg->GetMoveDownButton(), {"1|a|a", "2|b|Bee", "3|c|c"}, 1},
-        {dlg->GetMoveDownButton(), {"1|a|a", "3|c|c", "2|b|Bee"}, 2},
-        {dlg->GetMoveDownButton(), {"1|a|a", "3|c|c", "2|b|Bee"}, 2}, // already last
-        {dlg->GetPopButton(), {"1|a|a", "3|c|c"}, 1},                 // the new last: "<<" pops on
-        {dlg->GetPopButton(), {"1|a|a"}, 0},
-        {dlg->GetPopButton(), {}, -1},
-    };
-    for (size_t i = 0; i < std::size(steps); ++i) {
-        SCOPED_TRACE(i);
-        Send(steps[i].button);
-        EXPECT_EQ(Exported(), steps[i].after);
-        EXPECT_EQ(list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED), steps[i].selected);
-        EXPECT_EQ(header->IsEnabled(), steps[i].selected >= 0);
-    }
-}
-
-TEST(ImageSizeSettingDlg, SameSizeAsWindowTakesTheClampedWindowSize)
-{
-    for (auto [window, shown] :
-         {std::pair{wxSize(800, 600), wxSize(800, 600)}, {wxSize(5, 20000), wxSize(10, 10000)}}) {
-        ImageSizeSettingDlg dlg(nullptr);
-        dlg.SetWindowSize(window.x, window.y);
-        for (bool same : {true, false}) { // unchecking keeps the values
-            Send(dlg.GetSameSizeBox(), wxEVT_CHECKBOX, same);
-            EXPECT_EQ(wxSize(dlg.GetImageWidth(), dlg.GetImageHeight()), shown);
-            EXPECT_EQ(dlg.GetWidthCtrl()->IsEnabled() + dlg.GetHeightCtrl()->IsEnabled(),
-                      same ? 0 : 2);
-        }
-    }
 }
 
 // Both commands on a project imported from a file as the command-line tool imports it.
@@ -247,26 +104,21 @@ protected:
 
 TEST_F(ExportCommandsTest, CsvHasTheCommandLineToolsBytes)
 {
-    const struct
-    {
-        const char* typed;
-        const char* cliArgs;
-        int filter;
-        wxChar separator; // 0: no separator dialog
-        bool edit;        // exported: c, a; no X, no header
-    } rows[] = {
+    // Typed name, the tool's arguments, filter, separator dialog's answer (0: none) and an
+    // edit in the options dialog (exported: c, a; no X, no header).
+    const std::tuple<const char*, const char*, int, wxChar, bool> rows[] = {
         {"out.csv", "", 0, 0, false},
         {"out.txt", "--out-sep tab", 0, '\t', false},
         {"typed", "--out-sep semicolon", 1, ';', false}, // typed.txt
         {"chosen.csv", "--series 3,1 --no-x --no-header", 0, 0, true},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.typed);
+    for (const auto& [typed, cliArgs, filter, separator, edit] : rows) {
+        SCOPED_TRACE(typed);
         // The first dialog opens where the toolkit chooses, later ones in this folder.
         Expectations expected =
-            InOrder(Dialog<CSVExportOptionDlg>([&](CSVExportOptionDlg* dlg) {
-                        if (row.edit) {
-                            Select(dlg->GetExportedList(), 1);
+            InOrder(Dialog<CSVExportOptionDlg>([edit = edit](CSVExportOptionDlg* dlg) {
+                        if (edit) {
+                            SelectRow(dlg->GetExportedList(), 1);
                             Send(dlg->GetPopButton());    // a, c with c selected
                             Send(dlg->GetMoveUpButton()); // c, a
                             Send(dlg->GetExportXBox(), wxEVT_CHECKBOX, false);
@@ -274,17 +126,18 @@ TEST_F(ExportCommandsTest, CsvHasTheCommandLineToolsBytes)
                         }
                         return wxID_OK;
                     }),
-                    SaveAs(Path(row.typed), row.filter, LastExportFolder()));
-        if (row.separator)
-            expected.push_back(Dialog<SeparatorSettingDlg>([&](SeparatorSettingDlg* dlg) {
-                EXPECT_EQ(dlg->GetSeparator(), ',');
-                dlg->SetSeparator(row.separator);
-                return wxID_OK;
-            }));
+                    SaveAs(Path(typed), filter, LastExportFolder()));
+        if (separator)
+            expected.push_back(
+                Dialog<SeparatorSettingDlg>([separator = separator](SeparatorSettingDlg* dlg) {
+                    EXPECT_EQ(dlg->GetSeparator(), ',');
+                    dlg->SetSeparator(separator);
+                    return wxID_OK;
+                }));
         Run(RunExportCommand, expected);
         EXPECT_EQ(Status(), "Exporting is completed!");
-        const wxString written = Path(row.typed) + (wxFileName(row.typed).HasExt() ? "" : ".txt");
-        EXPECT_EQ(ReadFile(written), CliExport(row.cliArgs));
+        const wxString written = Path(typed) + (wxFileName(typed).HasExt() ? "" : ".txt");
+        EXPECT_EQ(ReadFile(written), CliExport(cliArgs));
         EXPECT_EQ(LastExportFolder(), dir);
     }
 }
@@ -296,7 +149,7 @@ TEST_F(ExportCommandsTest, CsvCancelAnywhereOrFailureWritesNothing)
     const auto ok = [] { return Answer<CSVExportOptionDlg>(wxID_OK); };
     const auto popAllThenOk = [](CSVExportOptionDlg* dlg) {
         while (dlg->GetExportedList()->GetItemCount() > 0) {
-            Select(dlg->GetExportedList(), 0);
+            SelectRow(dlg->GetExportedList(), 0);
             Send(dlg->GetPopButton());
         }
         return dlg->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
@@ -313,7 +166,9 @@ TEST_F(ExportCommandsTest, CsvCancelAnywhereOrFailureWritesNothing)
                                "Export", wxID_NO));
         },
         [&] { // OK on an empty list is refused before any file is asked for
-            return InOrder(Dialog<CSVExportOptionDlg>(popAllThenOk), Box(EMPTY_REFUSAL, "Warning"));
+            return InOrder(
+                Dialog<CSVExportOptionDlg>(popAllThenOk),
+                Box("Exported data is empty! Push at least one series with \">>\".", "Warning"));
         },
         [&] { // the exporter's message; the next dialog stays where it was
             return InOrder(ok(), SaveAs(folder), Box("Can't create \"" + folder + "\"!"));
@@ -350,27 +205,20 @@ TEST_F(ExportCommandsTest, ImageNeedsADrawnGraphAndOffersThePanesSize)
 TEST_F(ExportCommandsTest, ImageKindFollowsTheExtensionInAnyCase)
 {
     ShowRendered();
-    const struct
-    {
-        const char* typed;
-        int filter;
-        const char* written; // nullptr: refused
-        const char* head;
-    } rows[] = {
+    // Typed, filter, the file written (nullptr: refused) and how it starts.
+    const std::tuple<const char*, int, const char*, const char*> rows[] = {
         {"a.Png", 2, "a.Png", "\x89PNG"}, {"b.svg", 0, "b.svg", "<?xml"}, {"c", 2, "c.pdf", "%PDF"},
         {"d.PS", 0, "d.PS", "%!PS"},      {"e.jpg", 0, nullptr, ""},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.typed);
+    for (const auto& [typed, filter, written, head] : rows) {
+        SCOPED_TRACE(typed);
         frame->SetStatusMessage("");
-        const wxString typed = Path(row.typed);
-        ExportImage(typed, row.filter,
-                    row.written ? wxString()
-                                : "Can't export \"" + typed +
-                                      "\": the name must end in .png, .svg, .pdf or .ps!");
-        EXPECT_EQ(Status(), row.written ? "Exporting the image is completed!" : "");
-        const std::string head = row.written ? ReadFile(Path(row.written)) : "";
-        EXPECT_EQ(head.substr(0, strlen(row.head)), row.head);
+        ExportImage(Path(typed), filter,
+                    written ? wxString()
+                            : "Can't export \"" + Path(typed) +
+                                  "\": the name must end in .png, .svg, .pdf or .ps!");
+        EXPECT_EQ(Status(), written ? "Exporting the image is completed!" : "");
+        EXPECT_EQ(ReadFile(written ? Path(written) : "").substr(0, strlen(head)), head);
     }
     EXPECT_EQ(FileCount(), 5u) << "data.csv and four images; no .jpg, no temporary file";
 

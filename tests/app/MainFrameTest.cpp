@@ -10,7 +10,6 @@
 #include "app/MainFrame.h"
 #include "app/panes/GraphPanel.h"
 #include "app/panes/ManualPanel.h"
-#include "app/panes/ProjectPanel.h"
 #include "app/Settings.h"
 #include "app/commands/ImportCommand.h"
 #include "model/GraphData.h"
@@ -58,15 +57,6 @@ protected:
         const wxString path = Write("ramp.csv", "x,y\n0,5\n50,7\n100,6\n");
         RunWithDialogs([&] { EXPECT_TRUE(ImportFileWithSeparator(*frame, path, ',', false)); }, {});
         wxTheApp->ProcessPendingEvents(); // the view is recorded after the command
-    }
-    // The project list: "x" or "-" for the check box, then the text.
-    Rows Items() const
-    {
-        Rows items;
-        wxCheckListBox* list = frame->GetProjectPanel()->GetCheckList();
-        for (unsigned i = 0; i < list->GetCount(); ++i)
-            items.push_back((list->IsChecked(i) ? "x" : "-") + list->GetString(i).utf8_string());
-        return items;
     }
 };
 
@@ -159,99 +149,78 @@ TEST_F(MainFrameTest, FitCoversTheVisibleDataOnItsAxes)
     auto hidden = MakeSeries({-500, 500}, {-900, 1});
     hidden->SetVisible(false);
     project->Add(hidden);
-    const struct
-    {
-        int command;
-        const char* expected;
-    } rows[] = {
+    const std::pair<int, const char*> rows[] = {
         {ID_MENU_FIT, "0 10 2 8"},
         {ID_MENU_FIT_X, "0 10 -100 100"},
         {ID_MENU_FIT_Y, "-100 100 2 8"},
         {ID_TOOL_FIT, "0 10 2 8"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.command);
+    for (const auto& [command, expected] : rows) {
+        SCOPED_TRACE(command);
         project->SetPlotRange(-100, 100, -100, 100);
-        Command(row.command);
-        EXPECT_EQ(row.expected, Range());
+        Command(command);
+        EXPECT_EQ(expected, Range());
     }
 }
 
 TEST_F(MainFrameTest, ZoomScalesAboutTheMidpointByTheConfiguredFactor)
 {
-    const struct
-    {
-        const char* factor;
-        std::vector<int> commands;
-        const char* expected;
-    } rows[] = {
+    const std::tuple<const char*, std::vector<int>, const char*> rows[] = {
         {"2", {ID_MENU_ZOOM_IN}, "2.5 7.5 -1 1"},
         {"2", {ID_TOOL_ZOOM_OUT}, "-5 15 -4 4"},
         {"2", {ID_MENU_ZOOM_X, ID_TOOL_ZOOM_IN, ID_MENU_ZOOM_X}, "0 10 -1 1"},
         {"1e300", {ID_MENU_ZOOM_OUT}, "-0.5 10.5 -2.2 2.2"}, // out of bounds: the default 1.1
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.factor);
-        Application::GetInstance().GetConfig()->Write(SETTING_MOUSE_ZOOM.key, wxString(row.factor));
+    for (const auto& [factor, commands, expected] : rows) {
+        SCOPED_TRACE(factor);
+        Application::GetInstance().GetConfig()->Write(SETTING_MOUSE_ZOOM.key, wxString(factor));
         frame->GetProject()->SetPlotRange(0, 10, -2, 2);
-        for (int id : row.commands)
+        for (int id : commands)
             Command(id);
-        EXPECT_EQ(row.expected, Range());
+        EXPECT_EQ(expected, Range());
     }
 }
 
 TEST_F(MainFrameTest, ZoomTogglesKeepOneAxisOn)
 {
-    const struct
-    {
-        const char* name;
-        std::vector<int> commands;
-        bool zoomX, zoomY;
-    } rows[] = {
+    const std::tuple<const char*, std::vector<int>, bool, bool> rows[] = {
         {"X off", {ID_MENU_ZOOM_X}, false, true},
         {"Y off after X off turns X on", {ID_MENU_ZOOM_X, ID_MENU_ZOOM_Y}, true, false},
         {"X off after Y off turns Y on", {ID_MENU_ZOOM_Y, ID_MENU_ZOOM_X}, false, true},
         {"the tool toggles like the menu", {ID_MENU_ZOOM_Y, ID_TOOL_ZOOM_Y}, true, true},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, commands, zoomX, zoomY] : rows) {
+        SCOPED_TRACE(name);
         delete frame;
         frame = new MainFrame(nullptr);
-        for (int id : row.commands)
+        for (int id : commands)
             Command(id);
-        EXPECT_EQ(row.zoomX, MenuChecked(ID_MENU_ZOOM_X));
-        EXPECT_EQ(row.zoomY, MenuChecked(ID_MENU_ZOOM_Y));
-        EXPECT_EQ(row.zoomX, ToolChecked(ID_TOOL_ZOOM_X));
-        EXPECT_EQ(row.zoomY, ToolChecked(ID_TOOL_ZOOM_Y));
-        // The wheel in the graph pane follows the same flags.
-        EXPECT_EQ(row.zoomX, frame->GetGraphPanel()->IsZoomX());
-        EXPECT_EQ(row.zoomY, frame->GetGraphPanel()->IsZoomY());
+        // The menu, the tools and the wheel in the graph pane follow the same flags.
+        const GraphPanel* graph = frame->GetGraphPanel();
+        EXPECT_EQ(std::tuple(zoomX, zoomX, zoomX, zoomY, zoomY, zoomY),
+                  std::tuple(MenuChecked(ID_MENU_ZOOM_X), ToolChecked(ID_TOOL_ZOOM_X),
+                             graph->IsZoomX(), MenuChecked(ID_MENU_ZOOM_Y),
+                             ToolChecked(ID_TOOL_ZOOM_Y), graph->IsZoomY()));
     }
 }
 
 TEST_F(MainFrameTest, PaneCommandsToggleWithCheckMarksAndLoadPagesWhenFirstShown)
 {
-    const struct
-    {
-        int id;
-        const char* pane;
-        bool shownAtStart;
-        ManualPanel* page;
-        const char* url;
-    } rows[] = {
+    // The command, its pane, shown at start, the page it loads.
+    const std::tuple<int, const char*, bool, ManualPanel*, const char*> rows[] = {
         {ID_MENU_VIEW_PROJECT, "PanelProj", true, nullptr, ""},
         {ID_MENU_VIEW_PROPERTY, "PanelProp", true, nullptr, ""},
         {ID_MENU_MANUAL, "PanelManual", false, frame->GetManualPanel(), "/manual/manual.htm"},
         {ID_MENU_LICENSE, "PanelLicense", false, frame->GetLicensePanel(), "/manual/license.htm"}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.pane);
-        EXPECT_FALSE(row.page && row.page->IsLoaded());
-        for (bool shown : {!row.shownAtStart, row.shownAtStart}) {
-            Command(row.id);
-            EXPECT_EQ(shown, frame->GetAuiManager().GetPane(row.pane).IsShown());
-            EXPECT_EQ(shown, MenuChecked(row.id));
+    for (const auto& [id, pane, shownAtStart, page, url] : rows) {
+        SCOPED_TRACE(pane);
+        EXPECT_FALSE(page && page->IsLoaded());
+        for (bool shown : {!shownAtStart, shownAtStart}) {
+            Command(id);
+            EXPECT_EQ(shown, frame->GetAuiManager().GetPane(pane).IsShown());
+            EXPECT_EQ(shown, MenuChecked(id));
         }
-        EXPECT_TRUE(!row.page || row.page->GetPageURL().EndsWith(row.url));
+        EXPECT_TRUE(!page || page->GetPageURL().EndsWith(url));
     }
 }
 
@@ -289,84 +258,39 @@ TEST_F(MainFrameTest, DeleteRemovesTheSelectedSeriesOrAsksForASelection)
     EXPECT_EQ("Deleting selected data is completed!", Status());
 }
 
-using ProjectPanelTest = MainFrameTest;
-
-TEST_F(ProjectPanelTest, ListFollowsTheSeriesAndItsCheckBoxesSetVisibility)
-{
-    auto project = frame->GetProject();
-    for (const char* label : {"alpha", "beta", "gamma"})
-        project->Add(MakeSeries({1}, {}, label));
-    EXPECT_EQ((Rows{"x[01]alpha", "x[02]beta", "x[03]gamma"}), Items());
-    EXPECT_EQ(-1, frame->GetProjectPanel()->GetSelectedGraphIndex());
-
-    project->GetItem(1)->SetLabel("renamed");
-    project->GetItem(2)->SetVisible(false);
-    EXPECT_EQ((Rows{"x[01]alpha", "x[02]renamed", "-[03]gamma"}), Items());
-
-    // Deleting renumbers the rest; the selection stays on its row.
-    wxCheckListBox* list = frame->GetProjectPanel()->GetCheckList();
-    list->SetSelection(1);
-    project->Remove(0);
-    EXPECT_EQ((Rows{"x[01]renamed", "-[02]gamma"}), Items());
-    EXPECT_EQ(1, frame->GetProjectPanel()->GetSelectedGraphIndex());
-
-    for (bool checked : {true, false}) {
-        list->Check(1, checked); // a click flips the box, then the event comes
-        Send(list, wxEVT_CHECKLISTBOX, 1);
-        EXPECT_EQ(checked, project->GetItem(1)->IsVisible());
-        EXPECT_TRUE(project->GetItem(0)->IsVisible());
-    }
-}
-
-TEST_F(ProjectPanelTest, OnlyTheCurrentProjectReachesTheList)
-{
-    ProjectPanel* panel = frame->GetProjectPanel();
-    auto other = CreateGraphProject();
-    other->Add(MakeSeries({1}, {}, "new1"));
-    other->Add(MakeSeries({1}, {}, "new2"));
-    panel->SetProject(other.get());
-    EXPECT_EQ((Rows{"x[01]new1", "x[02]new2"}), Items());
-    frame->GetProject()->Add(MakeSeries({1}, {}, "late"));
-    EXPECT_EQ(2u, panel->GetCheckList()->GetCount());
-
-    other.reset(); // destroyed while shown: the next switch must not touch it
-    panel->SetProject(nullptr);
-    EXPECT_EQ(0u, panel->GetCheckList()->GetCount());
-    EXPECT_EQ(-1, panel->GetSelectedGraphIndex());
-}
-
 // Back and Forward step through the ranges the user finished moving to; the steps of a
-// drag and the two axes of one zoom are one entry each.
+// drag and the two axes of one zoom are one entry each. The history starts with the first
+// view of data: right after the first import there is nothing to go back to (Back used to
+// return to the empty project's 0..1).
 TEST_F(MainFrameTest, BackAndForwardStepThroughCompletedViews)
 {
-    auto project = frame->GetProject();
-    project->Add(MakeSeries({0, 10}, {0, 10}));
     const auto settle = [] { wxTheApp->ProcessPendingEvents(); };
-    Command(ID_MENU_FIT); // 0 10 0 10
+    EXPECT_FALSE(MenuEnabled(ID_MENU_BACK));
+    Project().SetPlotRange(0, 2, 0, 2); // moved about before any data
     settle();
+    ImportRamp(); // 0 100 5 7
+    EXPECT_FALSE(MenuEnabled(ID_MENU_BACK));
     Command(ID_MENU_ZOOM_OUT); // X then Y: one entry
     settle();
-    project->BeginInterim();
+    Project().BeginInterim();
     for (double x : {1, 2, 3})
-        project->SetPlotRange(x, x + 10, 0, 10);
-    project->EndInterim(); // a drag ending at 3 13 0 10
+        Project().SetPlotRange(x, x + 100, 5, 7);
+    Project().EndInterim(); // a drag ending at 3 103 5 7
     settle();
-    // The fit replaced the empty project's view: no way back to before the data.
     EXPECT_EQ(3u, frame->GetViewHistory().GetCount());
 
     Command(ID_MENU_BACK);
-    EXPECT_EQ("-0.5 10.5 -0.5 10.5", Range());
+    EXPECT_EQ("-5 105 4.9 7.1", Range());
     Command(ID_TOOL_BACK);
-    EXPECT_EQ("0 10 0 10", Range());
-    EXPECT_FALSE(frame->GetViewHistory().CanGoBack());
+    EXPECT_EQ("0 100 5 7", Range());
+    EXPECT_FALSE(MenuEnabled(ID_MENU_BACK));
     Command(ID_MENU_FORWARD);
     Command(ID_MENU_FORWARD);
-    EXPECT_EQ("3 13 0 10", Range());
+    EXPECT_EQ("3 103 5 7", Range());
     EXPECT_FALSE(frame->GetViewHistory().CanGoForward());
     settle(); // going through the history records nothing new
     EXPECT_EQ(3u, frame->GetViewHistory().GetCount());
 
-    frame->SetStatusMessage("");
     wxTEST_DIALOG(Command(ID_MENU_NEW_PROJECT),
                   ExpectMessageBox("This project is modified. Do you want to remove all?",
                                    "New Project", wxID_YES));
@@ -394,33 +318,13 @@ TEST_F(MainFrameTest, DistinctColoursForNewSeriesIsOptIn)
     Application::GetInstance().GetConfig()->DeleteEntry("/Plot/Palette");
 }
 
-// The history starts with the first view of data: right after the first import there is
-// nothing to go back to (Back used to return to the empty project's 0..1).
-TEST_F(MainFrameTest, BackAfterTheFirstImportHasNowhereToGo)
-{
-    EXPECT_FALSE(MenuEnabled(ID_MENU_BACK));
-    Project().SetPlotRange(0, 2, 0, 2); // moved about before any data
-    wxTheApp->ProcessPendingEvents();
-    ImportRamp();
-    EXPECT_EQ("0 100 5 7", Range());
-    EXPECT_FALSE(MenuEnabled(ID_MENU_BACK));
-    EXPECT_EQ(1u, frame->GetViewHistory().GetCount());
-
-    Command(ID_MENU_ZOOM_IN);
-    wxTheApp->ProcessPendingEvents();
-    EXPECT_TRUE(MenuEnabled(ID_MENU_BACK));
-    Command(ID_TOOL_BACK);
-    EXPECT_EQ("0 100 5 7", Range());
-    EXPECT_FALSE(MenuEnabled(ID_MENU_BACK));
-}
-
 // Cursors switched on before there is data are placed over the data when it arrives; later
 // a fit or new data moves them only when one lies outside the view.
 TEST_F(MainFrameTest, CursorsComeIntoTheViewWithDataAndFits)
 {
     GraphPanel* graph = frame->GetGraphPanel();
     const auto cursors = [&] {
-        return wxString::Format("%.4g %.4g", graph->GetCursorX(0), graph->GetCursorX(1));
+        return wxString::Format("%.4g %.4g", graph->Cursors().GetX(0), graph->Cursors().GetX(1));
     };
     Command(ID_MENU_CURSORS);
     EXPECT_EQ("0.3333 0.6667", cursors());
@@ -432,13 +336,8 @@ TEST_F(MainFrameTest, CursorsComeIntoTheViewWithDataAndFits)
         key.m_keyCode = WXK_HOME;
         graph->GraphWindow()->GetEventHandler()->ProcessEvent(key);
     };
-    const struct
-    {
-        const char* name;
-        double a, b; // where the cursors are before `act`
-        std::function<void()> act;
-        const char* cursors;
-    } rows[] = {
+    // Where the cursors are before the act, the act, where they are after.
+    const std::tuple<const char*, double, double, std::function<void()>, const char*> rows[] = {
         {"a fit keeps cursors inside the view", 10, 90, [&] { Command(ID_MENU_FIT); }, "10 90"},
         {"a pan leaves them behind", 10, 90, [&] { Project().SetPlotRange(200, 300, 5, 7); },
          "10 90"},
@@ -455,13 +354,13 @@ TEST_F(MainFrameTest, CursorsComeIntoTheViewWithDataAndFits)
          },
          "10 90"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, a, b, act, after] : rows) {
+        SCOPED_TRACE(name);
         Project().SetPlotRange(0, 100, 5, 7);
-        graph->SetCursorX(0, row.a);
-        graph->SetCursorX(1, row.b);
-        row.act();
-        EXPECT_EQ(row.cursors, cursors());
+        graph->Cursors().SetX(0, a);
+        graph->Cursors().SetX(1, b);
+        act();
+        EXPECT_EQ(after, cursors());
     }
 }
 

@@ -44,24 +44,20 @@ TEST_F(ProgressDlgTest, RunsTheProcedureOnItsThreadAndClosesByItself)
 // returns 1, and the dialog ends only after the thread has.
 TEST_F(ProgressDlgTest, CancelStopsTheProcedureAndDiscardsItsWork)
 {
-    const struct
-    {
-        const char* name;
-        bool closeBox;
-    } rows[] = {{"Cancel button", false}, {"close box", true}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    const std::tuple<const char*, bool> rows[] = {{"Cancel button", false}, {"close box", true}};
+    for (const auto& [name, closeBox] : rows) {
+        SCOPED_TRACE(name);
         ProgressDlg dlg(frame);
         StepWorker worker;
         worker.steps = 10;
         worker.waitForCancel = true;
         int positions = 0;
-        dlg.Bind(EVT_PROGRESS_UPDATE_POS, [&](wxThreadEvent& e) {
+        dlg.Bind(EVT_PROGRESS_UPDATE_POS, [&, closeBox = closeBox](wxThreadEvent& e) {
             e.Skip();
             wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
             if (++positions != 3)
                 return;
-            if (row.closeBox)
+            if (closeBox)
                 dlg.Close();
             else
                 dlg.GetCancelButton()->ProcessWindowEvent(click);

@@ -61,6 +61,18 @@ protected:
             kinds.push_back(u.kind | u.dataKind << 8);
         return kinds;
     }
+    // As typing `text` into the editor of `name` and pressing Enter; false when the row
+    // has no editor that takes text.
+    bool Type(const char* name, const char* text)
+    {
+        grid->SelectProperty(name, true);
+        auto* editor = wxDynamicCast(grid->GetEditorControl(), wxTextCtrl);
+        if (!editor)
+            return false;
+        editor->SetValue(text);
+        grid->CommitChangesFromEditor();
+        return editor->IsEditable();
+    }
     wxString Text(const wxString& name) const
     {
         wxPGProperty* p = grid->GetPropertyByName(name);
@@ -103,13 +115,7 @@ TEST_F(PropertyPanelTest, ProjectGridListsEveryPropertyWithItsKindAndState)
 
     // Name, class, value text, state: e enabled, d disabled, r read-only text. The other
     // editors' kinds show in the edits below.
-    const struct
-    {
-        const char* name;
-        const char* cls;
-        const char* text;
-        const char* state;
-    } rows[] = {
+    const std::tuple<const char*, const char*, const char*, const char*> rows[] = {
         {"DataRange", "wxStringProperty", "10; 11; -2; 5", "dr"},
         {"PlotRange", "wxStringProperty", "-1; 2345678.912345; 0.1; 0.30000000000000004", "er"},
         {"PlotRange.MaxY", "wxFloatProperty", "0.30000000000000004", "e"},
@@ -117,16 +123,15 @@ TEST_F(PropertyPanelTest, ProjectGridListsEveryPropertyWithItsKindAndState)
         {"Grid.IntervalX", "wxFloatProperty", "", "d"}, // automatic, nothing drawn yet
         {"Legend.Position", "wxEnumProperty", "top right", "e"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        wxPGProperty* p = grid->GetPropertyByName(row.name);
+    for (const auto& [name, cls, text, state] : rows) {
+        SCOPED_TRACE(name);
+        wxPGProperty* p = grid->GetPropertyByName(name);
         ASSERT_NE(p, nullptr);
-        EXPECT_EQ(row.cls, wxString(p->GetClassInfo()->GetClassName()));
-        EXPECT_EQ(row.text, p->GetValueAsString());
-        wxString state = p->IsEnabled() ? "e" : "d";
-        if (p->HasFlag(wxPG_PROP_READONLY))
-            state += "r";
-        EXPECT_EQ(row.state, state);
+        const wxString shown =
+            wxString(p->IsEnabled() ? "e" : "d") + (p->HasFlag(wxPG_PROP_READONLY) ? "r" : "");
+        EXPECT_EQ(wxString(cls) + " " + text + " " + state,
+                  wxString(p->GetClassInfo()->GetClassName()) + " " + p->GetValueAsString() + " " +
+                      shown);
     }
     EXPECT_TRUE(grid->GetPropertyByName("Grid.EnabledY")->GetAttribute(wxPG_BOOL_USE_CHECKBOX));
     int count = 0;
@@ -145,12 +150,8 @@ TEST_F(PropertyPanelTest, EachEditWritesItsWholeGroupOnceAndLosesNothing)
     start.gridAutoX = false;
     project->SetProperty(start);
     Show();
-    const struct
-    {
-        const char* name;
-        wxVariant value;
-        const char* stored; // in the command line's text form
-    } rows[] = {
+    // Name, value, what is stored in the command line's text form.
+    const std::tuple<const char*, wxVariant, const char*> rows[] = {
         {"BGColor", Variant(wxColour(9, 8, 7, 6)), "#09080706"},
         {"Grid.EnabledY", false, "false"},
         {"Grid.IntervalX", 2.5, "2.5"},
@@ -160,15 +161,15 @@ TEST_F(PropertyPanelTest, EachEditWritesItsWholeGroupOnceAndLosesNothing)
          "14,bold,DejaVu Serif"},
         {"Legend.Position", 3L, "bottom left"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, value, stored] : rows) {
+        SCOPED_TRACE(name);
         const ProjectProperty before = project->GetProperty();
-        ASSERT_TRUE(Edit(row.name, row.value));
+        ASSERT_TRUE(Edit(name, value));
         EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, Kinds());
         const ProjectProperty after = project->GetProperty();
         for (const ProjectPropertyField& field : ProjectPropertyFields())
-            EXPECT_EQ(field.name == wxString(row.name) ? wxString(row.stored)
-                                                       : GetPropertyAsText(before, field),
+            EXPECT_EQ(field.name == wxString(name) ? wxString(stored)
+                                                   : GetPropertyAsText(before, field),
                       GetPropertyAsText(after, field))
                 << field.name;
         // A font read back from the toolkit would gain the face name it picked.
@@ -190,12 +191,10 @@ TEST_F(PropertyPanelTest, RefusedValuesChangeNothing)
     project->SetProperty(start);
     Show();
     const wxString span = "The minimum must be less than the maximum, with a finite range between.";
-    const struct
-    {
-        const char* name;
-        wxVariant value;
-        const char* message;
-    } rows[] = {
+    const wxString format = "Please input a format with one floating-point conversion, such as "
+                            "%.2f.";
+    // Name, value, the refusal (nullptr: accepted, and the next row refused).
+    const std::tuple<const char*, wxVariant, const char*> rows[] = {
         {"Margin.Left", 250.0, "Please input a number from 0 to 200."},
         {"Frame.LineWidth", 0.05, "Please input a number from 0.1 to 5."},
         {"Tick.LineLength", 1000.0, "Please input a number from -200 to 200."},
@@ -207,25 +206,20 @@ TEST_F(PropertyPanelTest, RefusedValuesChangeNothing)
         {"PlotRange.MinX", -1e308, nullptr}, // then the span overflows:
         {"PlotRange.MaxX", 1e308, span},
         {"Grid.IntervalY", 0.0, "Please input an interval greater than 0."},
-        {"Tick.FormatX", "%s",
-         "Please input a format with one floating-point conversion, "
-         "such as %.2f."},
-        {"Tick.FormatY", "%f%f",
-         "Please input a format with one floating-point conversion, "
-         "such as %.2f."},
+        {"Tick.FormatX", "%s", format},
+        {"Tick.FormatY", "%f%f", format},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.name) + " = " + row.value.MakeString().utf8_string());
-        const wxString before = Text(row.name);
-        if (!row.message) {
-            EXPECT_TRUE(Edit(row.name, row.value));
+    for (const auto& [name, value, message] : rows) {
+        SCOPED_TRACE(std::string(name) + " = " + value.MakeString().utf8_string());
+        const wxString before = Text(name);
+        if (!message) {
+            EXPECT_TRUE(Edit(name, value));
             continue;
         }
         bool changed = true;
-        wxTEST_DIALOG(changed = Edit(row.name, row.value),
-                      ExpectMessageBox(row.message, "Property Error"));
+        wxTEST_DIALOG(changed = Edit(name, value), ExpectMessageBox(message, "Property Error"));
         EXPECT_FALSE(changed);
-        EXPECT_EQ(before, Text(row.name));
+        EXPECT_EQ(before, Text(name));
         EXPECT_TRUE(recorder.updates.empty());
     }
     EXPECT_TRUE(start == project->GetProperty());
@@ -241,21 +235,12 @@ TEST_F(PropertyPanelTest, RefusedValuesChangeNothing)
 TEST_F(PropertyPanelTest, TypedTextPassesTheEditorValidatorAndKeepsEveryDigit)
 {
     Show();
-    const auto type = [&](const char* name, const char* text) {
-        grid->SelectProperty(name, true);
-        auto* editor = wxDynamicCast(grid->GetEditorControl(), wxTextCtrl);
-        if (!editor)
-            return false;
-        editor->SetValue(text);
-        grid->CommitChangesFromEditor();
-        return editor->IsEditable();
-    };
-    type("PlotRange.MaxX", "2345678.912345");
+    Type("PlotRange.MaxX", "2345678.912345");
     EXPECT_EQ(2345678.912345, project->GetPlotRange().maxX);
     EXPECT_EQ("2345678.912345", Text("PlotRange.MaxX"));
-    wxTEST_DIALOG(type("Margin.Bottom", "250"), wxExpectModal<wxMessageDialog>(wxID_OK));
+    wxTEST_DIALOG(Type("Margin.Bottom", "250"), wxExpectModal<wxMessageDialog>(wxID_OK));
     EXPECT_EQ(50, project->GetProperty().marginBottom);
-    EXPECT_FALSE(type("Margin", "1; 2; 3; 4")); // group rows cannot be typed into
+    EXPECT_FALSE(Type("Margin", "1; 2; 3; 4")); // group rows cannot be typed into
     EXPECT_EQ(10, project->GetProperty().marginTop);
 }
 
@@ -272,16 +257,9 @@ TEST_F(PropertyPanelTest, TimeAxisRangesReadAndTakeIsoText)
     EXPECT_EQ("2026-03-05T14:05:31", Text("PlotRange.MaxX"));
     EXPECT_EQ("2026-03-05T14:05:30", Text("DataRange.MinX"));
     EXPECT_EQ("4", Text("PlotRange.MaxY"));
-    const auto type = [&](const char* name, const char* text) {
-        grid->SelectProperty(name, true);
-        auto* editor = wxDynamicCast(grid->GetEditorControl(), wxTextCtrl);
-        ASSERT_TRUE(editor);
-        editor->SetValue(text);
-        grid->CommitChangesFromEditor();
-    };
-    type("PlotRange.MaxX", "2026-03-05T14:06:00.5");
+    EXPECT_TRUE(Type("PlotRange.MaxX", "2026-03-05T14:06:00.5"));
     EXPECT_EQ(30.5, project->GetPlotRange().maxX);
-    type("PlotRange.MinX", "10");
+    EXPECT_TRUE(Type("PlotRange.MinX", "10"));
     EXPECT_EQ(10, project->GetPlotRange().minX);
     EXPECT_EQ("2026-03-05T14:05:40", Text("PlotRange.MinX"));
 }
@@ -295,29 +273,23 @@ TEST_F(PropertyPanelTest, AutomaticGridIntervalRules)
     panel->SetIntervalsInUse(-1, 0.25); // as after a frame: no X lines, Y every 0.25
     EXPECT_EQ("", Text("Grid.IntervalX"));
     EXPECT_EQ("0.25", Text("Grid.IntervalY"));
-    const struct
-    {
-        const char* name;
-        bool value;
-        const char* shown;
-        bool enabled;
-        double stored;
-    } rows[] = {
+    // The toggle, set to, the interval shown, enabled, stored.
+    const std::tuple<const char*, bool, const char*, bool, double> rows[] = {
         {"Grid.AutoX", false, "5", true, 5},       // none in use: a tenth of the range
         {"Grid.AutoX", true, "", false, 5},        // the manual value is kept, not used
         {"Grid.AutoX", false, "5", true, 5},       // and comes back
         {"Grid.AutoY", false, "0.25", true, 0.25}, // the interval in use
         {"Grid.AutoY", true, "0.25", false, 0.25}, // in use until the next frame
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.name) + (row.value ? " on" : " off"));
-        ASSERT_TRUE(Edit(row.name, row.value));
+    for (const auto& [name, value, shown, enabled, stored] : rows) {
+        SCOPED_TRACE(std::string(name) + (value ? " on" : " off"));
+        ASSERT_TRUE(Edit(name, value));
         const wxString interval =
-            wxString(row.name).Last() == 'X' ? "Grid.IntervalX" : "Grid.IntervalY";
-        EXPECT_EQ(row.shown, Text(interval));
-        EXPECT_EQ(row.enabled, grid->GetPropertyByName(interval)->IsEnabled());
+            wxString(name).Last() == 'X' ? "Grid.IntervalX" : "Grid.IntervalY";
+        EXPECT_EQ(shown, Text(interval));
+        EXPECT_EQ(enabled, grid->GetPropertyByName(interval)->IsEnabled());
         const ProjectProperty p = project->GetProperty();
-        EXPECT_EQ(row.stored, interval.Last() == 'X' ? p.gridIntervalX : p.gridIntervalY);
+        EXPECT_EQ(stored, interval.Last() == 'X' ? p.gridIntervalX : p.gridIntervalY);
         EXPECT_EQ(std::vector<uint32_t>{PROJ_PROPERTY}, Kinds());
     }
     panel->SetIntervalsInUse(2, 0.5);
@@ -385,14 +357,9 @@ TEST_F(PropertyPanelTest, TargetListFollowsAddsRemovesAndRenames)
     EXPECT_EQ(std::vector<wxString>({"Project", "[01]A", "[02]B", "[03]Z"}), Items());
     EXPECT_EQ(0, combo->GetSelection());
 
-    const struct
-    {
-        int select;
-        std::function<void()> change;
-        std::vector<wxString> items;
-        int selection;
-        const char* label; // of the grid shown
-    } rows[] = {
+    // Selected before, the change, the items after, the selection and the grid's label.
+    using Items = std::vector<wxString>;
+    const std::tuple<int, std::function<void()>, Items, int, const char*> rows[] = {
         {3, [&] { project->Remove(1); }, {"Project", "[01]A", "[02]Z"}, 2, "Z"},
         {2, [&] { add("C"); }, {"Project", "[01]A", "[02]Z", "[03]C"}, 2, "Z"},
         // The index stays: it now stands for the series formerly third.
@@ -400,14 +367,14 @@ TEST_F(PropertyPanelTest, TargetListFollowsAddsRemovesAndRenames)
         {1, [&] { project->GetItem(0)->SetLabel("Y"); }, {"Project", "[01]Y", "[02]C"}, 1, "Y"},
         {1, [&] { project->GetItem(1)->SetVisible(false); }, {"Project", "[01]Y", "[02]C"}, 1, "Y"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.label);
-        Target(row.select);
-        row.change();
-        EXPECT_EQ(row.items, Items());
-        EXPECT_EQ(row.selection, combo->GetSelection());
-        EXPECT_EQ(row.items[row.selection], combo->GetValue());
-        EXPECT_EQ(row.label, Text("Label"));
+    for (const auto& [select, change, items, selection, label] : rows) {
+        SCOPED_TRACE(label);
+        Target(select);
+        change();
+        EXPECT_EQ(items, this->Items());
+        EXPECT_EQ(selection, combo->GetSelection());
+        EXPECT_EQ(items[selection], combo->GetValue());
+        EXPECT_EQ(label, Text("Label"));
     }
 }
 
@@ -530,11 +497,7 @@ TEST_F(PropertyPanelTest, EditsAndRebuildsKeepTheScrollAndTheSelection)
     ASSERT_TRUE(PumpUntil([&] { return project->GetProperty().tickFormatX == "%.1f"; })) << state();
     EXPECT_EQ("Tick.FormatX at 0; %.1f %.2f; Tick.FormatX", state());
 
-    const struct
-    {
-        const char* name;
-        std::function<void()> change;
-    } rows[] = {
+    const std::pair<const char*, std::function<void()>> rows[] = {
         {"a project notification",
          [&] {
              ProjectProperty p = project->GetProperty();
@@ -544,9 +507,9 @@ TEST_F(PropertyPanelTest, EditsAndRebuildsKeepTheScrollAndTheSelection)
         {"a series added", [&] { project->Add(MakeSeries({1})); }},
         {"an edit through the grid", [&] { EXPECT_TRUE(Edit("Tick.LineWidth", 2.0)); }},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        row.change();
+    for (const auto& [name, change] : rows) {
+        SCOPED_TRACE(name);
+        change();
         PumpPending();
         EXPECT_EQ("Tick.FormatX at 0; %.1f %.2f; Tick.FormatX", state());
     }

@@ -67,28 +67,21 @@ TEST_F(SettingsTest, FirstRunSavesDefaultsAtomicallyToTheXdgPath)
 
 TEST_F(SettingsTest, StoredValuesWinAndUnreadableOnesGetTheDefault)
 {
-    const struct
-    {
-        const char* name;
-        std::string content;
-        const char* formula;
-        int resolution;
-        double zoom;
-    } rows[] = {
+    const std::tuple<const char*, std::string, const char*, int, double> rows[] = {
         {"stored", "[CalculatorDlg]\nFormula=sin(x)*2\n[Mipmap]\nResolution=64\n[Mouse]\nZoom=2\n",
          "sin(x)*2", 64, 2.0},
         {"unreadable numbers", "[Mipmap]\nResolution=lots\n[Mouse]\nZoom=abc\n", "", 512, 1.1},
         {"garbage file", std::string("\xff\xfe\x00\x5b\x80\x0a\x3d\x3d\xc3", 9), "", 512, 1.1},
     };
     const wxString path = dir + "/ardentine.conf";
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        wxFFile(path, "wb").Write(row.content.data(), row.content.size());
+    for (const auto& [name, content, formula, resolution, zoom] : rows) {
+        SCOPED_TRACE(name);
+        wxFFile(path, "wb").Write(content.data(), content.size());
         app.LoadConfiguration(path);
-        EXPECT_EQ(row.formula, ReadSetting(*app.GetConfig(), SETTING_CALCULATOR_FORMULA));
-        EXPECT_EQ(row.resolution, ReadSetting(*app.GetConfig(), SETTING_MIPMAP_RESOLUTION));
-        EXPECT_EQ(row.resolution, app.GetConfig()->ReadLong("/Mipmap/Resolution", 0));
-        EXPECT_DOUBLE_EQ(row.zoom, ReadSetting(*app.GetConfig(), SETTING_MOUSE_ZOOM));
+        EXPECT_EQ(formula, ReadSetting(*app.GetConfig(), SETTING_CALCULATOR_FORMULA));
+        EXPECT_EQ(resolution, ReadSetting(*app.GetConfig(), SETTING_MIPMAP_RESOLUTION));
+        EXPECT_EQ(resolution, app.GetConfig()->ReadLong("/Mipmap/Resolution", 0));
+        EXPECT_DOUBLE_EQ(zoom, ReadSetting(*app.GetConfig(), SETTING_MOUSE_ZOOM));
     }
 }
 

@@ -75,4 +75,47 @@ TEST(CursorStats, ValueIsSampleAndHoldInsideTheData)
     EXPECT_EQ(0, StatsBetween(*MakeSeries({}), 0, 1).count);
 }
 
+// The read-out as drawn, "|" between lines. The series is 0, 100, 50, 420 at x = 0, 100,
+// 200, 300; "-" where there is no value.
+TEST(CursorStats, ReadoutLines)
+{
+    auto series = MakeSeries({0, 100, 50, 420}, DataX{0, 100});
+    series->SetLabel("volts");
+    const std::string x = "x(A) = 50|x(B) = 250|\u0394x = 200|1/\u0394x = 0.005|";
+    const struct
+    {
+        const char* name;
+        double a, b;
+        bool withSeries, time;
+        std::string text;
+    } rows[] = {
+        {"no series: the X lines only", 50, 250, false, false, x},
+        {"series", 50, 250, true, false,
+         x + "volts|y(A) = 0|y(B) = 50|\u0394y = 50|min = 50|max = 100|mean = 75|"
+             "RMS = 79.0569|N = 2|"},
+        {"outside the data", 400, 500, true, false,
+         "x(A) = 400|x(B) = 500|\u0394x = 100|1/\u0394x = 0.01|volts|y(A) = -|y(B) = -|"
+         "\u0394y = -|min = -|max = -|mean = -|RMS = -|N = 0|"},
+        {"A on B", 100, 100, false, false, "x(A) = 100|x(B) = 100|\u0394x = 0|1/\u0394x = -|"},
+        // 2026-03-05T14:05:30 plus seconds, to the millisecond of a pixel.
+        {"time axis", 0.25, 90.5, false, true,
+         "x(A) = 2026-03-05T14:05:30.250|x(B) = 2026-03-05T14:07:00.500|"
+         "\u0394x = 1 min 30 s|1/\u0394x = 0.0110803|"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CursorReadoutInput in;
+        in.a = row.a;
+        in.b = row.b;
+        in.series = row.withSeries ? series.get() : nullptr;
+        in.time = row.time;
+        in.timeOrigin = 1772719530000000000;
+        in.pixel = 0.001;
+        std::string text;
+        for (const wxString& line : CursorReadout(in))
+            text += line.utf8_string() + "|";
+        EXPECT_EQ(row.text, text);
+    }
+}
+
 } // namespace

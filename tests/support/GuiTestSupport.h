@@ -18,8 +18,11 @@
 #include <wx/checkbox.h>
 #include <wx/eventfilter.h>
 #include <wx/evtloop.h>
+#include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/listctrl.h>
 #include <wx/msgdlg.h>
+#include <wx/spinctrl.h>
 #include <wx/statusbr.h>
 #include <wx/time.h>
 #include <wx/utils.h>
@@ -27,6 +30,7 @@
 #include "app/Application.h"
 #include "app/MainFrame.h"
 #include "app/dialogs/ProgressDlg.h"
+#include "app/panes/ProjectPanel.h"
 #include "model/GraphProject.h"
 
 // A table's expected texts.
@@ -184,6 +188,64 @@ inline void Send(wxWindow* control, wxEventType type = wxEVT_BUTTON, int value =
     control->GetEventHandler()->ProcessEvent(event);
 }
 
+// As typing into a spin control: its value, then the event (SetValue sends none).
+inline void SpinTo(wxSpinCtrl* spin, int value)
+{
+    spin->SetValue(value);
+    wxSpinEvent event(wxEVT_SPINCTRL, spin->GetId());
+    event.SetEventObject(spin);
+    spin->ProcessWindowEvent(event);
+}
+inline void SpinTo(wxSpinCtrlDouble* spin, double value)
+{
+    spin->SetValue(value);
+    wxSpinDoubleEvent event(wxEVT_SPINCTRLDOUBLE, spin->GetId(), spin->GetValue());
+    event.SetEventObject(spin);
+    spin->ProcessWindowEvent(event);
+}
+
+// Selects a row of a list control as a click does (the event comes at once).
+inline void SelectRow(wxListCtrl* list, long row)
+{
+    list->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+}
+
+// The rows of a list control, cells joined by "|".
+inline Rows ListRows(const wxListCtrl* list)
+{
+    Rows rows;
+    for (long r = 0; r < list->GetItemCount(); ++r) {
+        wxString row = list->GetItemText(r, 0);
+        for (int c = 1; c < list->GetColumnCount(); ++c)
+            row += "|" + list->GetItemText(r, c);
+        rows.push_back(row.utf8_string());
+    }
+    return rows;
+}
+
+// A mouse event at (x, y) of `window`, as the toolkit sends it; `held` is the button down
+// during the event, as in a drag.
+inline void SendMouse(wxWindow* window, wxEventType type, int x, int y,
+                      wxMouseButton held = wxMOUSE_BTN_NONE, int rotation = 0,
+                      wxMouseWheelAxis axis = wxMOUSE_WHEEL_VERTICAL)
+{
+    wxMouseEvent event(type);
+    event.SetPosition(wxPoint(x, y));
+    event.m_leftDown = held == wxMOUSE_BTN_LEFT;
+    event.m_rightDown = held == wxMOUSE_BTN_RIGHT;
+    event.m_wheelRotation = rotation;
+    event.m_wheelDelta = 120;
+    event.m_wheelAxis = axis;
+    event.SetEventObject(window);
+    window->GetEventHandler()->ProcessEvent(event);
+}
+
+// The file dialog, answered with `path`.
+inline std::unique_ptr<wxModalExpectation> File(const wxString& path, int answer = wxID_OK)
+{
+    return std::make_unique<wxExpectModal<wxFileDialog>>(path, answer);
+}
+
 // The plot range as "minX maxX minY maxY".
 inline wxString RangeText(const GraphProject& project)
 {
@@ -216,6 +278,14 @@ protected:
         Application::GetInstance().GetConfig()->DeleteGroup("/RecentFiles");
         frame = new MainFrame(nullptr);
     }
+    // A new main window, shown at 900 x 600: for the tests through the X server.
+    void ShowNewFrame()
+    {
+        delete frame;
+        frame = new MainFrame(nullptr);
+        frame->SetClientSize(900, 600);
+        frame->Show();
+    }
     void TearDown() override
     {
         delete frame;
@@ -231,6 +301,15 @@ protected:
     GraphProject& Project() const { return *frame->GetProject(); }
     wxString Range() const { return RangeText(Project()); }
     wxString Status() const { return frame->GetStatusBar()->GetStatusText(0); }
+    // The project list: "x" or "-" for the check box, then the text.
+    Rows Items() const
+    {
+        Rows items;
+        wxCheckListBox* list = frame->GetProjectPanel()->GetCheckList();
+        for (unsigned i = 0; i < list->GetCount(); ++i)
+            items.push_back((list->IsChecked(i) ? "x" : "-") + list->GetString(i).utf8_string());
+        return items;
+    }
     // "label start+interval: values" for each series.
     Rows Series() const
     {

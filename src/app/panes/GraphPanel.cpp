@@ -11,13 +11,11 @@
 
 #include "app/Settings.h"
 #include "render/CairoContext.h"
-#include "render/CairoText.h"
 #include "render/GraphRenderer.h"
-#include "render/TimeTicks.h"
 
 wxDEFINE_EVENT(EVT_GRAPH_INTERVALS, wxCommandEvent);
 
-GraphPanel::GraphPanel(wxWindow* parent) : GraphPanelDesign(parent) {}
+GraphPanel::GraphPanel(wxWindow* parent) : GraphPanelDesign(parent), m_cursors(m_graphWindow) {}
 
 GraphPanel::~GraphPanel()
 {
@@ -28,10 +26,9 @@ void GraphPanel::SetProject(GraphProject* project)
 {
     if (project == m_proj)
         return;
-    if (m_dragging)
+    if (IsDragging())
         EndDrag();
-    if (m_boxing)
-        EndBox(m_boxEnd, false);
+    EndGesture(); // a box or a cursor being moved is dropped
     if (m_cursorInside) {
         m_cursorInside = false;
         SendCursorEvent(CURSOR_LEAVE);
@@ -42,8 +39,7 @@ void GraphPanel::SetProject(GraphProject* project)
     m_rendered = false;
     m_renderInfo = RenderInfo{};
     m_picture.reset();
-    m_readout.clear();
-    m_cursorsOverData = false;
+    m_cursors.SetProject(project);
     m_reportedIntervals = GridIntervals{0.0, 0.0};
     if (m_proj) {
         m_proj->Attach(this);
@@ -56,16 +52,7 @@ void GraphPanel::Update(Observable*, const ObserverParamBase& param)
     // Refresh only queues a paint; any number of changes before it cost one rendering.
     if (auto* update = dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param)) {
         m_pictureStale = true;
-        const uint32_t kind = update->GetValue().kind;
-        // Pans and restyling leave the series, and so the cursors' statistics, as they were.
-        if (kind & (PROJ_ADD | PROJ_REMOVE | PROJ_DATA))
-            m_readout.clear();
-        // The first data comes with a fit, which places the cursors; later data may lie
-        // elsewhere.
-        if ((kind & PROJ_ADD) && m_cursorsOverData)
-            BringCursorsIntoView();
-        if ((kind & PROJ_REMOVE) && m_proj->GetCount() == 0)
-            m_cursorsOverData = false;
+        m_cursors.ProjectChanged(update->GetValue().kind);
         m_graphWindow->Refresh(false);
     }
 }
@@ -85,15 +72,16 @@ void GraphPanel::GraphWindow_OnPaint(wxPaintEvent&)
 // The whole picture is drawn off-screen and copied in one piece: no flicker.
 void GraphPanel::Render(cairo_t* target, int width, int height)
 {
-    // While a box is drawn nothing else changes: the last picture serves.
-    const bool reuse = (m_boxing || m_movingCursor >= 0) && !m_pictureStale && m_picture &&
-                       m_renderInfo.lastSize.width == width &&
+    // While a box is drawn or a cursor moved nothing else changes: the last picture serves.
+    const bool reuse = (m_gesture == Gesture::Box || m_gesture == Gesture::MoveCursor) &&
+                       !m_pictureStale && m_picture && m_renderInfo.lastSize.width == width &&
                        m_renderInfo.lastSize.height == height;
     if (reuse) {
         m_picture->CopyTo(target);
-        if (m_boxing)
+        if (IsBoxing())
             DrawBox(target);
-        DrawCursors(target);
+        if (CanMap())
+            m_cursors.Draw(target, m_renderInfo);
         return;
     }
     m_picture =
@@ -120,10 +108,10 @@ void GraphPanel::Render(cairo_t* target, int width, int height)
         }
     }
     cairo.CopyTo(target);
-    if (m_boxing)
+    if (IsBoxing())
         DrawBox(target);
-    if (m_rendered)
-        DrawCursors(target);
+    if (CanMap())
+        m_cursors.Draw(target, m_renderInfo);
     ++m_frameCount;
     ReportIntervals();
     // bench/app/open_to_graph.sh waits for this line (run with --verbose).
@@ -145,21 +133,20 @@ void GraphPanel::GraphWindow_OnMouseEvents(wxMouseEvent& event)
     const wxEventType type = event.GetEventType();
     if (type == wxEVT_LEFT_DOWN) {
         m_graphWindow->SetFocus();
-        m_movingCursor = CursorNear(at.x);
-        if (m_movingCursor >= 0) {
-            if (!m_graphWindow->HasCapture())
-                m_graphWindow->CaptureMouse();
+        const int cursor =
+            m_gesture == Gesture::None && CanMap() ? m_cursors.Near(at.x, m_renderInfo) : -1;
+        if (cursor >= 0) {
+            m_movingCursor = cursor;
+            BeginGesture(Gesture::MoveCursor);
         } else {
             BeginDrag(at);
         }
         event.Skip();
-    } else if (type == wxEVT_LEFT_UP && m_movingCursor >= 0) {
-        SetCursorX(m_movingCursor, m_renderInfo.ToDataX(at.x));
-        m_movingCursor = -1;
-        if (m_graphWindow->HasCapture())
-            m_graphWindow->ReleaseMouse();
     } else if (type == wxEVT_LEFT_UP) {
-        if (m_dragging) {
+        if (m_gesture == Gesture::MoveCursor) {
+            m_cursors.SetX(m_movingCursor, m_renderInfo.ToDataX(at.x));
+            EndGesture();
+        } else if (IsDragging()) {
             DragTo(at);
             EndDrag();
         }
@@ -167,31 +154,32 @@ void GraphPanel::GraphWindow_OnMouseEvents(wxMouseEvent& event)
         m_graphWindow->SetFocus();
         BeginBox(at);
     } else if (type == wxEVT_RIGHT_UP) {
-        if (m_boxing)
+        if (IsBoxing())
             EndBox(at, true);
     } else if (type == wxEVT_MOUSEWHEEL) {
         Wheel(event);
     } else if (type == wxEVT_MOTION) {
-        if (m_movingCursor >= 0) {
-            SetCursorX(m_movingCursor, m_renderInfo.ToDataX(at.x));
-            if (!event.LeftIsDown()) {
-                m_movingCursor = -1;
-                if (m_graphWindow->HasCapture())
-                    m_graphWindow->ReleaseMouse();
-            }
-        }
-        if (m_dragging) {
+        // A motion with the button up: the release happened where we could not see it.
+        switch (m_gesture) {
+        case Gesture::MoveCursor:
+            m_cursors.SetX(m_movingCursor, m_renderInfo.ToDataX(at.x));
+            if (!event.LeftIsDown())
+                EndGesture();
+            break;
+        case Gesture::Pan:
             DragTo(at);
-            // The release happened where we could not see it.
             if (!event.LeftIsDown())
                 EndDrag();
-        }
-        if (m_boxing) {
+            break;
+        case Gesture::Box:
             m_boxEnd = at;
             if (!event.RightIsDown())
                 EndBox(at, true);
             else
                 m_graphWindow->Refresh(false);
+            break;
+        case Gesture::None:
+            break;
         }
         ReportCursor(at, true);
     } else if (type == wxEVT_LEAVE_WINDOW) {
@@ -199,16 +187,28 @@ void GraphPanel::GraphWindow_OnMouseEvents(wxMouseEvent& event)
     }
 }
 
-void GraphPanel::BeginDrag(const wxPoint& at)
+// A release outside the pane still ends the gesture.
+void GraphPanel::BeginGesture(Gesture gesture)
 {
-    if (m_dragging || m_boxing || !CanMap())
-        return;
-    m_dragging = true;
-    m_dragStart = at;
-    m_dragStartRange = m_proj->GetPlotRange();
-    // A release outside the pane still ends the drag.
+    m_gesture = gesture;
     if (!m_graphWindow->HasCapture())
         m_graphWindow->CaptureMouse();
+}
+
+void GraphPanel::EndGesture()
+{
+    m_gesture = Gesture::None;
+    if (m_graphWindow->HasCapture())
+        m_graphWindow->ReleaseMouse();
+}
+
+void GraphPanel::BeginDrag(const wxPoint& at)
+{
+    if (m_gesture != Gesture::None || !CanMap())
+        return;
+    m_dragStart = at;
+    m_dragStartRange = m_proj->GetPlotRange();
+    BeginGesture(Gesture::Pan);
     m_proj->BeginInterim();
 }
 
@@ -229,44 +229,34 @@ void GraphPanel::DragTo(const wxPoint& at)
 
 void GraphPanel::EndDrag()
 {
-    m_dragging = false;
-    if (m_graphWindow->HasCapture())
-        m_graphWindow->ReleaseMouse();
+    EndGesture();
     if (m_proj)
         m_proj->EndInterim();
 }
 
 void GraphPanel::GraphWindow_OnMouseCaptureLost(wxMouseCaptureLostEvent&)
 {
-    // The capture is already gone; the range stays where the last motion left it, and
-    // an unfinished box is dropped.
-    if (m_boxing || m_movingCursor >= 0) {
-        m_boxing = false;
-        m_movingCursor = -1;
-        m_graphWindow->Refresh(false);
-    }
-    if (!m_dragging)
-        return;
-    m_dragging = false;
-    if (m_proj)
+    // The capture is already gone, so there is none to release: the range stays where the
+    // last motion left it, an unfinished box is dropped and a cursor stays where it was moved.
+    const Gesture lost = m_gesture;
+    m_gesture = Gesture::None;
+    if (lost == Gesture::Pan && m_proj)
         m_proj->EndInterim();
+    else if (lost != Gesture::None)
+        m_graphWindow->Refresh(false);
 }
 
 void GraphPanel::BeginBox(const wxPoint& at)
 {
-    if (m_dragging || m_boxing || !CanMap())
+    if (m_gesture != Gesture::None || !CanMap())
         return;
-    m_boxing = true;
     m_boxStart = m_boxEnd = at;
-    if (!m_graphWindow->HasCapture())
-        m_graphWindow->CaptureMouse();
+    BeginGesture(Gesture::Box);
 }
 
 void GraphPanel::EndBox(const wxPoint& at, bool apply)
 {
-    m_boxing = false;
-    if (m_graphWindow->HasCapture())
-        m_graphWindow->ReleaseMouse();
+    EndGesture();
     PlotRange r;
     if (apply && m_proj && BoxRange(m_boxStart, at, r))
         m_proj->SetPlotRange(r.minX, r.maxX, r.minY, r.maxY);
@@ -313,7 +303,7 @@ void GraphPanel::Wheel(const wxMouseEvent& event)
 {
     // Horizontal scrolling and the small rotations of touchpads are not zoom steps until
     // they add up to one.
-    if (m_dragging || !CanMap() || event.GetWheelAxis() != wxMOUSE_WHEEL_VERTICAL)
+    if (IsDragging() || !CanMap() || event.GetWheelAxis() != wxMOUSE_WHEEL_VERTICAL)
         return;
     const int delta = event.GetWheelDelta() > 0 ? event.GetWheelDelta() : 120;
     m_wheelRotation += event.GetWheelRotation();
@@ -399,28 +389,28 @@ void GraphPanel::GraphWindow_OnKeyDown(wxKeyEvent& event)
         return;
     case WXK_HOME:
         next = ComputeFitRange(*m_proj);
-        if (m_proj->GetCount() > 0 && !m_dragging && IsUsableRange(next)) {
+        if (m_proj->GetCount() > 0 && !IsDragging() && IsUsableRange(next)) {
             m_proj->SetPlotRange(next.minX, next.maxX, next.minY, next.maxY);
-            BringCursorsIntoView();
+            m_cursors.BringIntoView();
         }
         return;
     case WXK_END: {
         // The newest points, at the width shown: where a followed file's view moves along.
         const double end = m_proj->GetMaxX(true), width = r.maxX - r.minX;
-        if (m_proj->GetCount() > 0 && !m_dragging && end != -DBL_MAX &&
+        if (m_proj->GetCount() > 0 && !IsDragging() && end != -DBL_MAX &&
             IsUsableRange(PlotRange{end - width, end, r.minY, r.maxY}))
             m_proj->SetPlotRange(end - width, end, r.minY, r.maxY);
         return;
     }
     case WXK_ESCAPE:
-        if (m_boxing)
+        if (IsBoxing())
             EndBox(m_boxEnd, false);
         return;
     default:
         event.Skip();
         return;
     }
-    if (m_proj->GetCount() > 0 && !m_dragging && IsUsableRange(next))
+    if (m_proj->GetCount() > 0 && !IsDragging() && IsUsableRange(next))
         m_proj->SetPlotRange(next.minX, next.maxX, next.minY, next.maxY);
 }
 
@@ -487,162 +477,4 @@ void GraphPanel::GraphWindow_OnKillFocus(wxFocusEvent& event)
     m_pictureStale = true;
     m_graphWindow->Refresh(false);
     event.Skip();
-}
-
-void GraphPanel::ShowCursors(bool show)
-{
-    m_cursorsShown = show;
-    m_movingCursor = -1;
-    if (show && m_proj)
-        PlaceCursors();
-    m_graphWindow->Refresh(false);
-}
-
-void GraphPanel::PlaceCursors()
-{
-    const PlotRange r = m_proj->GetPlotRange();
-    m_cursorX[0] = r.minX + (r.maxX - r.minX) / 3.0;
-    m_cursorX[1] = r.minX + (r.maxX - r.minX) * 2.0 / 3.0;
-    m_cursorsOverData = m_proj->GetCount() > 0;
-    m_readout.clear();
-}
-
-void GraphPanel::BringCursorsIntoView()
-{
-    if (!m_cursorsShown || !m_proj || m_proj->GetCount() == 0)
-        return;
-    const PlotRange r = m_proj->GetPlotRange();
-    const auto outside = [&r](double x) { return !(x >= r.minX && x <= r.maxX); };
-    if (!m_cursorsOverData || outside(m_cursorX[0]) || outside(m_cursorX[1])) {
-        PlaceCursors();
-        m_graphWindow->Refresh(false);
-    }
-}
-
-void GraphPanel::SetCursorX(int which, double x)
-{
-    if (which < 0 || which > 1 || !std::isfinite(x))
-        return;
-    m_cursorX[which] = x;
-    m_readout.clear();
-    m_graphWindow->Refresh(false);
-}
-
-// The cursor whose line is within a few pixels of px, the nearer one first.
-int GraphPanel::CursorNear(int px) const
-{
-    if (!m_cursorsShown || !CanMap())
-        return -1;
-    const double d0 = std::fabs(m_renderInfo.ToPixelX(m_cursorX[0]) - px);
-    const double d1 = std::fabs(m_renderInfo.ToPixelX(m_cursorX[1]) - px);
-    const double grab = 5.0;
-    if (d0 <= d1 && d0 <= grab)
-        return 0;
-    return d1 <= grab ? 1 : -1;
-}
-
-namespace {
-
-wxString Number(double v)
-{
-    return wxString::Format("%.6g", v);
-}
-
-} // namespace
-
-// Computed again only when the cursors, the selected series or the series change: the
-// statistics scan the values, which must not happen on every frame of a pan.
-std::vector<wxString> GraphPanel::CursorReadout()
-{
-    const int selected = m_selectedSeries ? m_selectedSeries() : -1;
-    if (m_readout.empty() || selected != m_readoutSeries) {
-        m_readoutSeries = selected;
-        m_readout = ComputeCursorReadout(selected);
-    }
-    return m_readout;
-}
-
-std::vector<wxString> GraphPanel::ComputeCursorReadout(int index) const
-{
-    const double a = m_cursorX[0], b = m_cursorX[1];
-    const double dx = b - a;
-    // On a time axis: instants to the pixel, and how long between them.
-    const bool time = m_proj && m_proj->HasTimeOrigin();
-    const double pixel = m_renderInfo.plotArea.width > 0.0
-                             ? (m_renderInfo.plotRange.maxX - m_renderInfo.plotRange.minX) /
-                                   m_renderInfo.plotArea.width
-                             : 0.0;
-    const auto x = [&](double v) {
-        return time ? wxString::FromUTF8(TimeAtX(m_proj->GetTimeOrigin(), v, pixel)) : Number(v);
-    };
-    std::vector<wxString> lines = {
-        "x(A) = " + x(a),
-        "x(B) = " + x(b),
-        wxString::FromUTF8("\u0394x = ") +
-            (time ? wxString::FromUTF8(FormatDuration(dx)) : Number(dx)),
-        wxString::FromUTF8("1/\u0394x = ") + (dx != 0.0 ? Number(1.0 / dx) : wxString("-")),
-    };
-    std::shared_ptr<GraphData> series =
-        m_proj && index >= 0 && index < m_proj->GetCount() ? m_proj->GetItem(index) : nullptr;
-    if (!series)
-        return lines;
-    const CursorValue ya = ValueAtCursor(*series, a), yb = ValueAtCursor(*series, b);
-    const auto value = [](bool valid, double v) { return valid ? Number(v) : wxString("-"); };
-    const IntervalStats s = StatsBetween(*series, a, b);
-    const bool any = s.count > 0;
-    lines.push_back(series->GetLabel());
-    lines.push_back("y(A) = " + value(ya.valid, ya.y));
-    lines.push_back("y(B) = " + value(yb.valid, yb.y));
-    lines.push_back(wxString::FromUTF8("\u0394y = ") + value(ya.valid && yb.valid, yb.y - ya.y));
-    lines.push_back("min = " + value(any, s.min));
-    lines.push_back("max = " + value(any, s.max));
-    lines.push_back("mean = " + value(any, s.mean));
-    lines.push_back("RMS = " + value(any, s.rms));
-    lines.push_back(wxString::Format("N = %lld", static_cast<long long>(s.count)));
-    return lines;
-}
-
-void GraphPanel::DrawCursors(cairo_t* cr)
-{
-    if (!m_cursorsShown || !CanMap())
-        return;
-    const PlotArea& area = m_renderInfo.plotArea;
-    cairo_save(cr);
-    cairo_rectangle(cr, area.left, area.top, area.width, area.height);
-    cairo_clip(cr);
-    const char* names[2] = {"A", "B"};
-    CairoText text(cr);
-    FontDesc font;
-    font.weight = FONT_WEIGHT_BOLD;
-    text.SetFont(font, 12.0);
-    for (int i = 0; i < 2; ++i) {
-        const double px = std::round(m_renderInfo.ToPixelX(m_cursorX[i])) + 0.5;
-        cairo_set_source_rgb(cr, i == 0 ? 0.85 : 0.0, i == 0 ? 0.35 : 0.6, i == 0 ? 0.0 : 0.3);
-        cairo_set_line_width(cr, 1.0);
-        cairo_move_to(cr, px, area.top);
-        cairo_line_to(cr, px, area.top + area.height);
-        cairo_stroke(cr);
-        text.Show(names[i], px + 3, area.top + 14);
-    }
-
-    // The read-out in the frame's top-left corner.
-    const std::vector<wxString> lines = CursorReadout();
-    font.weight = FONT_WEIGHT_NORMAL;
-    font.family = FontFamily::Teletype;
-    text.SetFont(font, 11.0);
-    double width = 0.0;
-    for (const wxString& line : lines)
-        width = std::max(width, text.Extents(line).x_advance);
-    const double row = 14.0, pad = 5.0;
-    const double x = area.left + 8.0, y = area.top + 22.0;
-    cairo_rectangle(cr, x + 0.5, y + 0.5, std::ceil(width + 2 * pad),
-                    row * double(lines.size()) + 2 * pad);
-    cairo_set_source_rgba(cr, 1, 1, 1, 0.9);
-    cairo_fill_preserve(cr);
-    cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
-    cairo_stroke(cr);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    for (size_t i = 0; i < lines.size(); ++i)
-        text.Show(lines[i], x + pad, y + pad + row * double(i) + 11.0);
-    cairo_restore(cr);
 }

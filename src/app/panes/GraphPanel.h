@@ -6,10 +6,10 @@
 #include <wx/gdicmn.h>
 
 #include "app/GraphCursor.h"
+#include "app/panes/CursorOverlay.h"
 #include "model/GraphProject.h"
 #include "model/Observer.h"
 #include "render/CairoContext.h"
-#include "render/CursorStats.h"
 #include "render/PlotTransform.h"
 #include "ui/GraphPanelDesign.h"
 
@@ -43,27 +43,11 @@ public:
     RenderInfo GetRenderInfo() const { return m_renderInfo; }
     wxRealPoint GetCursorPoint() const override { return m_cursorPoint; }
     wxWindow* GraphWindow() const { return m_graphWindow; }
-    bool IsDragging() const { return m_dragging; }
-    bool IsBoxing() const { return m_boxing; }
+    bool IsDragging() const { return m_gesture == Gesture::Pan; }
+    bool IsBoxing() const { return m_gesture == Gesture::Box; }
 
-    // The A/B cursors: two vertical lines the user drags, with a read-out of the X
-    // difference and of the selected series between them. Shown at a third and two
-    // thirds of the visible X span.
-    void ShowCursors(bool show);
-    // After a fit: cursors that lie outside the view, or were placed before there was
-    // data, go to a third and two thirds of it. New data in a project that had some does
-    // the same by itself.
-    void BringCursorsIntoView();
-    bool AreCursorsShown() const { return m_cursorsShown; }
-    double GetCursorX(int which) const { return m_cursorX[which]; }
-    void SetCursorX(int which, double x);
-    // Which series the read-out describes (-1: none), asked at every paint.
-    void SetSelectedSeriesSource(std::function<int()> source)
-    {
-        m_selectedSeries = std::move(source);
-    }
-    // The read-out's lines, as drawn.
-    std::vector<wxString> CursorReadout();
+    // The A/B cursors drawn over the graph.
+    CursorOverlay& Cursors() { return m_cursors; }
     // The factor of one zoom step (wheel, keys), asked at each step; without a source the
     // setting's default.
     void SetZoomFactorSource(std::function<double()> source) { m_zoomFactor = std::move(source); }
@@ -89,6 +73,15 @@ protected:
     void GraphWindow_OnKeyDown(wxKeyEvent& event) override;
 
 private:
+    // What the mouse does with a button held; the pane holds the capture meanwhile.
+    enum class Gesture
+    {
+        None,
+        Pan,
+        Box,
+        MoveCursor,
+    };
+
     void Render(cairo_t* cr, int width, int height);
     bool CanMap() const;
     double ZoomFactor() const;
@@ -100,10 +93,8 @@ private:
     void EndBox(const wxPoint& at, bool apply);
     void DrawBox(cairo_t* cr) const;
     void ZoomAbout(double cx, double cy, double factor);
-    void PlaceCursors();
-    int CursorNear(int px) const;
-    std::vector<wxString> ComputeCursorReadout(int seriesIndex) const;
-    void DrawCursors(cairo_t* cr);
+    void BeginGesture(Gesture gesture);
+    void EndGesture();
     void ReportCursor(const wxPoint& at, bool inWindow);
     void SendCursorEvent(int code);
     void ReportIntervals();
@@ -113,20 +104,14 @@ private:
     RenderInfo m_renderInfo;
     bool m_zoomX = true;
     bool m_zoomY = true;
-    bool m_dragging = false;
+    Gesture m_gesture = Gesture::None;
     wxPoint m_dragStart;
     PlotRange m_dragStartRange;
     bool m_cursorInside = false;
     wxRealPoint m_cursorPoint;
-    bool m_cursorsShown = false;
-    double m_cursorX[2] = {0.0, 0.0};
-    bool m_cursorsOverData = false; // placed (or moved) while the project had series
-    int m_movingCursor = -1;        // 0 or 1 while the user drags A or B
-    std::function<int()> m_selectedSeries;
+    CursorOverlay m_cursors;
     std::function<double()> m_zoomFactor;
-    std::vector<wxString> m_readout; // empty: to be computed
-    int m_readoutSeries = -1;
-    bool m_boxing = false;
+    int m_movingCursor = 0; // A (0) or B (1) while the gesture moves a cursor
     wxPoint m_boxStart;
     wxPoint m_boxEnd;
     // The last picture, kept so the box can be drawn over it without rendering again;
