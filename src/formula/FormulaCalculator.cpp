@@ -112,20 +112,33 @@ FormulaCalculator::FormulaCalculator(GraphProject* project)
 {
 }
 
+void FormulaCalculator::PrepareParser(FormulaParser& parser, double* x, double* i, bool withRandom)
+{
+    parser.AddStandardFunctions();
+    parser.AddFunction2(L"y", this, &FormulaCalculator::ValueAtX);
+    parser.AddFunction2(L"Y", this, &FormulaCalculator::ValueAtIndex);
+    if (withRandom)
+        parser.AddFunction0(L"rand", this, &FormulaCalculator::Random);
+    parser.AddParameter(L"x", x);
+    parser.AddParameter(L"i", i);
+}
+
+bool FormulaCalculator::CheckSyntax(const wxString& formula, wxString& message)
+{
+    FormulaCalculator probe(nullptr);
+    FormulaParser parser;
+    probe.PrepareParser(parser, &probe.m_params.x, &probe.m_params.i, true);
+    if (parser.Parse(formula.ToStdWstring()))
+        return true;
+    message = ParseFailureMessage(parser.GetError());
+    return false;
+}
+
 bool FormulaCalculator::Compile()
 {
     const std::wstring text = m_formula.ToStdWstring();
-    auto prepare = [this](FormulaParser& parser, double* x, double* i, bool withRandom) {
-        parser.AddStandardFunctions();
-        parser.AddFunction2(L"y", this, &FormulaCalculator::ValueAtX);
-        parser.AddFunction2(L"Y", this, &FormulaCalculator::ValueAtIndex);
-        if (withRandom)
-            parser.AddFunction0(L"rand", this, &FormulaCalculator::Random);
-        parser.AddParameter(L"x", x);
-        parser.AddParameter(L"i", i);
-    };
     FormulaParser parser;
-    prepare(parser, &m_params.x, &m_params.i, true);
+    PrepareParser(parser, &m_params.x, &m_params.i, true);
     m_tree = parser.Parse(text);
     m_helperTree.reset();
     if (!m_tree) {
@@ -139,7 +152,7 @@ bool FormulaCalculator::Compile()
     }
     // Without "rand" registered this parse fails exactly when the formula uses it.
     FormulaParser helper;
-    prepare(helper, &m_helperParams.x, &m_helperParams.i, false);
+    PrepareParser(helper, &m_helperParams.x, &m_helperParams.i, false);
     m_helperTree = helper.Parse(text);
     return true;
 }
@@ -270,6 +283,7 @@ ResultCode FormulaCalculator::Run(int resolution, ProcContext* context)
         m_message = _("Failed to allocate memory!");
         return result;
     }
+    m_result->SetSource(std::make_shared<FormulaSeriesSource>(m_formula));
     m_proj->Add(m_result);
     m_proj->GetItem(m_proj->GetCount() - 1)->SetLabel(m_label);
     m_result.reset();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include <wx/string.h>
@@ -14,6 +15,14 @@
 #include "progress/ResultCode.h"
 
 class GraphProject;
+
+// What a calculated series was made of, to make it again: its formula. Its X and size are
+// those of the series itself.
+struct FormulaSeriesSource : SeriesSource
+{
+    explicit FormulaSeriesSource(wxString text) : formula(std::move(text)) {}
+    wxString formula;
+};
 
 // Creates a new series from a formula evaluated once per point, with "x" the point's
 // X value and "i" its index; "y"/"Y" read the project's series and "rand" draws
@@ -47,6 +56,9 @@ public:
     // y(n, ...) or Y(n, ...) with a constant n names a series the project does not have
     // (the message counts lines and columns from 1).
     bool Compile();
+    // Whether the formula parses at all, whatever the series it names; the message of a
+    // failed Compile when it does not.
+    static bool CheckSyntax(const wxString& formula, wxString& message);
 
     // Computes the series, builds its mipmap for `resolution` (the "/Mipmap/Resolution"
     // setting; 0 or less builds none), then adds it to the project and labels it. On
@@ -83,6 +95,7 @@ private:
     };
     class SeriesSnapshot;
 
+    void PrepareParser(FormulaParser& parser, double* x, double* i, bool withRandom);
     ResultCode CheckRequest(int resolution);
     bool CheckSeriesNumbers(const std::vector<FormulaCall>& calls);
     // Series n (1-based), or null; `scratch` holds it when it is read from the project.

@@ -68,6 +68,15 @@ void GraphProject::Add(std::shared_ptr<GraphData> data)
     Notify(GraphProjectUpdate{PROJ_ADD, nullptr, 0});
 }
 
+bool GraphProject::SetTimeOrigin(int64_t nanos)
+{
+    if (!m_data.empty())
+        return false;
+    m_hasTimeOrigin = true;
+    m_timeOrigin = nanos;
+    return true;
+}
+
 void GraphProject::Remove(int index)
 {
     wxCHECK_RET(index >= 0 && index < static_cast<int>(m_data.size()), "index out of range");

@@ -104,6 +104,10 @@ public:
     // is moved to it). Cleared when the last series goes.
     bool HasTimeOrigin() const { return m_hasTimeOrigin; }
     int64_t GetTimeOrigin() const { return m_timeOrigin; }
+    // Gives a project without series its origin ahead of them, as a saved project had it
+    // (its first time series may have gone since); false, and nothing changed, when the
+    // project has series.
+    bool SetTimeOrigin(int64_t nanos);
 
     ProjectProperty GetProperty() const { return m_property; }
     void SetProperty(const ProjectProperty& property);
