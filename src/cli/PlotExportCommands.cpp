@@ -1,5 +1,6 @@
 // plot and export: several files and formulas into one picture or one CSV file.
 #include <cmath>
+#include <cstdio>
 
 #include <wx/intl.h>
 #include <wx/tokenzr.h>
@@ -8,6 +9,7 @@
 #include "csv/CSVExporter.h"
 #include "model/Palette.h"
 #include "model/PropertyNames.h"
+#include "project/ProjectOpen.h"
 #include "render/CairoContext.h"
 #include "render/GraphRenderer.h"
 
@@ -19,6 +21,9 @@ void AddInputOptions(wxCmdLineParser& parser)
                      wxCMD_LINE_OPTION_MANDATORY);
     AddReadingOptions(parser);
     parser.AddOption("", "formula", "add the series LABEL=EXPR (repeatable)");
+    parser.AddOption("", "project",
+                     "start from the saved project P (.ardentine): its series, properties and "
+                     "view; FILEs and formulas are added after its series");
     parser.AddParam("FILE", wxCMD_LINE_VAL_STRING,
                     wxCMD_LINE_PARAM_MULTIPLE | wxCMD_LINE_PARAM_OPTIONAL);
 }
@@ -32,18 +37,41 @@ std::vector<wxString> RepeatedOption(const wxCmdLineParser& parser, const wxStri
     return values;
 }
 
-// Imports every FILE, then adds every --formula series, in the order given.
+// Opens the saved project, or makes an empty one. What opening left out or found changed
+// goes to `warning` (and stderr): the picture is still made of the rest.
+std::shared_ptr<GraphProject> StartProject(const wxCmdLineParser& parser,
+                                           TerminalProgress& progress, wxString& warning)
+{
+    wxString path;
+    if (!parser.Found("project", &path))
+        return CreateGraphProject();
+    SavedProject saved;
+    wxString error;
+    if (!ReadProjectFile(path, saved, error))
+        throw EngineFailure{ResultCode::FAILURE, error};
+    std::shared_ptr<GraphProject> project;
+    OpenReport report;
+    CheckResult(BuildSavedProject(saved, CSVImportTuning(), DEFAULT_MIPMAP_RESOLUTION, &progress,
+                                  project, report, error),
+                error);
+    warning = report.Message();
+    if (!warning.empty())
+        std::fprintf(stderr, "%s\n", warning.utf8_str().data());
+    return project;
+}
+
+// Opens --project, imports every FILE, then adds every --formula series, in the order given.
 std::shared_ptr<GraphProject> BuildProject(const wxCmdLineParser& parser,
-                                           TerminalProgress& progress)
+                                           TerminalProgress& progress, wxString& warning)
 {
     const FileReading reading = ReadingOptions(parser);
-    auto project = CreateGraphProject();
+    auto project = StartProject(parser, progress, warning);
     for (size_t i = 0; i < parser.GetParamCount(); ++i)
         ImportWithDefaults(*project, parser.GetParam(i), reading, progress);
     for (const wxString& formula : RepeatedOption(parser, "formula"))
         AddFormulaSeries(*project, formula, progress);
     if (project->GetCount() == 0)
-        throw UsageError("nothing to do: give at least one FILE or --formula",
+        throw UsageError("nothing to do: give at least one FILE, --formula or --project",
                          parser.GetUsageString());
     return project;
 }
@@ -115,9 +143,12 @@ int RunPlot(int argc, char** argv)
     parser.Found("output", &output);
 
     TerminalProgress progress;
-    auto project = BuildProject(parser, progress);
+    wxString warning;
+    auto project = BuildProject(parser, progress, warning);
+    const bool fromProject = parser.Found("project");
     ProjectProperty property = project->GetProperty();
-    property.legendVisible = parser.Found("legend");
+    if (parser.Found("legend") || !fromProject)
+        property.legendVisible = parser.Found("legend");
     project->SetProperty(ParseProperties(parser, property));
     if (parser.Found("palette"))
         for (int i = 0; i < project->GetCount(); ++i) {
@@ -125,8 +156,11 @@ int RunPlot(int argc, char** argv)
             style.colour = PaletteColour(i);
             project->GetItem(i)->SetLineStyle(style);
         }
-    // As the desktop after a first import: every series counts, visible or not.
-    const PlotRange view = haveRange ? range : ComputeFitRange(*project, true);
+    // As the desktop after a first import: every series counts, visible or not. A project
+    // shows its saved view.
+    const PlotRange view = haveRange     ? range
+                           : fromProject ? project->GetPlotRange()
+                                         : ComputeFitRange(*project, true);
     project->SetPlotRange(view.minX, view.maxX, view.minY, view.maxY);
 
     CairoContext context(output, width, height);
@@ -139,11 +173,14 @@ int RunPlot(int argc, char** argv)
     if (!context.Finish())
         throw EngineFailure{ResultCode::FAILURE,
                             wxString::Format(_("Can't write \"%s\"!"), output)};
-    PrintJson(Json{{"result", 0},
-                   {"output", output.utf8_string()},
-                   {"width", width},
-                   {"height", height},
-                   {"series", project->GetCount()}});
+    Json out{{"result", 0},
+             {"output", output.utf8_string()},
+             {"width", width},
+             {"height", height},
+             {"series", project->GetCount()}};
+    if (!warning.empty())
+        out["warning"] = warning.utf8_string();
+    PrintJson(out);
     return EXIT_OK;
 }
 
@@ -175,7 +212,8 @@ int RunExport(int argc, char** argv)
     }
 
     TerminalProgress progress;
-    auto project = BuildProject(parser, progress);
+    wxString warning;
+    auto project = BuildProject(parser, progress, warning);
     CSVExportOption option = CSVExporter::MakeDefaultOption(*project);
     if (!chosen.empty()) {
         option.exportedData.clear();
@@ -194,9 +232,12 @@ int RunExport(int argc, char** argv)
     exporter.SetSeparator(outSep);
     exporter.SetOption(option);
     CheckResult(exporter.Export(&progress), exporter);
-    PrintJson(Json{{"result", 0},
-                   {"output", output.utf8_string()},
-                   {"series", option.exportedData.size()},
-                   {"lines", project->GetItem(option.exportedData[0].index)->GetCount()}});
+    Json out{{"result", 0},
+             {"output", output.utf8_string()},
+             {"series", option.exportedData.size()},
+             {"lines", project->GetItem(option.exportedData[0].index)->GetCount()}};
+    if (!warning.empty())
+        out["warning"] = warning.utf8_string();
+    PrintJson(out);
     return EXIT_OK;
 }

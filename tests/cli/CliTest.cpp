@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -17,7 +18,12 @@
 
 #include "base/FileUtil.h"
 #include "csv/CSVImportOption.h"
+#include "csv/CSVImporter.h"
+#include "formula/FormulaCalculator.h"
 #include "model/GraphData.h"
+#include "project/ProjectOpen.h"
+#include "render/CairoContext.h"
+#include "render/GraphRenderer.h"
 #include "support/CsvTestUtil.h"
 
 namespace {
@@ -310,6 +316,68 @@ TEST_F(Cli, ExportWritesTheDesktopFormat)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadFile(out), "1.50000000e+002\r\n0.00000000e+000\r\n");
     EXPECT_EQ(Run({"export", data, "-o", out, "--series", "3"}).status, 2);
+}
+
+// A saved project drawn headless: its view, properties and series as this process draws
+// the same project, pixel for pixel; its series exported; a damaged one refused.
+TEST_F(Cli, PlotAndExportASavedProject)
+{
+    Write("a.csv", "t,a,b\n0,1,150\n0.5,-2,0\n1,3,7\n1.5,0,1\n");
+    auto project = CreateGraphProject();
+    CSVImporter importer(wxString::FromUTF8(Path("a.csv")), *project);
+    ASSERT_EQ(importer.ScanInfo(nullptr), ResultCode::SUCCESS);
+    ASSERT_EQ(importer.Import(nullptr), ResultCode::SUCCESS);
+    FormulaCalculator calculator(project.get());
+    calculator.SetFormula("y(1,x)+y(2,x)/100");
+    calculator.SetLabel("sum");
+    calculator.SetDataX(DataX{0, 0.25});
+    calculator.SetSize(7);
+    ASSERT_TRUE(calculator.Compile());
+    ASSERT_EQ(calculator.Run(512, nullptr), ResultCode::SUCCESS);
+    project->GetItem(1)->SetLineStyle(LineStyle{3, Colour(255, 0, 0)});
+    ProjectProperty property = project->GetProperty();
+    property.legendVisible = true;
+    property.bgColor = Colour(250, 250, 200);
+    project->SetProperty(property);
+    project->SetPlotRange(0.2, 1.3, -1, 4);
+    wxString error;
+    const std::string saved = Path("p.ardentine");
+    ASSERT_TRUE(SaveProjectFile(wxString::FromUTF8(saved), DescribeProject(*project, {}), error));
+
+    Outcome r = Run({"plot", "--project", saved, "-o", Path("cli.png"), "--size", "400x300"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.Json()["series"], 3);
+    {
+        CairoContext cairo(wxString::FromUTF8(Path("here.png")), 400, 300);
+        GraphRenderer(cairo, *project, 400, 300).Render();
+        ASSERT_TRUE(cairo.Finish());
+    }
+    cairo_surface_t* cli = cairo_image_surface_create_from_png(Path("cli.png").c_str());
+    cairo_surface_t* here = cairo_image_surface_create_from_png(Path("here.png").c_str());
+    ASSERT_EQ(cairo_image_surface_get_width(cli), 400);
+    const int stride = cairo_image_surface_get_stride(cli);
+    EXPECT_EQ(std::memcmp(cairo_image_surface_get_data(cli), cairo_image_surface_get_data(here),
+                          size_t(stride) * 300),
+              0);
+    cairo_surface_destroy(cli);
+    cairo_surface_destroy(here);
+
+    r = Run({"export", "--project", saved, "-o", Path("out.csv"), "--series", "3", "--no-x"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.Json()["lines"], 7);
+    EXPECT_EQ(ReadFile(Path("out.csv")).substr(0, 5), "sum\r\n");
+
+    // The data gone: the picture is made of the rest, with a warning naming the file.
+    std::remove(Path("a.csv").c_str());
+    r = Run({"plot", "--project", saved, "-o", Path("cli.png")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.Json()["warning"].get<std::string>().find("a.csv"), std::string::npos);
+
+    Write("bad.ardentine", ReadFile(saved).substr(0, 100));
+    r = Run({"plot", "--project", Path("bad.ardentine"), "-o", Path("bad.png")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.Json()["message"].get<std::string>().find("not complete JSON"), std::string::npos);
+    EXPECT_NE(access(Path("bad.png").c_str(), F_OK), 0);
 }
 
 // Stacked recordings split by their key, unless asked not to; a split by another column.
