@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 
@@ -15,11 +16,13 @@
 #include "app/commands/ExportCommand.h"
 #include "app/commands/ExportImageCommand.h"
 #include "app/commands/ImportCommand.h"
+#include "app/commands/ProjectCommand.h"
 #include "app/commands/ReloadCommand.h"
 #include "csv/Follow.h"
 #include "app/panes/GraphPanel.h"
 #include "app/panes/PropertyPanel.h"
 #include "model/Palette.h"
+#include "project/ProjectFile.h"
 #include "render/TimeTicks.h"
 
 MainFrame::MainFrame(wxWindow* parent)
@@ -59,6 +62,7 @@ MainFrame::MainFrame(wxWindow* parent)
     Bind(wxEVT_MENU, &MainFrame::MenuItemRecentFile_OnMenuSelection, this, wxID_FILE1,
          wxID_FILE1 + RecentFiles::MAX_FILES - 1);
     SetDropTarget(new ImportDropTarget(*this));
+    Bind(wxEVT_CLOSE_WINDOW, &MainFrame::Frame_OnClose, this);
 
     ResetProject();
 }
@@ -88,14 +92,68 @@ void MainFrame::ReleaseProject()
 
 void MainFrame::ResetProject()
 {
+    SetProject(CreateGraphProject(), wxString(), false);
+}
+
+void MainFrame::SetProject(std::shared_ptr<GraphProject> project, const wxString& path,
+                           bool modified)
+{
     ReleaseProject();
-    m_project = CreateGraphProject();
+    m_project = std::move(project);
     m_project->Attach(this);
     m_panelGraph->SetProject(m_project.get());
     m_panelProj->SetProject(m_project.get());
     m_panelProp->SetProject(m_project.get());
-    m_history.Reset(m_project->GetPlotRange(), false);
-    m_modified = false;
+    m_history.Reset(m_project->GetPlotRange(), m_project->GetCount() > 0);
+    m_projectPath = path;
+    SetModified(modified);
+}
+
+void MainFrame::MarkSaved(const wxString& path)
+{
+    m_projectPath = path;
+    SetModified(false);
+}
+
+void MainFrame::SetModified(bool modified)
+{
+    m_modified = modified;
+    UpdateTitle();
+}
+
+wxString MainFrame::GetProjectName() const
+{
+    return m_projectPath.empty() ? wxString(_("Untitled")) : wxFileName(m_projectPath).GetName();
+}
+
+void MainFrame::UpdateTitle()
+{
+    const wxString title = (m_modified ? "*" : "") + GetProjectName() + " - " + _("Ardentine");
+    if (GetTitle() != title)
+        SetTitle(title);
+}
+
+SavedCursors MainFrame::GetCursors() const
+{
+    CursorOverlay& cursors = m_panelGraph->Cursors();
+    return SavedCursors{cursors.IsShown(), {cursors.GetX(0), cursors.GetX(1)}};
+}
+
+void MainFrame::SetCursors(const SavedCursors& cursors)
+{
+    CursorOverlay& overlay = m_panelGraph->Cursors();
+    overlay.Show(cursors.shown);
+    overlay.SetX(0, cursors.x[0]);
+    overlay.SetX(1, cursors.x[1]);
+}
+
+void MainFrame::Frame_OnClose(wxCloseEvent& event)
+{
+    if (event.CanVeto() && !SaveOrDiscardModified(*this, _("Exit"))) {
+        event.Veto();
+        return;
+    }
+    event.Skip();
 }
 
 void MainFrame::Update(Observable*, const ObserverParamBase& param)
@@ -103,7 +161,8 @@ void MainFrame::Update(Observable*, const ObserverParamBase& param)
     auto* update = dynamic_cast<const ObserverParam<GraphProjectUpdate>*>(&param);
     if (!update)
         return;
-    m_modified = true;
+    if (!m_modified)
+        SetModified(true);
     const uint32_t kind = update->GetValue().kind;
     if ((kind & PROJ_ADD) && ReadPaletteSetting(GetConfig())) {
         const int last = m_project->GetCount() - 1;
@@ -300,11 +359,31 @@ void MainFrame::GraphPanel_OnIntervals(wxCommandEvent&)
 
 void MainFrame::MenuItemNewProject_OnMenuSelection(wxCommandEvent&)
 {
-    if (m_modified && wxMessageBox(_("This project is modified. Do you want to remove all?"),
-                                   _("New Project"), wxYES_NO | wxICON_QUESTION, this) != wxYES)
+    // A project never saved keeps the question it always had.
+    if (m_projectPath.empty()) {
+        if (m_modified && wxMessageBox(_("This project is modified. Do you want to remove all?"),
+                                       _("New Project"), wxYES_NO | wxICON_QUESTION, this) != wxYES)
+            return;
+    } else if (!SaveOrDiscardModified(*this, _("New Project"))) {
         return;
+    }
     ResetProject();
     SetStatusMessage(_("Creating new project is completed!"));
+}
+
+void MainFrame::MenuItemOpenProject_OnMenuSelection(wxCommandEvent&)
+{
+    RunOpenProjectCommand(*this);
+}
+
+void MainFrame::MenuItemSaveProject_OnMenuSelection(wxCommandEvent&)
+{
+    RunSaveProjectCommand(*this, false);
+}
+
+void MainFrame::MenuItemSaveProjectAs_OnMenuSelection(wxCommandEvent&)
+{
+    RunSaveProjectCommand(*this, true);
 }
 
 void MainFrame::MenuItemImport_OnMenuSelection(wxCommandEvent&)
@@ -345,7 +424,7 @@ void MainFrame::MenuItemDelete_OnMenuSelection(wxCommandEvent&)
 
 void MainFrame::MenuItemExit_OnMenuSelection(wxCommandEvent&)
 {
-    Close(true);
+    Close(false); // the close handler may ask about a modified project
 }
 
 void MainFrame::FitPlotRange(bool fitX, bool fitY)

@@ -8,10 +8,11 @@
 #include "model/Observer.h"
 #include "model/ViewHistory.h"
 #include "app/RecentFiles.h"
-#include "app/commands/CommandHost.h"
+#include "app/commands/ProjectHost.h"
 #include "ui/MainFrameDesign.h"
 
 class FileFollower;
+struct SavedCursors;
 class GraphPanel;
 class ManualPanel;
 class ProjectPanel;
@@ -22,7 +23,7 @@ constexpr const char* COORDINATE_SAMPLE = "2026-12-31T23:59:59.999999, -1234567.
 
 // The program's window: owns the current project, carries the view commands, runs the file
 // and data commands as their host and shows command results in the status bar.
-class MainFrame : public MainFrameDesign, public Observer, public CommandHost
+class MainFrame : public MainFrameDesign, public Observer, public ProjectHost
 {
 public:
     // How long a status message stays, in milliseconds.
@@ -32,7 +33,16 @@ public:
     ~MainFrame() override;
 
     std::shared_ptr<GraphProject> GetProject() const override { return m_project; }
-    bool IsModified() const { return m_modified; }
+    bool IsModified() const override { return m_modified; }
+    void SetModified(bool modified);
+    const wxString& GetProjectPath() const override { return m_projectPath; }
+    wxString GetProjectName() const override;
+    // The panes show the project; the view history starts over.
+    void SetProject(std::shared_ptr<GraphProject> project, const wxString& path,
+                    bool modified) override;
+    void MarkSaved(const wxString& path) override;
+    SavedCursors GetCursors() const override;
+    void SetCursors(const SavedCursors& cursors) override;
     const ViewHistory& GetViewHistory() const { return m_history; }
 
     // Replaces the project by a new, empty one and hands it to the panes.
@@ -66,6 +76,9 @@ public:
 
 protected:
     void MenuItemNewProject_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemOpenProject_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemSaveProject_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemSaveProjectAs_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemImport_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemExport_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemExportImage_OnMenuSelection(wxCommandEvent& event) override;
@@ -103,6 +116,10 @@ protected:
 private:
     // Unlinks the panes and this window from the project and drops it.
     void ReleaseProject();
+    // "*name - Ardentine" while modified, "name - Ardentine" otherwise.
+    void UpdateTitle();
+    // A close the user can take back asks about a modified project first.
+    void Frame_OnClose(wxCloseEvent& event);
     void StatusTimer_OnTimer(wxTimerEvent& event);
     void FollowTimer_OnTimer(wxTimerEvent& event);
     void MenuItemReload_OnMenuSelection(wxCommandEvent& event) override;
@@ -132,6 +149,7 @@ private:
 
     std::shared_ptr<GraphProject> m_project;
     bool m_modified = false;
+    wxString m_projectPath;
     wxTimer m_statusTimer;
     wxTimer m_followTimer;
     std::unique_ptr<FileFollower> m_follower;

@@ -55,6 +55,9 @@ void MainFrameDesign::CreateMenus()
 
     m_menuFile = new wxMenu();
     m_menuFile->Append(ID_MENU_NEW_PROJECT, _("New Project") + "\tCtrl+N");
+    m_menuFile->Append(ID_MENU_OPEN_PROJECT, _("Open Project") + "\tCtrl+O");
+    m_menuFile->Append(ID_MENU_SAVE_PROJECT, _("Save Project") + "\tCtrl+S");
+    m_menuFile->Append(ID_MENU_SAVE_PROJECT_AS, _("Save Project As") + "\tCtrl+Shift+S");
     m_menuFile->AppendSeparator();
     m_menuFile->Append(ID_MENU_IMPORT, _("Import") + "\tCtrl+I");
     m_menuFile->Append(ID_MENU_RELOAD, _("Reload") + "\tF5");
@@ -208,6 +211,10 @@ void MainFrameDesign::BindCommands()
         Handler handler;
     } commands[] = {
         {ID_MENU_NEW_PROJECT, wxID_NONE, &MainFrameDesign::MenuItemNewProject_OnMenuSelection},
+        {ID_MENU_OPEN_PROJECT, wxID_NONE, &MainFrameDesign::MenuItemOpenProject_OnMenuSelection},
+        {ID_MENU_SAVE_PROJECT, wxID_NONE, &MainFrameDesign::MenuItemSaveProject_OnMenuSelection},
+        {ID_MENU_SAVE_PROJECT_AS, wxID_NONE,
+         &MainFrameDesign::MenuItemSaveProjectAs_OnMenuSelection},
         {ID_MENU_IMPORT, ID_TOOL_IMPORT, &MainFrameDesign::MenuItemImport_OnMenuSelection},
         {ID_MENU_EXPORT, ID_TOOL_EXPORT, &MainFrameDesign::MenuItemExport_OnMenuSelection},
         {ID_MENU_EXPORT_IMAGE, wxID_NONE, &MainFrameDesign::MenuItemExportImage_OnMenuSelection},

@@ -51,6 +51,9 @@ enum
     ID_MENU_MANUAL,
     ID_MENU_LICENSE,
     ID_MENU_ABOUT,
+    ID_MENU_OPEN_PROJECT,
+    ID_MENU_SAVE_PROJECT,
+    ID_MENU_SAVE_PROJECT_AS,
 };
 
 // Layout of the main window: panes, menus, toolbar and status bar. Every command goes to a
@@ -86,6 +89,9 @@ protected:
                   wxWindow* license);
 
     virtual void MenuItemNewProject_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemOpenProject_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemSaveProject_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemSaveProjectAs_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemImport_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemExport_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemExportImage_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }

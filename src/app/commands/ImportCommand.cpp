@@ -9,6 +9,8 @@
 #include "app/RecentFiles.h"
 #include "app/Settings.h"
 #include "app/commands/CommandHost.h"
+#include "app/commands/ProjectCommand.h"
+#include "app/commands/ProjectHost.h"
 #include "app/dialogs/CSVImportOptionDlg.h"
 #include "app/dialogs/FileDialogs.h"
 #include "app/dialogs/ProgressDlg.h"
@@ -16,6 +18,7 @@
 #include "csv/CSVImporter.h"
 #include "csv/Preview.h"
 #include "model/GraphProject.h"
+#include "project/ProjectFile.h"
 
 void RunImportCommand(CommandHost& host)
 {
@@ -128,13 +131,30 @@ bool ImportFileWithSeparator(CommandHost& host, const wxString& path, wxChar sep
     return true;
 }
 
+namespace {
+
+// A project file opens in a window that holds project files (after asking about a modified
+// project); any other file is imported.
+void OpenOrImport(CommandHost& host, const wxString& path)
+{
+    auto* projects = dynamic_cast<ProjectHost*>(&host);
+    if (!projects || !IsProjectFileName(path))
+        ImportFile(host, path, true);
+    else if (SaveOrDiscardModified(*projects, _("Open Project")))
+        OpenProjectFile(*projects, path);
+}
+
+} // namespace
+
 void ImportFilesAtStart(CommandHost& host, const wxArrayString& files, wxChar separator)
 {
     if (files.empty())
         return;
     host.GetCommandWindow()->CallAfter([&host, files, separator] {
         for (const wxString& file : files) {
-            if (separator)
+            if (IsProjectFileName(file))
+                OpenOrImport(host, file);
+            else if (separator)
                 ImportFileWithSeparator(host, file, separator, false);
             else
                 ImportFile(host, file, false);
@@ -153,7 +173,7 @@ void RunRecentFileCommand(CommandHost& host, size_t index)
         ShowErrorMessage(host.GetCommandWindow(), wxString::Format(_("Can't open \"%s\"!"), path));
         return;
     }
-    ImportFile(host, path, true);
+    OpenOrImport(host, path);
 }
 
 // The dialogs must not run inside the drag: the import starts once the drop is over.
@@ -162,7 +182,7 @@ bool ImportDropTarget::OnDropFiles(wxCoord, wxCoord, const wxArrayString& files)
     CommandHost* host = &m_host;
     host->GetCommandWindow()->CallAfter([host, files] {
         for (const wxString& file : files)
-            ImportFile(*host, file, true);
+            OpenOrImport(*host, file);
     });
     return true;
 }

@@ -22,13 +22,16 @@ bool ImportFileWithSeparator(CommandHost& host, const wxString& path, wxChar sep
                              bool showOptions);
 
 // Files named on the command line: imported one after another once the event loop runs,
-// with the default option; a separator of 0 means by the file's extension.
+// with the default option (a separator of 0 means by the file's extension); a project
+// file (".ardentine") opens instead in a window that holds projects.
 void ImportFilesAtStart(CommandHost& host, const wxArrayString& files, wxChar separator);
 
-// File > Recent Files: imports the index-th recent file as a dropped file is imported.
+// File > Recent Files: imports the index-th recent file as a dropped file is imported, or
+// opens it when it is a project.
 void RunRecentFileCommand(CommandHost& host, size_t index);
 
-// Files dropped on the main window are imported as through the Import command.
+// Files dropped on the main window are imported as through the Import command; a project
+// file opens.
 class ImportDropTarget : public wxFileDropTarget
 {
 public:

@@ -63,6 +63,7 @@ void CursorOverlay::SetX(int which, double x)
     if (which < 0 || which > 1 || !std::isfinite(x))
         return;
     m_x[which] = x;
+    m_overData = m_proj && m_proj->GetCount() > 0;
     m_readout.clear();
     m_window->Refresh(false);
 }
