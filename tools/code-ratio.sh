@@ -24,7 +24,7 @@ count() {
 }
 printf '%-10s %7s %7s %6s\n' folder source tests ratio
 total_s=0; total_t=0
-for d in base model progress csv formula render ui app cli; do
+for d in base model progress csv formula render project ui app cli; do
   s=$(count "src/$d"); t=$(count "tests/$d")
   total_s=$((total_s + s)); total_t=$((total_t + t))
   printf '%-10s %7d %7d %6.2f\n' "$d" "$s" "$t" "$(echo "$t / $s" | bc -l)"
