@@ -19,7 +19,7 @@
 #include "base/BuildInfo.h"
 #include "csv/CSVImporter.h"
 #include "csv/ColumnCache.h"
-#include "csv/CsvTestUtil.h"
+#include "support/CsvTestUtil.h"
 #include "model/GraphProject.h"
 
 namespace {
