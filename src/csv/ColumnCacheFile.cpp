@@ -21,7 +21,7 @@ namespace {
 
 constexpr char MAGIC[8] = {'A', 'R', 'D', 'C', 'O', 'L', 'S', '\n'};
 // Raised whenever the layout changes; the program version is checked as well.
-constexpr uint32_t FORMAT_VERSION = 1;
+constexpr uint32_t FORMAT_VERSION = 2;
 constexpr size_t HEAD_BYTES = 32;
 constexpr uint64_t PAGE = 4096;
 constexpr size_t WRITE_PIECE = size_t(4) << 20;
@@ -231,6 +231,7 @@ struct SeriesEntry
     bool hasTimeOrigin = false;
     int64_t timeOrigin = 0;
     uint64_t rawArray = 0;
+    int32_t mipmapLevels = 0; // the drawing levels the stored arrays serve
     std::vector<uint64_t> levelArrays;
 };
 
@@ -266,6 +267,7 @@ Layout LayOut(const CachedImport& import)
         entry.hasTimeOrigin = data->HasTimeOrigin();
         entry.timeOrigin = data->GetTimeOrigin();
         entry.rawArray = add(y.raw.data(), y.raw.size() * sizeof(double));
+        entry.mipmapLevels = y.mipmapLevels;
         for (const auto& level : y.mipmap)
             entry.levelArrays.push_back(add(level.data(), level.size() * sizeof(MinMax)));
         layout.series.push_back(std::move(entry));
@@ -331,6 +333,7 @@ std::string MetaBlock(const CachedImport& import, const Layout& layout, uint64_t
         out.Put<uint8_t>(s.hasTimeOrigin);
         out.Put(s.timeOrigin);
         out.Put(s.rawArray);
+        out.Put(s.mipmapLevels);
         out.Put<uint64_t>(s.levelArrays.size());
         for (uint64_t level : s.levelArrays)
             out.Put(level);
@@ -508,7 +511,7 @@ bool CacheReader::ReadRest(CachedImport& out)
     m_arrays.resize(in.Count(16));
     for (ArrayEntry& array : m_arrays)
         array = {in.Get<uint64_t>(), in.Get<uint64_t>()};
-    m_series.resize(in.Count(49));
+    m_series.resize(in.Count(53));
     for (SeriesEntry& s : m_series) {
         s.count = in.Get<uint64_t>();
         s.start = in.Get<double>();
@@ -517,6 +520,7 @@ bool CacheReader::ReadRest(CachedImport& out)
         s.hasTimeOrigin = in.Get<uint8_t>() != 0;
         s.timeOrigin = in.Get<int64_t>();
         s.rawArray = in.Get<uint64_t>();
+        s.mipmapLevels = in.Get<int32_t>();
         s.levelArrays.resize(in.Count(8));
         for (uint64_t& level : s.levelArrays)
             level = in.Get<uint64_t>();
@@ -541,6 +545,8 @@ bool CacheReader::CheckTable() const
             return false;
         if (s.xArray >= 0 && (!fits(uint64_t(s.xArray), sizeof(double)) ||
                               m_arrays[uint64_t(s.xArray)].bytes < s.count * 8))
+            return false;
+        if (s.mipmapLevels < 0 || s.levelArrays.size() != StoredMipmapLevels(s.mipmapLevels))
             return false;
         for (uint64_t level : s.levelArrays)
             if (!fits(level, sizeof(MinMax)))
@@ -589,6 +595,7 @@ bool CacheReader::MakeSeries(CachedImport& out)
             y->raw = TakeArray<double>(m_own[s.rawArray], whole, m_arrays[s.rawArray]);
             for (uint64_t level : s.levelArrays)
                 y->mipmap.push_back(TakeArray<MinMax>(m_own[level], whole, m_arrays[level]));
+            y->mipmapLevels = s.mipmapLevels;
             DataX x(s.start, s.interval);
             if (s.xArray >= 0) {
                 auto& shared = xs[size_t(s.xArray)];

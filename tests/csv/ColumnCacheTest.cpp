@@ -36,6 +36,7 @@ std::string Fingerprint(const GraphProject& project)
         const GraphDataY& y = *data->GetDataY();
         out += data->GetLabel().utf8_string() + "|";
         put(y.raw.data(), y.raw.size() * sizeof(double));
+        put(&y.mipmapLevels, sizeof y.mipmapLevels);
         for (const auto& level : y.mipmap)
             put(level.data(), level.size() * sizeof(MinMax));
         const DataX x = data->GetDataX();
