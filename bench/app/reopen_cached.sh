@@ -48,8 +48,9 @@ first_picture() {
     DISPLAY=$display GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 \
         "$build/ardentine" --verbose "$@" >/dev/null 2>"$work/log" &
     app=$!
-    until grep -Eq "GraphPanel::Render\(\): ([0-9]+)" "$work/log" &&
-        [ "$(sed -n 's/.*GraphPanel::Render(): \([0-9]*\) series.*/\1/p' "$work/log" | sort -n | tail -1)" -ge "$min" ]; do
+    # A line still being written reads as no picture yet.
+    until n=$(sed -n 's/.*GraphPanel::Render(): \([0-9][0-9]*\) series.*/\1/p' "$work/log" |
+        sort -n | tail -1) && [ "${n:--1}" -ge "$min" ]; do
         kill -0 $app 2>/dev/null || { echo "the program ended without drawing" >&2; exit 1; }
         sleep 0.01
     done
