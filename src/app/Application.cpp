@@ -14,6 +14,7 @@
 
 #include "app/MainFrame.h"
 #include "app/Settings.h"
+#include "csv/ColumnCache.h"
 #include "base/BuildInfo.h"
 #include "app/commands/ImportCommand.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
@@ -136,8 +137,22 @@ bool Application::ReadStartOptions(const wxCmdLineParser& parser, wxArrayString&
     return true;
 }
 
+ColumnCache& Application::GetColumnCache()
+{
+    if (!m_columnCache)
+        m_columnCache = std::make_unique<ColumnCache>(
+            m_config ? ReadCacheSettings(*m_config) : ColumnCacheSettings());
+    return *m_columnCache;
+}
+
+void Application::ResetColumnCache()
+{
+    m_columnCache.reset();
+}
+
 int Application::OnExit()
 {
+    m_columnCache.reset(); // a write not finished is abandoned: closing stays quick
     SaveConfiguration();
     m_config.reset();
     return wxApp::OnExit();

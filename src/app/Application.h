@@ -5,6 +5,8 @@
 #include <wx/app.h>
 #include <wx/fileconf.h>
 
+class ColumnCache;
+
 // The application object: loads the per-user configuration at start, creates the main
 // window, and saves the configuration when the program ends.
 class Application : public wxApp
@@ -36,6 +38,11 @@ public:
 
     wxFileConfig* GetConfig() const { return m_config.get(); }
 
+    // The column cache as the settings make it (created at the first use).
+    ColumnCache& GetColumnCache();
+    // Made again from the settings at the next use; unfinished writes are abandoned.
+    void ResetColumnCache();
+
     // Reads the configuration from `path` if the file exists, else starts an empty one;
     // never fails. The path is where SaveConfiguration writes.
     void LoadConfiguration(const wxString& path);
@@ -53,6 +60,7 @@ private:
                                  wxChar& separator);
 
     std::unique_ptr<wxFileConfig> m_config;
+    std::unique_ptr<ColumnCache> m_columnCache;
     wxString m_configPath;
     wxArrayString m_startFiles;
     wxChar m_startSeparator = 0;

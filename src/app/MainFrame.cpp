@@ -224,6 +224,26 @@ void MainFrame::MenuItemCursors_OnUpdateUI(wxUpdateUIEvent& event)
     event.Check(m_panelGraph->Cursors().IsShown());
 }
 
+void MainFrame::MenuItemCache_OnMenuSelection(wxCommandEvent&)
+{
+    WriteCacheEnabled(GetConfig(), !ReadCacheSettings(GetConfig()).enabled);
+    Application::GetInstance().ResetColumnCache();
+}
+
+void MainFrame::MenuItemCache_OnUpdateUI(wxUpdateUIEvent& event)
+{
+    event.Check(ReadCacheSettings(GetConfig()).enabled);
+}
+
+void MainFrame::MenuItemClearCache_OnMenuSelection(wxCommandEvent&)
+{
+    const int removed = GetColumnCache()->Clear();
+    SetStatusMessage(
+        wxString::Format(wxPLURAL("The column cache is cleared: %d file removed.",
+                                  "The column cache is cleared: %d files removed.", removed),
+                         removed));
+}
+
 void MainFrame::MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event)
 {
     event.Check(ReadPaletteSetting(GetConfig()));
@@ -244,6 +264,11 @@ wxConfigBase& MainFrame::GetConfig()
     wxConfigBase* config = Application::GetInstance().GetConfig();
     wxASSERT_MSG(config, "the configuration is loaded before the main window is made");
     return *config;
+}
+
+ColumnCache* MainFrame::GetColumnCache()
+{
+    return &Application::GetInstance().GetColumnCache();
 }
 
 bool MainFrame::GetDrawnGraphSize(wxSize& size) const

@@ -68,6 +68,7 @@ public:
     wxWindow* GetCommandWindow() override { return this; }
     // The application's configuration.
     wxConfigBase& GetConfig() override;
+    ColumnCache* GetColumnCache() override;
     bool GetDrawnGraphSize(wxSize& size) const override;
 
     // Observer: any change of the project marks it modified.
@@ -97,6 +98,8 @@ protected:
     void MenuItemBack_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemForward_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemPalette_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemCache_OnMenuSelection(wxCommandEvent& event) override;
+    void MenuItemClearCache_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemCursors_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemManual_OnMenuSelection(wxCommandEvent& event) override;
     void MenuItemLicense_OnMenuSelection(wxCommandEvent& event) override;
@@ -109,6 +112,7 @@ protected:
     void MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event) override;
+    void MenuItemCache_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemCursors_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemManual_OnUpdateUI(wxUpdateUIEvent& event) override;
     void MenuItemLicense_OnUpdateUI(wxUpdateUIEvent& event) override;

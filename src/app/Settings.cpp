@@ -47,6 +47,21 @@ double ReadZoomFactor(wxConfigBase& config)
     return ValidZoomFactor(ReadSetting(config, SETTING_MOUSE_ZOOM));
 }
 
+ColumnCacheSettings ReadCacheSettings(const wxConfigBase& config)
+{
+    ColumnCacheSettings settings;
+    config.Read("/Cache/Enabled", &settings.enabled, true);
+    long maxBytes = 0;
+    if (config.Read("/Cache/MaxBytes", &maxBytes) && maxBytes > 0)
+        settings.maxBytes = maxBytes;
+    return settings;
+}
+
+void WriteCacheEnabled(wxConfigBase& config, bool on)
+{
+    config.Write("/Cache/Enabled", on);
+}
+
 bool ReadPaletteSetting(const wxConfigBase& config)
 {
     bool on = false;

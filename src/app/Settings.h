@@ -2,6 +2,8 @@
 
 #include <wx/string.h>
 
+#include "csv/ColumnCache.h"
+
 class wxConfigBase;
 
 // A setting in the per-user configuration: its key and the default that is recorded
@@ -30,6 +32,11 @@ double ReadZoomFactor(wxConfigBase& config);
 // without writing a default, so the configuration file stays as it was until then.
 bool ReadPaletteSetting(const wxConfigBase& config);
 void WritePaletteSetting(wxConfigBase& config, bool on);
+
+// "/Cache/Enabled" (default on) and "/Cache/MaxBytes" (0 or missing: a tenth of the free
+// space), read without writing defaults.
+ColumnCacheSettings ReadCacheSettings(const wxConfigBase& config);
+void WriteCacheEnabled(wxConfigBase& config, bool on);
 
 // Writes `size` bytes to a temporary file beside `path` (private to the user), flushes it
 // to disk and renames it over `path`, so that a crash or a full disk never leaves a

@@ -101,10 +101,14 @@ void ApplyReading(CSVImporter& importer, const FileReading& reading)
 }
 
 ImportReport ImportWithDefaults(GraphProject& project, const wxString& file,
-                                const FileReading& reading, TerminalProgress& progress)
+                                const FileReading& reading, TerminalProgress& progress,
+                                ColumnCache* cache)
 {
     CSVImporter importer(file, project);
     ApplyReading(importer, reading);
+    importer.SetColumnCache(cache);
+    if (importer.ImportCached(DEFAULT_MIPMAP_RESOLUTION))
+        return ImportReport{importer.GetGapCount(), importer.GetFirstGapLine()};
     CheckResult(importer.ScanInfo(&progress), importer);
     const wxString problem = CheckDefaultImport(file, importer.GetInfo(), importer.GetOption());
     if (!problem.empty())

@@ -75,10 +75,13 @@ struct ImportReport
     int64_t firstGapLine = 0;
 };
 
+class ColumnCache;
 // Scans and imports FILE with its default option into project, as the desktop does; a
-// file that yields no series is a failure with the desktop's message.
+// file that yields no series is a failure with the desktop's message. With a cache, the
+// series come from it when it holds them, and are written to it when not.
 ImportReport ImportWithDefaults(GraphProject& project, const wxString& file,
-                                const FileReading& reading, TerminalProgress& progress);
+                                const FileReading& reading, TerminalProgress& progress,
+                                ColumnCache* cache = nullptr);
 
 // Adds the series of "LABEL=EXPR" over the X axis and size of the first series of the
 // project, or 0, 1 and 1001 points when it has none.

@@ -4,8 +4,12 @@
 #include <cstdio>
 #include <thread>
 
+#include <wx/filename.h>
+
+#include "base/FileUtil.h"
 #include "cli/CliSupport.h"
 #include "csv/CSVImporter.h"
+#include "csv/ColumnCache.h"
 #include "csv/Reload.h"
 #include "csv/Separator.h"
 
@@ -142,8 +146,22 @@ int RunImport(int argc, char** argv)
                      "then follow the file for SECONDS as the window does (a check every 0.25 s), "
                      "printing a line for each change",
                      wxCMD_LINE_VAL_DOUBLE);
+    parser.AddSwitch("", "no-cache", "neither read the column cache nor write to it");
+    parser.AddOption("", "cache-dir",
+                     "the column cache's folder (default: $XDG_CACHE_HOME/ardentine)");
     if (!ParseCommandLine(parser))
         return EXIT_OK;
+    ColumnCacheSettings cacheSettings;
+    cacheSettings.enabled = !parser.Found("no-cache");
+    wxString cacheDir;
+    if (parser.Found("cache-dir", &cacheDir)) {
+        if (!cacheSettings.enabled)
+            throw UsageError("--cache-dir can't be combined with --no-cache");
+        cacheSettings.dir = FileNameToNarrow(wxFileName(cacheDir).GetAbsolutePath());
+        if (cacheSettings.dir.empty())
+            throw UsageError("--cache-dir takes a folder, got \"" + cacheDir + "\"");
+    }
+    ColumnCache cache(cacheSettings);
     double followSeconds = 0.0;
     if (parser.Found("follow", &followSeconds) && !(followSeconds >= 0.0 && followSeconds <= 1e6))
         throw UsageError("--follow takes a number of seconds from 0 to 1000000");
@@ -151,7 +169,7 @@ int RunImport(int argc, char** argv)
     auto project = CreateGraphProject();
     TerminalProgress progress;
     const ImportReport report =
-        ImportWithDefaults(*project, parser.GetParam(0), ReadingOptions(parser), progress);
+        ImportWithDefaults(*project, parser.GetParam(0), ReadingOptions(parser), progress, &cache);
 
     const bool withValues = parser.Found("values");
     Json series = Json::array();
@@ -199,6 +217,8 @@ int RunImport(int argc, char** argv)
         out["firstGapLine"] = report.firstGapLine;
     }
     PrintJson(out);
+    // The answer is out; the cache is written before the tool ends.
+    cache.WaitForWrites();
     if (followSeconds > 0.0) {
         std::fflush(stdout);
         PrepareToFollow(*project);

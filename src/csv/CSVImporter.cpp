@@ -1,10 +1,14 @@
 // The importer's operations; the scan and the conversion are done by its parts.
 #include "csv/CSVImporter.h"
 
+#include <climits>
+#include <cstdlib>
+
 #include <wx/intl.h>
 
 #include "csv/CSVConverter.h"
 #include "csv/CSVScanner.h"
+#include "csv/ColumnCache.h"
 #include "csv/Reload.h"
 #include "base/FileUtil.h"
 #include "csv/Separator.h"
@@ -18,6 +22,34 @@ CSVImporter::CSVImporter(const wxString& fileName, GraphProject& project)
 }
 
 CSVImporter::~CSVImporter() = default;
+
+namespace {
+
+// The file's absolute path without links, which names its cache; empty when it has none.
+std::string AbsolutePath(const wxString& fileName)
+{
+    const std::string narrow = FileNameToNarrow(fileName);
+    char resolved[PATH_MAX];
+    return !narrow.empty() && realpath(narrow.c_str(), resolved) ? std::string(resolved)
+                                                                 : std::string();
+}
+
+// A copy of each series that shares its values but none of its later changes (labels,
+// moved time origins), for the cache writer's thread.
+std::vector<std::shared_ptr<GraphData>>
+Snapshot(const std::vector<std::shared_ptr<GraphData>>& series)
+{
+    std::vector<std::shared_ptr<GraphData>> copies;
+    for (const auto& data : series) {
+        auto copy = CreateGraphData(data->GetDataX(), data->GetDataY());
+        if (data->HasTimeOrigin())
+            copy->SetTimeOrigin(data->GetTimeOrigin());
+        copies.push_back(std::move(copy));
+    }
+    return copies;
+}
+
+} // namespace
 
 void CSVImporter::SetSeparator(wxChar separator)
 {
@@ -36,11 +68,16 @@ ResultCode CSVImporter::ScanInfoInternal(Progress* progress)
     char separator; // checked here; the request carries it
     if (!NarrowSeparator(m_separator, separator, m_message))
         return ResultCode::FAILURE;
+    if (m_cache) {
+        m_sourcePath = AbsolutePath(m_fileName);
+        m_scanStamp = ReadSourceStamp(m_sourcePath);
+    }
     CSVScanner scanner(m_fileName, m_request, m_tuning, m_message);
     const ResultCode result = scanner.Scan(progress);
     if (result == ResultCode::SUCCESS) {
         m_info = scanner.GetInfo();
         m_option = scanner.GetOption();
+        m_scannedOption = m_option;
         *m_lineIndex = std::move(scanner.GetLineIndex());
     }
     return result;
@@ -72,6 +109,81 @@ ResultCode CSVImporter::Import(ProcContext* context, int resolution)
     const ResultCode result = ReadSeries(context, resolution);
     if (result != ResultCode::SUCCESS)
         return result;
+    if (m_fromCache) {
+        AddToProject(m_cachedIdentity);
+    } else {
+        const FileIdentity identity = ReadFileIdentity(FileNameToNarrow(m_fileName), m_dataEnd);
+        StoreInCache(identity); // before the project moves time origins
+        AddToProject(identity);
+    }
+    return ResultCode::SUCCESS;
+}
+
+bool CSVImporter::ImportCached(int resolution)
+{
+    if (!m_cache)
+        return false;
+    m_sourcePath = AbsolutePath(m_fileName);
+    if (!LoadCached(CacheRequestKey(m_separator, m_request, resolution), true))
+        return false;
+    m_resolution = resolution;
+    AddToProject(m_cachedIdentity);
+    return true;
+}
+
+bool CSVImporter::LoadCached(const std::string& key, bool byRequest)
+{
+    m_fromCache = false;
+    CachedImport cached;
+    if (!m_cache || m_sourcePath.empty() ||
+        m_cache->Load(m_sourcePath, key, byRequest, cached) != CacheRead::LOADED)
+        return false;
+    m_info = cached.info;
+    m_option = cached.option;
+    m_series = std::move(cached.series);
+    m_labels = std::move(cached.labels);
+    m_seriesKeys = std::move(cached.seriesKeys);
+    m_gaps = cached.gaps;
+    m_firstGapLine = cached.firstGapLine;
+    m_dataEnd = cached.dataEnd;
+    m_dataEndedWithLineFeed = cached.endedWithLineFeed;
+    m_lastX = std::move(cached.lastX);
+    // The file as it was read then: should it have changed since the check, a reload
+    // sees the change.
+    m_cachedIdentity = cached.identity;
+    m_fromCache = true;
+    return true;
+}
+
+void CSVImporter::StoreInCache(const FileIdentity& identity)
+{
+    // Not when the file changed while it was read: the series may hold some of each.
+    if (!m_cache || !m_cache->IsEnabled() || m_sourcePath.empty() || !m_scanStamp.exists ||
+        ReadSourceStamp(m_sourcePath) != m_scanStamp)
+        return;
+    auto cached = std::make_shared<CachedImport>();
+    cached->sourcePath = m_sourcePath;
+    cached->stamp = m_scanStamp;
+    cached->optionKey = CacheOptionKey(m_separator, m_request, m_option, m_resolution);
+    if (CacheOptionKey(m_separator, m_request, m_scannedOption, m_resolution) == cached->optionKey)
+        cached->requestKey = CacheRequestKey(m_separator, m_request, m_resolution);
+    cached->separator = m_separator;
+    cached->info = m_info;
+    cached->option = m_option;
+    cached->labels = m_labels;
+    cached->seriesKeys = m_seriesKeys;
+    cached->gaps = m_gaps;
+    cached->firstGapLine = m_firstGapLine;
+    cached->dataEnd = m_dataEnd;
+    cached->endedWithLineFeed = m_dataEndedWithLineFeed;
+    cached->lastX = m_lastX;
+    cached->identity = identity;
+    cached->series = Snapshot(m_series);
+    m_cache->Store(std::move(cached));
+}
+
+void CSVImporter::AddToProject(const FileIdentity& identity)
+{
     // Each series remembers the file and how it was read, to read it again.
     auto read = std::make_shared<FileRead>();
     read->path = m_fileName;
@@ -82,7 +194,7 @@ ResultCode CSVImporter::Import(ProcContext* context, int resolution)
     read->dataEnd = m_dataEnd;
     read->endedWithLineFeed = m_dataEndedWithLineFeed;
     read->lastX = m_lastX;
-    read->identity = ReadFileIdentity(FileNameToNarrow(m_fileName), m_dataEnd);
+    read->identity = identity;
     std::vector<size_t> sources = SeriesSourceIndices(m_option, m_series.size());
     for (size_t k = 0; k < m_series.size(); ++k) {
         m_series[k]->SetSource(
@@ -90,12 +202,16 @@ ResultCode CSVImporter::Import(ProcContext* context, int resolution)
         m_project.Add(m_series[k]);
         m_series[k]->SetLabel(m_labels[k]);
     }
-    return ResultCode::SUCCESS;
 }
 
 ResultCode CSVImporter::ReadSeries(ProcContext* context, int resolution)
 {
     m_resolution = resolution;
+    // Checked here, on the calling thread: a hit shows no progress at all.
+    if (m_cache && !m_sourcePath.empty() &&
+        LoadCached(CacheOptionKey(m_separator, m_request, m_option, resolution), false))
+        return ResultCode::SUCCESS;
+    m_fromCache = false;
     ResultCode result = RunProgressProc(context, &CSVImporter::ImportInternal, this);
     if (result == ResultCode::SUCCESS) {
         std::vector<GraphDataY*> dataYs;

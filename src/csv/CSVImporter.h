@@ -9,12 +9,14 @@
 #include <wx/string.h>
 
 #include "csv/CSVImportOption.h"
+#include "csv/ColumnCacheFile.h"
 #include "csv/CSVImportTuning.h"
 #include "csv/Dialect.h"
 #include "model/GraphData.h"
 #include "progress/ProgressProc.h"
 #include "progress/ResultCode.h"
 
+class ColumnCache;
 class GraphProject;
 struct CSVLineIndex;
 
@@ -68,10 +70,25 @@ public:
     // Series of the last import, in the order of the data sources (unlabelled).
     const std::vector<std::shared_ptr<GraphData>>& GetSeries() const { return m_series; }
 
+    // The column cache that imports are read from and written to (null: none). An import
+    // of an option the cache holds for the file as it is now takes its series from there
+    // without converting; any other import queues its series to be written there.
+    void SetColumnCache(ColumnCache* cache) { m_cache = cache; }
+    // The import of the default option, from the cache and without a scan, on the calling
+    // thread: true when the cache held it (the series are then in the project as Import
+    // puts them); false, with nothing changed, when it did not.
+    bool ImportCached(int resolution = DEFAULT_MIPMAP_RESOLUTION);
+    // Whether the series of the last import came from the cache.
+    bool IsFromCache() const { return m_fromCache; }
+
     // Tuning and test hooks (threads, memory limit, ...).
     CSVImportTuning& Tuning() { return m_tuning; }
 
 private:
+    bool LoadCached(const std::string& key, bool byRequest);
+    void AddToProject(const FileIdentity& identity);
+    void StoreInCache(const FileIdentity& identity);
+
     GraphProject& m_project;
     wxString m_fileName;
     wxChar m_separator = ',';
@@ -91,4 +108,11 @@ private:
     CSVImportTuning m_tuning;
     std::unique_ptr<CSVLineIndex> m_lineIndex; // of the last scan
     int m_resolution = DEFAULT_MIPMAP_RESOLUTION;
+
+    ColumnCache* m_cache = nullptr;
+    std::string m_sourcePath;        // absolute, for the cache; empty when unknown
+    SourceStamp m_scanStamp;         // the file when its scan began
+    CSVImportOption m_scannedOption; // the default option of the last scan
+    bool m_fromCache = false;
+    FileIdentity m_cachedIdentity; // of the file when the cached series were read
 };

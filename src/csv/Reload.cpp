@@ -12,6 +12,7 @@
 #include <wx/intl.h>
 
 #include "base/FileUtil.h"
+#include "csv/ColumnCache.h"
 #include "csv/CSVConverter.h"
 #include "csv/CSVImporter.h"
 #include "csv/CSVScanner.h"
@@ -259,7 +260,8 @@ bool AppendNewLines(FileRead& read, const FileUpdate& update,
         }
     }
 
-    // Each shared array grows once.
+    // Each shared array grows once, in place: no cache write may be reading it then.
+    CancelColumnCacheWrites();
     std::set<const void*> grown;
     for (const auto& series : group) {
         const GraphData& chunk = *update.chunks[SourceOf(*series)->source];
@@ -290,6 +292,7 @@ bool AppendNewLines(FileRead& read, const FileUpdate& update,
 
 void PrepareToFollow(GraphProject& project)
 {
+    CancelColumnCacheWrites(); // the arrays move
     std::set<const void*> done;
     for (int i = 0; i < project.GetCount(); ++i) {
         const auto series = project.GetItem(i);

@@ -3,7 +3,7 @@
 #include <sys/mman.h>
 
 namespace {
-constexpr std::size_t LARGE_THRESHOLD = std::size_t(2) << 20;
+constexpr std::size_t LARGE_THRESHOLD = LARGE_ARRAY_THRESHOLD;
 constexpr std::size_t LARGE_PAGE_BYTES = 4096;
 std::size_t RoundUp(std::size_t bytes)
 {
@@ -11,8 +11,25 @@ std::size_t RoundUp(std::size_t bytes)
 }
 } // namespace
 
+std::size_t LargeMappingBytes(std::size_t bytes)
+{
+    return RoundUp(bytes);
+}
+
+void UnmapLarge(void* memory, std::size_t bytes) noexcept
+{
+    if (memory)
+        munmap(memory, RoundUp(bytes));
+}
+
 void* AllocateLarge(std::size_t bytes)
 {
+    auto& adoption = large_array_detail::adoption;
+    if (adoption.memory && bytes == adoption.bytes) {
+        void* p = adoption.memory;
+        adoption.memory = nullptr; // once: a later allocation is an ordinary one
+        return p;
+    }
     if (bytes < LARGE_THRESHOLD)
         return ::operator new(bytes);
     void* p =

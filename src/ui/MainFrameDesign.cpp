@@ -72,6 +72,9 @@ void MainFrameDesign::CreateMenus()
 
     m_menuData = new wxMenu();
     m_menuData->Append(ID_MENU_CALCULATE, _("Calculate"));
+    m_menuData->AppendSeparator();
+    m_menuData->AppendCheckItem(ID_MENU_CACHE, _("Keep Imports in the Column Cache"));
+    m_menuData->Append(ID_MENU_CLEAR_CACHE, _("Clear the Column Cache"));
     m_menubar->Append(m_menuData, _("Data"));
 
     m_menuView = new wxMenu();
@@ -233,6 +236,8 @@ void MainFrameDesign::BindCommands()
         {ID_MENU_BACK, ID_TOOL_BACK, &MainFrameDesign::MenuItemBack_OnMenuSelection},
         {ID_MENU_FORWARD, ID_TOOL_FORWARD, &MainFrameDesign::MenuItemForward_OnMenuSelection},
         {ID_MENU_PALETTE, wxID_NONE, &MainFrameDesign::MenuItemPalette_OnMenuSelection},
+        {ID_MENU_CACHE, wxID_NONE, &MainFrameDesign::MenuItemCache_OnMenuSelection},
+        {ID_MENU_CLEAR_CACHE, wxID_NONE, &MainFrameDesign::MenuItemClearCache_OnMenuSelection},
         {ID_MENU_CURSORS, wxID_NONE, &MainFrameDesign::MenuItemCursors_OnMenuSelection},
         {ID_MENU_RELOAD, wxID_NONE, &MainFrameDesign::MenuItemReload_OnMenuSelection},
         {ID_MENU_FOLLOW, wxID_NONE, &MainFrameDesign::MenuItemFollow_OnMenuSelection},
@@ -261,6 +266,7 @@ void MainFrameDesign::BindCommands()
         {ID_MENU_BACK, ID_TOOL_BACK, &MainFrameDesign::MenuItemBack_OnUpdateUI},
         {ID_MENU_FORWARD, ID_TOOL_FORWARD, &MainFrameDesign::MenuItemForward_OnUpdateUI},
         {ID_MENU_PALETTE, wxID_NONE, &MainFrameDesign::MenuItemPalette_OnUpdateUI},
+        {ID_MENU_CACHE, wxID_NONE, &MainFrameDesign::MenuItemCache_OnUpdateUI},
         {ID_MENU_CURSORS, wxID_NONE, &MainFrameDesign::MenuItemCursors_OnUpdateUI},
         {ID_MENU_FOLLOW, wxID_NONE, &MainFrameDesign::MenuItemFollow_OnUpdateUI},
         {ID_MENU_FOLLOW_FIT_Y, wxID_NONE, &MainFrameDesign::MenuItemFollowFitY_OnUpdateUI},

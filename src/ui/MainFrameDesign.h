@@ -54,6 +54,8 @@ enum
     ID_MENU_OPEN_PROJECT,
     ID_MENU_SAVE_PROJECT,
     ID_MENU_SAVE_PROJECT_AS,
+    ID_MENU_CACHE,
+    ID_MENU_CLEAR_CACHE,
 };
 
 // Layout of the main window: panes, menus, toolbar and status bar. Every command goes to a
@@ -110,6 +112,8 @@ protected:
     virtual void MenuItemBack_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemForward_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemPalette_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemCache_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
+    virtual void MenuItemClearCache_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemCursors_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemReload_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
     virtual void MenuItemFollow_OnMenuSelection(wxCommandEvent& event) { event.Skip(); }
@@ -125,6 +129,7 @@ protected:
     virtual void MenuItemBack_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemForward_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemPalette_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
+    virtual void MenuItemCache_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemCursors_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemFollow_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void MenuItemFollowFitY_OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }

@@ -14,7 +14,9 @@
 #include "app/Application.h"
 #include "app/commands/ImportCommand.h"
 #include "app/dialogs/CSVImportOptionDlg.h"
+#include "app/dialogs/ProgressDlg.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
+#include "csv/ColumnCache.h"
 #include "app/panes/GraphPanel.h"
 #include "render/TimeTicks.h"
 #include "support/GuiTestSupport.h"
@@ -427,3 +429,55 @@ TEST_F(ImportCommandTest, TimeAndUnevenXDrawPanZoomAndReadUnderThePointer)
 }
 
 } // namespace
+
+namespace {
+
+// Counts the progress dialogs that start.
+class CountProgress : public wxEventFilter
+{
+public:
+    CountProgress() { wxEvtHandler::AddFilter(this); }
+    ~CountProgress() override { wxEvtHandler::RemoveFilter(this); }
+    int FilterEvent(wxEvent& event) override
+    {
+        if (event.GetEventType() == wxEVT_INIT_DIALOG &&
+            dynamic_cast<ProgressDlg*>(event.GetEventObject()))
+            ++count;
+        return Event_Skip;
+    }
+    int count = 0;
+};
+
+} // namespace
+
+// A file opened again as it was: the series come from the column cache, without a scan
+// or a progress dialog, the same as read; Data > Clear the Column Cache removes it.
+TEST_F(ImportCommandTest, ReopenComesFromTheColumnCache)
+{
+    std::string content = "t,a,b\n";
+    for (int i = 0; i < 50000; ++i)
+        content += wxString::Format("%d,%g,%d\n", i, std::sin(i / 100.0), i % 13).utf8_string();
+    const wxString path = Write("again.csv", content);
+    ColumnCache& cache = Application::GetInstance().GetColumnCache();
+    cache.Clear(); // what the other tests left
+    const std::string cacheFile = cache.FileFor(path.utf8_string());
+    CountProgress progress;
+    RunWithDialogs([&] { EXPECT_TRUE(ImportFileWithSeparator(*frame, path, 0, false)); }, {});
+    const int read = progress.count; // the scan, the import and its pyramids
+    EXPECT_GT(read, 0);
+    cache.WaitForWrites();
+    ASSERT_TRUE(wxFileName::FileExists(cacheFile));
+    const Rows series = Series();
+
+    delete frame;
+    frame = new MainFrame(nullptr);
+    RunWithDialogs([&] { EXPECT_TRUE(ImportFileWithSeparator(*frame, path, 0, false)); }, {});
+    EXPECT_EQ(read, progress.count);
+    EXPECT_EQ(series, Series());
+    EXPECT_EQ("Importing is completed!", Status());
+
+    wxCommandEvent clear(wxEVT_MENU, ID_MENU_CLEAR_CACHE);
+    frame->ProcessWindowEvent(clear);
+    EXPECT_FALSE(wxFileName::FileExists(cacheFile));
+    EXPECT_EQ("The column cache is cleared: 1 file removed.", Status());
+}

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -471,3 +472,74 @@ TEST_F(Cli, BundledExamplesImport)
 }
 
 } // namespace
+
+namespace {
+
+std::vector<std::string> FilesIn(const std::string& dir)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+std::string CacheTestFile()
+{
+    std::string content = "t,a,b\n";
+    for (int i = 0; i < 20000; ++i)
+        content += std::to_string(i) + "," + std::to_string(i % 7) + "," +
+                   std::to_string((i * 13) % 101) + ".25\n";
+    return content;
+}
+
+} // namespace
+
+// The second import reads the cache the first wrote and prints the same; --no-cache
+// writes nothing.
+TEST_F(Cli, ImportKeepsAColumnCache)
+{
+    const std::string file = Write("cached.csv", CacheTestFile());
+    const std::string dir = Path("cache");
+    const Outcome parsed = Run({"import", file, "--values", "--cache-dir", dir});
+    ASSERT_EQ(parsed.status, 0) << parsed.err;
+    ASSERT_EQ(1u, FilesIn(dir).size());
+    const Outcome cached = Run({"import", file, "--values", "--cache-dir", dir});
+    ASSERT_EQ(cached.status, 0) << cached.err;
+    EXPECT_EQ(parsed.out, cached.out);
+    EXPECT_EQ("", cached.err);
+
+    const std::string off = Path("off");
+    EXPECT_EQ(2, Run({"import", file, "--no-cache", "--cache-dir", off}).status);
+    EXPECT_EQ(0, Run({"import", file, "--no-cache"}).status);
+    EXPECT_FALSE(std::filesystem::exists(off));
+}
+
+// A disk that is full (here: a file size limit) leaves the import as it was, told once on
+// stderr, and no file behind.
+TEST_F(Cli, FullDiskImportsWithoutCache)
+{
+    const std::string file = Write("full.csv", CacheTestFile());
+    const std::string dir = Path("cache");
+    const Outcome r = Run({"import", file, "--cache-dir", dir},
+                          "sh -c 'trap \"\" XFSZ; ulimit -f 32; exec \"$0\" \"$@\"'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(20000, r.Json()["series"][0]["points"]);
+    const std::string told = "Imports are not cached: can't write to " + dir;
+    EXPECT_EQ(0u, r.err.find(told)) << r.err;
+    EXPECT_EQ(std::string::npos, r.err.find("Imports are not cached", 1)) << r.err;
+    EXPECT_TRUE(FilesIn(dir).empty());
+}
+
+// Two tools import the same file at the same moment: one cache file, no temporary left.
+TEST_F(Cli, TwoImportsAtOnceLeaveOneCacheFile)
+{
+    const std::string file = Write("both.csv", CacheTestFile());
+    const std::string dir = Path("cache");
+    const std::string one = Quote(ARDENTINE_CLI) + " import " + Quote(file) + " --cache-dir " +
+                            Quote(dir) + " >/dev/null";
+    ASSERT_EQ(0, std::system(("sh -c " + Quote(one + " & " + one + "; wait")).c_str()));
+    const std::vector<std::string> names = FilesIn(dir);
+    ASSERT_EQ(1u, names.size());
+    EXPECT_NE(std::string::npos, names[0].find(".columns"));
+}

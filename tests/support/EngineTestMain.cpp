@@ -10,6 +10,7 @@
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    TemporaryCacheHome cacheHome; // also for the command-line tool the tests run
     wxInitializer initializer(argc, argv);
     if (!initializer.IsOk())
         return 2;

@@ -61,6 +61,7 @@ int main(int argc, char** argv)
     wxRemoveFile(configHome);
     wxFileName::Mkdir(configHome, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     setenv("XDG_CONFIG_HOME", configHome.utf8_str(), 1);
+    TemporaryCacheHome cacheHome;
 
     wxApp::SetInstance(new Application);
     if (!wxEntryStart(argc, argv))

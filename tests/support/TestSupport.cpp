@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -20,6 +22,21 @@ void TestAssertHandler(const wxString& file, int line, const wxString& func, con
 }
 
 } // namespace
+
+TemporaryCacheHome::TemporaryCacheHome()
+{
+    std::string pattern = "/tmp/ardentine-cache-home-XXXXXX";
+    if (mkdtemp(&pattern[0]))
+        m_dir = pattern;
+    setenv("XDG_CACHE_HOME", m_dir.empty() ? "/nonexistent/ardentine-tests" : m_dir.c_str(), 1);
+}
+
+TemporaryCacheHome::~TemporaryCacheHome()
+{
+    std::error_code ignored;
+    if (!m_dir.empty())
+        std::filesystem::remove_all(m_dir, ignored);
+}
 
 void InstallTestAssertHandler() { wxSetAssertHandler(TestAssertHandler); }
 

@@ -10,6 +10,19 @@
 
 #include "progress/ProgressProc.h"
 
+// Points $XDG_CACHE_HOME at a fresh temporary folder, removed by the returned object: no
+// test reads or writes the user's own column cache.
+class TemporaryCacheHome
+{
+public:
+    TemporaryCacheHome();
+    ~TemporaryCacheHome();
+    const std::string& Dir() const { return m_dir; }
+
+private:
+    std::string m_dir;
+};
+
 // Turns every wx assertion into a test failure (never a dialog), unless an
 // ExpectWxAsserts is alive.
 void InstallTestAssertHandler();

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class ColumnCache;
 class GraphProject;
 class RecentFiles;
 class wxConfigBase;
@@ -31,4 +32,6 @@ public:
     virtual void FitPlotRange(bool fitX, bool fitY) = 0;
     // The size the graph was last drawn at; false while no graph has been drawn.
     virtual bool GetDrawnGraphSize(wxSize& size) const = 0;
+    // Where imports are cached; null: nowhere.
+    virtual ColumnCache* GetColumnCache() { return nullptr; }
 };

@@ -4,6 +4,7 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/intl.h>
+#include <wx/log.h>
 
 #include "app/CommandReport.h"
 #include "app/RecentFiles.h"
@@ -16,6 +17,7 @@
 #include "app/dialogs/ProgressDlg.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
 #include "csv/CSVImporter.h"
+#include "csv/ColumnCache.h"
 #include "csv/Preview.h"
 #include "model/GraphProject.h"
 #include "project/ProjectFile.h"
@@ -110,13 +112,22 @@ bool ImportFileWithSeparator(CommandHost& host, const wxString& path, wxChar sep
     CSVImporter importer(path, project);
     if (separator)
         importer.SetSeparator(separator);
-    ProgressDlg progress(parent);
-    // The message is read after the scan: argument order is unspecified.
-    const ResultCode scanned = importer.ScanInfo(&progress);
-    if (!ReportCommandResult(parent, scanned, importer.GetErrorMessage()))
-        return false;
-    if (!ChooseOptionAndImport(parent, importer, progress, host.GetConfig(), path, showOptions))
-        return false;
+    importer.SetColumnCache(host.GetColumnCache());
+    // Without the dialog, an import the cache holds needs neither a scan nor a progress
+    // dialog.
+    if (showOptions ||
+        !importer.ImportCached(ReadSetting(host.GetConfig(), SETTING_MIPMAP_RESOLUTION))) {
+        ProgressDlg progress(parent);
+        // The message is read after the scan: argument order is unspecified.
+        const ResultCode scanned = importer.ScanInfo(&progress);
+        if (!ReportCommandResult(parent, scanned, importer.GetErrorMessage()))
+            return false;
+        if (!ChooseOptionAndImport(parent, importer, progress, host.GetConfig(), path,
+                                   showOptions))
+            return false;
+    }
+    wxLogDebug("ImportFileWithSeparator(): %s %s", path,
+               importer.IsFromCache() ? "from the column cache" : "read");
     if (wasEmpty)
         host.FitPlotRange(true, true);
     if (importer.GetGapCount() > 0)

@@ -1,0 +1,501 @@
+// The column cache: what an import made comes back bit for bit, and a cache that does not
+// match the file as it is now, or is damaged, never reaches a series.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/BuildInfo.h"
+#include "csv/CSVImporter.h"
+#include "csv/ColumnCache.h"
+#include "support/CsvTestUtil.h"
+#include "model/GraphProject.h"
+
+namespace {
+
+using csvtest::ReadFile;
+
+// Everything of an import that the cache keeps, flattened to bytes for an exact compare.
+std::string Fingerprint(const GraphProject& project)
+{
+    std::string out;
+    auto put = [&](const void* p, size_t n) { out.append(static_cast<const char*>(p), n); };
+    for (int i = 0; i < project.GetCount(); ++i) {
+        const auto data = project.GetItem(i);
+        const GraphDataY& y = *data->GetDataY();
+        out += data->GetLabel().utf8_string() + "|";
+        put(y.raw.data(), y.raw.size() * sizeof(double));
+        put(&y.mipmapLevels, sizeof y.mipmapLevels);
+        for (const auto& level : y.mipmap)
+            put(level.data(), level.size() * sizeof(MinMax));
+        const DataX x = data->GetDataX();
+        put(&x.start, sizeof x.start);
+        put(&x.interval, sizeof x.interval);
+        if (x.IsExplicit())
+            put(x.ExplicitValues()->data(), x.ExplicitValues()->size() * sizeof(double));
+        const int64_t origin = data->HasTimeOrigin() ? data->GetTimeOrigin() : -1;
+        put(&origin, sizeof origin);
+        const auto* source = dynamic_cast<const FileSeriesSource*>(data->GetSource().get());
+        if (source) {
+            out += source->key + "|";
+            put(&source->read->dataEnd, sizeof(int64_t));
+            put(&source->read->option.dataRows, sizeof(int32_t));
+            for (double last : source->read->lastX)
+                put(&last, sizeof last);
+        }
+    }
+    return out;
+}
+
+class ColumnCacheTest : public ::testing::Test
+{
+protected:
+    ColumnCacheSettings Settings() const
+    {
+        ColumnCacheSettings settings;
+        settings.dir = m_dir.Path("cache");
+        return settings;
+    }
+
+    // The default import of `path`, through `cache` (null: none); the project it made.
+    std::shared_ptr<GraphProject> Import(const std::string& path, ColumnCache* cache,
+                                         bool* fromCache = nullptr, int resolution = 64,
+                                         char separator = 0)
+    {
+        auto project = CreateGraphProject();
+        CSVImporter importer(path, *project);
+        if (separator)
+            importer.SetSeparator(separator);
+        importer.SetColumnCache(cache);
+        bool cached = importer.ImportCached(resolution);
+        if (!cached) {
+            EXPECT_EQ(ResultCode::SUCCESS, importer.ScanInfo(nullptr)) << path;
+            EXPECT_EQ(ResultCode::SUCCESS, importer.Import(nullptr, resolution)) << path;
+        }
+        if (fromCache)
+            *fromCache = cached;
+        if (cache)
+            cache->WaitForWrites();
+        return project;
+    }
+
+    std::string Write(const std::string& name, const std::string& content) const
+    {
+        return m_dir.Write(name, content);
+    }
+
+    csvtest::TempDir m_dir;
+};
+
+std::string Lines(int count, int from = 0)
+{
+    std::string text;
+    char line[96];
+    for (int i = from; i < from + count; ++i) {
+        std::snprintf(line, sizeof line, "%d,%.17g,%.17g\n", i, std::sin(i * 0.01),
+                      i % 97 == 0 ? NAN : std::cos(i * 0.3));
+        text += line;
+    }
+    return text;
+}
+
+// Files of every kind of series: regular and explicit X, time origins, gaps, split keys,
+// and one whose arrays are large enough to be mapped rather than copied.
+struct Kind
+{
+    const char* name;
+    std::string content;
+};
+std::vector<Kind> Kinds()
+{
+    std::string jitter = "t,v\n", times = "when,v\n", stacked = "sym,t,p\n";
+    for (int i = 0; i < 3000; ++i) {
+        jitter += std::to_string(i * 10 + (i * 7919) % 5) + "," + std::to_string(i % 13) + "\n";
+        char text[64];
+        std::snprintf(text, sizeof text, "2026-03-05T10:%02d:%02d.%03d,%d\n", i / 3600 % 60,
+                      i / 60 % 60, i % 1000, i % 17);
+        times += text;
+        stacked += std::string(i % 2 ? "AB" : "CD") + "," + std::to_string(i / 2) + "," +
+                   std::to_string(i * 0.5) + "\n";
+    }
+    return {{"regular", "t,a,b\n" + Lines(5000)},
+            {"explicit X", jitter},
+            {"time origin", times},
+            {"split keys", stacked},
+            {"mapped arrays", "t,a,b\n" + Lines(400000)}};
+}
+
+TEST_F(ColumnCacheTest, RoundTripIsBitForBit)
+{
+    ColumnCache cache(Settings());
+    for (const Kind& kind : Kinds()) {
+        SCOPED_TRACE(kind.name);
+        const std::string path = Write(std::string(kind.name) + ".csv", kind.content);
+        bool fromCache = true;
+        const auto parsed = Import(path, &cache, &fromCache);
+        EXPECT_FALSE(fromCache);
+        const auto cached = Import(path, &cache, &fromCache);
+        EXPECT_TRUE(fromCache);
+        ASSERT_GT(parsed->GetCount(), 0);
+        EXPECT_EQ(Fingerprint(*parsed), Fingerprint(*cached));
+        EXPECT_EQ(Fingerprint(*parsed), Fingerprint(*Import(path, nullptr)));
+        // A reload sees the file as unchanged.
+        const auto* source =
+            dynamic_cast<const FileSeriesSource*>(cached->GetItem(0)->GetSource().get());
+        ASSERT_TRUE(source);
+        EXPECT_EQ(FileChange::SAME, CompareWithFile(source->read->identity, path));
+    }
+    EXPECT_EQ(5, cache.WrittenCount());
+}
+
+// The values of a large series are pages of the cache file, not copies on the heap.
+TEST_F(ColumnCacheTest, LargeArraysMapTheCacheFile)
+{
+    ColumnCache cache(Settings());
+    const std::string path = Write("big.csv", "t,a\n" + Lines(400000));
+    Import(path, &cache);
+    bool fromCache = false;
+    const auto project = Import(path, &cache, &fromCache);
+    ASSERT_TRUE(fromCache);
+    const auto address = uintptr_t(project->GetItem(0)->GetDataY()->raw.data());
+    std::string owner;
+    for (std::istringstream maps(ReadFile("/proc/self/maps")); maps;) {
+        std::string line;
+        std::getline(maps, line);
+        uintptr_t begin = 0, end = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx", &begin, &end) == 2 && address >= begin &&
+            address < end)
+            owner = line.substr(line.rfind(' ') + 1);
+    }
+    EXPECT_EQ(cache.FileFor(path), owner);
+}
+
+// Every part of the key: a change of the source makes the cache stale (deleted, then
+// written again by the import that follows); another way of reading it is another key.
+TEST_F(ColumnCacheTest, StaleAndOtherKeys)
+{
+    struct Row
+    {
+        const char* change;
+        std::function<void(const std::string& path)> act;
+        int resolution;
+        char separator;
+        CacheRead expected;
+    };
+    auto keepTime = [](const std::string& path, const std::function<void()>& act) {
+        struct stat before;
+        ASSERT_EQ(0, stat(path.c_str(), &before));
+        act();
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
+    };
+    const Row rows[] = {
+        {"a line appended",
+         [](const std::string& p) { std::ofstream(p, std::ios::app) << "99999,1,2\n"; }, 64, 0,
+         CacheRead::STALE},
+        {"touched only",
+         [](const std::string& p) {
+             const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 5}};
+             utimensat(AT_FDCWD, p.c_str(), times, 0);
+         },
+         64, 0, CacheRead::STALE},
+        {"first bytes changed, time kept",
+         [&](const std::string& p) {
+             keepTime(p, [&] {
+                 std::fstream f(p, std::ios::in | std::ios::out | std::ios::binary);
+                 f.seekp(6);
+                 f.put('7');
+             });
+         },
+         64, 0, CacheRead::STALE},
+        {"last bytes changed, time kept",
+         [&](const std::string& p) {
+             keepTime(p, [&] {
+                 std::fstream f(p, std::ios::in | std::ios::out | std::ios::binary);
+                 f.seekp(-3, std::ios::end);
+                 f.put('1');
+             });
+         },
+         64, 0, CacheRead::STALE},
+        {"replaced by a copy (another inode)",
+         [&](const std::string& p) {
+             keepTime(p, [&] {
+                 const std::string copy = p + ".copy";
+                 std::filesystem::copy_file(p, copy);
+                 std::rename(copy.c_str(), p.c_str());
+             });
+         },
+         64, 0, CacheRead::STALE},
+        {"another resolution", nullptr, 128, 0, CacheRead::OTHER_KEY},
+        {"another separator", nullptr, 64, ';', CacheRead::OTHER_KEY},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.change);
+        ColumnCache cache(Settings());
+        const std::string path = Write("keyed.csv", "t,a,b\n" + Lines(2000));
+        Import(path, &cache);
+        const std::string file = cache.FileFor(path);
+        ASSERT_TRUE(std::filesystem::exists(file));
+        if (row.act)
+            row.act(path);
+        auto project = CreateGraphProject();
+        CSVImporter importer(path, *project);
+        if (row.separator)
+            importer.SetSeparator(row.separator);
+        CachedImport out;
+        const std::string key =
+            CacheRequestKey(importer.GetSeparator(), importer.Request(), row.resolution);
+        EXPECT_EQ(row.expected, cache.Load(path, key, true, out));
+        EXPECT_TRUE(out.series.empty());
+        EXPECT_EQ(row.expected != CacheRead::STALE, std::filesystem::exists(file));
+        if (row.separator == 0) {
+            // The import that follows reads the file and writes its cache again.
+            bool fromCache = true;
+            const auto fresh = Import(path, &cache, &fromCache, row.resolution);
+            EXPECT_FALSE(fromCache);
+            Import(path, &cache, &fromCache, row.resolution);
+            EXPECT_TRUE(fromCache);
+        }
+    }
+}
+
+// Random byte flips and cuts anywhere in the file: the cache is refused (and deleted), or,
+// for a byte no series reads (padding), gives exactly what was written.
+TEST_F(ColumnCacheTest, DamageNeverReachesASeries)
+{
+    ColumnCache cache(Settings());
+    const std::string path = Write("damaged.csv", "t,a,b\n" + Lines(3000));
+    const std::string expected = Fingerprint(*Import(path, &cache));
+    const std::string file = cache.FileFor(path);
+    const std::string good = ReadFile(file);
+    ASSERT_GT(good.size(), 8192u);
+    std::mt19937 random(20260305);
+    auto tryBytes = [&](const std::string& bytes, const std::string& what) {
+        SCOPED_TRACE(what);
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+        bool fromCache = false;
+        const auto project = Import(path, &cache, &fromCache);
+        EXPECT_EQ(expected, Fingerprint(*project)); // from the cache or parsed again
+        return fromCache;
+    };
+    int refused = 0;
+    for (int trial = 0; trial < 150; ++trial) {
+        std::string bytes = good;
+        const int flips = 1 + trial % 3;
+        std::string what = "flips at";
+        for (int k = 0; k < flips; ++k) {
+            const size_t at = random() % bytes.size();
+            bytes[at] = char(bytes[at] ^ (1 + random() % 255));
+            what += " " + std::to_string(at);
+        }
+        refused += !tryBytes(bytes, what);
+    }
+    EXPECT_GT(refused, 100); // most bytes are values, keys or the pyramid
+    for (size_t cut : {size_t(0), size_t(5), size_t(31), size_t(32), size_t(4096), good.size() / 2,
+                       good.size() - 1})
+        EXPECT_FALSE(tryBytes(good.substr(0, cut), "cut at " + std::to_string(cut)));
+    EXPECT_FALSE(tryBytes(good + "x", "one byte more"));
+}
+
+// A cache of another version of the program (or of the layout) is rebuilt, not misread.
+TEST_F(ColumnCacheTest, OtherVersionIsRebuilt)
+{
+    ColumnCache cache(Settings());
+    const std::string path = Write("versioned.csv", "t,a\n" + Lines(1000));
+    const std::string expected = Fingerprint(*Import(path, &cache));
+    const std::string file = cache.FileFor(path);
+    const std::string good = ReadFile(file);
+    std::string otherLayout = good;
+    otherLayout[8] = char(otherLayout[8] + 1); // the layout number after the magic
+    std::string otherProgram = good;
+    const size_t version = otherProgram.find(ProgramVersion(), 32);
+    ASSERT_NE(std::string::npos, version);
+    otherProgram[version] = '9';
+    for (const std::string* bytes : {&otherLayout, &otherProgram}) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << *bytes;
+        auto project = CreateGraphProject();
+        CSVImporter importer(path, *project);
+        CachedImport out;
+        EXPECT_EQ(CacheRead::OTHER_VERSION,
+                  cache.Load(path, CacheRequestKey(',', importer.Request(), 64), true, out));
+        EXPECT_FALSE(std::filesystem::exists(file));
+        bool fromCache = true;
+        EXPECT_EQ(expected, Fingerprint(*Import(path, &cache, &fromCache)));
+        EXPECT_FALSE(fromCache);
+        EXPECT_EQ(good, ReadFile(file)); // written again as this version writes it
+    }
+}
+
+// The source changes after its key was checked: the series are the cached ones, the file
+// as it was; a reload sees the change, and the next open finds the cache stale.
+TEST_F(ColumnCacheTest, SourceChangedBetweenCheckAndMapping)
+{
+    ColumnCache cache(Settings());
+    const std::string path = Write("moving.csv", "t,a\n" + Lines(2000));
+    const std::string expected = Fingerprint(*Import(path, &cache));
+    cache.afterKeyCheck = [&] { std::ofstream(path, std::ios::app) << Lines(10, 2000); };
+    bool fromCache = false;
+    const auto project = Import(path, &cache, &fromCache);
+    cache.afterKeyCheck = nullptr;
+    ASSERT_TRUE(fromCache);
+    EXPECT_EQ(expected, Fingerprint(*project));
+    const auto* source =
+        dynamic_cast<const FileSeriesSource*>(project->GetItem(0)->GetSource().get());
+    EXPECT_EQ(FileChange::GREW, CompareWithFile(source->read->identity, path));
+    // Rewritten while mapped: the series keep what they had.
+    std::ofstream(path, std::ios::trunc) << "t,a\n1,2\n";
+    EXPECT_EQ(expected, Fingerprint(*project));
+    Import(path, &cache, &fromCache);
+    EXPECT_FALSE(fromCache);
+}
+
+// A folder that can't be made: the import works as without a cache, and says why once.
+TEST_F(ColumnCacheTest, UnwritableFolderIsToldOnce)
+{
+    std::vector<std::string> told;
+    ColumnCache::ResetLogOnce();
+    ColumnCache::SetLog([&](const std::string& line) { told.push_back(line); });
+    ColumnCacheSettings settings;
+    settings.dir = Write("plain-file", "x") + "/cache";
+    ColumnCache cache(settings);
+    const std::string path = Write("a.csv", "t,a\n" + Lines(100));
+    const std::string expected = Fingerprint(*Import(path, nullptr));
+    for (int k = 0; k < 2; ++k) {
+        bool fromCache = true;
+        EXPECT_EQ(expected, Fingerprint(*Import(path, &cache, &fromCache)));
+        EXPECT_FALSE(fromCache);
+    }
+    ColumnCache::SetLog(nullptr);
+    ColumnCache::ResetLogOnce();
+    ASSERT_EQ(1u, told.size());
+    EXPECT_NE(std::string::npos, told[0].find(settings.dir)) << told[0];
+    EXPECT_EQ(0, cache.WrittenCount());
+}
+
+// Two instances read the same file at once: one cache file, written once; a reader beside
+// them never sees a file half-written.
+TEST_F(ColumnCacheTest, TwoInstancesWriteOnce)
+{
+    const std::string path = Write("shared.csv", "t,a,b\n" + Lines(300000));
+    ColumnCache first(Settings()), second(Settings());
+    std::filesystem::create_directories(Settings().dir);
+    // Held here until both have parsed and queued their writes, as when two instances
+    // open the file at the same moment.
+    const int folder = open(Settings().dir.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(0, flock(folder, LOCK_EX));
+    std::atomic<bool> done{false};
+    int damaged = 0;
+    std::thread reader([&] {
+        ColumnCache third(Settings());
+        while (!done) {
+            CachedImport out;
+            damaged += third.Load(path, CacheRequestKey(',', DialectRequest(), 64), true, out) ==
+                       CacheRead::DAMAGED;
+        }
+    });
+    std::shared_ptr<GraphProject> projects[2] = {CreateGraphProject(), CreateGraphProject()};
+    ColumnCache* caches[2] = {&first, &second};
+    for (int k = 0; k < 2; ++k) {
+        CSVImporter importer(path, *projects[k]);
+        importer.SetColumnCache(caches[k]);
+        ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfo(nullptr));
+        ASSERT_EQ(ResultCode::SUCCESS, importer.Import(nullptr, 64));
+        EXPECT_FALSE(importer.IsFromCache());
+    }
+    close(folder);
+    first.WaitForWrites();
+    second.WaitForWrites();
+    done = true;
+    reader.join();
+    EXPECT_EQ(0, damaged);
+    EXPECT_EQ(1, first.WrittenCount() + second.WrittenCount());
+    EXPECT_EQ(1, first.SkippedCount() + second.SkippedCount());
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(Settings().dir))
+        files += entry.is_regular_file();
+    EXPECT_EQ(1u, files);
+}
+
+// Past the cap, the files used longest ago go; a file alone larger than the cap is not
+// written at all.
+TEST_F(ColumnCacheTest, CapEvictsLeastRecentlyUsed)
+{
+    const std::string paths[] = {Write("one.csv", "t,a\n" + Lines(3000)),
+                                 Write("two.csv", "t,a\n" + Lines(3000, 1)),
+                                 Write("three.csv", "t,a\n" + Lines(3000, 2))};
+    ColumnCacheSettings settings = Settings();
+    {
+        ColumnCache probe(settings);
+        Import(paths[0], &probe);
+        settings.maxBytes = int64_t(std::filesystem::file_size(probe.FileFor(paths[0]))) * 5 / 2;
+        probe.Clear();
+    }
+    ColumnCache cache(settings);
+    auto age = [&](const std::string& path, time_t seconds) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
+        utimensat(AT_FDCWD, cache.FileFor(path).c_str(), times, 0);
+    };
+    Import(paths[0], &cache);
+    Import(paths[1], &cache);
+    age(paths[0], 1000);
+    age(paths[1], 2000);
+    bool fromCache = false;
+    Import(paths[0], &cache, &fromCache); // a use makes it the most recent
+    EXPECT_TRUE(fromCache);
+    Import(paths[2], &cache);
+    EXPECT_TRUE(std::filesystem::exists(cache.FileFor(paths[0])));
+    EXPECT_FALSE(std::filesystem::exists(cache.FileFor(paths[1])));
+    EXPECT_TRUE(std::filesystem::exists(cache.FileFor(paths[2])));
+
+    settings.maxBytes = 1000;
+    ColumnCache tiny(settings);
+    EXPECT_EQ(2, tiny.Clear());
+    Import(paths[1], &tiny);
+    EXPECT_EQ(0, tiny.WrittenCount());
+    EXPECT_FALSE(std::filesystem::exists(tiny.FileFor(paths[1])));
+}
+
+// A write stopped half-way (the series are about to grow) leaves neither a cache file nor
+// a temporary one.
+TEST_F(ColumnCacheTest, CancelledWriteLeavesNothing)
+{
+    const std::string path = Write("big.csv", "t,a,b\n" + Lines(400000));
+    ColumnCache cache(Settings());
+    auto project = CreateGraphProject();
+    CSVImporter importer(path, *project);
+    importer.SetColumnCache(&cache);
+    ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfo(nullptr));
+    ASSERT_EQ(ResultCode::SUCCESS, importer.Import(nullptr, 64));
+    CancelColumnCacheWrites();
+    cache.WaitForWrites();
+    // Unless the write was over before the cancel came.
+    if (cache.WrittenCount() == 0 && std::filesystem::exists(Settings().dir))
+        for (const auto& entry : std::filesystem::directory_iterator(Settings().dir))
+            ADD_FAILURE() << "left behind: " << entry.path();
+}
+
+TEST_F(ColumnCacheTest, DisabledCacheNeitherReadsNorWrites)
+{
+    ColumnCacheSettings settings = Settings();
+    settings.enabled = false;
+    ColumnCache cache(settings);
+    const std::string path = Write("off.csv", "t,a\n" + Lines(100));
+    bool fromCache = true;
+    Import(path, &cache, &fromCache);
+    Import(path, &cache, &fromCache);
+    EXPECT_FALSE(fromCache);
+    EXPECT_FALSE(std::filesystem::exists(settings.dir));
+}
+
+} // namespace
