@@ -1,13 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include <cmath>
-#include <memory>
 #include <numeric>
-#include <string>
-#include <tuple>
-#include <vector>
+#include <random>
 
 #include "formula/FormulaCalculator.h"
 #include "model/GraphProject.h"
@@ -55,24 +50,24 @@ protected:
     ProjectRecorder recorder;
 };
 
-// The Progress calls of a point-by-point loop: position at every multiple of the step,
-// then a cancel poll at every multiple of 10000, for the points before `end`.
-struct ExpectedProgress
+// The Progress calls must be those of a point-by-point loop over the points before `end`:
+// position at every multiple of the step, a cancel poll at every multiple of 10000, and
+// (size, size) at the end of a finished run.
+void ExpectPointByPoint(const ThreadProcContext& context, int size, int end, bool finished)
 {
     std::vector<std::pair<int, int>> positions;
     int polls = 0;
-};
-ExpectedProgress PointByPoint(int size, int end)
-{
-    ExpectedProgress expected;
     const int step = size / 500 ? size / 500 : 1;
     for (int index = 0; index < end; ++index) {
         if (index % step == 0)
-            expected.positions.emplace_back(index, size);
-        if (index % 10000 == 0)
-            ++expected.polls;
+            positions.emplace_back(index, size);
+        polls += index % 10000 == 0;
     }
-    return expected;
+    if (finished)
+        positions.emplace_back(size, size);
+    const ProgressRecord record = context.Record();
+    EXPECT_EQ(record.positions, positions);
+    EXPECT_EQ(record.cancelPolls, polls);
 }
 
 // Reporting works on blocks of points, with a helper thread for large runs; the calls
@@ -86,26 +81,11 @@ TEST_F(FormulaCalculatorTest, ProgressCallsMatchThePointByPointLoop)
             ThreadProcContext context;
             ASSERT_EQ(RunProgressProc(&context, &FormulaCalculator::Calculate, calculator.get()),
                       ResultCode::SUCCESS);
-            ExpectedProgress expected = PointByPoint(size, size);
-            expected.positions.emplace_back(size, size);
-            const ProgressRecord record = context.Record();
-            EXPECT_EQ(record.positions, expected.positions);
-            EXPECT_EQ(record.cancelPolls, expected.polls);
-            ASSERT_EQ(record.messages.size(), 1u);
-            EXPECT_EQ(record.messages[0], "Calculating: sin(x) ...");
+            ExpectPointByPoint(context, size, size, true);
+            EXPECT_EQ(context.Record().messages,
+                      std::vector<std::string>{"Calculating: sin(x) ..."});
         }
     }
-}
-
-TEST_F(FormulaCalculatorTest, HelperThreadGivesTheSameValues)
-{
-    project->Add(MakeSeries({1.0, 4.0, 9.0, 16.0, 25.0}, DataX{0.0, 50000.0}));
-    const wxString formula = "y(1, x) + Y(1, i/40000) * sin(i) + (i % 7 == 3 ? 1/3 : -x)";
-    const std::vector<double> one = Values(formula, 200001, DataX{0.0, 1.0}, 1);
-    const std::vector<double> two = Values(formula, 200001, DataX{0.0, 1.0}, 2);
-    ASSERT_EQ(one.size(), 200001u);
-    EXPECT_TRUE(one == two);
-    EXPECT_EQ(one[50000], 4.0 + 4.0 * std::sin(50000.0) - 50000.0);
 }
 
 // The series 10, 20, 30 at X 0, 1, 2, and a second series at X 100, 110.
@@ -183,7 +163,7 @@ TEST_F(FormulaCalculatorTest, SeriesWithTheirOwnX)
 }
 
 // "x" and "i" follow the axis; "y" and "Y" read the series 10, 20, 30 and 7, 7 (interval 0:
-// "y" always 0).
+// "y" always 0). One thread and two (a helper thread for large runs) give the same values.
 TEST_F(FormulaCalculatorTest, ValuesThroughFormulas)
 {
     project->Add(MakeSeries({10.0, 20.0, 30.0}));
@@ -197,10 +177,16 @@ TEST_F(FormulaCalculatorTest, ValuesThroughFormulas)
         {"y(1, x)", 4, DataX{0.0, 0.5}, {10.0, 15.0, 20.0, 25.0}},
         {"Y(1, i)", 4, DataX{}, {10.0, 20.0, 30.0, 0.0}},
         {"y(2, x) + Y(2, i)", 3, DataX{}, {7.0, 7.0, 0.0}},
+        {"y(1, x) + Y(1, i/1e5) * sin(i) + (i % 7 == 3 ? 1/3 : -x)", 200001, DataX{0, 1e-5}, {}},
     };
     for (const auto& [formula, size, dataX, expected] : rows) {
         SCOPED_TRACE(formula);
-        EXPECT_EQ(Values(formula, size, dataX), expected);
+        const std::vector<double> one = Values(formula, size, dataX, 1);
+        EXPECT_EQ(one, Values(formula, size, dataX, 2));
+        ASSERT_EQ(one.size(), size_t(size));
+        if (!expected.empty()) {
+            EXPECT_EQ(one, expected);
+        }
     }
 }
 
@@ -301,7 +287,7 @@ TEST_F(FormulaCalculatorTest, ConstantSeriesNumbersMustNameASeries)
 }
 
 // Failures and cancels stop everything: no series, no notification, and for a failure
-// the message to show.
+// the message to show. A cancel at the last position is seen by the mipmap stage.
 TEST_F(FormulaCalculatorTest, FailuresAndCancelLeaveTheProjectUntouched)
 {
     struct Row
@@ -324,6 +310,7 @@ TEST_F(FormulaCalculatorTest, FailuresAndCancelLeaveTheProjectUntouched)
         {"rand()", 100000, 2, 0, ResultCode::CANCELLED, "", 1},
         // A cancel request before the failing point wins, as in a plain loop.
         {"1/(x-45000)", 100000, 2, 25000, ResultCode::CANCELLED, "", 30001},
+        {"x", 100000, 2, 100000, ResultCode::CANCELLED, "Failed to allocate memory!", 100000},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.formula) + " threads " + std::to_string(row.threads) +
@@ -339,108 +326,80 @@ TEST_F(FormulaCalculatorTest, FailuresAndCancelLeaveTheProjectUntouched)
         EXPECT_EQ(calculator->GetErrorMessage(), row.message);
         EXPECT_EQ(project->GetCount(), 0);
         EXPECT_TRUE(recorder.updates.empty());
-        EXPECT_EQ(context.Executions(), 1); // the mipmap stage never ran
-
-        const ExpectedProgress expected = PointByPoint(row.size, row.reportedUpTo);
-        const ProgressRecord record = context.Record();
-        EXPECT_EQ(record.positions, expected.positions);
-        EXPECT_EQ(record.cancelPolls, expected.polls);
+        const bool calculated = row.reportedUpTo == row.size;
+        EXPECT_EQ(context.Executions(), calculated ? 2 : 1); // the mipmap stage, if it ran
+        if (!calculated)
+            ExpectPointByPoint(context, row.size, row.reportedUpTo, false);
     }
 }
 
-// Requests that cannot give a usable series are refused before any computing.
-TEST_F(FormulaCalculatorTest, RefusesBadAxesAndSeriesThatDoNotFitInMemory)
+// Requests that cannot give a usable series are refused before any computing; a success
+// adds one series with the label, axis, time origin and mipmap asked for.
+TEST_F(FormulaCalculatorTest, RunsRefuseBadRequestsOrAddOneSeries)
 {
     struct Row
     {
-        const char* name;
         int size;
         DataX dataX;
         int64_t memoryLimit; // bytes; 1000 points take 8000, their mipmap none at 512
+        int resolution;
+        const char* label;
         int result;
         const char* message;
+        size_t levels;
     };
     const double inf = HUGE_VAL;
     const char* notFinite = "The X start and the X interval must be finite numbers!";
     const char* noMemory = "Failed to allocate memory in the calculation process!";
+    const int OK = ResultCode::SUCCESS, FAIL = ResultCode::FAILURE;
     const Row rows[] = {
-        {"interval 0", 1001, {0, 0}, -1, ResultCode::FAILURE, "The X interval must not be 0!"},
-        {"one point, interval 0", 1, {3, 0}, -1, ResultCode::SUCCESS, ""},
-        {"infinite interval", 10, {0, inf}, -1, ResultCode::FAILURE, notFinite},
-        {"NaN start", 10, {std::nan(""), 1}, -1, ResultCode::FAILURE, notFinite},
-        {"one byte short", 1000, {0, 1}, 7999, ResultCode::OUT_OF_MEMORY, noMemory},
-        {"exactly enough", 1000, {0, 1}, 8000, ResultCode::SUCCESS, ""},
+        {1001, {0, 0}, -1, 512, "", FAIL, "The X interval must not be 0!", 0},
+        {1, {3, 0}, -1, 512, "", OK, "", 0}, // one point may have interval 0
+        {10, {0, inf}, -1, 512, "", FAIL, notFinite, 0},
+        {10, {std::nan(""), 1}, -1, 512, "", FAIL, notFinite, 0},
+        {1000, {0, 1}, 7999, 512, "", ResultCode::OUT_OF_MEMORY, noMemory, 0},
+        {1000, {0, 1}, 8000, 512, "", OK, "", 1}, // exactly enough
+        {5000, {2, 0.25}, -1, 512, "NewData", OK, "", 4},
+        {100, {2, 0.25}, -1, 512, "NewData", OK, "", 0},
+        {1000, {2, 0.25}, -1, 0, "NewData", OK, "", 0}, // no meaningful level count: none
+        {1000, {2, 0.25}, -1, -5, "NewData", OK, "", 0},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(testing::Message()
+                     << "size " << row.size << " resolution " << row.resolution << " memory "
+                     << row.memoryLimit << " '" << row.label << "'");
+        recorder.updates.clear();
         const auto calculator = Compiled("x", row.size, row.dataX);
         calculator->SetMemoryLimit(row.memoryLimit);
-        ThreadProcContext context;
-        EXPECT_EQ(calculator->Run(512, &context), ResultCode(row.result));
-        EXPECT_EQ(calculator->GetErrorMessage(), row.message);
-        const bool added = row.result == ResultCode::SUCCESS;
-        EXPECT_EQ(context.Executions(), added ? 2 : 0);
-        EXPECT_EQ(project->GetCount(), added ? 1 : 0);
-        if (added)
-            project->Remove(0);
-        recorder.updates.clear();
-    }
-}
-
-TEST_F(FormulaCalculatorTest, SuccessAddsOneLabelledSeriesWithItsMipmap)
-{
-    struct Row
-    {
-        int size;
-        int resolution;
-        const char* label;
-        size_t levels;
-    };
-    const Row rows[] = {
-        {1000, 512, "NewData", 1}, {5000, 512, "NewData", 4},
-        {100, 512, "NewData", 0},  {1000, 0, "NewData", 0}, // no meaningful level count: none
-        {1000, -5, "NewData", 0},  {1001, 512, "", 1},      // unlabelled: no label notification
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE("size " + std::to_string(row.size) + " resolution " +
-                     std::to_string(row.resolution) + " label '" + row.label + "'");
-        const auto calculator = Compiled("x", row.size, DataX{2.0, 0.25});
         calculator->SetLabel(row.label);
         if (row.levels == 4)
             calculator->SetTimeOrigin(-86400'000'000'000); // X on a time axis
         ThreadProcContext context;
-        ASSERT_EQ(calculator->Run(row.resolution, &context), ResultCode::SUCCESS);
-        EXPECT_EQ(context.Executions(), 2);
-        ASSERT_EQ(project->GetCount(), 1);
-        const auto data = project->GetItem(0);
-        EXPECT_EQ(data->GetLabel(), row.label);
-        EXPECT_EQ(data->GetDataX(), (DataX{2.0, 0.25}));
-        EXPECT_EQ(data->GetCount(), size_t(row.size));
-        EXPECT_EQ(size_t(data->GetDataY()->mipmapLevels), row.levels);
-        EXPECT_EQ(data->HasTimeOrigin(), row.levels == 4);
-        EXPECT_EQ(data->GetTimeOrigin(), row.levels == 4 ? -86400'000'000'000 : 0);
-
-        EXPECT_EQ(recorder.Kinds(), (*row.label ? std::vector<uint32_t>{PROJ_ADD, PROJ_DATA}
-                                                : std::vector<uint32_t>{PROJ_ADD}));
-        if (*row.label) {
+        EXPECT_EQ(calculator->Run(row.resolution, &context), ResultCode(row.result));
+        EXPECT_EQ(calculator->GetErrorMessage(), row.message);
+        const bool added = row.result == ResultCode::SUCCESS;
+        EXPECT_EQ(context.Executions(), added ? 2 : 0);
+        ASSERT_EQ(project->GetCount(), added ? 1 : 0);
+        std::vector<uint32_t> kinds; // unlabelled: no label notification
+        if (added)
+            kinds.push_back(PROJ_ADD);
+        if (added && *row.label)
+            kinds.push_back(PROJ_DATA);
+        EXPECT_EQ(recorder.Kinds(), kinds);
+        if (!kinds.empty() && *row.label) {
             EXPECT_EQ(recorder.updates.back().dataKind, uint32_t(DATA_LABEL));
         }
+        if (!added)
+            continue;
+        const auto data = project->GetItem(0);
+        EXPECT_EQ(data->GetLabel(), row.label);
+        EXPECT_EQ(data->GetDataX(), row.dataX);
+        EXPECT_EQ(data->GetCount(), size_t(row.size));
+        EXPECT_EQ(size_t(data->GetDataY()->mipmapLevels), row.levels);
+        EXPECT_EQ(data->GetTimeOrigin(), row.levels == 4 ? -86400'000'000'000 : 0);
+        EXPECT_EQ(data->HasTimeOrigin(), row.levels == 4);
         project->Remove(0);
-        recorder.updates.clear();
     }
-}
-
-TEST_F(FormulaCalculatorTest, CancelInTheMipmapStageAddsNothing)
-{
-    const auto calculator = Compiled("x", 100000);
-    ThreadProcContext context;
-    // The calculation ends with position (size, size) and polls no more; the mipmap stage
-    // then sees the cancel.
-    context.cancelWhen = [](int position, int total) { return position == total; };
-    EXPECT_EQ(calculator->Run(512, &context), ResultCode::CANCELLED);
-    EXPECT_EQ(calculator->GetErrorMessage(), "Failed to allocate memory!");
-    EXPECT_EQ(project->GetCount(), 0);
-    EXPECT_TRUE(recorder.updates.empty());
 }
 
 } // namespace
