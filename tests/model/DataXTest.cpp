@@ -83,6 +83,36 @@ TEST(DataX, SameAxisAndEquality)
     EXPECT_EQ(11.0, DataX(2, 3).At(3));
 }
 
+TEST(DataX, RegularIndexRangeIsClamped)
+{
+    const struct
+    {
+        const char* name;
+        DataX x;
+        int64_t count;
+        double minX, maxX;
+        bool any;
+        int64_t first, last;
+    } rows[] = {
+        {"inside", {0, 1}, 100, 2.5, 10, true, 3, 10},
+        {"clamped", {0, 1}, 100, -1e300, 1e300, true, 0, 99},
+        {"negative interval", {10, -1}, 11, 2, 5, true, 5, 8},
+        {"interval 0", {3, 0}, 7, 0, 5, true, 0, 6},
+        {"tiny interval", {0, 1e-300}, 1000, -1, 1, true, 0, 999},
+        {"NaN bound", {0, 1}, 10, NAN, 5, false, 0, 0},
+        {"between points", {0, 1}, 10, 2.2, 2.8, false, 0, 0},
+        {"2^62 points", {0, 1}, int64_t(1) << 62, 1e30, 2e30, false, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        int64_t first = -1, last = -1;
+        EXPECT_EQ(row.x.IndexRange(row.count, row.minX, row.maxX, first, last), row.any);
+        if (row.any) {
+            EXPECT_EQ(std::make_pair(first, last), std::make_pair(row.first, row.last));
+        }
+    }
+}
+
 // The pyramid's range queries against a scan, with infinities absent, rare, common and
 // everywhere: RangeMinMax skips NaN only; FiniteRangeMinMax must still find the finite
 // values in a block whose min or max is infinite.
