@@ -1,21 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <set>
-#include <string>
-#include <vector>
 
-#include <fontconfig/fontconfig.h>
-
-#include "support/CsvTestUtil.h"
-#include "model/GraphProject.h"
 #include "render/CairoContext.h"
 #include "render/CairoText.h"
 #include "render/GraphRenderer.h"
+#include "support/CsvTestUtil.h"
+#include "support/RenderTestUtil.h"
 
 namespace {
+
+using rendertest::Ink;
+using rendertest::Project;
 
 // The family of an installed Japanese font without digits: what "sans-serif" resolves to
 // under a Japanese locale when fonts-droid-fallback is the only CJK font (Debian's case).
@@ -38,21 +35,6 @@ std::string JapaneseFamilyWithoutDigits()
     FcObjectSetDestroy(objects);
     FcPatternDestroy(pattern);
     return family;
-}
-
-// Darkness (255 - red) summed over the box [x0, x1) x [y0, y1) of an opaque image.
-long Ink(cairo_surface_t* image, int x0, int y0, int x1, int y1)
-{
-    cairo_surface_flush(image);
-    const int w = cairo_image_surface_get_width(image), h = cairo_image_surface_get_height(image);
-    long sum = 0;
-    for (int y = std::max(y0, 0); y < std::min(y1, h); ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(
-            cairo_image_surface_get_data(image) + y * cairo_image_surface_get_stride(image));
-        for (int x = std::max(x0, 0); x < std::min(x1, w); ++x)
-            sum += 255 - long((row[x] >> 16) & 0xFFu);
-    }
-    return sum;
 }
 
 // The pixels of text drawn black on white at 20 px in family, through CairoText or
@@ -85,21 +67,18 @@ std::string TextImage(const std::string& family, const wxString& text, bool toy 
     return pixels;
 }
 
-std::shared_ptr<GraphProject> Project(PlotRange range,
-                                      const std::function<void(ProjectProperty&)>& edit)
+FontDesc Font(int points, FontFamily family, FontStyle style = FontStyle::Normal,
+              int weight = FONT_WEIGHT_NORMAL, const char* face = "")
 {
-    auto project = CreateGraphProject();
-    ProjectProperty prop = project->GetProperty();
-    edit(prop);
-    project->SetProperty(prop);
-    project->SetPlotRange(range.minX, range.maxX, range.minY, range.maxY);
-    return project;
+    return FontDesc{points, family, style, weight, false, face, 0};
 }
 
 } // namespace
 
 TEST(CairoText, FontDescriptionsAskForWhatTheToyApiAskedFor)
 {
+    using F = FontFamily;
+    using S = FontStyle;
     const struct
     {
         FontDesc font;
@@ -109,41 +88,16 @@ TEST(CairoText, FontDescriptionsAskForWhatTheToyApiAskedFor)
         PangoWeight weight;
         int pixels;
     } rows[] = {
-        {{10, FontFamily::Default, FontStyle::Normal, FONT_WEIGHT_NORMAL, false, "", 0},
-         96,
-         "sans-serif",
-         PANGO_STYLE_NORMAL,
-         PANGO_WEIGHT_NORMAL,
-         13},
-        {{12, FontFamily::Swiss, FontStyle::Slant, FONT_WEIGHT_BOLD, false, "", 0},
-         144,
-         "sans-serif",
-         PANGO_STYLE_ITALIC,
-         PANGO_WEIGHT_BOLD,
-         24},
-        {{9, FontFamily::Roman, FontStyle::Italic, FONT_WEIGHT_LIGHT, false, "", 0},
-         96,
-         "serif",
-         PANGO_STYLE_ITALIC,
-         PANGO_WEIGHT_NORMAL,
-         12},
-        {{8, FontFamily::Teletype, FontStyle::Normal, 800, false, "", 0}, // heavier is not bold
-         96,
-         "monospace",
-         PANGO_STYLE_NORMAL,
-         PANGO_WEIGHT_NORMAL,
-         11},
-        {{10, FontFamily::Modern, FontStyle::Normal, FONT_WEIGHT_NORMAL, false, "DejaVu Serif", 0},
-         96,
-         "DejaVu Serif",
-         PANGO_STYLE_NORMAL,
-         PANGO_WEIGHT_NORMAL,
-         13},
-        {{0, FontFamily::Default, FontStyle::Normal, FONT_WEIGHT_NORMAL, false, "", 0},
-         96,
-         "sans-serif",
-         PANGO_STYLE_NORMAL,
-         PANGO_WEIGHT_NORMAL,
+        {Font(10, F::Default), 96, "sans-serif", PANGO_STYLE_NORMAL, PANGO_WEIGHT_NORMAL, 13},
+        {Font(12, F::Swiss, S::Slant, FONT_WEIGHT_BOLD), 144, "sans-serif", PANGO_STYLE_ITALIC,
+         PANGO_WEIGHT_BOLD, 24},
+        {Font(9, F::Roman, S::Italic, FONT_WEIGHT_LIGHT), 96, "serif", PANGO_STYLE_ITALIC,
+         PANGO_WEIGHT_NORMAL, 12},
+        {Font(8, F::Teletype, S::Normal, 800), 96, "monospace", PANGO_STYLE_NORMAL,
+         PANGO_WEIGHT_NORMAL, 11}, // heavier is not bold
+        {Font(10, F::Modern, S::Normal, FONT_WEIGHT_NORMAL, "DejaVu Serif"), 96, "DejaVu Serif",
+         PANGO_STYLE_NORMAL, PANGO_WEIGHT_NORMAL, 13},
+        {Font(0, F::Default), 96, "sans-serif", PANGO_STYLE_NORMAL, PANGO_WEIGHT_NORMAL,
          1}, // never below a pixel
     };
     for (const auto& row : rows) {
@@ -169,8 +123,8 @@ TEST(CairoText, LatinTextMeasuresAsWithTheToyApi)
         double pixels;
     } fonts[] = {
         {FontDesc{}, 13},
-        {{10, FontFamily::Default, FontStyle::Italic, FONT_WEIGHT_BOLD, false, "", 0}, 16},
-        {{10, FontFamily::Roman, FontStyle::Normal, FONT_WEIGHT_NORMAL, false, "", 0}, 11},
+        {Font(10, FontFamily::Default, FontStyle::Italic, FONT_WEIGHT_BOLD), 16},
+        {Font(10, FontFamily::Roman), 11},
     };
     cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 8, 8);
     cairo_t* cr = cairo_create(image);
@@ -220,8 +174,8 @@ TEST(CairoText, DigitsDrawAsGlyphsInAFamilyWithoutThem)
 }
 
 // Tick labels in that family, as "sans-serif" resolves under a Japanese locale: each digit
-// its own glyph, on screen and in an exported image. "1" has far less ink than "8"; boxes
-// would all have the same.
+// its own glyph ("1" has far less ink than "8"; boxes would all have the same). Exported
+// images: ExportUnderAJapaneseLocaleDrawsTheNumbersOfTheCLocale.
 TEST(GraphRenderer, TickLabelsInAFamilyWithoutDigitsDrawDigits)
 {
     const std::string family = JapaneseFamilyWithoutDigits();
@@ -231,33 +185,20 @@ TEST(GraphRenderer, TickLabelsInAFamilyWithoutDigitsDrawDigits)
         prop.gridAutoX = false;
         prop.gridIntervalX = 1; // labels "0" to "9"
     });
-    const csvtest::TempDir dir;
-    const std::string path = dir.Path("ticks.png");
-    for (const bool file : {false, true}) {
-        SCOPED_TRACE(file ? "PNG file" : "window");
-        auto cairo = file ? std::make_unique<CairoContext>(path, 640, 480)
-                          : std::make_unique<CairoContext>(640, 480);
-        GraphRenderer renderer(*cairo, *project, 640, 480);
-        renderer.Render();
-        cairo_surface_t* image = cairo_surface_reference(cairo->GetSurface());
-        if (file) {
-            ASSERT_TRUE(cairo->Finish());
-            cairo_surface_destroy(image);
-            image = cairo_image_surface_create_from_png(path.c_str());
-        }
-        ASSERT_GE(renderer.labelBoxes.size(), 10u);
-        std::vector<long> ink; // the X labels come first
-        for (size_t k = 0; k < 10; ++k) {
-            const GraphRenderer::LabelBox& box = renderer.labelBoxes[k];
-            // The boxes are in the frame's pixels; the frame starts at the margins.
-            const int x0 = int(std::floor(box.left)) + 100, y0 = int(std::floor(box.top)) + 10;
-            ink.push_back(
-                Ink(image, x0 - 1, y0 - 1, x0 + int(box.width) + 3, y0 + int(box.height) + 3));
-        }
-        cairo_surface_destroy(image);
-        EXPECT_GT(*std::min_element(ink.begin(), ink.end()), 0);
-        EXPECT_GT(ink[8], ink[1] * 3 / 2) << "\"1\" and \"8\" alike";
+    CairoContext cairo(640, 480);
+    GraphRenderer renderer(cairo, *project, 640, 480);
+    renderer.Render();
+    ASSERT_GE(renderer.labelBoxes.size(), 10u);
+    std::vector<long> ink;
+    for (size_t k = 0; k < 10; ++k) { // the X labels come first
+        const GraphRenderer::LabelBox& box = renderer.labelBoxes[k];
+        // The boxes are in the frame's pixels; the frame starts at the margins.
+        const int x0 = int(std::floor(box.left)) + 100, y0 = int(std::floor(box.top)) + 10;
+        ink.push_back(Ink(cairo.GetSurface(), x0 - 1, y0 - 1, x0 + int(box.width) + 3,
+                          y0 + int(box.height) + 3));
     }
+    EXPECT_GT(*std::min_element(ink.begin(), ink.end()), 0);
+    EXPECT_GT(ink[8], ink[1] * 3 / 2) << "\"1\" and \"8\" alike";
 }
 
 // A Japanese axis label in the default family (here a Latin font): swapping its two

@@ -1,79 +1,28 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
-#include <chrono>
-#include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <random>
-#include <thread>
 
-#include <fontconfig/fontconfig.h>
-#include <pango/pangocairo.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <wx/filefn.h>
 
-#include "support/CsvTestUtil.h"
-#include "model/GraphProject.h"
-#include "support/ModelTestUtil.h"
 #include "render/CairoContext.h"
 #include "render/GraphRenderer.h"
+#include "support/CsvTestUtil.h"
+#include "support/ModelTestUtil.h"
+#include "support/RenderTestUtil.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-// Pango, cairo and fontconfig keep fonts and their configuration in process-wide caches;
-// release them at the end of the run so that the leak checker sees only real leaks.
-class CairoStaticData : public ::testing::Environment
-{
-    void TearDown() override
-    {
-        // This thread's font map holds cairo's fonts; Pango's one-off fontconfig start-up
-        // thread may still hold the map for a moment after a short run.
-        PangoFontMap* map = pango_cairo_font_map_get_default();
-        g_object_ref(map);
-        pango_cairo_font_map_set_default(nullptr);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (g_atomic_int_get(&G_OBJECT(map)->ref_count) > 1 &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::yield();
-        g_object_unref(map);
-        cairo_debug_reset_static_data();
-        FcFini();
-    }
-};
-const ::testing::Environment* const cairoStaticData =
-    ::testing::AddGlobalTestEnvironment(new CairoStaticData);
+using csvtest::ReadFile;
+using rendertest::PixelAt;
+using rendertest::Project;
 
 constexpr uint32_t WHITE = 0xFFFFFFFFu;
 constexpr uint32_t BLUE = 0xFF0000FFu;
-
-using csvtest::ReadFile;
-
-// The pixel of an image surface as 0xAARRGGBB (premultiplied, as cairo stores it).
-uint32_t PixelAt(cairo_surface_t* surface, int x, int y)
-{
-    cairo_surface_flush(surface);
-    const unsigned char* row =
-        cairo_image_surface_get_data(surface) + size_t(y) * cairo_image_surface_get_stride(surface);
-    const uint32_t p = reinterpret_cast<const uint32_t*>(row)[x];
-    return cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24 ? p | 0xFF000000u : p;
-}
-
-// A project with the plot range and the default properties as edit leaves them.
-std::shared_ptr<GraphProject> Project(PlotRange range,
-                                      const std::function<void(ProjectProperty&)>& edit = {})
-{
-    auto project = CreateGraphProject();
-    ProjectProperty prop = project->GetProperty();
-    if (edit)
-        edit(prop);
-    project->SetProperty(prop);
-    project->SetPlotRange(range.minX, range.maxX, range.minY, range.maxY);
-    return project;
-}
 
 void AddSeries(GraphProject& project, std::vector<double> values, DataX x = DataX{},
                LineStyle style = LineStyle{})
@@ -465,36 +414,6 @@ TEST(GraphRenderer, AwkwardSeriesDrawWithoutStrayLines)
         // X = 2.5; nothing wraps around to stray places.
         EXPECT_TRUE(Bluish(p.At(153, 100)) && Bluish(p.At(232, 300)));
         EXPECT_FALSE(Bluish(p.At(206, 100)) || Bluish(p.At(400, 100)));
-    }
-}
-
-TEST(GraphRenderer, VisibleIndexRangeIsClamped)
-{
-    const struct
-    {
-        const char* name;
-        DataX x;
-        int64_t count;
-        double minX, maxX;
-        bool any;
-        int64_t first, last;
-    } rows[] = {
-        {"inside", {0, 1}, 100, 2.5, 10, true, 3, 10},
-        {"clamped", {0, 1}, 100, -1e300, 1e300, true, 0, 99},
-        {"negative interval", {10, -1}, 11, 2, 5, true, 5, 8},
-        {"interval 0", {3, 0}, 7, 0, 5, true, 0, 6},
-        {"tiny interval", {0, 1e-300}, 1000, -1, 1, true, 0, 999},
-        {"NaN bound", {0, 1}, 10, NAN, 5, false, 0, 0},
-        {"between points", {0, 1}, 10, 2.2, 2.8, false, 0, 0},
-        {"2^62 points", {0, 1}, int64_t(1) << 62, 1e30, 2e30, false, 0, 0},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        int64_t first = -1, last = -1;
-        EXPECT_EQ(row.x.IndexRange(row.count, row.minX, row.maxX, first, last), row.any);
-        if (row.any) {
-            EXPECT_EQ(std::make_pair(first, last), std::make_pair(row.first, row.last));
-        }
     }
 }
 
