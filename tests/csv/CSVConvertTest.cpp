@@ -4,9 +4,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "support/CsvImportUtil.h"
 #include "support/CsvTestUtil.h"
 #include "csv/CSVImporter.h"
 #include "csv/Dialect.h"
@@ -82,15 +84,10 @@ std::vector<double> ModelRow(const std::string& record, const CSVDialect& dialec
     return row;
 }
 
-struct Expectation
-{
-    char separator, decimal, quote;
-    std::vector<ColumnKind> kinds;
-};
-
 // Scans `content`, imports every number and time column on one thread and on two, and
 // compares each cell with the field rules applied to its record.
-void ExpectCellsFollowTheFieldRules(const std::string& content, const Expectation& expected)
+void ExpectCellsFollowTheFieldRules(const std::string& content, const std::string& dialectText,
+                                    const std::string& kinds)
 {
     TempDir dir;
     const std::string path = dir.Write("dialect.csv", content);
@@ -105,19 +102,19 @@ void ExpectCellsFollowTheFieldRules(const std::string& content, const Expectatio
         CSVImportOption option = importer.GetOption();
         const CSVDialect& dialect = option.dialect;
         ASSERT_TRUE(dialect.detected);
-        EXPECT_EQ(dialect.separator, expected.separator);
-        EXPECT_EQ(dialect.decimal, expected.decimal);
-        EXPECT_EQ(dialect.quote, expected.quote);
-        ASSERT_EQ(info.columnCount, int(expected.kinds.size()));
+        const char quote = dialect.quote ? dialect.quote : '-';
+        EXPECT_EQ(std::string({dialect.separator, dialect.decimal, quote}), dialectText);
         std::vector<int> imported;
         option.dataSources.clear();
+        std::string kindsRead;
         for (int c = 0; c < info.columnCount; ++c) {
-            EXPECT_EQ(dialect.Column(c).kind, expected.kinds[size_t(c)]) << c;
+            kindsRead += "NTX"[int(dialect.Column(c).kind)];
             if (dialect.Column(c).kind != ColumnKind::TEXT) {
                 option.dataSources.push_back(DataSource{true, 0, 1, 0, c, ""});
                 imported.push_back(c);
             }
         }
+        ASSERT_EQ(kindsRead, kinds);
         importer.SetOption(option);
         ASSERT_EQ(importer.ImportInternal(nullptr), ResultCode::SUCCESS)
             << importer.GetErrorMessage();
@@ -143,92 +140,80 @@ void ExpectCellsFollowTheFieldRules(const std::string& content, const Expectatio
     }
 }
 
-// Numbers as files write them, and some that are no number of the CSV syntax.
-const std::vector<const char*> POINT_NUMBERS = {
-    "1",  "-2.5",    "+3e2", "1e",  ".5",    "5.",  "1.5d2", " 7 ",    "\t8",
-    "9 ", "",        "nan",  "x",   "-",     ".",   "0x10",  "1e400",  "12345678901234567890",
-    "-0", "1.25E-3", "1 2",  "\v3", "4e+01", "0.1", "-7",    "123.456"};
-
-TEST(CSVConvert, CommaSeparatedTimeAndNumbers)
+// Random files of each kind: one cell in ten a stamp that fails, short and long records,
+// empty fields side by side, blanks that collapse, quotes around separators and line ends.
+TEST(CSVConvert, CellsFollowTheFieldRules)
 {
-    Picker pick;
-    std::string content = "time,a,b,c\n";
-    for (int i = 0; i < 3000; ++i) {
-        content += Stamp(pick, i) + "," + pick.From(POINT_NUMBERS) + "," +
-                   pick.From(POINT_NUMBERS) + "," + std::to_string(i);
-        // Short and long records now and then.
-        const size_t shape = pick.Below(20);
-        if (shape == 0)
-            content += ",extra,9";
-        content += "\n";
-        if (shape == 1)
-            content += Stamp(pick, i) + ",1\n";
-        if (shape == 2)
-            content += "\n";
-    }
-    ExpectCellsFollowTheFieldRules(content,
-                                   {',',
-                                    '.',
-                                    0,
-                                    {ColumnKind::TIME, ColumnKind::NUMBER, ColumnKind::NUMBER,
-                                     ColumnKind::NUMBER, ColumnKind::TEXT, ColumnKind::NUMBER}});
-}
-
-TEST(CSVConvert, DecimalCommaAndSemicolons)
-{
-    const std::vector<const char*> numbers = {"1,5", "-2,25", "3",  " 4,5 ", "1.5",    "",
-                                              "x",   "7,",    ",5", "1,2,3", "-0,001", "2,5e3"};
-    Picker pick;
-    std::string content = "time;a;b\n";
-    for (int i = 0; i < 3000; ++i)
-        content += Stamp(pick, i) + ";" + pick.From(numbers) + ";" + std::to_string(i) + ",5\n";
-    ExpectCellsFollowTheFieldRules(
-        content, {';', ',', 0, {ColumnKind::TIME, ColumnKind::NUMBER, ColumnKind::NUMBER}});
-}
-
-TEST(CSVConvert, TabsWithEmptyFields)
-{
-    std::vector<const char*> numbers;
-    for (const char* number : POINT_NUMBERS) {
-        if (!std::strchr(number, '\t'))
-            numbers.push_back(number);
-    }
-    Picker pick;
-    std::string content = "a\tb\tc\n";
-    for (int i = 0; i < 3000; ++i) {
-        // Empty fields next to each other: a number is never read across a tab.
-        const char* middle = pick.Below(4) == 0 ? "" : pick.From(numbers);
-        content += std::to_string(i) + "\t" + middle + "\t" + pick.From(numbers) + "\n";
-    }
-    ExpectCellsFollowTheFieldRules(
-        content, {'\t', '.', 0, {ColumnKind::NUMBER, ColumnKind::NUMBER, ColumnKind::NUMBER}});
-}
-
-TEST(CSVConvert, SpacesCollapse)
-{
-    const std::vector<const char*> gaps = {" ", "  ", "\t", " \t "};
-    Picker pick;
-    std::string content = "a b c\n";
-    for (int i = 0; i < 3000; ++i)
-        content += std::string(pick.Below(3) == 0 ? " " : "") + std::to_string(i) +
-                   pick.From(gaps) + std::to_string(i % 7) + ".5" + pick.From(gaps) +
-                   (pick.Below(5) == 0 ? "x" : "-1e-3") + (pick.Below(4) == 0 ? "  " : "") + "\n";
-    ExpectCellsFollowTheFieldRules(
-        content, {' ', '.', 0, {ColumnKind::NUMBER, ColumnKind::NUMBER, ColumnKind::NUMBER}});
-}
-
-TEST(CSVConvert, QuotedFields)
-{
+    // Numbers as files write them, and some that are no number of the CSV syntax.
+    const std::vector<const char*> numbers = {
+        "1",  "-2.5",    "+3e2", "1e",  ".5",    "5.",  "1.5d2", " 7 ",    "\t8",
+        "9 ", "",        "nan",  "x",   "-",     ".",   "0x10",  "1e400",  "12345678901234567890",
+        "-0", "1.25E-3", "1 2",  "\v3", "4e+01", "0.1", "-7",    "123.456"};
+    const std::vector<const char*> decimalCommas = {
+        "1,5", "-2,25", "3", " 4,5 ", "1.5", "", "x", "7,", ",5", "1,2,3", "-0,001", "2,5e3"};
     const std::vector<const char*> quoted = {"\"1.5\"",  "\"a,b\"", "\" 2 \"", "\"\"",
                                              "3",        " \"4\"",  "\"5\"x",  "\"say \"\"6\"\"\"",
                                              "\"7\n8\"", "-9"};
+    const std::vector<const char*> blanks = {" ", "  ", "\t", " \t "};
+    std::vector<const char*> noTabs;
+    for (const char* number : numbers) {
+        if (!std::strchr(number, '\t'))
+            noTabs.push_back(number);
+    }
     Picker pick;
-    std::string content = "\"time\",\"a\",\"b\"\n";
-    for (int i = 0; i < 3000; ++i)
-        content +=
-            "\"" + Stamp(pick, i) + "\"," + pick.From(quoted) + "," + std::to_string(i) + "\n";
-    ExpectCellsFollowTheFieldRules(
-        content, {',', '.', '"', {ColumnKind::TIME, ColumnKind::NUMBER, ColumnKind::NUMBER}});
+    const auto shape = [&pick](const std::string& record, int i) { // short and long ones
+        const size_t k = pick.Below(20);
+        return record + (k == 0 ? ",extra,9\n" : "\n") + (k == 1 ? Stamp(pick, i) + ",1\n" : "") +
+               (k == 2 ? "\n" : "");
+    };
+    const struct
+    {
+        const char* header;
+        std::function<std::string(int)> line;
+        const char* dialect; // separator, decimal mark, quote ('-': none)
+        const char* kinds;
+    } rows[] = {
+        {"time,a,b,c\n",
+         [&](int i) {
+             return shape(Stamp(pick, i) + "," + pick.From(numbers) + "," + pick.From(numbers) +
+                              "," + std::to_string(i),
+                          i);
+         },
+         ",.-", "TNNNXN"},
+        {"time;a;b\n",
+         [&](int i) {
+             return Stamp(pick, i) + ";" + pick.From(decimalCommas) + ";" + std::to_string(i) +
+                    ",5\n";
+         },
+         ";,-", "TNN"},
+        {"a\tb\tc\n", // a number is never read across a tab
+         [&](int i) {
+             const char* middle = pick.Below(4) == 0 ? "" : pick.From(noTabs);
+             return std::to_string(i) + "\t" + middle + "\t" + pick.From(noTabs) + "\n";
+         },
+         "\t.-", "NNN"},
+        {"a b c\n",
+         [&](int i) {
+             return std::string(pick.Below(3) == 0 ? " " : "") + std::to_string(i) +
+                    pick.From(blanks) + std::to_string(i % 7) + ".5" + pick.From(blanks) +
+                    (pick.Below(5) == 0 ? "x" : "-1e-3") + (pick.Below(4) == 0 ? "  " : "") + "\n";
+         },
+         " .-", "NNN"},
+        {"\"time\",\"a\",\"b\"\n",
+         [&](int i) {
+             return "\"" + Stamp(pick, i) + "\"," + pick.From(quoted) + "," + std::to_string(i) +
+                    "\n";
+         },
+         ",.\"", "TNN"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.header);
+        pick = Picker();
+        std::string content = row.header;
+        for (int i = 0; i < 3000; ++i)
+            content += row.line(i);
+        ExpectCellsFollowTheFieldRules(content, row.dialect, row.kinds);
+    }
 }
 
 // The exact difference, as the int128 arithmetic gives it, for any two instants.

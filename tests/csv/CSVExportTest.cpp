@@ -31,7 +31,6 @@ std::string RegularX(double value)
     return std::string(out, FormatRegularX(value, out));
 }
 
-// printf's "%.8e" with at least three exponent digits (zero: in the layout test).
 // Each number with the fewest digits that read back as the same double, in "%.8e"'s
 // layout with three exponent digits: what "%.8e" wrote exactly stays byte for byte.
 TEST(CSVExport, NumbersReadBackExactlyInTheOldLayout)
@@ -102,6 +101,18 @@ struct ExportFixture : ::testing::Test
     }
     ResultCode result = ResultCode::FAILURE;
     wxString message;
+
+    // out.csv imported with its default option.
+    std::shared_ptr<GraphProject> ImportBack(char separator = 0)
+    {
+        auto imported = CreateGraphProject();
+        CSVImporter importer(dir.Path("out.csv"), *imported);
+        if (separator)
+            importer.SetSeparator(separator);
+        EXPECT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
+        EXPECT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
+        return imported;
+    }
 
     long FileCount() const
     {
@@ -186,11 +197,7 @@ TEST_F(ExportFixture, ExportThenImportRoundTrip)
         v = std::uniform_real_distribution<double>(-1e6, 1e6)(rng) * std::pow(10.0, rng() % 20);
     project->Add(MakeSeries(values, DataX{10, 0.25}, "first"));
     Export({4}, true, true, '\t');
-    auto imported = CreateGraphProject();
-    CSVImporter importer(dir.Path("out.csv"), *imported);
-    importer.SetSeparator('\t');
-    ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    ASSERT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
+    const auto imported = ImportBack('\t');
     ASSERT_EQ(imported->GetCount(), 1);
     const auto series = imported->GetItem(0);
     EXPECT_EQ(series->GetLabel(), "first");
@@ -214,10 +221,7 @@ TEST_F(ExportFixture, OwnXRoundTripsBitForBit)
     }
     project->Add(MakeSeries(values, DataX::Explicit(xs), "jitter"));
     Export({4}, true, true, ',');
-    auto imported = CreateGraphProject();
-    CSVImporter importer(dir.Path("out.csv"), *imported);
-    ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-    ASSERT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
+    const auto imported = ImportBack();
     ASSERT_EQ(imported->GetCount(), 1);
     const DataX got = imported->GetItem(0)->GetDataX();
     ASSERT_TRUE(got.IsExplicit());
@@ -226,10 +230,6 @@ TEST_F(ExportFixture, OwnXRoundTripsBitForBit)
     const auto& raw = imported->GetItem(0)->GetDataY()->raw;
     EXPECT_EQ(values, std::vector<double>(raw.begin(), raw.end()));
 }
-
-} // namespace
-
-namespace {
 
 // A regular X of seconds since 1970 keeps its milliseconds (once "%.8e" wrote all three
 // points as 1.73360000e+009); the accumulated layout stays for everything else.
@@ -268,13 +268,8 @@ TEST_F(ExportFixture, TimeXWritesIsoTextThatReadsBackToTheSameInstants)
         series->SetTimeOrigin(origin);
         project->Add(series);
         EXPECT_EQ(row.lines, Export({0}));
-
-        auto imported = CreateGraphProject();
-        CSVImporter importer(dir.Path("out.csv"), *imported);
-        ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-        ASSERT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
-        const auto back = imported->GetItem(0);
-        ASSERT_TRUE(back->HasTimeOrigin());
+        const auto back = ImportBack()->GetItem(0);
+        ASSERT_TRUE(back && back->HasTimeOrigin());
         for (size_t i = 0; i < 3; ++i) {
             TimeNanos want = 0, got = 0;
             ASSERT_TRUE(InstantAt(origin, row.x.At(i), want));

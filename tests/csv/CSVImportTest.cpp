@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include "support/CsvImportUtil.h"
 #include "support/CsvTestUtil.h"
 #include "csv/CSVConverter.h"
 #include "csv/CSVImporter.h"
@@ -24,12 +25,6 @@ using Columns = std::vector<std::vector<double>>;
 using Strings = std::vector<std::string>;
 using Positions = std::vector<std::pair<int, int>>;
 
-std::vector<double> Values(const std::shared_ptr<GraphData>& series)
-{
-    const auto& raw = series->GetDataY()->raw;
-    return std::vector<double>(raw.begin(), raw.end());
-}
-
 // Lines "00000,0" of one width, so that line k starts at 8 k.
 std::string Numbered(int from, int to)
 {
@@ -38,6 +33,18 @@ std::string Numbered(int from, int to)
     for (int i = from; i < to; ++i)
         text.append(line, size_t(std::snprintf(line, sizeof line, "%05d,%d\n", i, i % 7)));
     return text;
+}
+
+// 20000 numbered lines with a bad line "x" before each of the lines `at`.
+std::string WithBadLines(const std::vector<int>& at)
+{
+    std::string text;
+    int from = 0;
+    for (int line : at) {
+        text += Numbered(from, line) + "x";
+        from = line;
+    }
+    return text + Numbered(from, 20000);
 }
 
 // A data line of exactly `length` characters.
@@ -52,50 +59,16 @@ std::string LineOf(size_t length)
 const double GAP = std::nan("");
 
 using csvtest::Bits;
+using csvtest::Imported;
 
-struct Outcome
+// Scans, then imports every column with counted X.
+Imported ImportAllColumns(const std::string& path, char separator, int threads)
 {
-    ResultCode scan = ResultCode::FAILURE, result = ResultCode::FAILURE;
-    std::string message;
-    CSVFileInfo info;
-    CSVImportOption option; // proposed by the scan
-    Strings labels;
-    Columns columns;
-    int64_t gaps = 0, firstGapLine = 0;
-};
-
-// Scans, then imports every column with direct X, after the scan's header lines or none.
-Outcome ImportAllColumns(const std::string& path, char separator, int threads, bool skipHeader)
-{
-    auto project = CreateGraphProject();
-    CSVImporter importer(path, *project);
-    importer.SetSeparator(separator);
-    importer.Tuning().threadCount = threads;
-    importer.Tuning().parallelMinBytes = 0;
-    Outcome out;
-    out.scan = importer.ScanInfoInternal(nullptr);
-    out.info = importer.GetInfo();
-    out.option = importer.GetOption();
-    for (const DataSource& source : out.option.dataSources)
-        out.labels.push_back(source.label.utf8_string());
-    if (out.scan == ResultCode::SUCCESS && out.info.columnCount > 0) {
-        CSVImportOption option;
-        option.headerRows = skipHeader ? out.option.headerRows : 0;
-        option.dataRows = out.info.rowCount - option.headerRows;
-        option.dialect = out.option.dialect;
-        for (int c = 0; c < out.info.columnCount; ++c) {
-            if (option.dialect.Column(c).kind != ColumnKind::TEXT)
-                option.dataSources.push_back(DataSource{true, 0, 1, 0, c, ""});
-        }
-        importer.SetOption(option);
-        out.result = importer.ImportInternal(nullptr);
-        out.gaps = importer.GetGapCount();
-        out.firstGapLine = importer.GetFirstGapLine();
-        for (const auto& series : importer.GetSeries())
-            out.columns.push_back(Values(series));
-    }
-    out.message = importer.GetErrorMessage().utf8_string();
-    return out;
+    csvtest::ImportHow how;
+    how.separator = separator;
+    how.threads = threads;
+    how.everyColumn = true;
+    return csvtest::ImportFile(path, how);
 }
 
 TEST(CSVScan, HeaderDetectionAndDefaultOption)
@@ -119,7 +92,8 @@ TEST(CSVScan, HeaderDetectionAndDefaultOption)
         {"text below the header", "x,y\n\ntext,1\n", ',', 3, 2, 2, {"y"}, 1, true},
         {"decimal comma with ';'", "1,5;2,3\n1;2\n", ';', 2, 2, 1, {"2,3"}},
         {"byte-order mark skipped",
-         std::string("\xEF\xBB\xBF") + "1,2\n3,4\n",
+         "\xEF\xBB\xBF"
+         "1,2\n3,4\n",
          ',',
          2,
          2,
@@ -133,8 +107,7 @@ TEST(CSVScan, HeaderDetectionAndDefaultOption)
     TempDir dir;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const Outcome got =
-            ImportAllColumns(dir.Write("scan.csv", c.content), c.separator, 1, true);
+        const Imported got = ImportAllColumns(dir.Write("scan.csv", c.content), c.separator, 1);
         ASSERT_EQ(got.scan, ResultCode::SUCCESS) << got.message;
         EXPECT_EQ(got.info.rowCount, c.rows);
         EXPECT_EQ(got.info.columnCount, c.columns);
@@ -248,11 +221,11 @@ TEST(CSVScan, StampedFileIsIndexedThroughoutAndReadAlike)
     }
     for (int threads : {1, 2}) {
         SCOPED_TRACE(threads);
-        const Outcome got = ImportAllColumns(path, ',', threads, true);
+        const Imported got = ImportAllColumns(path, ',', threads);
         ASSERT_EQ(got.result, ResultCode::SUCCESS) << got.message;
         EXPECT_EQ(got.gaps, 0);
         EXPECT_EQ(got.labels, (Strings{"a", "b"}));
-        EXPECT_EQ(Bits(got.columns), Bits(expected));
+        EXPECT_EQ(Bits(got.values), Bits(expected));
     }
 }
 
@@ -398,34 +371,19 @@ TEST(CSVImport, ConversionLineRulesGapsAndLongLinesWithOneAndTwoThreads)
         {"last line without line feed, long", Numbered(0, 9999) + "1,2,3,4", ','},
         {"long line in the second half",
          Numbered(0, 10000) + std::string(300000, ' ') + "7,7\n" + Numbered(0, 10), ','},
-        {"bad value in the second half",
-         Numbered(0, 15000) + "x" + Numbered(15000, 20000),
-         ',',
-         {},
-         1,
-         15001},
-        {"bad values in both halves",
-         Numbered(0, 4000) + "x" + Numbered(4000, 15000) + "x" + Numbered(15000, 20000),
-         ',',
-         {},
-         2,
-         4001},
-        {"bad first line of the second half",
-         Numbered(0, 10000) + "x" + Numbered(10000, 20000),
-         ',',
-         {},
-         1,
-         10001},
+        {"bad value in the second half", WithBadLines({15000}), ',', {}, 1, 15001},
+        {"bad values in both halves", WithBadLines({4000, 15000}), ',', {}, 2, 4001},
+        {"bad first line of the second half", WithBadLines({10000}), ',', {}, 1, 10001},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         dir.Write("lines.csv", c.content);
-        const Outcome one = ImportAllColumns(path, c.separator, 1, true);
-        const Outcome two = ImportAllColumns(path, c.separator, 2, true);
+        const Imported one = ImportAllColumns(path, c.separator, 1);
+        const Imported two = ImportAllColumns(path, c.separator, 2);
         EXPECT_EQ(one.result, ResultCode::SUCCESS) << one.message;
         EXPECT_EQ(two.result, ResultCode::SUCCESS) << two.message;
         if (!c.columns.empty()) {
-            EXPECT_EQ(Bits(one.columns), Bits(c.columns));
+            EXPECT_EQ(Bits(one.values), Bits(c.columns));
         }
         EXPECT_EQ(one.gaps, c.gaps);
         EXPECT_EQ(one.firstGapLine, c.firstGapLine);
@@ -435,11 +393,12 @@ TEST(CSVImport, ConversionLineRulesGapsAndLongLinesWithOneAndTwoThreads)
         EXPECT_EQ(two.info.columnCount, one.info.columnCount);
         EXPECT_EQ(two.option.headerRows, one.option.headerRows);
         EXPECT_EQ(two.labels, one.labels);
-        EXPECT_EQ(Bits(two.columns), Bits(one.columns));
+        EXPECT_EQ(Bits(two.values), Bits(one.values));
     }
 }
 
-TEST(CSVImport, DefaultImportLabelsTheSeriesAndSharesAColumn)
+// Labels and values of the default series: Dialect.FilesOfManyShapesOpenWithTheDefaults.
+TEST(CSVImport, ASecondSeriesOfOneColumnSharesItsValues)
 {
     TempDir dir;
     auto project = CreateGraphProject();
@@ -450,12 +409,8 @@ TEST(CSVImport, DefaultImportLabelsTheSeriesAndSharesAColumn)
     importer.SetOption(option);
     ASSERT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
     ASSERT_EQ(project->GetCount(), 3);
-    EXPECT_EQ(project->GetItem(0)->GetLabel(), "a");
-    EXPECT_EQ(project->GetItem(1)->GetLabel(), "b");
-    EXPECT_EQ(project->GetItem(0)->GetDataX(), (DataX{0.0, 1.0}));
+    EXPECT_EQ(project->GetItem(2)->GetLabel(), "again");
     EXPECT_EQ(project->GetItem(2)->GetDataX(), (DataX{2.0, 0.5}));
-    EXPECT_EQ(Values(project->GetItem(0)), (std::vector<double>{1, 3}));
-    EXPECT_EQ(Values(project->GetItem(1)), (std::vector<double>{2, 4}));
     EXPECT_EQ(project->GetItem(0)->GetDataY(), project->GetItem(2)->GetDataY());
 }
 

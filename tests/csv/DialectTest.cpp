@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/CsvImportUtil.h"
 #include "support/CsvTestUtil.h"
 #include "csv/CSVConverter.h"
 #include "csv/CSVImporter.h"
@@ -20,70 +21,30 @@ namespace {
 using Strings = std::vector<std::string>;
 const double N = std::nan("");
 
-// One letter per column: N number, T time, X text.
-std::string Kinds(const CSVDialect& dialect)
-{
-    std::string kinds;
-    for (const ColumnFormat& c : dialect.columns)
-        kinds += c.kind == ColumnKind::NUMBER ? 'N' : c.kind == ColumnKind::TIME ? 'T' : 'X';
-    return kinds;
-}
+using csvtest::Imported;
+using csvtest::Kinds;
 
-struct Read
+Imported ReadFile(const std::string& path, const DialectRequest& request = DialectRequest(),
+                  int threads = 1)
 {
-    ResultCode scan = ResultCode::FAILURE, import = ResultCode::FAILURE;
-    std::string message;
-    CSVFileInfo info;
-    CSVImportOption option;
-    Strings labels;
-    std::vector<std::vector<double>> values; // of the default series
-    std::vector<std::string> xStarts;        // ISO text for a time X, else the number
-    Strings series;                          // the labels of the series made
-    std::vector<std::vector<double>> xs;     // their X values
-    int64_t gaps = 0;
-};
-
-Read ReadFile(const std::string& path, const DialectRequest& request = DialectRequest(),
-              int threads = 1)
-{
-    auto project = CreateGraphProject();
-    CSVImporter importer(path, *project);
-    importer.Request() = request;
-    importer.Tuning().threadCount = threads;
-    importer.Tuning().parallelMinBytes = 0;
-    Read out;
-    out.scan = importer.ScanInfoInternal(nullptr);
-    out.info = importer.GetInfo();
-    out.option = importer.GetOption();
-    for (const DataSource& s : out.option.dataSources)
-        out.labels.push_back(s.label.utf8_string());
-    // The check the dialog and the command line run before an import.
-    const wxString refused = CheckOptionFitsFile(out.info, out.option);
-    out.message = (refused.empty() ? importer.GetErrorMessage() : refused).utf8_string();
-    if (out.scan == ResultCode::SUCCESS && !out.option.dataSources.empty() && refused.empty()) {
-        out.import = importer.Import(nullptr);
-        for (int i = 0; i < project->GetCount(); ++i) {
-            const auto series = project->GetItem(i);
-            const auto& raw = series->GetDataY()->raw;
-            out.values.emplace_back(raw.begin(), raw.end());
-            out.series.push_back(series->GetLabel().utf8_string());
-            out.xs.emplace_back();
-            for (size_t k = 0; k < raw.size(); ++k)
-                out.xs.back().push_back(series->GetDataX().At(k));
-            const double start = series->GetDataX().start;
-            out.xStarts.push_back(
-                series->HasTimeOrigin()
-                    ? FormatIsoTime(series->GetTimeOrigin() + TimeNanos(std::llround(start * 1e9)),
-                                    3)
-                    : std::to_string(start));
-        }
-        out.gaps = importer.GetGapCount();
-        out.message = importer.GetErrorMessage().utf8_string();
-    }
-    return out;
+    csvtest::ImportHow how;
+    how.request = request;
+    how.threads = threads;
+    return csvtest::ImportFile(path, how);
 }
 
 using csvtest::Bits;
+
+// "<separator> <decimal> <kinds> <header lines>: <labels of the default series, |-joined>"
+std::string Shape(const Imported& got)
+{
+    const CSVDialect& d = got.option.dialect;
+    std::string text = std::string{d.separator, ' ', d.decimal, ' '} + Kinds(d) + " " +
+                       std::to_string(got.option.headerRows) + ":";
+    for (size_t k = 0; k < got.labels.size(); ++k)
+        text += (k ? "|" : " ") + got.labels[k];
+    return text;
+}
 
 TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
 {
@@ -91,168 +52,84 @@ TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
     {
         const char* name;
         std::string content;
-        char separator, decimal;
-        std::string kinds;
-        int headerRows;
-        Strings labels;
+        const char* shape;
         std::vector<std::vector<double>> values;
         std::string xStart = ""; // of the first series, when it has a time X
     } rows[] = {
         {"semicolons and decimal commas in a .csv",
          "a;b;c\n1;2,5;-3,25e1\n2;3,5;4\n",
-         ';',
-         ',',
-         "NNN",
-         1,
-         {"b", "c"},
+         "; , NNN 1: b|c",
          {{2.5, 3.5}, {-32.5, 4}}},
-        {"tabs", "x\ty\n0\t1.5\n1\t\n", '\t', '.', "NN", 1, {"y"}, {{1.5, N}}},
-        {"aligned with spaces",
-         "  t    v\n  0  1.5\n  1  2.5\n",
-         ' ',
-         '.',
-         "NN",
-         1,
-         {"v"},
-         {{1.5, 2.5}}},
+        {"tabs", "x\ty\n0\t1.5\n1\t\n", "\t . NN 1: y", {{1.5, N}}},
+        {"aligned with spaces", "  t    v\n  0  1.5\n  1  2.5\n", "  . NN 1: v", {{1.5, 2.5}}},
         {"quoted header and fields",
          "\"t\",\"Yval\"\n\"0\",\"1.5\"\n\"1\",\"2\"\n",
-         ',',
-         '.',
-         "NN",
-         1,
-         {"Yval"},
+         ", . NN 1: Yval",
          {{1.5, 2}}},
         {"decimal commas inside quotes",
          "t,v\n0,\"1,5\"\n1,\"2,25\"\n",
-         ',',
-         ',',
-         "NN",
-         1,
-         {"v"},
+         ", , NN 1: v",
          {{1.5, 2.25}}},
         {"separators and line ends inside quotes",
          "t,name,v\n0,\"a, \"\"b\"\"\nc\",1\n1,d,2\n",
-         ',',
-         '.',
-         "NXN",
-         1,
-         {"v"},
+         ", . NXN 1: v",
          {{1, 2}}},
         {"text columns skipped",
          "id,town,temp,sky\n1,Oslo,3,drizzle\n2,Bergen,4.5,rain\n",
-         ',',
-         '.',
-         "NXNX",
-         1,
-         {"temp"},
+         ", . NXNX 1: temp",
          {{3, 4.5}}},
         {"gaps of every spelling",
          "t,v\n0,1\n1,\n2,nan\n3,NA\n4,-\n5,n/a\n6,oops\n7,2\n",
-         ',',
-         '.',
-         "NN",
-         1,
-         {"v"},
+         ", . NN 1: v",
          {{1, N, N, N, N, N, N, 2}}},
-        {"trailing separator makes no series",
-         "t;v;\n0;1,5;\n1;2;\n",
-         ';',
-         ',',
-         "NNX",
-         1,
-         {"v"},
-         {{1.5, 2}}},
+        {"trailing separator makes no series", "t;v;\n0;1,5;\n1;2;\n", "; , NNX 1: v", {{1.5, 2}}},
         {"title and units above the header",
          "Station 7 export\n\ntime;volt;amp\ns;V;A\n0;1;2\n1;3;4\n",
-         ';',
-         '.',
-         "NNN",
-         4,
-         {"volt", "amp"},
+         "; . NNN 4: volt|amp",
          {{1, 3}, {2, 4}}},
         {"comment lines",
          "# CO2 monthly\n# year month value\n1958 3 315.7\n1958 4 317.45\n",
-         ' ',
-         '.',
-         "NNN",
-         2,
-         {"year", "month", "value"},
+         "  . NNN 2: year|month|value",
          {{1958, 1958}, {3, 4}, {315.7, 317.45}}},
         {"a second header block is gaps",
          "t,v\n0,1\n1,2\nt,v\n2,3\n",
-         ',',
-         '.',
-         "NN",
-         1,
-         {"t", "v"},
+         ", . NN 1: t|v",
          {{0, 1, N, 2}, {1, 2, N, 3}}},
-        {"carriage returns only", "t,v\r0,1\r1,2\r", ',', '.', "NN", 1, {"v"}, {{1, 2}}},
+        {"carriage returns only", "t,v\r0,1\r1,2\r", ", . NN 1: v", {{1, 2}}},
         {"CR LF with a byte-order mark",
          "\xEF\xBB\xBFt;v\r\n0;1,5\r\n",
-         ';',
-         ',',
-         "NN",
-         1,
-         {"t", "v"},
+         "; , NN 1: t|v",
          {{0}, {1.5}}},
-        {"trailing blank lines are not data",
-         "t;v\n0;1,5\n1;2\n\n\n",
-         ';',
-         ',',
-         "NN",
-         1,
-         {"v"},
-         {{1.5, 2}}},
+        {"trailing blank lines are not data", "t;v\n0;1,5\n1;2\n\n\n", "; , NN 1: v", {{1.5, 2}}},
         {"ISO date-time X",
          "when,v\n2026-03-05T14:05:00,1\n2026-03-05T14:05:30,2\n",
-         ',',
-         '.',
-         "TN",
-         1,
-         {"v"},
+         ", . TN 1: v",
          {{1, 2}},
          "2026-03-05T14:05:00.000"},
         {"logger time stamps, no header",
          "2019-06-03 15:39:47.260,1\n2019-06-03 15:39:47.270,2\n",
-         ',',
-         '.',
-         "TN",
-         0,
-         {"Column 2"},
+         ", . TN 0: Column 2",
          {{1, 2}},
          "2019-06-03T15:39:47.260"},
         {"plain, first column goes down: every column counts its points",
          "speed,lift\n30,1.5\n20,0.5\n25,1\n",
-         ',',
-         '.',
-         "",
-         1,
-         {"speed", "lift"},
+         ", .  1: speed|lift",
          {{30, 20, 25}, {1.5, 0.5, 1}}},
         {"text first column: every number column counts its points",
          "name;a\nx;1,5\ny;2\n",
-         ';',
-         ',',
-         "XN",
-         1,
-         {"a"},
+         "; , XN 1: a",
          {{1.5, 2}}},
     };
     csvtest::TempDir dir;
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         for (int threads : {1, 2}) {
-            const Read got = ReadFile(dir.Write("f.csv", r.content), DialectRequest(), threads);
+            const Imported got = ReadFile(dir.Write("f.csv", r.content), DialectRequest(), threads);
             ASSERT_EQ(ResultCode::SUCCESS, got.scan) << got.message;
-            EXPECT_EQ(ResultCode::SUCCESS, got.import) << got.message;
-            EXPECT_EQ(r.separator, got.option.dialect.separator);
-            EXPECT_EQ(r.decimal, got.option.dialect.decimal);
-            EXPECT_EQ(r.kinds, Kinds(got.option.dialect));
-            EXPECT_EQ(r.headerRows, got.option.headerRows);
-            EXPECT_EQ(r.labels, got.labels);
+            EXPECT_EQ(ResultCode::SUCCESS, got.result) << got.message;
+            EXPECT_EQ(r.shape, Shape(got));
             EXPECT_EQ(Bits(r.values), Bits(got.values));
-            if (*r.xStart.c_str() && !got.xStarts.empty()) {
+            if (!r.xStart.empty() && !got.xStarts.empty()) {
                 EXPECT_EQ(r.xStart, got.xStarts[0]);
             }
         }
@@ -307,7 +184,7 @@ TEST(Dialect, TimeSpellingsReadToTheirInstant)
 TEST(Dialect, DateAndClockColumnsJoinAndClocksWrapPastMidnight)
 {
     csvtest::TempDir dir;
-    const Read joined = ReadFile(
+    const Imported joined = ReadFile(
         dir.Write("j.csv", "date,time,v\n2026-03-05,23:59:59.5,1\n2026-03-06,00:00:00.5,2\n"));
     EXPECT_EQ("TTN", Kinds(joined.option.dialect));
     EXPECT_EQ(Strings{"v"}, joined.labels);
@@ -330,21 +207,21 @@ TEST(Dialect, RequestsOverrideTheDetection)
     EXPECT_EQ("", Kinds(ReadFile(path).option.dialect)); // read the plain way: epochs are numbers
     DialectRequest request;
     request.SetColumn(ColumnRequest{0, ColumnKind::TIME, TimeLayout::EPOCH_MS});
-    const Read epoch = ReadFile(path, request);
+    const Imported epoch = ReadFile(path, request);
     EXPECT_EQ("TN", Kinds(epoch.option.dialect));
     ASSERT_EQ(1u, epoch.xStarts.size());
     EXPECT_EQ("2024-12-07T19:33:20.123", epoch.xStarts[0]);
 
     DialectRequest plain;
     plain.detect = false;
-    const Read semicolons = ReadFile(dir.Write("s.csv", "t;v\n0;1\n"), plain);
+    const Imported semicolons = ReadFile(dir.Write("s.csv", "t;v\n0;1\n"), plain);
     EXPECT_FALSE(semicolons.option.dialect.detected);
     EXPECT_EQ(0, semicolons.info.columnCount); // the plain reading finds no data lines
 
     DialectRequest comma;
     comma.decimal = ',';
     comma.separator = ';';
-    const Read decimals = ReadFile(dir.Write("d.csv", "t;v\n0;1,5\n1;2\n"), comma);
+    const Imported decimals = ReadFile(dir.Write("d.csv", "t;v\n0;1,5\n1;2\n"), comma);
     EXPECT_EQ(Bits({{1.5, 2}}), Bits(decimals.values));
 }
 
@@ -356,7 +233,7 @@ TEST(Dialect, WideAndLongLines)
         line += "," + std::to_string(c) + ".5";
     }
     csvtest::TempDir dir;
-    const Read wide = ReadFile(dir.Write("w.csv", header + "\n" + line + "\n" + line + "\n"));
+    const Imported wide = ReadFile(dir.Write("w.csv", header + "\n" + line + "\n" + line + "\n"));
     EXPECT_EQ(5000, wide.info.columnCount);
     ASSERT_EQ(4999u, wide.values.size());
     EXPECT_EQ(4999.5, wide.values.back()[1]);
@@ -367,7 +244,7 @@ TEST(Dialect, FilesWithoutSeriesAreRefusedWithTheReason)
 {
     csvtest::TempDir dir;
     const std::string text = dir.Write("x.csv", "name,town\nAnn,Oslo\n");
-    const Read none = ReadFile(text);
+    const Imported none = ReadFile(text);
     EXPECT_TRUE(none.option.dataSources.empty());
     EXPECT_EQ("\"" + text + "\" has no data lines to import!",
               CheckDefaultImport(text, none.info, none.option).utf8_string());
@@ -402,10 +279,10 @@ TEST(Dialect, StackedRecordingsSplitByTheirKey)
                        std::to_string(k * 1000 + m) + ".5," + std::to_string(m) + "\n";
     }
     const std::string path = dir.Write("stocks.csv", stacked);
-    const Read one = ReadFile(path);
+    const Imported one = ReadFile(path);
     EXPECT_EQ(0, one.option.splitColumn);
     EXPECT_EQ((Strings{"price", "volume"}), one.labels);
-    ASSERT_EQ(ResultCode::SUCCESS, one.import) << one.message;
+    ASSERT_EQ(ResultCode::SUCCESS, one.result) << one.message;
     ASSERT_EQ(10u, one.series.size());
     for (size_t k = 0; k < keys.size(); ++k) {
         EXPECT_EQ("price (" + keys[k] + ")", one.series[k]);
@@ -416,13 +293,13 @@ TEST(Dialect, StackedRecordingsSplitByTheirKey)
         EXPECT_EQ("1950-01-01T00:00:00.000", one.xStarts[k]);
         EXPECT_TRUE(std::is_sorted(one.xs[k].begin(), one.xs[k].end())); // no line back
     }
-    const Read two = ReadFile(path, DialectRequest(), 2);
+    const Imported two = ReadFile(path, DialectRequest(), 2);
     EXPECT_EQ(one.series, two.series);
     EXPECT_EQ(Bits(one.values), Bits(two.values));
     EXPECT_EQ(Bits(one.xs), Bits(two.xs));
 
     // Interleaved stations, a row without its key (a gap, dropped) and a key in quotes.
-    const Read stations = ReadFile(dir.Write(
+    const Imported stations = ReadFile(dir.Write(
         "s.csv", "time,station,t\n0,\"A\",1\n0,B,2\n60,A,3\n60,,9\n60,B,4\n120,A,5\n120,B,6\n"));
     EXPECT_EQ((Strings{"t (A)", "t (B)"}), stations.series);
     EXPECT_EQ(Bits({{1, 3, 5}, {2, 4, 6}}), Bits(stations.values));
@@ -433,7 +310,7 @@ TEST(Dialect, StackedRecordingsSplitByTheirKey)
     // detection would not take; refused past the file's columns and with too many values.
     DialectRequest none;
     none.split = DialectRequest::SPLIT_NONE;
-    const Read whole = ReadFile(path, none);
+    const Imported whole = ReadFile(path, none);
     EXPECT_EQ((Strings{"price", "volume"}), whole.series);
     EXPECT_EQ(-1, whole.option.splitColumn);
     EXPECT_EQ(size_t(months) * keys.size(), whole.values[0].size());
@@ -441,7 +318,7 @@ TEST(Dialect, StackedRecordingsSplitByTheirKey)
     const std::string runs = dir.Write("r.csv", "run,v\n1,5\n1,6\n2,7\n1,8\n");
     DialectRequest byRun;
     byRun.split = 0;
-    const Read counted = ReadFile(runs, byRun);
+    const Imported counted = ReadFile(runs, byRun);
     EXPECT_EQ((Strings{"v (1)", "v (2)"}), counted.series);
     EXPECT_EQ(Bits({{0, 1, 2}, {0}}), Bits(counted.xs));
     EXPECT_EQ(Bits({{5, 6, 8}, {7}}), Bits(counted.values));
@@ -454,8 +331,8 @@ TEST(Dialect, StackedRecordingsSplitByTheirKey)
         many += "k" + std::to_string(k) + ",0,1\n";
     DialectRequest byId;
     byId.split = 0;
-    const Read tooMany = ReadFile(dir.Write("m.csv", many), byId);
-    EXPECT_EQ(ResultCode::FAILURE, tooMany.import);
+    const Imported tooMany = ReadFile(dir.Write("m.csv", many), byId);
+    EXPECT_EQ(ResultCode::FAILURE, tooMany.result);
     EXPECT_EQ("Column 1 has more than 1000 different values to split by!", tooMany.message);
     EXPECT_TRUE(tooMany.series.empty());
 

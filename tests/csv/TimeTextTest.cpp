@@ -119,14 +119,8 @@ TEST(TimeText, Clocks)
         {"0:00", L::TIME_OF_DAY, 0},
         {"18.00.00", L::TIME_OF_DAY, 18 * HOUR}, // dotted clocks: whole seconds only
         {"9.05.07", L::TIME_OF_DAY, 9 * HOUR + 5 * MINUTE + 7 * NANOS_PER_SECOND},
-        {"00:00:00.1", L::TIME_OF_DAY, 100000000},
-        {"00:00:00.12", L::TIME_OF_DAY, 120000000},
-        {"00:00:00.123", L::TIME_OF_DAY, 123000000},
-        {"00:00:00.1234", L::TIME_OF_DAY, 123400000},
-        {"00:00:00.12345", L::TIME_OF_DAY, 123450000},
+        {"00:00:00.1", L::TIME_OF_DAY, 100000000}, // other digit counts: IsoRoundTripMatchesTimegm
         {"00:00:00.123456", L::TIME_OF_DAY, 123456000},
-        {"00:00:00.1234567", L::TIME_OF_DAY, 123456700},
-        {"00:00:00.12345678", L::TIME_OF_DAY, 123456780},
         {"00:00:00.123456789", L::TIME_OF_DAY, 123456789},
         {"00:00:00.1234567891", L::TIME_OF_DAY, 123456789},
         {"00:00:00.99999999999999", L::TIME_OF_DAY, 999999999},
