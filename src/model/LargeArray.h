@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <iterator>
 #include <new>
 #include <utility>
@@ -34,7 +35,9 @@ inline thread_local Adoption adoption;
 // memory holds stays (and the loop that would write them compiles to nothing).
 struct Untouched
 {
-    template <typename T> operator T() const { return T(); } // never called on a real range
+    // Only the allocator's construct takes these (and writes nothing); the assignments of
+    // the standard library's other insert paths are never reached, which this makes plain.
+    template <typename T> [[noreturn]] operator T() const { std::abort(); }
 };
 struct UntouchedIterator
 {
