@@ -4,7 +4,8 @@
 # the time to the first picture of `ardentine` without a file. One generated file of LINES
 # lines (default ten million, as open_to_graph.sh); the cache and the settings live in a
 # temporary folder, never the user's. The window runs under its own Xvfb; first pictures
-# are seen through the --verbose trace "GraphPanel::Render(): N series".
+# are seen through the --verbose trace "GraphPanel::Render(): N series". Last, a saved
+# project of the file opened the same way.
 # Usage: bench/app/reopen_cached.sh [BUILD_DIR] [LINES] [REPS]
 set -e
 build=${1:-build}
@@ -60,10 +61,15 @@ first_picture() {
     echo "$t"
 }
 
+"$build/bench/bench_csv" --save-project "$file" "$work/big.ardentine"
 for _ in $(seq "$reps"); do
     empty=$(first_picture 0)
     cached=$(first_picture 1 "$file")
     dialogs=$(grep -c "DoStartThread" "$work/log" || true)
     printf 'ardentine, no file: %.3f s; ardentine FILE from the cache: %.3f s (%+.3f s); progress dialogs: %s\n' \
         "$empty" "$cached" "$(echo "$cached - $empty" | bc)" "$dialogs"
+    project=$(first_picture 1 "$work/big.ardentine")
+    dialogs=$(grep -c "DoStartThread" "$work/log" || true)
+    printf 'ardentine PROJECT of that file: %.3f s (%+.3f s); progress dialogs: %s\n' \
+        "$project" "$(echo "$project - $empty" | bc)" "$dialogs"
 done

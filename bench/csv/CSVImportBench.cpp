@@ -26,6 +26,7 @@
 #include "csv/Reload.h"
 #include "model/GraphProject.h"
 #include "progress/Progress.h"
+#include "project/ProjectOpen.h"
 
 namespace {
 
@@ -308,6 +309,22 @@ void BM_ReloadUnchanged(benchmark::State& state)
 }
 BENCHMARK(BM_ReloadUnchanged)->Unit(benchmark::kMicrosecond);
 
+// A project of `file` imported with the scan's option, for the re-open bench.
+bool SaveProject(const char* file, const char* out)
+{
+    auto project = CreateGraphProject();
+    CSVImporter importer(wxString::FromUTF8(file), *project);
+    wxString error;
+    if (importer.ScanInfo(nullptr) != ResultCode::SUCCESS ||
+        importer.Import(nullptr) != ResultCode::SUCCESS ||
+        !SaveProjectFile(wxString::FromUTF8(out), DescribeProject(*project, {}), error)) {
+        std::fprintf(stderr, "%s%s\n", importer.GetErrorMessage().utf8_str().data(),
+                     error.utf8_str().data());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -317,6 +334,8 @@ int main(int argc, char** argv)
         return Generate(argv[2], std::atol(argv[3])) ? 0 : 1;
     if (argc >= 4 && std::strcmp(argv[1], "--generate-time") == 0)
         return Generate(argv[2], std::atol(argv[3]), true) ? 0 : 1;
+    if (argc >= 4 && std::strcmp(argv[1], "--save-project") == 0)
+        return SaveProject(argv[2], argv[3]) ? 0 : 1;
     if (argc >= 3 && std::strcmp(argv[1], "--import") == 0) {
         const ImportTimes t = TimeImport(argv[2], argc >= 4 ? std::atoi(argv[3]) : 0);
         if (!t.ok)

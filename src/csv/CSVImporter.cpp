@@ -109,13 +109,10 @@ ResultCode CSVImporter::Import(ProcContext* context, int resolution)
     const ResultCode result = ReadSeries(context, resolution);
     if (result != ResultCode::SUCCESS)
         return result;
-    if (m_fromCache) {
-        AddToProject(m_cachedIdentity);
-    } else {
-        const FileIdentity identity = ReadFileIdentity(FileNameToNarrow(m_fileName), m_dataEnd);
+    const FileIdentity identity = GetReadIdentity();
+    if (!m_fromCache)
         StoreInCache(identity); // before the project moves time origins
-        AddToProject(identity);
-    }
+    AddToProject(identity);
     return ResultCode::SUCCESS;
 }
 
@@ -129,6 +126,28 @@ bool CSVImporter::ImportCached(int resolution)
     m_resolution = resolution;
     AddToProject(m_cachedIdentity);
     return true;
+}
+
+bool CSVImporter::ReadWholeCached(const CSVImportOption& option, int resolution)
+{
+    if (!m_cache)
+        return false;
+    m_sourcePath = AbsolutePath(m_fileName);
+    m_resolution = resolution;
+    if (!LoadCached(CacheOptionKey(m_separator, m_request, option, resolution), false))
+        return false;
+    // An import of fewer rows than the file has is not what a scan now would read.
+    if (int64_t(m_option.headerRows) + m_option.dataRows == m_info.rowCount)
+        return true;
+    m_series.clear();
+    m_fromCache = false;
+    return false;
+}
+
+FileIdentity CSVImporter::GetReadIdentity() const
+{
+    return m_fromCache ? m_cachedIdentity
+                       : ReadFileIdentity(FileNameToNarrow(m_fileName), m_dataEnd);
 }
 
 bool CSVImporter::LoadCached(const std::string& key, bool byRequest)

@@ -78,8 +78,17 @@ public:
     // thread: true when the cache held it (the series are then in the project as Import
     // puts them); false, with nothing changed, when it did not.
     bool ImportCached(int resolution = DEFAULT_MIPMAP_RESOLUTION);
+    // The whole file read with `option` (its rows up to the file's end, as a reload reads
+    // it), from the cache and without a scan, on the calling thread: true when the cache
+    // held that read of the file as it is now (the series are then as ReadSeries leaves
+    // them); false, with nothing read, when it did not.
+    bool ReadWholeCached(const CSVImportOption& option, int resolution);
     // Whether the series of the last import came from the cache.
     bool IsFromCache() const { return m_fromCache; }
+    // The file as the last read saw it: from the cache, as it was when cached.
+    FileIdentity GetReadIdentity() const;
+    // Queues the series of the last ReadSeries for the cache (Import does it itself).
+    void StoreRead() { StoreInCache(GetReadIdentity()); }
 
     // Tuning and test hooks (threads, memory limit, ...).
     CSVImportTuning& Tuning() { return m_tuning; }

@@ -175,9 +175,26 @@ bool ReadNewLines(FileUpdate& update, const CSVImportTuning& tuning, int resolut
     return true;
 }
 
+// The series and the read of a whole read, into the update.
+void TakeWholeRead(FileUpdate& update, const CSVImporter& importer, const CSVImportOption& option,
+                   const CSVFileInfo& info)
+{
+    update.fresh = importer.GetSeries();
+    const std::vector<size_t> sources = SeriesSourceIndices(option, update.fresh.size());
+    for (size_t k = 0; k < update.fresh.size(); ++k)
+        update.freshSources.emplace_back(sources[k], importer.GetSeriesKeys()[k]);
+    update.now = update.then;
+    update.now.option = option;
+    update.now.info = info;
+    update.now.dataEnd = importer.GetDataEnd();
+    update.now.endedWithLineFeed = importer.DataEndedWithLineFeed();
+    update.now.lastX = importer.GetLastX();
+    update.now.identity = importer.GetReadIdentity();
+}
+
 // Reads the file again whole with the same option (its rows now up to the last data line).
 void ReadWhole(FileUpdate& update, const CSVImportTuning& tuning, int resolution,
-               ProcContext* context)
+               ProcContext* context, ColumnCache* cache)
 {
     update.change = FileChange::REPLACED;
     const FileRead& read = update.then;
@@ -186,6 +203,11 @@ void ReadWhole(FileUpdate& update, const CSVImportTuning& tuning, int resolution
     importer.SetSeparator(read.separator);
     importer.Request() = read.request;
     importer.Tuning() = tuning;
+    importer.SetColumnCache(cache);
+    if (importer.ReadWholeCached(read.option, resolution)) {
+        TakeWholeRead(update, importer, importer.GetOption(), importer.GetInfo());
+        return;
+    }
     update.result = importer.ScanInfo(context);
     if (update.result != ResultCode::SUCCESS) {
         update.message = importer.GetErrorMessage();
@@ -206,17 +228,9 @@ void ReadWhole(FileUpdate& update, const CSVImportTuning& tuning, int resolution
         update.message = importer.GetErrorMessage();
         return;
     }
-    update.fresh = importer.GetSeries();
-    const std::vector<size_t> sources = SeriesSourceIndices(option, update.fresh.size());
-    for (size_t k = 0; k < update.fresh.size(); ++k)
-        update.freshSources.emplace_back(sources[k], importer.GetSeriesKeys()[k]);
-    update.now = read;
-    update.now.option = option;
-    update.now.info = info;
-    update.now.dataEnd = importer.GetDataEnd();
-    update.now.endedWithLineFeed = importer.DataEndedWithLineFeed();
-    update.now.lastX = importer.GetLastX();
-    update.now.identity = ReadFileIdentity(FileNameToNarrow(read.path), update.now.dataEnd);
+    if (cache && !importer.IsFromCache())
+        importer.StoreRead();
+    TakeWholeRead(update, importer, option, info);
 }
 
 // Appends a grown file's new records to its series: either all grow or none (false: the
@@ -322,7 +336,7 @@ std::vector<std::shared_ptr<FileRead>> FileReadsOf(const GraphProject& project)
 
 FileUpdate ReadFileUpdate(std::shared_ptr<FileRead> read, FileRead then, bool whole,
                           const CSVImportTuning& tuning, int resolution, ProcContext* context,
-                          int64_t maxBytes)
+                          int64_t maxBytes, ColumnCache* cache)
 {
     FileUpdate update;
     update.read = std::move(read);
@@ -336,7 +350,7 @@ FileUpdate ReadFileUpdate(std::shared_ptr<FileRead> read, FileRead then, bool wh
     update.count = 0;
     update.chunks.clear();
     update.more = false;
-    ReadWhole(update, tuning, resolution, context);
+    ReadWhole(update, tuning, resolution, context, cache);
     return update;
 }
 

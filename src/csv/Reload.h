@@ -18,6 +18,7 @@
 #include "progress/ProgressProc.h"
 #include "progress/ResultCode.h"
 
+class ColumnCache;
 class GraphProject;
 
 // A file as it was read: its inode and the hashes of its first and last bytes up to `size`
@@ -110,10 +111,12 @@ std::vector<std::shared_ptr<FileRead>> FileReadsOf(const GraphProject& project);
 
 // Looks at the file of `then` (a copy of *read): what it gained when it only grew (at
 // most `maxBytes` of new lines), or the file read whole when it was replaced or `whole`.
-// Touches nothing but the file; `context` shows the progress of a whole read.
+// Touches nothing but the file (and `cache`, when given: a whole read comes from it when
+// it holds one of the file as it is now, and goes to it otherwise); `context` shows the
+// progress of a whole read.
 FileUpdate ReadFileUpdate(std::shared_ptr<FileRead> read, FileRead then, bool whole,
                           const CSVImportTuning& tuning, int resolution, ProcContext* context,
-                          int64_t maxBytes = INT64_MAX);
+                          int64_t maxBytes = INT64_MAX, ColumnCache* cache = nullptr);
 
 // Gives the series of `update.read` still in the project what the update found, and counts
 // it in `report`. False when what the file gained can't be appended as it stands (the X

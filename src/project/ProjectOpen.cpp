@@ -182,7 +182,8 @@ ResultCode AddFormulaSeries(GraphProject& project, const SavedSeries& s, int res
 
 // Reads one saved file with its option. CANCELLED only when the user cancelled.
 ResultCode OpenFile(const SavedFile& file, const CSVImportTuning& tuning, int resolution,
-                    ProcContext* context, OpenedFile& opened, OpenReport& report)
+                    ProcContext* context, ColumnCache* cache, OpenedFile& opened,
+                    OpenReport& report)
 {
     auto read = std::make_shared<FileRead>();
     read->path = file.path;
@@ -195,7 +196,8 @@ ResultCode OpenFile(const SavedFile& file, const CSVImportTuning& tuning, int re
         opened.state = OpenedFile::MISSING;
         return ResultCode::SUCCESS;
     }
-    FileUpdate update = ReadFileUpdate(read, *read, true, tuning, resolution, context);
+    FileUpdate update =
+        ReadFileUpdate(read, *read, true, tuning, resolution, context, INT64_MAX, cache);
     if (update.result == ResultCode::CANCELLED)
         return update.result;
     if (update.result != ResultCode::SUCCESS) {
@@ -217,7 +219,7 @@ ResultCode OpenFile(const SavedFile& file, const CSVImportTuning& tuning, int re
 ResultCode BuildSavedProject(const SavedProject& saved, const CSVImportTuning& tuning,
                              int resolution, ProcContext* context,
                              std::shared_ptr<GraphProject>& out, OpenReport& report,
-                             wxString& error)
+                             wxString& error, ColumnCache* cache)
 {
     // Checked before anything is read: reading a device or a FIFO could block or never end.
     for (const SavedFile& file : saved.files) {
@@ -232,7 +234,7 @@ ResultCode BuildSavedProject(const SavedProject& saved, const CSVImportTuning& t
     std::vector<OpenedFile> files(saved.files.size());
     for (size_t i = 0; i < saved.files.size(); ++i) {
         const ResultCode result =
-            OpenFile(saved.files[i], tuning, resolution, context, files[i], report);
+            OpenFile(saved.files[i], tuning, resolution, context, cache, files[i], report);
         if (result != ResultCode::SUCCESS)
             return result;
     }

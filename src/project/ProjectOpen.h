@@ -15,6 +15,8 @@
 #include "progress/ResultCode.h"
 #include "project/ProjectFile.h"
 
+class ColumnCache;
+
 // The description of `project`: each series' source, look and place, the properties, the
 // range and the time origin (the cursors are the caller's). A series from neither a file
 // nor a formula is saved as a formula of zeros over its X: a project never refers to
@@ -39,8 +41,9 @@ struct OpenReport
 // save keeps it and a reload can fill it) and the report names it. FAILURE, with
 // `error`, before anything is read when a file named is something other than a regular
 // file (a device, a FIFO, a folder); CANCELLED when the user cancels. `out` is set only
-// on SUCCESS.
+// on SUCCESS. Files come from `cache` when it holds them as they are now, and go to it
+// otherwise.
 ResultCode BuildSavedProject(const SavedProject& saved, const CSVImportTuning& tuning,
                              int resolution, ProcContext* context,
                              std::shared_ptr<GraphProject>& out, OpenReport& report,
-                             wxString& error);
+                             wxString& error, ColumnCache* cache = nullptr);

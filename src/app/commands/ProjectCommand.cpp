@@ -55,7 +55,7 @@ bool OpenProjectFile(ProjectHost& host, const wxString& path)
     ProgressDlg progress(host.GetCommandWindow());
     const ResultCode result = BuildSavedProject(
         saved, CSVImportTuning(), ReadSetting(host.GetConfig(), SETTING_MIPMAP_RESOLUTION),
-        &progress, project, report, error);
+        &progress, project, report, error, host.GetColumnCache());
     if (!ReportCommandResult(host.GetCommandWindow(), result, error))
         return false;
     host.SetProject(project, path, !report.Clean());
