@@ -11,16 +11,11 @@ set -e
 build=${1:-build}
 lines=${2:-10000000}
 reps=${3:-3}
-work=$(mktemp -d /tmp/ardentine-reopen-bench.XXXXXX)
-xvfb=""
-trap '[ -n "$xvfb" ] && kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+. "$(dirname "$0")/lib.sh"
+bench_work reopen
 file="$work/big.csv"
 export XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config"
-now() { date +%s.%N; }
-elapsed() { echo "$(now) - $1" | bc; }
-
-awk -v n="$lines" 'BEGIN { print "t,a,b,c"
-    for (i = 0; i < n; i++) printf "%d,%d,%d,%d\n", i, i % 97, i % 13, (i * 7) % 101 }' >"$file"
+bench_csv "$file" "$lines" 4
 echo "file: $lines lines, $(du -h "$file" | cut -f1)"
 
 start=$(now)
@@ -36,25 +31,15 @@ for _ in $(seq "$reps"); do
     echo "ardentine-cli import, warm cache: $(elapsed "$start") s"
 done
 
-display=:$((80 + $$ % 9))
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+bench_xvfb 80
 
 # Seconds until the trace shows a picture of at least MIN series.
 first_picture() {
     min=$1
     shift
     start=$(now)
-    DISPLAY=$display GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 \
-        "$build/ardentine" --verbose "$@" >/dev/null 2>"$work/log" &
-    app=$!
-    # A line still being written reads as no picture yet.
-    until n=$(sed -n 's/.*GraphPanel::Render(): \([0-9][0-9]*\) series.*/\1/p' "$work/log" |
-        sort -n | tail -1) && [ "${n:--1}" -ge "$min" ]; do
-        kill -0 $app 2>/dev/null || { echo "the program ended without drawing" >&2; exit 1; }
-        sleep 0.01
-    done
+    bench_start "$@"
+    bench_wait_picture "$min"
     t=$(elapsed "$start")
     kill $app
     wait $app 2>/dev/null || true
