@@ -21,19 +21,6 @@ void AddFileOptions(wxCmdLineParser& parser)
     parser.AddParam("FILE", wxCMD_LINE_VAL_STRING);
 }
 
-const char* ColumnKindName(ColumnKind kind)
-{
-    switch (kind) {
-    case ColumnKind::NUMBER:
-        return "number";
-    case ColumnKind::TIME:
-        return "time";
-    case ColumnKind::TEXT:
-        break;
-    }
-    return "text";
-}
-
 // What the detection found: only for files the plain reading does not read, so that the
 // output for those stays as it was.
 void AddDialect(Json& out, const CSVFileInfo& info, const CSVDialect& dialect)

@@ -2,6 +2,29 @@
 
 #include <wx/intl.h>
 
+const char* ColumnKindName(ColumnKind kind)
+{
+    switch (kind) {
+    case ColumnKind::NUMBER:
+        return "number";
+    case ColumnKind::TIME:
+        return "time";
+    case ColumnKind::TEXT:
+        break;
+    }
+    return "text";
+}
+
+bool ColumnKindFromName(const std::string& name, ColumnKind& kind)
+{
+    for (ColumnKind k : {ColumnKind::NUMBER, ColumnKind::TIME, ColumnKind::TEXT})
+        if (name == ColumnKindName(k)) {
+            kind = k;
+            return true;
+        }
+    return false;
+}
+
 wxString CheckOptionFitsFile(const CSVFileInfo& info, const CSVImportOption& option)
 {
     if (option.headerRows < 0 || option.dataRows < 0 ||

@@ -4,6 +4,7 @@
 // scan, the conversion, the options dialog and the command-line tool.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <wx/string.h>
@@ -25,6 +26,11 @@ enum class ColumnKind : uint8_t
     TIME, // read as seconds from the column's time origin
     TEXT, // not offered as a series
 };
+
+// The name of a kind in project files and in the command line's output ("number", "time",
+// "text"), and back; false for any other name.
+const char* ColumnKindName(ColumnKind kind);
+bool ColumnKindFromName(const std::string& name, ColumnKind& kind);
 
 struct ColumnFormat
 {

@@ -37,19 +37,6 @@ std::string CharText(char c)
     return c ? std::string(1, c) : std::string();
 }
 
-const char* KindName(ColumnKind kind)
-{
-    switch (kind) {
-    case ColumnKind::NUMBER:
-        return "number";
-    case ColumnKind::TIME:
-        return "time";
-    case ColumnKind::TEXT:
-        return "text";
-    }
-    return "number";
-}
-
 // "none" for NONE, which TimeLayoutFromName does not read: the reader knows it.
 std::string LayoutName(TimeLayout layout)
 {
@@ -93,8 +80,9 @@ Json RequestJson(const DialectRequest& request)
 {
     Json columns = Json::array();
     for (const ColumnRequest& c : request.columns)
-        columns.push_back(
-            {{"column", c.column}, {"kind", KindName(c.kind)}, {"layout", LayoutName(c.layout)}});
+        columns.push_back({{"column", c.column},
+                           {"kind", ColumnKindName(c.kind)},
+                           {"layout", LayoutName(c.layout)}});
     return Json{{"detect", request.detect},
                 {"separator", CharText(request.separator)},
                 {"decimal", CharText(request.decimal)},
@@ -106,7 +94,7 @@ Json DialectJson(const CSVDialect& dialect)
 {
     Json columns = Json::array();
     for (const ColumnFormat& c : dialect.columns)
-        columns.push_back({{"kind", KindName(c.kind)},
+        columns.push_back({{"kind", ColumnKindName(c.kind)},
                            {"layout", LayoutName(c.layout)},
                            {"origin", c.origin},
                            {"clockColumn", c.clockColumn},
@@ -341,9 +329,9 @@ char Char(const Json& object, const char* key, const std::string& where, const s
 ColumnKind Kind(const Json& object, const std::string& where)
 {
     const std::string name = Text(object, "kind", where);
-    for (ColumnKind kind : {ColumnKind::NUMBER, ColumnKind::TIME, ColumnKind::TEXT})
-        if (name == KindName(kind))
-            return kind;
+    ColumnKind kind = ColumnKind::NUMBER;
+    if (ColumnKindFromName(name, kind))
+        return kind;
     Fail(At(where, "kind"), _("number, time or text expected"));
 }
 

@@ -41,4 +41,17 @@ TEST(CSVImportOption, CheckNamesWhatDoesNotFitTheFile)
     }
 }
 
+// Project files and the command line's output write these names: one table for both.
+TEST(CSVImportOption, KindNamesReadBack)
+{
+    for (ColumnKind kind : {ColumnKind::NUMBER, ColumnKind::TIME, ColumnKind::TEXT}) {
+        ColumnKind read = ColumnKind(9);
+        EXPECT_TRUE(ColumnKindFromName(ColumnKindName(kind), read));
+        EXPECT_EQ(kind, read);
+    }
+    EXPECT_STREQ("time", ColumnKindName(ColumnKind::TIME));
+    ColumnKind read = ColumnKind::TIME;
+    EXPECT_FALSE(ColumnKindFromName("Number", read));
+}
+
 } // namespace
