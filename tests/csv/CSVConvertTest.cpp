@@ -10,7 +10,6 @@
 
 #include "support/CsvImportUtil.h"
 #include "support/CsvTestUtil.h"
-#include "csv/CSVImporter.h"
 #include "csv/Dialect.h"
 #include "model/GraphProject.h"
 
@@ -93,50 +92,38 @@ void ExpectCellsFollowTheFieldRules(const std::string& content, const std::strin
     const std::string path = dir.Write("dialect.csv", content);
     for (int threads : {1, 2}) {
         SCOPED_TRACE(threads);
-        auto project = CreateGraphProject();
-        CSVImporter importer(path, *project);
-        importer.Tuning().threadCount = threads;
-        importer.Tuning().parallelMinBytes = 0;
-        ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-        const CSVFileInfo info = importer.GetInfo();
-        CSVImportOption option = importer.GetOption();
-        const CSVDialect& dialect = option.dialect;
+        csvtest::ImportHow how;
+        how.threads = threads;
+        how.everyColumn = true;
+        const csvtest::Imported got = csvtest::ImportFile(path, how);
+        ASSERT_EQ(got.result, ResultCode::SUCCESS) << got.message;
+        const CSVDialect& dialect = got.option.dialect;
         ASSERT_TRUE(dialect.detected);
         const char quote = dialect.quote ? dialect.quote : '-';
         EXPECT_EQ(std::string({dialect.separator, dialect.decimal, quote}), dialectText);
+        ASSERT_EQ(csvtest::Kinds(dialect), kinds);
         std::vector<int> imported;
-        option.dataSources.clear();
-        std::string kindsRead;
-        for (int c = 0; c < info.columnCount; ++c) {
-            kindsRead += "NTX"[int(dialect.Column(c).kind)];
-            if (dialect.Column(c).kind != ColumnKind::TEXT) {
-                option.dataSources.push_back(DataSource{true, 0, 1, 0, c, ""});
+        for (int c = 0; c < got.info.columnCount; ++c) {
+            if (dialect.Column(c).kind != ColumnKind::TEXT)
                 imported.push_back(c);
-            }
         }
-        ASSERT_EQ(kindsRead, kinds);
-        importer.SetOption(option);
-        ASSERT_EQ(importer.ImportInternal(nullptr), ResultCode::SUCCESS)
-            << importer.GetErrorMessage();
-
         const std::vector<std::string> records =
             SplitRecords(content, LineFormat{dialect.terminator, dialect.quote}, true);
-        ASSERT_EQ(records.size(), size_t(info.rowCount));
+        ASSERT_EQ(records.size(), size_t(got.info.rowCount));
+        ASSERT_EQ(got.values.size(), imported.size());
         int64_t gaps = 0;
-        const auto& series = importer.GetSeries();
-        ASSERT_EQ(series.size(), imported.size());
-        for (int r = 0; r < option.dataRows; ++r) {
-            const std::string& record = records[size_t(option.headerRows + r)];
-            const std::vector<double> row = ModelRow(record, dialect, size_t(info.columnCount));
+        for (size_t r = 0; r < got.values[0].size(); ++r) {
+            const std::string& record = records[size_t(got.option.headerRows) + r];
+            const std::vector<double> row = ModelRow(record, dialect, size_t(got.info.columnCount));
             for (size_t k = 0; k < imported.size(); ++k) {
                 const double want = row[size_t(imported[k])];
                 gaps += std::isnan(want);
-                ASSERT_EQ(Bits(series[k]->GetDataY()->raw[size_t(r)]), Bits(want))
-                    << "line " << option.headerRows + r + 1 << " column " << imported[k] + 1 << ": "
-                    << record;
+                ASSERT_EQ(Bits(got.values[k][r]), Bits(want))
+                    << "line " << size_t(got.option.headerRows) + r + 1 << " column "
+                    << imported[k] + 1 << ": " << record;
             }
         }
-        EXPECT_EQ(importer.GetGapCount(), gaps);
+        EXPECT_EQ(got.gaps, gaps);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <sys/stat.h>
@@ -61,6 +62,14 @@ const double GAP = std::nan("");
 using csvtest::Bits;
 using csvtest::Imported;
 
+// What one thread and two must agree on.
+auto Scanned(const Imported& got)
+{
+    return std::make_tuple(got.info.rowCount, got.info.columnCount, got.option.headerRows,
+                           got.option.dataRows, got.labels, got.gaps, got.firstGapLine,
+                           Bits(got.values));
+}
+
 // Scans, then imports every column with counted X.
 Imported ImportAllColumns(const std::string& path, char separator, int threads)
 {
@@ -92,8 +101,7 @@ TEST(CSVScan, HeaderDetectionAndDefaultOption)
         {"text below the header", "x,y\n\ntext,1\n", ',', 3, 2, 2, {"y"}, 1, true},
         {"decimal comma with ';'", "1,5;2,3\n1;2\n", ';', 2, 2, 1, {"2,3"}},
         {"byte-order mark skipped",
-         "\xEF\xBB\xBF"
-         "1,2\n3,4\n",
+         std::string("\xEF\xBB\xBF") + "1,2\n3,4\n",
          ',',
          2,
          2,
@@ -256,35 +264,17 @@ TEST(CSVScan, TwoThreadsFindTheHeaderAndColumnsOneThreadFinds)
         dir.Write("header.csv", c.content);
         for (size_t cap : {size_t(16) << 20, size_t(100)}) {
             SCOPED_TRACE(cap);
-            struct Scan
-            {
-                CSVFileInfo info;
-                CSVImportOption option;
-                Strings labels;
-            } scans[2];
-            for (int threads : {1, 2}) {
-                CSVImportTuning tuning;
-                tuning.threadCount = threads;
-                tuning.parallelMinBytes = 0;
-                tuning.maxHeaderText = cap;
-                DialectRequest plainOnly;
-                plainOnly.detect = false;
-                wxString message;
-                CSVScanner scanner(path, plainOnly, tuning, message);
-                ASSERT_EQ(scanner.Scan(nullptr), ResultCode::SUCCESS) << message;
-                Scan& scan = scans[threads - 1];
-                scan.info = scanner.GetInfo();
-                scan.option = scanner.GetOption();
-                for (const DataSource& source : scan.option.dataSources)
-                    scan.labels.push_back(source.label.utf8_string());
-            }
-            EXPECT_EQ(scans[0].option.headerRows, c.headerRows);
-            EXPECT_EQ(scans[0].info.columnCount, c.columns);
-            EXPECT_EQ(scans[1].option.headerRows, scans[0].option.headerRows);
-            EXPECT_EQ(scans[1].option.dataRows, scans[0].option.dataRows);
-            EXPECT_EQ(scans[1].info.rowCount, scans[0].info.rowCount);
-            EXPECT_EQ(scans[1].info.columnCount, scans[0].info.columnCount);
-            EXPECT_EQ(scans[1].labels, scans[0].labels);
+            csvtest::ImportHow how;
+            how.request.detect = false;
+            how.maxHeaderText = cap;
+            const Imported one = csvtest::ImportFile(path, how);
+            how.threads = 2;
+            const Imported two = csvtest::ImportFile(path, how);
+            ASSERT_EQ(one.scan, ResultCode::SUCCESS) << one.message;
+            ASSERT_EQ(two.scan, ResultCode::SUCCESS) << two.message;
+            EXPECT_EQ(one.option.headerRows, c.headerRows);
+            EXPECT_EQ(one.info.columnCount, c.columns);
+            EXPECT_EQ(Scanned(two), Scanned(one));
         }
     }
 }
@@ -387,13 +377,7 @@ TEST(CSVImport, ConversionLineRulesGapsAndLongLinesWithOneAndTwoThreads)
         }
         EXPECT_EQ(one.gaps, c.gaps);
         EXPECT_EQ(one.firstGapLine, c.firstGapLine);
-        EXPECT_EQ(two.gaps, c.gaps);
-        EXPECT_EQ(two.firstGapLine, c.firstGapLine);
-        EXPECT_EQ(two.info.rowCount, one.info.rowCount);
-        EXPECT_EQ(two.info.columnCount, one.info.columnCount);
-        EXPECT_EQ(two.option.headerRows, one.option.headerRows);
-        EXPECT_EQ(two.labels, one.labels);
-        EXPECT_EQ(Bits(two.values), Bits(one.values));
+        EXPECT_EQ(Scanned(two), Scanned(one));
     }
 }
 

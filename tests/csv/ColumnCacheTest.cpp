@@ -136,6 +136,23 @@ std::vector<Kind> Kinds()
             {"mapped arrays", "t,a,b\n" + Lines(400000)}};
 }
 
+// The owner of `address` in this process's mappings: a file's path, or "" for the heap.
+std::string MappingOf(uintptr_t address)
+{
+    std::string owner;
+    for (std::istringstream maps(ReadFile("/proc/self/maps")); maps;) {
+        std::string line;
+        std::getline(maps, line);
+        uintptr_t begin = 0, end = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx", &begin, &end) == 2 && address >= begin &&
+            address < end)
+            owner = line.substr(line.rfind(' ') + 1);
+    }
+    return owner;
+}
+
+// Bit for bit, and the values of a large series are pages of the cache file, not copies on
+// the heap.
 TEST_F(ColumnCacheTest, RoundTripIsBitForBit)
 {
     ColumnCache cache(Settings());
@@ -155,30 +172,12 @@ TEST_F(ColumnCacheTest, RoundTripIsBitForBit)
             dynamic_cast<const FileSeriesSource*>(cached->GetItem(0)->GetSource().get());
         ASSERT_TRUE(source);
         EXPECT_EQ(FileChange::SAME, CompareWithFile(source->read->identity, path));
+        if (std::string(kind.name) == "mapped arrays") {
+            EXPECT_EQ(cache.FileFor(path),
+                      MappingOf(uintptr_t(cached->GetItem(0)->GetDataY()->raw.data())));
+        }
     }
     EXPECT_EQ(5, cache.WrittenCount());
-}
-
-// The values of a large series are pages of the cache file, not copies on the heap.
-TEST_F(ColumnCacheTest, LargeArraysMapTheCacheFile)
-{
-    ColumnCache cache(Settings());
-    const std::string path = Write("big.csv", "t,a\n" + Lines(400000));
-    Import(path, &cache);
-    bool fromCache = false;
-    const auto project = Import(path, &cache, &fromCache);
-    ASSERT_TRUE(fromCache);
-    const auto address = uintptr_t(project->GetItem(0)->GetDataY()->raw.data());
-    std::string owner;
-    for (std::istringstream maps(ReadFile("/proc/self/maps")); maps;) {
-        std::string line;
-        std::getline(maps, line);
-        uintptr_t begin = 0, end = 0;
-        if (std::sscanf(line.c_str(), "%lx-%lx", &begin, &end) == 2 && address >= begin &&
-            address < end)
-            owner = line.substr(line.rfind(' ') + 1);
-    }
-    EXPECT_EQ(cache.FileFor(path), owner);
 }
 
 // Every part of the key: a change of the source makes the cache stale (deleted, then
@@ -360,27 +359,36 @@ TEST_F(ColumnCacheTest, SourceChangedBetweenCheckAndMapping)
     EXPECT_FALSE(fromCache);
 }
 
-// A folder that can't be made: the import works as without a cache, and says why once.
-TEST_F(ColumnCacheTest, UnwritableFolderIsToldOnce)
+// A cache turned off, or a folder that can't be made: the import works as without a cache,
+// the folder is never made, and a folder that can't be made is told once.
+TEST_F(ColumnCacheTest, DisabledOrUnwritableCacheImportsWithoutIt)
 {
-    std::vector<std::string> told;
-    ColumnCache::ResetLogOnce();
-    ColumnCache::SetLog([&](const std::string& line) { told.push_back(line); });
-    ColumnCacheSettings settings;
-    settings.dir = Write("plain-file", "x") + "/cache";
-    ColumnCache cache(settings);
     const std::string path = Write("a.csv", "t,a\n" + Lines(100));
     const std::string expected = Fingerprint(*Import(path, nullptr));
-    for (int k = 0; k < 2; ++k) {
-        bool fromCache = true;
-        EXPECT_EQ(expected, Fingerprint(*Import(path, &cache, &fromCache)));
-        EXPECT_FALSE(fromCache);
+    for (bool enabled : {false, true}) {
+        SCOPED_TRACE(enabled ? "unwritable" : "disabled");
+        std::vector<std::string> told;
+        ColumnCache::ResetLogOnce();
+        ColumnCache::SetLog([&](const std::string& line) { told.push_back(line); });
+        ColumnCacheSettings settings = Settings();
+        settings.enabled = enabled;
+        if (enabled)
+            settings.dir = Write("plain-file", "x") + "/cache";
+        ColumnCache cache(settings);
+        for (int k = 0; k < 2; ++k) {
+            bool fromCache = true;
+            EXPECT_EQ(expected, Fingerprint(*Import(path, &cache, &fromCache)));
+            EXPECT_FALSE(fromCache);
+        }
+        ColumnCache::SetLog(nullptr);
+        ColumnCache::ResetLogOnce();
+        EXPECT_EQ(0, cache.WrittenCount());
+        EXPECT_FALSE(std::filesystem::exists(settings.dir));
+        ASSERT_EQ(enabled ? 1u : 0u, told.size());
+        if (enabled) {
+            EXPECT_NE(std::string::npos, told[0].find(settings.dir)) << told[0];
+        }
     }
-    ColumnCache::SetLog(nullptr);
-    ColumnCache::ResetLogOnce();
-    ASSERT_EQ(1u, told.size());
-    EXPECT_NE(std::string::npos, told[0].find(settings.dir)) << told[0];
-    EXPECT_EQ(0, cache.WrittenCount());
 }
 
 // Two instances read the same file at once: one cache file, written once; a reader beside
@@ -483,19 +491,6 @@ TEST_F(ColumnCacheTest, CancelledWriteLeavesNothing)
     if (cache.WrittenCount() == 0 && std::filesystem::exists(Settings().dir))
         for (const auto& entry : std::filesystem::directory_iterator(Settings().dir))
             ADD_FAILURE() << "left behind: " << entry.path();
-}
-
-TEST_F(ColumnCacheTest, DisabledCacheNeitherReadsNorWrites)
-{
-    ColumnCacheSettings settings = Settings();
-    settings.enabled = false;
-    ColumnCache cache(settings);
-    const std::string path = Write("off.csv", "t,a\n" + Lines(100));
-    bool fromCache = true;
-    Import(path, &cache, &fromCache);
-    Import(path, &cache, &fromCache);
-    EXPECT_FALSE(fromCache);
-    EXPECT_FALSE(std::filesystem::exists(settings.dir));
 }
 
 } // namespace

@@ -25,11 +25,12 @@ using csvtest::Imported;
 using csvtest::Kinds;
 
 Imported ReadFile(const std::string& path, const DialectRequest& request = DialectRequest(),
-                  int threads = 1)
+                  int threads = 1, bool everyColumn = false)
 {
     csvtest::ImportHow how;
     how.request = request;
     how.threads = threads;
+    how.everyColumn = everyColumn;
     return csvtest::ImportFile(path, how);
 }
 
@@ -162,21 +163,14 @@ TEST(Dialect, TimeSpellingsReadToTheirInstant)
     csvtest::TempDir dir;
     for (const auto& r : rows) {
         SCOPED_TRACE(r.second);
-        const std::string path =
-            dir.Write("t.csv", "when,v\n" + r.first + ",1\n" + r.second + ",2\n");
-        auto project = CreateGraphProject();
-        CSVImporter importer(path, *project);
-        ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
-        CSVImportOption option = importer.GetOption();
-        ASSERT_EQ("TN", Kinds(option.dialect));
-        option.dataSources = {DataSource{true, 0, 1, 0, 0, "when"}};
-        importer.SetOption(option);
-        ASSERT_EQ(ResultCode::SUCCESS, importer.ImportInternal(nullptr))
-            << importer.GetErrorMessage();
-        const double seconds = importer.GetSeries()[0]->GetDataY()->raw[1];
+        const Imported got = ReadFile(
+            dir.Write("t.csv", "when,v\n" + r.first + ",1\n" + r.second + ",2\n"), {}, 1, true);
+        ASSERT_EQ(ResultCode::SUCCESS, got.result) << got.message;
+        ASSERT_EQ("TN", Kinds(got.option.dialect));
+        const double seconds = got.values[0][1];
         TimeNanos expected;
         ASSERT_TRUE(ParseTime(r.iso, r.iso + std::strlen(r.iso), TimeLayout::ISO, expected));
-        const long double offset = (long double)expected - option.dialect.columns[0].origin;
+        const long double offset = (long double)expected - got.option.dialect.columns[0].origin;
         EXPECT_LT(std::fabs(offset - (long double)seconds * 1e9L), 1000.0L); // within 1 µs
     }
 }
@@ -399,30 +393,17 @@ TEST(Dialect, OracleRandomFilesInRandomDialects)
         const std::string path = dir.Write("r.csv", text);
         if (HasFailure())
             return;
-        auto project = CreateGraphProject();
-        CSVImporter importer(path, *project);
-        ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
-        CSVImportOption option = importer.GetOption();
-        EXPECT_EQ(separator, option.dialect.separator);
-        ASSERT_EQ(std::string("T") + std::string(size_t(columns), 'N'), Kinds(option.dialect))
+        const Imported got = ReadFile(path, {}, 1, true);
+        const CSVDialect& dialect = got.option.dialect;
+        EXPECT_EQ(separator, dialect.separator);
+        ASSERT_EQ(std::string("T") + std::string(size_t(columns), 'N'), Kinds(dialect))
             << text.substr(0, 400);
-        option.dataSources.clear();
-        for (int c = 0; c <= columns; ++c)
-            option.dataSources.push_back(DataSource{true, 0, 1, 0, c, ""});
-        importer.SetOption(option);
-        ASSERT_EQ(ResultCode::SUCCESS, importer.ImportInternal(nullptr))
-            << importer.GetErrorMessage();
-        const auto& series = importer.GetSeries();
-        for (int c = 0; c < columns; ++c) {
-            const auto& raw = series[size_t(c + 1)]->GetDataY()->raw;
-            EXPECT_EQ(Bits({values[size_t(c)]}),
-                      Bits({std::vector<double>(raw.begin(), raw.end())}));
-        }
-        const auto& read = series[0]->GetDataY()->raw;
-        const TimeNanos origin = option.dialect.columns[0].origin;
+        ASSERT_EQ(ResultCode::SUCCESS, got.result) << got.message;
+        for (int c = 0; c < columns; ++c)
+            EXPECT_EQ(Bits({values[size_t(c)]}), Bits({got.values[size_t(c + 1)]}));
         for (int r = 0; r < rows; ++r) {
-            const long double offset = (long double)times[size_t(r)] - origin;
-            ASSERT_LT(std::fabs(offset - (long double)read[size_t(r)] * 1e9L), 1000.0L)
+            const long double offset = (long double)times[size_t(r)] - dialect.columns[0].origin;
+            ASSERT_LT(std::fabs(offset - (long double)got.values[0][size_t(r)] * 1e9L), 1000.0L)
                 << "row " << r;
         }
     }

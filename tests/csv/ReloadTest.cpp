@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "support/CsvTestUtil.h"
-#include "csv/CSVImporter.h"
+#include "support/ModelTestUtil.h"
+#include "support/ProjectTestUtil.h"
 #include "csv/Follow.h"
 #include "csv/Reload.h"
 #include "model/GraphProject.h"
@@ -95,9 +96,7 @@ std::vector<std::vector<double>> Values(const GraphProject& project)
 std::vector<std::vector<double>> FreshImport(const std::string& path)
 {
     auto project = CreateGraphProject();
-    CSVImporter importer(path, *project);
-    EXPECT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
-    EXPECT_EQ(ResultCode::SUCCESS, importer.Import(nullptr, 4)) << importer.GetErrorMessage();
+    projecttest::Import(*project, path, 4);
     return Values(*project);
 }
 
@@ -127,11 +126,7 @@ TEST(Reload, AnyWritePatternEndsAsAFreshImport)
             content += line();
         dir.Write("log.csv", content);
         auto project = CreateGraphProject();
-        {
-            CSVImporter importer(path, *project);
-            ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
-            ASSERT_EQ(ResultCode::SUCCESS, importer.Import(nullptr, 4));
-        }
+        projecttest::Import(*project, path, 4);
         std::string pending; // half a line written, the rest to come
         for (int step = 0; step < 12; ++step) {
             const int what = int(random() % 10);
@@ -177,15 +172,8 @@ TEST(Reload, AnyWritePatternEndsAsAFreshImport)
                 ASSERT_EQ(FreshImport(path), Values(*project)) << "step " << step;
             }
         }
-        for (int i = 0; i < project->GetCount(); ++i) {
-            auto y = project->GetItem(i)->GetDataY();
-            auto scratch = CreateGraphDataY();
-            scratch->raw = y->raw;
-            scratch->CreateMipmap(y->mipmapLevels, nullptr);
-            for (size_t level = 0; level < y->mipmap.size(); ++level)
-                ASSERT_EQ(0, std::memcmp(scratch->mipmap[level].data(), y->mipmap[level].data(),
-                                         y->mipmap[level].size() * sizeof(MinMax)));
-        }
+        for (int i = 0; i < project->GetCount(); ++i)
+            ExpectPyramidAsFromScratch(*project->GetItem(i)->GetDataY());
     }
     // Both ways were taken, many times.
     EXPECT_GT(appended, 50);
@@ -199,9 +187,7 @@ TEST(Reload, RemovedSeriesAndVanishedFiles)
     csvtest::TempDir dir;
     const std::string path = dir.Write("log.csv", "t,a,b\n0,1,2\n1,3,4\n");
     auto project = CreateGraphProject();
-    CSVImporter importer(path, *project);
-    ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
-    ASSERT_EQ(ResultCode::SUCCESS, importer.Import(nullptr));
+    projecttest::Import(*project, path);
     Append(path, "2,5,6\n");
     ReloadReport grew;
     FileFollower follower;
@@ -230,9 +216,7 @@ TEST(Reload, FollowingAgainKeepsTheArraysInPlace)
         text += std::to_string(k) + ",1\n";
     const std::string path = dir.Write("log.csv", text);
     auto project = CreateGraphProject();
-    CSVImporter importer(path, *project);
-    ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
-    ASSERT_EQ(ResultCode::SUCCESS, importer.Import(nullptr));
+    projecttest::Import(*project, path);
     PrepareToFollow(*project);
     const double* values = project->GetItem(0)->GetDataY()->raw.data();
     Append(path, "400,2\n401,3\n");

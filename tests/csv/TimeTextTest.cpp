@@ -77,6 +77,8 @@ void CheckRefused(TimeLayout layout, const std::vector<std::string>& texts)
     CheckRows(rows);
 }
 
+// Spellings the oracles below write (IsoRoundTripMatchesTimegm, OtherSpellingsAgree) are not
+// repeated here: these rows are the edges and the spellings those never write.
 TEST(TimeText, IsoDates)
 {
     CheckRows({
@@ -87,17 +89,12 @@ TEST(TimeText, IsoDates)
         {"2026/03/05", L::ISO, At(2026, 3, 5)},
         {"2026.03.05", L::ISO, At(2026, 3, 5)},
         {"2026-03-05T14:05", L::ISO, At(2026, 3, 5, 14, 5)},
-        {"2026-03-05 14:05:30", L::ISO, At(2026, 3, 5, 14, 5, 30)},
         {"2026-03-05t14:05:30", L::ISO, At(2026, 3, 5, 14, 5, 30)},
-        {"2026-3-5 9:05:00", L::ISO, At(2026, 3, 5, 9, 5)},
         {"2026-03-05   14:05:30", L::ISO, At(2026, 3, 5, 14, 5, 30)},
         {" \t2026-03-05T14:05:30.123 \t", L::ISO, At(2026, 3, 5, 14, 5, 30, 123000000)},
-        {"2019-06-03 15:39:47.260", L::ISO, At(2019, 6, 3, 15, 39, 47, 260000000)},
-        {"1969-12-31T23:59:59.5", L::ISO, -500000000},
         {"1678-01-01T00:00:00", L::ISO, At(1678, 1, 1)},
         {"2261-12-31T23:59:59.999999999", L::ISO, At(2262, 1, 1) - 1},
         {"2000-02-29", L::ISO, At(2000, 2, 29)},
-        {"2024-02-29", L::ISO, At(2024, 2, 29)},
     });
     CheckRefused(L::ISO, {"1900-02-29", "2100-02-29", "2023-02-29", "2026-02-30", "2026-04-31",
                           "2026-13-01", "2026-00-10", "2026-01-00", "1677-12-31", "2262-01-01",
@@ -114,14 +111,12 @@ TEST(TimeText, Clocks)
     CheckRows({
         {"15:39:47.260", L::TIME_OF_DAY, 15 * HOUR + 39 * MINUTE + 47260000000},
         {"9:05", L::TIME_OF_DAY, 9 * HOUR + 5 * MINUTE},
-        {"09:05:00", L::TIME_OF_DAY, 9 * HOUR + 5 * MINUTE},
         {"9:5:7", L::TIME_OF_DAY, 9 * HOUR + 5 * MINUTE + 7 * NANOS_PER_SECOND},
         {"0:00", L::TIME_OF_DAY, 0},
         {"18.00.00", L::TIME_OF_DAY, 18 * HOUR}, // dotted clocks: whole seconds only
         {"9.05.07", L::TIME_OF_DAY, 9 * HOUR + 5 * MINUTE + 7 * NANOS_PER_SECOND},
-        {"00:00:00.1", L::TIME_OF_DAY, 100000000}, // other digit counts: IsoRoundTripMatchesTimegm
-        {"00:00:00.123456", L::TIME_OF_DAY, 123456000},
-        {"00:00:00.123456789", L::TIME_OF_DAY, 123456789},
+        {"00:00:00.123456789", L::TIME_OF_DAY,
+         123456789}, // fewer digits: IsoRoundTripMatchesTimegm
         {"00:00:00.1234567891", L::TIME_OF_DAY, 123456789},
         {"00:00:00.99999999999999", L::TIME_OF_DAY, 999999999},
         {"00:00:00.000000001", L::TIME_OF_DAY, 1},
@@ -134,7 +129,6 @@ TEST(TimeText, Clocks)
         {"12:00 AM", L::TIME_OF_DAY, 0},
         {"12:30 am", L::TIME_OF_DAY, 30 * MINUTE},
         {"12:00 PM", L::TIME_OF_DAY, 12 * HOUR},
-        {"1:05 PM", L::TIME_OF_DAY, 13 * HOUR + 5 * MINUTE},
         {"9:05pM", L::TIME_OF_DAY, 21 * HOUR + 5 * MINUTE},
         {"11:59:59.5 PM", L::TIME_OF_DAY, NANOS_PER_DAY - 500000000},
         {"2026-03-05 2:05:30 PM", L::ISO, At(2026, 3, 5, 14, 5, 30)},
@@ -154,13 +148,10 @@ TEST(TimeText, Zones)
         {"2026-03-05T14:05:30z", L::ISO, at},
         {"2026-03-05 14:05:30 UTC", L::ISO, at},
         {"2026-03-05 14:05:30 gmt", L::ISO, at},
-        {"2026-03-05T14:05:30+02:00", L::ISO, at - 2 * HOUR},
         {"2026-03-05T14:05:30+0200", L::ISO, at - 2 * HOUR},
         {"2026-03-05T14:05:30+02", L::ISO, at - 2 * HOUR},
         {"2026-03-05 14:05:30 +02:00", L::ISO, at - 2 * HOUR},
-        {"2026-03-05T14:05:30-05:30", L::ISO, at + 5 * HOUR + 30 * MINUTE},
         {"2026-03-05T14:05:30-0530", L::ISO, at + 5 * HOUR + 30 * MINUTE},
-        {"2026-03-05T14:05:30+00:00", L::ISO, at},
         {"2026-03-05 14:05:30.123456789+02:00", L::ISO, at - 2 * HOUR + 123456789},
         {"2026-03-05T00:30+01:00", L::ISO, At(2026, 3, 4, 23, 30)},
         {"2026-03-05T02:05:30 PM +01:00", L::ISO, at - HOUR},
@@ -186,7 +177,6 @@ TEST(TimeText, NumericDayAndMonthOrder)
         {"5.3.2026 9:05", L::DAY_FIRST, At(2026, 3, 5, 9, 5)},
         {"05/03/2026T14:05:30.5Z", L::DAY_FIRST, At(2026, 3, 5, 14, 5, 30, 500000000)},
         {"12/31/2026 23:59:59.999", L::MONTH_FIRST, At(2026, 12, 31, 23, 59, 59, 999000000)},
-        {"03/05/2026 2:05:30 PM", L::MONTH_FIRST, At(2026, 3, 5, 14, 5, 30)},
         {"13/04/2026", L::DAY_FIRST, At(2026, 4, 13)},
         {"29/02/2000", L::DAY_FIRST, At(2000, 2, 29)},
     });
@@ -213,7 +203,6 @@ TEST(TimeText, MonthNames)
         {"Feb 29 2000", L::MONTH_NAME, At(2000, 2, 29)},
         {"01-Mar-2026 14:05:30.5", L::MONTH_NAME, At(2026, 3, 1, 14, 5, 30, 500000000)},
         {"March 3, 2026, 2:05 PM", L::MONTH_NAME, At(2026, 3, 3, 14, 5)},
-        {"Thu, 05 Mar 2026 14:05:30 GMT", L::MONTH_NAME, At(2026, 3, 5, 14, 5, 30)},
         {"Thu, 05 Mar 2026 14:05:30 +0100", L::MONTH_NAME, At(2026, 3, 5, 13, 5, 30)},
         {"Wednesday, March 4, 2026", L::MONTH_NAME, At(2026, 3, 4)},
     });
@@ -230,7 +219,6 @@ TEST(TimeText, EpochNumbers)
     CheckRows({
         {"1733600000", L::EPOCH_S, INT64_C(1733600000) * NANOS_PER_SECOND},
         {"1733600000.123", L::EPOCH_S, INT64_C(1733600000123000000)},
-        {"1733600000123", L::EPOCH_MS, INT64_C(1733600000123000000)},
         {"1733600000123.456789", L::EPOCH_MS, INT64_C(1733600000123456789)},
         {"1733600000123456", L::EPOCH_US, INT64_C(1733600000123456000)},
         {"1733600000123456789", L::EPOCH_NS, INT64_C(1733600000123456789)},

@@ -42,17 +42,7 @@ void ExpectLevelsOf(const std::vector<double>& raw, const GraphDataY& y, int lev
             << "level " << level;
     }
     EXPECT_TRUE(SameValues(raw, std::vector<double>(y.raw.begin(), y.raw.end())));
-    auto scratch = CreateGraphDataY();
-    scratch->raw.assign(raw.begin(), raw.end());
-    ASSERT_EQ(scratch->CreateMipmap(levels, nullptr), ResultCode::SUCCESS);
-    for (size_t i = 0; i < y.mipmap.size(); ++i) {
-        ASSERT_EQ(scratch->mipmap[i].size(), y.mipmap[i].size()) << "array " << i;
-        if (!y.mipmap[i].empty()) { // an empty array may have no address to compare
-            ASSERT_EQ(0, std::memcmp(scratch->mipmap[i].data(), y.mipmap[i].data(),
-                                     y.mipmap[i].size() * sizeof(MinMax)))
-                << "array " << i;
-        }
-    }
+    ExpectPyramidAsFromScratch(y);
 }
 
 // A build from scratch at awkward lengths; then appends of random sizes (a value, a few,

@@ -37,7 +37,8 @@ struct ImportHow
 {
     DialectRequest request;
     int threads = 1;
-    char separator = 0; // set as the separator choice of the dialog sets it
+    char separator = 0;       // set as the separator choice of the dialog sets it
+    size_t maxHeaderText = 0; // 0: the tuning's own
     // Every number and time column with counted X, every line after the header, without a
     // mipmap; else the scan's option, refused as the dialog refuses it.
     bool everyColumn = false;
@@ -52,6 +53,8 @@ inline Imported ImportFile(const std::string& path, const ImportHow& how = Impor
         importer.SetSeparator(how.separator);
     importer.Tuning().threadCount = how.threads;
     importer.Tuning().parallelMinBytes = 0;
+    if (how.maxHeaderText)
+        importer.Tuning().maxHeaderText = how.maxHeaderText;
     Imported out;
     out.scan = importer.ScanInfoInternal(nullptr);
     out.info = importer.GetInfo();

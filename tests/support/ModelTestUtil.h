@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "model/GraphData.h"
 #include "model/GraphProject.h"
@@ -52,6 +55,23 @@ MakeMipmappedSeries(std::vector<double> values, DataX x = DataX{0.0, 1.0}, int r
     DummyProgress progress;
     data->GetDataY()->CreateMipmap(MipmapLevelCount(data->GetCount(), resolution), &progress);
     return data;
+}
+
+// The pyramid bit for bit as a build from scratch makes it of the same values.
+inline void ExpectPyramidAsFromScratch(const GraphDataY& y)
+{
+    auto scratch = CreateGraphDataY();
+    scratch->raw.assign(y.raw.begin(), y.raw.end());
+    ASSERT_EQ(scratch->CreateMipmap(y.mipmapLevels, nullptr), ResultCode::SUCCESS);
+    ASSERT_EQ(scratch->mipmap.size(), y.mipmap.size());
+    for (size_t i = 0; i < y.mipmap.size(); ++i) {
+        ASSERT_EQ(scratch->mipmap[i].size(), y.mipmap[i].size()) << "array " << i;
+        if (!y.mipmap[i].empty()) { // an empty array may have no address to compare
+            ASSERT_EQ(0, std::memcmp(scratch->mipmap[i].data(), y.mipmap[i].data(),
+                                     y.mipmap[i].size() * sizeof(MinMax)))
+                << "array " << i;
+        }
+    }
 }
 
 // Equal values, a NaN equal to a NaN: how a brute-force scan and the model must agree.
