@@ -174,49 +174,41 @@ TEST(CairoText, DigitsDrawAsGlyphsInAFamilyWithoutThem)
 }
 
 // Tick labels in that family, as "sans-serif" resolves under a Japanese locale: each digit
-// its own glyph ("1" has far less ink than "8"; boxes would all have the same). Exported
-// images: ExportUnderAJapaneseLocaleDrawsTheNumbersOfTheCLocale.
-TEST(GraphRenderer, TickLabelsInAFamilyWithoutDigitsDrawDigits)
+// its own glyph ("1" has far less ink than "8"; boxes would all have the same). And Japanese
+// axis labels in the default family (a Latin font): swapping their two characters changes
+// the picture, which it would not if both were the same box. Exported images:
+// ExportUnderAJapaneseLocaleDrawsTheNumbersOfTheCLocale.
+TEST(GraphRenderer, LabelsDrawGlyphsTheirFontLacks)
 {
     const std::string family = JapaneseFamilyWithoutDigits();
     ASSERT_FALSE(family.empty()) << "needs a Japanese font without digits (fonts-droid-fallback)";
-    auto project = Project({0, 9, 0, 1}, [&family](ProjectProperty& prop) {
-        prop.tickFont.faceName = wxString::FromUTF8(family);
-        prop.gridAutoX = false;
-        prop.gridIntervalX = 1; // labels "0" to "9"
-    });
-    CairoContext cairo(640, 480);
-    GraphRenderer renderer(cairo, *project, 640, 480);
-    renderer.Render();
-    ASSERT_GE(renderer.labelBoxes.size(), 10u);
-    std::vector<long> ink;
-    for (size_t k = 0; k < 10; ++k) { // the X labels come first
-        const GraphRenderer::LabelBox& box = renderer.labelBoxes[k];
-        // The boxes are in the frame's pixels; the frame starts at the margins.
-        const int x0 = int(std::floor(box.left)) + 100, y0 = int(std::floor(box.top)) + 10;
-        ink.push_back(Ink(cairo.GetSurface(), x0 - 1, y0 - 1, x0 + int(box.width) + 3,
-                          y0 + int(box.height) + 3));
-    }
-    EXPECT_GT(*std::min_element(ink.begin(), ink.end()), 0);
-    EXPECT_GT(ink[8], ink[1] * 3 / 2) << "\"1\" and \"8\" alike";
-}
-
-// A Japanese axis label in the default family (here a Latin font): swapping its two
-// characters changes the picture, which it would not if both were the same box.
-TEST(GraphRenderer, JapaneseAxisLabelsDraw)
-{
     const wxString time = wxString::FromUTF8("\u6642\u9593"),
                    swapped = time.Right(1) + time.Left(1);
     std::string pictures[2];
     for (int i = 0; i < 2; ++i) {
         auto project = Project({0, 9, 0, 1}, [&](ProjectProperty& prop) {
+            prop.tickFont.faceName = wxString::FromUTF8(family);
+            prop.gridAutoX = false;
+            prop.gridIntervalX = 1; // labels "0" to "9"
             prop.axisLabelX = prop.axisLabelY = i == 0 ? time : swapped;
         });
         CairoContext cairo(640, 480);
-        GraphRenderer(cairo, *project, 640, 480).Render();
+        GraphRenderer renderer(cairo, *project, 640, 480);
+        renderer.Render();
         cairo_surface_t* image = cairo.GetSurface();
         EXPECT_GT(Ink(image, 300, 450, 440, 480), 255 * 20) << "the X label";
         EXPECT_GT(Ink(image, 0, 160, 40, 280), 255 * 20) << "the Y label";
+        ASSERT_GE(renderer.labelBoxes.size(), 10u);
+        std::vector<long> ink;
+        for (size_t k = 0; k < 10; ++k) { // the X labels come first
+            const GraphRenderer::LabelBox& box = renderer.labelBoxes[k];
+            // The boxes are in the frame's pixels; the frame starts at the margins.
+            const int x0 = int(std::floor(box.left)) + 100, y0 = int(std::floor(box.top)) + 10;
+            ink.push_back(
+                Ink(image, x0 - 1, y0 - 1, x0 + int(box.width) + 3, y0 + int(box.height) + 3));
+        }
+        EXPECT_GT(*std::min_element(ink.begin(), ink.end()), 0);
+        EXPECT_GT(ink[8], ink[1] * 3 / 2) << "\"1\" and \"8\" alike";
         cairo_surface_flush(image);
         pictures[i].assign(reinterpret_cast<const char*>(cairo_image_surface_get_data(image)),
                            size_t(cairo_image_surface_get_stride(image)) * 480);
