@@ -291,6 +291,9 @@ TEST(GraphRenderer, LabelPositionsPickTheSideBySign)
     }
 }
 
+// Each kind is written through the atomic writer (its rules: AtomicFileTest): through a
+// link the file it points to is replaced once complete, keeping its mode, and a stray file
+// with a temporary-looking name is neither used nor removed. A failure replaces nothing.
 TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
 {
     const csvtest::TempDir dir;
@@ -314,60 +317,46 @@ TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
         {"no/such/g.pdf", 640, CairoTarget::Invalid, "", ""},
         {"zero.png", 0.5, CairoTarget::Invalid, "", ""},
         {"nan.svg", NAN, CairoTarget::Invalid, "", ""},
-        {"keep.png", -1, CairoTarget::Invalid, "good", "good"}, // not replaced by a failure
+        {"keep.png", -1, CairoTarget::Invalid, "good", "good"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string path = dir.Path(row.name);
+        const std::string path = dir.Path(row.name),
+                          real = dir.Path(std::string("real-") + row.name);
+        const bool valid = row.kind != CairoTarget::Invalid;
+        if (valid) {
+            chmod(dir.Write(std::string("real-") + row.name, "old").c_str(), 0640);
+            ASSERT_EQ(symlink(real.c_str(), path.c_str()), 0);
+            dir.Write(std::string(row.name) + ".tmp", "stray");
+        }
         {
             CairoContext cairo(path, row.width, 480.2);
             ASSERT_EQ(cairo.GetKind(), row.kind);
             ExpectWxAsserts asserts; // the renderer refuses an invalid target
             GraphRenderer(cairo, *project, 640, 480).Render();
-            EXPECT_EQ(asserts.Count(), row.kind == CairoTarget::Invalid ? 1 : 0);
-            EXPECT_EQ(wxFileExists(path), row.head == "good") << "files appear only when complete";
+            EXPECT_EQ(asserts.Count(), valid ? 0 : 1);
+            EXPECT_EQ(ReadFile(path), valid ? "old" : row.head) << "replaced only when complete";
         }
         const std::string bytes = ReadFile(path);
         EXPECT_EQ(bytes.substr(0, row.head.size()), row.head);
         EXPECT_NE(bytes.find(row.inside), std::string::npos);
         EXPECT_EQ(wxFileExists(path), !row.head.empty());
-        EXPECT_FALSE(wxFileExists(path + ".tmp"));
+        EXPECT_EQ(ReadFile(path + ".tmp"), valid ? "stray" : "");
+        struct stat info;
+        if (valid) {
+            ASSERT_EQ(lstat(path.c_str(), &info), 0);
+            EXPECT_TRUE(S_ISLNK(info.st_mode));
+            ASSERT_EQ(stat(real.c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 0777, 0640u);
+        }
     }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()), {}), 13);
     cairo_surface_t* png = cairo_image_surface_create_from_png(dir.Path("g.pNg").c_str());
     EXPECT_EQ(cairo_image_surface_get_width(png), 640);           // truncated, not rounded
     for (auto [x, y] : {std::pair{5, 5}, {635, 475}, {300, 100}}) // margins, inside the frame
         EXPECT_EQ(PixelAt(png, x, y) >> 24, 0u) << x << "," << y;
     EXPECT_GT(PixelAt(png, 300, 10) >> 24, 100u); // the frame line
     cairo_surface_destroy(png);
-}
-
-// Image files follow the atomic writer's rules: through a link the file it points to is
-// replaced, its permissions stay, and a stray file with a temporary-looking name is
-// neither used nor removed.
-TEST(CairoContext, ImageFilesReplaceLinkedTargetsKeepingTheirMode)
-{
-    const csvtest::TempDir dir;
-    for (const std::string kind : {"png", "pdf", "ps", "svg"}) {
-        SCOPED_TRACE(kind);
-        const std::string real = dir.Write("real." + kind, "old"), link = dir.Path("link." + kind);
-        chmod(real.c_str(), 0640);
-        ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
-        dir.Write("link." + kind + ".tmp", "stray");
-        {
-            CairoContext cairo(wxString::FromUTF8(link), 64, 48);
-            ASSERT_EQ(cairo.GetKind(), CairoTargetFromFileName(link));
-            cairo_paint(cairo());
-            ASSERT_TRUE(cairo.Finish());
-        }
-        struct stat info;
-        ASSERT_EQ(lstat(link.c_str(), &info), 0);
-        EXPECT_TRUE(S_ISLNK(info.st_mode));
-        ASSERT_EQ(stat(real.c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 0777, 0640u);
-        EXPECT_NE(ReadFile(real), "old");
-        EXPECT_EQ(ReadFile(link + ".tmp"), "stray");
-    }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()), {}), 12);
 }
 
 TEST(GraphRenderer, DegenerateRangesDrawNoCurvesAndDivideByNothing)
