@@ -287,37 +287,4 @@ TEST(DrawData, BlocksOfRandomViewsAgreeWithBruteForce)
     }
 }
 
-// Explicit X: the renderer's per-column blocks are range queries of the pyramid (whole
-// stored blocks plus fewer than MIPMAP_BLOCK raw values at each end); each pixel column of a
-// random view against a scan of the points whose X falls in it.
-TEST(DrawData, ColumnsAtExplicitXAgreeWithBruteForce)
-{
-    std::mt19937_64 random(37);
-    for (size_t n : {33u, 4097u, 100003u}) {
-        std::vector<double> xs(n);
-        double x = 0.0;
-        for (double& v : xs)
-            v = x += random() % 10 == 0 ? 0.0 : double(random() % 1000) / 100.0;
-        const std::vector<double> values = RandomValues(n, random);
-        const auto series = MakeMipmappedSeries(values, DataX{}, 16);
-        const GraphDataY& y = *series->GetDataY();
-        for (int q = 0; q < 40; ++q) {
-            const double x0 = xs.back() * double(random() % 1000) / 1000.0;
-            const double x1 = x0 + (xs.back() - x0) * double(1 + random() % 1000) / 1000.0;
-            const int columns = 1 + int(random() % 400);
-            size_t lo = size_t(std::lower_bound(xs.begin(), xs.end(), x0) - xs.begin());
-            for (int c = 0; c < columns; ++c) {
-                const double edge = x0 + (x1 - x0) * (c + 1) / columns;
-                const size_t hi = size_t(std::lower_bound(xs.begin(), xs.end(), edge) - xs.begin());
-                const MinMax want = BruteForce(values, lo, hi);
-                const MinMax got = y.RangeMinMax(lo, hi);
-                ASSERT_TRUE(SameValues({want.min, want.max}, {got.min, got.max}))
-                    << n << " points, column " << c << " of " << columns << ": " << lo << ".."
-                    << hi;
-                lo = hi;
-            }
-        }
-    }
-}
-
 } // namespace
