@@ -46,10 +46,8 @@ TEST(Preview, CellsAreSplitAsTheImportReadsThem)
         {"1,2,3", Plain(','), true, {"1", "2", "3"}},
         {"1,,3", Plain(','), true, {"1", "", "3"}},
         {"", Plain(','), true, {""}},
-        {"  1   2 3 ",
-         Plain(' '),
-         true,
-         {"1", "2", "3"}}, // blanks collapse as the reader skips them
+        // Blanks collapse as the reader skips them.
+        {"  1   2 3 ", Plain(' '), true, {"1", "2", "3"}},
         {"1\t\t2", Plain('\t'), true, {"1", "2"}},
         {"1,5;\"a;b\";x", detected, true, {"1.5", "a;b", "!x"}},
         {"t;\"say \"\"hi\"\"\";v", detected, false, {"t", "say \"hi\"", "v"}},
