@@ -95,30 +95,31 @@ TEST_F(Cli, InfoWithSeparatorAndFailures)
     const std::string file = Write("t.txt", "x\ty\n1\t2\n");
     json j = Run({"info", file, "--sep", "tab"}).Json();
     EXPECT_EQ(j["columnCount"], 2);
-    Outcome missing = Run({"info", Path("none.csv")});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.Json()["result"], 3);
-    EXPECT_EQ(missing.Json()["message"], "Can't open \"" + Path("none.csv") + "\"!");
-    // A FIFO fails at once instead of waiting for a writer.
-    ASSERT_EQ(mkfifo(Path("pipe.csv").c_str(), 0600), 0);
-    Outcome fifo = Run({"info", Path("pipe.csv")});
-    EXPECT_EQ(fifo.status, 1);
-    EXPECT_EQ(fifo.Json()["message"], "Can't read \"" + Path("pipe.csv") + "\"!");
-    // One empty cell is a gap, reported; a file without any series is a failure.
+    // One empty cell is a gap, reported.
     const std::string gap = Write("gap.csv", "t,a,b\n0,1,5\n1,,2\n");
     Outcome gaps = Run({"import", gap});
     ASSERT_EQ(gaps.status, 0) << gaps.err;
     EXPECT_EQ(gaps.Json()["gaps"], 1);
     EXPECT_EQ(gaps.Json()["firstGapLine"], 3);
-    for (const char* command : {"info", "import"}) {
-        SCOPED_TRACE(command);
-        const std::string text = Write("text.csv", "name,town\nAnn,Oslo\n");
-        Outcome none = Run({command, text});
-        EXPECT_EQ(none.status, 1);
-        EXPECT_EQ(none.Json()["message"], "\"" + text + "\" has no data lines to import!");
-        const std::string one = Write("one.csv", "x\n1\n2\n");
-        EXPECT_EQ(Run({command, one}).Json()["message"],
-                  "There is no data series to import. Please add one.");
+    // Failures, a file without any series among them; a FIFO fails at once instead of
+    // waiting for a writer.
+    ASSERT_EQ(mkfifo(Path("pipe.csv").c_str(), 0600), 0);
+    const std::string text = Write("text.csv", "name,town\nAnn,Oslo\n");
+    const std::string one = Write("one.csv", "x\n1\n2\n");
+    const std::string noSeries = "There is no data series to import. Please add one.";
+    const std::pair<std::vector<std::string>, std::string> failures[] = {
+        {{"info", Path("none.csv")}, "Can't open \"" + Path("none.csv") + "\"!"},
+        {{"info", Path("pipe.csv")}, "Can't read \"" + Path("pipe.csv") + "\"!"},
+        {{"info", text}, "\"" + text + "\" has no data lines to import!"},
+        {{"import", text}, "\"" + text + "\" has no data lines to import!"},
+        {{"info", one}, noSeries},
+        {{"import", one}, noSeries},
+    };
+    for (const auto& [args, message] : failures) {
+        SCOPED_TRACE(args[0] + " " + args[1]);
+        const Outcome r = Run(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.Json(), json({{"result", 3}, {"message", message}}));
     }
 }
 
