@@ -6,9 +6,6 @@
 #include <string>
 #include <tuple>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "support/CsvTestUtil.h"
 #include "model/PropertyNames.h"
 #include "project/ProjectFile.h"
@@ -249,30 +246,6 @@ TEST(ProjectFile, HostileFilesAreRefused)
     SavedProject out;
     wxString error;
     EXPECT_TRUE(ParseProjectText(valid, "/data", out, error)) << error;
-}
-
-// The project file itself: never a FIFO (no writer would ever come) or a device.
-TEST(ProjectFile, OnlyRegularFilesAreRead)
-{
-    csvtest::TempDir dir;
-    const std::string fifo = dir.Path("p.ardentine");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const struct
-    {
-        std::string path;
-        const char* message;
-    } rows[] = {
-        {fifo, "not a regular file"},
-        {"/dev/zero", "not a regular file"},
-        {dir.Dir(), "not a regular file"},
-        {dir.Path("none.ardentine"), "can't be opened"},
-    };
-    for (const auto& row : rows) {
-        SavedProject out;
-        wxString error;
-        EXPECT_FALSE(ReadProjectFile(wxString::FromUTF8(row.path), out, error)) << row.path;
-        EXPECT_NE(error.Find(row.message), wxNOT_FOUND) << error;
-    }
 }
 
 TEST(ProjectFile, SaveReplacesWholeOrReports)
