@@ -49,113 +49,82 @@ std::unique_ptr<wxModalExpectation> Formula(const wxString& shown, const wxStrin
     });
 }
 
-TEST_F(CalculateCommandTest, DefaultsGiveNewDataAndAFirstSeriesIsFitted)
+// The defaults give new data, fitted when it is the first series; the saved formula comes
+// back. log(x-500) is -inf at x = 500 (and NaN below): the fit and the data range take the
+// finite values, where one -inf used to leave an empty graph without labels.
+TEST_F(CalculateCommandTest, DefaultsGiveNewDataAndInfinitiesLeaveTheFitFinite)
 {
-    Run(InOrder(Formula("", "x"))); // nothing saved yet
+    Run(InOrder(Formula("", "log(x-500)"))); // nothing saved yet
     ASSERT_EQ(Project().GetCount(), 1);
     const auto data = Project().GetItem(0);
-    EXPECT_EQ(wxString::Format("%s %zu %g+%g", data->GetLabel(), data->GetCount(),
-                               data->GetDataX().start, data->GetDataX().interval),
-              "NewData 1001 0+1");
-    EXPECT_EQ(data->GetDataY()->mipmapLevels, 1); // 1001 points over the resolution 512
-    EXPECT_EQ(Range(), "0 1000 0 1000");
+    EXPECT_EQ(wxString::Format("%s %zu %g+%g %d", data->GetLabel(), data->GetCount(),
+                               data->GetDataX().start, data->GetDataX().interval,
+                               data->GetDataY()->mipmapLevels), // 1001 points over 512 pixels
+              "NewData 1001 0+1 1");
+    EXPECT_EQ(Range(), "0 1000 0 6.21461");
     EXPECT_EQ(Status(), "Calculating the image is completed!");
-    EXPECT_EQ(SavedFormula(), "x");
-    EXPECT_EQ(frame->GetProjectPanel()->GetCheckList()->GetString(0), "[01]NewData");
+    EXPECT_EQ(Items(), Rows{"x[01]NewData"});
 
-    // The saved formula comes back; a second series leaves the view alone.
-    Run(InOrder(Formula("x", "y(1,x)*2")));
-    ASSERT_EQ(Project().GetCount(), 2);
-    EXPECT_EQ(Project().GetItem(1)->GetDataY()->raw[10], 20.0);
-    EXPECT_EQ(Range(), "0 1000 0 1000");
-}
-
-// log(x-500) is -inf at x = 500 (and NaN below): the fit, View > Fit and the data range
-// take the finite values, where one -inf used to leave an empty graph without labels. A
-// series of infinities only changes none of them.
-TEST_F(CalculateCommandTest, InfinitiesLeaveTheFitFinite)
-{
-    const auto fit = [&] {
-        wxCommandEvent event(wxEVT_MENU, ID_MENU_FIT);
-        frame->ProcessWindowEvent(event);
-    };
-    const auto dataRange = [&] {
-        const wxPGProperty* p =
-            frame->GetPropertyPanel()->GetPropGrid()->GetPropertyByName("DataRange");
-        return p ? p->GetValueAsString() : wxString("<none>");
-    };
-    Run(InOrder(Formula("", "log(x-500)")));
-    EXPECT_EQ(Range(), "0 1000 0 6.21461");
     Project().SetPlotRange(-5, 5, -5, 5);
-    fit();
-    EXPECT_EQ(Range(), "0 1000 0 6.21461");
-    EXPECT_EQ(dataRange(), "0; 1000; 0; 6.214608098422191");
-
     Run(InOrder(Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
-        dlg->GetXStartText()->SetValue("-3000");
-        dlg->GetFormulaText()->SetValue("log(x*0)");
+        EXPECT_EQ(dlg->GetFormula(), "log(x-500)");
+        dlg->GetFormulaText()->SetValue("log(x*0)"); // all infinities
         return wxID_OK;
     })));
     ASSERT_EQ(Project().GetCount(), 2);
-    EXPECT_EQ(Project().GetItem(1)->GetDataY()->raw[7], -INFINITY);
-    Project().SetPlotRange(-5, 5, -5, 5);
-    fit();
+    EXPECT_EQ(Project().GetItem(1)->GetDataY()->raw[600], -INFINITY);
+    EXPECT_EQ(Range(), "-5 5 -5 5"); // a second series leaves the view alone
+    Menu(ID_MENU_FIT);
     EXPECT_EQ(Range(), "0 1000 0 6.21461");
-    EXPECT_EQ(dataRange(), "0; 1000; 0; 6.214608098422191");
+    EXPECT_EQ(frame->GetPropertyPanel()
+                  ->GetPropGrid()
+                  ->GetPropertyByName("DataRange")
+                  ->GetValueAsString(),
+              "0; 1000; 0; 6.214608098422191");
 }
 
-// A formula error brings the dialog back with everything kept and the cursor at the
-// fault; the formula is saved only once it compiles. Typed fractions arrive unrounded.
-TEST_F(CalculateCommandTest, FormulaErrorShowsTheDialogAgain)
+// A formula error, or a constant series number the project lacks (it gave a series of
+// zeros), brings the dialog back with everything kept and the cursor at the fault; the
+// formula is saved only once it compiles. Typed fractions arrive unrounded.
+TEST_F(CalculateCommandTest, RefusedFormulaShowsTheDialogAgainAtTheFault)
 {
-    const wxString bad = "1+\n(2*";
-    Run(InOrder(Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
-                    dlg->GetLabelText()->SetValue("kept");
-                    dlg->GetXStartText()->SetValue("2.5");
-                    dlg->GetXIntervalText()->SetValue("0.001");
-                    dlg->GetDataSizeSpin()->SetValue(9);
-                    dlg->GetFormulaText()->SetValue(bad);
-                    return wxID_OK;
-                }),
-                Box("Failed to parse the formula (line 2, column 4): unexpected end of the "
-                    "formula!",
-                    "Error"),
-                Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
-                    EXPECT_EQ(SavedFormula(), ""); // the default, recorded when read
-                    EXPECT_EQ(wxString::Format("%s %g %g %d", dlg->GetNewLabel(), dlg->GetXStart(),
-                                               dlg->GetXInterval(), dlg->GetDataSize()),
-                              "kept 2.5 0.001 9");
-                    EXPECT_EQ(dlg->GetFormula(), bad);
-                    long column = -1, line = -1;
-                    dlg->GetFormulaText()->PositionToXY(dlg->GetFormulaText()->GetInsertionPoint(),
-                                                        &column, &line);
-                    EXPECT_EQ(wxString::Format("%ld %ld", line, column), "1 3"); // after "*"
-                    dlg->GetFormulaText()->SetValue("1+\n(2*x)");
-                    return wxID_OK;
-                })));
-    EXPECT_EQ(SavedFormula(), "1+\n(2*x)");
-    EXPECT_EQ(Series(), (Rows{"kept 2.5+0.001: 6 6.002 6.004 6.006 6.008 6.01 6.012 6.014 6.016"}));
-    ASSERT_EQ(Project().GetCount(), 1);
-    EXPECT_EQ(Project().GetItem(0)->GetDataX(), (DataX{2.5, 0.001})); // unrounded
-}
-
-// A constant series number the project lacks is refused in the dialog, the cursor on its
-// call (it gave a series of zeros).
-TEST_F(CalculateCommandTest, MissingSeriesIsRefusedWithTheCursorOnItsCall)
-{
-    Project().Add(MakeSeries({1.0, 2.0}));
-    Run(InOrder(Formula("", "x +\n  y(2, x)"),
-                Box("There is no series 2: the project has 1 series!", "Error"),
-                Dialog<CalculatorDlg>([&](CalculatorDlg* dlg) {
-                    long column = -1, line = -1;
-                    dlg->GetFormulaText()->PositionToXY(dlg->GetFormulaText()->GetInsertionPoint(),
-                                                        &column, &line);
-                    EXPECT_EQ(wxString::Format("%ld %ld", line, column), "1 2");
-                    dlg->GetFormulaText()->SetValue("x +\n  y(1, x)");
-                    return wxID_OK;
-                })));
-    ASSERT_EQ(Project().GetCount(), 2);
-    EXPECT_EQ(SavedFormula(), "x +\n  y(1, x)");
+    Project().Add(MakeSeries({1.0, 2.0})); // and the first row's result
+    // Typed, the message, the cursor's line and column after.
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"1+\n(2*",
+         "Failed to parse the formula (line 2, column 4): unexpected end of the formula!",
+         "1 3"}, // after "*"
+        {"x +\n  y(3, x)", "There is no series 3: the project has 2 series!", "1 2"},
+    };
+    for (const auto& [typed, message, cursor] : rows) {
+        SCOPED_TRACE(typed);
+        Config()->DeleteEntry(SETTING_CALCULATOR_FORMULA.key);
+        Run(InOrder(Dialog<CalculatorDlg>([typed = typed](CalculatorDlg* dlg) {
+                        dlg->GetLabelText()->SetValue("kept");
+                        dlg->GetXStartText()->SetValue("2.5");
+                        dlg->GetXIntervalText()->SetValue("0.001");
+                        dlg->GetDataSizeSpin()->SetValue(3);
+                        dlg->GetFormulaText()->SetValue(typed);
+                        return wxID_OK;
+                    }),
+                    Box(message, "Error"),
+                    Dialog<CalculatorDlg>([&, typed = typed, cursor = cursor](CalculatorDlg* dlg) {
+                        EXPECT_EQ(SavedFormula(), ""); // the default, recorded when read
+                        long column = -1, line = -1;
+                        dlg->GetFormulaText()->PositionToXY(
+                            dlg->GetFormulaText()->GetInsertionPoint(), &column, &line);
+                        EXPECT_EQ(wxString::Format("%s %g %g %d %s; %ld %ld", dlg->GetNewLabel(),
+                                                   dlg->GetXStart(), dlg->GetXInterval(),
+                                                   dlg->GetDataSize(), dlg->GetFormula(), line,
+                                                   column),
+                                  wxString::Format("kept 2.5 0.001 3 %s; %s", typed, cursor));
+                        dlg->GetFormulaText()->SetValue("1+\n(2*x)");
+                        return wxID_OK;
+                    })));
+        EXPECT_EQ(SavedFormula(), "1+\n(2*x)");
+        EXPECT_EQ(Series().back(), "kept 2.5+0.001: 6 6.002 6.004");
+        EXPECT_EQ(Project().GetItem(Project().GetCount() - 1)->GetDataX(), (DataX{2.5, 0.001}));
+    }
 }
 
 // Lowers the process's address-space limit to `extra` bytes above what it maps now, for
@@ -186,25 +155,17 @@ private:
 // formula unsaved unless it compiled; the user sees the message, none for a cancel.
 TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
 {
-    enum Stop
-    {
-        DIALOG,   // in the calculator dialog: Cancel, or a formula that does not compile
-        LATER,    // refused before computing or failed while computing
-        PROGRESS, // Cancel in the progress dialog
-    };
-    // Formula, X interval, points, where it stops, the message (empty: none).
-    const std::tuple<const char*, const char*, int, Stop, const char*> rows[] = {
-        {"x", "1", 1001, DIALOG, ""},
-        {"sin(", "1", 1001, DIALOG,
-         "Failed to parse the formula (line 1, column 5): unexpected end of the formula!"},
-        {"y(1, x)", "1", 1001, DIALOG, "There is no series 1: the project has 0 series!"},
-        {"1/(x-500)", "1", 1001, LATER, "Zero division!."},
-        {"x", "0", 1001, LATER, "The X interval must not be 0!"}, // past OK's check
+    // Formula, X interval, points, the message (empty: none), a cancel in the progress
+    // dialog. The second row is past OK's check.
+    const std::tuple<const char*, const char*, int, const char*, bool> rows[] = {
+        {"", "1", 1001, "", false}, // Cancel in the calculator dialog
+        {"1/(x-500)", "1", 1001, "Zero division!.", false},
+        {"x", "0", 1001, "The X interval must not be 0!", false},
         // 2^31-1 points and their mipmap: about 21.5 GB.
-        {"x", "1", INT32_MAX, LATER, "Failed to allocate memory in the calculation process!"},
-        {"sin(x)*exp(-x/1000)", "1", 20000000, PROGRESS, ""},
+        {"x", "1", INT32_MAX, "Failed to allocate memory in the calculation process!", false},
+        {"sin(x)*exp(-x/1000)", "1", 20000000, "", true},
     };
-    for (const auto& [formula, interval, size, stop, error] : rows) {
+    for (const auto& [formula, interval, size, error, cancel] : rows) {
         SCOPED_TRACE(formula + std::string(" size ") + std::to_string(size));
         // The huge row under an address-space limit 4 GiB above what is mapped now, so that
         // it is refused whatever this machine has.
@@ -214,24 +175,21 @@ TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
             limit.emplace(int64_t(4) << 30);
 #endif
         Config()->DeleteEntry(SETTING_CALCULATOR_FORMULA.key);
-        CancelProgress cancel(stop == PROGRESS ? 1 : 0);
-        const bool cancelled = stop == DIALOG && !*error;
+        CancelProgress cancelProgress(cancel ? 1 : 0);
         Expectations expected = InOrder(Dialog<CalculatorDlg>(
-            [formula = formula, interval = interval, size = size, cancelled](CalculatorDlg* dlg) {
+            [formula = formula, interval = interval, size = size](CalculatorDlg* dlg) {
                 dlg->SetFormula(formula);
                 dlg->GetXIntervalText()->SetValue(interval);
                 dlg->SetDataSize(size);
-                return cancelled ? wxID_CANCEL : wxID_OK;
+                return *formula ? wxID_OK : wxID_CANCEL;
             }));
         if (*error)
             expected.push_back(Box(wxString::FromUTF8(error)));
-        if (stop == DIALOG && *error) // shown again, then cancelled
-            expected.push_back(Answer<CalculatorDlg>(wxID_CANCEL));
         Run(expected);
         EXPECT_EQ(Project().GetCount(), 0);
         EXPECT_FALSE(frame->IsModified());
         EXPECT_EQ(Status(), "");
-        EXPECT_EQ(SavedFormula(), stop == DIALOG ? "" : formula);
+        EXPECT_EQ(SavedFormula(), formula); // saved once it compiles
     }
 }
 

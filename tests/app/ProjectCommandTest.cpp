@@ -40,26 +40,13 @@ protected:
         delete second;
         CommandTest::TearDown();
     }
-    void Menu(MainFrame& window, int id)
-    {
-        wxCommandEvent event(wxEVT_MENU, id);
-        event.SetEventObject(&window);
-        window.ProcessWindowEvent(event);
-    }
     // Two files, a formula over the first, restyled, zoomed and with cursors.
     void MakeAnalysis()
     {
-        const wxString a = Write("a.csv", "t,v\n0,1\n1,3\n2,2\n3,5\n");
-        const wxString b = Write("b.csv", "x,w\n0.5,10\n1.7,-4\n2.2,0\n");
-        RunWithDialogs(
-            [&] {
-                EXPECT_TRUE(ImportFileWithSeparator(*frame, a, ',', false));
-                EXPECT_TRUE(ImportFileWithSeparator(*frame, b, ',', false));
-            },
-            {});
+        Import(Write("a.csv", "t,v\n0,1\n1,3\n2,2\n3,5\n"));
+        Import(Write("b.csv", "x,w\n0.5,10\n1.7,-4\n2.2,0\n"));
         FormulaCalculator calculator(&Project());
         calculator.SetFormula("y(1,x)-y(2,x)/10");
-        calculator.SetLabel("diff");
         calculator.SetDataX(DataX{0, 0.5});
         calculator.SetSize(7);
         ASSERT_TRUE(calculator.Compile());
@@ -77,61 +64,52 @@ protected:
         RunWithDialogs([&] { EXPECT_TRUE(RunSaveProjectCommand(window, false)); },
                        expectDialog ? InOrder(FileDialog(path)) : Expectations());
     }
+    // Opens `path` in a new second window; `expected` are the dialogs on the way.
+    void OpenInSecond(const wxString& path, const Expectations& expected = {})
+    {
+        delete second;
+        second = new MainFrame(nullptr);
+        RunWithDialogs([&] { EXPECT_TRUE(OpenProjectFile(*second, path)); }, expected);
+    }
+    // A summary of a window's project: title, series, range, cursors.
+    static wxString Summary(MainFrame& window)
+    {
+        const GraphProject& p = *window.GetProject();
+        wxString text = window.GetTitle() + ";";
+        for (int i = 0; i < p.GetCount(); ++i)
+            text +=
+                wxString::Format(" %s %d %g/%d %zu", p.GetItem(i)->GetLabel(),
+                                 p.GetItem(i)->IsVisible(), p.GetItem(i)->GetLineStyle().width,
+                                 p.GetItem(i)->GetLineStyle().colour.red, p.GetItem(i)->GetCount());
+        const CursorOverlay& c = window.GetGraphPanel()->Cursors();
+        return text +
+               wxString::Format("; %s; %d %g %g", RangeText(p), c.IsShown(), c.GetX(0), c.GetX(1));
+    }
 
     MainFrame* second = nullptr;
 };
 
-TEST_F(ProjectCommandTest, SaveAndOpenInAFreshWindow)
+// Saved and opened in a fresh window, the project is the same, and the command-line
+// tool's picture of the file is the window's export of it, pixel for pixel.
+TEST_F(ProjectCommandTest, SaveAndOpenInAFreshWindowAndTheCommandLinesPicture)
 {
     MakeAnalysis();
     EXPECT_EQ(frame->GetTitle(), "*Untitled - Ardentine");
     const wxString path = Path("analysis.ardentine");
     Save(*frame, Path("analysis")); // the extension is added
     EXPECT_FALSE(frame->IsModified());
-    EXPECT_EQ(frame->GetTitle(), "analysis - Ardentine");
     EXPECT_EQ(frame->GetRecentFiles().GetHistoryFile(0), path);
-
-    second = new MainFrame(nullptr);
-    RunWithDialogs([&] { EXPECT_TRUE(OpenProjectFile(*second, path)); }, {});
-    EXPECT_EQ(second->GetTitle(), "analysis - Ardentine");
+    OpenInSecond(path);
     EXPECT_FALSE(second->IsModified());
-    const GraphProject &before = Project(), &after = *second->GetProject();
-    ASSERT_EQ(after.GetCount(), 3);
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(after.GetItem(i)->GetLabel(), before.GetItem(i)->GetLabel());
-        EXPECT_EQ(after.GetItem(i)->IsVisible(), before.GetItem(i)->IsVisible());
-        EXPECT_EQ(after.GetItem(i)->GetLineStyle(), before.GetItem(i)->GetLineStyle());
-        EXPECT_EQ(after.GetItem(i)->GetCount(), before.GetItem(i)->GetCount());
-    }
-    EXPECT_EQ(after.GetProperty(), before.GetProperty());
-    EXPECT_EQ(RangeText(after), RangeText(before));
-    EXPECT_TRUE(second->GetGraphPanel()->Cursors().IsShown());
-    EXPECT_EQ(second->GetGraphPanel()->Cursors().GetX(0), 0.5);
-    EXPECT_EQ(second->GetGraphPanel()->Cursors().GetX(1), 2.5);
-
+    EXPECT_EQ(Summary(*second), Summary(*frame));
+    EXPECT_TRUE(Summary(*second).StartsWith("analysis - Ardentine;")) << Summary(*second);
+    EXPECT_EQ(second->GetProject()->GetProperty(), Project().GetProperty());
     // A save without changes writes the same file, with no dialog.
     const std::string first = ReadFile(path);
     Save(*second, path, false);
     EXPECT_EQ(ReadFile(path), first);
-}
 
-// The window's image export of an opened project and the command-line tool's picture of
-// the same file, pixel for pixel.
-TEST_F(ProjectCommandTest, CommandLinePictureIsTheWindowsExport)
-{
-    MakeAnalysis();
-    const wxString path = Path("p.ardentine");
-    Save(*frame, path);
-    second = new MainFrame(nullptr);
-    RunWithDialogs([&] { EXPECT_TRUE(OpenProjectFile(*second, path)); }, {});
-    second->Show();
-    wxWindow* pane = second->GetGraphPanel()->GraphWindow();
-    ASSERT_TRUE(PumpUntil([&] {
-        pane->Refresh(false);
-        pane->Update();
-        return second->GetGraphPanel()->IsRendered();
-    }));
+    ShowRendered(second);
     const wxString window = Path("window.png"), cli = Path("cli.png");
     RunWithDialogs([&] { RunExportImageCommand(*second); },
                    InOrder(Answer<ImageSizeSettingDlg>(wxID_OK), FileDialog(window)));
@@ -154,48 +132,39 @@ TEST_F(ProjectCommandTest, CommandLinePictureIsTheWindowsExport)
 // Each row: a saved project modified by a zoom, a command, the answer to the question.
 TEST_F(ProjectCommandTest, ModifiedProjectAsksSaveDiscardOrCancel)
 {
-    const struct
-    {
-        const char* name;
-        int command;
-        int answer;
-        bool goesOn;  // the command went ahead (a new, unmodified project)
-        bool written; // the file holds the zoom
-    } rows[] = {
-        {"new, cancel", ID_MENU_NEW_PROJECT, wxID_CANCEL, false, false},
-        {"new, discard", ID_MENU_NEW_PROJECT, wxID_NO, true, false},
-        {"new, save", ID_MENU_NEW_PROJECT, wxID_YES, true, true},
-        {"open, cancel", ID_MENU_OPEN_PROJECT, wxID_CANCEL, false, false},
-        {"open, discard", ID_MENU_OPEN_PROJECT, wxID_NO, true, false},
+    // The answer, whether the command went ahead (a new, unmodified project), whether the
+    // file holds the zoom.
+    const std::tuple<int, int, bool, bool> rows[] = {
+        {ID_MENU_NEW_PROJECT, wxID_CANCEL, false, false},
+        {ID_MENU_NEW_PROJECT, wxID_NO, true, false},
+        {ID_MENU_NEW_PROJECT, wxID_YES, true, true},
+        {ID_MENU_OPEN_PROJECT, wxID_CANCEL, false, false},
+        {ID_MENU_OPEN_PROJECT, wxID_NO, true, false},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const wxString path = Path("q.ardentine");
+    const wxString path = Path("q.ardentine");
+    for (const auto& [command, answer, goesOn, written] : rows) {
+        SCOPED_TRACE(::testing::Message() << command << " " << answer);
         frame->ResetProject();
         MakeAnalysis();
         Save(*frame, path);
         const std::string saved = ReadFile(path);
         Project().ZoomX(1, 0.5);
         EXPECT_EQ(frame->GetTitle(), "*q - Ardentine");
-        const wxString caption =
-            row.command == ID_MENU_NEW_PROJECT ? "New Project" : "Open Project";
-        Expectations expected = InOrder(SaveQuestion("q", caption, row.answer));
-        if (row.command == ID_MENU_OPEN_PROJECT && row.goesOn)
+        const bool open = command == ID_MENU_OPEN_PROJECT;
+        Expectations expected =
+            InOrder(SaveQuestion("q", open ? "Open Project" : "New Project", answer));
+        if (open && goesOn)
             expected.push_back(FileDialog(path));
-        RunWithDialogs([&] { Menu(*frame, row.command); }, expected);
-        EXPECT_EQ(ReadFile(path) != saved, row.written);
-        EXPECT_EQ(frame->IsModified(), !row.goesOn);
-        EXPECT_EQ(Project().GetCount(), row.goesOn && row.command == ID_MENU_NEW_PROJECT ? 0 : 3);
+        RunWithDialogs([&, command = command] { Menu(command); }, expected);
+        EXPECT_EQ(ReadFile(path) != saved, written);
+        EXPECT_EQ(frame->IsModified(), !goesOn);
+        EXPECT_EQ(Project().GetCount(), goesOn && !open ? 0 : 3);
     }
-}
-
-TEST_F(ProjectCommandTest, ExitOfAModifiedProjectCanBeCancelled)
-{
+    // Exit: Cancel keeps the window; Save asks for the name first, then the close goes on.
+    frame->ResetProject();
     MakeAnalysis();
     RunWithDialogs([&] { EXPECT_FALSE(frame->Close(false)); },
                    InOrder(SaveQuestion("Untitled", "Exit", wxID_CANCEL)));
-    EXPECT_TRUE(frame->IsModified());
-    // Save, with the name asked for first: the close goes on.
     RunWithDialogs(
         [&] { EXPECT_TRUE(frame->Close(false)); },
         InOrder(SaveQuestion("Untitled", "Exit", wxID_YES), FileDialog(Path("exit.ardentine"))));
@@ -205,55 +174,39 @@ TEST_F(ProjectCommandTest, ExitOfAModifiedProjectCanBeCancelled)
 }
 
 // Failures keep the project as it was: a save that fails stays modified, a damaged or
-// newer project file opens nothing.
+// newer project file opens nothing. A project whose data went missing opens the rest with
+// one message naming the file, and stays modified.
 TEST_F(ProjectCommandTest, FailuresLeaveTheProjectAsItWas)
 {
     MakeAnalysis();
-    // A folder where the file should go: nothing can replace it.
-    const wxString bad = Path("taken.ardentine");
+    const wxString bad = Path("taken.ardentine"); // a folder: nothing can replace it
     wxFileName::Mkdir(bad);
     RunWithDialogs([&] { EXPECT_FALSE(RunSaveProjectCommand(*frame, true)); },
                    InOrder(FileDialog(bad), Box("Can't save the project \"" + bad + "\"!")));
-    EXPECT_TRUE(frame->IsModified());
     EXPECT_EQ(frame->GetTitle(), "*Untitled - Ardentine");
 
     const wxString good = Path("good.ardentine");
     Save(*frame, good);
     const std::string text = ReadFile(good);
-    const wxString truncated = Write("truncated.ardentine", text.substr(0, text.size() / 2));
     std::string newer = text;
     newer.replace(newer.find("\"version\": 1"), 12, "\"version\": 9");
-    const wxString later = Write("later.ardentine", newer);
     const wxString range = RangeText(Project());
-    for (const wxString& path : {truncated, later}) {
-        RunWithDialogs([&] { EXPECT_FALSE(OpenProjectFile(*frame, path)); },
-                       InOrder(Dialog<wxMessageDialog>([&](wxMessageDialog* dlg) {
-                           EXPECT_NE(dlg->GetMessage().Find(path), wxNOT_FOUND);
-                           return wxID_OK;
-                       })));
+    const auto naming = [](const wxString& name) {
+        return Dialog<wxMessageDialog>([=](wxMessageDialog* dlg) {
+            EXPECT_NE(dlg->GetMessage().Find(name), wxNOT_FOUND) << dlg->GetMessage();
+            return wxID_OK;
+        });
+    };
+    for (const wxString& path : {Write("truncated.ardentine", text.substr(0, text.size() / 2)),
+                                 Write("later.ardentine", newer)}) {
+        RunWithDialogs([&] { EXPECT_FALSE(OpenProjectFile(*frame, path)); }, InOrder(naming(path)));
         EXPECT_EQ(Project().GetCount(), 3);
         EXPECT_EQ(RangeText(Project()), range);
         EXPECT_EQ(frame->GetProjectPath(), good);
     }
-}
-
-// A project whose data went missing: one message names the file, the rest opens, and the
-// project stays modified.
-TEST_F(ProjectCommandTest, MissingFileIsNamedAndTheProjectStaysModified)
-{
-    MakeAnalysis();
-    const wxString path = Path("m.ardentine");
-    Save(*frame, path);
     wxRemoveFile(Path("b.csv"));
-    second = new MainFrame(nullptr);
-    RunWithDialogs([&] { EXPECT_TRUE(OpenProjectFile(*second, path)); },
-                   InOrder(Dialog<wxMessageDialog>([&](wxMessageDialog* dlg) {
-                       EXPECT_NE(dlg->GetMessage().Find(Path("b.csv")), wxNOT_FOUND);
-                       EXPECT_NE(dlg->GetMessage().Find("(w)"), wxNOT_FOUND);
-                       return wxID_OK;
-                   })));
-    EXPECT_TRUE(second->IsModified());
-    EXPECT_EQ(second->GetTitle(), "*m - Ardentine");
+    OpenInSecond(good, InOrder(naming(Path("b.csv") + "\" (w)")));
+    EXPECT_EQ(second->GetTitle(), "*good - Ardentine");
     EXPECT_EQ(second->GetProject()->GetCount(), 3);
 }
 
@@ -264,23 +217,18 @@ TEST_F(ProjectCommandTest, ProjectFilesOpenFromEveryEntrance)
     MakeAnalysis();
     const wxString path = Path("e.ardentine");
     Save(*frame, path);
-    const struct
-    {
-        const char* name;
-        std::function<void(MainFrame&)> open;
-    } rows[] = {
-        {"command line", [&](MainFrame& w) { ImportFilesAtStart(w, wxArrayString(1, &path), 0); }},
-        {"drop",
-         [&](MainFrame& w) { ImportDropTarget(w).OnDropFiles(0, 0, wxArrayString(1, &path)); }},
-        {"recent files", [&](MainFrame& w) { RunRecentFileCommand(w, 0); }},
+    const wxArrayString files(1, &path);
+    const std::function<void(MainFrame&)> rows[] = {
+        [&](MainFrame& w) { ImportFilesAtStart(w, files, 0); },
+        [&](MainFrame& w) { ImportDropTarget(w).OnDropFiles(0, 0, files); },
+        [&](MainFrame& w) { RunRecentFileCommand(w, 0); },
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& open : rows) {
         delete second;
         second = new MainFrame(nullptr);
         RunWithDialogs(
             [&] {
-                row.open(*second);
+                open(*second);
                 PumpUntil([&] { return second->GetProject()->GetCount() == 3; });
             },
             {});

@@ -29,6 +29,8 @@
 
 #include "app/Application.h"
 #include "app/MainFrame.h"
+#include "app/commands/ImportCommand.h"
+#include "app/panes/GraphPanel.h"
 #include "app/dialogs/ProgressDlg.h"
 #include "app/panes/ProjectPanel.h"
 #include "model/GraphProject.h"
@@ -290,6 +292,35 @@ protected:
     {
         delete frame;
         wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
+    }
+    // A command as its menu item or tool sends it (tool identifiers are below the menus').
+    void Menu(int id, MainFrame* window = nullptr)
+    {
+        window = window ? window : frame;
+        wxCommandEvent event(id < ID_MENU_NEW_PROJECT ? wxEVT_TOOL : wxEVT_MENU, id);
+        event.SetEventObject(window);
+        window->ProcessWindowEvent(event);
+    }
+    // Imports with the default option, the progress dialogs for real and no other dialog.
+    void Import(const wxString& path, MainFrame* window = nullptr)
+    {
+        RunWithDialogs(
+            [&] {
+                EXPECT_TRUE(ImportFileWithSeparator(window ? *window : *frame, path, 0, false));
+            },
+            {});
+    }
+    // Shows the window and waits until its graph pane has drawn.
+    void ShowRendered(MainFrame* window = nullptr)
+    {
+        window = window ? window : frame;
+        window->Show();
+        wxWindow* pane = window->GetGraphPanel()->GraphWindow();
+        ASSERT_TRUE(PumpUntil([&] {
+            pane->Refresh(false);
+            pane->Update();
+            return window->GetGraphPanel()->IsRendered();
+        }));
     }
 
     wxString Path(const wxString& name) const { return wxFileName(dir, name).GetFullPath(); }
