@@ -6,16 +6,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <wx/checklst.h>
-
-#include "app/Application.h"
 #include "app/Settings.h"
 #include "app/commands/CalculateCommand.h"
 #include "app/dialogs/CalculatorDlg.h"
-#include "app/panes/ProjectPanel.h"
 #include "app/panes/PropertyPanel.h"
-#include "base/FileUtil.h"
-#include "csv/CSVImportOption.h"
 #include "support/ModelTestUtil.h"
 #include "support/GuiTestSupport.h"
 
@@ -39,22 +33,16 @@ protected:
     }
 };
 
-// The calculator dialog showing `shown` as its formula; `typed` replaces it, then OK.
-std::unique_ptr<wxModalExpectation> Formula(const wxString& shown, const wxString& typed)
-{
-    return Dialog<CalculatorDlg>([=](CalculatorDlg* dlg) {
-        EXPECT_EQ(dlg->GetFormula(), shown);
-        dlg->GetFormulaText()->SetValue(typed);
-        return wxID_OK;
-    });
-}
-
 // The defaults give new data, fitted when it is the first series; the saved formula comes
 // back. log(x-500) is -inf at x = 500 (and NaN below): the fit and the data range take the
 // finite values, where one -inf used to leave an empty graph without labels.
 TEST_F(CalculateCommandTest, DefaultsGiveNewDataAndInfinitiesLeaveTheFitFinite)
 {
-    Run(InOrder(Formula("", "log(x-500)"))); // nothing saved yet
+    Run(InOrder(Dialog<CalculatorDlg>([](CalculatorDlg* dlg) {
+        EXPECT_EQ(dlg->GetFormula(), ""); // nothing saved yet
+        dlg->GetFormulaText()->SetValue("log(x-500)");
+        return wxID_OK;
+    })));
     ASSERT_EQ(Project().GetCount(), 1);
     const auto data = Project().GetItem(0);
     EXPECT_EQ(wxString::Format("%s %zu %g+%g %d", data->GetLabel(), data->GetCount(),

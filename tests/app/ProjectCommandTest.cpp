@@ -11,6 +11,7 @@
 #include "app/dialogs/ImageSizeSettingDlg.h"
 #include "app/panes/GraphPanel.h"
 #include "formula/FormulaCalculator.h"
+#include "project/ProjectFile.h"
 #include "support/GuiTestSupport.h"
 
 namespace {

@@ -346,7 +346,6 @@ TEST_F(PropertyPanelTest, EditsAndRebuildsKeepTheScrollAndTheSelection)
              p.marginTop = 12;
              project->SetProperty(p);
          }},
-        {"a series added", [&] { project->Add(MakeSeries({1})); }},
         {"an edit through the grid", [&] { EXPECT_TRUE(Edit("Tick.LineWidth", 2.0)); }},
     };
     for (const auto& [name, change] : rows) {
