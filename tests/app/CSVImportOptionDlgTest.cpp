@@ -66,7 +66,10 @@ TEST_F(OptionDlgTest, RowSpinsKeepHeaderAndDataWithinTheRows)
 {
     // Header and data rows before, the spin set (true: header) and to what, then after.
     const std::tuple<int, int, bool, int, int, int> rows[] = {
-        {0, 10, true, 3, 3, 7}, {0, 10, true, 12, 9, 1}, {2, 5, false, 0, 2, 1}};
+        {0, 10, true, 3, 3, 7},
+        {0, 10, true, 12, 9, 1},
+        {2, 5, false, 0, 2, 1},
+        {3, 7, false, 10, 0, 10}}; // more data rows push the header rows down
     for (const auto& [header, data, setHeader, value, wantHeader, wantData] : rows) {
         SCOPED_TRACE(::testing::Message() << header << "/" << data << " set " << value);
         Open(10, 4, CSVImportOption{header, data, {Source("a", 1)}, {}});
@@ -88,7 +91,8 @@ TEST_F(OptionDlgTest, AddRemoveAndMoveActOnTheSelection)
     const std::tuple<long, wxString, Rows> rows[] = {
         {1, "Add", {a, b, added + "*", c}}, {-1, "Add", {a, b, c, added + "*"}},
         {2, "Remove", {a, b + "*"}},        {-1, "Remove", {a, b, c}}, // a warning
-        {0, "Move Up", {a + "*", b, c}},    {1, "Move Down", {a, c, b + "*"}},
+        {1, "Remove", {a, c + "*"}},        {0, "Move Up", {a + "*", b, c}},
+        {1, "Move Down", {a, c, b + "*"}},  {-1, "Move Down", {a, b, c}},
     };
     for (const auto& [select, label, want] : rows) {
         SCOPED_TRACE(label + " " + std::to_string(select));
@@ -133,8 +137,10 @@ TEST_F(OptionDlgTest, EditorShowsAndEditsTheSelectedEntry)
     Send(dlg->GetUseDirectValCheck(), wxEVT_CHECKBOX, true);
     EXPECT_EQ("101111", enabled());
     // Start (true) or interval, typed, held.
-    const std::tuple<bool, double, double> rows[] = {
-        {true, 0.001, 0.001}, {true, 1700000000.123, 1700000000.123}, {false, 0.0, 1e-10}};
+    const std::tuple<bool, double, double> rows[] = {{true, 0.001, 0.001},
+                                                     {true, 1700000000.123, 1700000000.123},
+                                                     {false, 0.0, 1e-10},
+                                                     {false, -3.0, 1e-10}};
     for (const auto& [start, typed, want] : rows) {
         SCOPED_TRACE(typed);
         wxSpinCtrlDouble* spin = start ? dlg->GetXStartSpin() : dlg->GetXIntervalSpin();

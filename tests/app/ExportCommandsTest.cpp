@@ -159,6 +159,12 @@ TEST_F(ExportCommandsTest, ImageKindFollowsTheExtensionAndFailuresKeepTheOldFile
 {
     Run(RunExportImageCommand, InOrder(Box("No Data!"))); // series, but never drawn
     ShowRendered();
+    const wxSize pane = frame->GetGraphPanel()->GraphWindow()->GetClientSize();
+    Run(RunExportImageCommand, InOrder(Dialog<ImageSizeSettingDlg>([&](ImageSizeSettingDlg* dlg) {
+            Send(dlg->GetSameSizeBox(), wxEVT_CHECKBOX, true); // the pane's size is offered
+            EXPECT_EQ(wxSize(dlg->GetImageWidth(), dlg->GetImageHeight()), pane);
+            return wxID_CANCEL;
+        })));
     wxFileName::Mkdir(Path("folder.png"));
     const wxString old = Write("old.png", "old");
     // Typed, filter, the file written (nullptr: refused) and how it starts, or the failure.

@@ -84,6 +84,7 @@ TEST_F(GraphPanelTest, GesturesMoveTheViewWithOneFinalNotification)
         {"a third of a step", wheel(40), true, true, "0 530 0 420"}, // a touchpad
         {"horizontal", wheel(120, wxMOUSE_WHEEL_HORIZONTAL), true, true, "0 530 0 420"},
         {"up", key(WXK_UP), true, true, "0 530 42 462"},
+        {"-", key('-'), true, true, "-265 795 -210 630"},
         {"Home", key(WXK_HOME), true, true, "0 300 0 420"},
         {"+ as Shift and =", key('=', true), true, true, "132.5 397.5 105 315"},
     };
