@@ -1,6 +1,7 @@
 #include "base/FileUtil.h"
 
 #include <cstring>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -61,7 +62,88 @@ int64_t ReadLimitFile(const char* path)
     return static_cast<int64_t>(value);
 }
 
+// A field of a cgroup's memory.stat; -1 when missing.
+int64_t ReadStatField(const std::string& path, const char* field)
+{
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (!file)
+        return -1;
+    char name[64];
+    long long value = 0;
+    int64_t result = -1;
+    while (std::fscanf(file, "%63s %lld", name, &value) == 2) {
+        if (std::strcmp(name, field) == 0) {
+            result = value;
+            break;
+        }
+    }
+    std::fclose(file);
+    return result;
+}
+
+// Limits at or above this are a cgroup's "no limit" (v1 writes a page-rounded INT64_MAX).
+constexpr int64_t NO_LIMIT = int64_t(1) << 62;
+
+// The memory limit of the process's own cgroup and what it uses that can't be dropped
+// (its usage less inactive file pages); false when it has no limit. /proc/self/cgroup
+// names it: "N:memory:/path" under cgroup v1, "0::/path" under v2.
+bool ReadOwnCgroup(int64_t& limit, int64_t& used)
+{
+    FILE* file = std::fopen("/proc/self/cgroup", "r");
+    if (!file)
+        return false;
+    char line[4096];
+    std::string v1, v2;
+    while (std::fgets(line, sizeof line, file)) {
+        std::string text(line);
+        if (!text.empty() && text.back() == '\n')
+            text.pop_back();
+        const size_t first = text.find(':');
+        const size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+        if (second == std::string::npos)
+            continue;
+        const std::string controllers = text.substr(first + 1, second - first - 1);
+        const std::string path = text.substr(second + 1);
+        if (controllers == "memory")
+            v1 = path;
+        else if (controllers.empty())
+            v2 = path;
+    }
+    std::fclose(file);
+    std::string dir;
+    const char* limitName = nullptr;
+    const char* usageName = nullptr;
+    const char* inactiveName = nullptr;
+    if (!v1.empty()) {
+        dir = "/sys/fs/cgroup/memory" + v1;
+        limitName = "/memory.limit_in_bytes";
+        usageName = "/memory.usage_in_bytes";
+        inactiveName = "total_inactive_file";
+    } else if (!v2.empty() && v2 != "/") {
+        dir = "/sys/fs/cgroup" + v2;
+        limitName = "/memory.max";
+        usageName = "/memory.current";
+        inactiveName = "inactive_file";
+    } else {
+        return false;
+    }
+    limit = ReadLimitFile((dir + limitName).c_str());
+    used = ReadLimitFile((dir + usageName).c_str());
+    if (limit < 0 || limit >= NO_LIMIT || used < 0)
+        return false;
+    const int64_t inactive = ReadStatField(dir + "/memory.stat", inactiveName);
+    if (inactive > 0 && inactive < used)
+        used -= inactive;
+    return true;
+}
+
 } // namespace
+
+int64_t GetMemoryLimit()
+{
+    int64_t limit = -1, used = 0;
+    return ReadOwnCgroup(limit, used) ? limit : -1;
+}
 
 int64_t GetAvailableMemory()
 {
@@ -83,6 +165,13 @@ int64_t GetAvailableMemory()
     const int64_t used = ReadLimitFile("/sys/fs/cgroup/memory.current");
     if (limit >= 0 && used >= 0) {
         const int64_t left = limit > used ? limit - used : 0;
+        if (result < 0 || left < result)
+            result = left;
+    }
+    // The same for the process's own cgroup (v1, or v2 below the root).
+    int64_t ownLimit = -1, ownUsed = 0;
+    if (ReadOwnCgroup(ownLimit, ownUsed)) {
+        const int64_t left = ownLimit > ownUsed ? ownLimit - ownUsed : 0;
         if (result < 0 || left < result)
             result = left;
     }

@@ -30,6 +30,8 @@ int64_t GetFileSize(FILE* file);
 // it is not known. Linux overcommits, so a failed allocation is often reported only by
 // the out-of-memory killer: large allocations are checked against this first.
 int64_t GetAvailableMemory();
+// The memory limit of the process's cgroup (v1 or v2); -1 when it has none.
+int64_t GetMemoryLimit();
 // Whether `bytes` more fit in `limit` bytes, or, for a limit below 0, in the available
 // memory (true when that is unknown: std::bad_alloc then tells).
 bool FitsInMemory(double bytes, int64_t limit = -1);

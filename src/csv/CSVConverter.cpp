@@ -11,6 +11,7 @@
 
 #include "base/FileUtil.h"
 #include "base/HelperThread.h"
+#include "csv/ColumnStream.h"
 #include "csv/Dialect.h"
 #include "csv/LineReader.h"
 #include "csv/NumberParser.h"
@@ -23,7 +24,8 @@ constexpr double PROGRESSION_TOLERANCE_PERCENT = 0.1;
 
 // Sizes every column to `rows` zeros. The first touch of fresh pages (the kernel clears
 // them) costs as much as parsing, so the second thread takes every other column.
-void AllocateColumns(std::vector<std::shared_ptr<GraphDataY>>& columns, size_t rows, int threads)
+void AllocateHeapColumns(std::vector<std::shared_ptr<GraphDataY>>& columns, size_t rows,
+                         int threads)
 {
     std::vector<GraphDataY*> pending;
     for (const auto& column : columns) {
@@ -70,17 +72,61 @@ void UnwrapTimeOfDay(LargeArray<double>& values)
     }
 }
 
-// The values of `y` at the points `kept`.
-std::shared_ptr<GraphDataY> Kept(const GraphDataY& y, const std::vector<size_t>& kept)
+// The bytes of texts an import's metadata holds, for the streamed file's head room.
+size_t MetaTextBytes(const wxString& fileName, const CSVFileInfo& info,
+                     const CSVImportOption& option)
+{
+    size_t bytes = 4 * fileName.size() + 64 * size_t(std::max(info.columnCount, 0));
+    for (const wxString& name : info.columnNames)
+        bytes += 4 * name.size();
+    for (const DataSource& source : option.dataSources)
+        bytes += 4 * source.label.size() + 64;
+    return bytes;
+}
+
+// Above this many bytes of values an import streams to the cache's folder.
+int64_t StreamMinBytes(const CSVImportTuning& tuning)
+{
+    if (tuning.streamMinBytes >= 0)
+        return tuning.streamMinBytes;
+    int64_t memory = GetAvailableMemory();
+    const int64_t limit = GetMemoryLimit();
+    if (limit >= 0 && (memory < 0 || limit < memory))
+        memory = limit;
+    return memory >= 0 ? memory / 4 : INT64_MAX;
+}
+
+} // namespace
+
+LargeArray<double> CSVConverter::NewColumn(size_t rows)
+{
+    return m_stream ? m_stream->Array<double>(rows) : LargeArray<double>(rows);
+}
+
+void CSVConverter::AllocateColumns(std::vector<std::shared_ptr<GraphDataY>>& columns, size_t rows)
+{
+    if (!m_stream) {
+        AllocateHeapColumns(columns, rows, m_tuning.threadCount);
+        return;
+    }
+    // The file's fresh pages read as zeros without being touched.
+    for (const auto& column : columns) {
+        if (column)
+            column->raw = NewColumn(rows);
+    }
+}
+
+std::shared_ptr<GraphDataY> CSVConverter::Kept(const GraphDataY& y, const std::vector<size_t>& kept)
 {
     auto out = CreateGraphDataY();
-    out->raw.resize(kept.size());
+    if (m_stream)
+        out->raw = NewColumn(kept.size());
+    else
+        out->raw.resize(kept.size());
     for (size_t k = 0; k < kept.size(); ++k)
         out->raw[k] = y.raw[kept[k]];
     return out;
 }
-
-} // namespace
 
 bool ConvertFields(const char* p, const char* end, size_t row, double* const* columns,
                    size_t columnCount, char separator)
@@ -553,7 +599,19 @@ ResultCode CSVConverter::MakeXColumn(const CSVImportOption& option, int column,
         last = v;
     }
     auto explicitX = std::make_shared<DataX::Values>();
-    if (gaps) {
+    if (gaps && m_stream) {
+        // Counted first: pushed one by one, the values would grow on the heap.
+        const size_t count = size_t(
+            std::count_if(values.begin(), values.end(), [](double v) { return !std::isnan(v); }));
+        *explicitX = NewColumn(count);
+        out.kept.reserve(count);
+        for (size_t i = 0, k = 0; i < values.size(); ++i) {
+            if (!std::isnan(values[i])) {
+                out.kept.push_back(rowOf(i));
+                (*explicitX)[k++] = values[i];
+            }
+        }
+    } else if (gaps) {
         for (size_t i = 0; i < values.size(); ++i) {
             if (!std::isnan(values[i])) {
                 out.kept.push_back(rowOf(i));
@@ -563,10 +621,14 @@ ResultCode CSVConverter::MakeXColumn(const CSVImportOption& option, int column,
     } else {
         if (rows)
             out.kept = *rows;
-        if (mayTake)
+        if (mayTake) {
             *explicitX = std::move(values);
-        else
+        } else if (m_stream) {
+            *explicitX = NewColumn(values.size());
+            std::copy(values.begin(), values.end(), explicitX->begin());
+        } else {
             *explicitX = values;
+        }
     }
     out.x = DataX::Explicit(std::move(explicitX));
     return ResultCode::SUCCESS;
@@ -697,8 +759,23 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
         const int64_t total = GetFileSize(file.file);
 
         const std::vector<bool> required = RequiredColumns(option, info, true);
-        if (!FitsInMemory(ImportBytes(option, required, resolution), m_tuning.memoryLimit)) {
-            m_message = _("Failed to allocate memory in the calculation process!");
+        const double bytes = ImportBytes(option, required, resolution);
+        // Too large for memory to hold comfortably: parsed into a new cache file, whose
+        // pages the kernel writes back and drops. A split gathers its series on the heap.
+        m_stream.reset();
+        std::string streamError;
+        if (!m_streamDir.empty() && option.splitColumn < 0 &&
+            bytes > double(StreamMinBytes(m_tuning)))
+            m_stream = ColumnStreamFile::Create(
+                m_streamDir,
+                StreamMetaRoom(MetaTextBytes(m_fileName, info, option), option.dataSources.size()),
+                uint64_t(bytes), m_tuning.reserveFile, streamError);
+        if (!m_stream && !FitsInMemory(bytes, m_tuning.memoryLimit)) {
+            m_message = streamError.empty()
+                            ? _("Failed to allocate memory in the calculation process!")
+                            : wxString::Format(_("The values of this file don't fit in memory, "
+                                                 "and the column cache can't hold them: %s"),
+                                               wxString::FromUTF8(streamError));
             return ResultCode::OUT_OF_MEMORY;
         }
         std::vector<std::shared_ptr<GraphDataY>> dataYs(required.size());
@@ -706,7 +783,7 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
             if (required[c])
                 dataYs[c] = CreateGraphDataY();
         }
-        AllocateColumns(dataYs, size_t(option.dataRows), m_tuning.threadCount);
+        AllocateColumns(dataYs, size_t(option.dataRows));
         std::vector<double*> columns(required.size(), nullptr);
         for (size_t c = 0; c < required.size(); ++c) {
             if (dataYs[c])

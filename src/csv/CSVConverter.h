@@ -15,6 +15,7 @@
 #include "csv/CSVScanner.h"
 #include "model/GraphData.h"
 
+class ColumnStreamFile;
 struct FilePart;
 
 // Converts one line (without its line end) into row `row` of `columns` (one entry per
@@ -71,6 +72,12 @@ public:
     // The last value of each X column (NaN for other columns, or none).
     const std::vector<double>& GetLastX() const { return m_lastX; }
 
+    // The column cache's folder, where an import larger than the tuning's
+    // streamMinBytes is parsed into a new cache file instead of the heap (empty: never).
+    void SetStreamDir(const std::string& dir) { m_streamDir = dir; }
+    // The file the last conversion's series live in, when it streamed (else null).
+    std::shared_ptr<ColumnStreamFile> TakeStream() { return std::move(m_stream); }
+
     // Most values a split column may have: each makes a series per data source.
     static constexpr size_t MAX_SPLIT_KEYS = 1000;
 
@@ -84,6 +91,11 @@ private:
     struct ConvertPart;
 
     ResultCode Fail(const wxString& message);
+    // A column of `rows` zeros: in the streamed file when there is one.
+    LargeArray<double> NewColumn(size_t rows);
+    void AllocateColumns(std::vector<std::shared_ptr<GraphDataY>>& columns, size_t rows);
+    // The values of `y` at the points `kept`.
+    std::shared_ptr<GraphDataY> Kept(const GraphDataY& y, const std::vector<size_t>& kept);
     // The X of `column` over the rows `rows` (every row when null), whose values are
     // `values` (taken when no series shows them, with mayTake).
     ResultCode MakeXColumn(const CSVImportOption& option, int column, LargeArray<double>& values,
@@ -127,4 +139,6 @@ private:
     int64_t m_dataEnd = 0;
     bool m_dataEndedWithLineFeed = true;
     std::vector<double> m_lastX;
+    std::string m_streamDir;
+    std::shared_ptr<ColumnStreamFile> m_stream;
 };

@@ -9,6 +9,7 @@
 #include "csv/CSVConverter.h"
 #include "csv/CSVScanner.h"
 #include "csv/ColumnCache.h"
+#include "csv/ColumnStream.h"
 #include "csv/Reload.h"
 #include "base/FileUtil.h"
 #include "csv/Separator.h"
@@ -92,8 +93,14 @@ ResultCode CSVImporter::ImportInternal(Progress* progress)
     if (m_request.separator)
         separator = m_request.separator;
     CSVConverter converter(m_fileName, separator, m_tuning, m_message);
+    m_stream.reset();
+    if (m_cache && m_cache->UsableDir())
+        converter.SetStreamDir(m_cache->Dir());
     const ResultCode result =
         converter.Convert(m_option, m_info, *m_lineIndex, m_resolution, progress, m_series);
+    if (result == ResultCode::SUCCESS)
+        m_stream = converter.TakeStream();
+    m_streamed = m_stream != nullptr;
     m_gaps = converter.GetGapCount();
     m_firstGapLine = converter.GetFirstGapLine();
     m_labels = converter.GetLabels();
@@ -176,6 +183,8 @@ bool CSVImporter::LoadCached(const std::string& key, bool byRequest)
 
 void CSVImporter::StoreInCache(const FileIdentity& identity)
 {
+    // A streamed file not finished as the cache is removed; the series keep its pages.
+    std::shared_ptr<ColumnStreamFile> stream = std::move(m_stream);
     // Not when the file changed while it was read: the series may hold some of each.
     if (!m_cache || !m_cache->IsEnabled() || m_sourcePath.empty() || !m_scanStamp.exists ||
         ReadSourceStamp(m_sourcePath) != m_scanStamp)
@@ -198,6 +207,7 @@ void CSVImporter::StoreInCache(const FileIdentity& identity)
     cached->lastX = m_lastX;
     cached->identity = identity;
     cached->series = Snapshot(m_series);
+    cached->stream = std::move(stream);
     m_cache->Store(std::move(cached));
 }
 
@@ -237,11 +247,17 @@ ResultCode CSVImporter::ReadSeries(ProcContext* context, int resolution)
         for (const auto& series : m_series)
             dataYs.push_back(series->GetDataY().get());
         MipmapBuilder builder(std::move(dataYs), m_tuning.threadCount);
+        if (m_stream) {
+            std::shared_ptr<ColumnStreamFile> stream = m_stream;
+            builder.SetAllocator([stream](size_t n) { return stream->Array<MinMax>(n); });
+        }
         result = RunProgressProc(context, &MipmapBuilder::Build, &builder, resolution);
         if (result != ResultCode::SUCCESS && result != ResultCode::NOT_STARTED)
             m_message = _("Failed to allocate memory!");
     }
-    if (result != ResultCode::SUCCESS)
+    if (result != ResultCode::SUCCESS) {
         m_series.clear();
+        m_stream.reset(); // its file goes with it
+    }
     return result;
 }

@@ -17,6 +17,7 @@
 #include "progress/ResultCode.h"
 
 class ColumnCache;
+class ColumnStreamFile;
 class GraphProject;
 struct CSVLineIndex;
 
@@ -83,6 +84,8 @@ public:
     // held that read of the file as it is now (the series are then as ReadSeries leaves
     // them); false, with nothing read, when it did not.
     bool ReadWholeCached(const CSVImportOption& option, int resolution);
+    // Whether the last import was parsed into a new cache file (too large for memory).
+    bool IsStreamed() const { return m_streamed; }
     // Whether the series of the last import came from the cache.
     bool IsFromCache() const { return m_fromCache; }
     // The file as the last read saw it: from the cache, as it was when cached.
@@ -123,5 +126,7 @@ private:
     SourceStamp m_scanStamp;         // the file when its scan began
     CSVImportOption m_scannedOption; // the default option of the last scan
     bool m_fromCache = false;
-    FileIdentity m_cachedIdentity; // of the file when the cached series were read
+    FileIdentity m_cachedIdentity;              // of the file when the cached series were read
+    std::shared_ptr<ColumnStreamFile> m_stream; // of the last import, when it streamed
+    bool m_streamed = false;
 };

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "base/Checksum.h"
+#include "csv/ColumnStream.h"
 
 namespace {
 
@@ -239,6 +240,16 @@ void ColumnCache::WriterLoop()
     }
 }
 
+bool ColumnCache::UsableDir()
+{
+    if (!m_settings.enabled)
+        return false;
+    if (MakeDirs(m_dir))
+        return true;
+    ReportOnce("can't use the folder " + m_dir + ": " + std::strerror(errno));
+    return false;
+}
+
 void ColumnCache::WriteOne(const CachedImport& import)
 {
     if (!MakeDirs(m_dir)) {
@@ -261,7 +272,7 @@ void ColumnCache::WriteOne(const CachedImport& import)
     }
     const int64_t bytes = CacheFileBytes(import);
     const int64_t free = FreeBytes(m_dir);
-    if (free >= 0 && bytes > free) {
+    if (!import.stream && free >= 0 && bytes > free) {
         ReportOnce("not enough space in " + m_dir);
         ++m_skipped;
         return;
@@ -271,7 +282,11 @@ void ColumnCache::WriteOne(const CachedImport& import)
         return;
     }
     std::string error;
-    switch (WriteCacheFile(target, import, m_cancel, error)) {
+    // A streamed import is on the disk already (its space was taken when it began).
+    const CacheWrite written =
+        import.stream ? FinishStreamedCacheFile(*import.stream, target, import, m_cancel, error)
+                      : WriteCacheFile(target, import, m_cancel, error);
+    switch (written) {
     case CacheWrite::WRITTEN:
         ++m_written;
         Evict(target);

@@ -3,7 +3,10 @@
 // mapped on its own. One checksum covers the metadata and every array.
 #include "csv/ColumnCacheFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 
@@ -15,6 +18,7 @@
 #include "base/AtomicFile.h"
 #include "base/BuildInfo.h"
 #include "base/Checksum.h"
+#include "csv/ColumnStream.h"
 #include "model/LargeArray.h"
 
 namespace {
@@ -285,7 +289,19 @@ void PutKeys(Out& out, const CachedImport& import)
     out.Str(import.optionKey);
 }
 
-std::string MetaBlock(const CachedImport& import, const Layout& layout, uint64_t dataStart)
+// Each array one after the other from `dataStart`, at page boundaries.
+std::vector<uint64_t> SequentialOffsets(const Layout& layout, uint64_t dataStart)
+{
+    std::vector<uint64_t> offsets;
+    for (const ByteRun& array : layout.arrays) {
+        offsets.push_back(dataStart);
+        dataStart += RoundToPage(array.size);
+    }
+    return offsets;
+}
+
+std::string MetaBlock(const CachedImport& import, const Layout& layout,
+                      const std::vector<uint64_t>& offsets)
 {
     Out out;
     PutKeys(out, import);
@@ -318,11 +334,9 @@ std::string MetaBlock(const CachedImport& import, const Layout& layout, uint64_t
     out.Put(id.head);
     out.Put(id.tail);
     out.Put<uint64_t>(layout.arrays.size());
-    uint64_t offset = dataStart;
-    for (const ByteRun& array : layout.arrays) {
-        out.Put(offset);
-        out.Put<uint64_t>(array.size);
-        offset += RoundToPage(array.size);
+    for (size_t k = 0; k < layout.arrays.size(); ++k) {
+        out.Put(offsets[k]);
+        out.Put<uint64_t>(layout.arrays[k].size);
     }
     out.Put<uint64_t>(layout.series.size());
     for (const SeriesEntry& s : layout.series) {
@@ -728,7 +742,7 @@ bool CacheFileHolds(const std::string& cachePath, const std::string& optionKey,
 int64_t CacheFileBytes(const CachedImport& import)
 {
     const Layout layout = LayOut(import);
-    uint64_t bytes = DataStart(MetaBlock(import, layout, 0).size());
+    uint64_t bytes = DataStart(MetaBlock(import, layout, SequentialOffsets(layout, 0)).size());
     for (const ByteRun& array : layout.arrays)
         bytes += RoundToPage(array.size);
     return int64_t(bytes);
@@ -739,8 +753,9 @@ CacheWrite WriteCacheFile(const std::string& cachePath, const CachedImport& impo
 {
     const Layout layout = LayOut(import);
     // The table's offsets depend on the metadata's length, which does not depend on them.
-    const uint64_t dataStart = DataStart(MetaBlock(import, layout, 0).size());
-    const std::string meta = MetaBlock(import, layout, dataStart);
+    const uint64_t dataStart =
+        DataStart(MetaBlock(import, layout, SequentialOffsets(layout, 0)).size());
+    const std::string meta = MetaBlock(import, layout, SequentialOffsets(layout, dataStart));
     std::vector<ByteRun> runs{{meta.data(), meta.size()}};
     runs.insert(runs.end(), layout.arrays.begin(), layout.arrays.end());
     Head head;
@@ -788,5 +803,127 @@ CacheWrite WriteCacheFile(const std::string& cachePath, const CachedImport& impo
         error = std::strerror(errno ? errno : EIO);
         return CacheWrite::FAILED;
     }
+    return CacheWrite::WRITTEN;
+}
+
+namespace {
+
+// Where this process maps the file `fd`: file offset by start address (from
+// /proc/self/maps), so that only arrays that really are the file's pages count as written.
+std::unordered_map<uintptr_t, uint64_t> MappingsOf(int fd)
+{
+    std::unordered_map<uintptr_t, uint64_t> out;
+    struct stat info;
+    FILE* maps = std::fopen("/proc/self/maps", "r");
+    if (fstat(fd, &info) != 0 || !maps) {
+        if (maps)
+            std::fclose(maps);
+        return out;
+    }
+    char* line = nullptr;
+    size_t capacity = 0;
+    while (getline(&line, &capacity, maps) > 0) {
+        unsigned long long start, end, offset, inode;
+        unsigned major, minor;
+        char perms[8];
+        if (std::sscanf(line, "%llx-%llx %7s %llx %x:%x %llu", &start, &end, perms, &offset, &major,
+                        &minor, &inode) == 7 &&
+            inode == uint64_t(info.st_ino))
+            out[uintptr_t(start)] = offset;
+    }
+    std::free(line);
+    std::fclose(maps);
+    return out;
+}
+
+bool WriteAt(int fd, const void* data, size_t bytes, uint64_t offset)
+{
+    const char* p = static_cast<const char*>(data);
+    while (bytes > 0) {
+        const ssize_t n = pwrite(fd, p, std::min(bytes, WRITE_PIECE), off_t(offset));
+        if (n <= 0)
+            return false;
+        p += n;
+        bytes -= size_t(n);
+        offset += uint64_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+CacheWrite FinishStreamedCacheFile(ColumnStreamFile& file, const std::string& cachePath,
+                                   const CachedImport& import, const std::atomic<bool>& cancel,
+                                   std::string& error)
+{
+    const Layout layout = LayOut(import);
+    const std::unordered_map<uintptr_t, uint64_t> mapped = MappingsOf(file.Fd());
+    // A region counts while its address still maps the file where it was put; a later
+    // region at a reused address wins.
+    std::unordered_map<const void*, ColumnStreamFile::Region> inFile;
+    for (const ColumnStreamFile::Region& region : file.Regions()) {
+        const auto found = mapped.find(uintptr_t(region.address));
+        if (found != mapped.end() && found->second == region.offset)
+            inFile[region.address] = region;
+    }
+    std::vector<uint64_t> offsets;
+    std::vector<bool> used(layout.arrays.size(), false);
+    try {
+        for (const ByteRun& array : layout.arrays) {
+            const auto found = inFile.find(array.data);
+            if (array.size > 0 && found != inFile.end() && array.size <= found->second.bytes) {
+                offsets.push_back(found->second.offset);
+                continue;
+            }
+            // Small arrays live on the heap: written after the others.
+            const uint64_t offset = file.Extend(array.size);
+            if (!WriteAt(file.Fd(), array.data, array.size, offset)) {
+                error = std::strerror(errno ? errno : EIO);
+                return CacheWrite::FAILED;
+            }
+            offsets.push_back(offset);
+        }
+    } catch (const std::bad_alloc&) {
+        error = std::strerror(ENOSPC);
+        return CacheWrite::FAILED;
+    }
+    // Columns no series kept (an evenly stepped X, a clock joined to its date) give their
+    // disk space back.
+    for (const ColumnStreamFile::Region& region : file.Regions()) {
+        const auto found = mapped.find(uintptr_t(region.address));
+        if ((found == mapped.end() || found->second != region.offset) &&
+            std::find(offsets.begin(), offsets.end(), region.offset) == offsets.end())
+            fallocate(file.Fd(), FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(region.offset),
+                      off_t(RoundToPage(region.bytes)));
+    }
+    const std::string meta = MetaBlock(import, layout, offsets);
+    if (HEAD_BYTES + meta.size() > file.MetaRoom()) {
+        error = "the metadata outgrew its room";
+        return CacheWrite::FAILED;
+    }
+    const uint64_t end = file.End();
+    if (ftruncate(file.Fd(), off_t(end)) != 0) {
+        error = std::strerror(errno);
+        return CacheWrite::FAILED;
+    }
+    if (cancel)
+        return CacheWrite::CANCELLED;
+    std::vector<ByteRun> runs{{meta.data(), meta.size()}};
+    runs.insert(runs.end(), layout.arrays.begin(), layout.arrays.end());
+    Head head;
+    std::memcpy(head.magic, MAGIC, sizeof MAGIC);
+    head.format = FORMAT_VERSION;
+    head.metaBytes = uint32_t(meta.size());
+    head.fileBytes = end;
+    head.checksum = ChecksumRuns(runs.data(), runs.size(), 2);
+    if (cancel)
+        return CacheWrite::CANCELLED;
+    if (!WriteAt(file.Fd(), &head, HEAD_BYTES, 0) ||
+        !WriteAt(file.Fd(), meta.data(), meta.size(), HEAD_BYTES) ||
+        rename(file.Path().c_str(), cachePath.c_str()) != 0) {
+        error = std::strerror(errno ? errno : EIO);
+        return CacheWrite::FAILED;
+    }
+    file.Committed();
     return CacheWrite::WRITTEN;
 }

@@ -19,6 +19,8 @@
 #include "model/GraphData.h"
 
 // The source file as stat sees it: a change of any of these makes its cache stale.
+class ColumnStreamFile;
+
 struct SourceStamp
 {
     bool exists = false;
@@ -60,6 +62,9 @@ struct CachedImport
     std::vector<double> lastX;
     FileIdentity identity; // of the source up to dataEnd, when it was read
     std::vector<std::shared_ptr<GraphData>> series;
+    // The file the series' arrays were parsed into, when the import streamed (see
+    // csv/ColumnStream.h): finished in place instead of written anew.
+    std::shared_ptr<ColumnStreamFile> stream;
 };
 
 enum class CacheRead
@@ -98,6 +103,13 @@ enum class CacheWrite
 // `cancel` is polled between pieces; the series must not change meanwhile.
 CacheWrite WriteCacheFile(const std::string& cachePath, const CachedImport& import,
                           const std::atomic<bool>& cancel, std::string& error);
+
+// Makes the streamed file of the import its cache file: arrays the series hold in it stay
+// where they are, others are added, then the metadata and head go in front and the file
+// takes the cache file's name (rename: readers see the old file or the whole new one).
+CacheWrite FinishStreamedCacheFile(ColumnStreamFile& file, const std::string& cachePath,
+                                   const CachedImport& import, const std::atomic<bool>& cancel,
+                                   std::string& error);
 
 // The bytes WriteCacheFile would write, near enough to check a size cap first.
 int64_t CacheFileBytes(const CachedImport& import);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -77,6 +78,9 @@ public:
     // block of its own). Rebuilds only when the level count changes. SUCCESS, CANCELLED or
     // OUT_OF_MEMORY (then no levels at all).
     ResultCode CreateMipmap(int levels, Progress* progress);
+    // The same with each stored array (of the size asked) from `allocate`, not the heap.
+    ResultCode CreateMipmapIn(int levels, Progress* progress,
+                              const std::function<LargeArray<MinMax>(size_t)>& allocate);
 
     // Appends `count` values and brings the pyramid up to date for `levels` levels (none
     // dropped): only the entries the new values fall in are computed, so the cost follows

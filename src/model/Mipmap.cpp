@@ -144,6 +144,12 @@ int GraphDataY::DrawLevelCount() const
 
 ResultCode GraphDataY::CreateMipmap(int levels, Progress* progress)
 {
+    return CreateMipmapIn(levels, progress, {});
+}
+
+ResultCode GraphDataY::CreateMipmapIn(int levels, Progress* progress,
+                                      const std::function<LargeArray<MinMax>(size_t)>& allocate)
+{
     DummyProgress silent;
     if (!progress)
         progress = &silent;
@@ -165,7 +171,10 @@ ResultCode GraphDataY::CreateMipmap(int levels, Progress* progress)
         mipmap.resize(stored);
         size_t size = (raw.size() + MIPMAP_BLOCK - 1) / MIPMAP_BLOCK;
         for (auto& level : mipmap) {
-            level.resize(size);
+            if (allocate)
+                level = allocate(size);
+            else
+                level.resize(size);
             total += size;
             size = (size + 1) / 2;
         }

@@ -80,7 +80,7 @@ ResultCode MipmapBuilder::BuildOnThreads(int resolution, Progress* progress)
     std::atomic<bool> stop{false};
     auto work = [&](Progress* p) -> ResultCode {
         for (size_t i = next++; i < items.size(); i = next++) {
-            const ResultCode result = items[i].y->CreateMipmap(items[i].levels, p);
+            const ResultCode result = items[i].y->CreateMipmapIn(items[i].levels, p, m_allocate);
             if (result != ResultCode::SUCCESS) {
                 stop = true;
                 return result;

@@ -15,6 +15,12 @@ public:
         : m_dataYs(std::move(dataYs)), m_threadCount(threads)
     {
     }
+    // Where the stored arrays go instead of the heap (see GraphDataY::CreateMipmap); it is
+    // called from both threads.
+    void SetAllocator(std::function<LargeArray<MinMax>(size_t)> allocate)
+    {
+        m_allocate = std::move(allocate);
+    }
 
     // SUCCESS, CANCELLED or OUT_OF_MEMORY; never throws. A shortage of memory on either
     // thread outranks the cancel it caused on the other.
@@ -25,4 +31,5 @@ private:
 
     std::vector<GraphDataY*> m_dataYs;
     int m_threadCount;
+    std::function<LargeArray<MinMax>(size_t)> m_allocate;
 };

@@ -1,0 +1,297 @@
+// Imports too large for memory stream into a new cache file: the series they make equal a
+// heap import's bit for bit, and a full disk, a cancel or a cache that can't keep the file
+// leave nothing behind.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+#include "csv/CSVImporter.h"
+#include "csv/ColumnCache.h"
+#include "model/GraphProject.h"
+#include "support/CsvTestUtil.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using csvtest::ReadFile;
+
+// The values, X, time origins and pyramids of a project, as bytes for an exact compare.
+std::string Fingerprint(const GraphProject& project)
+{
+    std::string out;
+    auto put = [&](const void* p, size_t n) { out.append(static_cast<const char*>(p), n); };
+    for (int i = 0; i < project.GetCount(); ++i) {
+        const auto data = project.GetItem(i);
+        const GraphDataY& y = *data->GetDataY();
+        out += data->GetLabel().utf8_string() + "|";
+        put(y.raw.data(), y.raw.size() * sizeof(double));
+        put(&y.mipmapLevels, sizeof y.mipmapLevels);
+        for (const auto& level : y.mipmap)
+            put(level.data(), level.size() * sizeof(MinMax));
+        const DataX x = data->GetDataX();
+        put(&x.start, sizeof x.start);
+        put(&x.interval, sizeof x.interval);
+        if (x.IsExplicit())
+            put(x.ExplicitValues()->data(), x.ExplicitValues()->size() * sizeof(double));
+        const int64_t origin = data->HasTimeOrigin() ? data->GetTimeOrigin() : -1;
+        put(&origin, sizeof origin);
+    }
+    return out;
+}
+
+// The file that maps `address` in this process (empty: none, as for the heap).
+std::string MappedFile(const void* address)
+{
+    std::string owner;
+    for (std::istringstream maps(ReadFile("/proc/self/maps")); maps;) {
+        std::string line;
+        std::getline(maps, line);
+        uintptr_t begin = 0, end = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx", &begin, &end) == 2 &&
+            uintptr_t(address) >= begin && uintptr_t(address) < end && line.find('/') != line.npos)
+            owner = line.substr(line.find('/'));
+    }
+    return owner;
+}
+
+std::vector<std::string> FilesIn(const std::string& dir)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+std::string Lines(int count)
+{
+    std::string text = "t,a,b\n";
+    char line[96];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(line, sizeof line, "%d,%.17g,%.17g\n", i, std::sin(i * 0.01),
+                      i % 97 == 0 ? NAN : std::cos(i * 0.3));
+        text += line;
+    }
+    return text;
+}
+
+// Files of every way an import stores its arrays.
+struct Kind
+{
+    const char* name;
+    std::string content;
+    bool split; // by the first column: the series are gathered on the heap
+};
+std::vector<Kind> Kinds()
+{
+    std::string jitter = "t,v\n", gapsX = "t,v\n", times = "when,v\n", stacked = "sym,t,p\n",
+                shownX = "t,v\n";
+    for (int i = 0; i < 3000; ++i) {
+        jitter += std::to_string(i * 10 + (i * 7919) % 5) + "," + std::to_string(i % 13) + "\n";
+        char text[64];
+        std::snprintf(text, sizeof text, "2026-03-05T10:%02d:%02d.%03d,%d\n", i / 3600 % 60,
+                      i / 60 % 60, i % 1000, i % 17);
+        times += text;
+        stacked += std::string(i % 2 ? "AB" : "CD") + "," + std::to_string(i / 2) + "," +
+                   std::to_string(i * 0.5) + "\n";
+    }
+    // Past the size of a mapping of its own, so that the kept points and the copied X are
+    // arrays of the file too.
+    for (int i = 0; i < 300000; ++i) {
+        gapsX += (i % 11 == 3 ? std::string() : std::to_string(i * 3 + i % 2)) + "," +
+                 std::to_string(i % 7) + "\n";
+        shownX += std::to_string(int64_t(i) * i) + "," + std::to_string(i % 5) + "\n";
+    }
+    return {{"regular", Lines(5000), false},        {"explicit X", jitter, false},
+            {"X with gaps", gapsX, false},          {"time origin", times, false},
+            {"X also shown", shownX, false},        {"split keys", stacked, true},
+            {"mapped arrays", Lines(400000), false}};
+}
+
+class StreamImportTest : public ::testing::Test
+{
+protected:
+    std::string CacheDir() const { return m_dir.Path("cache"); }
+    ColumnCacheSettings Settings() const
+    {
+        ColumnCacheSettings settings;
+        settings.dir = CacheDir();
+        return settings;
+    }
+
+    // An import of `path` through `cache`, forced to stream when `stream` (the rule's
+    // threshold at 0); `tune` sets more of the importer.
+    ResultCode Import(const std::string& path, ColumnCache* cache, bool stream,
+                      GraphProject& project, bool* streamed = nullptr,
+                      const std::function<void(CSVImporter&)>& tune = {},
+                      ProcContext* context = nullptr, wxString* message = nullptr)
+    {
+        CSVImporter importer(path, project);
+        importer.SetColumnCache(cache);
+        importer.Tuning().streamMinBytes = stream ? 0 : -1;
+        if (tune)
+            tune(importer);
+        EXPECT_EQ(ResultCode::SUCCESS, importer.ScanInfo(nullptr)) << path;
+        const ResultCode result = importer.Import(context, 64);
+        if (streamed)
+            *streamed = importer.IsStreamed();
+        if (message)
+            *message = importer.GetErrorMessage();
+        if (cache)
+            cache->WaitForWrites();
+        return result;
+    }
+
+    csvtest::TempDir m_dir;
+};
+
+TEST_F(StreamImportTest, StreamedSeriesEqualAHeapImportAndBecomeTheCache)
+{
+    ColumnCache cache(Settings());
+    int written = 0;
+    for (const Kind& kind : Kinds()) {
+        SCOPED_TRACE(kind.name);
+        const std::string path = m_dir.Write(std::string(kind.name) + ".csv", kind.content);
+        auto heap = CreateGraphProject(), streamed = CreateGraphProject(),
+             reopened = CreateGraphProject();
+        auto split = [&](CSVImporter& importer) {
+            if (kind.split)
+                importer.Request().split = 0;
+        };
+        wxString why;
+        ASSERT_EQ(ResultCode::SUCCESS,
+                  Import(path, nullptr, true, *heap, nullptr, split, nullptr, &why))
+            << why.utf8_string();
+        bool didStream = false;
+        ASSERT_EQ(ResultCode::SUCCESS, Import(path, &cache, true, *streamed, &didStream, split));
+        EXPECT_EQ(!kind.split, didStream);
+        ASSERT_GT(heap->GetCount(), 0);
+        EXPECT_EQ(Fingerprint(*heap), Fingerprint(*streamed));
+        EXPECT_EQ(++written, cache.WrittenCount());
+
+        // The finished file is a cache file like any other: the next open maps it.
+        CSVImporter again(path, *reopened);
+        again.SetColumnCache(&cache);
+        split(again);
+        ASSERT_TRUE(again.ImportCached(64));
+        EXPECT_EQ(Fingerprint(*heap), Fingerprint(*reopened));
+        EXPECT_EQ(
+            std::vector<std::string>{
+                std::filesystem::path(cache.FileFor(path)).filename().string()},
+            FilesIn(CacheDir()));
+        cache.Clear();
+    }
+}
+
+// The streamed series' values are the cache file's pages, not the heap's.
+TEST_F(StreamImportTest, LargeColumnsArePagesOfTheCacheFile)
+{
+    ColumnCache cache(Settings());
+    const std::string path = m_dir.Write("big.csv", Lines(400000));
+    auto project = CreateGraphProject();
+    ASSERT_EQ(ResultCode::SUCCESS, Import(path, &cache, true, *project));
+    const GraphDataY& y = *project->GetItem(0)->GetDataY();
+    EXPECT_EQ(cache.FileFor(path), MappedFile(y.raw.data()));
+
+    // Below the rule the same file is read onto the heap, as ever.
+    auto heap = CreateGraphProject();
+    ColumnCache other([&] {
+        ColumnCacheSettings settings = Settings();
+        settings.dir = m_dir.Path("other");
+        return settings;
+    }());
+    bool streamed = true;
+    ASSERT_EQ(ResultCode::SUCCESS, Import(path, &other, false, *heap, &streamed));
+    EXPECT_FALSE(streamed);
+    EXPECT_EQ("", MappedFile(heap->GetItem(0)->GetDataY()->raw.data()));
+}
+
+// A disk too full for the values at the start: the import falls back to memory when they
+// fit there, else refuses with the reason; no file is left either way.
+TEST_F(StreamImportTest, FullDiskFallsBackOrRefuses)
+{
+    struct Row
+    {
+        const char* name;
+        int64_t memoryLimit;
+        ResultCode expected;
+    };
+    const std::string path = m_dir.Write("full.csv", Lines(20000));
+    const std::string noSpace = std::strerror(ENOSPC);
+    for (const Row& row : {Row{"fits in memory", -1, ResultCode::SUCCESS},
+                           Row{"does not fit", 1000, ResultCode::OUT_OF_MEMORY}}) {
+        SCOPED_TRACE(row.name);
+        ColumnCache cache(Settings());
+        auto project = CreateGraphProject();
+        bool streamed = true;
+        wxString message;
+        const ResultCode result = Import(
+            path, &cache, true, *project, &streamed,
+            [&](CSVImporter& importer) {
+                importer.Tuning().memoryLimit = row.memoryLimit;
+                importer.Tuning().reserveFile = [](int, int64_t, int64_t) { return ENOSPC; };
+            },
+            nullptr, &message);
+        EXPECT_EQ(row.expected, result);
+        EXPECT_FALSE(streamed);
+        for (const std::string& name : FilesIn(CacheDir()))
+            EXPECT_EQ(std::string::npos, name.find(".tmp")) << name;
+        if (result == ResultCode::SUCCESS) {
+            auto heap = CreateGraphProject();
+            ASSERT_EQ(ResultCode::SUCCESS, Import(path, nullptr, false, *heap));
+            EXPECT_EQ(Fingerprint(*heap), Fingerprint(*project));
+        } else {
+            EXPECT_EQ(0, project->GetCount());
+            EXPECT_NE(std::string::npos, message.utf8_string().find(noSpace))
+                << message.utf8_string();
+            EXPECT_TRUE(FilesIn(CacheDir()).empty());
+        }
+        cache.Clear(); // the heap import's cache file would serve the next row
+    }
+}
+
+// A cancel while parsing or while building the pyramid in the file: nothing in the project,
+// no file in the cache folder.
+TEST_F(StreamImportTest, CancelLeavesNoFile)
+{
+    const std::string path = m_dir.Write("cancel.csv", Lines(400000));
+    for (const char* stage : {"", "Creating Mipmap"}) {
+        SCOPED_TRACE(*stage ? stage : "parsing");
+        ColumnCache cache(Settings());
+        auto project = CreateGraphProject();
+        ThreadProcContext context;
+        context.cancelAfterPositions = *stage ? -1 : 2;
+        context.cancelOnMessage = stage;
+        bool streamed = true;
+        EXPECT_EQ(ResultCode::CANCELLED,
+                  Import(path, &cache, true, *project, &streamed, {}, &context));
+        EXPECT_EQ(0, project->GetCount());
+        EXPECT_TRUE(FilesIn(CacheDir()).empty());
+    }
+}
+
+// A streamed file the cache does not keep (larger than its cap, or the cache cancelled) is
+// removed, while the series that map it keep their values.
+TEST_F(StreamImportTest, FileTheCacheDoesNotKeepGoesAndTheSeriesStay)
+{
+    const std::string path = m_dir.Write("capped.csv", Lines(400000));
+    auto heap = CreateGraphProject();
+    ASSERT_EQ(ResultCode::SUCCESS, Import(path, nullptr, false, *heap));
+    ColumnCacheSettings settings = Settings();
+    settings.maxBytes = 4096;
+    ColumnCache cache(settings);
+    auto project = CreateGraphProject();
+    bool streamed = false;
+    ASSERT_EQ(ResultCode::SUCCESS, Import(path, &cache, true, *project, &streamed));
+    EXPECT_TRUE(streamed);
+    EXPECT_EQ(0, cache.WrittenCount());
+    EXPECT_TRUE(FilesIn(CacheDir()).empty());
+    EXPECT_EQ(Fingerprint(*heap), Fingerprint(*project));
+}
+
+} // namespace
