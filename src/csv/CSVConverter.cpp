@@ -764,8 +764,11 @@ ResultCode CSVConverter::Convert(const CSVImportOption& option, const CSVFileInf
         // pages the kernel writes back and drops. A split gathers its series on the heap.
         m_stream.reset();
         std::string streamError;
-        if (!m_streamDir.empty() && option.splitColumn < 0 &&
-            bytes > double(StreamMinBytes(m_tuning)))
+        const bool large = (!m_streamDir.empty() || !m_whyNotStream.empty()) &&
+                           bytes > double(StreamMinBytes(m_tuning));
+        if (large && m_streamDir.empty())
+            streamError = m_whyNotStream;
+        else if (large && option.splitColumn < 0)
             m_stream = ColumnStreamFile::Create(
                 m_streamDir,
                 StreamMetaRoom(MetaTextBytes(m_fileName, info, option), option.dataSources.size()),

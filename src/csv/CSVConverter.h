@@ -73,8 +73,13 @@ public:
     const std::vector<double>& GetLastX() const { return m_lastX; }
 
     // The column cache's folder, where an import larger than the tuning's
-    // streamMinBytes is parsed into a new cache file instead of the heap (empty: never).
-    void SetStreamDir(const std::string& dir) { m_streamDir = dir; }
+    // streamMinBytes is parsed into a new cache file instead of the heap (empty: never,
+    // for the reason `whyNot`, which a refusal of a file too large for memory gives).
+    void SetStreamDir(const std::string& dir, const std::string& whyNot = std::string())
+    {
+        m_streamDir = dir;
+        m_whyNotStream = whyNot;
+    }
     // The file the last conversion's series live in, when it streamed (else null).
     std::shared_ptr<ColumnStreamFile> TakeStream() { return std::move(m_stream); }
 
@@ -140,5 +145,6 @@ private:
     bool m_dataEndedWithLineFeed = true;
     std::vector<double> m_lastX;
     std::string m_streamDir;
+    std::string m_whyNotStream;
     std::shared_ptr<ColumnStreamFile> m_stream;
 };

@@ -94,8 +94,11 @@ ResultCode CSVImporter::ImportInternal(Progress* progress)
         separator = m_request.separator;
     CSVConverter converter(m_fileName, separator, m_tuning, m_message);
     m_stream.reset();
-    if (m_cache && m_cache->UsableDir())
+    std::string whyNot;
+    if (m_cache && m_cache->UsableDir(whyNot))
         converter.SetStreamDir(m_cache->Dir());
+    else
+        converter.SetStreamDir(std::string(), whyNot);
     const ResultCode result =
         converter.Convert(m_option, m_info, *m_lineIndex, m_resolution, progress, m_series);
     if (result == ResultCode::SUCCESS)

@@ -240,13 +240,16 @@ void ColumnCache::WriterLoop()
     }
 }
 
-bool ColumnCache::UsableDir()
+bool ColumnCache::UsableDir(std::string& why)
 {
-    if (!m_settings.enabled)
+    if (!m_settings.enabled) {
+        why = "the column cache is off";
         return false;
+    }
     if (MakeDirs(m_dir))
         return true;
-    ReportOnce("can't use the folder " + m_dir + ": " + std::strerror(errno));
+    why = "can't use the folder " + m_dir + ": " + std::strerror(errno);
+    ReportOnce(why);
     return false;
 }
 

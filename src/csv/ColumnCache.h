@@ -41,8 +41,8 @@ public:
     bool IsEnabled() const { return m_settings.enabled; }
     const std::string& Dir() const { return m_dir; }
     // Whether imports may stream into the folder: the cache is on and the folder is there
-    // (made when missing; a failure is told once).
-    bool UsableDir();
+    // (made when missing; a failure is told once). `why` says why not.
+    bool UsableDir(std::string& why);
     // The cache file of a source file (named from its path).
     std::string FileFor(const std::string& sourcePath) const;
 

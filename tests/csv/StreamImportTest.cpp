@@ -80,11 +80,20 @@ std::string Lines(int count)
     return text;
 }
 
+// The X the series of a file get: the scan's choice, or the first column (shown too).
+enum XColumn
+{
+    DEFAULT_X,
+    FIRST,
+    FIRST_SHOWN,
+};
+
 // Files of every way an import stores its arrays.
 struct Kind
 {
     const char* name;
     std::string content;
+    XColumn x;
     bool split; // by the first column: the series are gathered on the heap
 };
 std::vector<Kind> Kinds()
@@ -107,10 +116,13 @@ std::vector<Kind> Kinds()
                  std::to_string(i % 7) + "\n";
         shownX += std::to_string(int64_t(i) * i) + "," + std::to_string(i % 5) + "\n";
     }
-    return {{"regular", Lines(5000), false},        {"explicit X", jitter, false},
-            {"X with gaps", gapsX, false},          {"time origin", times, false},
-            {"X also shown", shownX, false},        {"split keys", stacked, true},
-            {"mapped arrays", Lines(400000), false}};
+    return {{"regular", Lines(5000), DEFAULT_X, false},
+            {"explicit X", jitter, FIRST, false},
+            {"X with gaps", gapsX, FIRST, false},
+            {"time origin", times, DEFAULT_X, false},
+            {"X also shown", shownX, FIRST_SHOWN, false},
+            {"split keys", stacked, DEFAULT_X, true},
+            {"mapped arrays", Lines(400000), DEFAULT_X, false}};
 }
 
 class StreamImportTest : public ::testing::Test
@@ -137,6 +149,26 @@ protected:
         if (tune)
             tune(importer);
         EXPECT_EQ(ResultCode::SUCCESS, importer.ScanInfo(nullptr)) << path;
+        if (m_xColumn != DEFAULT_X) {
+            // The first column as the X of the others (and as a series too: its X values
+            // are then a copy).
+            CSVImportOption option = importer.GetOption();
+            std::vector<DataSource> sources;
+            for (DataSource source : option.dataSources) {
+                source.useDirectVal = false;
+                source.columnX = 0;
+                if (source.columnY != 0)
+                    sources.push_back(source);
+            }
+            if (m_xColumn == FIRST_SHOWN) {
+                DataSource shown = sources.at(0);
+                shown.columnY = 0;
+                shown.label = "x";
+                sources.push_back(shown);
+            }
+            option.dataSources = sources;
+            importer.SetOption(option);
+        }
         const ResultCode result = importer.Import(context, 64);
         if (streamed)
             *streamed = importer.IsStreamed();
@@ -148,6 +180,7 @@ protected:
     }
 
     csvtest::TempDir m_dir;
+    XColumn m_xColumn = DEFAULT_X;
 };
 
 TEST_F(StreamImportTest, StreamedSeriesEqualAHeapImportAndBecomeTheCache)
@@ -159,6 +192,7 @@ TEST_F(StreamImportTest, StreamedSeriesEqualAHeapImportAndBecomeTheCache)
         const std::string path = m_dir.Write(std::string(kind.name) + ".csv", kind.content);
         auto heap = CreateGraphProject(), streamed = CreateGraphProject(),
              reopened = CreateGraphProject();
+        m_xColumn = kind.x;
         auto split = [&](CSVImporter& importer) {
             if (kind.split)
                 importer.Request().split = 0;
@@ -173,12 +207,29 @@ TEST_F(StreamImportTest, StreamedSeriesEqualAHeapImportAndBecomeTheCache)
         ASSERT_GT(heap->GetCount(), 0);
         EXPECT_EQ(Fingerprint(*heap), Fingerprint(*streamed));
         EXPECT_EQ(++written, cache.WrittenCount());
+        // Every array large enough to be a mapping of its own is a page run of the cache
+        // file, not of the heap.
+        for (int i = 0; didStream && i < streamed->GetCount(); ++i) {
+            const auto data = streamed->GetItem(i);
+            std::vector<std::pair<const void*, size_t>> arrays{
+                {data->GetDataY()->raw.data(), data->GetDataY()->raw.size() * sizeof(double)}};
+            if (data->GetDataX().IsExplicit())
+                arrays.push_back({data->GetDataX().ExplicitValues()->data(),
+                                  data->GetDataX().ExplicitValues()->size() * sizeof(double)});
+            for (const auto& level : data->GetDataY()->mipmap)
+                arrays.push_back({level.data(), level.size() * sizeof(MinMax)});
+            for (const auto& array : arrays) {
+                if (array.second >= LARGE_ARRAY_THRESHOLD) {
+                    EXPECT_EQ(cache.FileFor(path), MappedFile(array.first)) << i;
+                }
+            }
+        }
 
         // The finished file is a cache file like any other: the next open maps it.
-        CSVImporter again(path, *reopened);
-        again.SetColumnCache(&cache);
-        split(again);
-        ASSERT_TRUE(again.ImportCached(64));
+        bool parsedAgain = true;
+        ASSERT_EQ(ResultCode::SUCCESS, Import(path, &cache, true, *reopened, &parsedAgain, split));
+        EXPECT_FALSE(parsedAgain);
+        EXPECT_EQ(written, cache.WrittenCount()); // a hit writes nothing
         EXPECT_EQ(Fingerprint(*heap), Fingerprint(*reopened));
         EXPECT_EQ(
             std::vector<std::string>{
@@ -188,45 +239,52 @@ TEST_F(StreamImportTest, StreamedSeriesEqualAHeapImportAndBecomeTheCache)
     }
 }
 
-// The streamed series' values are the cache file's pages, not the heap's.
-TEST_F(StreamImportTest, LargeColumnsArePagesOfTheCacheFile)
+// Below the rule a file is read onto the heap, as ever.
+TEST_F(StreamImportTest, BelowTheRuleTheHeapAsEver)
 {
     ColumnCache cache(Settings());
     const std::string path = m_dir.Write("big.csv", Lines(400000));
-    auto project = CreateGraphProject();
-    ASSERT_EQ(ResultCode::SUCCESS, Import(path, &cache, true, *project));
-    const GraphDataY& y = *project->GetItem(0)->GetDataY();
-    EXPECT_EQ(cache.FileFor(path), MappedFile(y.raw.data()));
-
-    // Below the rule the same file is read onto the heap, as ever.
     auto heap = CreateGraphProject();
-    ColumnCache other([&] {
-        ColumnCacheSettings settings = Settings();
-        settings.dir = m_dir.Path("other");
-        return settings;
-    }());
     bool streamed = true;
-    ASSERT_EQ(ResultCode::SUCCESS, Import(path, &other, false, *heap, &streamed));
+    ASSERT_EQ(ResultCode::SUCCESS, Import(path, &cache, false, *heap, &streamed));
     EXPECT_FALSE(streamed);
     EXPECT_EQ("", MappedFile(heap->GetItem(0)->GetDataY()->raw.data()));
 }
 
-// A disk too full for the values at the start: the import falls back to memory when they
-// fit there, else refuses with the reason; no file is left either way.
-TEST_F(StreamImportTest, FullDiskFallsBackOrRefuses)
+// Without a usable cache (a disk too full for the values at the start, the cache off, a
+// folder that can't be made) the import falls back to memory when the values fit there,
+// else refuses with the reason; no file is left either way.
+TEST_F(StreamImportTest, WithoutAUsableCacheFallsBackOrRefuses)
 {
     struct Row
     {
         const char* name;
+        bool fullDisk;
+        bool enabled;
+        std::string dir;
         int64_t memoryLimit;
         ResultCode expected;
+        std::string reason;
     };
     const std::string path = m_dir.Write("full.csv", Lines(20000));
-    const std::string noSpace = std::strerror(ENOSPC);
-    for (const Row& row : {Row{"fits in memory", -1, ResultCode::SUCCESS},
-                           Row{"does not fit", 1000, ResultCode::OUT_OF_MEMORY}}) {
+    const std::string blocker = m_dir.Write("blocker", "a file, not a folder");
+    const Row rows[] = {
+        {"full disk, fits in memory", true, true, CacheDir(), -1, ResultCode::SUCCESS, ""},
+        {"full disk", true, true, CacheDir(), 1000, ResultCode::OUT_OF_MEMORY,
+         std::strerror(ENOSPC)},
+        {"cache off", false, false, CacheDir(), 1000, ResultCode::OUT_OF_MEMORY,
+         "the column cache is off"},
+        {"no folder", false, true, blocker + "/cache", 1000, ResultCode::OUT_OF_MEMORY,
+         std::strerror(ENOTDIR)},
+    };
+    ColumnCache::SetLog([](const std::string&) {});
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        ColumnCache cache(Settings());
+        ColumnCache::ResetLogOnce();
+        ColumnCacheSettings settings;
+        settings.dir = row.dir;
+        settings.enabled = row.enabled;
+        ColumnCache cache(settings);
         auto project = CreateGraphProject();
         bool streamed = true;
         wxString message;
@@ -234,7 +292,8 @@ TEST_F(StreamImportTest, FullDiskFallsBackOrRefuses)
             path, &cache, true, *project, &streamed,
             [&](CSVImporter& importer) {
                 importer.Tuning().memoryLimit = row.memoryLimit;
-                importer.Tuning().reserveFile = [](int, int64_t, int64_t) { return ENOSPC; };
+                if (row.fullDisk)
+                    importer.Tuning().reserveFile = [](int, int64_t, int64_t) { return ENOSPC; };
             },
             nullptr, &message);
         EXPECT_EQ(row.expected, result);
@@ -247,12 +306,14 @@ TEST_F(StreamImportTest, FullDiskFallsBackOrRefuses)
             EXPECT_EQ(Fingerprint(*heap), Fingerprint(*project));
         } else {
             EXPECT_EQ(0, project->GetCount());
-            EXPECT_NE(std::string::npos, message.utf8_string().find(noSpace))
+            EXPECT_NE(std::string::npos, message.utf8_string().find(row.reason))
                 << message.utf8_string();
             EXPECT_TRUE(FilesIn(CacheDir()).empty());
         }
         cache.Clear(); // the heap import's cache file would serve the next row
     }
+    ColumnCache::SetLog(nullptr);
+    ColumnCache::ResetLogOnce();
 }
 
 // A cancel while parsing or while building the pyramid in the file: nothing in the project,
