@@ -13,9 +13,15 @@ out=${3:-/tmp}
 work=$(mktemp -d /tmp/ardentine-stream-bench.XXXXXX)
 xvfb="" app="" cg=""
 cleanup() {
-    [ -n "$app" ] && kill "$app" 2>/dev/null && wait "$app" 2>/dev/null
+    set +e # a killed program's status must not stop the cleaning
+    if [ -n "$app" ] && kill "$app" 2>/dev/null; then
+        for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+        kill -9 "$app" 2>/dev/null
+        wait "$app" 2>/dev/null
+    fi
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    [ -n "$cg" ] && rmdir "$cg" 2>/dev/null
+    # The cgroup empties a moment after its last process ends.
+    for _ in $(seq 50); do [ -z "$cg" ] || rmdir "$cg" 2>/dev/null && break; sleep 0.1; done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -98,6 +104,7 @@ kill "$app"
 wait "$app" 2>/dev/null || true
 
 # Opened again: the cache is mapped, in the same cgroup.
+: >"$work/log" # emptied here: the program's own redirection may come after the first look
 start=$(now)
 DISPLAY=$display GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 \
     sh -c 'echo $$ >"$1/cgroup.procs" && shift && exec "$@"' sh "$cg" \
