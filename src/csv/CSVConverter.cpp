@@ -150,6 +150,50 @@ bool ConvertFields(const char* p, const char* end, size_t row, double* const* co
     }
 }
 
+namespace {
+
+inline bool StartsNumber(char c)
+{
+    return unsigned(c - '0') < 10u || c == '-' || c == '+' || c == '.';
+}
+
+// Whether p, before end, is at a line end: the length of the end, else 0.
+inline int LineEndAt(const char* p, const char* end)
+{
+    return *p == '\n' ? 1 : *p == '\r' && end - p >= 2 && p[1] == '\n' ? 2 : 0;
+}
+
+} // namespace
+
+// A field that starts with a number character can't make ParseNumber skip blanks (a line
+// end among them); the number then stops at the line end as it would at the line's end.
+const char* ConvertPlainLine(const char* p, const char* end, size_t row, double* const* columns,
+                             size_t columnCount, char separator)
+{
+    for (size_t column = 0;; ++column) {
+        if (p == end)
+            return end;
+        if (const int lineEnd = LineEndAt(p, end))
+            return p + lineEnd; // an empty line, or after a trailing separator
+        if (column >= columnCount || !StartsNumber(*p))
+            return nullptr;
+        double value;
+        const char* next = ParseNumber(p, end, value);
+        if (!next)
+            return nullptr;
+        if (double* target = columns[column])
+            target[row] = value;
+        if (next == end)
+            return end;
+        if (*next == separator) {
+            p = next + 1;
+            continue;
+        }
+        const int lineEnd = LineEndAt(next, end);
+        return lineEnd ? next + lineEnd : nullptr;
+    }
+}
+
 bool IsArithmeticProgression(const double* v, size_t n, double percent, double& start,
                              double& interval)
 {
@@ -303,11 +347,6 @@ inline bool ReadCell(const PlanCell& cell, const char* begin, const char* end, c
     return ReadCellValue(begin, end, cell.kind, cell.layout, cell.origin, decimal, value);
 }
 
-inline bool StartsNumber(char c)
-{
-    return unsigned(c - '0') < 10u || c == '-' || c == '+' || c == '.';
-}
-
 } // namespace
 
 struct CSVConverter::ConvertPart : FilePart
@@ -417,11 +456,74 @@ ResultCode CSVConverter::Fail(const wxString& message)
     return ResultCode::FAILURE;
 }
 
+void CSVConverter::ConvertPlainRange(int fd, ConvertPart& part, const std::vector<double*>& columns,
+                                     const std::function<bool(int64_t bytes)>& poll) const
+{
+    const RecordPlan fallback(m_fallback, columns, -1);
+    LineReader reader(fd, part.begin, part.end);
+    const int64_t first = m_option->headerRows;
+    const int64_t last = first + m_option->dataRows;
+    double* const* targets = columns.data();
+    const size_t columnCount = columns.size();
+    int64_t line = part.line;
+    const char* p;
+    const char* end;
+    for (;;) {
+        const int64_t blockOffset = reader.Offset();
+        const LineReader::Status status = reader.NextLines(p, end);
+        if (status != LineReader::LINE) {
+            part.line = line;
+            part.result = EndOfReading(status);
+            break;
+        }
+        const char* const block = p;
+        const char* converted = nullptr; // the end of the last converted line
+        bool stopped = false;
+        while (p != end) {
+            const char* next = nullptr;
+            const bool data = line >= first && line < last;
+            if (data)
+                next = ConvertPlainLine(p, end, size_t(line - first), targets, columnCount,
+                                        m_separator);
+            if (!next) {
+                const void* lineFeed = std::memchr(p, '\n', size_t(end - p));
+                const char* lineEnd = lineFeed ? static_cast<const char*>(lineFeed) : end;
+                next = lineFeed ? lineEnd + 1 : end;
+                if (lineFeed && lineEnd > p && lineEnd[-1] == '\r')
+                    --lineEnd;
+                const size_t row = size_t(line - first);
+                if (data && !ConvertFields(p, lineEnd, row, targets, columnCount, m_separator))
+                    ConvertRecord(p, lineEnd, line, row, fallback, part);
+            }
+            if (data)
+                converted = next;
+            if (line % PROGRESS_LINES == 0 && !poll(blockOffset + (next - block) - part.begin)) {
+                stopped = true;
+                break;
+            }
+            ++line;
+            p = next;
+        }
+        if (converted) {
+            part.dataEnd = blockOffset + (converted - block);
+            part.dataEndedWithLineFeed = converted != end || reader.EndedWithLineFeed();
+        }
+        if (stopped) {
+            part.result = PartEnd::STOPPED;
+            part.line = line;
+            break;
+        }
+    }
+    part.RecordEnd(reader);
+}
+
 void CSVConverter::ConvertRange(int fd, ConvertPart& part, const std::vector<double*>& columns,
                                 const std::function<bool(int64_t bytes)>& poll) const
 {
     const CSVDialect& dialect = m_option->dialect;
     const int keyColumn = m_option->splitColumn;
+    if (!dialect.detected && keyColumn < 0 && dialect.terminator == '\n' && !dialect.quote)
+        return ConvertPlainRange(fd, part, columns, poll);
     const RecordPlan plan(dialect, columns, keyColumn);
     const RecordPlan fallback(m_fallback, columns, keyColumn);
     // A split's key is text, which only the record rules read.

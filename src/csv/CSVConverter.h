@@ -24,6 +24,13 @@ struct FilePart;
 bool ConvertFields(const char* p, const char* end, size_t row, double* const* columns,
                    size_t columnCount, char separator);
 
+// ConvertFields over the line at p, within the whole lines [p, end) (each ended by a
+// '\n', but a last one at the end of the file): returns the start of the next line.
+// Null when the line is not simply numbers and separators (say a blank before a number);
+// ConvertFields then decides, and what was written of the row does not count.
+const char* ConvertPlainLine(const char* p, const char* end, size_t row, double* const* columns,
+                             size_t columnCount, char separator);
+
 // Whether v[0..n) steps evenly: every step within `percent` per cent of the first step.
 // Gives the first value and the first step. Fails for no values, a negative first step
 // (its tolerance is negative) and non-finite results.
@@ -120,6 +127,9 @@ private:
                            Progress* progress);
     void ConvertRange(int fd, ConvertPart& part, const std::vector<double*>& columns,
                       const std::function<bool(int64_t bytes)>& poll) const;
+    // ConvertRange for the plain reading: blocks of lines, each line in one pass.
+    void ConvertPlainRange(int fd, ConvertPart& part, const std::vector<double*>& columns,
+                           const std::function<bool(int64_t bytes)>& poll) const;
     // A record by the dialect's rules (or the fallback's, for a plain line that failed).
     void ConvertRecord(const char* begin, const char* end, int64_t line, size_t row,
                        const RecordPlan& plan, ConvertPart& part) const;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include <emmintrin.h>
 #include <unistd.h>
 #include <wx/intl.h>
 
@@ -31,6 +32,66 @@ struct NumberCharacters
 };
 
 constexpr NumberCharacters NUMBER_CHARACTERS;
+
+// The build targets every x86-64, which has no popcnt instruction.
+inline int CountBits(uint64_t x)
+{
+    x -= (x >> 1) & 0x5555555555555555ull;
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return int((x * 0x0101010101010101ull) >> 56);
+}
+
+// One bit per byte of the 64 at p: those equal to the terminator, and to the separator.
+struct ByteMasks
+{
+    uint64_t terminator = 0, separator = 0;
+
+    ByteMasks(const char* p, char terminator_, char separator_)
+    {
+        const __m128i term = _mm_set1_epi8(terminator_), sep = _mm_set1_epi8(separator_);
+        for (int k = 0; k < 4; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            const int shift = 16 * k;
+            terminator |= uint64_t(uint16_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, term)))) << shift;
+            separator |= uint64_t(uint16_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, sep)))) << shift;
+        }
+    }
+};
+
+// Calls line(begin, end, separators) for each line of the whole lines [p, end) (each
+// ended by `terminator`, but a last one at the end of the file), with the line without its
+// terminator and the count of `separator` in it; stops when line() returns false. Reads up
+// to 63 bytes past end, which must be readable.
+template <class F>
+void ForEachLineSeparators(const char* p, const char* end, char terminator, char separator,
+                           F&& line)
+{
+    const char* lineBegin = p;
+    int separators = 0;
+    for (const char* q = p; q < end; q += 64) {
+        ByteMasks masks(q, terminator, separator);
+        if (end - q < 64) {
+            const uint64_t inside = (uint64_t(1) << (end - q)) - 1;
+            masks.terminator &= inside;
+            masks.separator &= inside;
+        }
+        while (masks.terminator) {
+            const int at = __builtin_ctzll(masks.terminator);
+            const uint64_t before = (uint64_t(1) << at) - 1;
+            separators += CountBits(masks.separator & before);
+            if (!line(lineBegin, q + at, separators))
+                return;
+            masks.terminator &= masks.terminator - 1;
+            masks.separator &= ~before;
+            lineBegin = q + at + 1;
+            separators = 0;
+        }
+        separators += CountBits(masks.separator);
+    }
+    if (lineBegin != end)
+        line(lineBegin, end, separators);
+}
 
 } // namespace
 
@@ -80,6 +141,54 @@ struct CSVScanner::ScanPart : FilePart
     std::vector<CSVLineIndex::Mark> marks; // line index within the part
 };
 
+void CSVScanner::ScanBlocks(LineReader& reader, ScanPart& part,
+                            const std::function<bool(int64_t bytes)>& poll) const
+{
+    const char terminator = m_format.terminator;
+    int64_t& line = part.line;
+    const char* begin;
+    const char* end;
+    for (;;) {
+        const int64_t blockOffset = reader.Offset();
+        const LineReader::Status status = reader.NextLines(begin, end);
+        if (status != LineReader::LINE) {
+            part.result = EndOfReading(status);
+            return;
+        }
+        ForEachLineSeparators(
+            begin, end, terminator, m_separator,
+            [&](const char* lineBegin, const char* lineEnd, int separators) {
+                if (line >= m_tuning.maxLineCount) {
+                    part.result = PartEnd::TOO_MANY;
+                    return false;
+                }
+                // Past the line and its end, for the progress.
+                const char* after = lineEnd == end ? end : lineEnd + 1;
+                if (terminator == '\n' && lineEnd != end && lineEnd > lineBegin &&
+                    lineEnd[-1] == '\r')
+                    --lineEnd;
+                // Mostly the first byte tells.
+                if (lineBegin != lineEnd &&
+                    (!IsBlank(*lineBegin) || !std::all_of(lineBegin, lineEnd, IsBlank)))
+                    part.lastNonBlank = line;
+                if (m_plain)
+                    part.columnCount = std::max(part.columnCount, separators + 1);
+                if (line % PROGRESS_LINES == 0) {
+                    const int64_t start = blockOffset + (lineBegin - begin);
+                    part.marks.push_back(CSVLineIndex::Mark{line, start});
+                    if (!poll(blockOffset + (after - begin) - part.begin)) {
+                        part.result = PartEnd::STOPPED;
+                        return false;
+                    }
+                }
+                ++line;
+                return true;
+            });
+        if (part.result != PartEnd::DONE)
+            return;
+    }
+}
+
 void CSVScanner::ScanRange(int fd, ScanPart& part,
                            const std::function<bool(int64_t bytes)>& poll) const
 {
@@ -87,6 +196,11 @@ void CSVScanner::ScanRange(int fd, ScanPart& part,
     const char* begin;
     const char* end;
     for (int64_t& line = part.line;; ++line) {
+        // After the header, without quotes, a whole block of lines is read at once.
+        if (!m_format.quote && (!m_plain || !part.headerMode)) {
+            ScanBlocks(reader, part, poll);
+            break;
+        }
         const int64_t lineStart = reader.Offset();
         const LineReader::Status status = reader.Next(begin, end);
         if (status != LineReader::LINE) {

@@ -62,6 +62,9 @@ private:
     ResultCode ScanFile(int fd, int64_t total, LineFormat format, bool plain, Progress* progress,
                         ScanPart& result);
     void ScanRange(int fd, ScanPart& part, const std::function<bool(int64_t bytes)>& poll) const;
+    // ScanRange's lines after the header, without quotes: blocks of lines at a time.
+    void ScanBlocks(LineReader& reader, ScanPart& part,
+                    const std::function<bool(int64_t bytes)>& poll) const;
     ResultCode JoinParts(int fd, bool parallel, ScanPart& head, ScanPart& tail, Progress* progress,
                          int64_t total);
     // One series per column after the first, over the first as X; or, without

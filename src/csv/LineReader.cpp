@@ -160,6 +160,36 @@ LineReader::Status LineReader::Next(const char*& lineBegin, const char*& lineEnd
     }
 }
 
+LineReader::Status LineReader::NextLines(const char*& linesBegin, const char*& linesEnd)
+{
+    for (;;) {
+        char* begin = m_buffer.get() + m_pos;
+        const size_t pending = m_fill - m_pos;
+        // The last terminator in the buffer ends the block; m_searched bytes have none.
+        char* term = pending > m_searched
+                         ? static_cast<char*>(memrchr(begin + m_searched, m_format.terminator,
+                                                      pending - m_searched))
+                         : nullptr;
+        if (term || (m_eof && pending > 0)) {
+            const size_t used = term ? static_cast<size_t>(term + 1 - begin) : pending;
+            m_pos += used;
+            m_offset += static_cast<int64_t>(used);
+            m_searched = 0;
+            m_lineFeed = term != nullptr;
+            linesBegin = begin;
+            linesEnd = begin + used;
+            return LINE;
+        }
+        if (m_eof)
+            return END;
+        m_searched = pending;
+        if (pending == m_capacity && !Grow())
+            return TOO_LONG;
+        if (!Refill())
+            return READ_ERROR;
+    }
+}
+
 int CountByteWithSlack(const char* begin, const char* end, char c)
 {
     alignas(16) static const unsigned char SLACK_MASK[32] = {

@@ -41,6 +41,11 @@ public:
     // call. After TOO_LONG or READ_ERROR the reader is spent.
     Status Next(const char*& lineBegin, const char*& lineEnd);
 
+    // The next lines at once, for a format without quotes: [linesBegin, linesEnd) holds
+    // whole lines, each with its terminator, except a last line of the range that has none;
+    // valid until the next call. May follow calls of Next. LINE while there are lines.
+    Status NextLines(const char*& linesBegin, const char*& linesEnd);
+
     // File offset just after the last line returned, line end included.
     int64_t Offset() const { return m_offset; }
     // Whether the last line returned ended with its terminator.

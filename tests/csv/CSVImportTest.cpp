@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -378,6 +380,150 @@ TEST(CSVImport, ConversionLineRulesGapsAndLongLinesWithOneAndTwoThreads)
         EXPECT_EQ(one.gaps, c.gaps);
         EXPECT_EQ(one.firstGapLine, c.firstGapLine);
         EXPECT_EQ(Scanned(two), Scanned(one));
+    }
+}
+
+// ConvertPlainLine reads a block of lines in one pass: a line it takes must end where the
+// line ends and give the row ConvertFields gives it; lines of plain numbers it must take,
+// others it may leave to ConvertFields.
+TEST(CSVImport, OnePassOverPlainLinesGivesTheRowsOfTheLineRules)
+{
+    const std::vector<const char*> plain = {"0",        "-0.00194121",
+                                            "4999.998", "1e5",
+                                            "+.5",      "7.",
+                                            "1.5d2",    "-2E-3",
+                                            "1e-400",   "12345678901234567890",
+                                            "-0",       "0.000000000000000001234"};
+    const std::vector<const char*> other = {"",  " 1", "1 ",  "\t2",  "nan", "x",  "1e",
+                                            "-", ".",  "\v3", "1\r2", "0x1", "1e+"};
+    constexpr size_t COLUMNS = 5;
+    std::mt19937_64 rng(28);
+    auto pick = [&rng](size_t n) { return size_t(rng() % n); };
+    for (char separator : {',', ';', '\t', ' '}) {
+        SCOPED_TRACE(std::string("separator '") + separator + "'");
+        std::string block;
+        std::vector<bool> plainLines;
+        for (int i = 0; i < 5000; ++i) {
+            const size_t fields = pick(20) == 0 ? 0 : 1 + pick(COLUMNS + 1);
+            bool isPlain = fields <= COLUMNS;
+            for (size_t f = 0; f < fields; ++f) {
+                const bool odd = pick(8) == 0;
+                isPlain = isPlain && !odd;
+                block += std::string(f ? 1 : 0, separator) +
+                         (odd ? other[pick(other.size())] : plain[pick(plain.size())]);
+            }
+            if (fields && pick(10) == 0)
+                block += separator; // a trailing separator
+            block += pick(3) ? "\n" : "\r\n";
+            plainLines.push_back(isPlain);
+        }
+        block.resize(block.size() - (block.size() >= 2 && block[block.size() - 2] == '\r' ? 2 : 1));
+        double want[COLUMNS], got[COLUMNS];
+        double* wantColumns[COLUMNS] = {&want[0], &want[1], nullptr, &want[3], &want[4]};
+        double* gotColumns[COLUMNS] = {&got[0], &got[1], nullptr, &got[3], &got[4]};
+        const char* p = block.data();
+        const char* const end = p + block.size();
+        for (size_t i = 0; p != end; ++i) {
+            const char* lineFeed = std::find(p, end, '\n');
+            const char* next = lineFeed == end ? end : lineFeed + 1;
+            const char* lineEnd =
+                lineFeed != end && lineFeed > p && lineFeed[-1] == '\r' ? lineFeed - 1 : lineFeed;
+            SCOPED_TRACE("line " + std::to_string(i + 1) + ": " + std::string(p, lineEnd));
+            std::fill(std::begin(want), std::end(want), -7.5);
+            std::fill(std::begin(got), std::end(got), -7.5);
+            const bool read = ConvertFields(p, lineEnd, 0, wantColumns, COLUMNS, separator);
+            const char* stop = ConvertPlainLine(p, end, 0, gotColumns, COLUMNS, separator);
+            if (plainLines[i]) {
+                ASSERT_NE(stop, nullptr);
+            }
+            if (stop) {
+                ASSERT_EQ(stop, next);
+                ASSERT_TRUE(read);
+                ASSERT_EQ(std::memcmp(got, want, sizeof got), 0);
+            }
+            p = next;
+        }
+    }
+}
+
+// After the header the scan and the conversion take blocks of lines at once: lines,
+// columns, line index and values must be those of the lines one by one, across the seams
+// of blocks and threads, with a line longer than a block and every line end.
+TEST(CSVImport, BlocksOfLinesReadAsLinesOneByOne)
+{
+    std::mt19937_64 rng(1208);
+    auto pick = [&rng](size_t n) { return size_t(rng() % n); };
+    // Cells the line rules read (an empty one or a blank line would be a gap).
+    const std::vector<const char*> cells = {"1", "-0.5", " 2", "3.25e1", "7.", "0.001"};
+    std::string content = "t,a,b\nunit,V,A\n";
+    while (content.size() < 3000000) {
+        const size_t k = pick(200);
+        if (k == 0)
+            content += pick(2) ? "\r\n" : "\n"; // empty: zeros
+        else if (k == 1 && content.size() > 1500000 && content.size() < 1600000)
+            content += std::string(1200000, ' ') + "7,7\n"; // longer than a block
+        else {
+            const size_t fields = 1 + pick(pick(50) == 0 ? 6 : 3);
+            for (size_t f = 0; f < fields; ++f)
+                content += std::string(f ? "," : "") + cells[pick(cells.size())];
+            content += pick(4) ? "\n" : "\r\n";
+        }
+    }
+    content += "4,5"; // no line end
+    // The model: line starts, the widest data line, and each line by ConvertFields.
+    std::vector<int64_t> starts{0};
+    for (size_t at = content.find('\n'); at != std::string::npos; at = content.find('\n', at + 1))
+        starts.push_back(int64_t(at) + 1);
+    const int64_t lines = int64_t(starts.size());
+    int columns = 0;
+    for (int64_t line = 2; line < lines; ++line) {
+        const int64_t end = line + 1 < lines ? starts[size_t(line) + 1] : int64_t(content.size());
+        columns = std::max<int>(columns, 1 + int(std::count(content.begin() + starts[size_t(line)],
+                                                            content.begin() + end, ',')));
+    }
+    Columns expected(size_t(columns), std::vector<double>(size_t(lines - 2), 0.0));
+    std::vector<double*> targets(static_cast<size_t>(columns));
+    for (int64_t line = 2; line < lines; ++line) {
+        for (int c = 0; c < columns; ++c)
+            targets[size_t(c)] = &expected[size_t(c)][size_t(line - 2)];
+        const char* begin = content.data() + starts[size_t(line)];
+        const char* end = content.data() + (line + 1 < lines ? starts[size_t(line) + 1] - 1
+                                                             : int64_t(content.size()));
+        if (end > begin && end[-1] == '\r')
+            --end;
+        ASSERT_TRUE(ConvertFields(begin, end, 0, targets.data(), targets.size(), ','));
+    }
+
+    TempDir dir;
+    const std::string path = dir.Write("blocks.csv", content);
+    for (int threads : {1, 2}) {
+        SCOPED_TRACE("threads " + std::to_string(threads));
+        CSVImportTuning tuning;
+        tuning.threadCount = threads;
+        tuning.parallelMinBytes = 0;
+        DialectRequest plainOnly;
+        plainOnly.detect = false;
+        wxString message;
+        CSVScanner scanner(path, plainOnly, tuning, message);
+        ASSERT_EQ(scanner.Scan(nullptr), ResultCode::SUCCESS) << message;
+        EXPECT_EQ(scanner.GetInfo().rowCount, lines);
+        EXPECT_EQ(scanner.GetInfo().columnCount, columns);
+        EXPECT_EQ(scanner.GetOption().headerRows, 2);
+        const std::vector<CSVLineIndex::Mark>& marks = scanner.GetLineIndex().marks;
+        ASSERT_FALSE(marks.empty());
+        for (size_t k = 0; k < marks.size(); ++k) {
+            ASSERT_LT(marks[k].line, lines);
+            EXPECT_EQ(marks[k].offset, starts[size_t(marks[k].line)]) << k;
+            if (threads == 1) {
+                EXPECT_EQ(marks[k].line, int64_t(k) * PROGRESS_LINES);
+            }
+        }
+        EXPECT_GT(marks.back().line, lines - 1 - PROGRESS_LINES);
+
+        const Imported got = ImportAllColumns(path, ',', threads);
+        ASSERT_EQ(got.result, ResultCode::SUCCESS) << got.message;
+        EXPECT_EQ(got.gaps, 0);
+        EXPECT_TRUE(Bits(got.values) == Bits(expected));
     }
 }
 

@@ -75,3 +75,72 @@ TEST(NumberParser, MatchesStrtodOnRandomInputs)
 }
 
 } // namespace
+
+namespace {
+
+// Fields as files write them, weighted to the shapes the fast path takes (up to 19 digits,
+// leading zeros, values about 2^53) and its edges: 20 digits, long fractions, exponents
+// near 22, a decimal comma, blanks, junk.
+std::string RandomField(std::mt19937_64& rng)
+{
+    auto pick = [&rng](int n) { return static_cast<int>(rng() % unsigned(n)); };
+    auto digits = [&](int count) {
+        std::string s(size_t(count), '0');
+        for (char& c : s)
+            c = char('0' + pick(10));
+        return s;
+    };
+    std::string s;
+    if (pick(16) == 0)
+        s += " \t"[pick(2)];
+    if (pick(3) == 0)
+        s += "+-"[pick(2)];
+    switch (pick(5)) {
+    case 0: // about 2^53 = 9007199254740992, as an integer or with its point moved
+        s += std::to_string(9007199254740992ull - 3 + uint64_t(pick(7)));
+        if (pick(2))
+            s.insert(s.size() - size_t(pick(16)), ".");
+        break;
+    case 1: // leading zeros
+        s += std::string(size_t(pick(12)), '0') + digits(pick(10));
+        if (pick(2))
+            s += "." + std::string(size_t(pick(18)), '0') + digits(pick(6));
+        break;
+    default: // up to 20 digits around the point
+        s += digits(pick(pick(6) == 0 ? 21 : 9));
+        if (pick(4))
+            s += "." + digits(pick(pick(6) == 0 ? 21 : 9));
+    }
+    if (pick(4) == 0) {
+        s += "eEdD"[pick(4)];
+        if (pick(2))
+            s += "+-"[pick(2)];
+        s += std::to_string(pick(pick(4) == 0 ? 400 : 30));
+    }
+    if (pick(6) == 0)
+        s += ",;\t\r\n x.5e"[pick(11)];
+    return s;
+}
+
+// The one-pass reading of ParseNumber against the general way through fast_float: the
+// same stop and the same bits, for the whole field and its prefixes, with digits after
+// `last` so that reading past it shows.
+TEST(NumberParser, FastPathMatchesTheGeneralWayBitForBit)
+{
+    std::mt19937_64 rng(20261208);
+    for (int i = 0; i < 300000; ++i) {
+        const std::string field = RandomField(rng);
+        const size_t length = rng() % 3 ? field.size() : rng() % (field.size() + 1);
+        const std::string text = field.substr(0, length) + "12345678901234567890";
+        const char* first = text.data();
+        const char* last = first + length;
+        double value = -1.0, expected = -1.0;
+        const char* stop = ParseNumber(first, last, value);
+        const char* expectedStop = ParseNumberGeneral(first, last, expected);
+        SCOPED_TRACE("field \"" + field + "\" length " + std::to_string(length));
+        ASSERT_EQ(stop, expectedStop);
+        ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << value << " " << expected;
+    }
+}
+
+} // namespace
