@@ -180,6 +180,36 @@ std::string Stamped(int lines)
     return text;
 }
 
+// The data of a detected dialect ends at its last line with more than blanks; a carriage
+// return is more, unless it ends the line before its line feed.
+TEST(CSVScan, DataEndsAtTheLastLineWithMoreThanBlanks)
+{
+    const struct
+    {
+        const char* tail;
+        int extraRows;
+    } cases[] = {
+        {"  \n\t\n", 0}, {"\r\n \t\r\n", 0}, {"\r\r\n \n", 1},
+        {" x \n\n", 1},  {"\n\n \t7", 3},    {"\t\r \n\n", 1},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tail);
+        const std::string path = dir.Write("tail.csv", Stamped(3000) + c.tail);
+        for (int threads : {1, 2}) {
+            SCOPED_TRACE(threads);
+            CSVImportTuning tuning;
+            tuning.threadCount = threads;
+            tuning.parallelMinBytes = 0;
+            wxString message;
+            CSVScanner scanner(path, DialectRequest(), tuning, message);
+            ASSERT_EQ(scanner.Scan(nullptr), ResultCode::SUCCESS) << message;
+            ASSERT_TRUE(scanner.GetOption().dialect.detected);
+            EXPECT_EQ(scanner.GetOption().dataRows, 3000 + c.extraRows);
+        }
+    }
+}
+
 // Such a file is all header to the plain reading: it is scanned by the detected dialect,
 // its line index reaches its end, and one thread and two read the same values.
 TEST(CSVScan, StampedFileIsIndexedThroughoutAndReadAlike)
