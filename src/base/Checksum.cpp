@@ -1,5 +1,6 @@
 #include "base/Checksum.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <system_error>
@@ -60,31 +61,39 @@ uint64_t ChecksumBytes(const void* data, size_t size, uint64_t seed)
     return Avalanche(h);
 }
 
-uint64_t ChecksumRuns(const ByteRun* runs, size_t count, int threads)
+bool ChecksumFilledRuns(const ByteRun* runs, size_t count, int threads,
+                        const std::function<bool(size_t run, size_t offset, size_t size)>& fill,
+                        uint64_t& sum)
 {
     // Pieces are numbered across the runs; each piece's sum is seeded with its number, so
     // moving bytes between pieces, or pieces around, changes the whole.
     struct Piece
     {
         const unsigned char* data;
-        size_t size;
+        size_t size, run, offset;
     };
     std::vector<Piece> pieces;
     for (size_t r = 0; r < count; ++r) {
         const auto* p = static_cast<const unsigned char*>(runs[r].data);
-        size_t left = runs[r].size;
+        size_t offset = 0;
         do {
-            const size_t n = left < PIECE_BYTES ? left : PIECE_BYTES;
-            pieces.push_back({p, n});
-            p += n;
-            left -= n;
-        } while (left > 0);
+            const size_t n = std::min(runs[r].size - offset, PIECE_BYTES);
+            pieces.push_back({p + offset, n, r, offset});
+            offset += n;
+        } while (offset < runs[r].size);
     }
     std::vector<uint64_t> sums(pieces.size());
     std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
     auto work = [&] {
-        for (size_t k; (k = next.fetch_add(1)) < pieces.size();)
-            sums[k] = ChecksumBytes(pieces[k].data, pieces[k].size, k);
+        for (size_t k; !failed && (k = next.fetch_add(1)) < pieces.size();) {
+            const Piece& piece = pieces[k];
+            if (fill && piece.size > 0 && !fill(piece.run, piece.offset, piece.size)) {
+                failed = true;
+                return;
+            }
+            sums[k] = ChecksumBytes(piece.data, piece.size, k);
+        }
     };
     std::thread helper;
     if (threads > 1 && pieces.size() > 1) {
@@ -97,5 +106,15 @@ uint64_t ChecksumRuns(const ByteRun* runs, size_t count, int threads)
     work();
     if (helper.joinable())
         helper.join();
-    return ChecksumBytes(sums.data(), sums.size() * sizeof(uint64_t), count);
+    if (failed)
+        return false;
+    sum = ChecksumBytes(sums.data(), sums.size() * sizeof(uint64_t), count);
+    return true;
+}
+
+uint64_t ChecksumRuns(const ByteRun* runs, size_t count, int threads)
+{
+    uint64_t sum = 0;
+    ChecksumFilledRuns(runs, count, threads, {}, sum);
+    return sum;
 }

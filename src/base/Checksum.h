@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 // A 64-bit checksum of `size` bytes for telling a damaged file from a sound one (not for
 // security): every byte goes through four independent multiply-rotate lanes, so any
@@ -17,3 +18,11 @@ struct ByteRun
     size_t size;
 };
 uint64_t ChecksumRuns(const ByteRun* runs, size_t count, int threads);
+
+// ChecksumRuns over runs whose bytes are not there yet: `fill(run, offset, size)` puts each
+// piece in place (a read from a file) just before it is summed, on the thread that sums
+// it, so that the bytes are summed while they are still in the processor's cache. False,
+// with `sum` unset, when a fill fails; the pieces after it are then left unfilled.
+bool ChecksumFilledRuns(const ByteRun* runs, size_t count, int threads,
+                        const std::function<bool(size_t run, size_t offset, size_t size)>& fill,
+                        uint64_t& sum);

@@ -186,7 +186,8 @@ CacheRead ColumnCache::Load(const std::string& sourcePath, const std::string& ke
 {
     if (!m_settings.enabled || sourcePath.empty())
         return CacheRead::ABSENT;
-    return ReadCacheFile(FileFor(sourcePath), sourcePath, key, byRequest, out, afterKeyCheck);
+    return ReadCacheFile(FileFor(sourcePath), sourcePath, key, byRequest, out, afterKeyCheck,
+                         m_settings.arrays);
 }
 
 void ColumnCache::Store(std::shared_ptr<const CachedImport> import)

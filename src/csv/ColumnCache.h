@@ -20,6 +20,7 @@ struct ColumnCacheSettings
     bool enabled = true;
     std::string dir;      // empty: DefaultColumnCacheDir()
     int64_t maxBytes = 0; // 0 or less: a tenth of the free space of the folder's disk
+    CacheArrays arrays = CacheArrays::CHOOSE;
 };
 
 // $XDG_CACHE_HOME/ardentine, or ~/.cache/ardentine.

@@ -18,6 +18,7 @@
 #include "base/AtomicFile.h"
 #include "base/BuildInfo.h"
 #include "base/Checksum.h"
+#include "base/FileUtil.h"
 #include "csv/ColumnStream.h"
 #include "model/LargeArray.h"
 
@@ -419,6 +420,35 @@ void RemoveIfSame(const std::string& path, int fd)
         unlink(path.c_str());
 }
 
+// A private anonymous mapping of LargeMappingBytes(bytes), as AdoptMapping takes; null
+// when there is no memory for it.
+void* MapAnonymous(size_t bytes)
+{
+    const size_t length = LargeMappingBytes(bytes);
+    void* memory =
+        mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return nullptr;
+    madvise(memory, length, MADV_HUGEPAGE); // advice only
+    return memory;
+}
+
+// pread until `size` bytes are in; false at the file's end or an error.
+bool ReadAll(int fd, char* to, size_t size, uint64_t offset)
+{
+    while (size > 0) {
+        const ssize_t n = pread(fd, to, size, off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        to += n;
+        size -= size_t(n);
+        offset += uint64_t(n);
+    }
+    return true;
+}
+
 template <typename T>
 LargeArray<T> TakeArray(Mapping& own, const char* whole, const ArrayEntry& entry)
 {
@@ -428,6 +458,8 @@ LargeArray<T> TakeArray(Mapping& own, const char* whole, const ArrayEntry& entry
         own.memory = nullptr; // the array owns it now, or has undone it
         return AdoptMapping(memory, count);
     }
+    if (count == 0)
+        return {};
     const T* begin = reinterpret_cast<const T*>(whole + entry.offset);
     return LargeArray<T>(begin, begin + count);
 }
@@ -443,12 +475,14 @@ public:
     }
 
     CacheRead Read(const std::string& sourcePath, const std::string& key, bool byRequest,
-                   const Head& head, CachedImport& out, const std::function<void()>& afterKeyCheck);
+                   const Head& head, CachedImport& out, const std::function<void()>& afterKeyCheck,
+                   CacheArrays arrays);
 
 private:
     bool ReadRest(CachedImport& out);
     bool CheckTable() const;
     CacheRead MapAndCheck(uint64_t checksum);
+    CacheRead ReadAndCheck(uint64_t checksum);
     bool MakeSeries(CachedImport& out);
 
     const std::string& m_path;
@@ -464,7 +498,7 @@ private:
 
 CacheRead CacheReader::Read(const std::string& sourcePath, const std::string& key, bool byRequest,
                             const Head& head, CachedImport& out,
-                            const std::function<void()>& afterKeyCheck)
+                            const std::function<void()>& afterKeyCheck, CacheArrays arrays)
 {
     if (m_in.Str() != ProgramVersion())
         return CacheRead::OTHER_VERSION;
@@ -485,9 +519,15 @@ CacheRead CacheReader::Read(const std::string& sourcePath, const std::string& ke
         return CacheRead::STALE;
     if (afterKeyCheck)
         afterKeyCheck();
-    const CacheRead mapped = MapAndCheck(head.checksum);
-    if (mapped != CacheRead::LOADED)
-        return mapped;
+    if (arrays == CacheArrays::CHOOSE) {
+        const int64_t available = GetAvailableMemory();
+        arrays = available > 0 && m_fileBytes <= uint64_t(available) / 4 ? CacheArrays::READ
+                                                                         : CacheArrays::MAP;
+    }
+    const CacheRead checked =
+        arrays == CacheArrays::READ ? ReadAndCheck(head.checksum) : MapAndCheck(head.checksum);
+    if (checked != CacheRead::LOADED)
+        return checked;
     return MakeSeries(out) ? CacheRead::LOADED : CacheRead::ABSENT;
 }
 
@@ -599,6 +639,34 @@ CacheRead CacheReader::MapAndCheck(uint64_t checksum)
                                                                  : CacheRead::DAMAGED;
 }
 
+// Each array into memory of its own (huge pages where the system has them: far fewer
+// first-touch faults than mapping the file's pages), read and checked in one pass.
+CacheRead CacheReader::ReadAndCheck(uint64_t checksum)
+{
+    std::vector<ByteRun> runs{{m_meta.data(), m_meta.size()}};
+    m_own.resize(m_arrays.size());
+    for (size_t k = 0; k < m_arrays.size(); ++k) {
+        const size_t bytes = size_t(m_arrays[k].bytes);
+        if (bytes > 0) {
+            m_own[k].memory = MapAnonymous(bytes);
+            if (!m_own[k].memory)
+                return CacheRead::ABSENT;
+            m_own[k].bytes = bytes;
+        }
+        runs.push_back({m_own[k].memory, bytes});
+    }
+    auto fill = [&](size_t run, size_t offset, size_t size) {
+        if (run == 0)
+            return true; // the metadata, read already
+        char* to = static_cast<char*>(m_own[run - 1].memory) + offset;
+        return ReadAll(m_fd, to, size, m_arrays[run - 1].offset + offset);
+    };
+    uint64_t sum = 0;
+    if (!ChecksumFilledRuns(runs.data(), runs.size(), 2, fill, sum))
+        return CacheRead::DAMAGED; // shorter than its table says
+    return sum == checksum ? CacheRead::LOADED : CacheRead::DAMAGED;
+}
+
 bool CacheReader::MakeSeries(CachedImport& out)
 {
     const char* whole = static_cast<const char*>(m_whole.memory);
@@ -689,7 +757,7 @@ const char* CacheReadName(CacheRead result)
 
 CacheRead ReadCacheFile(const std::string& cachePath, const std::string& sourcePath,
                         const std::string& key, bool byRequest, CachedImport& out,
-                        const std::function<void()>& afterKeyCheck)
+                        const std::function<void()>& afterKeyCheck, CacheArrays arrays)
 {
     out = CachedImport();
     Fd file{open(cachePath.c_str(), O_RDONLY | O_CLOEXEC)};
@@ -702,7 +770,7 @@ CacheRead ReadCacheFile(const std::string& cachePath, const std::string& sourceP
     switch (ReadHead(file.fd, head, meta, fileBytes)) {
     case HeadRead::OK:
         result = CacheReader(cachePath, file.fd, meta, fileBytes)
-                     .Read(sourcePath, key, byRequest, head, out, afterKeyCheck);
+                     .Read(sourcePath, key, byRequest, head, out, afterKeyCheck, arrays);
         break;
     case HeadRead::OTHER_VERSION:
         result = CacheRead::OTHER_VERSION;

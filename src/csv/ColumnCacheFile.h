@@ -78,15 +78,25 @@ enum class CacheRead
 };
 const char* CacheReadName(CacheRead result);
 
+// Where the arrays of a cache file go when it is read.
+enum class CacheArrays
+{
+    CHOOSE, // READ when the file takes at most a quarter of the memory available, else MAP
+    READ,   // into the heap, read and checked piece by piece on two threads: the quickest
+    MAP,    // the series map the file, so the system pages them in and out
+};
+
 // Reads the cache file of `sourcePath` when it holds the import of `key` (a request key
 // when `byRequest`, else an option key) and the source is as it was then. Checks the key
 // and the source first, then the checksum of every byte it gives, and only then makes
-// series: their large arrays map the cache file (privately; never the source), so that a
-// later change of the source does not reach them and shows as a stale key next time.
-// `afterKeyCheck`, when set, runs between the check of the source and the mapping (tests).
+// series: their arrays are read from the cache file or map it (privately; never the
+// source), so that a later change of the source does not reach them and shows as a stale
+// key next time. `afterKeyCheck`, when set, runs between the check of the source and the
+// reading of the arrays (tests).
 CacheRead ReadCacheFile(const std::string& cachePath, const std::string& sourcePath,
                         const std::string& key, bool byRequest, CachedImport& out,
-                        const std::function<void()>& afterKeyCheck = {});
+                        const std::function<void()>& afterKeyCheck = {},
+                        CacheArrays arrays = CacheArrays::CHOOSE);
 
 // Whether the cache file holds a sound-looking import of this option and source stamp (the
 // head and keys only, no checksum): another writer got there first.
