@@ -42,6 +42,8 @@ bool Application::OnInit()
     if (!wxApp::OnInit()) // parses the command line
         return false;
     LoadConfiguration(LocalConfigPath());
+    PrefetchFilesAtStart(m_startFiles, m_startSeparator, GetColumnCache(),
+                         ReadSetting(*m_config, SETTING_MIPMAP_RESOLUTION));
     auto* frame = new MainFrame(nullptr);
     frame->Show(true);
     ImportFilesAtStart(*frame, m_startFiles, m_startSeparator);
@@ -115,8 +117,10 @@ bool Application::OnCmdLineParsed(wxCmdLineParser& parser)
     m_startFiles.clear();
     if (!ReadStartOptions(parser, m_startFiles, m_startSeparator))
         return false;
-    if (parser.Found("verbose"))
+    if (parser.Found("verbose")) {
         wxLog::SetLogLevel(wxLOG_Debug);
+        wxLog::SetTimestamp("%H:%M:%S.%l"); // milliseconds: the traces time the start-up
+    }
     return true;
 }
 
@@ -140,8 +144,8 @@ bool Application::ReadStartOptions(const wxCmdLineParser& parser, wxArrayString&
 ColumnCache& Application::GetColumnCache()
 {
     if (!m_columnCache)
-        m_columnCache = std::make_unique<ColumnCache>(
-            m_config ? ReadCacheSettings(*m_config) : ColumnCacheSettings());
+        m_columnCache = std::make_unique<ColumnCache>(m_config ? ReadCacheSettings(*m_config)
+                                                               : ColumnCacheSettings());
     return *m_columnCache;
 }
 

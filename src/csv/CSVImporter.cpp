@@ -160,6 +160,20 @@ FileIdentity CSVImporter::GetReadIdentity() const
                        : ReadFileIdentity(FileNameToNarrow(m_fileName), m_dataEnd);
 }
 
+void CSVImporter::PrefetchCached(int resolution)
+{
+    if (m_cache)
+        m_cache->Prefetch(AbsolutePath(m_fileName),
+                          CacheRequestKey(m_separator, m_request, resolution), true);
+}
+
+bool CSVImporter::IsPrefetched(int resolution)
+{
+    return m_cache &&
+           m_cache->PrefetchLoaded(AbsolutePath(m_fileName),
+                                   CacheRequestKey(m_separator, m_request, resolution), true);
+}
+
 bool CSVImporter::LoadCached(const std::string& key, bool byRequest)
 {
     m_fromCache = false;

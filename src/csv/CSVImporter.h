@@ -86,6 +86,11 @@ public:
     bool ReadWholeCached(const CSVImportOption& option, int resolution);
     // Whether the last import was parsed into a new cache file (too large for memory).
     bool IsStreamed() const { return m_streamed; }
+    // Starts ImportCached's read of the cache on a thread of its own, for ImportCached to
+    // take (see ColumnCache::Prefetch); and whether that read found the import (waits for
+    // it to end; false without one).
+    void PrefetchCached(int resolution = DEFAULT_MIPMAP_RESOLUTION);
+    bool IsPrefetched(int resolution = DEFAULT_MIPMAP_RESOLUTION);
     // Whether the series of the last import came from the cache.
     bool IsFromCache() const { return m_fromCache; }
     // The file as the last read saw it: from the cache, as it was when cached.

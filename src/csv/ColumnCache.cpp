@@ -157,6 +157,7 @@ ColumnCache::ColumnCache(ColumnCacheSettings settings)
 
 ColumnCache::~ColumnCache()
 {
+    DropPrefetches();
     {
         std::lock_guard<std::mutex> lock(g_cachesMutex);
         g_caches.erase(std::find(g_caches.begin(), g_caches.end(), this));
@@ -186,8 +187,75 @@ CacheRead ColumnCache::Load(const std::string& sourcePath, const std::string& ke
 {
     if (!m_settings.enabled || sourcePath.empty())
         return CacheRead::ABSENT;
+    if (auto prefetched = TakePrefetch(sourcePath, key, byRequest)) {
+        out = std::move(prefetched->import);
+        return prefetched->result;
+    }
     return ReadCacheFile(FileFor(sourcePath), sourcePath, key, byRequest, out, afterKeyCheck,
                          m_settings.arrays);
+}
+
+void ColumnCache::Prefetch(const std::string& sourcePath, const std::string& key, bool byRequest)
+{
+    if (!m_settings.enabled || sourcePath.empty())
+        return;
+    auto prefetched = std::make_unique<Prefetched>();
+    prefetched->sourcePath = sourcePath;
+    prefetched->key = key;
+    prefetched->byRequest = byRequest;
+    Prefetched& p = *prefetched;
+    try {
+        p.thread = std::thread([this, &p] {
+            p.result = ReadCacheFile(FileFor(p.sourcePath), p.sourcePath, p.key, p.byRequest,
+                                     p.import, afterKeyCheck, m_settings.arrays);
+        });
+    } catch (const std::system_error&) {
+        return; // the Load reads it then
+    }
+    std::lock_guard<std::mutex> lock(m_prefetchMutex);
+    m_prefetched.push_back(std::move(prefetched));
+}
+
+bool ColumnCache::PrefetchLoaded(const std::string& sourcePath, const std::string& key,
+                                 bool byRequest)
+{
+    std::unique_ptr<Prefetched> prefetched = TakePrefetch(sourcePath, key, byRequest);
+    if (!prefetched)
+        return false;
+    const bool loaded = prefetched->result == CacheRead::LOADED;
+    std::lock_guard<std::mutex> lock(m_prefetchMutex);
+    m_prefetched.push_back(std::move(prefetched)); // ended: the Load takes it at once
+    return loaded;
+}
+
+// The prefetch of these, ended, out of the list; null when there is none.
+std::unique_ptr<ColumnCache::Prefetched>
+ColumnCache::TakePrefetch(const std::string& sourcePath, const std::string& key, bool byRequest)
+{
+    std::unique_ptr<Prefetched> prefetched;
+    {
+        std::lock_guard<std::mutex> lock(m_prefetchMutex);
+        for (auto it = m_prefetched.begin(); it != m_prefetched.end(); ++it) {
+            if ((*it)->sourcePath == sourcePath && (*it)->key == key &&
+                (*it)->byRequest == byRequest) {
+                prefetched = std::move(*it);
+                m_prefetched.erase(it);
+                break;
+            }
+        }
+    }
+    if (prefetched && prefetched->thread.joinable())
+        prefetched->thread.join();
+    return prefetched;
+}
+
+void ColumnCache::DropPrefetches()
+{
+    std::lock_guard<std::mutex> lock(m_prefetchMutex);
+    for (auto& prefetched : m_prefetched)
+        if (prefetched->thread.joinable())
+            prefetched->thread.join();
+    m_prefetched.clear();
 }
 
 void ColumnCache::Store(std::shared_ptr<const CachedImport> import)
@@ -336,6 +404,7 @@ void ColumnCache::Evict(const std::string& keep)
 
 int ColumnCache::Clear()
 {
+    DropPrefetches();
     CancelWrites();
     std::vector<CacheEntry> files;
     std::vector<std::string> orphans;

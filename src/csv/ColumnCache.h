@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "csv/ColumnCacheFile.h"
 
@@ -52,6 +53,16 @@ public:
     CacheRead Load(const std::string& sourcePath, const std::string& key, bool byRequest,
                    CachedImport& out);
 
+    // Starts the Load of these on a thread of its own, for the Load of the same arguments
+    // to take (at start-up, the cache is read while the window is made).
+    void Prefetch(const std::string& sourcePath, const std::string& key, bool byRequest);
+    // Whether the prefetch of these loaded the import (waits for it to end; false when
+    // there is none). The import stays for the Load.
+    bool PrefetchLoaded(const std::string& sourcePath, const std::string& key, bool byRequest);
+
+    // Waits for the prefetches and drops those no Load took (their series' memory).
+    void DropPrefetches();
+
     // Queues the import to be written (its series must not grow until it is: see
     // CancelWrites). Skipped when the cache is off, another writer has written it already,
     // or it alone is larger than the cap; after a write the least recently used files go
@@ -81,6 +92,17 @@ public:
     static void ResetLogOnce();
 
 private:
+    struct Prefetched
+    {
+        std::string sourcePath, key;
+        bool byRequest;
+        std::thread thread;
+        CacheRead result = CacheRead::ABSENT;
+        CachedImport import;
+    };
+    std::unique_ptr<Prefetched> TakePrefetch(const std::string& sourcePath, const std::string& key,
+                                             bool byRequest);
+
     void WriterLoop();
     void WriteOne(const CachedImport& import);
     void Evict(const std::string& keep);
@@ -98,4 +120,6 @@ private:
     std::atomic<int> m_written{0};
     std::atomic<int> m_skipped{0};
     std::thread m_thread;
+    std::mutex m_prefetchMutex;
+    std::vector<std::unique_ptr<Prefetched>> m_prefetched; // not yet taken by a Load
 };

@@ -7,6 +7,9 @@
 #include <wx/menu.h>
 #include <wx/uiaction.h>
 
+#include "app/Application.h"
+#include "app/Settings.h"
+#include "app/commands/ImportCommand.h"
 #include "app/dialogs/CSVImportOptionDlg.h"
 #include "app/dialogs/SeparatorSettingDlg.h"
 #include "csv/ColumnCache.h"
@@ -382,4 +385,42 @@ TEST_F(ImportCommandTest, ReopenComesFromTheColumnCache)
     EXPECT_EQ("The column cache is cleared: 1 file removed.", Status());
 }
 
+// Files named on the command line that the cache holds are read from it while the window
+// is made and go in before ImportFilesAtStart returns, so its first picture shows them;
+// the first one it does not hold, and all after it, wait for the event loop as before.
+TEST_F(ImportCommandTest, StartFilesFromTheCacheGoInBeforeTheFirstPicture)
+{
+    const wxString a = Write("start-a.csv", ABC), c = Write("start-c.csv", "t,c\n0,1\n1,2\n"),
+                   d = Write("start-d.csv", "t,d\n0,1\n1,2\n");
+    ColumnCache& cache = Application::GetInstance().GetColumnCache();
+    cache.Clear();
+    RunWithDialogs([&] { EXPECT_TRUE(ImportFileWithSeparator(*frame, a, 0, false)); }, {});
+    cache.WaitForWrites();
+    const Rows fromA = Series();
+    const int resolution = ReadSetting(frame->GetConfig(), SETTING_MIPMAP_RESOLUTION);
+    // The files, the series there before the event loop runs, all series after it.
+    const std::tuple<std::vector<wxString>, size_t, size_t> rows[] = {
+        {{a}, 2, 2},
+        {{a, c}, 2, 3}, // c is not in the cache: read once the loop runs
+        {{d, a}, 0, 3}, // d neither: nothing goes before it
+    };
+    for (const auto& [files, before, after] : rows) {
+        SCOPED_TRACE(files[0] + (files.size() > 1 ? " " + files[1] : ""));
+        frame->ResetProject();
+        const wxArrayString names(files.size(), files.data());
+        PrefetchFilesAtStart(names, 0, cache, resolution);
+        RunWithDialogs(
+            [&] {
+                ImportFilesAtStart(*frame, names, 0);
+                EXPECT_EQ(before, size_t(Project().GetCount()));
+                PumpUntil([&] { return size_t(Project().GetCount()) >= after; });
+            },
+            {});
+        EXPECT_EQ(after, size_t(Project().GetCount()));
+        const Rows now = Series();
+        if (files[0] == a && now.size() >= 2) {
+            EXPECT_EQ(fromA, Rows(now.begin(), now.begin() + 2));
+        }
+    }
+}
 } // namespace

@@ -101,6 +101,20 @@ bool ChooseOptionAndImport(wxWindow* parent, CSVImporter& importer, ProgressDlg&
     return RunImport(importer, progress, config, parent);
 }
 
+// A file given at start-up that is imported without a question first.
+bool ImportsUnasked(const wxString& file, wxChar separator)
+{
+    return !IsProjectFileName(file) && (separator || !IsSeparatorAsked(file));
+}
+
+// The importer of ImportFileWithSeparator, before its file is read.
+void SetUpImporter(CSVImporter& importer, wxChar separator, ColumnCache* cache)
+{
+    if (separator)
+        importer.SetSeparator(separator);
+    importer.SetColumnCache(cache);
+}
+
 } // namespace
 
 bool ImportFileWithSeparator(CommandHost& host, const wxString& path, wxChar separator,
@@ -108,11 +122,10 @@ bool ImportFileWithSeparator(CommandHost& host, const wxString& path, wxChar sep
 {
     wxWindow* parent = host.GetCommandWindow();
     GraphProject& project = *host.GetProject();
+    wxLogDebug("ImportFileWithSeparator(): %s", path);
     const bool wasEmpty = project.GetCount() == 0;
     CSVImporter importer(path, project);
-    if (separator)
-        importer.SetSeparator(separator);
-    importer.SetColumnCache(host.GetColumnCache());
+    SetUpImporter(importer, separator, host.GetColumnCache());
     // Without the dialog, an import the cache holds needs neither a scan nor a progress
     // dialog.
     if (showOptions ||
@@ -122,8 +135,7 @@ bool ImportFileWithSeparator(CommandHost& host, const wxString& path, wxChar sep
         const ResultCode scanned = importer.ScanInfo(&progress);
         if (!ReportCommandResult(parent, scanned, importer.GetErrorMessage()))
             return false;
-        if (!ChooseOptionAndImport(parent, importer, progress, host.GetConfig(), path,
-                                   showOptions))
+        if (!ChooseOptionAndImport(parent, importer, progress, host.GetConfig(), path, showOptions))
             return false;
     }
     wxLogDebug("ImportFileWithSeparator(): %s %s", path,
@@ -157,12 +169,43 @@ void OpenOrImport(CommandHost& host, const wxString& path)
 
 } // namespace
 
+namespace {
+
+bool IsPrefetchedAtStart(CommandHost& host, const wxString& file, wxChar separator)
+{
+    if (!ImportsUnasked(file, separator) || !host.GetColumnCache())
+        return false;
+    auto scratch = CreateGraphProject();
+    CSVImporter importer(file, *scratch);
+    SetUpImporter(importer, separator, host.GetColumnCache());
+    return importer.IsPrefetched(ReadSetting(host.GetConfig(), SETTING_MIPMAP_RESOLUTION));
+}
+
+} // namespace
+
+void PrefetchFilesAtStart(const wxArrayString& files, wxChar separator, ColumnCache& cache,
+                          int resolution)
+{
+    auto scratch = CreateGraphProject();
+    for (const wxString& file : files) {
+        if (!ImportsUnasked(file, separator))
+            continue;
+        CSVImporter importer(file, *scratch);
+        SetUpImporter(importer, separator, &cache);
+        importer.PrefetchCached(resolution);
+    }
+}
+
 void ImportFilesAtStart(CommandHost& host, const wxArrayString& files, wxChar separator)
 {
     if (files.empty())
         return;
-    host.GetCommandWindow()->CallAfter([&host, files, separator] {
-        for (const wxString& file : files) {
+    size_t first = 0;
+    while (first < files.size() && IsPrefetchedAtStart(host, files[first], separator))
+        ImportFileWithSeparator(host, files[first++], separator, false);
+    host.GetCommandWindow()->CallAfter([&host, files, separator, first] {
+        for (size_t k = first; k < files.size(); ++k) {
+            const wxString& file = files[k];
             if (IsProjectFileName(file))
                 OpenOrImport(host, file);
             else if (separator)
@@ -170,6 +213,8 @@ void ImportFilesAtStart(CommandHost& host, const wxArrayString& files, wxChar se
             else
                 ImportFile(host, file, false);
         }
+        if (ColumnCache* cache = host.GetColumnCache())
+            cache->DropPrefetches(); // of files that went another way
     });
 }
 

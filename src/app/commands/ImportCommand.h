@@ -4,6 +4,7 @@
 #include <wx/dnd.h>
 #include <wx/string.h>
 
+class ColumnCache;
 class CommandHost;
 
 // The command Import (File > Import, the toolbar's Import from File): a file dialog in the
@@ -23,8 +24,14 @@ bool ImportFileWithSeparator(CommandHost& host, const wxString& path, wxChar sep
 
 // Files named on the command line: imported one after another once the event loop runs,
 // with the default option (a separator of 0 means by the file's extension); a project
-// file (".ardentine") opens instead in a window that holds projects.
+// file (".ardentine") opens instead in a window that holds projects. Leading files whose
+// prefetch found them in the column cache are imported at once, before the window's first
+// picture.
 void ImportFilesAtStart(CommandHost& host, const wxArrayString& files, wxChar separator);
+// Starts reading from `cache` the files ImportFilesAtStart would import without asking
+// anything, while the window is made.
+void PrefetchFilesAtStart(const wxArrayString& files, wxChar separator, ColumnCache& cache,
+                          int resolution);
 
 // File > Recent Files: imports the index-th recent file as a dropped file is imported, or
 // opens it when it is a project.
