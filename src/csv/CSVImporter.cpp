@@ -194,8 +194,17 @@ bool CSVImporter::LoadCached(const std::string& key, bool byRequest)
     // The file as it was read then: should it have changed since the check, a reload
     // sees the change.
     m_cachedIdentity = cached.identity;
+    m_cachedDefault = !cached.requestKey.empty();
     m_fromCache = true;
     return true;
+}
+
+bool CSVImporter::IsDefaultOption() const
+{
+    if (m_fromCache)
+        return m_cachedDefault;
+    return CacheOptionKey(m_separator, m_request, m_scannedOption, m_resolution) ==
+           CacheOptionKey(m_separator, m_request, m_option, m_resolution);
 }
 
 void CSVImporter::StoreInCache(const FileIdentity& identity)
@@ -210,7 +219,7 @@ void CSVImporter::StoreInCache(const FileIdentity& identity)
     cached->sourcePath = m_sourcePath;
     cached->stamp = m_scanStamp;
     cached->optionKey = CacheOptionKey(m_separator, m_request, m_option, m_resolution);
-    if (CacheOptionKey(m_separator, m_request, m_scannedOption, m_resolution) == cached->optionKey)
+    if (IsDefaultOption())
         cached->requestKey = CacheRequestKey(m_separator, m_request, m_resolution);
     cached->separator = m_separator;
     cached->info = m_info;
@@ -241,6 +250,18 @@ void CSVImporter::AddToProject(const FileIdentity& identity)
     read->endedWithLineFeed = m_dataEndedWithLineFeed;
     read->lastX = m_lastX;
     read->identity = identity;
+    if (m_cache && m_cache->IsEnabled() && !m_sourcePath.empty()) {
+        auto cache = std::make_shared<CacheBase>();
+        cache->dir = m_cache->Dir();
+        cache->sourcePath = m_sourcePath;
+        cache->byRequest = IsDefaultOption();
+        cache->resolution = m_resolution;
+        cache->labels = m_labels;
+        cache->seriesKeys = m_seriesKeys;
+        cache->gaps = m_gaps;
+        cache->firstGapLine = m_firstGapLine;
+        read->cache = std::move(cache);
+    }
     std::vector<size_t> sources = SeriesSourceIndices(m_option, m_series.size());
     for (size_t k = 0; k < m_series.size(); ++k) {
         m_series[k]->SetSource(

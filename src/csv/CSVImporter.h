@@ -105,6 +105,8 @@ private:
     bool LoadCached(const std::string& key, bool byRequest);
     void AddToProject(const FileIdentity& identity);
     void StoreInCache(const FileIdentity& identity);
+    // Whether the option is the one the scan gives (the cache's request key holds it).
+    bool IsDefaultOption() const;
 
     GraphProject& m_project;
     wxString m_fileName;
@@ -134,4 +136,5 @@ private:
     FileIdentity m_cachedIdentity;              // of the file when the cached series were read
     std::shared_ptr<ColumnStreamFile> m_stream; // of the last import, when it streamed
     bool m_streamed = false;
+    bool m_cachedDefault = false; // the cached import's option was its scan's default
 };

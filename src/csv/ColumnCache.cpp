@@ -17,6 +17,9 @@
 #include <unistd.h>
 
 #include "base/Checksum.h"
+#include "base/FileUtil.h"
+#include "csv/CSVImporter.h"
+#include "model/GraphProject.h"
 #include "csv/ColumnStream.h"
 
 namespace {
@@ -134,6 +137,17 @@ void CancelColumnCacheWrites()
     std::lock_guard<std::mutex> lock(g_cachesMutex);
     for (ColumnCache* cache : g_caches)
         cache->CancelWrites();
+}
+
+void StoreInColumnCache(const std::string& dir, std::shared_ptr<const CachedImport> import)
+{
+    std::lock_guard<std::mutex> lock(g_cachesMutex);
+    for (ColumnCache* cache : g_caches) {
+        if (cache->IsEnabled() && cache->Dir() == dir) {
+            cache->Store(std::move(import));
+            return;
+        }
+    }
 }
 
 std::string DefaultColumnCacheDir()
@@ -322,8 +336,37 @@ bool ColumnCache::UsableDir(std::string& why)
     return false;
 }
 
-void ColumnCache::WriteOne(const CachedImport& import)
+namespace {
+
+// `grown` keyed and described as a fresh import of its source would be, from a scan of the
+// source now; false when the scan gives another option or the source changed meanwhile.
+bool Rescan(const CachedImport& grown, CachedImport& out)
 {
+    auto scratch = CreateGraphProject();
+    CSVImporter importer(NarrowToWide(grown.sourcePath.data(), grown.sourcePath.size()), *scratch);
+    importer.SetSeparator(grown.separator);
+    importer.Request() = grown.request;
+    if (importer.ScanInfo(nullptr) != ResultCode::SUCCESS ||
+        CacheOptionKey(grown.separator, grown.request, importer.GetOption(), grown.resolution) !=
+            grown.optionKey ||
+        ReadSourceStamp(grown.sourcePath) != grown.stamp)
+        return false;
+    out = grown;
+    out.info = importer.GetInfo();
+    out.rescan = false;
+    return true;
+}
+
+} // namespace
+
+void ColumnCache::WriteOne(const CachedImport& grownOrNot)
+{
+    CachedImport rescanned;
+    if (grownOrNot.rescan && !Rescan(grownOrNot, rescanned)) {
+        ++m_skipped;
+        return;
+    }
+    const CachedImport& import = grownOrNot.rescan ? rescanned : grownOrNot;
     if (!MakeDirs(m_dir)) {
         ReportOnce("can't use the folder " + m_dir + ": " + std::strerror(errno));
         ++m_skipped;

@@ -31,6 +31,10 @@ std::string DefaultColumnCacheDir();
 // series grow in place, which a write running beside would read half-changed.
 void CancelColumnCacheWrites();
 
+// Queues `import` to be written by the live, enabled column cache of folder `dir` (none:
+// dropped): for follow's grown series, whose cache may have been made again meanwhile.
+void StoreInColumnCache(const std::string& dir, std::shared_ptr<const CachedImport> import);
+
 class ColumnCache
 {
 public:

@@ -65,6 +65,11 @@ struct CachedImport
     // The file the series' arrays were parsed into, when the import streamed (see
     // csv/ColumnStream.h): finished in place instead of written anew.
     std::shared_ptr<ColumnStreamFile> stream;
+    // Grown by appends: written only when a scan of the source now gives `option` (the
+    // file info then the scan's), so that the cache holds what a fresh import would make.
+    bool rescan = false;
+    DialectRequest request; // for the rescan: not written
+    int resolution = 0;
 };
 
 enum class CacheRead

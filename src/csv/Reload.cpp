@@ -1,6 +1,7 @@
 #include "csv/Reload.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <map>
 #include <set>
@@ -172,6 +173,7 @@ bool ReadNewLines(FileUpdate& update, const CSVImportTuning& tuning, int resolut
         update.chunks.size() != option.dataSources.size() || converter.GetDataEnd() != update.end)
         return false;
     update.lastX = converter.GetLastX();
+    update.gaps = converter.GetGapCount();
     return true;
 }
 
@@ -231,6 +233,84 @@ void ReadWhole(FileUpdate& update, const CSVImportTuning& tuning, int resolution
     if (cache && !importer.IsFromCache())
         importer.StoreRead();
     TakeWholeRead(update, importer, option, info);
+}
+
+// Notes that the cache of the read's import is stale until its grown series are written.
+// The line of a first gap among appended records is not known here: such a file is left
+// to be read again when next opened.
+void CountGrowthForCache(FileRead& read, int64_t gaps)
+{
+    if (!read.cache)
+        return;
+    read.grown = true;
+    if (gaps == 0)
+        return;
+    if (read.cache->gaps == 0) {
+        read.cache = nullptr;
+        return;
+    }
+    auto cache = std::make_shared<CacheBase>(*read.cache);
+    cache->gaps += gaps;
+    read.cache = std::move(cache);
+}
+
+// Queues the grown series of `read` to be cached, as a fresh import of the file now would
+// make them, once the file has been quiet a while; false while it is not. Any append
+// cancels the write (the series grow in place), and a later quiet moment writes again.
+bool CacheGrownSeries(const GraphProject& project, FileRead& read)
+{
+    const CacheBase& base = *read.cache;
+    const SourceStamp stamp = ReadSourceStamp(base.sourcePath);
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    if (!stamp.exists || stamp.size != read.identity.size ||
+        std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() - stamp.mtimeNanos <
+            QUIET_NANOS)
+        return false;
+    read.grown = false; // whether it is cached now or can't be
+    // The series in the importer's order; none dropped, none moved to another time origin.
+    const auto group = SeriesOf(project, &read);
+    const std::vector<size_t> sources = SeriesSourceIndices(read.option, base.labels.size());
+    std::vector<std::shared_ptr<GraphData>> series(base.labels.size());
+    for (const auto& data : group) {
+        const FileSeriesSource* source = SourceOf(*data);
+        const ColumnFormat format =
+            read.option.dialect.Column(read.option.dataSources[source->source].columnX);
+        if (data->HasTimeOrigin() && data->GetTimeOrigin() != format.origin)
+            return true;
+        for (size_t k = 0; k < series.size(); ++k) {
+            if (sources[k] == source->source && base.seriesKeys[k] == source->key) {
+                series[k] = CreateGraphData(data->GetDataX(), data->GetDataY());
+                if (data->HasTimeOrigin())
+                    series[k]->SetTimeOrigin(data->GetTimeOrigin());
+            }
+        }
+    }
+    for (const auto& data : series)
+        if (!data)
+            return true;
+    auto cached = std::make_shared<CachedImport>();
+    cached->sourcePath = base.sourcePath;
+    cached->stamp = stamp;
+    cached->optionKey = CacheOptionKey(read.separator, read.request, read.option, base.resolution);
+    if (base.byRequest)
+        cached->requestKey = CacheRequestKey(read.separator, read.request, base.resolution);
+    cached->rescan = true;
+    cached->request = read.request;
+    cached->resolution = base.resolution;
+    cached->separator = read.separator;
+    cached->info = read.info;
+    cached->option = read.option;
+    cached->labels = base.labels;
+    cached->seriesKeys = base.seriesKeys;
+    cached->gaps = base.gaps;
+    cached->firstGapLine = base.firstGapLine;
+    cached->dataEnd = read.dataEnd;
+    cached->endedWithLineFeed = read.endedWithLineFeed;
+    cached->lastX = read.lastX;
+    cached->identity = read.identity;
+    cached->series = std::move(series);
+    StoreInColumnCache(base.dir, std::move(cached));
+    return true;
 }
 
 // Appends a grown file's new records to its series: either all grow or none (false: the
@@ -297,6 +377,7 @@ bool AppendNewLines(FileRead& read, const FileUpdate& update,
     read.option.dataRows += int32_t(count);
     read.dataEnd = update.end;
     read.identity = ReadFileIdentity(FileNameToNarrow(read.path), update.end);
+    CountGrowthForCache(read, update.gaps);
     report.newPoints += count;
     ++report.grown;
     return true;
@@ -364,6 +445,8 @@ bool ApplyFileUpdate(GraphProject& project, const FileUpdate& update, int resolu
     switch (update.change) {
     case FileChange::SAME:
         ++report.same;
+        if (read.grown && read.cache)
+            CacheGrownSeries(project, read);
         return true;
     case FileChange::GONE:
         ++report.gone;

@@ -46,6 +46,19 @@ enum class FileChange
 };
 FileChange CompareWithFile(const FileIdentity& then, const std::string& path);
 
+// What the column cache needs of an import, beyond its series and this read, to write
+// it again once appends grew it.
+struct CacheBase
+{
+    std::string dir; // of the cache that holds the import
+    std::string sourcePath;
+    bool byRequest = false; // its option was the scan's default
+    int resolution = 0;
+    std::vector<wxString> labels; // as imported, in the importer's order
+    std::vector<std::string> seriesKeys;
+    int64_t gaps = 0, firstGapLine = 0;
+};
+
 // What one import read, shared by the series it made.
 struct FileRead
 {
@@ -58,7 +71,14 @@ struct FileRead
     bool endedWithLineFeed = true;
     std::vector<double> lastX; // the last value of each X column
     FileIdentity identity;
+    // Null when the import is not cached; `grown` once appends made the cache stale, until
+    // the grown series are queued to be cached once the file is quiet.
+    std::shared_ptr<const CacheBase> cache;
+    bool grown = false;
 };
+
+// A followed file that has not changed for this long is quiet: its grown series are cached.
+constexpr int64_t QUIET_NANOS = 2000000000;
 
 struct FileSeriesSource : SeriesSource
 {
@@ -97,6 +117,7 @@ struct FileUpdate
     int64_t count = 0, end = 0;
     std::vector<std::shared_ptr<GraphData>> chunks;
     std::vector<double> lastX;
+    int64_t gaps = 0; // cells without a value among them
     // Read whole (REPLACED, or a growth that can't be appended): the series as a fresh
     // import makes them, with their data source and split value, and the read after it.
     ResultCode result = ResultCode::SUCCESS;

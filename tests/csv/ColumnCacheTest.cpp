@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -19,6 +21,7 @@
 #include "base/BuildInfo.h"
 #include "csv/CSVImporter.h"
 #include "csv/ColumnCache.h"
+#include "csv/Reload.h"
 #include "support/CsvTestUtil.h"
 #include "model/GraphProject.h"
 
@@ -524,3 +527,76 @@ TEST_F(ColumnCacheTest, CancelledWriteLeavesNothing)
 }
 
 } // namespace
+
+namespace {
+
+// Makes the file look untouched for a while, as a logger that stopped writing.
+void MakeQuiet(const std::string& path)
+{
+    struct stat info;
+    ASSERT_EQ(0, stat(path.c_str(), &info));
+    timespec times[2] = {info.st_atim, info.st_mtim};
+    times[1].tv_sec -= QUIET_NANOS / 1000000000 + 1;
+    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
+}
+
+} // namespace
+
+// A followed file that grew: once it is quiet, the cache holds its grown series, and a
+// re-open from the cache gives exactly what a fresh import of the grown file gives. While
+// it still grows, nothing is written and the old cache is never believed.
+TEST_F(ColumnCacheTest, FollowedFileGrownIsCachedOnceQuiet)
+{
+    // The file's header, and its lines from `from` on, `count` of them.
+    struct Row
+    {
+        const char* name;
+        const char* header;
+        std::function<std::string(int from, int count)> lines;
+    };
+    const Row rows[] = {
+        {"regular", "t,a,b\n", [](int from, int count) { return Lines(count, from); }},
+        {"explicit X", "t,v\n",
+         [](int from, int count) {
+             std::string text;
+             for (int i = from; i < from + count; ++i)
+                 text +=
+                     std::to_string(i * 10 + (i * 7919) % 5) + "," + std::to_string(i % 13) + "\n";
+             return text;
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ColumnCache cache(Settings());
+        const std::string path =
+            Write(std::string("followed ") + row.name + ".csv", row.header + row.lines(0, 3000));
+        const auto project = Import(path, &cache);
+        ASSERT_EQ(1, cache.WrittenCount());
+        auto grow = [&](int from) {
+            std::ofstream(path, std::ios::app) << row.lines(from, 700);
+            ReloadReport report;
+            ReloadProject(*project, CSVImportTuning(), 64, nullptr, report);
+            EXPECT_EQ(1, report.grown);
+        };
+        auto poll = [&] {
+            ReloadReport report;
+            ReloadProject(*project, CSVImportTuning(), 64, nullptr, report);
+            EXPECT_EQ(1, report.same);
+            cache.WaitForWrites();
+        };
+        grow(3000);
+        poll(); // just written to: not quiet yet
+        EXPECT_EQ(1, cache.WrittenCount());
+        grow(3700);
+        MakeQuiet(path);
+        poll();
+        EXPECT_EQ(2, cache.WrittenCount());
+        poll(); // written once
+        EXPECT_EQ(2, cache.WrittenCount());
+        bool fromCache = false;
+        const std::string reopened = Fingerprint(*Import(path, &cache, &fromCache));
+        EXPECT_TRUE(fromCache);
+        EXPECT_EQ(Fingerprint(*Import(path, nullptr)), reopened);
+        EXPECT_EQ(Fingerprint(*project), reopened);
+    }
+}
