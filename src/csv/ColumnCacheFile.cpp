@@ -60,9 +60,14 @@ public:
         m_bytes += text;
     }
     void WStr(const wxString& text) { Str(text.utf8_string()); }
+    // A record's fields in order (see the *Fields functions), a flag as one byte.
+    template <typename... T> void Fields(const T&... values) { (Field(values), ...); }
     const std::string& Bytes() const { return m_bytes; }
 
 private:
+    void Field(bool flag) { Put<uint8_t>(flag); }
+    template <typename T> void Field(const T& value) { Put(value); }
+
     std::string m_bytes;
 };
 
@@ -94,6 +99,7 @@ public:
         return text;
     }
     wxString WStr() { return wxString::FromUTF8(Str()); }
+    template <typename... T> void Fields(T&... values) { (Field(values), ...); }
     // A count of items of at least `bytesEach` bytes: refused when the rest can't hold
     // them, so that a damaged count never allocates much.
     size_t Count(size_t bytesEach)
@@ -108,6 +114,8 @@ public:
     bool Ok() const { return m_ok; }
 
 private:
+    void Field(bool& flag) { flag = Get<uint8_t>() != 0; }
+    template <typename T> void Field(T& value) { value = Get<T>(); }
     void Fail()
     {
         m_ok = false;
@@ -117,6 +125,25 @@ private:
     const char* m_end;
     bool m_ok = true;
 };
+
+// The fixed fields of each record, in file order: one list for the writer (Out, const
+// records) and the reader (In).
+template <typename IO, typename Source> void SourceFields(IO& io, Source& s)
+{
+    io.Fields(s.useDirectVal, s.xStart, s.xInterval, s.columnX, s.columnY);
+}
+template <typename IO, typename Dialect> void DialectFields(IO& io, Dialect& d)
+{
+    io.Fields(d.detected, d.separator, d.decimal, d.quote, d.terminator);
+}
+template <typename IO, typename Stamp> void StampFields(IO& io, Stamp& s)
+{
+    io.Fields(s.exists, s.size, s.mtimeNanos, s.device, s.inode);
+}
+template <typename IO, typename Identity> void IdentityFields(IO& io, Identity& id)
+{
+    io.Fields(id.exists, id.size, id.device, id.inode, id.head, id.tail);
+}
 
 void PutRequest(Out& out, const DialectRequest& request)
 {
@@ -138,19 +165,11 @@ void PutOption(Out& out, const CSVImportOption& option)
     out.Put<int32_t>(option.dataRows);
     out.Put<uint64_t>(option.dataSources.size());
     for (const DataSource& source : option.dataSources) {
-        out.Put<uint8_t>(source.useDirectVal);
-        out.Put(source.xStart);
-        out.Put(source.xInterval);
-        out.Put<int32_t>(source.columnX);
-        out.Put<int32_t>(source.columnY);
+        SourceFields(out, source);
         out.WStr(source.label);
     }
     const CSVDialect& dialect = option.dialect;
-    out.Put<uint8_t>(dialect.detected);
-    out.Put(dialect.separator);
-    out.Put(dialect.decimal);
-    out.Put(dialect.quote);
-    out.Put(dialect.terminator);
+    DialectFields(out, dialect);
     out.Put<uint64_t>(dialect.columns.size());
     for (const ColumnFormat& format : dialect.columns) {
         out.Put<uint8_t>(uint8_t(format.kind));
@@ -169,19 +188,11 @@ CSVImportOption GetOption(In& in)
     option.dataRows = in.Get<int32_t>();
     option.dataSources.resize(in.Count(34));
     for (DataSource& source : option.dataSources) {
-        source.useDirectVal = in.Get<uint8_t>() != 0;
-        source.xStart = in.Get<double>();
-        source.xInterval = in.Get<double>();
-        source.columnX = in.Get<int32_t>();
-        source.columnY = in.Get<int32_t>();
+        SourceFields(in, source);
         source.label = in.WStr();
     }
     CSVDialect& dialect = option.dialect;
-    dialect.detected = in.Get<uint8_t>() != 0;
-    dialect.separator = in.Get<char>();
-    dialect.decimal = in.Get<char>();
-    dialect.quote = in.Get<char>();
-    dialect.terminator = in.Get<char>();
+    DialectFields(in, dialect);
     dialect.columns.resize(in.Count(18));
     for (ColumnFormat& format : dialect.columns) {
         format.kind = ColumnKind(in.Get<uint8_t>());
@@ -192,32 +203,6 @@ CSVImportOption GetOption(In& in)
     }
     option.splitColumn = in.Get<int32_t>();
     return option;
-}
-
-void PutStamp(Out& out, const SourceStamp& stamp)
-{
-    out.Put<uint8_t>(stamp.exists);
-    out.Put(stamp.size);
-    out.Put(stamp.mtimeNanos);
-    out.Put(stamp.device);
-    out.Put(stamp.inode);
-}
-
-SourceStamp GetStamp(In& in)
-{
-    SourceStamp stamp;
-    stamp.exists = in.Get<uint8_t>() != 0;
-    stamp.size = in.Get<int64_t>();
-    stamp.mtimeNanos = in.Get<int64_t>();
-    stamp.device = in.Get<uint64_t>();
-    stamp.inode = in.Get<uint64_t>();
-    return stamp;
-}
-
-bool SameIdentity(const FileIdentity& a, const FileIdentity& b)
-{
-    return a.exists == b.exists && a.size == b.size && a.device == b.device && a.inode == b.inode &&
-           a.head == b.head && a.tail == b.tail;
 }
 
 // One array of the file: where it is and how long.
@@ -285,7 +270,7 @@ void PutKeys(Out& out, const CachedImport& import)
 {
     out.Str(ProgramVersion());
     out.Str(import.sourcePath);
-    PutStamp(out, import.stamp);
+    StampFields(out, import.stamp);
     out.Str(import.requestKey);
     out.Str(import.optionKey);
 }
@@ -328,12 +313,7 @@ std::string MetaBlock(const CachedImport& import, const Layout& layout,
     for (double x : import.lastX)
         out.Put(x);
     const FileIdentity& id = import.identity;
-    out.Put<uint8_t>(id.exists);
-    out.Put(id.size);
-    out.Put(id.device);
-    out.Put(id.inode);
-    out.Put(id.head);
-    out.Put(id.tail);
+    IdentityFields(out, id);
     out.Put<uint64_t>(layout.arrays.size());
     for (size_t k = 0; k < layout.arrays.size(); ++k) {
         out.Put(offsets[k]);
@@ -503,7 +483,7 @@ CacheRead CacheReader::Read(const std::string& sourcePath, const std::string& ke
     if (m_in.Str() != ProgramVersion())
         return CacheRead::OTHER_VERSION;
     out.sourcePath = m_in.Str();
-    out.stamp = GetStamp(m_in);
+    StampFields(m_in, out.stamp);
     out.requestKey = m_in.Str();
     out.optionKey = m_in.Str();
     if (!m_in.Ok())
@@ -515,7 +495,7 @@ CacheRead CacheReader::Read(const std::string& sourcePath, const std::string& ke
         return CacheRead::STALE;
     if (!ReadRest(out) || !CheckTable())
         return CacheRead::DAMAGED;
-    if (!SameIdentity(ReadFileIdentity(sourcePath, out.dataEnd), out.identity))
+    if (ReadFileIdentity(sourcePath, out.dataEnd) != out.identity)
         return CacheRead::STALE;
     if (afterKeyCheck)
         afterKeyCheck();
@@ -556,12 +536,7 @@ bool CacheReader::ReadRest(CachedImport& out)
     for (double& x : out.lastX)
         x = in.Get<double>();
     FileIdentity& id = out.identity;
-    id.exists = in.Get<uint8_t>() != 0;
-    id.size = in.Get<int64_t>();
-    id.device = in.Get<uint64_t>();
-    id.inode = in.Get<uint64_t>();
-    id.head = in.Get<uint64_t>();
-    id.tail = in.Get<uint64_t>();
+    IdentityFields(in, id);
     m_arrays.resize(in.Count(16));
     for (ArrayEntry& array : m_arrays)
         array = {in.Get<uint64_t>(), in.Get<uint64_t>()};
@@ -802,7 +777,8 @@ bool CacheFileHolds(const std::string& cachePath, const std::string& optionKey,
     In in(meta.data(), meta.data() + meta.size());
     const bool sameVersion = in.Str() == ProgramVersion();
     in.Str(); // the source path: part of the option key's file name
-    const SourceStamp held = GetStamp(in);
+    SourceStamp held;
+    StampFields(in, held);
     in.Str();
     return sameVersion && held == stamp && in.Str() == optionKey && in.Ok();
 }

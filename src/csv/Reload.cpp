@@ -110,12 +110,6 @@ std::vector<std::shared_ptr<GraphData>> SeriesOf(const GraphProject& project, co
     return series;
 }
 
-bool SameIdentity(const FileIdentity& a, const FileIdentity& b)
-{
-    return a.exists == b.exists && a.size == b.size && a.device == b.device && a.inode == b.inode &&
-           a.head == b.head && a.tail == b.tail;
-}
-
 // The complete records after the read's end (a last one without its end waits) and where
 // they end, stopping once `maxBytes` are passed; -1 when the file can't be read.
 int64_t CountNewRecords(const FileRead& read, int64_t maxBytes, int64_t& end, bool& more)
@@ -439,7 +433,7 @@ bool ApplyFileUpdate(GraphProject& project, const FileUpdate& update, int resolu
                      ReloadReport& report)
 {
     FileRead& read = *update.read;
-    if (read.dataEnd != update.then.dataEnd || !SameIdentity(read.identity, update.then.identity))
+    if (read.dataEnd != update.then.dataEnd || read.identity != update.then.identity)
         return true; // read again meanwhile: this update is out of date
     const auto group = SeriesOf(project, &read);
     switch (update.change) {

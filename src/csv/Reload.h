@@ -29,6 +29,13 @@ struct FileIdentity
     int64_t size = 0;
     uint64_t device = 0, inode = 0;
     uint64_t head = 0, tail = 0;
+
+    friend bool operator==(const FileIdentity& a, const FileIdentity& b)
+    {
+        return a.exists == b.exists && a.size == b.size && a.device == b.device &&
+               a.inode == b.inode && a.head == b.head && a.tail == b.tail;
+    }
+    friend bool operator!=(const FileIdentity& a, const FileIdentity& b) { return !(a == b); }
 };
 
 // Bytes hashed at each end.
