@@ -237,6 +237,22 @@ void CSVImporter::StoreInCache(const FileIdentity& identity)
     m_cache->Store(std::move(cached));
 }
 
+std::shared_ptr<const CacheBase> CSVImporter::MakeCacheBase() const
+{
+    if (!m_cache || !m_cache->IsEnabled() || m_sourcePath.empty())
+        return nullptr;
+    auto cache = std::make_shared<CacheBase>();
+    cache->dir = m_cache->Dir();
+    cache->sourcePath = m_sourcePath;
+    cache->byRequest = IsDefaultOption();
+    cache->resolution = m_resolution;
+    cache->labels = m_labels;
+    cache->seriesKeys = m_seriesKeys;
+    cache->gaps = m_gaps;
+    cache->firstGapLine = m_firstGapLine;
+    return cache;
+}
+
 void CSVImporter::AddToProject(const FileIdentity& identity)
 {
     // Each series remembers the file and how it was read, to read it again.
@@ -250,18 +266,7 @@ void CSVImporter::AddToProject(const FileIdentity& identity)
     read->endedWithLineFeed = m_dataEndedWithLineFeed;
     read->lastX = m_lastX;
     read->identity = identity;
-    if (m_cache && m_cache->IsEnabled() && !m_sourcePath.empty()) {
-        auto cache = std::make_shared<CacheBase>();
-        cache->dir = m_cache->Dir();
-        cache->sourcePath = m_sourcePath;
-        cache->byRequest = IsDefaultOption();
-        cache->resolution = m_resolution;
-        cache->labels = m_labels;
-        cache->seriesKeys = m_seriesKeys;
-        cache->gaps = m_gaps;
-        cache->firstGapLine = m_firstGapLine;
-        read->cache = std::move(cache);
-    }
+    read->cache = MakeCacheBase();
     std::vector<size_t> sources = SeriesSourceIndices(m_option, m_series.size());
     for (size_t k = 0; k < m_series.size(); ++k) {
         m_series[k]->SetSource(

@@ -98,6 +98,10 @@ public:
     // Queues the series of the last ReadSeries for the cache (Import does it itself).
     void StoreRead() { StoreInCache(GetReadIdentity()); }
 
+    // What the cache needs, beside the series, to write the last import again once
+    // appends grew it (null without a cache).
+    std::shared_ptr<const CacheBase> MakeCacheBase() const;
+
     // Tuning and test hooks (threads, memory limit, ...).
     CSVImportTuning& Tuning() { return m_tuning; }
 

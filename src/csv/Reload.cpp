@@ -180,6 +180,8 @@ void TakeWholeRead(FileUpdate& update, const CSVImporter& importer, const CSVImp
     for (size_t k = 0; k < update.fresh.size(); ++k)
         update.freshSources.emplace_back(sources[k], importer.GetSeriesKeys()[k]);
     update.now = update.then;
+    update.now.cache = importer.MakeCacheBase(); // read whole: its own cache entry, if any
+    update.now.grown = false;
     update.now.option = option;
     update.now.info = info;
     update.now.dataEnd = importer.GetDataEnd();
