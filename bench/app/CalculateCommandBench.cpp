@@ -45,6 +45,20 @@ double Seconds(std::chrono::steady_clock::time_point since)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
+// The process's anonymous memory in bytes (RssAnon), -1 when unknown.
+long long RssAnon()
+{
+    FILE* status = std::fopen("/proc/self/status", "r");
+    long long kib = -1;
+    char line[256];
+    while (status && std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "RssAnon: %lld kB", &kib) == 1)
+            break;
+    if (status)
+        std::fclose(status);
+    return kib < 0 ? -1 : kib * 1024;
+}
+
 double Median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -77,11 +91,14 @@ int main(int argc, char** argv)
 
     const std::string cli = std::string("'") + ARDENTINE_CLI + "' eval '" + FORMULA + "' --size " +
                             std::to_string(g_size) + " --summary >/dev/null";
+    long long anonBefore = 0, anonWith = 0; // of the last window run
     auto runWindow = [&] {
         frame->ResetProject();
+        anonBefore = RssAnon();
         const auto start = std::chrono::steady_clock::now();
         RunCalculateCommand(*frame);
         const double seconds = Seconds(start);
+        anonWith = RssAnon();
         const bool added = frame->GetProject()->GetCount() == 1;
         frame->ResetProject(); // free the series before the other process needs the memory
         return added ? seconds : -1.0;
@@ -113,6 +130,13 @@ int main(int argc, char** argv)
     }
     std::printf("%s, %d points, median of %d: window %.3f s, cli %.3f s, ratio %.3f\n", FORMULA,
                 g_size, rounds, Median(window), Median(command), Median(window) / Median(command));
+
+    const double values = double(g_size) * sizeof(double);
+    std::printf("RssAnon with the calculated series: %.0f MiB (%.0f MiB more than without it) "
+                "for %.0f MiB of values: %.2f times (%.2f times for what it added)\n",
+                double(anonWith) / (1 << 20), double(anonWith - anonBefore) / (1 << 20),
+                values / (1 << 20), double(anonWith) / values,
+                double(anonWith - anonBefore) / values);
 
     hook.Unregister();
     frame->Destroy();
