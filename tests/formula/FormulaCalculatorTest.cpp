@@ -204,12 +204,17 @@ TEST_F(FormulaCalculatorTest, RandIsStandardNormalAndDiffersPerCalculator)
     EXPECT_NE(first, second);
 }
 
-// The message counts from 1 and says why; the position for the dialog stays 0-based.
-TEST_F(FormulaCalculatorTest, ParseFailureMessagesCountFromOneAndSayWhy)
+// The message counts from 1 and says why; the position for the dialog stays 0-based. A
+// constant series number outside 1..count is refused before any computing, with the call's
+// place; a computed one reads zeros where it names no series, as before.
+TEST_F(FormulaCalculatorTest, CompileFailuresSayWhyAndWhere)
 {
+    for (int k = 0; k < 4; ++k)
+        project->Add(MakeSeries({10.0 * (k + 1), 10.0 * (k + 1)}));
     const std::string deep(FormulaParser::MAX_DEPTH, '(');
     const std::tuple<const char*, const char*, int, int> rows[] = {
-        // formula, what follows "Failed to parse the formula ", 0-based line and column
+        // formula, message ("(...": after "Failed to parse the formula "; empty: compiles),
+        // 0-based line and column
         {"", "(line 1, column 1): the formula is empty!", 0, 0},
         {"1+\n(2*", "(line 2, column 4): unexpected end of the formula!", 1, 3},
         {"(1+2", "(line 1, column 5): ')' expected!", 0, 4},
@@ -225,51 +230,33 @@ TEST_F(FormulaCalculatorTest, ParseFailureMessagesCountFromOneAndSayWhy)
         {"rand(1)", "(line 1, column 1): wrong number of arguments for 'rand'!", 0, 0},
         {"y(1)", "(line 1, column 1): wrong number of arguments for 'y'!", 0, 0},
         {deep.c_str(), "(line 1, column 1000): the formula is nested too deeply!", 0, 999},
+        {"y(9, x)", "There is no series 9: the project has 4 series!", 0, 0},
+        {"x + Y(0, i)", "There is no series 0: the project has 4 series!", 0, 4},
+        {"Y(-1, i)", "There is no series -1: the project has 4 series!", 0, 0},
+        {"y(4.5, x)", "There is no series 4.5: the project has 4 series!", 0, 0},
+        {"y(1+2*2, x)", "There is no series 5: the project has 4 series!", 0, 0},
+        {"y(PI*2, x)", "There is no series 6.28319: the project has 4 series!", 0, 0},
+        {"y(1, x) + y(sqrt(-1), x)", "There is no series nan: the project has 4 series!", 0, 10},
+        {"y(y(1, 0), x)", "There is no series 10: the project has 4 series!", 0, 0},
+        {"Y(2, y(7, x))", "There is no series 7: the project has 4 series!", 0, 5},
+        {"y(4, x)", "", 0, 0},
+        {"Y(1, i) + y(3.9, x)", "", 0, 0},
+        {"y(1+1, x)", "", 0, 0},
+        {"y(i, x)", "", 0, 0},
+        {"Y(x - 3, i)", "", 0, 0},
+        {"y(rand(), x)", "", 0, 0},
+        {"y(1/0, x)", "", 0, 0}, // the zero division is the calculation's to report
     };
     for (const auto& [formula, message, line, column] : rows) {
         SCOPED_TRACE(formula);
         FormulaCalculator calculator(project.get());
         calculator.SetFormula(formula);
-        EXPECT_FALSE(calculator.Compile());
-        EXPECT_EQ(calculator.GetErrorMessage(), wxString("Failed to parse the formula ") + message);
-        EXPECT_EQ(calculator.GetErrorPosition().line, line);
-        EXPECT_EQ(calculator.GetErrorPosition().column, column);
-    }
-}
-
-// A constant series number outside 1..count is refused before any computing, with the
-// call's place; a computed one reads zeros where it names no series, as before.
-TEST_F(FormulaCalculatorTest, ConstantSeriesNumbersMustNameASeries)
-{
-    for (int k = 0; k < 4; ++k)
-        project->Add(MakeSeries({10.0 * (k + 1), 10.0 * (k + 1)}));
-    const std::tuple<const char*, const char*, int> rows[] = {
-        // formula, message (empty: compiles), 0-based column of the refused call
-        {"y(9, x)", "There is no series 9: the project has 4 series!", 0},
-        {"x + Y(0, i)", "There is no series 0: the project has 4 series!", 4},
-        {"Y(-1, i)", "There is no series -1: the project has 4 series!", 0},
-        {"y(4.5, x)", "There is no series 4.5: the project has 4 series!", 0},
-        {"y(1+2*2, x)", "There is no series 5: the project has 4 series!", 0},
-        {"y(PI*2, x)", "There is no series 6.28319: the project has 4 series!", 0},
-        {"y(1, x) + y(sqrt(-1), x)", "There is no series nan: the project has 4 series!", 10},
-        {"y(y(1, 0), x)", "There is no series 10: the project has 4 series!", 0},
-        {"Y(2, y(7, x))", "There is no series 7: the project has 4 series!", 5},
-        {"y(4, x)", "", 0},
-        {"Y(1, i) + y(3.9, x)", "", 0},
-        {"y(1+1, x)", "", 0},
-        {"y(i, x)", "", 0},
-        {"Y(x - 3, i)", "", 0},
-        {"y(rand(), x)", "", 0},
-        {"y(1/0, x)", "", 0}, // the zero division is the calculation's to report
-    };
-    for (const auto& [formula, message, column] : rows) {
-        SCOPED_TRACE(formula);
-        FormulaCalculator calculator(project.get());
-        calculator.SetFormula(formula);
         EXPECT_EQ(calculator.Compile(), !*message);
-        EXPECT_EQ(calculator.GetErrorMessage(), message);
+        EXPECT_EQ(calculator.GetErrorMessage(),
+                  (*message == '(' ? wxString("Failed to parse the formula ") : wxString()) +
+                      message);
         if (*message) {
-            EXPECT_EQ(calculator.GetErrorPosition().line, 0);
+            EXPECT_EQ(calculator.GetErrorPosition().line, line);
             EXPECT_EQ(calculator.GetErrorPosition().column, column);
         }
     }
@@ -290,17 +277,9 @@ TEST_F(FormulaCalculatorTest, ConstantSeriesNumbersMustNameASeries)
 // the message to show. A cancel at the last position is seen by the mipmap stage.
 TEST_F(FormulaCalculatorTest, FailuresAndCancelLeaveTheProjectUntouched)
 {
-    struct Row
-    {
-        const char* formula;
-        int size;
-        int threads;
-        int cancelFrom; // cancel once this position was reported; -1: never
-        int result;
-        const char* message;
-        int reportedUpTo; // the points whose progress calls were made
-    };
-    const Row rows[] = {
+    // formula, size, threads, cancel from this position (-1: never), result, message, the
+    // points whose progress calls were made
+    const std::tuple<const char*, int, int, int, int, const char*, int> rows[] = {
         {"1/(x-500)", 1001, 2, -1, ResultCode::EVAL_ERROR, "Zero division!.", 500},
         {"1/(x-54321)", 100000, 2, -1, ResultCode::EVAL_ERROR, "Zero division!.", 54321},
         {"1/(x-99999)", 100000, 2, -1, ResultCode::EVAL_ERROR, "Zero division!.", 99999},
@@ -312,24 +291,23 @@ TEST_F(FormulaCalculatorTest, FailuresAndCancelLeaveTheProjectUntouched)
         {"1/(x-45000)", 100000, 2, 25000, ResultCode::CANCELLED, "", 30001},
         {"x", 100000, 2, 100000, ResultCode::CANCELLED, "Failed to allocate memory!", 100000},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.formula) + " threads " + std::to_string(row.threads) +
-                     " cancel " + std::to_string(row.cancelFrom));
-        const auto calculator = Compiled(row.formula, row.size, DataX{}, row.threads);
+    for (const auto& [formula, size, threads, cancelFrom, result, message, reportedUpTo] : rows) {
+        SCOPED_TRACE(std::string(formula) + " threads " + std::to_string(threads) + " cancel " +
+                     std::to_string(cancelFrom));
+        const auto calculator = Compiled(formula, size, DataX{}, threads);
         calculator->SetLabel("NewData");
         ThreadProcContext context;
-        const int cancelFrom = row.cancelFrom;
-        context.cancelWhen = [cancelFrom](int position, int) {
-            return cancelFrom >= 0 && position >= cancelFrom;
+        context.cancelWhen = [from = cancelFrom](int position, int) {
+            return from >= 0 && position >= from;
         };
-        EXPECT_EQ(calculator->Run(512, &context), ResultCode(row.result));
-        EXPECT_EQ(calculator->GetErrorMessage(), row.message);
+        EXPECT_EQ(calculator->Run(512, &context), ResultCode(result));
+        EXPECT_EQ(calculator->GetErrorMessage(), message);
         EXPECT_EQ(project->GetCount(), 0);
         EXPECT_TRUE(recorder.updates.empty());
-        const bool calculated = row.reportedUpTo == row.size;
+        const bool calculated = reportedUpTo == size;
         EXPECT_EQ(context.Executions(), calculated ? 2 : 1); // the mipmap stage, if it ran
         if (!calculated)
-            ExpectPointByPoint(context, row.size, row.reportedUpTo, false);
+            ExpectPointByPoint(context, size, reportedUpTo, false);
     }
 }
 
@@ -337,22 +315,13 @@ TEST_F(FormulaCalculatorTest, FailuresAndCancelLeaveTheProjectUntouched)
 // adds one series with the label, axis, time origin and mipmap asked for.
 TEST_F(FormulaCalculatorTest, RunsRefuseBadRequestsOrAddOneSeries)
 {
-    struct Row
-    {
-        int size;
-        DataX dataX;
-        int64_t memoryLimit; // bytes; 1000 points take 8000, their mipmap none at 512
-        int resolution;
-        const char* label;
-        int result;
-        const char* message;
-        size_t levels;
-    };
     const double inf = HUGE_VAL;
     const char* notFinite = "The X start and the X interval must be finite numbers!";
     const char* noMemory = "Failed to allocate memory in the calculation process!";
     const int OK = ResultCode::SUCCESS, FAIL = ResultCode::FAILURE;
-    const Row rows[] = {
+    // size, X, memory limit in bytes (1000 points take 8000, their mipmap none at 512),
+    // resolution, label, result, message, mipmap levels
+    const std::tuple<int, DataX, int64_t, int, const char*, int, const char*, size_t> rows[] = {
         {1001, {0, 0}, -1, 512, "", FAIL, "The X interval must not be 0!", 0},
         {1, {3, 0}, -1, 512, "", OK, "", 0}, // one point may have interval 0
         {10, {0, inf}, -1, 512, "", FAIL, notFinite, 0},
@@ -364,40 +333,41 @@ TEST_F(FormulaCalculatorTest, RunsRefuseBadRequestsOrAddOneSeries)
         {1000, {2, 0.25}, -1, 0, "NewData", OK, "", 0}, // no meaningful level count: none
         {1000, {2, 0.25}, -1, -5, "NewData", OK, "", 0},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message()
-                     << "size " << row.size << " resolution " << row.resolution << " memory "
-                     << row.memoryLimit << " '" << row.label << "'");
+    for (const auto& [size, dataX, memoryLimit, resolution, label, result, message, levels] :
+         rows) {
+        SCOPED_TRACE(testing::Message() << "size " << size << " resolution " << resolution
+                                        << " memory " << memoryLimit << " '" << label << "'");
         recorder.updates.clear();
-        const auto calculator = Compiled("x", row.size, row.dataX);
-        calculator->SetMemoryLimit(row.memoryLimit);
-        calculator->SetLabel(row.label);
-        if (row.levels == 4)
-            calculator->SetTimeOrigin(-86400'000'000'000); // X on a time axis
+        const auto calculator = Compiled("x", size, dataX);
+        calculator->SetMemoryLimit(memoryLimit);
+        calculator->SetLabel(label);
+        const bool time = levels == 4; // X on a time axis
+        if (time)
+            calculator->SetTimeOrigin(-86400'000'000'000);
         ThreadProcContext context;
-        EXPECT_EQ(calculator->Run(row.resolution, &context), ResultCode(row.result));
-        EXPECT_EQ(calculator->GetErrorMessage(), row.message);
-        const bool added = row.result == ResultCode::SUCCESS;
+        EXPECT_EQ(calculator->Run(resolution, &context), ResultCode(result));
+        EXPECT_EQ(calculator->GetErrorMessage(), message);
+        const bool added = result == ResultCode::SUCCESS;
         EXPECT_EQ(context.Executions(), added ? 2 : 0);
         ASSERT_EQ(project->GetCount(), added ? 1 : 0);
         std::vector<uint32_t> kinds; // unlabelled: no label notification
         if (added)
             kinds.push_back(PROJ_ADD);
-        if (added && *row.label)
+        if (added && *label)
             kinds.push_back(PROJ_DATA);
         EXPECT_EQ(recorder.Kinds(), kinds);
-        if (!kinds.empty() && *row.label) {
+        if (!kinds.empty() && *label) {
             EXPECT_EQ(recorder.updates.back().dataKind, uint32_t(DATA_LABEL));
         }
         if (!added)
             continue;
         const auto data = project->GetItem(0);
-        EXPECT_EQ(data->GetLabel(), row.label);
-        EXPECT_EQ(data->GetDataX(), row.dataX);
-        EXPECT_EQ(data->GetCount(), size_t(row.size));
-        EXPECT_EQ(size_t(data->GetDataY()->mipmapLevels), row.levels);
-        EXPECT_EQ(data->GetTimeOrigin(), row.levels == 4 ? -86400'000'000'000 : 0);
-        EXPECT_EQ(data->HasTimeOrigin(), row.levels == 4);
+        EXPECT_EQ(data->GetLabel(), label);
+        EXPECT_EQ(data->GetDataX(), dataX);
+        EXPECT_EQ(data->GetCount(), size_t(size));
+        EXPECT_EQ(size_t(data->GetDataY()->mipmapLevels), levels);
+        EXPECT_EQ(data->GetTimeOrigin(), time ? -86400'000'000'000 : 0);
+        EXPECT_EQ(data->HasTimeOrigin(), time);
         project->Remove(0);
     }
 }

@@ -94,14 +94,8 @@ TEST_F(FormulaParserTest, GrammarValuesAndRejections)
 TEST_F(FormulaParserTest, FailureReasonsAndPositions)
 {
     using F = FormulaFault;
-    const struct
-    {
-        const wchar_t* text;
-        FormulaFault fault;
-        int line;
-        int column;
-        const wchar_t* found;
-    } rows[] = {
+    // text, fault, 0-based line and column, the text found
+    const std::tuple<const wchar_t*, FormulaFault, int, int, const wchar_t*> rows[] = {
         {L"", F::EMPTY, 0, 0, L""},
         {L" \t\n", F::EMPTY, 0, 0, L""},
         {L"2*", F::UNEXPECTED_END, 0, 2, L""},
@@ -149,16 +143,16 @@ TEST_F(FormulaParserTest, FailureReasonsAndPositions)
         {L"sin()", F::ARGUMENT_COUNT, 0, 0, L"sin"},
         {L"next(1)", F::ARGUMENT_COUNT, 0, 0, L"next"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(Narrow(row.text));
+    for (const auto& [text, fault, line, column, found] : rows) {
+        SCOPED_TRACE(Narrow(text));
         FormulaParser p;
         Prepare(p);
-        ASSERT_EQ(p.Parse(row.text), nullptr);
+        ASSERT_EQ(p.Parse(text), nullptr);
         const FormulaError& error = p.GetError();
-        EXPECT_EQ(static_cast<int>(error.fault), static_cast<int>(row.fault));
-        EXPECT_EQ(error.position.line, row.line);
-        EXPECT_EQ(error.position.column, row.column);
-        EXPECT_EQ(Narrow(error.text), Narrow(row.found));
+        EXPECT_EQ(static_cast<int>(error.fault), static_cast<int>(fault));
+        EXPECT_EQ(error.position.line, line);
+        EXPECT_EQ(error.position.column, column);
+        EXPECT_EQ(Narrow(error.text), Narrow(found));
         EXPECT_TRUE(p.GetCalls().empty());
     }
 }
@@ -272,14 +266,8 @@ TEST_F(FormulaParserTest, OperandOrderAndShortCircuits)
 
 TEST_F(FormulaParserTest, ConstantTestFoldingAndPrinting)
 {
-    struct Row
-    {
-        const wchar_t* text;
-        bool constant;
-        const char* printed;
-        const char* folded; // printed form after Optimize
-    };
-    const Row rows[] = {
+    // text, constant, printed, printed after Optimize
+    const std::tuple<const wchar_t*, bool, const char*, const char*> rows[] = {
         {L"2*PI+1", true, "2*PI+1", "7.28319"},
         {L"1 ? 2 : 3", true, "1?2:3", "2"},
         {L"x*(2+3)", false, "x*(2+3)", "x*5"},
@@ -292,14 +280,14 @@ TEST_F(FormulaParserTest, ConstantTestFoldingAndPrinting)
         {L"a ? b : c ? 1 : 2", false, "a?b:c?1:2", "a?b:c?1:2"},
         {L"(a ? b : c) + 1", false, "(a?b:c)+1", "(a?b:c)+1"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(Narrow(row.text));
-        const Node tree = Parse(row.text);
+    for (const auto& [text, constant, printed, foldedText] : rows) {
+        SCOPED_TRACE(Narrow(text));
+        const Node tree = Parse(text);
         ASSERT_NE(tree, nullptr);
-        EXPECT_EQ(tree->IsConstant(), row.constant);
-        EXPECT_EQ(Narrow(tree->ToString()), row.printed);
+        EXPECT_EQ(tree->IsConstant(), constant);
+        EXPECT_EQ(Narrow(tree->ToString()), printed);
         const Node folded = tree->Optimize();
-        EXPECT_EQ(Narrow(folded->ToString()), row.folded);
+        EXPECT_EQ(Narrow(folded->ToString()), foldedText);
         const double before = tree->Evaluate();
         counter.calls = 0;
         EXPECT_TRUE(SameValue(folded->Evaluate(), before));

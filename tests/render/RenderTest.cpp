@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cfloat>
 #include <filesystem>
 #include <random>
@@ -23,6 +24,7 @@ using rendertest::Project;
 
 constexpr uint32_t WHITE = 0xFFFFFFFFu;
 constexpr uint32_t BLUE = 0xFF0000FFu;
+using Box = std::array<int, 4>; // x0, y0, x1, y1
 
 void AddSeries(GraphProject& project, std::vector<double> values, DataX x = DataX{},
                LineStyle style = LineStyle{})
@@ -219,28 +221,24 @@ TEST(GraphRenderer, RasterMatchesCairoPaths)
             v = noise(rng);
     std::fill(band.begin() + 1000, band.begin() + 1500, NAN);
     line[300] = NAN;
-    const struct
-    {
-        const char* name;
-        std::vector<double>* values;
-        double width, scale;
-    } rows[] = {
+    const std::tuple<const char*, std::vector<double>*, double, double> rows[] = {
+        // name, values, line width, scale
         {"wide band", &band, 5.0, 1.0},
         {"wide polyline", &line, 3.5, 1.0},
         {"HiDPI polyline", &line, 1.0, 2.0},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        auto project = Project({0, double(row.values->size()), -4, 4});
-        AddSeries(*project, *row.values, DataX{}, LineStyle{row.width, Colour(200, 30, 0)});
-        CairoContext fast(640, 480, row.scale), exact(640, 480, row.scale);
+    for (const auto& [name, values, width, scale] : rows) {
+        SCOPED_TRACE(name);
+        auto project = Project({0, double(values->size()), -4, 4});
+        AddSeries(*project, *values, DataX{}, LineStyle{width, Colour(200, 30, 0)});
+        CairoContext fast(640, 480, scale), exact(640, 480, scale);
         GraphRenderer(fast, *project, 640, 480).Render();
         GraphRenderer paths(exact, *project, 640, 480);
         paths.rasterCurves = false;
         paths.Render();
         int worst = 0;
         double total = 0;
-        const int w = int(640 * row.scale), h = int(480 * row.scale);
+        const int w = int(640 * scale), h = int(480 * scale);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 for (int shift : {0, 8, 16}) {
@@ -257,13 +255,9 @@ TEST(GraphRenderer, RasterMatchesCairoPaths)
 TEST(GraphRenderer, LabelPositionsPickTheSideBySign)
 {
     // Wide margins give room on every side; each case shows one kind of text only.
-    const struct
-    {
-        const char* name;
-        bool tickLabels; // else axis labels
-        double posX, posY;
-        int yes[4], no[4]; // boxes where the text must and must not be
-    } rows[] = {
+    // name, tick labels (else axis labels), position X and Y, boxes where the text must and
+    // must not be
+    const std::tuple<const char*, bool, double, double, Box, Box> rows[] = {
         {"X ticks below", true, -1000, -15, {150, 400, 500, 420}, {150, 60, 500, 100}},
         {"X ticks above", true, -1000, 20, {150, 60, 500, 100}, {150, 400, 500, 420}},
         {"Y ticks left", true, -55, 1000, {40, 100, 100, 400}, {615, 100, 720, 400}},
@@ -273,21 +267,21 @@ TEST(GraphRenderer, LabelPositionsPickTheSideBySign)
         {"Y label left", false, -70, 1000, {20, 150, 100, 350}, {615, 150, 720, 350}},
         {"Y label right", false, 40, 1000, {615, 150, 670, 350}, {20, 150, 100, 350}},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        auto project = Project({0, 100, 0, 1}, [&row](ProjectProperty& prop) {
+    for (const auto& [name, ticks, posX, posY, yes, no] : rows) {
+        SCOPED_TRACE(name);
+        auto project = Project({0, 100, 0, 1}, [t = ticks, x = posX, y = posY](auto& prop) {
             prop.gridEnabledX = prop.gridEnabledY = false;
             prop.marginLeft = prop.marginRight = 110;
             prop.marginTop = prop.marginBottom = 100;
             prop.tickLineLength = prop.frameLineWidth = 0;
-            (row.tickLabels ? prop.tickPositionX : prop.axisPositionX) = row.posX;
-            (row.tickLabels ? prop.tickPositionY : prop.axisPositionY) = row.posY;
-            (row.tickLabels ? prop.axisLabelX : prop.tickFormatX) = "";
-            (row.tickLabels ? prop.axisLabelY : prop.tickFormatY) = "";
+            (t ? prop.tickPositionX : prop.axisPositionX) = x;
+            (t ? prop.tickPositionY : prop.axisPositionY) = y;
+            (t ? prop.axisLabelX : prop.tickFormatX) = "";
+            (t ? prop.axisLabelY : prop.tickFormatY) = "";
         });
         const Picture p = Draw(*project, 720, 500); // frame (110, 100) to (610, 400)
-        EXPECT_TRUE(p.Any(Dark, row.yes[0], row.yes[1], row.yes[2], row.yes[3]));
-        EXPECT_FALSE(p.Any(Dark, row.no[0], row.no[1], row.no[2], row.no[3]));
+        EXPECT_TRUE(p.Any(Dark, yes[0], yes[1], yes[2], yes[3]));
+        EXPECT_FALSE(p.Any(Dark, no[0], no[1], no[2], no[3]));
     }
 }
 
@@ -361,13 +355,8 @@ TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
 
 TEST(GraphRenderer, DegenerateRangesDrawNoCurvesAndDivideByNothing)
 {
-    const struct
-    {
-        const char* name;
-        PlotRange range;
-        int width, height;
-        double gridX, gridY;
-    } rows[] = {
+    // name, range, image width and height, grid intervals X and Y
+    const std::tuple<const char*, PlotRange, int, int, double, double> rows[] = {
         {"zero width range", {5, 5, 0, 1}, 640, 480, 1.0, 0.1},
         {"zero height range", {0, 10, 3, 3}, 640, 480, 1.0, 1.0},
         {"reversed X", {10, 0, 0, 1}, 640, 480, -1, 0.1},
@@ -375,18 +364,18 @@ TEST(GraphRenderer, DegenerateRangesDrawNoCurvesAndDivideByNothing)
         {"infinite span", {-DBL_MAX, DBL_MAX, 0, 1}, 640, 480, -1, 0.1},
         {"negative plot size", {0, 10, 0, 1}, 90, 40, -1, -1},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, range, width, height, gridX, gridY] : rows) {
+        SCOPED_TRACE(name);
         auto project = CreateGraphProject();
         AddSeries(*project, std::vector<double>(11, 5.0));
         {
             ExpectWxAsserts asserts; // SetPlotRange asserts on inverted ranges
-            project->SetPlotRange(row.range.minX, row.range.maxX, row.range.minY, row.range.maxY);
+            project->SetPlotRange(range.minX, range.maxX, range.minY, range.maxY);
         }
-        const Picture p = Draw(*project, row.width, row.height);
-        EXPECT_EQ(p.gridInterval.x, row.gridX);
-        EXPECT_NEAR(p.gridInterval.y, row.gridY, 1e-12);
-        EXPECT_FALSE(p.Any(Bluish, 0, 0, row.width, row.height));
+        const Picture p = Draw(*project, width, height);
+        EXPECT_EQ(p.gridInterval.x, gridX);
+        EXPECT_NEAR(p.gridInterval.y, gridY, 1e-12);
+        EXPECT_FALSE(p.Any(Bluish, 0, 0, width, height));
     }
 }
 
@@ -436,24 +425,19 @@ TEST(Legend, DrawnOnlyInsideTheChosenCornerOfTheFrame)
         return Draw(*project);
     };
     const Picture plain = draw({});
-    const struct
-    {
-        const char* name;
-        bool visible;
-        const char* position;
-        int box[4]; // the quarter of the frame the legend must stay in
-        int changed;
-    } rows[] = {
-        {"every property set, but off", false, "bottom left", {0, 0, 0, 0}, 0},
-        {"top right", true, "top right", {365, 10, 631, 220}, 500},
-        {"bottom left", true, "bottom left", {100, 220, 365, 431}, 500},
-        {"top left", true, "top left", {100, 10, 365, 220}, 500},
+    // visible, position, the quarter of the frame the legend must stay in, the fewest
+    // pixels it changes
+    const std::tuple<bool, const char*, Box, int> rows[] = {
+        {false, "bottom left", {0, 0, 0, 0}, 0}, // every property set, but off
+        {true, "top right", {365, 10, 631, 220}, 500},
+        {true, "bottom left", {100, 220, 365, 431}, 500},
+        {true, "top left", {100, 10, 365, 220}, 500},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const Picture p = draw([&row](ProjectProperty& prop) {
-            prop.legendVisible = row.visible;
-            prop.legendPosition = row.position;
+    for (const auto& [visible, position, box, changed] : rows) {
+        SCOPED_TRACE(std::string(position) + (visible ? "" : ", off"));
+        const Picture p = draw([v = visible, at = position](ProjectProperty& prop) {
+            prop.legendVisible = v;
+            prop.legendPosition = at;
             prop.legendFont.pointSize = 14;
             prop.legendBGColor = Colour(255, 0, 0);
         });
@@ -461,10 +445,8 @@ TEST(Legend, DrawnOnlyInsideTheChosenCornerOfTheFrame)
         for (int y = 0; y < 480; ++y)
             for (int x = 0; x < 640; ++x)
                 if (p.At(x, y) != plain.At(x, y))
-                    ++(x >= row.box[0] && x < row.box[2] && y >= row.box[1] && y < row.box[3]
-                           ? inside
-                           : outside);
-        EXPECT_GE(inside, row.changed);
+                    ++(x >= box[0] && x < box[2] && y >= box[1] && y < box[3] ? inside : outside);
+        EXPECT_GE(inside, changed);
         EXPECT_EQ(0, outside);
     }
 }
