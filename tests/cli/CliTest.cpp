@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -245,11 +246,7 @@ TEST_F(Cli, PlotWritesEachKindAtTheAskedSize)
 {
     const std::string data = Write("a.csv", "t,a\n0,1\n1,3\n2,2\n");
     // The kind's mark at the start and the size where the kind keeps it (none: "").
-    const struct
-    {
-        const char* ext;
-        std::string head, size;
-    } rows[] = {
+    const std::tuple<const char*, std::string, std::string> rows[] = {
         {"png", "\x89PNG", std::string("\0\0\x01\x40\0\0\0\xC8", 8)}, // 320 x 200
         {"svg", "<?xml", "width=\"320"},
         {"pdf", "%PDF", ""},
@@ -271,11 +268,8 @@ TEST_F(Cli, PlotWritesEachKindAtTheAskedSize)
 TEST_F(Cli, PlotRejectsBadOptionsBeforeWriting)
 {
     const std::string data = Write("a.csv", "1,2\n2,3\n");
-    struct Row
-    {
-        std::vector<std::string> args;
-        int status;
-    } rows[] = {
+    const std::pair<std::vector<std::string>, int> rows[] = {
+        // arguments, exit status
         {{"plot", data, "-o", Path("x.png"), "--property", "Margin.Lefty=3"}, 2},
         {{"plot", data, "-o", Path("x.png"), "--property", "Margin.Left=900"}, 2},
         // What the property pane refuses too.
@@ -286,10 +280,10 @@ TEST_F(Cli, PlotRejectsBadOptionsBeforeWriting)
         {{"plot", data}, 2},
         {{"plot", data, "-o", Path("x.jpg")}, 1},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.args.back());
-        Outcome r = Run(row.args);
-        EXPECT_EQ(r.status, row.status) << r.err;
+    for (const auto& [args, status] : rows) {
+        SCOPED_TRACE(args.back());
+        Outcome r = Run(args);
+        EXPECT_EQ(r.status, status) << r.err;
         EXPECT_NE(access(Path("x.png").c_str(), F_OK), 0);
     }
     Outcome r = Run({"plot", data, "-o", Path("x.png"), "--property", "Grid.AutoX=maybe"});

@@ -240,11 +240,7 @@ TEST_F(ExportFixture, TimeXWritesIsoTextThatReadsBackToTheSameInstants)
 {
     const TimeNanos origin = 1772719530123000000; // 2026-03-05T14:05:30.123
     auto xs = std::make_shared<DataX::Values>(std::initializer_list<double>{0.0, 0.000001, 1.5});
-    const struct
-    {
-        DataX x;
-        const char* lines;
-    } rows[] = {
+    const std::pair<DataX, const char*> rows[] = {
         {DataX{0.0, 0.001},
          "Time,t\r\n2026-03-05T14:05:30.123,1.00000000e+000\r\n"
          "2026-03-05T14:05:30.124,2.00000000e+000\r\n2026-03-05T14:05:30.125,3.00000000e+000\r\n"},
@@ -252,17 +248,17 @@ TEST_F(ExportFixture, TimeXWritesIsoTextThatReadsBackToTheSameInstants)
                               "2026-03-05T14:05:30.123001,2.00000000e+000\r\n"
                               "2026-03-05T14:05:31.623000,3.00000000e+000\r\n"},
     };
-    for (const auto& row : rows) {
+    for (const auto& [x, lines] : rows) {
         project = CreateGraphProject();
-        auto series = MakeSeries({1, 2, 3}, row.x, "t");
+        auto series = MakeSeries({1, 2, 3}, x, "t");
         series->SetTimeOrigin(origin);
         project->Add(series);
-        EXPECT_EQ(row.lines, Export({0}));
+        EXPECT_EQ(lines, Export({0}));
         const auto back = ImportBack()->GetItem(0);
         ASSERT_TRUE(back && back->HasTimeOrigin());
         for (size_t i = 0; i < 3; ++i) {
             TimeNanos want = 0, got = 0;
-            ASSERT_TRUE(InstantAt(origin, row.x.At(i), want));
+            ASSERT_TRUE(InstantAt(origin, x.At(i), want));
             ASSERT_TRUE(InstantAt(back->GetTimeOrigin(), back->GetDataX().At(i), got));
             EXPECT_EQ(want, got) << i;
         }

@@ -60,6 +60,7 @@ std::string LineOf(size_t length)
 }
 
 const double GAP = std::nan("");
+const std::string BOM = "\xEF\xBB\xBF";
 
 using csvtest::Bits;
 using csvtest::Imported;
@@ -102,13 +103,7 @@ TEST(CSVScan, HeaderDetectionAndDefaultOption)
         // Files the plain reading can't convert are detected.
         {"text below the header", "x,y\n\ntext,1\n", ',', 3, 2, 2, {"y"}, 1, true},
         {"decimal comma with ';'", "1,5;2,3\n1;2\n", ';', 2, 2, 1, {"2,3"}},
-        {"byte-order mark skipped",
-         std::string("\xEF\xBB\xBF") + "1,2\n3,4\n",
-         ',',
-         2,
-         2,
-         0,
-         {"Column 2"}},
+        {"byte-order mark skipped", BOM + "1,2\n3,4\n", ',', 2, 2, 0, {"Column 2"}},
         {"CR LF line ends", "h,v\r\n1,2\r\n3,4\r\n", ',', 3, 2, 1, {"v"}},
         {"lone CR is text", "1,2\r3\n", ',', 1, 2, 0, {"Column 1"}, 0, true},
         {"exponent letters", "1e3,2d-1,+3.5E2\n", ',', 1, 3, 0, {"Column 2", "Column 3"}},
@@ -277,12 +272,8 @@ TEST(CSVScan, TwoThreadsFindTheHeaderAndColumnsOneThreadFinds)
     std::string header;
     for (int i = 0; i < 3000; ++i)
         header += "text line " + std::to_string(i) + ",x\n";
-    const struct
-    {
-        const char* name;
-        std::string content;
-        int headerRows, columns;
-    } cases[] = {
+    // name, content, header rows, columns
+    const std::tuple<const char*, std::string, int, int> cases[] = {
         {"header past the middle", header + Numbered(0, 100), 3000, 2},
         {"header and data past the middle", header + header + Numbered(0, 4000), 6000, 2},
         {"all header", header, 3000, 0},
@@ -291,9 +282,9 @@ TEST(CSVScan, TwoThreadsFindTheHeaderAndColumnsOneThreadFinds)
     };
     TempDir dir;
     const std::string path = dir.Path("header.csv");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        dir.Write("header.csv", c.content);
+    for (const auto& [name, content, headerRows, columns] : cases) {
+        SCOPED_TRACE(name);
+        dir.Write("header.csv", content);
         for (size_t cap : {size_t(16) << 20, size_t(100)}) {
             SCOPED_TRACE(cap);
             csvtest::ImportHow how;
@@ -304,8 +295,8 @@ TEST(CSVScan, TwoThreadsFindTheHeaderAndColumnsOneThreadFinds)
             const Imported two = csvtest::ImportFile(path, how);
             ASSERT_EQ(one.scan, ResultCode::SUCCESS) << one.message;
             ASSERT_EQ(two.scan, ResultCode::SUCCESS) << two.message;
-            EXPECT_EQ(one.option.headerRows, c.headerRows);
-            EXPECT_EQ(one.info.columnCount, c.columns);
+            EXPECT_EQ(one.option.headerRows, headerRows);
+            EXPECT_EQ(one.info.columnCount, columns);
             EXPECT_EQ(Scanned(two), Scanned(one));
         }
     }
@@ -559,13 +550,8 @@ TEST(CSVImport, BlocksOfLinesReadAsLinesOneByOne)
 
 TEST(CSVImport, ArithmeticProgressionTolerance)
 {
-    const struct
-    {
-        const char* name;
-        std::vector<double> values;
-        bool passes;
-        double start, interval;
-    } cases[] = {
+    // name, values, passes, start, interval
+    const std::tuple<const char*, std::vector<double>, bool, double, double> cases[] = {
         {"steps of 0.1", {0, 0.1, 0.2, 0.3}, true, 0, 0.1},
         {"a doubled step", {0, 1, 2, 4}, false, 0, 0},
         {"one value", {7}, true, 7, 0},
@@ -574,14 +560,14 @@ TEST(CSVImport, ArithmeticProgressionTolerance)
         {"just outside 0.1 per cent", {10, 11, 12.0011}, false, 0, 0},
         {"infinite value", {0, 1, HUGE_VAL}, false, 0, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, values, passes, wantStart, wantInterval] : cases) {
+        SCOPED_TRACE(name);
         double start = -1, interval = -1;
-        EXPECT_EQ(IsArithmeticProgression(c.values.data(), c.values.size(), 0.1, start, interval),
-                  c.passes);
-        if (c.passes) {
-            EXPECT_EQ(start, c.start);
-            EXPECT_DOUBLE_EQ(interval, c.interval);
+        EXPECT_EQ(IsArithmeticProgression(values.data(), values.size(), 0.1, start, interval),
+                  passes);
+        if (passes) {
+            EXPECT_EQ(start, wantStart);
+            EXPECT_DOUBLE_EQ(interval, wantInterval);
         }
     }
 }
@@ -677,14 +663,8 @@ TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
     const std::string path = dir.Write("o.csv", "0,9\n1,6\n2,7\n3,5\n");
     const char* invalid = "The import option doesn't match the file!";
     const char* noMemory = "Failed to allocate memory in the calculation process!";
-    const struct
-    {
-        const char* name;
-        int columnX, columnY, dataRows;
-        int64_t memoryLimit;
-        ResultCode result;
-        const char* message;
-    } cases[] = {
+    // name, X and Y column, data rows, memory limit, result, message
+    const std::tuple<const char*, int, int, int, int64_t, ResultCode, const char*> cases[] = {
         {"as scanned", 0, 1, 4, -1, ResultCode::SUCCESS, ""},
         {"X that goes down", 1, 1, 4, -1, ResultCode::FAILURE,
          "Column 2 goes down at line 2, so it can't be the X of a series!"},
@@ -693,21 +673,21 @@ TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
         {"too many rows", 0, 1, 5, -1, ResultCode::FAILURE, invalid},
         {"memory for one of two columns", 0, 1, 4, 32, ResultCode::OUT_OF_MEMORY, noMemory},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, columnX, columnY, dataRows, memoryLimit, result, message] : cases) {
+        SCOPED_TRACE(name);
         auto project = CreateGraphProject();
         CSVImporter importer(path, *project);
         ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
         CSVImportOption option = importer.GetOption();
-        option.dataSources[0].columnX = c.columnX;
-        option.dataSources[0].columnY = c.columnY;
-        option.dataRows = c.dataRows;
+        option.dataSources[0].columnX = columnX;
+        option.dataSources[0].columnY = columnY;
+        option.dataRows = dataRows;
         importer.SetOption(option);
-        importer.Tuning().memoryLimit = c.memoryLimit;
+        importer.Tuning().memoryLimit = memoryLimit;
         ExpectWxAsserts asserts; // an invalid option asserts
-        EXPECT_EQ(importer.Import(nullptr), c.result);
-        EXPECT_EQ(importer.GetErrorMessage(), c.message);
-        EXPECT_EQ(project->GetCount(), c.result == ResultCode::SUCCESS ? 1 : 0);
+        EXPECT_EQ(importer.Import(nullptr), result);
+        EXPECT_EQ(importer.GetErrorMessage(), message);
+        EXPECT_EQ(project->GetCount(), result == ResultCode::SUCCESS ? 1 : 0);
     }
 }
 

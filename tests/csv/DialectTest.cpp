@@ -8,6 +8,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/CsvImportUtil.h"
@@ -141,11 +142,8 @@ TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
 // microsecond whatever the spelling.
 TEST(Dialect, TimeSpellingsReadToTheirInstant)
 {
-    const struct
-    {
-        std::string first, second; // two stamps of one column
-        const char* iso;           // of the second, to the microsecond
-    } rows[] = {
+    // two stamps of one column, the second in ISO text to the microsecond
+    const std::tuple<std::string, std::string, const char*> rows[] = {
         {"2012-01-01", "2012-01-02", "2012-01-02T00:00:00.000000"},
         {"2010-01-01T01:00:00", "2010-01-01T02:30:00", "2010-01-01T02:30:00.000000"},
         {"2015/01/01 01:00:00", "2015/01/01 01:00:01", "2015-01-01T01:00:01.000000"},
@@ -161,15 +159,15 @@ TEST(Dialect, TimeSpellingsReadToTheirInstant)
         {"1900-01-01 00:00:00.000001", "2199-12-31 23:59:59.999999", "2199-12-31T23:59:59.999999"},
     };
     csvtest::TempDir dir;
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.second);
+    for (const auto& [first, second, iso] : rows) {
+        SCOPED_TRACE(second);
         const Imported got = ReadFile(
-            dir.Write("t.csv", "when,v\n" + r.first + ",1\n" + r.second + ",2\n"), {}, 1, true);
+            dir.Write("t.csv", "when,v\n" + first + ",1\n" + second + ",2\n"), {}, 1, true);
         ASSERT_EQ(ResultCode::SUCCESS, got.result) << got.message;
         ASSERT_EQ("TN", Kinds(got.option.dialect));
         const double seconds = got.values[0][1];
         TimeNanos expected;
-        ASSERT_TRUE(ParseTime(r.iso, r.iso + std::strlen(r.iso), TimeLayout::ISO, expected));
+        ASSERT_TRUE(ParseTime(iso, iso + std::strlen(iso), TimeLayout::ISO, expected));
         const long double offset = (long double)expected - got.option.dialect.columns[0].origin;
         EXPECT_LT(std::fabs(offset - (long double)seconds * 1e9L), 1000.0L); // within 1 µs
     }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numeric>
 #include <random>
+#include <tuple>
 
 #include "formula/FormulaCalculator.h"
 #include "model/GraphProject.h"

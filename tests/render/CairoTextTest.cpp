@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <set>
+#include <tuple>
 
 #include "render/CairoContext.h"
 #include "render/CairoText.h"
@@ -79,36 +81,27 @@ TEST(CairoText, FontDescriptionsAskForWhatTheToyApiAskedFor)
 {
     using F = FontFamily;
     using S = FontStyle;
-    const struct
-    {
-        FontDesc font;
-        double dpi;
-        const char* family;
-        PangoStyle style;
-        PangoWeight weight;
-        int pixels;
-    } rows[] = {
-        {Font(10, F::Default), 96, "sans-serif", PANGO_STYLE_NORMAL, PANGO_WEIGHT_NORMAL, 13},
-        {Font(12, F::Swiss, S::Slant, FONT_WEIGHT_BOLD), 144, "sans-serif", PANGO_STYLE_ITALIC,
-         PANGO_WEIGHT_BOLD, 24},
-        {Font(9, F::Roman, S::Italic, FONT_WEIGHT_LIGHT), 96, "serif", PANGO_STYLE_ITALIC,
-         PANGO_WEIGHT_NORMAL, 12},
-        {Font(8, F::Teletype, S::Normal, 800), 96, "monospace", PANGO_STYLE_NORMAL,
-         PANGO_WEIGHT_NORMAL, 11}, // heavier is not bold
+    const PangoStyle UPRIGHT = PANGO_STYLE_NORMAL, ITALIC = PANGO_STYLE_ITALIC;
+    const PangoWeight REGULAR = PANGO_WEIGHT_NORMAL, BOLD = PANGO_WEIGHT_BOLD;
+    // font, dpi, family, style, weight, size in pixels
+    const std::tuple<FontDesc, double, const char*, PangoStyle, PangoWeight, int> rows[] = {
+        {Font(10, F::Default), 96, "sans-serif", UPRIGHT, REGULAR, 13},
+        {Font(12, F::Swiss, S::Slant, FONT_WEIGHT_BOLD), 144, "sans-serif", ITALIC, BOLD, 24},
+        {Font(9, F::Roman, S::Italic, FONT_WEIGHT_LIGHT), 96, "serif", ITALIC, REGULAR, 12},
+        // Heavier is not bold.
+        {Font(8, F::Teletype, S::Normal, 800), 96, "monospace", UPRIGHT, REGULAR, 11},
         {Font(10, F::Modern, S::Normal, FONT_WEIGHT_NORMAL, "DejaVu Serif"), 96, "DejaVu Serif",
-         PANGO_STYLE_NORMAL, PANGO_WEIGHT_NORMAL, 13},
-        {Font(0, F::Default), 96, "sans-serif", PANGO_STYLE_NORMAL, PANGO_WEIGHT_NORMAL,
-         1}, // never below a pixel
+         UPRIGHT, REGULAR, 13},
+        {Font(0, F::Default), 96, "sans-serif", UPRIGHT, REGULAR, 1}, // never below a pixel
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.family);
-        PangoFontDescription* desc =
-            MakeFontDescription(row.font, FontPixelSize(row.font.pointSize, row.dpi));
-        EXPECT_STREQ(pango_font_description_get_family(desc), row.family);
-        EXPECT_EQ(pango_font_description_get_style(desc), row.style);
-        EXPECT_EQ(pango_font_description_get_weight(desc), row.weight);
+    for (const auto& [font, dpi, family, style, weight, pixels] : rows) {
+        SCOPED_TRACE(family);
+        PangoFontDescription* desc = MakeFontDescription(font, FontPixelSize(font.pointSize, dpi));
+        EXPECT_STREQ(pango_font_description_get_family(desc), family);
+        EXPECT_EQ(pango_font_description_get_style(desc), style);
+        EXPECT_EQ(pango_font_description_get_weight(desc), weight);
         EXPECT_TRUE(pango_font_description_get_size_is_absolute(desc));
-        EXPECT_EQ(pango_font_description_get_size(desc), row.pixels * PANGO_SCALE);
+        EXPECT_EQ(pango_font_description_get_size(desc), pixels * PANGO_SCALE);
         pango_font_description_free(desc);
     }
 }
@@ -117,30 +110,26 @@ TEST(CairoText, FontDescriptionsAskForWhatTheToyApiAskedFor)
 // what the toy API measured, so labels stay where they were.
 TEST(CairoText, LatinTextMeasuresAsWithTheToyApi)
 {
-    const struct
-    {
-        FontDesc font;
-        double pixels;
-    } fonts[] = {
+    const std::pair<FontDesc, double> fonts[] = {
+        // font, size in pixels
         {FontDesc{}, 13},
         {Font(10, FontFamily::Default, FontStyle::Italic, FONT_WEIGHT_BOLD), 16},
         {Font(10, FontFamily::Roman), 11},
     };
     cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 8, 8);
     cairo_t* cr = cairo_create(image);
-    for (const auto& row : fonts) {
+    for (const auto& [desc, pixels] : fonts) {
         CairoText text(cr);
-        text.SetFont(row.font, row.pixels);
-        const wxString family = FontFamilyName(row.font);
-        cairo_select_font_face(
-            cr, family.utf8_str(),
-            row.font.IsItalic() ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-            row.font.IsBold() ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-        cairo_set_font_size(cr, row.pixels);
+        text.SetFont(desc, pixels);
+        const wxString family = FontFamilyName(desc);
+        cairo_select_font_face(cr, family.utf8_str(),
+                               desc.IsItalic() ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                               desc.IsBold() ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_set_font_size(cr, pixels);
         cairo_font_extents_t toyFont;
         cairo_font_extents(cr, &toyFont);
         const cairo_font_extents_t font = text.FontExtents();
-        SCOPED_TRACE(testing::Message() << family << " " << row.pixels);
+        SCOPED_TRACE(testing::Message() << family << " " << pixels);
         EXPECT_NEAR(font.ascent, toyFont.ascent, 1.0);
         EXPECT_NEAR(font.descent, toyFont.descent, 1.0);
         EXPECT_NEAR(font.height, toyFont.height, 1.0);
@@ -233,17 +222,9 @@ TEST(CairoText, ExportUnderAJapaneseLocaleDrawsTheNumbersOfTheCLocale)
     };
     cairo_surface_t* c = plot("C");
     cairo_surface_t* ja = plot("ja_JP.UTF-8");
-    const struct
-    {
-        const char* name;
-        int box[4]; // left of the axis titles, right of the Y title
-    } rows[] = {
-        {"X tick labels", {0, 431, 640, 453}},
-        {"Y tick labels", {40, 0, 95, 440}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const int* b = row.box;
+    // The X and the Y tick labels: left of the axis titles, right of the Y title.
+    for (const std::array<int, 4> b : {std::array{0, 431, 640, 453}, {40, 0, 95, 440}}) {
+        SCOPED_TRACE(b[0] ? "Y tick labels" : "X tick labels");
         EXPECT_GT(Ink(c, b[0], b[1], b[2], b[3]), 255 * 100);
         int differ = 0;
         for (int y = b[1]; y < b[3]; ++y)

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <filesystem>
 #include <random>
+#include <tuple>
 
 #include <sys/stat.h>
 #include <unistd.h>
