@@ -51,23 +51,19 @@ SavedFile EveryFieldFile(const std::string& path)
     SavedFile file;
     file.path = wxString::FromUTF8(path);
     file.separator = ';';
-    file.request = DialectRequest{false,
-                                  '\t',
-                                  ',',
-                                  {ColumnRequest{2, ColumnKind::TIME, TimeLayout::EPOCH_MS},
-                                   ColumnRequest{4, ColumnKind::TEXT, TimeLayout::NONE}},
-                                  3};
+    const std::vector<ColumnRequest> asked = {
+        ColumnRequest{2, ColumnKind::TIME, TimeLayout::EPOCH_MS},
+        ColumnRequest{4, ColumnKind::TEXT, TimeLayout::NONE}};
+    file.request = DialectRequest{false, '\t', ',', asked, 3};
     const std::vector<ColumnFormat> columns = {
         ColumnFormat{ColumnKind::TIME, TimeLayout::DAY_FIRST, -1234567890123456789, 1, -1},
         ColumnFormat{ColumnKind::TIME, TimeLayout::TIME_OF_DAY, 5, -1, 0},
         ColumnFormat{ColumnKind::TEXT, TimeLayout::NONE, 0, -1, -1}};
+    const std::vector<DataSource> sources = {
+        DataSource{true, -1.5, 0.25, 7, 3, wxString::FromUTF8("电压 \"V\"")},
+        DataSource{false, 0, 1, 0, 1, "second"}};
     file.option =
-        CSVImportOption{2,
-                        1234,
-                        {DataSource{true, -1.5, 0.25, 7, 3, wxString::FromUTF8("电压 \"V\"")},
-                         DataSource{false, 0, 1, 0, 1, "second"}},
-                        CSVDialect{true, ';', ',', '"', '\r', columns},
-                        5};
+        CSVImportOption{2, 1234, sources, CSVDialect{true, ';', ',', '"', '\r', columns}, 5};
     file.identity =
         FileIdentity{true, 987654321, 0xFFFFFFFFFFFFFFFFull, 42, 0x8000000000000001ull, 7};
     return file;
@@ -101,6 +97,13 @@ TEST(ProjectFile, EveryFieldRoundTrips)
     project.series[2].formula = SavedFormula{"sin(x)\n+1", -2.5, 1e-3, 77, 1, true, -5};
     // Each field of the property table away from its default, in the table's own terms.
     ProjectProperty& property = project.property;
+    const FontDesc font{8,
+                        FontFamily::Modern,
+                        FontStyle::Slant,
+                        300,
+                        true,
+                        wxString::FromUTF8("Noto Sans CJK JP, ボールド"),
+                        1};
     int n = 0;
     for (const ProjectPropertyField& field : ProjectPropertyFields()) {
         ++n;
@@ -115,13 +118,8 @@ TEST(ProjectFile, EveryFieldRoundTrips)
             property.*field.flag = !(property.*field.flag);
             break;
         case PropertyKind::Font:
-            property.*field.font = FontDesc{8 + n,
-                                            FontFamily::Modern,
-                                            FontStyle::Slant,
-                                            300,
-                                            true,
-                                            wxString::FromUTF8("Noto Sans CJK JP, ボールド"),
-                                            1};
+            property.*field.font = font;
+            (property.*field.font).pointSize += n;
             break;
         case PropertyKind::Text:
             property.*field.text = field.choices ? wxString(field.choices[field.choiceCount - 1])
@@ -183,18 +181,11 @@ TEST(ProjectFile, HostileFilesAreRefused)
     for (size_t i = 0; i <= MAX_PROJECT_SERIES; ++i)
         manySeries += std::string(i ? "," : "") + "{}";
     manySeries += "]}";
-    const struct
-    {
-        const char* name;
-        std::string text;
-        const char* message;
-    } rows[] = {
+    // name, text, what the message says
+    const std::tuple<const char*, std::string, const char*> rows[] = {
         {"empty", "", "not complete JSON"},
         {"truncated", valid.substr(0, valid.size() / 2), "not complete JSON"},
-        {"not JSON at all",
-         "\x7f"
-         "ELF\x02\x01",
-         "not complete JSON"},
+        {"not JSON at all", "\177ELF\2\1", "not complete JSON"},
         {"other JSON", "[1,2,3]", "an object"},
         {"another program's", "{\"format\":\"x\"}", "not an Ardentine project"},
         {"newer version", replace("\"version\": 1", "\"version\": 7"), "format version 7"},
@@ -233,13 +224,13 @@ TEST(ProjectFile, HostileFilesAreRefused)
         {"invalid UTF-8 label", replace("\"label\": \"a\"", "\"label\": \"\xff\xfe\""),
          "not complete JSON"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, text, message] : rows) {
+        SCOPED_TRACE(name);
         SavedProject out;
         out.cursors.x[0] = 99; // must stay
         wxString error;
-        EXPECT_FALSE(ParseProjectText(row.text, "/data", out, error));
-        EXPECT_NE(error.Find(row.message), wxNOT_FOUND) << error;
+        EXPECT_FALSE(ParseProjectText(text, "/data", out, error));
+        EXPECT_NE(error.Find(message), wxNOT_FOUND) << error;
         EXPECT_TRUE(out.series.empty() && out.files.empty());
         EXPECT_EQ(out.cursors.x[0], 99);
     }
