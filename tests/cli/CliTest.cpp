@@ -87,23 +87,15 @@ TEST_F(Cli, InfoReportsShapeAndDefaultOption)
         {"useDirectVal":false,"xStart":0,"xInterval":1,"columnX":0,"columnY":2,"label":"b"}]})");
     expected["fileName"] = file;
     EXPECT_EQ(r.Json(), expected);
+    EXPECT_EQ(Run({"info", Write("t.txt", "x\ty\n1\t2\n"), "--sep", "tab"}).Json()["columnCount"],
+              2);
 }
 
 // The engine's failures reach the JSON with their message (the messages themselves are
-// pinned by the CSV tests).
-TEST_F(Cli, InfoWithSeparatorAndFailures)
+// pinned by the CSV tests), a file without any series among them; a FIFO fails at once
+// instead of waiting for a writer.
+TEST_F(Cli, InfoAndImportFailures)
 {
-    const std::string file = Write("t.txt", "x\ty\n1\t2\n");
-    json j = Run({"info", file, "--sep", "tab"}).Json();
-    EXPECT_EQ(j["columnCount"], 2);
-    // One empty cell is a gap, reported.
-    const std::string gap = Write("gap.csv", "t,a,b\n0,1,5\n1,,2\n");
-    Outcome gaps = Run({"import", gap});
-    ASSERT_EQ(gaps.status, 0) << gaps.err;
-    EXPECT_EQ(gaps.Json()["gaps"], 1);
-    EXPECT_EQ(gaps.Json()["firstGapLine"], 3);
-    // Failures, a file without any series among them; a FIFO fails at once instead of
-    // waiting for a writer.
     ASSERT_EQ(mkfifo(Path("pipe.csv").c_str(), 0600), 0);
     const std::string text = Write("text.csv", "name,town\nAnn,Oslo\n");
     const std::string one = Write("one.csv", "x\n1\n2\n");
@@ -124,16 +116,17 @@ TEST_F(Cli, InfoWithSeparatorAndFailures)
     }
 }
 
-TEST_F(Cli, ImportPrintsSeriesWithValues)
+// One empty cell is a gap (null), reported with its line.
+TEST_F(Cli, ImportPrintsSeriesWithValuesAndGaps)
 {
-    const std::string file = Write("a.csv", "time,a,b\r\n0.5,1,2\r\n1.5,3,-4e1\r\n");
+    const std::string file = Write("a.csv", "time,a,b\r\n0.5,1,2\r\n1.5,,-4e1\r\n2.5,3,0\r\n");
     Outcome r = Run({"import", file, "--values"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.Json(), json::parse(R"({"result": 0, "series": [
-        {"label": "a", "points": 2, "xStart": 0.5, "xInterval": 1, "yMin": 1, "yMax": 3,
-         "values": [1, 3]},
-        {"label": "b", "points": 2, "xStart": 0.5, "xInterval": 1, "yMin": -40, "yMax": 2,
-         "values": [2, -40]}]})"));
+    EXPECT_EQ(r.Json(), json::parse(R"({"result": 0, "gaps": 1, "firstGapLine": 3, "series": [
+        {"label": "a", "points": 3, "xStart": 0.5, "xInterval": 1, "yMin": 1, "yMax": 3,
+         "values": [1, null, 3]},
+        {"label": "b", "points": 3, "xStart": 0.5, "xInterval": 1, "yMin": -40, "yMax": 2,
+         "values": [2, -40, 0]}]})"));
 }
 
 TEST_F(Cli, EvalValuesSummaryAndErrors)
@@ -436,17 +429,13 @@ TEST_F(Cli, UsageErrorsExitWithTwo)
 TEST_F(Cli, BundledExamplesImport)
 {
     const std::string dir = ARDENTINE_BINARY_DIR "/examples/";
-    Outcome csv = Run({"import", dir + "signals.csv"});
-    ASSERT_EQ(csv.status, 0) << csv.err;
-    json series = csv.Json()["series"];
+    const json series = Run({"import", dir + "signals.csv"}).Json()["series"];
     ASSERT_EQ(series.size(), 4u);
     EXPECT_EQ(series[0]["label"], "sine");
     EXPECT_EQ(series[3]["label"], "spikes");
     for (const auto& s : series)
         EXPECT_EQ(s["points"], 200000);
-    Outcome txt = Run({"import", dir + "signals.txt", "--sep", "tab"});
-    ASSERT_EQ(txt.status, 0) << txt.err;
-    EXPECT_FALSE(txt.Json()["series"].empty());
+    EXPECT_FALSE(Run({"import", dir + "signals.txt", "--sep", "tab"}).Json()["series"].empty());
 }
 
 std::vector<std::string> FilesIn(const std::string& dir)

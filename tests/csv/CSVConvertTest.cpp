@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/CsvImportUtil.h"
@@ -153,13 +154,9 @@ TEST(CSVConvert, CellsFollowTheFieldRules)
         return record + (k == 0 ? ",extra,9\n" : "\n") + (k == 1 ? Stamp(pick, i) + ",1\n" : "") +
                (k == 2 ? "\n" : "");
     };
-    const struct
-    {
-        const char* header;
-        std::function<std::string(int)> line;
-        const char* dialect; // separator, decimal mark, quote ('-': none)
-        const char* kinds;
-    } rows[] = {
+    // header, line i, dialect (separator, decimal mark, quote; '-': none), column kinds
+    using Line = std::function<std::string(int)>;
+    const std::tuple<const char*, Line, const char*, const char*> rows[] = {
         {"time,a,b,c\n",
          [&](int i) {
              return shape(Stamp(pick, i) + "," + pick.From(numbers) + "," + pick.From(numbers) +
@@ -193,13 +190,13 @@ TEST(CSVConvert, CellsFollowTheFieldRules)
          },
          ",.\"", "TNN"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.header);
+    for (const auto& [header, line, dialect, kinds] : rows) {
+        SCOPED_TRACE(header);
         pick = Picker();
-        std::string content = row.header;
+        std::string content = header;
         for (int i = 0; i < 3000; ++i)
-            content += row.line(i);
-        ExpectCellsFollowTheFieldRules(content, row.dialect, row.kinds);
+            content += line(i);
+        ExpectCellsFollowTheFieldRules(content, dialect, kinds);
     }
 }
 

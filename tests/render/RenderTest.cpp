@@ -452,8 +452,6 @@ TEST(Legend, DrawnOnlyInsideTheChosenCornerOfTheFrame)
     }
 }
 
-namespace {
-
 // Over random ranges and sizes, on number and time axes, no two tick labels (nor the dates
 // under them) touch: crowded labels are thinned.
 TEST(GraphRenderer, TickLabelsNeverOverlap)
@@ -487,5 +485,3 @@ TEST(GraphRenderer, TickLabelsNeverOverlap)
             }
     }
 }
-
-} // namespace
