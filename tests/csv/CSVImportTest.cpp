@@ -350,56 +350,52 @@ TEST(CSVImport, ConversionLineRulesGapsAndLongLinesWithOneAndTwoThreads)
     TempDir dir;
     const std::string path = dir.Path("lines.csv");
     const double N = GAP;
-    const struct
-    {
-        const char* name;
-        std::string content;
-        char separator;
-        Columns columns = {}; // unless listed, one thread's are compared with two's
-        int64_t gaps = 0, firstGapLine = 0;
-    } cases[] = {
+    const std::string longLineInTheMiddle =
+        Numbered(0, 10000) + std::string(300000, ' ') + "7,7\n" + Numbered(0, 10);
+    // name, content, separator, values (unless listed, one thread's are compared with two's),
+    // gaps, line of the first gap
+    const std::tuple<const char*, std::string, char, Columns, int64_t, int64_t> cases[] = {
         {"empty field", "0,0,0\n1,,2\n", ',', {{0, 1}, {0, N}, {0, 2}}, 1, 2},
-        {"two tabs collapse", "1\t\t2\n", '\t', {{1}, {2}, {0}}},
-        {"two spaces collapse", "1  2\n", ' ', {{1}, {2}, {0}}},
-        {"space before comma", "1 ,2\n", ',', {{1}, {2}}},
-        {"leading spaces", " 1,\t2\n", ',', {{1}, {2}}},
-        {"one trailing comma", "1,2,\n", ',', {{1}, {2}, {0}}},
-        {"two trailing commas: no empty series", "1,2,,\n", ',', {{1}, {2}}},
-        {"one trailing space", "1 2 \n", ' ', {{1}, {2}, {0}}},
-        {"two trailing spaces", "1 2  \n", ' ', {{1}, {2}}},
-        {"d and E exponents", "1.5d2;1.5E2;-2D-1\n", ';', {{150}, {150}, {-0.2}}},
-        {"blank data line gives zeros", "1,2\n\n3,4\n", ',', {{1, 0, 3}, {2, 0, 4}}},
-        {"short line keeps zeros", "1,2\n3\n", ',', {{1, 3}, {2, 0}}},
+        {"two tabs collapse", "1\t\t2\n", '\t', {{1}, {2}, {0}}, 0, 0},
+        {"two spaces collapse", "1  2\n", ' ', {{1}, {2}, {0}}, 0, 0},
+        {"space before comma", "1 ,2\n", ',', {{1}, {2}}, 0, 0},
+        {"leading spaces", " 1,\t2\n", ',', {{1}, {2}}, 0, 0},
+        {"one trailing comma", "1,2,\n", ',', {{1}, {2}, {0}}, 0, 0},
+        {"two trailing commas: no empty series", "1,2,,\n", ',', {{1}, {2}}, 0, 0},
+        {"one trailing space", "1 2 \n", ' ', {{1}, {2}, {0}}, 0, 0},
+        {"two trailing spaces", "1 2  \n", ' ', {{1}, {2}}, 0, 0},
+        {"d and E exponents", "1.5d2;1.5E2;-2D-1\n", ';', {{150}, {150}, {-0.2}}, 0, 0},
+        {"blank data line gives zeros", "1,2\n\n3,4\n", ',', {{1, 0, 3}, {2, 0, 4}}, 0, 0},
+        {"short line keeps zeros", "1,2\n3\n", ',', {{1, 3}, {2, 0}}, 0, 0},
         {"nan and text cells", "1,2\nnan,x\n3,4\n", ',', {{1, N, 3}, {2, N, 4}}, 2, 2},
-        {"CR LF like LF", "1,2\r\n3,4\r\n", ',', {{1, 3}, {2, 4}}},
-        {"last line without line feed", "1,2\n3,4", ',', {{1, 3}, {2, 4}}},
-        {"overflow is infinity", "1e999,-1e999\n", ',', {{HUGE_VAL}, {-HUGE_VAL}}},
-        {"1023 + LF", "1\n" + LineOf(1023) + "\n", ','},
-        {"1023 + CR LF", "1\r\n" + LineOf(1023) + "\r\n", ','},
-        {"1023 at end of file", "1\n" + LineOf(1023), ','},
-        {"long line after many short ones", std::string(3000, '\n') + LineOf(5000), ','},
-        {"data", "t,a\n" + Numbered(0, 20000), ','},
-        {"header lines past the middle", headerLines + Numbered(0, 100), ','},
-        {"CR LF", "a,b\r\n1,2\r\n3,4,5\r\n" + Numbered(0, 5000), ','},
-        {"last line without line feed, long", Numbered(0, 9999) + "1,2,3,4", ','},
-        {"long line in the second half",
-         Numbered(0, 10000) + std::string(300000, ' ') + "7,7\n" + Numbered(0, 10), ','},
+        {"CR LF like LF", "1,2\r\n3,4\r\n", ',', {{1, 3}, {2, 4}}, 0, 0},
+        {"last line without line feed", "1,2\n3,4", ',', {{1, 3}, {2, 4}}, 0, 0},
+        {"overflow is infinity", "1e999,-1e999\n", ',', {{HUGE_VAL}, {-HUGE_VAL}}, 0, 0},
+        {"1023 + LF", "1\n" + LineOf(1023) + "\n", ',', {}, 0, 0},
+        {"1023 + CR LF", "1\r\n" + LineOf(1023) + "\r\n", ',', {}, 0, 0},
+        {"1023 at end of file", "1\n" + LineOf(1023), ',', {}, 0, 0},
+        {"long line after many short ones", std::string(3000, '\n') + LineOf(5000), ',', {}, 0, 0},
+        {"data", "t,a\n" + Numbered(0, 20000), ',', {}, 0, 0},
+        {"header lines past the middle", headerLines + Numbered(0, 100), ',', {}, 0, 0},
+        {"CR LF", "a,b\r\n1,2\r\n3,4,5\r\n" + Numbered(0, 5000), ',', {}, 0, 0},
+        {"last line without line feed, long", Numbered(0, 9999) + "1,2,3,4", ',', {}, 0, 0},
+        {"long line in the second half", longLineInTheMiddle, ',', {}, 0, 0},
         {"bad value in the second half", WithBadLines({15000}), ',', {}, 1, 15001},
         {"bad values in both halves", WithBadLines({4000, 15000}), ',', {}, 2, 4001},
         {"bad first line of the second half", WithBadLines({10000}), ',', {}, 1, 10001},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        dir.Write("lines.csv", c.content);
-        const Imported one = ImportAllColumns(path, c.separator, 1);
-        const Imported two = ImportAllColumns(path, c.separator, 2);
+    for (const auto& [name, content, separator, columns, gaps, firstGapLine] : cases) {
+        SCOPED_TRACE(name);
+        dir.Write("lines.csv", content);
+        const Imported one = ImportAllColumns(path, separator, 1);
+        const Imported two = ImportAllColumns(path, separator, 2);
         EXPECT_EQ(one.result, ResultCode::SUCCESS) << one.message;
         EXPECT_EQ(two.result, ResultCode::SUCCESS) << two.message;
-        if (!c.columns.empty()) {
-            EXPECT_EQ(Bits(one.values), Bits(c.columns));
+        if (!columns.empty()) {
+            EXPECT_EQ(Bits(one.values), Bits(columns));
         }
-        EXPECT_EQ(one.gaps, c.gaps);
-        EXPECT_EQ(one.firstGapLine, c.firstGapLine);
+        EXPECT_EQ(one.gaps, gaps);
+        EXPECT_EQ(one.firstGapLine, firstGapLine);
         EXPECT_EQ(Scanned(two), Scanned(one));
     }
 }

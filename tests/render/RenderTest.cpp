@@ -296,13 +296,8 @@ TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
     auto project = Project(PlotRange{},
                            [](ProjectProperty& prop) { prop.bgColor = Colour(255, 255, 255, 0); });
     AddSeries(*project, std::vector<double>(5000, 0.5));
-    const struct
-    {
-        const char* name;
-        double width;
-        CairoTarget kind;
-        std::string head, inside;
-    } rows[] = {
+    // name, width, kind, what the file starts with and holds
+    const std::tuple<const char*, double, CairoTarget, std::string, std::string> rows[] = {
         {"g.pNg", 640.9, CairoTarget::Png, "\x89PNG\r\n\x1a\n", "IEND"},
         {"g.PDF", 640, CairoTarget::Pdf, "%PDF", "%%EOF"},
         {"g.Ps", 640, CairoTarget::Ps, "%!PS", "%%EOF"},
@@ -314,28 +309,27 @@ TEST(GraphRenderer, EachFileKindHoldsTheGraphOtherwiseInvalid)
         {"nan.svg", NAN, CairoTarget::Invalid, "", ""},
         {"keep.png", -1, CairoTarget::Invalid, "good", "good"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string path = dir.Path(row.name),
-                          real = dir.Path(std::string("real-") + row.name);
-        const bool valid = row.kind != CairoTarget::Invalid;
+    for (const auto& [name, width, kind, head, inside] : rows) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.Path(name), real = dir.Path(std::string("real-") + name);
+        const bool valid = kind != CairoTarget::Invalid;
         if (valid) {
-            chmod(dir.Write(std::string("real-") + row.name, "old").c_str(), 0640);
+            chmod(dir.Write(std::string("real-") + name, "old").c_str(), 0640);
             ASSERT_EQ(symlink(real.c_str(), path.c_str()), 0);
-            dir.Write(std::string(row.name) + ".tmp", "stray");
+            dir.Write(std::string(name) + ".tmp", "stray");
         }
         {
-            CairoContext cairo(path, row.width, 480.2);
-            ASSERT_EQ(cairo.GetKind(), row.kind);
+            CairoContext cairo(path, width, 480.2);
+            ASSERT_EQ(cairo.GetKind(), kind);
             ExpectWxAsserts asserts; // the renderer refuses an invalid target
             GraphRenderer(cairo, *project, 640, 480).Render();
             EXPECT_EQ(asserts.Count(), valid ? 0 : 1);
-            EXPECT_EQ(ReadFile(path), valid ? "old" : row.head) << "replaced only when complete";
+            EXPECT_EQ(ReadFile(path), valid ? "old" : head) << "replaced only when complete";
         }
         const std::string bytes = ReadFile(path);
-        EXPECT_EQ(bytes.substr(0, row.head.size()), row.head);
-        EXPECT_NE(bytes.find(row.inside), std::string::npos);
-        EXPECT_EQ(wxFileExists(path), !row.head.empty());
+        EXPECT_EQ(bytes.substr(0, head.size()), head);
+        EXPECT_NE(bytes.find(inside), std::string::npos);
+        EXPECT_EQ(wxFileExists(path), !head.empty());
         EXPECT_EQ(ReadFile(path + ".tmp"), valid ? "stray" : "");
         struct stat info;
         if (valid) {
