@@ -148,7 +148,8 @@ TEST_F(ExportFixture, LayoutByteForByteWithXAccumulated)
     }
 }
 
-TEST_F(ExportFixture, InvalidRequestsTouchNoFile)
+// Refused requests touch no file; write errors are reported.
+TEST_F(ExportFixture, InvalidRequestsAndWriteErrors)
 {
     const std::string mismatch = "Exported data doesn't match x data or size of data!";
     const std::vector<std::pair<std::vector<int>, std::string>> cases = {
@@ -160,6 +161,13 @@ TEST_F(ExportFixture, InvalidRequestsTouchNoFile)
         EXPECT_EQ(message, expected);
         EXPECT_EQ(FileCount(), 0);
     }
+    CSVExporter full("/dev/full", *project);
+    EXPECT_EQ(full.ExportInternal(nullptr), ResultCode::FAILURE);
+    EXPECT_EQ(full.GetErrorMessage(), "Can't write \"/dev/full\"!");
+    const std::string missingDir = dir.Path("no/such/dir.csv");
+    CSVExporter nowhere(missingDir, *project);
+    EXPECT_EQ(nowhere.ExportInternal(nullptr), ResultCode::FAILURE);
+    EXPECT_EQ(nowhere.GetErrorMessage().utf8_string(), "Can't create \"" + missingDir + "\"!");
 }
 
 // The writer's own rules are pinned in AtomicFileTest; here, that the export uses it.
@@ -184,18 +192,6 @@ TEST_F(ExportFixture, TargetIsReplacedOnlyAfterACompleteWrite)
     ASSERT_EQ(exporter.ExportInternal(nullptr), ResultCode::SUCCESS);
     EXPECT_EQ(ReadFile(path).substr(0, 10), "Time,a,b\r\n");
     EXPECT_EQ(FileCount(), 1);
-}
-
-TEST_F(ExportFixture, WriteErrorsAreReported)
-{
-    CSVExporter full("/dev/full", *project);
-    EXPECT_EQ(full.ExportInternal(nullptr), ResultCode::FAILURE);
-    EXPECT_EQ(full.GetErrorMessage(), "Can't write \"/dev/full\"!");
-
-    const std::string missingDir = dir.Path("no/such/dir.csv");
-    CSVExporter nowhere(missingDir, *project);
-    EXPECT_EQ(nowhere.ExportInternal(nullptr), ResultCode::FAILURE);
-    EXPECT_EQ(nowhere.GetErrorMessage().utf8_string(), "Can't create \"" + missingDir + "\"!");
 }
 
 // Written and read back bit for bit, with a regular X (tab-separated) and with an X of its

@@ -149,8 +149,13 @@ TEST(CairoText, LatinTextMeasuresAsWithTheToyApi)
     cairo_surface_destroy(image);
 }
 
-// The fault: a family without digits drew every digit as the same box.
-TEST(CairoText, DigitsDrawAsGlyphsInAFamilyWithoutThem)
+// The fault: a family without digits drew every digit as the same box. Then tick labels in
+// that family, as "sans-serif" resolves under a Japanese locale: each digit its own glyph
+// ("1" has far less ink than "8"; boxes would all have the same). And Japanese axis labels
+// in the default family (a Latin font): swapping their two characters changes the picture,
+// which it would not if both were the same box. Exported images:
+// ExportUnderAJapaneseLocaleDrawsTheNumbersOfTheCLocale.
+TEST(CairoText, DigitsAndLabelsDrawGlyphsTheirFontLacks)
 {
     const std::string family = JapaneseFamilyWithoutDigits();
     ASSERT_FALSE(family.empty()) << "needs a Japanese font without digits (fonts-droid-fallback)";
@@ -160,17 +165,7 @@ TEST(CairoText, DigitsDrawAsGlyphsInAFamilyWithoutThem)
         digits.insert(TextImage(family, wxString(d)));
     EXPECT_EQ(digits.size(), 10u) << "some digits look alike";
     EXPECT_EQ(digits.count(TextImage(family, "")), 0u) << "nothing drawn";
-}
 
-// Tick labels in that family, as "sans-serif" resolves under a Japanese locale: each digit
-// its own glyph ("1" has far less ink than "8"; boxes would all have the same). And Japanese
-// axis labels in the default family (a Latin font): swapping their two characters changes
-// the picture, which it would not if both were the same box. Exported images:
-// ExportUnderAJapaneseLocaleDrawsTheNumbersOfTheCLocale.
-TEST(GraphRenderer, LabelsDrawGlyphsTheirFontLacks)
-{
-    const std::string family = JapaneseFamilyWithoutDigits();
-    ASSERT_FALSE(family.empty()) << "needs a Japanese font without digits (fonts-droid-fallback)";
     const wxString time = wxString::FromUTF8("\u6642\u9593"),
                    swapped = time.Right(1) + time.Left(1);
     std::string pictures[2];
