@@ -153,11 +153,9 @@ TEST(ProjectFile, EveryFieldRoundTrips)
     }
     EXPECT_EQ(back.property, property);
     EXPECT_EQ(back.range, project.range);
-    EXPECT_TRUE(back.hasTimeOrigin);
-    EXPECT_EQ(back.timeOrigin, project.timeOrigin);
-    EXPECT_TRUE(back.cursors.shown);
-    EXPECT_EQ(back.cursors.x[0], -0.5);
-    EXPECT_EQ(back.cursors.x[1], 1.0 / 7.0);
+    EXPECT_EQ(std::tie(back.hasTimeOrigin, back.timeOrigin, back.cursors.shown, back.cursors.x[0],
+                       back.cursors.x[1]),
+              std::make_tuple(true, project.timeOrigin, true, -0.5, 1.0 / 7.0));
 }
 
 // Each row changes a valid project's text; the reader must refuse it with a message that

@@ -36,6 +36,7 @@ void AddSeries(GraphProject& project, std::vector<double> values, DataX x = Data
 }
 
 const auto Dark = [](uint32_t p) { return (p & 0xFFu) < 0x80u; };
+const auto Inked = [](uint32_t p) { return p != WHITE; };
 // Blue enough to be (part of) a default-coloured curve, not grey grid or black text.
 const auto Bluish = [](uint32_t p) { return (p & 0xFF) > 0xC0 && ((p >> 16) & 0xFF) < 0x90; };
 
@@ -188,8 +189,7 @@ TEST(GraphRenderer, ExplicitXDrawsEachColumnsMinAndMax)
             const int px = int(a.left) + c;
             for (int target : {row(lo), row(hi)}) {
                 // Grid lines are off: any ink inside the frame is the curve.
-                ASSERT_TRUE(p.Any([](uint32_t q) { return q != WHITE; }, px - 1, target - 1, px + 2,
-                                  target + 2))
+                ASSERT_TRUE(p.Any(Inked, px - 1, target - 1, px + 2, target + 2))
                     << "column " << c << " row " << target;
             }
             ++checked;
@@ -203,10 +203,8 @@ TEST(GraphRenderer, ExplicitXDrawsEachColumnsMinAndMax)
         const double v =
             values[100000] + (values[100001] - values[100000]) * (mid - x0) / (x1 - x0);
         const int px = int(a.left + mid / width);
-        EXPECT_TRUE(
-            p.Any([](uint32_t q) { return q != WHITE; }, px - 1, row(v) - 1, px + 2, row(v) + 2));
-        EXPECT_FALSE(
-            p.Any([](uint32_t q) { return q != WHITE; }, px - 1, row(v) + 6, px + 2, row(v) + 40));
+        EXPECT_TRUE(p.Any(Inked, px - 1, row(v) - 1, px + 2, row(v) + 2));
+        EXPECT_FALSE(p.Any(Inked, px - 1, row(v) + 6, px + 2, row(v) + 40));
     }
 }
 
