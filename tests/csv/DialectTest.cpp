@@ -183,13 +183,10 @@ TEST(Dialect, DateAndClockColumnsJoinAndClocksWrapPastMidnight)
     ASSERT_EQ(1u, joined.xStarts.size());
     EXPECT_EQ("2026-03-05T23:59:59.500", joined.xStarts[0]);
 
-    auto project = CreateGraphProject();
-    CSVImporter clock(dir.Write("c.csv", "t,v\n23:59:59,1\n00:00:01,2\n00:00:03,3\n"), *project);
-    ASSERT_EQ(ResultCode::SUCCESS, clock.ScanInfoInternal(nullptr));
-    ASSERT_EQ(ResultCode::SUCCESS, clock.Import(nullptr)) << clock.GetErrorMessage();
-    ASSERT_EQ(1, project->GetCount());
-    EXPECT_EQ(0.0, project->GetItem(0)->GetDataX().start); // from the first time
-    EXPECT_EQ(2.0, project->GetItem(0)->GetDataX().interval);
+    const Imported clock =
+        ReadFile(dir.Write("c.csv", "t,v\n23:59:59,1\n00:00:01,2\n00:00:03,3\n"));
+    ASSERT_EQ(ResultCode::SUCCESS, clock.result) << clock.message;
+    EXPECT_EQ(Bits({{0, 2, 4}}), Bits(clock.xs)); // from the first time
 }
 
 TEST(Dialect, RequestsOverrideTheDetection)

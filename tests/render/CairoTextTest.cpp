@@ -138,11 +138,10 @@ TEST(CairoText, LatinTextMeasuresAsWithTheToyApi)
             cairo_text_extents_t toy;
             cairo_text_extents(cr, s, &toy);
             const cairo_text_extents_t ext = text.Extents(s);
-            EXPECT_NEAR(ext.x_bearing, toy.x_bearing, 1.0);
-            EXPECT_NEAR(ext.y_bearing, toy.y_bearing, 1.0);
-            EXPECT_NEAR(ext.width, toy.width, 1.0);
-            EXPECT_NEAR(ext.height, toy.height, 1.0);
-            EXPECT_NEAR(ext.x_advance, toy.x_advance, 1.0);
+            using E = cairo_text_extents_t;
+            for (double E::*m :
+                 {&E::x_bearing, &E::y_bearing, &E::width, &E::height, &E::x_advance})
+                EXPECT_NEAR(ext.*m, toy.*m, 1.0);
         }
     }
     cairo_destroy(cr);
