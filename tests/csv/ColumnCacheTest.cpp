@@ -22,44 +22,15 @@
 #include "csv/CSVImporter.h"
 #include "csv/ColumnCache.h"
 #include "csv/Reload.h"
+#include "support/CacheTestUtil.h"
 #include "support/CsvTestUtil.h"
 #include "model/GraphProject.h"
 
 namespace {
 
+using csvtest::Fingerprint;
+using csvtest::MappedFile;
 using csvtest::ReadFile;
-
-// Everything of an import that the cache keeps, flattened to bytes for an exact compare.
-std::string Fingerprint(const GraphProject& project)
-{
-    std::string out;
-    auto put = [&](const void* p, size_t n) { out.append(static_cast<const char*>(p), n); };
-    for (int i = 0; i < project.GetCount(); ++i) {
-        const auto data = project.GetItem(i);
-        const GraphDataY& y = *data->GetDataY();
-        out += data->GetLabel().utf8_string() + "|";
-        put(y.raw.data(), y.raw.size() * sizeof(double));
-        put(&y.mipmapLevels, sizeof y.mipmapLevels);
-        for (const auto& level : y.mipmap)
-            put(level.data(), level.size() * sizeof(MinMax));
-        const DataX x = data->GetDataX();
-        put(&x.start, sizeof x.start);
-        put(&x.interval, sizeof x.interval);
-        if (x.IsExplicit())
-            put(x.ExplicitValues()->data(), x.ExplicitValues()->size() * sizeof(double));
-        const int64_t origin = data->HasTimeOrigin() ? data->GetTimeOrigin() : -1;
-        put(&origin, sizeof origin);
-        const auto* source = dynamic_cast<const FileSeriesSource*>(data->GetSource().get());
-        if (source) {
-            out += source->key + "|";
-            put(&source->read->dataEnd, sizeof(int64_t));
-            put(&source->read->option.dataRows, sizeof(int32_t));
-            for (double last : source->read->lastX)
-                put(&last, sizeof last);
-        }
-    }
-    return out;
-}
 
 class ColumnCacheTest : public ::testing::Test
 {
@@ -139,21 +110,6 @@ std::vector<Kind> Kinds()
             {"mapped arrays", "t,a,b\n" + Lines(400000)}};
 }
 
-// The owner of `address` in this process's mappings: a file's path, or "" for the heap.
-std::string MappingOf(uintptr_t address)
-{
-    std::string owner;
-    for (std::istringstream maps(ReadFile("/proc/self/maps")); maps;) {
-        std::string line;
-        std::getline(maps, line);
-        uintptr_t begin = 0, end = 0;
-        if (std::sscanf(line.c_str(), "%lx-%lx", &begin, &end) == 2 && address >= begin &&
-            address < end)
-            owner = line.substr(line.rfind(' ') + 1);
-    }
-    return owner;
-}
-
 // Bit for bit, both ways of bringing the arrays in; mapped, the values of a large series
 // are pages of the cache file, not copies on the heap.
 TEST_F(ColumnCacheTest, RoundTripIsBitForBit)
@@ -180,9 +136,8 @@ TEST_F(ColumnCacheTest, RoundTripIsBitForBit)
             ASSERT_TRUE(source);
             EXPECT_EQ(FileChange::SAME, CompareWithFile(source->read->identity, path));
             if (std::string(kind.name) == "mapped arrays") {
-                EXPECT_EQ(mapped,
-                          cache.FileFor(path) ==
-                              MappingOf(uintptr_t(cached->GetItem(0)->GetDataY()->raw.data())));
+                EXPECT_EQ(mapped, cache.FileFor(path) ==
+                                      MappedFile(cached->GetItem(0)->GetDataY()->raw.data()));
             }
             EXPECT_EQ(1, cache.WrittenCount());
         }

@@ -13,51 +13,15 @@
 #include "csv/CSVImporter.h"
 #include "csv/ColumnCache.h"
 #include "model/GraphProject.h"
+#include "support/CacheTestUtil.h"
 #include "support/CsvTestUtil.h"
 #include "support/TestSupport.h"
 
 namespace {
 
+using csvtest::Fingerprint;
+using csvtest::MappedFile;
 using csvtest::ReadFile;
-
-// The values, X, time origins and pyramids of a project, as bytes for an exact compare.
-std::string Fingerprint(const GraphProject& project)
-{
-    std::string out;
-    auto put = [&](const void* p, size_t n) { out.append(static_cast<const char*>(p), n); };
-    for (int i = 0; i < project.GetCount(); ++i) {
-        const auto data = project.GetItem(i);
-        const GraphDataY& y = *data->GetDataY();
-        out += data->GetLabel().utf8_string() + "|";
-        put(y.raw.data(), y.raw.size() * sizeof(double));
-        put(&y.mipmapLevels, sizeof y.mipmapLevels);
-        for (const auto& level : y.mipmap)
-            put(level.data(), level.size() * sizeof(MinMax));
-        const DataX x = data->GetDataX();
-        put(&x.start, sizeof x.start);
-        put(&x.interval, sizeof x.interval);
-        if (x.IsExplicit())
-            put(x.ExplicitValues()->data(), x.ExplicitValues()->size() * sizeof(double));
-        const int64_t origin = data->HasTimeOrigin() ? data->GetTimeOrigin() : -1;
-        put(&origin, sizeof origin);
-    }
-    return out;
-}
-
-// The file that maps `address` in this process (empty: none, as for the heap).
-std::string MappedFile(const void* address)
-{
-    std::string owner;
-    for (std::istringstream maps(ReadFile("/proc/self/maps")); maps;) {
-        std::string line;
-        std::getline(maps, line);
-        uintptr_t begin = 0, end = 0;
-        if (std::sscanf(line.c_str(), "%lx-%lx", &begin, &end) == 2 &&
-            uintptr_t(address) >= begin && uintptr_t(address) < end && line.find('/') != line.npos)
-            owner = line.substr(line.find('/'));
-    }
-    return owner;
-}
 
 std::vector<std::string> FilesIn(const std::string& dir)
 {

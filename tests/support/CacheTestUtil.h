@@ -1,0 +1,63 @@
+#pragma once
+
+// Comparing imports bit for bit, and telling which file backs an array.
+
+#include <cstdint>
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+#include "csv/Reload.h"
+#include "model/GraphProject.h"
+#include "support/CsvTestUtil.h"
+
+namespace csvtest {
+
+// Everything of an import that the cache keeps, flattened to bytes for an exact compare.
+inline std::string Fingerprint(const GraphProject& project)
+{
+    std::string out;
+    auto put = [&](const void* p, size_t n) { out.append(static_cast<const char*>(p), n); };
+    for (int i = 0; i < project.GetCount(); ++i) {
+        const auto data = project.GetItem(i);
+        const GraphDataY& y = *data->GetDataY();
+        out += data->GetLabel().utf8_string() + "|";
+        put(y.raw.data(), y.raw.size() * sizeof(double));
+        put(&y.mipmapLevels, sizeof y.mipmapLevels);
+        for (const auto& level : y.mipmap)
+            put(level.data(), level.size() * sizeof(MinMax));
+        const DataX x = data->GetDataX();
+        put(&x.start, sizeof x.start);
+        put(&x.interval, sizeof x.interval);
+        if (x.IsExplicit())
+            put(x.ExplicitValues()->data(), x.ExplicitValues()->size() * sizeof(double));
+        const int64_t origin = data->HasTimeOrigin() ? data->GetTimeOrigin() : -1;
+        put(&origin, sizeof origin);
+        const auto* source = dynamic_cast<const FileSeriesSource*>(data->GetSource().get());
+        if (source) {
+            out += source->key + "|";
+            put(&source->read->dataEnd, sizeof(int64_t));
+            put(&source->read->option.dataRows, sizeof(int32_t));
+            for (double last : source->read->lastX)
+                put(&last, sizeof last);
+        }
+    }
+    return out;
+}
+
+// The file that maps `address` in this process (empty: none, as for the heap).
+inline std::string MappedFile(const void* address)
+{
+    std::string owner;
+    for (std::istringstream maps(ReadFile("/proc/self/maps")); maps;) {
+        std::string line;
+        std::getline(maps, line);
+        uintptr_t begin = 0, end = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx", &begin, &end) == 2 &&
+            uintptr_t(address) >= begin && uintptr_t(address) < end && line.find('/') != line.npos)
+            owner = line.substr(line.find('/'));
+    }
+    return owner;
+}
+
+} // namespace csvtest
