@@ -1,5 +1,6 @@
 #include "base/FileUtil.h"
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -143,6 +144,36 @@ int64_t GetMemoryLimit()
 {
     int64_t limit = -1, used = 0;
     return ReadOwnCgroup(limit, used) ? limit : -1;
+}
+
+size_t ReadFully(int fd, void* to, size_t bytes, int64_t offset)
+{
+    size_t done = 0;
+    while (done < bytes) {
+        const ssize_t n =
+            pread(fd, static_cast<char*>(to) + done, bytes - done, off_t(offset + int64_t(done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += size_t(n);
+    }
+    return done;
+}
+
+size_t WriteFully(int fd, const void* from, size_t bytes, int64_t offset)
+{
+    size_t done = 0;
+    while (done < bytes) {
+        const ssize_t n = pwrite(fd, static_cast<const char*>(from) + done, bytes - done,
+                                 off_t(offset + int64_t(done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += size_t(n);
+    }
+    return done;
 }
 
 int64_t GetAvailableMemory()

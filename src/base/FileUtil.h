@@ -26,6 +26,11 @@ FILE* OpenRegularFile(const std::string& name, bool& notRegular);
 // The file position is left where it was. -1 when the file cannot be measured.
 int64_t GetFileSize(FILE* file);
 
+// pread/pwrite until all `bytes` are moved: the count moved, short only at the file's end
+// or on an error. EINTR is retried.
+size_t ReadFully(int fd, void* to, size_t bytes, int64_t offset);
+size_t WriteFully(int fd, const void* from, size_t bytes, int64_t offset);
+
 // Memory the system can still give without swapping (MemAvailable), in bytes; -1 when
 // it is not known. Linux overcommits, so a failed allocation is often reported only by
 // the out-of-memory killer: large allocations are checked against this first.

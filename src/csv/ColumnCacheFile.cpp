@@ -413,22 +413,6 @@ void* MapAnonymous(size_t bytes)
     return memory;
 }
 
-// pread until `size` bytes are in; false at the file's end or an error.
-bool ReadAll(int fd, char* to, size_t size, uint64_t offset)
-{
-    while (size > 0) {
-        const ssize_t n = pread(fd, to, size, off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        to += n;
-        size -= size_t(n);
-        offset += uint64_t(n);
-    }
-    return true;
-}
-
 template <typename T>
 LargeArray<T> TakeArray(Mapping& own, const char* whole, const ArrayEntry& entry)
 {
@@ -634,7 +618,7 @@ CacheRead CacheReader::ReadAndCheck(uint64_t checksum)
         if (run == 0)
             return true; // the metadata, read already
         char* to = static_cast<char*>(m_own[run - 1].memory) + offset;
-        return ReadAll(m_fd, to, size, m_arrays[run - 1].offset + offset);
+        return ReadFully(m_fd, to, size, int64_t(m_arrays[run - 1].offset + offset)) == size;
     };
     uint64_t sum = 0;
     if (!ChecksumFilledRuns(runs.data(), runs.size(), 2, fill, sum))
@@ -880,20 +864,6 @@ std::unordered_map<uintptr_t, uint64_t> MappingsOf(int fd)
     return out;
 }
 
-bool WriteAt(int fd, const void* data, size_t bytes, uint64_t offset)
-{
-    const char* p = static_cast<const char*>(data);
-    while (bytes > 0) {
-        const ssize_t n = pwrite(fd, p, std::min(bytes, WRITE_PIECE), off_t(offset));
-        if (n <= 0)
-            return false;
-        p += n;
-        bytes -= size_t(n);
-        offset += uint64_t(n);
-    }
-    return true;
-}
-
 } // namespace
 
 CacheWrite FinishStreamedCacheFile(ColumnStreamFile& file, const std::string& cachePath,
@@ -921,7 +891,7 @@ CacheWrite FinishStreamedCacheFile(ColumnStreamFile& file, const std::string& ca
             }
             // Small arrays live on the heap: written after the others.
             const uint64_t offset = file.Extend(array.size);
-            if (!WriteAt(file.Fd(), array.data, array.size, offset)) {
+            if (WriteFully(file.Fd(), array.data, array.size, int64_t(offset)) != array.size) {
                 error = std::strerror(errno ? errno : EIO);
                 return CacheWrite::FAILED;
             }
@@ -962,8 +932,8 @@ CacheWrite FinishStreamedCacheFile(ColumnStreamFile& file, const std::string& ca
     head.checksum = ChecksumRuns(runs.data(), runs.size(), 2);
     if (cancel)
         return CacheWrite::CANCELLED;
-    if (!WriteAt(file.Fd(), &head, HEAD_BYTES, 0) ||
-        !WriteAt(file.Fd(), meta.data(), meta.size(), HEAD_BYTES) ||
+    if (WriteFully(file.Fd(), &head, HEAD_BYTES, 0) != HEAD_BYTES ||
+        WriteFully(file.Fd(), meta.data(), meta.size(), int64_t(HEAD_BYTES)) != meta.size() ||
         rename(file.Path().c_str(), cachePath.c_str()) != 0) {
         error = std::strerror(errno ? errno : EIO);
         return CacheWrite::FAILED;

@@ -24,14 +24,7 @@ constexpr size_t HEAD_LINES_SKIPPED = 10;
 std::string ReadAt(int fd, int64_t offset, size_t bytes)
 {
     std::string text(bytes, '\0');
-    size_t got = 0;
-    while (got < bytes) {
-        const ssize_t n = pread(fd, &text[got], bytes - got, offset + int64_t(got));
-        if (n <= 0)
-            break;
-        got += size_t(n);
-    }
-    text.resize(got);
+    text.resize(ReadFully(fd, &text[0], bytes, offset));
     return text;
 }
 

@@ -26,7 +26,7 @@ namespace {
 uint64_t HashRange(int fd, int64_t begin, int64_t end)
 {
     std::vector<char> bytes(size_t(std::max<int64_t>(end - begin, 0)));
-    if (!bytes.empty() && pread(fd, bytes.data(), bytes.size(), begin) != ssize_t(bytes.size()))
+    if (ReadFully(fd, bytes.data(), bytes.size(), begin) != bytes.size())
         return 0;
     uint64_t h = 1469598103934665603ull;
     for (char c : bytes)

@@ -23,6 +23,7 @@
 #include "model/GraphData.h"
 #include "project/ProjectOpen.h"
 #include "render/CairoContext.h"
+#include "support/CacheTestUtil.h"
 #include "render/GraphRenderer.h"
 #include "support/CsvTestUtil.h"
 #include "support/ProjectTestUtil.h"
@@ -433,14 +434,7 @@ TEST_F(Cli, BundledExamplesImport)
     EXPECT_FALSE(Run({"import", dir + "signals.txt", "--sep", "tab"}).Json()["series"].empty());
 }
 
-std::vector<std::string> FilesIn(const std::string& dir)
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(dir, error))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
+using csvtest::FilesIn;
 
 std::string CacheTestFile()
 {

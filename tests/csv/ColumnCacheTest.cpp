@@ -93,20 +93,11 @@ struct Kind
 };
 std::vector<Kind> Kinds()
 {
-    std::string jitter = "t,v\n", times = "when,v\n", stacked = "sym,t,p\n";
-    for (int i = 0; i < 3000; ++i) {
-        jitter += std::to_string(i * 10 + (i * 7919) % 5) + "," + std::to_string(i % 13) + "\n";
-        char text[64];
-        std::snprintf(text, sizeof text, "2026-03-05T10:%02d:%02d.%03d,%d\n", i / 3600 % 60,
-                      i / 60 % 60, i % 1000, i % 17);
-        times += text;
-        stacked += std::string(i % 2 ? "AB" : "CD") + "," + std::to_string(i / 2) + "," +
-                   std::to_string(i * 0.5) + "\n";
-    }
+    const csvtest::CacheShapes shapes;
     return {{"regular", "t,a,b\n" + Lines(5000)},
-            {"explicit X", jitter},
-            {"time origin", times},
-            {"split keys", stacked},
+            {"explicit X", shapes.jitter},
+            {"time origin", shapes.times},
+            {"split keys", shapes.stacked},
             {"mapped arrays", "t,a,b\n" + Lines(400000)}};
 }
 

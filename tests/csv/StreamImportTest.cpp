@@ -19,18 +19,10 @@
 
 namespace {
 
+using csvtest::FilesIn;
 using csvtest::Fingerprint;
 using csvtest::MappedFile;
 using csvtest::ReadFile;
-
-std::vector<std::string> FilesIn(const std::string& dir)
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(dir, error))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
 
 std::string Lines(int count)
 {
@@ -62,17 +54,8 @@ struct Kind
 };
 std::vector<Kind> Kinds()
 {
-    std::string jitter = "t,v\n", gapsX = "t,v\n", times = "when,v\n", stacked = "sym,t,p\n",
-                shownX = "t,v\n";
-    for (int i = 0; i < 3000; ++i) {
-        jitter += std::to_string(i * 10 + (i * 7919) % 5) + "," + std::to_string(i % 13) + "\n";
-        char text[64];
-        std::snprintf(text, sizeof text, "2026-03-05T10:%02d:%02d.%03d,%d\n", i / 3600 % 60,
-                      i / 60 % 60, i % 1000, i % 17);
-        times += text;
-        stacked += std::string(i % 2 ? "AB" : "CD") + "," + std::to_string(i / 2) + "," +
-                   std::to_string(i * 0.5) + "\n";
-    }
+    const csvtest::CacheShapes shapes;
+    std::string gapsX = "t,v\n", shownX = "t,v\n";
     // Past the size of a mapping of its own, so that the kept points and the copied X are
     // arrays of the file too.
     for (int i = 0; i < 300000; ++i) {
@@ -81,11 +64,11 @@ std::vector<Kind> Kinds()
         shownX += std::to_string(int64_t(i) * i) + "," + std::to_string(i % 5) + "\n";
     }
     return {{"regular", Lines(5000), DEFAULT_X, false},
-            {"explicit X", jitter, FIRST, false},
+            {"explicit X", shapes.jitter, FIRST, false},
             {"X with gaps", gapsX, FIRST, false},
-            {"time origin", times, DEFAULT_X, false},
+            {"time origin", shapes.times, DEFAULT_X, false},
             {"X also shown", shownX, FIRST_SHOWN, false},
-            {"split keys", stacked, DEFAULT_X, true},
+            {"split keys", shapes.stacked, DEFAULT_X, true},
             {"mapped arrays", Lines(400000), DEFAULT_X, false}};
 }
 

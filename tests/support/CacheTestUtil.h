@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "csv/Reload.h"
 #include "model/GraphProject.h"
@@ -59,5 +62,33 @@ inline std::string MappedFile(const void* address)
     }
     return owner;
 }
+
+// The names in a folder (none when it can't be read).
+inline std::vector<std::string> FilesIn(const std::string& dir)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// Files of the shapes a cache keeps apart: an uneven X, a time column, a split column.
+struct CacheShapes
+{
+    std::string jitter = "t,v\n", times = "when,v\n", stacked = "sym,t,p\n";
+    CacheShapes()
+    {
+        for (int i = 0; i < 3000; ++i) {
+            jitter += std::to_string(i * 10 + (i * 7919) % 5) + "," + std::to_string(i % 13) + "\n";
+            char text[64];
+            std::snprintf(text, sizeof text, "2026-03-05T10:%02d:%02d.%03d,%d\n", i / 3600 % 60,
+                          i / 60 % 60, i % 1000, i % 17);
+            times += text;
+            stacked += std::string(i % 2 ? "AB" : "CD") + "," + std::to_string(i / 2) + "," +
+                       std::to_string(i * 0.5) + "\n";
+        }
+    }
+};
 
 } // namespace csvtest
