@@ -215,26 +215,25 @@ void CSVImporter::StoreInCache(const FileIdentity& identity)
     if (!m_cache || !m_cache->IsEnabled() || m_sourcePath.empty() || !m_scanStamp.exists ||
         ReadSourceStamp(m_sourcePath) != m_scanStamp)
         return;
-    auto cached = std::make_shared<CachedImport>();
-    cached->sourcePath = m_sourcePath;
-    cached->stamp = m_scanStamp;
-    cached->optionKey = CacheOptionKey(m_separator, m_request, m_option, m_resolution);
-    if (IsDefaultOption())
-        cached->requestKey = CacheRequestKey(m_separator, m_request, m_resolution);
-    cached->separator = m_separator;
-    cached->info = m_info;
-    cached->option = m_option;
-    cached->labels = m_labels;
-    cached->seriesKeys = m_seriesKeys;
-    cached->gaps = m_gaps;
-    cached->firstGapLine = m_firstGapLine;
-    cached->dataEnd = m_dataEnd;
-    cached->endedWithLineFeed = m_dataEndedWithLineFeed;
-    cached->lastX = m_lastX;
-    cached->identity = identity;
-    cached->series = Snapshot(m_series);
+    auto cached =
+        MakeCachedImport(ReadOf(identity), *MakeCacheBase(), m_scanStamp, Snapshot(m_series));
     cached->stream = std::move(stream);
     m_cache->Store(std::move(cached));
+}
+
+FileRead CSVImporter::ReadOf(const FileIdentity& identity) const
+{
+    FileRead read;
+    read.path = m_fileName;
+    read.separator = m_separator;
+    read.request = m_request;
+    read.option = m_option;
+    read.info = m_info;
+    read.dataEnd = m_dataEnd;
+    read.endedWithLineFeed = m_dataEndedWithLineFeed;
+    read.lastX = m_lastX;
+    read.identity = identity;
+    return read;
 }
 
 std::shared_ptr<const CacheBase> CSVImporter::MakeCacheBase() const
@@ -256,16 +255,7 @@ std::shared_ptr<const CacheBase> CSVImporter::MakeCacheBase() const
 void CSVImporter::AddToProject(const FileIdentity& identity)
 {
     // Each series remembers the file and how it was read, to read it again.
-    auto read = std::make_shared<FileRead>();
-    read->path = m_fileName;
-    read->separator = m_separator;
-    read->request = m_request;
-    read->option = m_option;
-    read->info = m_info;
-    read->dataEnd = m_dataEnd;
-    read->endedWithLineFeed = m_dataEndedWithLineFeed;
-    read->lastX = m_lastX;
-    read->identity = identity;
+    auto read = std::make_shared<FileRead>(ReadOf(identity));
     read->cache = MakeCacheBase();
     std::vector<size_t> sources = SeriesSourceIndices(m_option, m_series.size());
     for (size_t k = 0; k < m_series.size(); ++k) {

@@ -100,6 +100,8 @@ public:
 
     // What the cache needs, beside the series, to write the last import again once
     // appends grew it (null without a cache).
+    // How the last import read its file, as its series remember it.
+    FileRead ReadOf(const FileIdentity& identity) const;
     std::shared_ptr<const CacheBase> MakeCacheBase() const;
 
     // Tuning and test hooks (threads, memory limit, ...).

@@ -341,6 +341,21 @@ uint64_t DataStart(size_t metaBytes)
     return RoundToPage(HEAD_BYTES + metaBytes);
 }
 
+// The head of a file of `fileBytes` bytes that holds `meta` and the layout's arrays; its
+// checksum covers all of them.
+Head HeadFor(const std::string& meta, const Layout& layout, uint64_t fileBytes)
+{
+    std::vector<ByteRun> runs{{meta.data(), meta.size()}};
+    runs.insert(runs.end(), layout.arrays.begin(), layout.arrays.end());
+    Head head;
+    std::memcpy(head.magic, MAGIC, sizeof MAGIC);
+    head.format = FORMAT_VERSION;
+    head.metaBytes = uint32_t(meta.size());
+    head.fileBytes = fileBytes;
+    head.checksum = ChecksumRuns(runs.data(), runs.size(), 2);
+    return head;
+}
+
 struct Fd
 {
     int fd;
@@ -767,6 +782,33 @@ bool CacheFileHolds(const std::string& cachePath, const std::string& optionKey,
     return sameVersion && held == stamp && in.Str() == optionKey && in.Ok();
 }
 
+std::shared_ptr<CachedImport> MakeCachedImport(const FileRead& read, const CacheBase& base,
+                                               const SourceStamp& stamp,
+                                               std::vector<std::shared_ptr<GraphData>> series)
+{
+    auto cached = std::make_shared<CachedImport>();
+    cached->sourcePath = base.sourcePath;
+    cached->stamp = stamp;
+    cached->optionKey = CacheOptionKey(read.separator, read.request, read.option, base.resolution);
+    if (base.byRequest)
+        cached->requestKey = CacheRequestKey(read.separator, read.request, base.resolution);
+    cached->request = read.request;
+    cached->resolution = base.resolution;
+    cached->separator = read.separator;
+    cached->info = read.info;
+    cached->option = read.option;
+    cached->labels = base.labels;
+    cached->seriesKeys = base.seriesKeys;
+    cached->gaps = base.gaps;
+    cached->firstGapLine = base.firstGapLine;
+    cached->dataEnd = read.dataEnd;
+    cached->endedWithLineFeed = read.endedWithLineFeed;
+    cached->lastX = read.lastX;
+    cached->identity = read.identity;
+    cached->series = std::move(series);
+    return cached;
+}
+
 int64_t CacheFileBytes(const CachedImport& import)
 {
     const Layout layout = LayOut(import);
@@ -784,16 +826,10 @@ CacheWrite WriteCacheFile(const std::string& cachePath, const CachedImport& impo
     const uint64_t dataStart =
         DataStart(MetaBlock(import, layout, SequentialOffsets(layout, 0)).size());
     const std::string meta = MetaBlock(import, layout, SequentialOffsets(layout, dataStart));
-    std::vector<ByteRun> runs{{meta.data(), meta.size()}};
-    runs.insert(runs.end(), layout.arrays.begin(), layout.arrays.end());
-    Head head;
-    std::memcpy(head.magic, MAGIC, sizeof MAGIC);
-    head.format = FORMAT_VERSION;
-    head.metaBytes = uint32_t(meta.size());
-    head.fileBytes = dataStart;
+    uint64_t fileBytes = dataStart;
     for (const ByteRun& array : layout.arrays)
-        head.fileBytes += RoundToPage(array.size);
-    head.checksum = ChecksumRuns(runs.data(), runs.size(), 2);
+        fileBytes += RoundToPage(array.size);
+    const Head head = HeadFor(meta, layout, fileBytes);
     if (cancel)
         return CacheWrite::CANCELLED;
 
@@ -922,14 +958,7 @@ CacheWrite FinishStreamedCacheFile(ColumnStreamFile& file, const std::string& ca
     }
     if (cancel)
         return CacheWrite::CANCELLED;
-    std::vector<ByteRun> runs{{meta.data(), meta.size()}};
-    runs.insert(runs.end(), layout.arrays.begin(), layout.arrays.end());
-    Head head;
-    std::memcpy(head.magic, MAGIC, sizeof MAGIC);
-    head.format = FORMAT_VERSION;
-    head.metaBytes = uint32_t(meta.size());
-    head.fileBytes = end;
-    head.checksum = ChecksumRuns(runs.data(), runs.size(), 2);
+    const Head head = HeadFor(meta, layout, end);
     if (cancel)
         return CacheWrite::CANCELLED;
     if (WriteFully(file.Fd(), &head, HEAD_BYTES, 0) != HEAD_BYTES ||

@@ -72,6 +72,12 @@ struct CachedImport
     int resolution = 0;
 };
 
+// The cache's description of `series`, read as `read` says by the import `base` describes,
+// from the source as `stamp` saw it.
+std::shared_ptr<CachedImport> MakeCachedImport(const FileRead& read, const CacheBase& base,
+                                               const SourceStamp& stamp,
+                                               std::vector<std::shared_ptr<GraphData>> series);
+
 enum class CacheRead
 {
     LOADED,

@@ -284,27 +284,8 @@ bool CacheGrownSeries(const GraphProject& project, FileRead& read)
     for (const auto& data : series)
         if (!data)
             return true;
-    auto cached = std::make_shared<CachedImport>();
-    cached->sourcePath = base.sourcePath;
-    cached->stamp = stamp;
-    cached->optionKey = CacheOptionKey(read.separator, read.request, read.option, base.resolution);
-    if (base.byRequest)
-        cached->requestKey = CacheRequestKey(read.separator, read.request, base.resolution);
+    auto cached = MakeCachedImport(read, base, stamp, std::move(series));
     cached->rescan = true;
-    cached->request = read.request;
-    cached->resolution = base.resolution;
-    cached->separator = read.separator;
-    cached->info = read.info;
-    cached->option = read.option;
-    cached->labels = base.labels;
-    cached->seriesKeys = base.seriesKeys;
-    cached->gaps = base.gaps;
-    cached->firstGapLine = base.firstGapLine;
-    cached->dataEnd = read.dataEnd;
-    cached->endedWithLineFeed = read.endedWithLineFeed;
-    cached->lastX = read.lastX;
-    cached->identity = read.identity;
-    cached->series = std::move(series);
     StoreInColumnCache(base.dir, std::move(cached));
     return true;
 }
