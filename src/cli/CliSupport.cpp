@@ -117,6 +117,19 @@ ImportReport ImportWithDefaults(GraphProject& project, const wxString& file,
     return ImportReport{importer.GetGapCount(), importer.GetFirstGapLine()};
 }
 
+bool ListCachedDefaults(const wxString& file, const FileReading& reading, ColumnCache& cache,
+                        std::vector<SeriesShape>& shapes, ImportReport& report)
+{
+    auto project = CreateGraphProject();
+    CSVImporter importer(file, *project);
+    ApplyReading(importer, reading);
+    importer.SetColumnCache(&cache);
+    if (!importer.ListCached(shapes, DEFAULT_MIPMAP_RESOLUTION))
+        return false;
+    report = ImportReport{importer.GetGapCount(), importer.GetFirstGapLine()};
+    return true;
+}
+
 void AddFormulaSeries(GraphProject& project, const wxString& labelAndFormula,
                       TerminalProgress& progress)
 {

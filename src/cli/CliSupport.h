@@ -83,6 +83,11 @@ ImportReport ImportWithDefaults(GraphProject& project, const wxString& file,
                                 const FileReading& reading, TerminalProgress& progress,
                                 ColumnCache* cache = nullptr);
 
+// The shapes of the series ImportWithDefaults would add, from the cache's metadata alone:
+// false when the cache does not hold them.
+bool ListCachedDefaults(const wxString& file, const FileReading& reading, ColumnCache& cache,
+                        std::vector<SeriesShape>& shapes, ImportReport& report);
+
 // Adds the series of "LABEL=EXPR" over the X axis and size of the first series of the
 // project, or 0, 1 and 1001 points when it has none.
 void AddFormulaSeries(GraphProject& project, const wxString& labelAndFormula,

@@ -49,12 +49,6 @@ void AddDialect(Json& out, const CSVFileInfo& info, const CSVDialect& dialect)
     out["columns"] = std::move(columns);
 }
 
-// An X value of a series read from a time column, as ISO 8601 text.
-std::string TimeText(const GraphData& data, double seconds)
-{
-    return FormatIsoTimeAt(data.GetTimeOrigin(), seconds);
-}
-
 } // namespace
 
 int RunInfo(int argc, char** argv)
@@ -153,46 +147,49 @@ int RunImport(int argc, char** argv)
     if (parser.Found("follow", &followSeconds) && !(followSeconds >= 0.0 && followSeconds <= 1e6))
         throw UsageError("--follow takes a number of seconds from 0 to 1000000");
 
-    auto project = CreateGraphProject();
-    TerminalProgress progress;
-    const ImportReport report =
-        ImportWithDefaults(*project, parser.GetParam(0), ReadingOptions(parser), progress, &cache);
-
     const bool withValues = parser.Found("values");
+    auto project = CreateGraphProject();
+    std::vector<SeriesShape> shapes;
+    ImportReport report;
+    // Without values the cache's metadata is all the listing needs: no array is read.
+    if (withValues || followSeconds > 0.0 ||
+        !ListCachedDefaults(parser.GetParam(0), ReadingOptions(parser), cache, shapes, report)) {
+        TerminalProgress progress;
+        report = ImportWithDefaults(*project, parser.GetParam(0), ReadingOptions(parser), progress,
+                                    &cache);
+        for (int i = 0; i < project->GetCount(); ++i)
+            shapes.push_back(ShapeOf(*project->GetItem(i), project->GetItem(i)->GetRangeY()));
+    }
+
     Json series = Json::array();
-    for (int i = 0; i < project->GetCount(); ++i) {
-        auto data = project->GetItem(i);
-        const MinMax range = data->GetRangeY();
-        const DataX x = data->GetDataX();
-        const size_t count = data->GetCount();
+    for (size_t i = 0; i < shapes.size(); ++i) {
+        const SeriesShape& shape = shapes[i];
         // A time X prints as ISO text, any other X as its number.
         auto xText = [&](double value) {
-            return data->HasTimeOrigin() ? Json(TimeText(*data, value)) : Json(value);
+            return shape.hasTimeOrigin ? Json(FormatIsoTimeAt(shape.timeOrigin, value))
+                                       : Json(value);
         };
-        Json item{{"label", data->GetLabel().utf8_string()},
-                  {"points", count},
-                  {"xStart", xText(x.start)},
-                  {"xInterval", x.interval},
-                  {"yMin", range.min},
-                  {"yMax", range.max}};
-        if (x.IsExplicit()) {
+        Json item{{"label", shape.label.utf8_string()}, {"points", shape.count},
+                  {"xStart", xText(shape.start)},       {"xInterval", shape.interval},
+                  {"yMin", shape.rangeY.min},           {"yMax", shape.rangeY.max}};
+        if (shape.explicitX) {
             // Its own X at every point: the extent instead of a step.
             item.erase("xInterval");
-            double first = 0.0, last = 0.0;
-            x.Extent(count, first, last);
-            item["xStart"] = xText(first);
-            item["xEnd"] = xText(last);
+            item["xStart"] = xText(shape.minX);
+            item["xEnd"] = xText(shape.maxX);
             item["xExplicit"] = true;
-        } else if (data->HasTimeOrigin() && count > 0) {
-            item["xEnd"] = xText(x.start + double(count - 1) * x.interval);
+        } else if (shape.hasTimeOrigin && shape.count > 0) {
+            item["xEnd"] = xText(shape.start + double(shape.count - 1) * shape.interval);
         }
         if (withValues) {
+            auto data = project->GetItem(int(i));
             const auto& raw = data->GetDataY()->raw;
             item["values"] = Json(std::vector<double>(raw.begin(), raw.end()));
+            const DataX x = data->GetDataX();
             if (x.IsExplicit()) {
                 Json xs = Json::array();
-                for (size_t i = 0; i < count; ++i)
-                    xs.push_back(xText(x.At(i)));
+                for (size_t k = 0; k < shape.count; ++k)
+                    xs.push_back(xText(x.At(k)));
                 item["x"] = std::move(xs);
             }
         }

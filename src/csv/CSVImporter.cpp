@@ -138,6 +138,19 @@ bool CSVImporter::ImportCached(int resolution)
     return true;
 }
 
+bool CSVImporter::ListCached(std::vector<SeriesShape>& shapes, int resolution)
+{
+    CachedImport cached;
+    if (!m_cache || m_cache->LoadShapes(AbsolutePath(m_fileName),
+                                        CacheRequestKey(m_separator, m_request, resolution), true,
+                                        cached) != CacheRead::LOADED)
+        return false;
+    shapes = std::move(cached.shapes);
+    m_gaps = cached.gaps;
+    m_firstGapLine = cached.firstGapLine;
+    return true;
+}
+
 bool CSVImporter::ReadWholeCached(const CSVImportOption& option, int resolution)
 {
     if (!m_cache)

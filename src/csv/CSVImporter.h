@@ -79,6 +79,9 @@ public:
     // thread: true when the cache held it (the series are then in the project as Import
     // puts them); false, with nothing changed, when it did not.
     bool ImportCached(int resolution = DEFAULT_MIPMAP_RESOLUTION);
+    // The shapes of the series ImportCached would add, from the cache's metadata alone:
+    // true when the cache held them (the gap counts are then set too); nothing is added.
+    bool ListCached(std::vector<SeriesShape>& shapes, int resolution = DEFAULT_MIPMAP_RESOLUTION);
     // The whole file read with `option` (its rows up to the file's end, as a reload reads
     // it), from the cache and without a scan, on the calling thread: true when the cache
     // held that read of the file as it is now (the series are then as ReadSeries leaves

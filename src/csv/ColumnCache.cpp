@@ -209,6 +209,15 @@ CacheRead ColumnCache::Load(const std::string& sourcePath, const std::string& ke
                          m_settings.arrays);
 }
 
+CacheRead ColumnCache::LoadShapes(const std::string& sourcePath, const std::string& key,
+                                  bool byRequest, CachedImport& out)
+{
+    if (!m_settings.enabled || sourcePath.empty())
+        return CacheRead::ABSENT;
+    return ReadCacheFile(FileFor(sourcePath), sourcePath, key, byRequest, out, afterKeyCheck,
+                         CacheArrays::NONE);
+}
+
 void ColumnCache::Prefetch(const std::string& sourcePath, const std::string& key, bool byRequest)
 {
     if (!m_settings.enabled || sourcePath.empty())

@@ -56,6 +56,9 @@ public:
     // is now; a stale, damaged or foreign file is deleted on the way.
     CacheRead Load(const std::string& sourcePath, const std::string& key, bool byRequest,
                    CachedImport& out);
+    // As Load, with no series: only their shapes, from the metadata alone (a listing).
+    CacheRead LoadShapes(const std::string& sourcePath, const std::string& key, bool byRequest,
+                         CachedImport& out);
 
     // Starts the Load of these on a thread of its own, for the Load of the same arguments
     // to take (at start-up, the cache is read while the window is made).

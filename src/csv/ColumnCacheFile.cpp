@@ -26,8 +26,8 @@ namespace {
 
 constexpr char MAGIC[8] = {'A', 'R', 'D', 'C', 'O', 'L', 'S', '\n'};
 // Raised whenever the layout changes; the program version is checked as well.
-constexpr uint32_t FORMAT_VERSION = 2;
-constexpr size_t HEAD_BYTES = 32;
+constexpr uint32_t FORMAT_VERSION = 3;
+constexpr size_t HEAD_BYTES = 40;
 constexpr uint64_t PAGE = 4096;
 constexpr size_t WRITE_PIECE = size_t(4) << 20;
 
@@ -42,7 +42,8 @@ struct Head
     uint32_t format;
     uint32_t metaBytes;
     uint64_t fileBytes;
-    uint64_t checksum;
+    uint64_t checksum;     // of the metadata and every array
+    uint64_t metaChecksum; // of the metadata alone, for a listing that reads no array
 };
 static_assert(sizeof(Head) == HEAD_BYTES, "the head is packed");
 
@@ -222,6 +223,8 @@ struct SeriesEntry
     int64_t timeOrigin = 0;
     uint64_t rawArray = 0;
     int32_t mipmapLevels = 0; // the drawing levels the stored arrays serve
+    double minX = 0.0, maxX = 0.0;
+    MinMax rangeY{0.0, 0.0};
     std::vector<uint64_t> levelArrays;
 };
 
@@ -258,6 +261,11 @@ Layout LayOut(const CachedImport& import)
         entry.timeOrigin = data->GetTimeOrigin();
         entry.rawArray = add(y.raw.data(), y.raw.size() * sizeof(double));
         entry.mipmapLevels = y.mipmapLevels;
+        // The values' own range: the series' cached one belongs to the thread that shows it.
+        const SeriesShape shape = ShapeOf(*data, y.ComputeRangeY());
+        entry.minX = shape.minX;
+        entry.maxX = shape.maxX;
+        entry.rangeY = shape.rangeY;
         for (const auto& level : y.mipmap)
             entry.levelArrays.push_back(add(level.data(), level.size() * sizeof(MinMax)));
         layout.series.push_back(std::move(entry));
@@ -329,6 +337,7 @@ std::string MetaBlock(const CachedImport& import, const Layout& layout,
         out.Put(s.timeOrigin);
         out.Put(s.rawArray);
         out.Put(s.mipmapLevels);
+        out.Fields(s.minX, s.maxX, s.rangeY.min, s.rangeY.max);
         out.Put<uint64_t>(s.levelArrays.size());
         for (uint64_t level : s.levelArrays)
             out.Put(level);
@@ -353,6 +362,7 @@ Head HeadFor(const std::string& meta, const Layout& layout, uint64_t fileBytes)
     head.metaBytes = uint32_t(meta.size());
     head.fileBytes = fileBytes;
     head.checksum = ChecksumRuns(runs.data(), runs.size(), 2);
+    head.metaChecksum = ChecksumBytes(meta.data(), meta.size(), 0);
     return head;
 }
 
@@ -498,6 +508,15 @@ CacheRead CacheReader::Read(const std::string& sourcePath, const std::string& ke
         return CacheRead::STALE;
     if (afterKeyCheck)
         afterKeyCheck();
+    for (size_t k = 0; k < m_series.size(); ++k) {
+        const SeriesEntry& s = m_series[k];
+        out.shapes.push_back({out.labels[k], s.count, s.start, s.interval, s.xArray >= 0, s.minX,
+                              s.maxX, s.hasTimeOrigin, s.timeOrigin, s.rangeY});
+    }
+    if (arrays == CacheArrays::NONE)
+        return ChecksumBytes(m_meta.data(), m_meta.size(), 0) == head.metaChecksum
+                   ? CacheRead::LOADED
+                   : CacheRead::DAMAGED;
     if (arrays == CacheArrays::CHOOSE) {
         const int64_t available = GetAvailableMemory();
         arrays = available > 0 && m_fileBytes <= uint64_t(available) / 4 ? CacheArrays::READ
@@ -539,7 +558,7 @@ bool CacheReader::ReadRest(CachedImport& out)
     m_arrays.resize(in.Count(16));
     for (ArrayEntry& array : m_arrays)
         array = {in.Get<uint64_t>(), in.Get<uint64_t>()};
-    m_series.resize(in.Count(53));
+    m_series.resize(in.Count(85));
     for (SeriesEntry& s : m_series) {
         s.count = in.Get<uint64_t>();
         s.start = in.Get<double>();
@@ -549,6 +568,7 @@ bool CacheReader::ReadRest(CachedImport& out)
         s.timeOrigin = in.Get<int64_t>();
         s.rawArray = in.Get<uint64_t>();
         s.mipmapLevels = in.Get<int32_t>();
+        in.Fields(s.minX, s.maxX, s.rangeY.min, s.rangeY.max);
         s.levelArrays.resize(in.Count(8));
         for (uint64_t& level : s.levelArrays)
             level = in.Get<uint64_t>();

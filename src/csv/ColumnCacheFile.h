@@ -62,6 +62,7 @@ struct CachedImport
     std::vector<double> lastX;
     FileIdentity identity; // of the source up to dataEnd, when it was read
     std::vector<std::shared_ptr<GraphData>> series;
+    std::vector<SeriesShape> shapes; // read only, from the metadata
     // The file the series' arrays were parsed into, when the import streamed (see
     // csv/ColumnStream.h): finished in place instead of written anew.
     std::shared_ptr<ColumnStreamFile> stream;
@@ -95,6 +96,7 @@ enum class CacheArrays
     CHOOSE, // READ when the file takes at most a quarter of the memory available, else MAP
     READ,   // into the heap, read and checked piece by piece on two threads: the quickest
     MAP,    // the series map the file, so the system pages them in and out
+    NONE,   // no series, only their shapes: the metadata alone is read and checked
 };
 
 // Reads the cache file of `sourcePath` when it holds the import of `key` (a request key

@@ -124,3 +124,19 @@ bool GraphData::HasOnlyInfinities()
     GetRangeY();
     return m_onlyInfinities;
 }
+
+SeriesShape ShapeOf(const GraphData& data, MinMax rangeY)
+{
+    SeriesShape shape;
+    shape.label = data.GetLabel();
+    shape.count = data.GetCount();
+    const DataX x = data.GetDataX();
+    shape.start = x.start;
+    shape.interval = x.interval;
+    shape.explicitX = x.IsExplicit();
+    x.Extent(size_t(shape.count), shape.minX, shape.maxX);
+    shape.hasTimeOrigin = data.HasTimeOrigin();
+    shape.timeOrigin = data.GetTimeOrigin();
+    shape.rangeY = rangeY;
+    return shape;
+}

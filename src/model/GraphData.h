@@ -226,3 +226,20 @@ private:
 };
 
 std::shared_ptr<GraphData> CreateGraphData(const DataX& dataX, std::shared_ptr<GraphDataY> dataY);
+
+// What a listing shows of a series without its values: its size and the extents of X and Y.
+// The column cache keeps it beside the arrays, so that a listing reads no array.
+struct SeriesShape
+{
+    wxString label;
+    uint64_t count = 0;
+    double start = 0.0, interval = 1.0; // of a regular X
+    bool explicitX = false;
+    double minX = 0.0, maxX = 0.0; // both 0 without points
+    bool hasTimeOrigin = false;
+    int64_t timeOrigin = 0;
+    MinMax rangeY{0.0, 0.0}; // as GraphData::GetRangeY gives it
+};
+// The shape of `data`, its Y range given (GetRangeY, or the values' own for a writer that
+// may not touch the series' cached range).
+SeriesShape ShapeOf(const GraphData& data, MinMax rangeY);

@@ -546,3 +546,68 @@ TEST_F(ColumnCacheTest, FollowedFileGrownIsCachedOnceQuiet)
         EXPECT_EQ(Fingerprint(*project), reopened);
     }
 }
+
+// Every field of a shape, doubles exactly.
+std::string ShapeText(const SeriesShape& s)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, "|%llu %a %a %d %a %a %d %lld %a %a",
+                  (unsigned long long)s.count, s.start, s.interval, int(s.explicitX), s.minX,
+                  s.maxX, int(s.hasTimeOrigin), (long long)s.timeOrigin, s.rangeY.min,
+                  s.rangeY.max);
+    return s.label.utf8_string() + text;
+}
+
+// A listing takes the shapes of the series from the metadata alone, the same as the
+// series' own; damaged metadata is refused (and the file deleted), damaged arrays are left
+// to the read that takes them; a changed source is stale.
+TEST_F(ColumnCacheTest, ListingReadsTheMetadataAlone)
+{
+    ColumnCache cache(Settings());
+    auto list = [&](const std::string& path) {
+        auto project = CreateGraphProject();
+        CSVImporter importer(path, *project);
+        importer.SetColumnCache(&cache);
+        std::vector<SeriesShape> shapes;
+        std::string text = importer.ListCached(shapes, 64) ? "listed" : "not listed";
+        for (const SeriesShape& shape : shapes)
+            text += "\n" + ShapeText(shape);
+        EXPECT_EQ(0, project->GetCount());
+        return text;
+    };
+    for (const Kind& kind : Kinds()) {
+        SCOPED_TRACE(kind.name);
+        const std::string path = Write(std::string(kind.name) + ".csv", kind.content);
+        EXPECT_EQ("not listed", list(path));
+        const auto project = Import(path, &cache);
+        std::string expected = "listed";
+        for (int i = 0; i < project->GetCount(); ++i) {
+            const auto data = project->GetItem(i);
+            expected += "\n" + ShapeText(ShapeOf(*data, data->GetRangeY()));
+        }
+        EXPECT_EQ(expected, list(path));
+    }
+
+    const std::string path = m_dir.Path("regular.csv");
+    const std::string file = cache.FileFor(path);
+    const std::string good = ReadFile(file);
+    // The file name the metadata's file info holds (the first is the key's).
+    const size_t named = good.rfind("regular.csv", 4095);
+    ASSERT_NE(good.find("regular.csv"), named);
+    std::string bytes = good;
+    bytes[named] ^= 1;
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+    EXPECT_EQ("not listed", list(path));
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    bytes = good;
+    bytes[4096 + 3] ^= 1; // the first value of the first array
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+    EXPECT_NE("not listed", list(path));
+    bool fromCache = true;
+    Import(path, &cache, &fromCache);
+    EXPECT_FALSE(fromCache);
+
+    std::ofstream(path, std::ios::app) << "5000,0.5,0.5\n";
+    EXPECT_EQ("not listed", list(path));
+}
