@@ -1,6 +1,6 @@
 #!/bin/sh
 # Re-opening a file the column cache holds: `ardentine-cli import` with a cold and a warm
-# cache, and the time from `ardentine FILE` to the first graph drawn from the cache beside
+# cache (beside the tool's start alone, `--version`), and the time from `ardentine FILE` to the first graph drawn from the cache beside
 # the time to the first picture of `ardentine` without a file. One generated file of LINES
 # lines (default ten million, as open_to_graph.sh); the cache and the settings live in a
 # temporary folder, never the user's. The window runs under its own Xvfb; first pictures
@@ -29,6 +29,9 @@ for _ in $(seq "$reps"); do
     start=$(now)
     "$build/ardentine-cli" import "$file" >/dev/null
     echo "ardentine-cli import, warm cache: $(elapsed "$start") s"
+    start=$(now)
+    "$build/ardentine-cli" --version >/dev/null
+    echo "ardentine-cli --version (the tool's start alone): $(elapsed "$start") s"
 done
 
 bench_xvfb 80
