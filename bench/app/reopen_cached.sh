@@ -1,11 +1,12 @@
 #!/bin/sh
 # Re-opening a file the column cache holds: `ardentine-cli import` with a cold and a warm
-# cache (beside the tool's start alone, `--version`), and the time from `ardentine FILE` to the first graph drawn from the cache beside
-# the time to the first picture of `ardentine` without a file. One generated file of LINES
-# lines (default ten million, as open_to_graph.sh); the cache and the settings live in a
-# temporary folder, never the user's. The window runs under its own Xvfb; first pictures
-# are seen through the --verbose trace "GraphPanel::Render(): N series". Last, a saved
-# project of the file opened the same way.
+# cache (beside the tool's start alone, `--version`), and the time from `ardentine FILE` to
+# the first graph drawn from the cache beside the time to the first picture of `ardentine`
+# without a file. One generated file of LINES lines (default ten million, as
+# open_to_graph.sh); the cache and the settings live in a temporary folder, never the
+# user's. The window runs under its own Xvfb; first pictures are seen through the
+# --verbose trace "GraphPanel::Render(): N series". Last, a saved project of the file
+# opened the same way.
 # Usage: bench/app/reopen_cached.sh [BUILD_DIR] [LINES] [REPS]
 set -e
 build=${1:-build}
