@@ -80,9 +80,10 @@ void BM_CacheRead(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(f.bytes));
 }
 BENCHMARK(BM_CacheRead)
-    ->ArgName("1read_2map")
-    ->Arg(int(CacheArrays::READ))
+    ->ArgName("0map_1read_2shapes")
     ->Arg(int(CacheArrays::MAP))
+    ->Arg(int(CacheArrays::READ))
+    ->Arg(int(CacheArrays::NONE))
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

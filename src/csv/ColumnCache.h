@@ -21,7 +21,7 @@ struct ColumnCacheSettings
     bool enabled = true;
     std::string dir;      // empty: DefaultColumnCacheDir()
     int64_t maxBytes = 0; // 0 or less: a tenth of the free space of the folder's disk
-    CacheArrays arrays = CacheArrays::CHOOSE;
+    CacheArrays arrays = CacheArrays::MAP;
 };
 
 // $XDG_CACHE_HOME/ardentine, or ~/.cache/ardentine.

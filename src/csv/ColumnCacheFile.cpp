@@ -517,11 +517,6 @@ CacheRead CacheReader::Read(const std::string& sourcePath, const std::string& ke
         return ChecksumBytes(m_meta.data(), m_meta.size(), 0) == head.metaChecksum
                    ? CacheRead::LOADED
                    : CacheRead::DAMAGED;
-    if (arrays == CacheArrays::CHOOSE) {
-        const int64_t available = GetAvailableMemory();
-        arrays = available > 0 && m_fileBytes <= uint64_t(available) / 4 ? CacheArrays::READ
-                                                                         : CacheArrays::MAP;
-    }
     const CacheRead checked =
         arrays == CacheArrays::READ ? ReadAndCheck(head.checksum) : MapAndCheck(head.checksum);
     if (checked != CacheRead::LOADED)

@@ -93,10 +93,11 @@ const char* CacheReadName(CacheRead result);
 // Where the arrays of a cache file go when it is read.
 enum class CacheArrays
 {
-    CHOOSE, // READ when the file takes at most a quarter of the memory available, else MAP
-    READ,   // into the heap, read and checked piece by piece on two threads: the quickest
-    MAP,    // the series map the file, so the system pages them in and out
-    NONE,   // no series, only their shapes: the metadata alone is read and checked
+    // The series map the file, so the system pages them in and out. The least work: its
+    // pages are the system's file cache, with no copy and no fresh memory to clear.
+    MAP,
+    READ, // into memory of the process's own, read and checked piece by piece on two threads
+    NONE, // no series, only their shapes: the metadata alone is read and checked
 };
 
 // Reads the cache file of `sourcePath` when it holds the import of `key` (a request key
@@ -109,7 +110,7 @@ enum class CacheArrays
 CacheRead ReadCacheFile(const std::string& cachePath, const std::string& sourcePath,
                         const std::string& key, bool byRequest, CachedImport& out,
                         const std::function<void()>& afterKeyCheck = {},
-                        CacheArrays arrays = CacheArrays::CHOOSE);
+                        CacheArrays arrays = CacheArrays::MAP);
 
 // Whether the cache file holds a sound-looking import of this option and source stamp (the
 // head and keys only, no checksum): another writer got there first.
