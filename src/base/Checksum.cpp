@@ -61,8 +61,7 @@ uint64_t ChecksumBytes(const void* data, size_t size, uint64_t seed)
     return Avalanche(h);
 }
 
-bool ChecksumFilledRuns(const ByteRun* runs, size_t count, int threads,
-                        const std::function<bool(size_t run, size_t offset, size_t size)>& fill,
+bool ChecksumFilledRuns(const ByteRun* runs, size_t count, int threads, const PieceFill& fill,
                         uint64_t& sum)
 {
     // Pieces are numbered across the runs; each piece's sum is seeded with its number, so
@@ -78,7 +77,7 @@ bool ChecksumFilledRuns(const ByteRun* runs, size_t count, int threads,
         size_t offset = 0;
         do {
             const size_t n = std::min(runs[r].size - offset, PIECE_BYTES);
-            pieces.push_back({p + offset, n, r, offset});
+            pieces.push_back({p ? p + offset : nullptr, n, r, offset});
             offset += n;
         } while (offset < runs[r].size);
     }
@@ -86,13 +85,19 @@ bool ChecksumFilledRuns(const ByteRun* runs, size_t count, int threads,
     std::atomic<size_t> next{0};
     std::atomic<bool> failed{false};
     auto work = [&] {
+        std::vector<unsigned char> passing; // the thread's buffer for runs not kept
         for (size_t k; !failed && (k = next.fetch_add(1)) < pieces.size();) {
             const Piece& piece = pieces[k];
-            if (fill && piece.size > 0 && !fill(piece.run, piece.offset, piece.size)) {
+            unsigned char* to = const_cast<unsigned char*>(piece.data);
+            if (!to && piece.size > 0) {
+                passing.resize(PIECE_BYTES);
+                to = passing.data();
+            }
+            if (fill && piece.size > 0 && !fill(piece.run, piece.offset, piece.size, to)) {
                 failed = true;
                 return;
             }
-            sums[k] = ChecksumBytes(piece.data, piece.size, k);
+            sums[k] = ChecksumBytes(to, piece.size, k);
         }
     };
     std::thread helper;

@@ -19,10 +19,12 @@ struct ByteRun
 };
 uint64_t ChecksumRuns(const ByteRun* runs, size_t count, int threads);
 
-// ChecksumRuns over runs whose bytes are not there yet: `fill(run, offset, size)` puts each
-// piece in place (a read from a file) just before it is summed, on the thread that sums
-// it, so that the bytes are summed while they are still in the processor's cache. False,
-// with `sum` unset, when a fill fails; the pieces after it are then left unfilled.
-bool ChecksumFilledRuns(const ByteRun* runs, size_t count, int threads,
-                        const std::function<bool(size_t run, size_t offset, size_t size)>& fill,
+// ChecksumRuns over runs whose bytes are not there yet: `fill(run, offset, size, to)` puts
+// each piece at `to` (a read from a file) just before it is summed, on the thread that
+// sums it, so that the bytes are summed while they are still in the processor's cache.
+// `to` is the run's own memory, or for a run of null data a buffer of the thread's: such a
+// run is summed as it passes, not kept. False, with `sum` unset, when a fill fails; the
+// pieces after it are then left unfilled.
+using PieceFill = std::function<bool(size_t run, size_t offset, size_t size, void* to)>;
+bool ChecksumFilledRuns(const ByteRun* runs, size_t count, int threads, const PieceFill& fill,
                         uint64_t& sum);

@@ -472,6 +472,7 @@ private:
     bool CheckTable() const;
     CacheRead MapAndCheck(uint64_t checksum);
     CacheRead ReadAndCheck(uint64_t checksum);
+    bool SumMatches(const std::vector<ByteRun>& runs, uint64_t checksum) const;
     bool MakeSeries(CachedImport& out);
 
     const std::string& m_path;
@@ -606,12 +607,10 @@ CacheRead CacheReader::MapAndCheck(uint64_t checksum)
         m_whole.memory = nullptr;
         return CacheRead::ABSENT;
     }
-    const char* whole = static_cast<const char*>(m_whole.memory);
     std::vector<ByteRun> runs{{m_meta.data(), m_meta.size()}};
     m_own.resize(m_arrays.size());
     for (size_t k = 0; k < m_arrays.size(); ++k) {
         const ArrayEntry& array = m_arrays[k];
-        const void* data = whole + array.offset;
         if (array.bytes >= LARGE_ARRAY_THRESHOLD) {
             // Its own mapping, writable (copy on write) as a heap array is.
             void* own = mmap(nullptr, LargeMappingBytes(array.bytes), PROT_READ | PROT_WRITE,
@@ -620,12 +619,12 @@ CacheRead CacheReader::MapAndCheck(uint64_t checksum)
                 return CacheRead::ABSENT;
             m_own[k].memory = own;
             m_own[k].bytes = array.bytes;
-            data = own; // checked through the pages the series will use
         }
-        runs.push_back({data, size_t(array.bytes)});
+        // Read past, not through the mappings: their pages come in as the series use them,
+        // and a read of the file's cached pages costs far less than mapping each of them.
+        runs.push_back({nullptr, size_t(array.bytes)});
     }
-    return ChecksumRuns(runs.data(), runs.size(), 2) == checksum ? CacheRead::LOADED
-                                                                 : CacheRead::DAMAGED;
+    return SumMatches(runs, checksum) ? CacheRead::LOADED : CacheRead::DAMAGED;
 }
 
 // Each array into memory of its own (huge pages where the system has them: far fewer
@@ -644,16 +643,21 @@ CacheRead CacheReader::ReadAndCheck(uint64_t checksum)
         }
         runs.push_back({m_own[k].memory, bytes});
     }
-    auto fill = [&](size_t run, size_t offset, size_t size) {
+    return SumMatches(runs, checksum) ? CacheRead::LOADED : CacheRead::DAMAGED;
+}
+
+// Whether the runs (the metadata, then the arrays) sum to `checksum`, the arrays read from
+// the file piece by piece as they are summed, into their run's memory or past it when that
+// is null; false when the file is shorter than its table says.
+bool CacheReader::SumMatches(const std::vector<ByteRun>& runs, uint64_t checksum) const
+{
+    auto fill = [&](size_t run, size_t offset, size_t size, void* to) {
         if (run == 0)
             return true; // the metadata, read already
-        char* to = static_cast<char*>(m_own[run - 1].memory) + offset;
         return ReadFully(m_fd, to, size, int64_t(m_arrays[run - 1].offset + offset)) == size;
     };
     uint64_t sum = 0;
-    if (!ChecksumFilledRuns(runs.data(), runs.size(), 2, fill, sum))
-        return CacheRead::DAMAGED; // shorter than its table says
-    return sum == checksum ? CacheRead::LOADED : CacheRead::DAMAGED;
+    return ChecksumFilledRuns(runs.data(), runs.size(), 2, fill, sum) && sum == checksum;
 }
 
 bool CacheReader::MakeSeries(CachedImport& out)

@@ -37,7 +37,7 @@ std::vector<ByteRun> ByteRuns(const std::vector<std::string>& runs)
 }
 
 // Filled piece by piece from a copy, on one and two threads: the sum of the runs given
-// whole; a fill that fails gives no sum.
+// whole, kept or passed through; a fill that fails gives no sum.
 TEST(Checksum, FilledRunsSumAsWholeRuns)
 {
     const std::vector<std::string> source = Runs();
@@ -50,18 +50,29 @@ TEST(Checksum, FilledRunsSumAsWholeRuns)
         for (size_t r = 0; r < source.size(); ++r)
             target[r].assign(source[r].size(), '\0');
         const std::vector<ByteRun> runs = ByteRuns(target);
-        auto fill = [&](size_t run, size_t offset, size_t size) {
-            std::memcpy(&target[run][offset], source[run].data() + offset, size);
+        auto fill = [&](size_t run, size_t offset, size_t size, void* to) {
+            EXPECT_EQ(&target[run][offset], to);
+            std::memcpy(to, source[run].data() + offset, size);
             return true;
         };
         uint64_t sum = 0;
         ASSERT_TRUE(ChecksumFilledRuns(runs.data(), runs.size(), threads, fill, sum));
         EXPECT_EQ(expected, sum);
         EXPECT_EQ(source, target);
-        auto failing = [&](size_t run, size_t offset, size_t size) {
-            return fill(run, offset, size) && run != 5;
+        auto failing = [&](size_t run, size_t offset, size_t size, void* to) {
+            return fill(run, offset, size, to) && run != 5;
         };
         EXPECT_FALSE(ChecksumFilledRuns(runs.data(), runs.size(), threads, failing, sum));
+        // Runs of null data pass through a buffer of the thread's: the same sum.
+        std::vector<ByteRun> passing = ByteRuns(source);
+        for (ByteRun& run : passing)
+            run.data = nullptr;
+        auto copy = [&](size_t run, size_t offset, size_t size, void* to) {
+            std::memcpy(to, source[run].data() + offset, size);
+            return true;
+        };
+        ASSERT_TRUE(ChecksumFilledRuns(passing.data(), passing.size(), threads, copy, sum));
+        EXPECT_EQ(expected, sum);
     }
 }
 
