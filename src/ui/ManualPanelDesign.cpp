@@ -6,10 +6,13 @@ ManualPanelDesign::ManualPanelDesign(wxWindow* parent, wxWindowID id, const wxPo
                                      const wxSize& size, long style)
     : wxPanel(parent, id, pos, size, style)
 {
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    SetSizer(new wxBoxSizer(wxVERTICAL));
+}
+
+void ManualPanelDesign::CreateWebView()
+{
     m_webView = wxWebView::New(this, wxID_ANY, wxWebViewDefaultURLStr, wxDefaultPosition,
                                wxDefaultSize, wxWebViewBackendDefault, wxBORDER_SUNKEN);
-    sizer->Add(m_webView, 1, wxEXPAND, 0);
-    SetSizer(sizer);
+    GetSizer()->Add(m_webView, 1, wxEXPAND, 0);
     Layout();
 }

@@ -3,7 +3,8 @@
 #include <wx/panel.h>
 #include <wx/webview.h>
 
-// Layout of a page pane: one web view filling the panel.
+// Layout of a page pane: one web view filling the panel, made by CreateWebView (a web view
+// starts helper processes: a pane never shown needs none).
 class ManualPanelDesign : public wxPanel
 {
 public:
@@ -14,5 +15,7 @@ public:
     wxWebView* GetWebView() const { return m_webView; }
 
 protected:
+    void CreateWebView();
+
     wxWebView* m_webView = nullptr;
 };

@@ -12,6 +12,8 @@ void ManualPanel::LoadPage(const wxString& subDir, const wxString& fileName)
     if (m_loaded)
         return;
     m_pageURL = LocalisedPageURL(ExecutableDir(), subDir, fileName);
+    if (!m_webView)
+        CreateWebView();
     m_webView->LoadURL(m_pageURL);
     m_loaded = true;
 }
