@@ -274,8 +274,9 @@ void CSVImporter::AddToProject(const FileIdentity& identity)
     for (size_t k = 0; k < m_series.size(); ++k) {
         m_series[k]->SetSource(
             std::make_shared<FileSeriesSource>(read, sources[k], m_seriesKeys[k]));
-        m_project.Add(m_series[k]);
+        // Named before it joins: the panes rebuild once for it, not again for its label.
         m_series[k]->SetLabel(m_labels[k]);
+        m_project.Add(m_series[k]);
     }
 }
 
