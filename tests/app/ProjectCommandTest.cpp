@@ -2,7 +2,6 @@
 // about a modified project, failures that leave the project as it was, and the CLI's
 // picture of a saved project against the window's export of it.
 #include <cstdlib>
-#include <cstring>
 
 #include <wx/filedlg.h>
 
@@ -93,16 +92,9 @@ TEST_F(ProjectCommandTest, SaveAndOpenInAFreshWindowAndTheCommandLinesPicture)
                                 path.utf8_string() + "' -o '" + cli.utf8_string() +
                                 "' --size 640x480 >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    cairo_surface_t* a = cairo_image_surface_create_from_png(window.utf8_str());
-    cairo_surface_t* b = cairo_image_surface_create_from_png(cli.utf8_str());
-    ASSERT_EQ(cairo_image_surface_get_width(a), 640);
-    ASSERT_EQ(cairo_image_surface_get_width(b), 640);
-    ASSERT_EQ(cairo_image_surface_get_height(b), 480);
-    EXPECT_EQ(std::memcmp(cairo_image_surface_get_data(a), cairo_image_surface_get_data(b),
-                          size_t(cairo_image_surface_get_stride(a)) * 480),
-              0);
-    cairo_surface_destroy(a);
-    cairo_surface_destroy(b);
+    const std::string picture = ReadFile(window);
+    EXPECT_GT(picture.size(), 1000u);
+    EXPECT_TRUE(picture == ReadFile(cli)); // (not printed: a PNG)
 }
 
 // Each row: a saved project modified by a zoom, a command, the answer to the question.
