@@ -299,23 +299,6 @@ TEST_F(ImportCommandTest, CtrlIOpensAGrowingFileThatFollowAndReloadKeepReading)
     frame->SetFollowing(false);
 }
 
-// A file whose X is a time column: the status bar reads the X under the pointer as ISO
-// text (what text, for which X, is the engine's).
-TEST_F(ImportCommandTest, TimeAxisReadsUnderThePointer)
-{
-    ShowNewFrame();
-    Import(Write("x.csv", "time,v\n2026-03-05T14:00:00,1\n2026-03-05T14:10:00,2\n"));
-    GraphPanel* panel = frame->GetGraphPanel();
-    ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
-    const RenderInfo info = panel->GetRenderInfo();
-    const int x = int(info.plotArea.left + info.plotArea.width / 3),
-              y = int(info.plotArea.top + info.plotArea.height / 2);
-    SendMouse(panel->GraphWindow(), wxEVT_MOTION, x - 1, y); // enters
-    SendMouse(panel->GraphWindow(), wxEVT_MOTION, x, y);
-    EXPECT_TRUE(frame->GetStatusBar()->GetStatusText(1).StartsWith("2026-03-05T14:0"))
-        << frame->GetStatusBar()->GetStatusText(1);
-}
-
 // Counts the progress dialogs that start.
 struct CountProgress : wxEventFilter
 {

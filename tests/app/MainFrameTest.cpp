@@ -145,8 +145,6 @@ TEST_F(MainFrameTest, PaneCommandsToggleWithCheckMarksAndLoadPagesWhenFirstShown
     // The command, its pane, shown at start, the page it loads.
     const std::tuple<int, const char*, bool, ManualPanel*, const char*> rows[] = {
         {ID_MENU_VIEW_PROJECT, "PanelProj", true, nullptr, ""},
-        {ID_MENU_VIEW_PROPERTY, "PanelProp", true, nullptr, ""},
-        {ID_MENU_MANUAL, "PanelManual", false, frame->GetManualPanel(), "/manual/manual.htm"},
         {ID_MENU_LICENSE, "PanelLicense", false, frame->GetLicensePanel(), "/manual/license.htm"}};
     for (const auto& [id, pane, shownAtStart, page, url] : rows) {
         SCOPED_TRACE(pane);
