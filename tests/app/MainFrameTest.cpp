@@ -98,18 +98,18 @@ TEST_F(MainFrameTest, FitAndZoomCommands)
     auto hidden = MakeSeries({-500, 500}, {-900, 1});
     hidden->SetVisible(false);
     Project().Add(hidden);
-    // The zoom factor, the commands, the range after.
-    const std::tuple<const char*, std::vector<int>, const char*> rows[] = {
-        {"2", {ID_MENU_FIT_X}, "0 10 -2 2"},
-        {"2", {ID_MENU_FIT_Y}, "0 20 2 8"},
-        {"2", {ID_TOOL_FIT}, "0 10 2 8"},
-        {"2", {ID_MENU_ZOOM_IN}, "5 15 -1 1"},
-        {"2", {ID_TOOL_ZOOM_OUT}, "-10 30 -4 4"},
-        {"2", {ID_MENU_ZOOM_X, ID_TOOL_ZOOM_IN, ID_MENU_ZOOM_X}, "0 20 -1 1"},
+    Application::GetInstance().GetConfig()->Write(SETTING_MOUSE_ZOOM.key, "2");
+    // The commands, the range after.
+    const std::pair<std::vector<int>, const char*> rows[] = {
+        {{ID_MENU_FIT_X}, "0 10 -2 2"},
+        {{ID_MENU_FIT_Y}, "0 20 2 8"},
+        {{ID_TOOL_FIT}, "0 10 2 8"},
+        {{ID_MENU_ZOOM_IN}, "5 15 -1 1"},
+        {{ID_TOOL_ZOOM_OUT}, "-10 30 -4 4"},
+        {{ID_MENU_ZOOM_X, ID_TOOL_ZOOM_IN, ID_MENU_ZOOM_X}, "0 20 -1 1"},
     };
-    for (const auto& [factor, commands, expected] : rows) {
+    for (const auto& [commands, expected] : rows) {
         SCOPED_TRACE(expected);
-        Application::GetInstance().GetConfig()->Write(SETTING_MOUSE_ZOOM.key, wxString(factor));
         Project().SetPlotRange(0, 20, -2, 2);
         for (int id : commands)
             Menu(id);

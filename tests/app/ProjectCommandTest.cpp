@@ -106,7 +106,6 @@ TEST_F(ProjectCommandTest, ModifiedProjectAsksSaveDiscardOrCancel)
         {ID_MENU_NEW_PROJECT, wxID_CANCEL, false, false},
         {ID_MENU_NEW_PROJECT, wxID_NO, true, false},
         {ID_MENU_NEW_PROJECT, wxID_YES, true, true},
-        {ID_MENU_OPEN_PROJECT, wxID_CANCEL, false, false},
         {ID_MENU_OPEN_PROJECT, wxID_NO, true, false},
     };
     const wxString path = Path("q.ardentine");
