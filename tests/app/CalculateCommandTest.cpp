@@ -120,15 +120,17 @@ private:
 // formula unsaved unless it compiled; the user sees the message, none for a cancel.
 TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
 {
-    // Formula, points, the message (empty: none), a cancel in the progress dialog. Which
-    // failures the calculator reports is its own tests'.
-    const std::tuple<const char*, int, const char*, bool> rows[] = {
-        {"", 1001, "", false}, // Cancel in the calculator dialog
+    // Formula, X interval, points, the message (empty: none), a cancel in the progress
+    // dialog. The second and third rows are refused before computing; the failures met while
+    // computing are the calculator's tests.
+    const std::tuple<const char*, const char*, int, const char*, bool> rows[] = {
+        {"", "1", 1001, "", false}, // Cancel in the calculator dialog
+        {"x", "0", 1001, "The X interval must not be 0!", false},
         // 2^31-1 points and their mipmap: about 21.5 GB.
-        {"x", INT32_MAX, "Failed to allocate memory in the calculation process!", false},
-        {"sin(x)*exp(-x/1000)", 20000000, "", true},
+        {"x", "1", INT32_MAX, "Failed to allocate memory in the calculation process!", false},
+        {"sin(x)*exp(-x/1000)", "1", 20000000, "", true},
     };
-    for (const auto& [formula, size, error, cancel] : rows) {
+    for (const auto& [formula, interval, size, error, cancel] : rows) {
         SCOPED_TRACE(formula + std::string(" size ") + std::to_string(size));
         // The huge row under an address-space limit 4 GiB above what is mapped now, so that
         // it is refused whatever this machine has.
@@ -139,9 +141,10 @@ TEST_F(CalculateCommandTest, FailuresAndCancelsChangeNothing)
 #endif
         Config()->DeleteEntry(SETTING_CALCULATOR_FORMULA.key);
         CancelProgress cancelProgress(cancel ? 1 : 0);
-        Expectations expected =
-            InOrder(Dialog<CalculatorDlg>([formula = formula, size = size](CalculatorDlg* dlg) {
+        Expectations expected = InOrder(Dialog<CalculatorDlg>(
+            [formula = formula, interval = interval, size = size](CalculatorDlg* dlg) {
                 dlg->SetFormula(formula);
+                dlg->GetXIntervalText()->SetValue(interval);
                 dlg->SetDataSize(size);
                 return *formula ? wxID_OK : wxID_CANCEL;
             }));

@@ -106,7 +106,8 @@ TEST_F(GraphPanelTest, GesturesMoveTheViewWithOneFinalNotification)
         Mouse(wxEVT_MOTION, 400, 200); // no longer panning
         EXPECT_EQ(range, Range());
     }
-    // Two wheel steps before a paint keep the point fixed.
+    // Two wheel steps before a paint keep the point fixed; a huge factor never leaves an
+    // unusable range (the pane's own guard, beside the project's).
     project->SetPlotRange(0, 530, 0, 420);
     Repaint();
     Wheel(153, 390, 120);
@@ -114,6 +115,12 @@ TEST_F(GraphPanelTest, GesturesMoveTheViewWithOneFinalNotification)
     const PlotRange r = project->GetPlotRange();
     EXPECT_NEAR(53, r.minX + (153 - 100) * (r.maxX - r.minX) / 530, 1e-9);
     EXPECT_NEAR(40, r.minY + (430 - 390) * (r.maxY - r.minY) / 420, 1e-9);
+    Application::GetInstance().GetConfig()->Write(SETTING_MOUSE_ZOOM.key, 1000.0);
+    for (int i = 0; i < 20; ++i) {
+        Wheel(153, 390, i < 10 ? 120 : -120);
+        Repaint();
+        EXPECT_TRUE(IsUsableRange(project->GetPlotRange())) << i << ": " << Range();
+    }
 }
 
 TEST_F(GraphPanelTest, NothingMovesWithoutAPictureOrAPlotArea)

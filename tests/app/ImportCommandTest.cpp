@@ -101,6 +101,7 @@ TEST_F(ImportCommandTest, ImportsAsTheDialogsSayAndFitsOnlyAnEmptyProject)
                       })));
     ASSERT_EQ(3, Project().GetCount());
     EXPECT_EQ("v 0.001+0.5: 1.5 2.5", Series()[2]);
+    EXPECT_EQ((DataX{0.001, 0.5}), Project().GetItem(2)->GetDataX()); // exactly, through OK
     EXPECT_EQ("-5 5 -6 6", Range());
 }
 
@@ -210,8 +211,8 @@ TEST_F(ImportCommandTest, StartDropAndRecentImportEachFileInTurn)
     EXPECT_EQ(size_t(RecentFiles::MAX_FILES), frame->GetRecentFiles().GetCount());
 }
 
-// The dialog's split check box reaches the import: turned off, recordings stacked with a
-// key open as one series (the split itself is the engine's).
+// The dialog names the split it found, and its check box reaches the import: turned off,
+// recordings stacked with a key open as one series (the split itself is the engine's).
 TEST_F(ImportCommandTest, StackedRecordingsOpenAsOneSeriesWithTheSplitTurnedOff)
 {
     std::string stacked = "symbol,date,price\n";
@@ -219,6 +220,9 @@ TEST_F(ImportCommandTest, StackedRecordingsOpenAsOneSeriesWithTheSplitTurnedOff)
         for (int m = 1; m <= 9; ++m)
             stacked += wxString::Format("%s,2000-%02d-01,%d\n", key, m, m).utf8_string();
     RunImport(InOrder(File(Write("stocks.csv", stacked)), Options([](CSVImportOptionDlg* dlg) {
+                          EXPECT_EQ("One series per value of column 1 (symbol) 1",
+                                    wxString::Format("%s %d", dlg->GetSplitCheck()->GetLabel(),
+                                                     dlg->GetSplitCheck()->GetValue()));
                           Send(dlg->GetSplitCheck(), wxEVT_CHECKBOX, 0);
                       })));
     ASSERT_EQ(1, Project().GetCount());

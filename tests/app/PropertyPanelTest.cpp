@@ -124,6 +124,7 @@ TEST_F(PropertyPanelTest, ProjectGridShowsEveryFieldAndEditsLoseNothing)
         {"BGColor", Variant(wxColour(9, 8, 7, 6)), "#09080706"},
         {"Tick.Font", Variant(wxFont(wxFontInfo(14).Bold().FaceName("DejaVu Serif"))),
          "14,bold,DejaVu Serif"},
+        {"Legend.Position", 3L, "bottom left"},
     };
     for (const auto& [name, value, stored] : rows) {
         SCOPED_TRACE(name);
