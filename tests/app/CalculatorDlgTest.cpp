@@ -48,8 +48,7 @@ TEST_F(CalculatorDlgTest, SetSameSizeAsCopiesTheSeriesAxisExactly)
     Send(dlg->GetSameSizeButton());
     EXPECT_EQ(Axis(), "0 1 1001");
     const std::tuple<const char*, DataX, size_t> rows[] = {
-        {"a", {0.1 + 0.2, 1.0 / 3.0}, 5},
-        {"b", {-3e8, 1e-12}, 3},
+        {"a", {0.1 + 0.2, 1.0 / 3.0}, 5}, {"b", {-3e8, 1e-12}, 3}, {"c", {1e9, 2e8}, 4},
         {"single", {7.25, 0.0}, 1}, // as the importer reads a one-line file
         {"falling", {10.0, -0.5}, 2},
     };
