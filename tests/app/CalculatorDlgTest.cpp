@@ -77,7 +77,6 @@ TEST_F(CalculatorDlgTest, SetSameSizeAsCopiesTheSeriesAxisExactly)
     Send(dlg->GetSameSizeButton());
     EXPECT_TRUE(dlg->GetTimeOrigin(origin));
     EXPECT_EQ(1733600000123000000, origin);
-    EXPECT_EQ("X counts seconds on the time axis of \"timed\".", dlg->GetXNoteText()->GetLabel());
 }
 
 // What is typed reaches the calculator unrounded; OK refuses what is no number or out of

@@ -80,11 +80,9 @@ TEST_F(GraphPanelTest, GesturesMoveTheViewWithOneFinalNotification)
         {"4 x 4 pixels: a click", box({150, 110}, {154, 114}), true, true, "0 530 0 420"},
         {"5 pixels wide: a box", box({150, 110}, {155, 111}), true, true, "50 55 319 320"},
         {"wheel", wheel(120), true, true, "26.5 291.5 20 230"},
-        {"wheel out on Y", wheel(-120), false, true, "0 530 -40 800"},
         {"a third of a step", wheel(40), true, true, "0 530 0 420"}, // a touchpad
         {"horizontal", wheel(120, wxMOUSE_WHEEL_HORIZONTAL), true, true, "0 530 0 420"},
         {"up", key(WXK_UP), true, true, "0 530 42 462"},
-        {"-", key('-'), true, true, "-265 795 -210 630"},
         {"Home", key(WXK_HOME), true, true, "0 300 0 420"},
         {"+ as Shift and =", key('=', true), true, true, "132.5 397.5 105 315"},
     };
@@ -109,7 +107,7 @@ TEST_F(GraphPanelTest, GesturesMoveTheViewWithOneFinalNotification)
         EXPECT_EQ(range, Range());
     }
     // Two wheel steps before a paint keep the point fixed; a huge factor never leaves an
-    // unusable range.
+    // unusable range (the pane's own guard, beside the project's).
     project->SetPlotRange(0, 530, 0, 420);
     Repaint();
     Wheel(153, 390, 120);
@@ -181,8 +179,8 @@ TEST_F(GraphPanelTest, CursorEntersMovesAndLeavesTheFrame)
               cursorCodes);
 }
 
-// The real wiring through the X server, in the program's window with one series: hover
-// reaches the status bar, the wheel zooms and Alt+Left goes back (the drag and the box are
+// The real wiring through the X server, in the program's window with one series on a time
+// axis: hover reaches the status bar (X as ISO text) and the wheel zooms (the drag and the box are
 // the events above). The property pane shows the intervals drawn while the project keeps
 // "automatic" (it showed -1, or an interval two zooms old).
 TEST(GraphPaneThroughX, PointerAndKeysReachTheProjectAndThePanes)
@@ -190,7 +188,9 @@ TEST(GraphPaneThroughX, PointerAndKeysReachTheProjectAndThePanes)
     MainFrame* frame = new MainFrame(nullptr);
     frame->Show();
     const std::shared_ptr<GraphProject> project = frame->GetProject();
-    project->Add(MakeSeries({0, 10, 5, 20}, DataX{0, 10}));
+    auto series = MakeSeries({0, 10, 5, 20}, DataX{0, 10});
+    series->SetTimeOrigin(1772719200000000000); // 2026-03-05T14:00:00: X reads as ISO text
+    project->Add(series);
     frame->FitPlotRange(true, true);
     GraphPanel* panel = frame->GetGraphPanel();
     ASSERT_TRUE(PumpUntil([&] { return panel->IsRendered(); }));
@@ -203,7 +203,7 @@ TEST(GraphPaneThroughX, PointerAndKeysReachTheProjectAndThePanes)
     sim.MouseMove(centre);
     sim.MouseMove(centre + wxPoint(1, 1));
     EXPECT_TRUE(PumpUntil([&] {
-        return frame->GetStatusBar()->GetStatusText(1).Matches("*.??????, *.??????");
+        return frame->GetStatusBar()->GetStatusText(1).Matches("2026-03-05T14:00:*, *.??????");
     })) << frame->GetStatusBar()->GetStatusText(1);
 
     // wx 3.2 can't synthesise the wheel; xdotool sends button 4 (away from the user).
@@ -228,16 +228,6 @@ TEST(GraphPaneThroughX, PointerAndKeysReachTheProjectAndThePanes)
                            grid->GetPropertyByName("Grid.IntervalY")->GetValueAsString());
     EXPECT_FALSE(grid->GetPropertyByName("Grid.IntervalX")->IsEnabled());
     EXPECT_EQ(-1, project->GetProperty().gridIntervalX);
-
-    wxTheApp->ProcessPendingEvents(); // a zoom's view is recorded after it
-    const PlotRange zoomed = project->GetPlotRange();
-    panel->ZoomAtCentre(0.5);
-    wxTheApp->ProcessPendingEvents();
-    panel->GraphWindow()->SetFocus();
-    sim.KeyDown(WXK_ALT);
-    sim.Char(WXK_LEFT, wxMOD_ALT);
-    sim.KeyUp(WXK_ALT);
-    EXPECT_TRUE(PumpUntil([&] { return project->GetPlotRange() == zoomed; }));
     frame->Destroy();
     PumpPending();
 }

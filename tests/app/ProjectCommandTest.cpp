@@ -2,7 +2,6 @@
 // about a modified project, failures that leave the project as it was, and the CLI's
 // picture of a saved project against the window's export of it.
 #include <cstdlib>
-#include <cstring>
 
 #include <wx/filedlg.h>
 
@@ -93,16 +92,9 @@ TEST_F(ProjectCommandTest, SaveAndOpenInAFreshWindowAndTheCommandLinesPicture)
                                 path.utf8_string() + "' -o '" + cli.utf8_string() +
                                 "' --size 640x480 >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    cairo_surface_t* a = cairo_image_surface_create_from_png(window.utf8_str());
-    cairo_surface_t* b = cairo_image_surface_create_from_png(cli.utf8_str());
-    ASSERT_EQ(cairo_image_surface_get_width(a), 640);
-    ASSERT_EQ(cairo_image_surface_get_width(b), 640);
-    ASSERT_EQ(cairo_image_surface_get_height(b), 480);
-    EXPECT_EQ(std::memcmp(cairo_image_surface_get_data(a), cairo_image_surface_get_data(b),
-                          size_t(cairo_image_surface_get_stride(a)) * 480),
-              0);
-    cairo_surface_destroy(a);
-    cairo_surface_destroy(b);
+    const std::string picture = ReadFile(window);
+    EXPECT_GT(picture.size(), 1000u);
+    EXPECT_TRUE(picture == ReadFile(cli)); // (not printed: a PNG)
 }
 
 // Each row: a saved project modified by a zoom, a command, the answer to the question.
@@ -114,7 +106,6 @@ TEST_F(ProjectCommandTest, ModifiedProjectAsksSaveDiscardOrCancel)
         {ID_MENU_NEW_PROJECT, wxID_CANCEL, false, false},
         {ID_MENU_NEW_PROJECT, wxID_NO, true, false},
         {ID_MENU_NEW_PROJECT, wxID_YES, true, true},
-        {ID_MENU_OPEN_PROJECT, wxID_CANCEL, false, false},
         {ID_MENU_OPEN_PROJECT, wxID_NO, true, false},
     };
     const wxString path = Path("q.ardentine");
@@ -149,9 +140,9 @@ TEST_F(ProjectCommandTest, ModifiedProjectAsksSaveDiscardOrCancel)
     frame = new MainFrame(nullptr); // the closed one is gone
 }
 
-// Failures keep the project as it was: a save that fails stays modified, a damaged or
-// newer project file opens nothing. A project whose data went missing opens the rest with
-// one message naming the file, and stays modified.
+// Failures keep the project as it was: a save that fails stays modified, a damaged project
+// file opens nothing (which files are refused is the project tests'). A project whose data went
+// missing opens the rest with one message naming the file, and stays modified.
 TEST_F(ProjectCommandTest, FailuresLeaveTheProjectAsItWas)
 {
     MakeAnalysis();
@@ -164,8 +155,6 @@ TEST_F(ProjectCommandTest, FailuresLeaveTheProjectAsItWas)
     const wxString good = Path("good.ardentine");
     Save(*frame, good);
     const std::string text = ReadFile(good);
-    std::string newer = text;
-    newer.replace(newer.find("\"version\": 1"), 12, "\"version\": 9");
     const wxString range = RangeText(Project());
     const auto naming = [](const wxString& name) {
         return Dialog<wxMessageDialog>([=](wxMessageDialog* dlg) {
@@ -173,13 +162,12 @@ TEST_F(ProjectCommandTest, FailuresLeaveTheProjectAsItWas)
             return wxID_OK;
         });
     };
-    for (const wxString& path : {Write("truncated.ardentine", text.substr(0, text.size() / 2)),
-                                 Write("later.ardentine", newer)}) {
-        RunWithDialogs([&] { EXPECT_FALSE(OpenProjectFile(*frame, path)); }, InOrder(naming(path)));
-        EXPECT_EQ(Project().GetCount(), 3);
-        EXPECT_EQ(RangeText(Project()), range);
-        EXPECT_EQ(frame->GetProjectPath(), good);
-    }
+    const wxString truncated = Write("truncated.ardentine", text.substr(0, text.size() / 2));
+    RunWithDialogs([&] { EXPECT_FALSE(OpenProjectFile(*frame, truncated)); },
+                   InOrder(naming(truncated)));
+    EXPECT_EQ(Project().GetCount(), 3);
+    EXPECT_EQ(RangeText(Project()), range);
+    EXPECT_EQ(frame->GetProjectPath(), good);
     wxRemoveFile(Path("b.csv"));
     OpenInSecond(good, InOrder(naming(Path("b.csv") + "\" (w)")));
     EXPECT_EQ(second->GetTitle(), "*good - Ardentine");

@@ -57,8 +57,7 @@ TEST_F(SettingsTest, FirstRunSavesDefaultsToTheXdgPath)
     wxArrayString files;
     EXPECT_EQ(0u, wxDir::GetAllFiles(dir, &files)); // nothing is written before the save
     ASSERT_TRUE(app.SaveConfiguration());
-    wxString text;
-    wxFFile(path, "rb").ReadAll(&text, wxConvUTF8);
+    const wxString text = wxString::FromUTF8(ReadFile(path));
     for (const wxString& part : {"Formula=" + formula, wxString("[Mipmap]\nResolution=512")})
         EXPECT_NE(wxNOT_FOUND, text.Find(part)) << text;
     app.LoadConfiguration(path); // as the next run
