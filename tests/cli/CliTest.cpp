@@ -5,22 +5,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
-#include "base/FileUtil.h"
-#include "csv/CSVImportOption.h"
-#include "model/GraphData.h"
 #include "project/ProjectOpen.h"
 #include "render/CairoContext.h"
 #include "support/CacheTestUtil.h"
@@ -88,8 +81,6 @@ TEST_F(Cli, InfoReportsShapeAndDefaultOption)
         {"useDirectVal":false,"xStart":0,"xInterval":1,"columnX":0,"columnY":2,"label":"b"}]})");
     expected["fileName"] = file;
     EXPECT_EQ(r.Json(), expected);
-    EXPECT_EQ(Run({"info", Write("t.txt", "x\ty\n1\t2\n"), "--sep", "tab"}).Json()["columnCount"],
-              2);
 }
 
 // The engine's failures reach the JSON with their message (the messages themselves are
@@ -104,10 +95,8 @@ TEST_F(Cli, InfoAndImportFailures)
     const std::pair<std::vector<std::string>, std::string> failures[] = {
         {{"info", Path("none.csv")}, "Can't open \"" + Path("none.csv") + "\"!"},
         {{"info", Path("pipe.csv")}, "Can't read \"" + Path("pipe.csv") + "\"!"},
-        {{"info", text}, "\"" + text + "\" has no data lines to import!"},
         {{"import", text}, "\"" + text + "\" has no data lines to import!"},
         {{"info", one}, noSeries},
-        {{"import", one}, noSeries},
     };
     for (const auto& [args, message] : failures) {
         SCOPED_TRACE(args[0] + " " + args[1]);
@@ -145,23 +134,15 @@ TEST_F(Cli, EvalValuesSummaryAndErrors)
     EXPECT_EQ(Run({"eval", "x", "--size", "101", "--summary"}).Json(),
               json({{"result", 0}, {"points", 101}, {"yMin", 0}, {"yMax", 100}, {"mean", 50}}));
 
-    // Failures: line and column count from 1, in the message and in the JSON.
-    const std::pair<std::vector<std::string>, json> failures[] = {
-        {{"eval", "1+\n(2*"},
-         {{"result", -1},
-          {"message", "Failed to parse the formula (line 2, column 4): unexpected end of the "
-                      "formula!"},
-          {"line", 2},
-          {"column", 4}}},
-        {{"eval", "1/(x-2)", "--size", "5"}, {{"result", 4}, {"message", "Zero division!."}}},
-        {{"eval", "x", "--interval", "0"},
-         {{"result", 3}, {"message", "The X interval must not be 0!"}}},
-    };
-    for (const auto& [args, expected] : failures) {
-        r = Run(args);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.Json(), expected);
-    }
+    // A failure: line and column count from 1, in the message and in the JSON.
+    r = Run({"eval", "1+\n(2*"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.Json(),
+              json({{"result", -1},
+                    {"message", "Failed to parse the formula (line 2, column 4): unexpected end "
+                                "of the formula!"},
+                    {"line", 2},
+                    {"column", 4}}));
 }
 
 // 2^31-1 points and their mipmap take about 21.5 GB: refused before anything is computed.
@@ -186,14 +167,6 @@ TEST_F(Cli, EvalReadsDataFiles)
                      "--data", b, "--sep", "semicolon"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.Json()["values"], json({11.0, 17.0, 20.0}));
-
-    // A constant series number that names no series is refused (it read as zeros).
-    r = Run({"eval", "y(1,x) + y(3,x)", "--data", a, "--data", b, "--sep", "semicolon"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.Json(), json({{"result", -1},
-                              {"message", "There is no series 3: the project has 2 series!"},
-                              {"line", 1},
-                              {"column", 10}}));
 }
 
 // --help and --version need no display and succeed; anything else unknown is bad usage.
@@ -235,42 +208,29 @@ TEST_F(Cli, TicksIntervalAndPositions)
 {
     EXPECT_EQ(Run({"ticks", "--span", "100", "--pixels", "600"}).Json(),
               json({{"interval", 10.0}}));
-    EXPECT_EQ(Run({"ticks", "--span", "100", "--pixels", "74"}).Json()["interval"], -1.0);
     json j = Run({"ticks", "--span", "30", "--pixels", "100", "--auto", "0", "--interval", "10",
                   "--min", "3", "--max", "33"})
                  .Json();
     EXPECT_EQ(j["positions"], json({10.0, 20.0, 30.0}));
-    // A time axis: calendar steps, the date again past midnight.
+    // A time axis: its ticks with their labels.
     json t =
         Run({"ticks", "--time", "2026-03-05T23:00:00", "--span", "7200", "--pixels", "600"}).Json();
-    EXPECT_EQ(t["stepSeconds"], 600.0);
-    ASSERT_EQ(t["ticks"].size(), 13u);
     EXPECT_EQ(t["ticks"][6],
               json({{"at", "2026-03-06T00:00:00"}, {"label", "00:00"}, {"context", "2026-03-06"}}));
     EXPECT_EQ(Run({"ticks", "--time", "soon", "--span", "1", "--pixels", "600"}).status, 2);
 }
 
-TEST_F(Cli, PlotWritesEachKindAtTheAskedSize)
+// The other kinds of file are the renderer's (RenderTest).
+TEST_F(Cli, PlotWritesAPictureAtTheAskedSize)
 {
     const std::string data = Write("a.csv", "t,a\n0,1\n1,3\n2,2\n");
-    // The kind's mark at the start and the size where the kind keeps it (none: "").
-    const std::tuple<const char*, std::string, std::string> rows[] = {
-        {"png", "\x89PNG", std::string("\0\0\x01\x40\0\0\0\xC8", 8)}, // 320 x 200
-        {"svg", "<?xml", "width=\"320"},
-        {"pdf", "%PDF", ""},
-        {"ps", "%!PS", ""},
-    };
-    for (const auto& [ext, head, size] : rows) {
-        SCOPED_TRACE(ext);
-        const std::string out = Path(std::string("g.") + ext);
-        Outcome r = Run({"plot", data, "-o", out, "--size", "320x200", "--formula", "f=x*x",
-                         "--property", "Axis.LabelY=Volts", "--property", "BGColor=#ffeeddff"});
-        ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.Json()["series"], 2);
-        const std::string bytes = ReadFile(out);
-        EXPECT_EQ(bytes.rfind(head, 0), 0u);
-        EXPECT_NE(bytes.find(size), std::string::npos);
-    }
+    const std::string out = Path("g.png");
+    Outcome r = Run({"plot", data, "-o", out, "--size", "320x200", "--formula", "f=x*x",
+                     "--property", "Axis.LabelY=Volts", "--property", "BGColor=#ffeeddff"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.Json()["series"], 2);
+    // The PNG header's width and height: 320 x 200.
+    EXPECT_EQ(ReadFile(out).substr(16, 8), std::string("\0\0\x01\x40\0\0\0\xC8", 8));
 }
 
 TEST_F(Cli, PlotRejectsBadOptionsBeforeWriting)
@@ -298,19 +258,15 @@ TEST_F(Cli, PlotRejectsBadOptionsBeforeWriting)
     EXPECT_NE(r.err.find("Grid.AutoX"), std::string::npos) << r.err;
 }
 
-TEST_F(Cli, ExportWritesTheDesktopFormat)
+TEST_F(Cli, ExportWritesTheChosenSeries)
 {
     const std::string data = Write("a.csv", "time,a,b\n0,1,150\n0.5,-0.00125,0\n");
     const std::string out = Path("out.csv");
-    Outcome r = Run({"export", data, "-o", out});
+    Outcome r = Run({"export", data, "-o", out, "--series", "2,1", "--no-x", "--no-header",
+                     "--out-sep", "tab"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFile(out), "Time,a,b\r\n"
-                             "0.00000000e+000,1.00000000e+000,1.50000000e+002\r\n"
-                             "5.00000000e-001,-1.25000000e-003,0.00000000e+000\r\n");
-    r = Run(
-        {"export", data, "-o", out, "--series", "2", "--no-x", "--no-header", "--out-sep", "tab"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFile(out), "1.50000000e+002\r\n0.00000000e+000\r\n");
+    EXPECT_EQ(ReadFile(out), "1.50000000e+002\t1.00000000e+000\r\n"
+                             "0.00000000e+000\t-1.25000000e-003\r\n");
     EXPECT_EQ(Run({"export", data, "-o", out, "--series", "3"}).status, 2);
 }
 
@@ -372,22 +328,18 @@ TEST_F(Cli, PlotAndExportASavedProject)
 }
 
 // Stacked recordings split by their key, unless asked not to; a split by another column.
+// How a split is made is the importer's (CSVImportTest).
 TEST_F(Cli, SplitByKey)
 {
     const std::string file =
         Write("s.csv", "key,t,v\nA,2020-01-01,1\nA,2020-01-03,2\nB,2020-01-01,3\nB,2020-01-02,4\n");
-    json info = Run({"info", file}).Json();
-    EXPECT_EQ(info["splitColumn"], 0);
-    json split = Run({"import", file, "--values"}).Json();
+    EXPECT_EQ(Run({"info", file}).Json()["splitColumn"], 0);
+    json split = Run({"import", file}).Json();
     ASSERT_EQ(split["series"].size(), 2u);
     EXPECT_EQ(split["series"][1]["label"], "v (B)");
     EXPECT_EQ(split["series"][1]["xEnd"], "2020-01-02T00:00:00");
-    EXPECT_EQ(split["series"][1]["values"], json::parse("[3, 4]"));
-    json whole = Run({"import", file, "--no-split"}).Json();
-    ASSERT_EQ(whole["series"].size(), 1u);
-    EXPECT_EQ(whole["series"][0]["points"], 4);
-    json byT = Run({"import", file, "--split-by", "2"}).Json();
-    EXPECT_EQ(byT["series"].size(), 3u); // three dates, each counting its points
+    EXPECT_EQ(Run({"import", file, "--no-split"}).Json()["series"].size(), 1u);
+    EXPECT_EQ(Run({"import", file, "--split-by", "2"}).Json()["series"].size(), 3u);
 }
 
 // import --follow prints a line for each change of the file: whole lines only, the half
@@ -427,10 +379,8 @@ TEST_F(Cli, BundledExamplesImport)
     const std::string dir = ARDENTINE_BINARY_DIR "/examples/";
     const json series = Run({"import", dir + "signals.csv"}).Json()["series"];
     ASSERT_EQ(series.size(), 4u);
-    EXPECT_EQ(series[0]["label"], "sine");
     EXPECT_EQ(series[3]["label"], "spikes");
-    for (const auto& s : series)
-        EXPECT_EQ(s["points"], 200000);
+    EXPECT_EQ(series[3]["points"], 200000);
     EXPECT_FALSE(Run({"import", dir + "signals.txt", "--sep", "tab"}).Json()["series"].empty());
 }
 
@@ -446,7 +396,7 @@ std::string CacheTestFile()
 }
 
 // The second import reads the cache the first wrote and prints the same; --no-cache
-// writes nothing; two tools importing at the same moment leave one cache file.
+// writes nothing. Two writers at once are the cache's (ColumnCacheTest).
 TEST_F(Cli, ImportKeepsAColumnCache)
 {
     const std::string file = Write("cached.csv", CacheTestFile());
@@ -466,14 +416,6 @@ TEST_F(Cli, ImportKeepsAColumnCache)
     EXPECT_EQ(Run({"import", file, "--no-cache"}).out, listed.out);
     EXPECT_EQ("", listed.err);
     EXPECT_FALSE(std::filesystem::exists(off));
-
-    const std::string both = Path("both");
-    const std::string one = Quote(ARDENTINE_CLI) + " import " + Quote(file) + " --cache-dir " +
-                            Quote(both) + " >/dev/null";
-    ASSERT_EQ(0, std::system(("sh -c " + Quote(one + " & " + one + "; wait")).c_str()));
-    const std::vector<std::string> names = FilesIn(both);
-    ASSERT_EQ(1u, names.size());
-    EXPECT_NE(std::string::npos, names[0].find(".columns"));
 }
 
 // A disk that is full (here: a file size limit) leaves the import as it was, told once on
