@@ -3,15 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
-#include <sstream>
 #include <thread>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -28,9 +26,11 @@
 
 namespace {
 
+using csvtest::FilesIn;
 using csvtest::Fingerprint;
 using csvtest::MappedFile;
 using csvtest::ReadFile;
+using csvtest::SignalLines;
 
 class ColumnCacheTest : public ::testing::Test
 {
@@ -44,13 +44,10 @@ protected:
 
     // The default import of `path`, through `cache` (null: none); the project it made.
     std::shared_ptr<GraphProject> Import(const std::string& path, ColumnCache* cache,
-                                         bool* fromCache = nullptr, int resolution = 64,
-                                         char separator = 0)
+                                         bool* fromCache = nullptr, int resolution = 64)
     {
         auto project = CreateGraphProject();
         CSVImporter importer(path, *project);
-        if (separator)
-            importer.SetSeparator(separator);
         importer.SetColumnCache(cache);
         bool cached = importer.ImportCached(resolution);
         if (!cached) {
@@ -64,55 +61,43 @@ protected:
         return project;
     }
 
-    std::string Write(const std::string& name, const std::string& content) const
-    {
-        return m_dir.Write(name, content);
-    }
-
     csvtest::TempDir m_dir;
 };
 
-std::string Lines(int count, int from = 0)
+// Makes the file look untouched for a while, as a logger that stopped writing.
+void MakeQuiet(const std::string& path)
 {
-    std::string text;
-    char line[96];
-    for (int i = from; i < from + count; ++i) {
-        std::snprintf(line, sizeof line, "%d,%.17g,%.17g\n", i, std::sin(i * 0.01),
-                      i % 97 == 0 ? NAN : std::cos(i * 0.3));
-        text += line;
-    }
-    return text;
+    struct stat info;
+    ASSERT_EQ(0, stat(path.c_str(), &info));
+    timespec times[2] = {info.st_atim, info.st_mtim};
+    times[1].tv_sec -= QUIET_NANOS / 1000000000 + 1;
+    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
 }
 
-// Files of every kind of series: regular and explicit X, time origins, gaps, split keys,
-// and one whose arrays are large enough to be mapped rather than copied.
-struct Kind
-{
-    const char* name;
-    std::string content;
-};
-std::vector<Kind> Kinds()
+// Files of every kind of series (name, content): regular and explicit X, time origins, gaps,
+// split keys, and one whose arrays are large enough to be mapped rather than copied.
+std::vector<std::pair<std::string, std::string>> Kinds()
 {
     const csvtest::CacheShapes shapes;
-    return {{"regular", "t,a,b\n" + Lines(5000)},
+    return {{"regular", "t,a,b\n" + SignalLines(5000)},
             {"explicit X", shapes.jitter},
             {"time origin", shapes.times},
             {"split keys", shapes.stacked},
-            {"mapped arrays", "t,a,b\n" + Lines(400000)}};
+            {"mapped arrays", "t,a,b\n" + SignalLines(400000)}};
 }
 
 // Bit for bit, both ways of bringing the arrays in; mapped, the values of a large series
 // are pages of the cache file, not copies on the heap.
 TEST_F(ColumnCacheTest, RoundTripIsBitForBit)
 {
-    for (const Kind& kind : Kinds()) {
+    for (const auto& [name, content] : Kinds()) {
         for (const bool mapped : {true, false}) {
             ColumnCacheSettings settings = Settings();
             settings.dir = m_dir.Path(mapped ? "cache-mapped" : "cache-read");
             settings.arrays = mapped ? CacheArrays::MAP : CacheArrays::READ;
             ColumnCache cache(settings);
-            SCOPED_TRACE(std::string(kind.name) + (mapped ? ", mapped" : ", read"));
-            const std::string path = Write(std::string(kind.name) + ".csv", kind.content);
+            SCOPED_TRACE(name + (mapped ? ", mapped" : ", read"));
+            const std::string path = m_dir.Write(name + ".csv", content);
             bool fromCache = true;
             const auto parsed = Import(path, &cache, &fromCache);
             EXPECT_FALSE(fromCache);
@@ -126,7 +111,7 @@ TEST_F(ColumnCacheTest, RoundTripIsBitForBit)
                 dynamic_cast<const FileSeriesSource*>(cached->GetItem(0)->GetSource().get());
             ASSERT_TRUE(source);
             EXPECT_EQ(FileChange::SAME, CompareWithFile(source->read->identity, path));
-            if (std::string(kind.name) == "mapped arrays") {
+            if (name == "mapped arrays") {
                 EXPECT_EQ(mapped, cache.FileFor(path) ==
                                       MappedFile(cached->GetItem(0)->GetDataY()->raw.data()));
             }
@@ -155,6 +140,16 @@ TEST_F(ColumnCacheTest, StaleAndOtherKeys)
         const timespec times[2] = {before.st_atim, before.st_mtim};
         ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
     };
+    // The byte at `at` (from the end when negative) made `c`, the time kept.
+    auto poke = [&](std::streamoff at, char c) {
+        return [&keepTime, at, c](const std::string& p) {
+            keepTime(p, [&] {
+                std::fstream f(p, std::ios::in | std::ios::out | std::ios::binary);
+                f.seekp(at, at < 0 ? std::ios::end : std::ios::beg);
+                f.put(c);
+            });
+        };
+    };
     std::string cacheFile; // of the row at hand
     auto rewrite = [&cacheFile](const std::function<void(std::string&)>& edit) {
         std::string bytes = ReadFile(cacheFile);
@@ -171,24 +166,8 @@ TEST_F(ColumnCacheTest, StaleAndOtherKeys)
              utimensat(AT_FDCWD, p.c_str(), times, 0);
          },
          64, 0, CacheRead::STALE},
-        {"first bytes changed, time kept",
-         [&](const std::string& p) {
-             keepTime(p, [&] {
-                 std::fstream f(p, std::ios::in | std::ios::out | std::ios::binary);
-                 f.seekp(6);
-                 f.put('7');
-             });
-         },
-         64, 0, CacheRead::STALE},
-        {"last bytes changed, time kept",
-         [&](const std::string& p) {
-             keepTime(p, [&] {
-                 std::fstream f(p, std::ios::in | std::ios::out | std::ios::binary);
-                 f.seekp(-3, std::ios::end);
-                 f.put('1');
-             });
-         },
-         64, 0, CacheRead::STALE},
+        {"first bytes changed, time kept", poke(6, '7'), 64, 0, CacheRead::STALE},
+        {"last bytes changed, time kept", poke(-3, '1'), 64, 0, CacheRead::STALE},
         {"replaced by a copy (another inode)",
          [&](const std::string& p) {
              keepTime(p, [&] {
@@ -218,7 +197,7 @@ TEST_F(ColumnCacheTest, StaleAndOtherKeys)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.change);
         ColumnCache cache(Settings());
-        const std::string path = Write("keyed.csv", "t,a,b\n" + Lines(2000));
+        const std::string path = m_dir.Write("keyed.csv", "t,a,b\n" + SignalLines(2000));
         Import(path, &cache);
         const std::string file = cache.FileFor(path), good = ReadFile(file);
         cacheFile = file;
@@ -272,7 +251,7 @@ TEST_F(ColumnCacheTest, DamageNeverReachesASeries)
         ColumnCacheSettings settings = Settings();
         settings.arrays = row.arrays;
         ColumnCache cache(settings);
-        const std::string path = Write("damaged.csv", "t,a,b\n" + Lines(row.lines));
+        const std::string path = m_dir.Write("damaged.csv", "t,a,b\n" + SignalLines(row.lines));
         const std::string expected = Fingerprint(*Import(path, &cache));
         const std::string file = cache.FileFor(path);
         const std::string good = ReadFile(file);
@@ -318,9 +297,9 @@ TEST_F(ColumnCacheTest, DamageNeverReachesASeries)
 TEST_F(ColumnCacheTest, SourceChangedBetweenCheckAndMapping)
 {
     ColumnCache cache(Settings());
-    const std::string path = Write("moving.csv", "t,a\n" + Lines(2000));
+    const std::string path = m_dir.Write("moving.csv", "t,a\n" + SignalLines(2000));
     const std::string expected = Fingerprint(*Import(path, &cache));
-    cache.afterKeyCheck = [&] { std::ofstream(path, std::ios::app) << Lines(10, 2000); };
+    cache.afterKeyCheck = [&] { std::ofstream(path, std::ios::app) << SignalLines(10, 2000); };
     bool fromCache = false;
     const auto project = Import(path, &cache, &fromCache);
     cache.afterKeyCheck = nullptr;
@@ -340,7 +319,7 @@ TEST_F(ColumnCacheTest, SourceChangedBetweenCheckAndMapping)
 // the folder is never made, and a folder that can't be made is told once.
 TEST_F(ColumnCacheTest, DisabledOrUnwritableCacheImportsWithoutIt)
 {
-    const std::string path = Write("a.csv", "t,a\n" + Lines(100));
+    const std::string path = m_dir.Write("a.csv", "t,a\n" + SignalLines(100));
     const std::string expected = Fingerprint(*Import(path, nullptr));
     for (bool enabled : {false, true}) {
         SCOPED_TRACE(enabled ? "unwritable" : "disabled");
@@ -350,7 +329,7 @@ TEST_F(ColumnCacheTest, DisabledOrUnwritableCacheImportsWithoutIt)
         ColumnCacheSettings settings = Settings();
         settings.enabled = enabled;
         if (enabled)
-            settings.dir = Write("plain-file", "x") + "/cache";
+            settings.dir = m_dir.Write("plain-file", "x") + "/cache";
         ColumnCache cache(settings);
         for (int k = 0; k < 2; ++k) {
             bool fromCache = true;
@@ -372,7 +351,7 @@ TEST_F(ColumnCacheTest, DisabledOrUnwritableCacheImportsWithoutIt)
 // them never sees a file half-written.
 TEST_F(ColumnCacheTest, TwoInstancesWriteOnce)
 {
-    const std::string path = Write("shared.csv", "t,a,b\n" + Lines(300000));
+    const std::string path = m_dir.Write("shared.csv", "t,a,b\n" + SignalLines(300000));
     ColumnCache first(Settings()), second(Settings());
     std::filesystem::create_directories(Settings().dir);
     // Held here until both have parsed and queued their writes, as when two instances
@@ -406,19 +385,16 @@ TEST_F(ColumnCacheTest, TwoInstancesWriteOnce)
     EXPECT_EQ(0, damaged);
     EXPECT_EQ(1, first.WrittenCount() + second.WrittenCount());
     EXPECT_EQ(1, first.SkippedCount() + second.SkippedCount());
-    size_t files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(Settings().dir))
-        files += entry.is_regular_file();
-    EXPECT_EQ(1u, files);
+    EXPECT_EQ(1u, FilesIn(Settings().dir).size());
 }
 
 // Past the cap, the files used longest ago go; a file alone larger than the cap is not
 // written at all.
 TEST_F(ColumnCacheTest, CapEvictsLeastRecentlyUsed)
 {
-    const std::string paths[] = {Write("one.csv", "t,a\n" + Lines(3000)),
-                                 Write("two.csv", "t,a\n" + Lines(3000, 1)),
-                                 Write("three.csv", "t,a\n" + Lines(3000, 2))};
+    const std::string paths[] = {m_dir.Write("one.csv", "t,a\n" + SignalLines(3000)),
+                                 m_dir.Write("two.csv", "t,a\n" + SignalLines(3000, 1)),
+                                 m_dir.Write("three.csv", "t,a\n" + SignalLines(3000, 2))};
     ColumnCacheSettings settings = Settings();
     {
         ColumnCache probe(settings);
@@ -455,7 +431,7 @@ TEST_F(ColumnCacheTest, CapEvictsLeastRecentlyUsed)
 // a temporary one.
 TEST_F(ColumnCacheTest, CancelledWriteLeavesNothing)
 {
-    const std::string path = Write("big.csv", "t,a,b\n" + Lines(400000));
+    const std::string path = m_dir.Write("big.csv", "t,a,b\n" + SignalLines(400000));
     ColumnCache cache(Settings());
     auto project = CreateGraphProject();
     CSVImporter importer(path, *project);
@@ -464,60 +440,30 @@ TEST_F(ColumnCacheTest, CancelledWriteLeavesNothing)
     ASSERT_EQ(ResultCode::SUCCESS, importer.Import(nullptr, 64));
     CancelColumnCacheWrites();
     cache.WaitForWrites();
-    // Unless the write was over before the cancel came.
-    if (cache.WrittenCount() == 0 && std::filesystem::exists(Settings().dir))
-        for (const auto& entry : std::filesystem::directory_iterator(Settings().dir))
-            ADD_FAILURE() << "left behind: " << entry.path();
+    if (cache.WrittenCount() == 0) { // unless the write was over before the cancel came
+        EXPECT_EQ(std::vector<std::string>{}, FilesIn(Settings().dir));
+    }
 }
-
-} // namespace
-
-namespace {
-
-// Makes the file look untouched for a while, as a logger that stopped writing.
-void MakeQuiet(const std::string& path)
-{
-    struct stat info;
-    ASSERT_EQ(0, stat(path.c_str(), &info));
-    timespec times[2] = {info.st_atim, info.st_mtim};
-    times[1].tv_sec -= QUIET_NANOS / 1000000000 + 1;
-    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
-}
-
-} // namespace
 
 // A followed file that grew: once it is quiet, the cache holds its grown series, and a
 // re-open from the cache gives exactly what a fresh import of the grown file gives. While
 // it still grows, nothing is written and the old cache is never believed.
 TEST_F(ColumnCacheTest, FollowedFileGrownIsCachedOnceQuiet)
 {
-    // The file's header, and its lines from `from` on, `count` of them.
-    struct Row
-    {
-        const char* name;
-        const char* header;
-        std::function<std::string(int from, int count)> lines;
+    // name, header, lines of the file
+    const std::tuple<const char*, const char*, std::string (*)(int, int)> rows[] = {
+        {"regular", "t,a,b\n", csvtest::SignalLines},
+        {"explicit X", "t,v\n", csvtest::JitterLines},
     };
-    const Row rows[] = {
-        {"regular", "t,a,b\n", [](int from, int count) { return Lines(count, from); }},
-        {"explicit X", "t,v\n",
-         [](int from, int count) {
-             std::string text;
-             for (int i = from; i < from + count; ++i)
-                 text +=
-                     std::to_string(i * 10 + (i * 7919) % 5) + "," + std::to_string(i % 13) + "\n";
-             return text;
-         }},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, header, lines] : rows) {
+        SCOPED_TRACE(name);
         ColumnCache cache(Settings());
         const std::string path =
-            Write(std::string("followed ") + row.name + ".csv", row.header + row.lines(0, 3000));
+            m_dir.Write(std::string("followed ") + name + ".csv", header + lines(3000, 0));
         const auto project = Import(path, &cache);
         ASSERT_EQ(1, cache.WrittenCount());
-        auto grow = [&](int from) {
-            std::ofstream(path, std::ios::app) << row.lines(from, 700);
+        auto grow = [&, lines = lines](int from) {
+            std::ofstream(path, std::ios::app) << lines(700, from);
             ReloadReport report;
             ReloadProject(*project, CSVImportTuning(), 64, nullptr, report);
             EXPECT_EQ(1, report.grown);
@@ -573,9 +519,9 @@ TEST_F(ColumnCacheTest, ListingReadsTheMetadataAlone)
         EXPECT_EQ(0, project->GetCount());
         return text;
     };
-    for (const Kind& kind : Kinds()) {
-        SCOPED_TRACE(kind.name);
-        const std::string path = Write(std::string(kind.name) + ".csv", kind.content);
+    for (const auto& [name, content] : Kinds()) {
+        SCOPED_TRACE(name);
+        const std::string path = m_dir.Write(name + ".csv", content);
         EXPECT_EQ("not listed", list(path));
         const auto project = Import(path, &cache);
         std::string expected = "listed";
@@ -609,3 +555,5 @@ TEST_F(ColumnCacheTest, ListingReadsTheMetadataAlone)
     std::ofstream(path, std::ios::app) << "5000,0.5,0.5\n";
     EXPECT_EQ("not listed", list(path));
 }
+
+} // namespace
