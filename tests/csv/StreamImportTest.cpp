@@ -177,18 +177,6 @@ TEST_F(StreamImportTest, StreamedSeriesEqualAHeapImportAndBecomeTheCache)
     }
 }
 
-// Below the rule a file is read onto the heap, as ever.
-TEST_F(StreamImportTest, BelowTheRuleTheHeapAsEver)
-{
-    ColumnCache cache(Settings());
-    const std::string path = m_dir.Write("big.csv", Lines(400000));
-    auto heap = CreateGraphProject();
-    const Outcome outcome = Import(path, &cache, false, *heap);
-    ASSERT_EQ(ResultCode::SUCCESS, outcome.result);
-    EXPECT_FALSE(outcome.streamed);
-    EXPECT_EQ("", MappedFile(heap->GetItem(0)->GetDataY()->raw.data()));
-}
-
 // Without a usable cache (a disk too full for the values at the start, the cache off, a
 // folder that can't be made) the import falls back to memory when the values fit there,
 // else refuses with the reason; no file is left either way.
@@ -269,16 +257,20 @@ TEST_F(StreamImportTest, CancelLeavesNoFile)
     }
 }
 
-// A streamed file the cache does not keep (larger than its cap, or the cache cancelled) is
-// removed, while the series that map it keep their values.
-TEST_F(StreamImportTest, FileTheCacheDoesNotKeepGoesAndTheSeriesStay)
+// Below the rule a file is read onto the heap, as ever. A streamed file the cache does not
+// keep (larger than its cap, or the cache cancelled) is removed, while the series that map
+// it keep their values.
+TEST_F(StreamImportTest, BelowTheRuleTheHeapAboveAFileTheCacheDoesNotKeepGoes)
 {
     const std::string path = m_dir.Write("capped.csv", Lines(400000));
-    auto heap = CreateGraphProject();
-    ASSERT_EQ(ResultCode::SUCCESS, Import(path, nullptr, false, *heap).result);
     ColumnCacheSettings settings = Settings();
     settings.maxBytes = 4096;
     ColumnCache cache(settings);
+    auto heap = CreateGraphProject();
+    const Outcome below = Import(path, &cache, false, *heap);
+    ASSERT_EQ(ResultCode::SUCCESS, below.result);
+    EXPECT_FALSE(below.streamed);
+    EXPECT_EQ("", MappedFile(heap->GetItem(0)->GetDataY()->raw.data()));
     auto project = CreateGraphProject();
     const Outcome outcome = Import(path, &cache, true, *project);
     ASSERT_EQ(ResultCode::SUCCESS, outcome.result);
