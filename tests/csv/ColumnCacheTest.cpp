@@ -43,25 +43,25 @@ protected:
     }
 
     // The default import of `path`, through `cache` (null: none); the project it made.
+    // m_fromCache tells whether it came from the cache.
     std::shared_ptr<GraphProject> Import(const std::string& path, ColumnCache* cache,
-                                         bool* fromCache = nullptr, int resolution = 64)
+                                         int resolution = 64)
     {
         auto project = CreateGraphProject();
         CSVImporter importer(path, *project);
         importer.SetColumnCache(cache);
-        bool cached = importer.ImportCached(resolution);
-        if (!cached) {
+        m_fromCache = importer.ImportCached(resolution);
+        if (!m_fromCache) {
             EXPECT_EQ(ResultCode::SUCCESS, importer.ScanInfo(nullptr)) << path;
             EXPECT_EQ(ResultCode::SUCCESS, importer.Import(nullptr, resolution)) << path;
         }
-        if (fromCache)
-            *fromCache = cached;
         if (cache)
             cache->WaitForWrites();
         return project;
     }
 
     csvtest::TempDir m_dir;
+    bool m_fromCache = false;
 };
 
 // Makes the file look untouched for a while, as a logger that stopped writing.
@@ -98,11 +98,10 @@ TEST_F(ColumnCacheTest, RoundTripIsBitForBit)
             ColumnCache cache(settings);
             SCOPED_TRACE(name + (mapped ? ", mapped" : ", read"));
             const std::string path = m_dir.Write(name + ".csv", content);
-            bool fromCache = true;
-            const auto parsed = Import(path, &cache, &fromCache);
-            EXPECT_FALSE(fromCache);
-            const auto cached = Import(path, &cache, &fromCache);
-            EXPECT_TRUE(fromCache);
+            const auto parsed = Import(path, &cache);
+            EXPECT_FALSE(m_fromCache);
+            const auto cached = Import(path, &cache);
+            EXPECT_TRUE(m_fromCache);
             ASSERT_GT(parsed->GetCount(), 0);
             EXPECT_EQ(Fingerprint(*parsed), Fingerprint(*cached));
             EXPECT_EQ(Fingerprint(*parsed), Fingerprint(*Import(path, nullptr)));
@@ -125,14 +124,7 @@ TEST_F(ColumnCacheTest, RoundTripIsBitForBit)
 // cache of another version of the program (or of the layout) is rebuilt, not misread.
 TEST_F(ColumnCacheTest, StaleAndOtherKeys)
 {
-    struct Row
-    {
-        const char* change;
-        std::function<void(const std::string& path)> act;
-        int resolution;
-        char separator;
-        CacheRead expected;
-    };
+    using Change = std::function<void(const std::string& source, const std::string& cache)>;
     auto keepTime = [](const std::string& path, const std::function<void()>& act) {
         struct stat before;
         ASSERT_EQ(0, stat(path.c_str(), &before));
@@ -142,7 +134,7 @@ TEST_F(ColumnCacheTest, StaleAndOtherKeys)
     };
     // The byte at `at` (from the end when negative) made `c`, the time kept.
     auto poke = [&](std::streamoff at, char c) {
-        return [&keepTime, at, c](const std::string& p) {
+        return [&keepTime, at, c](const std::string& p, const std::string&) {
             keepTime(p, [&] {
                 std::fstream f(p, std::ios::in | std::ios::out | std::ios::binary);
                 f.seekp(at, at < 0 ? std::ios::end : std::ios::beg);
@@ -150,18 +142,22 @@ TEST_F(ColumnCacheTest, StaleAndOtherKeys)
             });
         };
     };
-    std::string cacheFile; // of the row at hand
-    auto rewrite = [&cacheFile](const std::function<void(std::string&)>& edit) {
-        std::string bytes = ReadFile(cacheFile);
-        edit(bytes);
-        std::ofstream(cacheFile, std::ios::binary | std::ios::trunc) << bytes;
+    auto editCache = [](const std::function<void(std::string&)>& edit) {
+        return [edit](const std::string&, const std::string& file) {
+            std::string bytes = ReadFile(file);
+            edit(bytes);
+            std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+        };
     };
-    const Row rows[] = {
+    // what changes, the resolution and separator of the read that follows, what it finds
+    const std::tuple<const char*, Change, int, char, CacheRead> rows[] = {
         {"a line appended",
-         [](const std::string& p) { std::ofstream(p, std::ios::app) << "99999,1,2\n"; }, 64, 0,
-         CacheRead::STALE},
+         [](const std::string& p, const std::string&) {
+             std::ofstream(p, std::ios::app) << "99999,1,2\n";
+         },
+         64, 0, CacheRead::STALE},
         {"touched only",
-         [](const std::string& p) {
+         [](const std::string& p, const std::string&) {
              const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 5}};
              utimensat(AT_FDCWD, p.c_str(), times, 0);
          },
@@ -169,7 +165,7 @@ TEST_F(ColumnCacheTest, StaleAndOtherKeys)
         {"first bytes changed, time kept", poke(6, '7'), 64, 0, CacheRead::STALE},
         {"last bytes changed, time kept", poke(-3, '1'), 64, 0, CacheRead::STALE},
         {"replaced by a copy (another inode)",
-         [&](const std::string& p) {
+         [&](const std::string& p, const std::string&) {
              keepTime(p, [&] {
                  const std::string copy = p + ".copy";
                  std::filesystem::copy_file(p, copy);
@@ -178,50 +174,42 @@ TEST_F(ColumnCacheTest, StaleAndOtherKeys)
          },
          64, 0, CacheRead::STALE},
         {"another resolution", nullptr, 128, 0, CacheRead::OTHER_KEY},
-        {"a cache of another layout",
-         [&](const std::string&) {
-             rewrite([](std::string& bytes) { ++bytes[8]; }); // the layout number after the magic
-         },
-         64, 0, CacheRead::OTHER_VERSION},
-        {"a cache of another program version",
-         [&](const std::string&) {
-             rewrite([](std::string& bytes) {
-                 const size_t at = bytes.find(ProgramVersion(), 32);
-                 ASSERT_NE(std::string::npos, at);
-                 bytes[at] = '9';
-             });
-         },
+        {"a cache of another layout", // the layout number after the magic
+         editCache([](std::string& bytes) { ++bytes[8]; }), 64, 0, CacheRead::OTHER_VERSION},
+        {"a cache of another program version", editCache([](std::string& bytes) {
+             const size_t at = bytes.find(ProgramVersion(), 32);
+             ASSERT_NE(std::string::npos, at);
+             bytes[at] = '9';
+         }),
          64, 0, CacheRead::OTHER_VERSION},
         {"another separator", nullptr, 64, ';', CacheRead::OTHER_KEY},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.change);
+    for (const auto& [name, change, resolution, separator, expected] : rows) {
+        SCOPED_TRACE(name);
         ColumnCache cache(Settings());
         const std::string path = m_dir.Write("keyed.csv", "t,a,b\n" + SignalLines(2000));
         Import(path, &cache);
         const std::string file = cache.FileFor(path), good = ReadFile(file);
-        cacheFile = file;
         ASSERT_TRUE(std::filesystem::exists(file));
-        if (row.act)
-            row.act(path);
+        if (change)
+            change(path, file);
         auto project = CreateGraphProject();
         CSVImporter importer(path, *project);
-        if (row.separator)
-            importer.SetSeparator(row.separator);
+        if (separator)
+            importer.SetSeparator(separator);
         CachedImport out;
         const std::string key =
-            CacheRequestKey(importer.GetSeparator(), importer.Request(), row.resolution);
-        EXPECT_EQ(row.expected, cache.Load(path, key, true, out));
+            CacheRequestKey(importer.GetSeparator(), importer.Request(), resolution);
+        EXPECT_EQ(expected, cache.Load(path, key, true, out));
         EXPECT_TRUE(out.series.empty());
-        EXPECT_EQ(row.expected == CacheRead::OTHER_KEY, std::filesystem::exists(file));
-        if (row.separator == 0) {
+        EXPECT_EQ(expected == CacheRead::OTHER_KEY, std::filesystem::exists(file));
+        if (separator == 0) {
             // The import that follows reads the file and writes its cache again.
-            bool fromCache = true;
-            const auto fresh = Import(path, &cache, &fromCache, row.resolution);
-            EXPECT_FALSE(fromCache);
-            Import(path, &cache, &fromCache, row.resolution);
-            EXPECT_TRUE(fromCache);
-            if (row.expected == CacheRead::OTHER_VERSION) {
+            Import(path, &cache, resolution);
+            EXPECT_FALSE(m_fromCache);
+            Import(path, &cache, resolution);
+            EXPECT_TRUE(m_fromCache);
+            if (expected == CacheRead::OTHER_VERSION) {
                 EXPECT_EQ(good, ReadFile(file)); // written again as this version writes it
             }
         }
@@ -234,24 +222,20 @@ TEST_F(ColumnCacheTest, StaleAndOtherKeys)
 // adopted whole.
 TEST_F(ColumnCacheTest, DamageNeverReachesASeries)
 {
-    struct Row
-    {
-        CacheArrays arrays;
-        int lines, trials;
-    };
-    const Row rows[] = {
+    // how the arrays come in, lines of the file, random damages tried
+    const std::tuple<CacheArrays, int, int> rows[] = {
         {CacheArrays::MAP, 3000, 75},
         {CacheArrays::READ, 3000, 75},
         {CacheArrays::MAP, 270000, 4}, // 2.1 MB a column
         {CacheArrays::READ, 270000, 4},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.arrays == CacheArrays::READ ? "read, " : "mapped, ") +
-                     std::to_string(row.lines) + " lines");
+    for (const auto& [arrays, lines, trials] : rows) {
+        SCOPED_TRACE(std::string(arrays == CacheArrays::READ ? "read, " : "mapped, ") +
+                     std::to_string(lines) + " lines");
         ColumnCacheSettings settings = Settings();
-        settings.arrays = row.arrays;
+        settings.arrays = arrays;
         ColumnCache cache(settings);
-        const std::string path = m_dir.Write("damaged.csv", "t,a,b\n" + SignalLines(row.lines));
+        const std::string path = m_dir.Write("damaged.csv", "t,a,b\n" + SignalLines(lines));
         const std::string expected = Fingerprint(*Import(path, &cache));
         const std::string file = cache.FileFor(path);
         const std::string good = ReadFile(file);
@@ -260,13 +244,12 @@ TEST_F(ColumnCacheTest, DamageNeverReachesASeries)
         auto tryBytes = [&](const std::string& bytes, const std::string& what) {
             SCOPED_TRACE(what);
             std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-            bool fromCache = false;
-            const auto project = Import(path, &cache, &fromCache);
-            EXPECT_EQ(expected, Fingerprint(*project)); // from the cache or parsed again
-            return fromCache;
+            EXPECT_EQ(expected,
+                      Fingerprint(*Import(path, &cache))); // from the cache or parsed again
+            return m_fromCache;
         };
         int refused = 0;
-        for (int trial = 0; trial < row.trials; ++trial) {
+        for (int trial = 0; trial < trials; ++trial) {
             std::string bytes = good;
             const int flips = 1 + trial % 3;
             std::string what = "flips at";
@@ -277,7 +260,7 @@ TEST_F(ColumnCacheTest, DamageNeverReachesASeries)
             }
             refused += !tryBytes(bytes, what);
         }
-        EXPECT_GT(refused, row.trials * 2 / 3); // most bytes are values, keys or the pyramid
+        EXPECT_GT(refused, trials * 2 / 3); // most bytes are values, keys or the pyramid
         for (size_t cut : {size_t(0), size_t(5), size_t(31), size_t(32), size_t(4096),
                            good.size() / 2, good.size() - 1})
             EXPECT_FALSE(tryBytes(good.substr(0, cut), "cut at " + std::to_string(cut)));
@@ -285,9 +268,8 @@ TEST_F(ColumnCacheTest, DamageNeverReachesASeries)
         // A file cut after the key check, before its arrays are read: refused all the same.
         std::ofstream(file, std::ios::binary | std::ios::trunc) << good;
         cache.afterKeyCheck = [&] { truncate(file.c_str(), off_t(good.size() - 4096)); };
-        bool fromCache = true;
-        EXPECT_EQ(expected, Fingerprint(*Import(path, &cache, &fromCache)));
-        EXPECT_FALSE(fromCache);
+        EXPECT_EQ(expected, Fingerprint(*Import(path, &cache)));
+        EXPECT_FALSE(m_fromCache);
         cache.afterKeyCheck = nullptr;
     }
 }
@@ -300,10 +282,9 @@ TEST_F(ColumnCacheTest, SourceChangedBetweenCheckAndMapping)
     const std::string path = m_dir.Write("moving.csv", "t,a\n" + SignalLines(2000));
     const std::string expected = Fingerprint(*Import(path, &cache));
     cache.afterKeyCheck = [&] { std::ofstream(path, std::ios::app) << SignalLines(10, 2000); };
-    bool fromCache = false;
-    const auto project = Import(path, &cache, &fromCache);
+    const auto project = Import(path, &cache);
     cache.afterKeyCheck = nullptr;
-    ASSERT_TRUE(fromCache);
+    ASSERT_TRUE(m_fromCache);
     EXPECT_EQ(expected, Fingerprint(*project));
     const auto* source =
         dynamic_cast<const FileSeriesSource*>(project->GetItem(0)->GetSource().get());
@@ -311,8 +292,8 @@ TEST_F(ColumnCacheTest, SourceChangedBetweenCheckAndMapping)
     // Rewritten while mapped: the series keep what they had.
     std::ofstream(path, std::ios::trunc) << "t,a\n1,2\n";
     EXPECT_EQ(expected, Fingerprint(*project));
-    Import(path, &cache, &fromCache);
-    EXPECT_FALSE(fromCache);
+    Import(path, &cache);
+    EXPECT_FALSE(m_fromCache);
 }
 
 // A cache turned off, or a folder that can't be made: the import works as without a cache,
@@ -332,9 +313,8 @@ TEST_F(ColumnCacheTest, DisabledOrUnwritableCacheImportsWithoutIt)
             settings.dir = m_dir.Write("plain-file", "x") + "/cache";
         ColumnCache cache(settings);
         for (int k = 0; k < 2; ++k) {
-            bool fromCache = true;
-            EXPECT_EQ(expected, Fingerprint(*Import(path, &cache, &fromCache)));
-            EXPECT_FALSE(fromCache);
+            EXPECT_EQ(expected, Fingerprint(*Import(path, &cache)));
+            EXPECT_FALSE(m_fromCache);
         }
         ColumnCache::SetLog(nullptr);
         ColumnCache::ResetLogOnce();
@@ -411,9 +391,8 @@ TEST_F(ColumnCacheTest, CapEvictsLeastRecentlyUsed)
     Import(paths[1], &cache);
     age(paths[0], 1000);
     age(paths[1], 2000);
-    bool fromCache = false;
-    Import(paths[0], &cache, &fromCache); // a use makes it the most recent
-    EXPECT_TRUE(fromCache);
+    Import(paths[0], &cache); // a use makes it the most recent
+    EXPECT_TRUE(m_fromCache);
     Import(paths[2], &cache);
     EXPECT_TRUE(std::filesystem::exists(cache.FileFor(paths[0])));
     EXPECT_FALSE(std::filesystem::exists(cache.FileFor(paths[1])));
@@ -483,9 +462,8 @@ TEST_F(ColumnCacheTest, FollowedFileGrownIsCachedOnceQuiet)
         EXPECT_EQ(2, cache.WrittenCount());
         poll(); // written once
         EXPECT_EQ(2, cache.WrittenCount());
-        bool fromCache = false;
-        const std::string reopened = Fingerprint(*Import(path, &cache, &fromCache));
-        EXPECT_TRUE(fromCache);
+        const std::string reopened = Fingerprint(*Import(path, &cache));
+        EXPECT_TRUE(m_fromCache);
         EXPECT_EQ(Fingerprint(*Import(path, nullptr)), reopened);
         EXPECT_EQ(Fingerprint(*project), reopened);
     }
@@ -548,9 +526,8 @@ TEST_F(ColumnCacheTest, ListingReadsTheMetadataAlone)
     bytes[4096 + 3] ^= 1; // the first value of the first array
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
     EXPECT_NE("not listed", list(path));
-    bool fromCache = true;
-    Import(path, &cache, &fromCache);
-    EXPECT_FALSE(fromCache);
+    Import(path, &cache);
+    EXPECT_FALSE(m_fromCache);
 
     std::ofstream(path, std::ios::app) << "5000,0.5,0.5\n";
     EXPECT_EQ("not listed", list(path));
