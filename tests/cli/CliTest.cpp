@@ -121,9 +121,6 @@ TEST_F(Cli, ImportPrintsSeriesWithValuesAndGaps)
 
 TEST_F(Cli, EvalValuesSummaryAndErrors)
 {
-    json j = Run({"eval", "x*2+1", "--start", "-1", "--interval", "0.5", "--size", "3"}).Json();
-    EXPECT_EQ(j["values"], json({-1.0, 0.0, 1.0}));
-
     // A formula that starts with '-' after "--"; NaN prints as null, 1/3 with 17 digits.
     Outcome r = Run({"eval", "--size", "3", "--", "-x/(x<2?1:sqrt(-1))"});
     ASSERT_EQ(r.status, 0) << r.err;

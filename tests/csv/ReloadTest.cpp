@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <future>
 #include <random>
 #include <string>
@@ -21,10 +22,7 @@ namespace {
 
 void Append(const std::string& path, const std::string& text)
 {
-    FILE* f = std::fopen(path.c_str(), "ab");
-    ASSERT_TRUE(f);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
+    std::ofstream(path, std::ios::app | std::ios::binary) << text;
 }
 
 // One follow step as the window takes it: read on the follower's thread, applied here, and
@@ -93,13 +91,6 @@ std::vector<std::vector<double>> Values(const GraphProject& project)
     return out;
 }
 
-std::vector<std::vector<double>> FreshImport(const std::string& path)
-{
-    auto project = CreateGraphProject();
-    projecttest::Import(*project, path, 4);
-    return Values(*project);
-}
-
 // Random write patterns of a logger with an evenly or unevenly stepping time: after every
 // reload where the file ends with a line end, the series equal a fresh import, and the
 // pyramid one built from scratch.
@@ -121,10 +112,15 @@ TEST(Reload, AnyWritePatternEndsAsAFreshImport)
                           static_cast<long long>(random() % 1000), double(random() % 9) / 8);
             return std::string(text);
         };
-        std::string content = "t,a,b\n";
-        for (int k = 0; k < 5; ++k)
-            content += line();
-        dir.Write("log.csv", content);
+        // A file of `count` lines, the time from 0 again.
+        auto restart = [&](int count) {
+            n = 0;
+            std::string content = "t,a,b\n";
+            for (int k = 0; k < count; ++k)
+                content += line(); // one after the other: '+' leaves the order open
+            dir.Write("log.csv", content);
+        };
+        restart(5);
         auto project = CreateGraphProject();
         projecttest::Import(*project, path, 4);
         std::string pending; // half a line written, the rest to come
@@ -144,18 +140,10 @@ TEST(Reload, AnyWritePatternEndsAsAFreshImport)
                 Append(path, next.substr(0, cut));
                 pending = next.substr(cut);
             } else if (what == 8) { // a logger restarting: truncated, written again
-                n = 0;
-                content = "t,a,b\n";
-                for (int k = int(random() % 8) + 2; k > 0; --k)
-                    content += line();
-                dir.Write("log.csv", content);
+                restart(int(random() % 8) + 2);
             } else { // rotated
                 std::rename(path.c_str(), dir.Path("old.csv").c_str());
-                n = 0;
-                content = "t,a,b\n";
-                for (int k = 0; k < 3; ++k)
-                    content += line(); // one after the other: '+' leaves the order open
-                dir.Write("log.csv", content);
+                restart(3);
             }
             // Every other step follows, in steps of a few lines.
             ReloadReport report;
@@ -169,7 +157,9 @@ TEST(Reload, AnyWritePatternEndsAsAFreshImport)
             appended += report.grown;
             readWhole += report.replaced;
             if (pending.empty()) {
-                ASSERT_EQ(FreshImport(path), Values(*project)) << "step " << step;
+                auto fresh = CreateGraphProject();
+                projecttest::Import(*fresh, path, 4);
+                ASSERT_EQ(Values(*fresh), Values(*project)) << "step " << step;
             }
         }
         for (int i = 0; i < project->GetCount(); ++i)

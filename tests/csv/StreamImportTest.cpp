@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "csv/CSVImporter.h"
 #include "csv/ColumnCache.h"
@@ -32,34 +33,6 @@ enum XColumn
     FIRST,
     FIRST_SHOWN,
 };
-
-// Files of every way an import stores its arrays.
-struct Kind
-{
-    const char* name;
-    std::string content;
-    XColumn x;
-    bool split; // by the first column: the series are gathered on the heap
-};
-std::vector<Kind> Kinds()
-{
-    const csvtest::CacheShapes shapes;
-    std::string gapsX = "t,v\n", shownX = "t,v\n";
-    // Past the size of a mapping of its own, so that the kept points and the copied X are
-    // arrays of the file too.
-    for (int i = 0; i < 300000; ++i) {
-        gapsX += (i % 11 == 3 ? std::string() : std::to_string(i * 3 + i % 2)) + "," +
-                 std::to_string(i % 7) + "\n";
-        shownX += std::to_string(int64_t(i) * i) + "," + std::to_string(i % 5) + "\n";
-    }
-    return {{"regular", Lines(5000), DEFAULT_X, false},
-            {"explicit X", shapes.jitter, FIRST, false},
-            {"X with gaps", gapsX, FIRST, false},
-            {"time origin", shapes.times, DEFAULT_X, false},
-            {"X also shown", shownX, FIRST_SHOWN, false},
-            {"split keys", shapes.stacked, DEFAULT_X, true},
-            {"mapped arrays", Lines(400000), DEFAULT_X, false}};
-}
 
 class StreamImportTest : public ::testing::Test
 {
@@ -124,16 +97,35 @@ protected:
 
 TEST_F(StreamImportTest, StreamedSeriesEqualAHeapImportAndBecomeTheCache)
 {
+    const csvtest::CacheShapes shapes;
+    std::string gapsX = "t,v\n", shownX = "t,v\n";
+    // Past the size of a mapping of its own, so that the kept points and the copied X are
+    // arrays of the file too.
+    for (int i = 0; i < 300000; ++i) {
+        gapsX += (i % 11 == 3 ? std::string() : std::to_string(i * 3 + i % 2)) + "," +
+                 std::to_string(i % 7) + "\n";
+        shownX += std::to_string(int64_t(i) * i) + "," + std::to_string(i % 5) + "\n";
+    }
+    // Files of every way an import stores its arrays: name, content, X, split by the first
+    // column (the series are then gathered on the heap).
+    const std::tuple<std::string, std::string, XColumn, bool> kinds[] = {
+        {"regular", Lines(5000), DEFAULT_X, false},
+        {"explicit X", shapes.jitter, FIRST, false},
+        {"X with gaps", gapsX, FIRST, false},
+        {"time origin", shapes.times, DEFAULT_X, false},
+        {"X also shown", shownX, FIRST_SHOWN, false},
+        {"split keys", shapes.stacked, DEFAULT_X, true},
+        {"mapped arrays", Lines(400000), DEFAULT_X, false}};
     ColumnCache cache(Settings());
     int written = 0;
-    for (const Kind& kind : Kinds()) {
-        SCOPED_TRACE(kind.name);
-        const std::string path = m_dir.Write(std::string(kind.name) + ".csv", kind.content);
+    for (const auto& [name, content, x, split] : kinds) {
+        SCOPED_TRACE(name);
+        const std::string path = m_dir.Write(name + ".csv", content);
         auto heap = CreateGraphProject(), streamed = CreateGraphProject(),
              reopened = CreateGraphProject();
-        m_xColumn = kind.x;
-        m_tune = [&](CSVImporter& importer) {
-            if (kind.split)
+        m_xColumn = x;
+        m_tune = [split = split](CSVImporter& importer) {
+            if (split)
                 importer.Request().split = 0;
         };
         const Outcome onHeap = Import(path, nullptr, true, *heap);
@@ -141,7 +133,7 @@ TEST_F(StreamImportTest, StreamedSeriesEqualAHeapImportAndBecomeTheCache)
         const Outcome outcome = Import(path, &cache, true, *streamed);
         ASSERT_EQ(ResultCode::SUCCESS, outcome.result);
         const bool didStream = outcome.streamed;
-        EXPECT_EQ(!kind.split, didStream);
+        EXPECT_EQ(!split, didStream);
         ASSERT_GT(heap->GetCount(), 0);
         EXPECT_EQ(Fingerprint(*heap), Fingerprint(*streamed));
         EXPECT_EQ(++written, cache.WrittenCount());
