@@ -67,20 +67,26 @@ protected:
         return outcome;
     }
 
+    // The JSON of a run that must succeed.
+    json Ok(const std::vector<std::string>& args) const
+    {
+        const Outcome r = Run(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return r.status == 0 ? r.Json() : json();
+    }
+
     csvtest::TempDir m_dir;
 };
 
 TEST_F(Cli, InfoReportsShapeAndDefaultOption)
 {
     const std::string file = Write("a.csv", "time,a,b\n0,1,2\n1,3,4\n");
-    Outcome r = Run({"info", file});
-    ASSERT_EQ(r.status, 0) << r.err;
     json expected = json::parse(R"({"result": 0, "rowCount": 3, "columnCount": 3,
         "headerRows": 1, "dataRows": 2, "dataSources": [
         {"useDirectVal":false,"xStart":0,"xInterval":1,"columnX":0,"columnY":1,"label":"a"},
         {"useDirectVal":false,"xStart":0,"xInterval":1,"columnX":0,"columnY":2,"label":"b"}]})");
     expected["fileName"] = file;
-    EXPECT_EQ(r.Json(), expected);
+    EXPECT_EQ(Ok({"info", file}), expected);
 }
 
 // The engine's failures reach the JSON with their message (the messages themselves are
@@ -110,9 +116,8 @@ TEST_F(Cli, InfoAndImportFailures)
 TEST_F(Cli, ImportPrintsSeriesWithValuesAndGaps)
 {
     const std::string file = Write("a.csv", "time,a,b\r\n0.5,1,2\r\n1.5,,-4e1\r\n2.5,3,0\r\n");
-    Outcome r = Run({"import", file, "--values"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.Json(), json::parse(R"({"result": 0, "gaps": 1, "firstGapLine": 3, "series": [
+    EXPECT_EQ(Ok({"import", file, "--values"}),
+              json::parse(R"({"result": 0, "gaps": 1, "firstGapLine": 3, "series": [
         {"label": "a", "points": 3, "xStart": 0.5, "xInterval": 1, "yMin": 1, "yMax": 3,
          "values": [1, null, 3]},
         {"label": "b", "points": 3, "xStart": 0.5, "xInterval": 1, "yMin": -40, "yMax": 2,
@@ -160,10 +165,9 @@ TEST_F(Cli, EvalReadsDataFiles)
 {
     const std::string a = Write("a.csv", "t,v\n0,10\n1,20\n2,30\n");
     const std::string b = Write("b.txt", "t;w\n0;1\n1;2\n");
-    Outcome r = Run({"eval", "y(1,x)+Y(2,i)", "--size", "3", "--interval", "0.5", "--data", a,
-                     "--data", b, "--sep", "semicolon"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.Json()["values"], json({11.0, 17.0, 20.0}));
+    EXPECT_EQ(Ok({"eval", "y(1,x)+Y(2,i)", "--size", "3", "--interval", "0.5", "--data", a,
+                  "--data", b, "--sep", "semicolon"})["values"],
+              json({11.0, 17.0, 20.0}));
 }
 
 // --help and --version need no display and succeed; anything else unknown is bad usage.
@@ -203,16 +207,13 @@ TEST_F(Cli, HelpVersionAndUsageErrorsWithoutADisplay)
 
 TEST_F(Cli, TicksIntervalAndPositions)
 {
-    EXPECT_EQ(Run({"ticks", "--span", "100", "--pixels", "600"}).Json(),
-              json({{"interval", 10.0}}));
-    json j = Run({"ticks", "--span", "30", "--pixels", "100", "--auto", "0", "--interval", "10",
-                  "--min", "3", "--max", "33"})
-                 .Json();
-    EXPECT_EQ(j["positions"], json({10.0, 20.0, 30.0}));
+    EXPECT_EQ(Ok({"ticks", "--span", "100", "--pixels", "600"}), json({{"interval", 10.0}}));
+    EXPECT_EQ(Ok({"ticks", "--span", "30", "--pixels", "100", "--auto", "0", "--interval", "10",
+                  "--min", "3", "--max", "33"})["positions"],
+              json({10.0, 20.0, 30.0}));
     // A time axis: its ticks with their labels.
-    json t =
-        Run({"ticks", "--time", "2026-03-05T23:00:00", "--span", "7200", "--pixels", "600"}).Json();
-    EXPECT_EQ(t["ticks"][6],
+    EXPECT_EQ(Ok({"ticks", "--time", "2026-03-05T23:00:00", "--span", "7200", "--pixels",
+                  "600"})["ticks"][6],
               json({{"at", "2026-03-06T00:00:00"}, {"label", "00:00"}, {"context", "2026-03-06"}}));
     EXPECT_EQ(Run({"ticks", "--time", "soon", "--span", "1", "--pixels", "600"}).status, 2);
 }
@@ -222,10 +223,9 @@ TEST_F(Cli, PlotWritesAPictureAtTheAskedSize)
 {
     const std::string data = Write("a.csv", "t,a\n0,1\n1,3\n2,2\n");
     const std::string out = Path("g.png");
-    Outcome r = Run({"plot", data, "-o", out, "--size", "320x200", "--formula", "f=x*x",
-                     "--property", "Axis.LabelY=Volts", "--property", "BGColor=#ffeeddff"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.Json()["series"], 2);
+    EXPECT_EQ(Ok({"plot", data, "-o", out, "--size", "320x200", "--formula", "f=x*x", "--property",
+                  "Axis.LabelY=Volts", "--property", "BGColor=#ffeeddff"})["series"],
+              2);
     // The PNG header's width and height: 320 x 200.
     EXPECT_EQ(ReadFile(out).substr(16, 8), std::string("\0\0\x01\x40\0\0\0\xC8", 8));
 }
@@ -258,9 +258,7 @@ TEST_F(Cli, ExportWritesTheChosenSeries)
 {
     const std::string data = Write("a.csv", "time,a,b\n0,1,150\n0.5,-0.00125,0\n");
     const std::string out = Path("out.csv");
-    Outcome r = Run({"export", data, "-o", out, "--series", "2,1", "--no-x", "--no-header",
-                     "--out-sep", "tab"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    Ok({"export", data, "-o", out, "--series", "2,1", "--no-x", "--no-header", "--out-sep", "tab"});
     EXPECT_EQ(ReadFile(out), "1.50000000e+002\t1.00000000e+000\r\n"
                              "0.00000000e+000\t-1.25000000e-003\r\n");
     EXPECT_EQ(Run({"export", data, "-o", out, "--series", "3"}).status, 2);
@@ -284,10 +282,9 @@ TEST_F(Cli, PlotAndExportASavedProject)
     ASSERT_TRUE(SaveProjectFile(wxString::FromUTF8(saved), DescribeProject(*project, {}), error));
 
     // Saved without the legend, drawn with it.
-    Outcome r =
-        Run({"plot", "--project", saved, "-o", Path("cli.png"), "--size", "400x300", "--legend"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.Json()["series"], 3);
+    EXPECT_EQ(Ok({"plot", "--project", saved, "-o", Path("cli.png"), "--size", "400x300",
+                  "--legend"})["series"],
+              3);
     property.legendVisible = true;
     project->SetProperty(property);
     {
@@ -297,19 +294,18 @@ TEST_F(Cli, PlotAndExportASavedProject)
     }
     EXPECT_TRUE(ReadFile(Path("cli.png")) == ReadFile(Path("here.png"))); // pixel for pixel
 
-    r = Run({"export", "--project", saved, "-o", Path("out.csv"), "--series", "3", "--no-x"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.Json()["lines"], 7);
+    EXPECT_EQ(Ok({"export", "--project", saved, "-o", Path("out.csv"), "--series", "3",
+                  "--no-x"})["lines"],
+              7);
     EXPECT_EQ(ReadFile(Path("out.csv")).substr(0, 5), "sum\r\n");
 
     // The data gone: the picture is made of the rest, with a warning naming the file.
     std::remove(Path("a.csv").c_str());
-    r = Run({"plot", "--project", saved, "-o", Path("cli.png")});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.Json()["warning"].get<std::string>().find("a.csv"), std::string::npos);
+    const json drawn = Ok({"plot", "--project", saved, "-o", Path("cli.png")});
+    EXPECT_NE(drawn["warning"].get<std::string>().find("a.csv"), std::string::npos);
 
     Write("bad.ardentine", ReadFile(saved).substr(0, 100));
-    r = Run({"plot", "--project", Path("bad.ardentine"), "-o", Path("bad.png")});
+    const Outcome r = Run({"plot", "--project", Path("bad.ardentine"), "-o", Path("bad.png")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.Json()["message"].get<std::string>().find("not complete JSON"), std::string::npos);
     EXPECT_NE(access(Path("bad.png").c_str(), F_OK), 0);
@@ -321,13 +317,13 @@ TEST_F(Cli, SplitByKey)
 {
     const std::string file =
         Write("s.csv", "key,t,v\nA,2020-01-01,1\nA,2020-01-03,2\nB,2020-01-01,3\nB,2020-01-02,4\n");
-    EXPECT_EQ(Run({"info", file}).Json()["splitColumn"], 0);
-    json split = Run({"import", file}).Json();
+    EXPECT_EQ(Ok({"info", file})["splitColumn"], 0);
+    json split = Ok({"import", file});
     ASSERT_EQ(split["series"].size(), 2u);
     EXPECT_EQ(split["series"][1]["label"], "v (B)");
     EXPECT_EQ(split["series"][1]["xEnd"], "2020-01-02T00:00:00");
-    EXPECT_EQ(Run({"import", file, "--no-split"}).Json()["series"].size(), 1u);
-    EXPECT_EQ(Run({"import", file, "--split-by", "2"}).Json()["series"].size(), 3u);
+    EXPECT_EQ(Ok({"import", file, "--no-split"})["series"].size(), 1u);
+    EXPECT_EQ(Ok({"import", file, "--split-by", "2"})["series"].size(), 3u);
 }
 
 // import --follow prints a line for each change of the file (what a change reads is
@@ -356,11 +352,11 @@ TEST_F(Cli, ImportFollowsAGrowingFile)
 TEST_F(Cli, BundledExamplesImport)
 {
     const std::string dir = ARDENTINE_BINARY_DIR "/examples/";
-    const json series = Run({"import", dir + "signals.csv"}).Json()["series"];
+    const json series = Ok({"import", dir + "signals.csv"})["series"];
     ASSERT_EQ(series.size(), 4u);
     EXPECT_EQ(series[3]["label"], "spikes");
     EXPECT_EQ(series[3]["points"], 200000);
-    EXPECT_FALSE(Run({"import", dir + "signals.txt", "--sep", "tab"}).Json()["series"].empty());
+    EXPECT_FALSE(Ok({"import", dir + "signals.txt", "--sep", "tab"})["series"].empty());
 }
 
 using csvtest::FilesIn;

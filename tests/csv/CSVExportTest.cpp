@@ -10,9 +10,9 @@
 #include "support/CacheTestUtil.h"
 #include "support/CsvTestUtil.h"
 #include "csv/CSVExporter.h"
-#include "csv/CSVImporter.h"
 #include "model/GraphProject.h"
 #include "support/ModelTestUtil.h"
+#include "support/ProjectTestUtil.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -97,15 +97,11 @@ struct ExportFixture : ::testing::Test
     ResultCode result = ResultCode::FAILURE;
     wxString message;
 
-    // out.csv imported with its default option.
-    std::shared_ptr<GraphProject> ImportBack(char separator = 0)
+    // out.csv imported with its default option, the separator detected.
+    std::shared_ptr<GraphProject> ImportBack()
     {
         auto imported = CreateGraphProject();
-        CSVImporter importer(dir.Path("out.csv"), *imported);
-        if (separator)
-            importer.SetSeparator(separator);
-        EXPECT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-        EXPECT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
+        projecttest::Import(*imported, dir.Path("out.csv"));
         return imported;
     }
 
@@ -205,7 +201,7 @@ TEST_F(ExportFixture, ExportThenImportRoundTripsBitForBit)
         project = CreateGraphProject();
         project->Add(MakeSeries(values, x, "first"));
         Export({0}, true, true, separator);
-        const auto imported = ImportBack(separator == ',' ? 0 : separator);
+        const auto imported = ImportBack();
         ASSERT_EQ(imported->GetCount(), 1);
         const auto series = imported->GetItem(0);
         EXPECT_EQ(series->GetLabel(), "first");

@@ -9,6 +9,7 @@
 #include <future>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/CsvTestUtil.h"
@@ -46,12 +47,7 @@ TEST(Reload, HowAFileChanged)
     csvtest::TempDir dir;
     const std::string path = dir.Path("log.csv");
     const std::string text = "t,v\n0,1\n1,2\n";
-    const struct
-    {
-        const char* name;
-        std::function<void()> change;
-        FileChange expected;
-    } rows[] = {
+    const std::tuple<const char*, std::function<void()>, FileChange> rows[] = {
         {"untouched", [] {}, FileChange::SAME},
         {"a line more", [&] { Append(path, "2,3\n"); }, FileChange::GREW},
         {"half a line more", [&] { Append(path, "2,"); }, FileChange::GREW},
@@ -67,12 +63,12 @@ TEST(Reload, HowAFileChanged)
          FileChange::REPLACED},
         {"gone", [&] { std::remove(path.c_str()); }, FileChange::GONE},
     };
-    for (const auto& row : rows) {
+    for (const auto& [name, change, expected] : rows) {
         std::remove(dir.Path("log.csv.1").c_str());
         dir.Write("log.csv", text);
         const FileIdentity then = ReadFileIdentity(path, int64_t(text.size()));
-        row.change();
-        EXPECT_EQ(row.expected, CompareWithFile(then, path)) << row.name;
+        change();
+        EXPECT_EQ(expected, CompareWithFile(then, path)) << name;
     }
 }
 
