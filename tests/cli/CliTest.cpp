@@ -5,22 +5,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
-#include "base/FileUtil.h"
-#include "csv/CSVImportOption.h"
-#include "model/GraphData.h"
 #include "project/ProjectOpen.h"
 #include "render/CairoContext.h"
 #include "support/CacheTestUtil.h"
@@ -74,22 +67,26 @@ protected:
         return outcome;
     }
 
+    // The JSON of a run that must succeed.
+    json Ok(const std::vector<std::string>& args) const
+    {
+        const Outcome r = Run(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return r.status == 0 ? r.Json() : json();
+    }
+
     csvtest::TempDir m_dir;
 };
 
 TEST_F(Cli, InfoReportsShapeAndDefaultOption)
 {
     const std::string file = Write("a.csv", "time,a,b\n0,1,2\n1,3,4\n");
-    Outcome r = Run({"info", file});
-    ASSERT_EQ(r.status, 0) << r.err;
     json expected = json::parse(R"({"result": 0, "rowCount": 3, "columnCount": 3,
         "headerRows": 1, "dataRows": 2, "dataSources": [
         {"useDirectVal":false,"xStart":0,"xInterval":1,"columnX":0,"columnY":1,"label":"a"},
         {"useDirectVal":false,"xStart":0,"xInterval":1,"columnX":0,"columnY":2,"label":"b"}]})");
     expected["fileName"] = file;
-    EXPECT_EQ(r.Json(), expected);
-    EXPECT_EQ(Run({"info", Write("t.txt", "x\ty\n1\t2\n"), "--sep", "tab"}).Json()["columnCount"],
-              2);
+    EXPECT_EQ(Ok({"info", file}), expected);
 }
 
 // The engine's failures reach the JSON with their message (the messages themselves are
@@ -104,10 +101,8 @@ TEST_F(Cli, InfoAndImportFailures)
     const std::pair<std::vector<std::string>, std::string> failures[] = {
         {{"info", Path("none.csv")}, "Can't open \"" + Path("none.csv") + "\"!"},
         {{"info", Path("pipe.csv")}, "Can't read \"" + Path("pipe.csv") + "\"!"},
-        {{"info", text}, "\"" + text + "\" has no data lines to import!"},
         {{"import", text}, "\"" + text + "\" has no data lines to import!"},
         {{"info", one}, noSeries},
-        {{"import", one}, noSeries},
     };
     for (const auto& [args, message] : failures) {
         SCOPED_TRACE(args[0] + " " + args[1]);
@@ -121,9 +116,8 @@ TEST_F(Cli, InfoAndImportFailures)
 TEST_F(Cli, ImportPrintsSeriesWithValuesAndGaps)
 {
     const std::string file = Write("a.csv", "time,a,b\r\n0.5,1,2\r\n1.5,,-4e1\r\n2.5,3,0\r\n");
-    Outcome r = Run({"import", file, "--values"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.Json(), json::parse(R"({"result": 0, "gaps": 1, "firstGapLine": 3, "series": [
+    EXPECT_EQ(Ok({"import", file, "--values"}),
+              json::parse(R"({"result": 0, "gaps": 1, "firstGapLine": 3, "series": [
         {"label": "a", "points": 3, "xStart": 0.5, "xInterval": 1, "yMin": 1, "yMax": 3,
          "values": [1, null, 3]},
         {"label": "b", "points": 3, "xStart": 0.5, "xInterval": 1, "yMin": -40, "yMax": 2,
@@ -132,9 +126,6 @@ TEST_F(Cli, ImportPrintsSeriesWithValuesAndGaps)
 
 TEST_F(Cli, EvalValuesSummaryAndErrors)
 {
-    json j = Run({"eval", "x*2+1", "--start", "-1", "--interval", "0.5", "--size", "3"}).Json();
-    EXPECT_EQ(j["values"], json({-1.0, 0.0, 1.0}));
-
     // A formula that starts with '-' after "--"; NaN prints as null, 1/3 with 17 digits.
     Outcome r = Run({"eval", "--size", "3", "--", "-x/(x<2?1:sqrt(-1))"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -145,23 +136,15 @@ TEST_F(Cli, EvalValuesSummaryAndErrors)
     EXPECT_EQ(Run({"eval", "x", "--size", "101", "--summary"}).Json(),
               json({{"result", 0}, {"points", 101}, {"yMin", 0}, {"yMax", 100}, {"mean", 50}}));
 
-    // Failures: line and column count from 1, in the message and in the JSON.
-    const std::pair<std::vector<std::string>, json> failures[] = {
-        {{"eval", "1+\n(2*"},
-         {{"result", -1},
-          {"message", "Failed to parse the formula (line 2, column 4): unexpected end of the "
-                      "formula!"},
-          {"line", 2},
-          {"column", 4}}},
-        {{"eval", "1/(x-2)", "--size", "5"}, {{"result", 4}, {"message", "Zero division!."}}},
-        {{"eval", "x", "--interval", "0"},
-         {{"result", 3}, {"message", "The X interval must not be 0!"}}},
-    };
-    for (const auto& [args, expected] : failures) {
-        r = Run(args);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.Json(), expected);
-    }
+    // A failure: line and column count from 1, in the message and in the JSON.
+    r = Run({"eval", "1+\n(2*"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.Json(),
+              json({{"result", -1},
+                    {"message", "Failed to parse the formula (line 2, column 4): unexpected end "
+                                "of the formula!"},
+                    {"line", 2},
+                    {"column", 4}}));
 }
 
 // 2^31-1 points and their mipmap take about 21.5 GB: refused before anything is computed.
@@ -182,18 +165,9 @@ TEST_F(Cli, EvalReadsDataFiles)
 {
     const std::string a = Write("a.csv", "t,v\n0,10\n1,20\n2,30\n");
     const std::string b = Write("b.txt", "t;w\n0;1\n1;2\n");
-    Outcome r = Run({"eval", "y(1,x)+Y(2,i)", "--size", "3", "--interval", "0.5", "--data", a,
-                     "--data", b, "--sep", "semicolon"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.Json()["values"], json({11.0, 17.0, 20.0}));
-
-    // A constant series number that names no series is refused (it read as zeros).
-    r = Run({"eval", "y(1,x) + y(3,x)", "--data", a, "--data", b, "--sep", "semicolon"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.Json(), json({{"result", -1},
-                              {"message", "There is no series 3: the project has 2 series!"},
-                              {"line", 1},
-                              {"column", 10}}));
+    EXPECT_EQ(Ok({"eval", "y(1,x)+Y(2,i)", "--size", "3", "--interval", "0.5", "--data", a,
+                  "--data", b, "--sep", "semicolon"})["values"],
+              json({11.0, 17.0, 20.0}));
 }
 
 // --help and --version need no display and succeed; anything else unknown is bad usage.
@@ -233,44 +207,27 @@ TEST_F(Cli, HelpVersionAndUsageErrorsWithoutADisplay)
 
 TEST_F(Cli, TicksIntervalAndPositions)
 {
-    EXPECT_EQ(Run({"ticks", "--span", "100", "--pixels", "600"}).Json(),
-              json({{"interval", 10.0}}));
-    EXPECT_EQ(Run({"ticks", "--span", "100", "--pixels", "74"}).Json()["interval"], -1.0);
-    json j = Run({"ticks", "--span", "30", "--pixels", "100", "--auto", "0", "--interval", "10",
-                  "--min", "3", "--max", "33"})
-                 .Json();
-    EXPECT_EQ(j["positions"], json({10.0, 20.0, 30.0}));
-    // A time axis: calendar steps, the date again past midnight.
-    json t =
-        Run({"ticks", "--time", "2026-03-05T23:00:00", "--span", "7200", "--pixels", "600"}).Json();
-    EXPECT_EQ(t["stepSeconds"], 600.0);
-    ASSERT_EQ(t["ticks"].size(), 13u);
-    EXPECT_EQ(t["ticks"][6],
+    EXPECT_EQ(Ok({"ticks", "--span", "100", "--pixels", "600"}), json({{"interval", 10.0}}));
+    EXPECT_EQ(Ok({"ticks", "--span", "30", "--pixels", "100", "--auto", "0", "--interval", "10",
+                  "--min", "3", "--max", "33"})["positions"],
+              json({10.0, 20.0, 30.0}));
+    // A time axis: its ticks with their labels.
+    EXPECT_EQ(Ok({"ticks", "--time", "2026-03-05T23:00:00", "--span", "7200", "--pixels",
+                  "600"})["ticks"][6],
               json({{"at", "2026-03-06T00:00:00"}, {"label", "00:00"}, {"context", "2026-03-06"}}));
     EXPECT_EQ(Run({"ticks", "--time", "soon", "--span", "1", "--pixels", "600"}).status, 2);
 }
 
-TEST_F(Cli, PlotWritesEachKindAtTheAskedSize)
+// The other kinds of file are the renderer's (RenderTest).
+TEST_F(Cli, PlotWritesAPictureAtTheAskedSize)
 {
     const std::string data = Write("a.csv", "t,a\n0,1\n1,3\n2,2\n");
-    // The kind's mark at the start and the size where the kind keeps it (none: "").
-    const std::tuple<const char*, std::string, std::string> rows[] = {
-        {"png", "\x89PNG", std::string("\0\0\x01\x40\0\0\0\xC8", 8)}, // 320 x 200
-        {"svg", "<?xml", "width=\"320"},
-        {"pdf", "%PDF", ""},
-        {"ps", "%!PS", ""},
-    };
-    for (const auto& [ext, head, size] : rows) {
-        SCOPED_TRACE(ext);
-        const std::string out = Path(std::string("g.") + ext);
-        Outcome r = Run({"plot", data, "-o", out, "--size", "320x200", "--formula", "f=x*x",
-                         "--property", "Axis.LabelY=Volts", "--property", "BGColor=#ffeeddff"});
-        ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.Json()["series"], 2);
-        const std::string bytes = ReadFile(out);
-        EXPECT_EQ(bytes.rfind(head, 0), 0u);
-        EXPECT_NE(bytes.find(size), std::string::npos);
-    }
+    const std::string out = Path("g.png");
+    EXPECT_EQ(Ok({"plot", data, "-o", out, "--size", "320x200", "--formula", "f=x*x", "--property",
+                  "Axis.LabelY=Volts", "--property", "BGColor=#ffeeddff"})["series"],
+              2);
+    // The PNG header's width and height: 320 x 200.
+    EXPECT_EQ(ReadFile(out).substr(16, 8), std::string("\0\0\x01\x40\0\0\0\xC8", 8));
 }
 
 TEST_F(Cli, PlotRejectsBadOptionsBeforeWriting)
@@ -279,7 +236,6 @@ TEST_F(Cli, PlotRejectsBadOptionsBeforeWriting)
     const std::pair<std::vector<std::string>, int> rows[] = {
         // arguments, exit status
         {{"plot", data, "-o", Path("x.png"), "--property", "Margin.Lefty=3"}, 2},
-        {{"plot", data, "-o", Path("x.png"), "--property", "Margin.Left=900"}, 2},
         // What the property pane refuses too.
         {{"plot", data, "-o", Path("x.png"), "--property", "Grid.IntervalX=0"}, 2},
         {{"plot", data, "-o", Path("x.png"), "--property", "Tick.FormatX=%d"}, 2},
@@ -298,19 +254,13 @@ TEST_F(Cli, PlotRejectsBadOptionsBeforeWriting)
     EXPECT_NE(r.err.find("Grid.AutoX"), std::string::npos) << r.err;
 }
 
-TEST_F(Cli, ExportWritesTheDesktopFormat)
+TEST_F(Cli, ExportWritesTheChosenSeries)
 {
     const std::string data = Write("a.csv", "time,a,b\n0,1,150\n0.5,-0.00125,0\n");
     const std::string out = Path("out.csv");
-    Outcome r = Run({"export", data, "-o", out});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFile(out), "Time,a,b\r\n"
-                             "0.00000000e+000,1.00000000e+000,1.50000000e+002\r\n"
-                             "5.00000000e-001,-1.25000000e-003,0.00000000e+000\r\n");
-    r = Run(
-        {"export", data, "-o", out, "--series", "2", "--no-x", "--no-header", "--out-sep", "tab"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFile(out), "1.50000000e+002\r\n0.00000000e+000\r\n");
+    Ok({"export", data, "-o", out, "--series", "2,1", "--no-x", "--no-header", "--out-sep", "tab"});
+    EXPECT_EQ(ReadFile(out), "1.50000000e+002\t1.00000000e+000\r\n"
+                             "0.00000000e+000\t-1.25000000e-003\r\n");
     EXPECT_EQ(Run({"export", data, "-o", out, "--series", "3"}).status, 2);
 }
 
@@ -332,10 +282,9 @@ TEST_F(Cli, PlotAndExportASavedProject)
     ASSERT_TRUE(SaveProjectFile(wxString::FromUTF8(saved), DescribeProject(*project, {}), error));
 
     // Saved without the legend, drawn with it.
-    Outcome r =
-        Run({"plot", "--project", saved, "-o", Path("cli.png"), "--size", "400x300", "--legend"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.Json()["series"], 3);
+    EXPECT_EQ(Ok({"plot", "--project", saved, "-o", Path("cli.png"), "--size", "400x300",
+                  "--legend"})["series"],
+              3);
     property.legendVisible = true;
     project->SetProperty(property);
     {
@@ -343,64 +292,45 @@ TEST_F(Cli, PlotAndExportASavedProject)
         GraphRenderer(cairo, *project, 400, 300).Render();
         ASSERT_TRUE(cairo.Finish());
     }
-    cairo_surface_t* cli = cairo_image_surface_create_from_png(Path("cli.png").c_str());
-    cairo_surface_t* here = cairo_image_surface_create_from_png(Path("here.png").c_str());
-    ASSERT_EQ(cairo_image_surface_get_width(cli), 400);
-    const int stride = cairo_image_surface_get_stride(cli);
-    EXPECT_EQ(std::memcmp(cairo_image_surface_get_data(cli), cairo_image_surface_get_data(here),
-                          size_t(stride) * 300),
-              0);
-    cairo_surface_destroy(cli);
-    cairo_surface_destroy(here);
+    EXPECT_TRUE(ReadFile(Path("cli.png")) == ReadFile(Path("here.png"))); // pixel for pixel
 
-    r = Run({"export", "--project", saved, "-o", Path("out.csv"), "--series", "3", "--no-x"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.Json()["lines"], 7);
+    EXPECT_EQ(Ok({"export", "--project", saved, "-o", Path("out.csv"), "--series", "3",
+                  "--no-x"})["lines"],
+              7);
     EXPECT_EQ(ReadFile(Path("out.csv")).substr(0, 5), "sum\r\n");
 
     // The data gone: the picture is made of the rest, with a warning naming the file.
     std::remove(Path("a.csv").c_str());
-    r = Run({"plot", "--project", saved, "-o", Path("cli.png")});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.Json()["warning"].get<std::string>().find("a.csv"), std::string::npos);
+    const json drawn = Ok({"plot", "--project", saved, "-o", Path("cli.png")});
+    EXPECT_NE(drawn["warning"].get<std::string>().find("a.csv"), std::string::npos);
 
     Write("bad.ardentine", ReadFile(saved).substr(0, 100));
-    r = Run({"plot", "--project", Path("bad.ardentine"), "-o", Path("bad.png")});
+    const Outcome r = Run({"plot", "--project", Path("bad.ardentine"), "-o", Path("bad.png")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.Json()["message"].get<std::string>().find("not complete JSON"), std::string::npos);
     EXPECT_NE(access(Path("bad.png").c_str(), F_OK), 0);
 }
 
 // Stacked recordings split by their key, unless asked not to; a split by another column.
+// How a split is made is the importer's (CSVImportTest).
 TEST_F(Cli, SplitByKey)
 {
     const std::string file =
         Write("s.csv", "key,t,v\nA,2020-01-01,1\nA,2020-01-03,2\nB,2020-01-01,3\nB,2020-01-02,4\n");
-    json info = Run({"info", file}).Json();
-    EXPECT_EQ(info["splitColumn"], 0);
-    json split = Run({"import", file, "--values"}).Json();
+    EXPECT_EQ(Ok({"info", file})["splitColumn"], 0);
+    json split = Ok({"import", file});
     ASSERT_EQ(split["series"].size(), 2u);
     EXPECT_EQ(split["series"][1]["label"], "v (B)");
     EXPECT_EQ(split["series"][1]["xEnd"], "2020-01-02T00:00:00");
-    EXPECT_EQ(split["series"][1]["values"], json::parse("[3, 4]"));
-    json whole = Run({"import", file, "--no-split"}).Json();
-    ASSERT_EQ(whole["series"].size(), 1u);
-    EXPECT_EQ(whole["series"][0]["points"], 4);
-    json byT = Run({"import", file, "--split-by", "2"}).Json();
-    EXPECT_EQ(byT["series"].size(), 3u); // three dates, each counting its points
+    EXPECT_EQ(Ok({"import", file, "--no-split"})["series"].size(), 1u);
+    EXPECT_EQ(Ok({"import", file, "--split-by", "2"})["series"].size(), 3u);
 }
 
-// import --follow prints a line for each change of the file: whole lines only, the half
-// line once it is whole.
+// import --follow prints a line for each change of the file (what a change reads is
+// ReloadTest's).
 TEST_F(Cli, ImportFollowsAGrowingFile)
 {
     const std::string file = Write("live.csv", "t,v\n0,1\n1,2\n");
-    auto append = [&](const char* text) {
-        FILE* f = std::fopen(file.c_str(), "ab");
-        ASSERT_TRUE(f);
-        std::fputs(text, f);
-        std::fclose(f);
-    };
     FILE* out =
         popen((Quote(ARDENTINE_CLI) + " import " + Quote(file) + " --follow 20").c_str(), "r");
     ASSERT_TRUE(out);
@@ -408,12 +338,9 @@ TEST_F(Cli, ImportFollowsAGrowingFile)
     // Each read waits for the program's next line; --follow bounds the wait.
     ASSERT_TRUE(std::fgets(line, sizeof line, out));
     EXPECT_EQ(json::parse(line)["series"][0]["points"], 2);
-    append("2,3\n3,");
+    std::ofstream(file, std::ios::app) << "2,3\n";
     ASSERT_TRUE(std::fgets(line, sizeof line, out));
     EXPECT_EQ(json::parse(line), json::parse(R"({"newPoints": 1, "readAgain": 0, "points": [3]})"));
-    append("4\n");
-    ASSERT_TRUE(std::fgets(line, sizeof line, out));
-    EXPECT_EQ(json::parse(line)["points"], json::parse("[4]"));
     Write("live.csv", "t,v\n0,9\n"); // a logger starting again
     ASSERT_TRUE(std::fgets(line, sizeof line, out));
     EXPECT_EQ(json::parse(line), json::parse(R"({"newPoints": 0, "readAgain": 1, "points": [1]})"));
@@ -425,13 +352,11 @@ TEST_F(Cli, ImportFollowsAGrowingFile)
 TEST_F(Cli, BundledExamplesImport)
 {
     const std::string dir = ARDENTINE_BINARY_DIR "/examples/";
-    const json series = Run({"import", dir + "signals.csv"}).Json()["series"];
+    const json series = Ok({"import", dir + "signals.csv"})["series"];
     ASSERT_EQ(series.size(), 4u);
-    EXPECT_EQ(series[0]["label"], "sine");
     EXPECT_EQ(series[3]["label"], "spikes");
-    for (const auto& s : series)
-        EXPECT_EQ(s["points"], 200000);
-    EXPECT_FALSE(Run({"import", dir + "signals.txt", "--sep", "tab"}).Json()["series"].empty());
+    EXPECT_EQ(series[3]["points"], 200000);
+    EXPECT_FALSE(Ok({"import", dir + "signals.txt", "--sep", "tab"})["series"].empty());
 }
 
 using csvtest::FilesIn;
@@ -446,7 +371,7 @@ std::string CacheTestFile()
 }
 
 // The second import reads the cache the first wrote and prints the same; --no-cache
-// writes nothing; two tools importing at the same moment leave one cache file.
+// writes nothing. Two writers at once are the cache's (ColumnCacheTest).
 TEST_F(Cli, ImportKeepsAColumnCache)
 {
     const std::string file = Write("cached.csv", CacheTestFile());
@@ -466,14 +391,6 @@ TEST_F(Cli, ImportKeepsAColumnCache)
     EXPECT_EQ(Run({"import", file, "--no-cache"}).out, listed.out);
     EXPECT_EQ("", listed.err);
     EXPECT_FALSE(std::filesystem::exists(off));
-
-    const std::string both = Path("both");
-    const std::string one = Quote(ARDENTINE_CLI) + " import " + Quote(file) + " --cache-dir " +
-                            Quote(both) + " >/dev/null";
-    ASSERT_EQ(0, std::system(("sh -c " + Quote(one + " & " + one + "; wait")).c_str()));
-    const std::vector<std::string> names = FilesIn(both);
-    ASSERT_EQ(1u, names.size());
-    EXPECT_NE(std::string::npos, names[0].find(".columns"));
 }
 
 // A disk that is full (here: a file size limit) leaves the import as it was, told once on

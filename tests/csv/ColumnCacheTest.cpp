@@ -3,15 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
-#include <sstream>
 #include <thread>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -28,9 +26,11 @@
 
 namespace {
 
+using csvtest::FilesIn;
 using csvtest::Fingerprint;
 using csvtest::MappedFile;
 using csvtest::ReadFile;
+using csvtest::SignalLines;
 
 class ColumnCacheTest : public ::testing::Test
 {
@@ -43,90 +43,78 @@ protected:
     }
 
     // The default import of `path`, through `cache` (null: none); the project it made.
+    // m_fromCache tells whether it came from the cache.
     std::shared_ptr<GraphProject> Import(const std::string& path, ColumnCache* cache,
-                                         bool* fromCache = nullptr, int resolution = 64,
-                                         char separator = 0)
+                                         int resolution = 64)
     {
         auto project = CreateGraphProject();
         CSVImporter importer(path, *project);
-        if (separator)
-            importer.SetSeparator(separator);
         importer.SetColumnCache(cache);
-        bool cached = importer.ImportCached(resolution);
-        if (!cached) {
+        m_fromCache = importer.ImportCached(resolution);
+        if (!m_fromCache) {
             EXPECT_EQ(ResultCode::SUCCESS, importer.ScanInfo(nullptr)) << path;
             EXPECT_EQ(ResultCode::SUCCESS, importer.Import(nullptr, resolution)) << path;
         }
-        if (fromCache)
-            *fromCache = cached;
         if (cache)
             cache->WaitForWrites();
         return project;
     }
 
-    std::string Write(const std::string& name, const std::string& content) const
-    {
-        return m_dir.Write(name, content);
-    }
-
     csvtest::TempDir m_dir;
+    bool m_fromCache = false;
 };
 
-std::string Lines(int count, int from = 0)
+// How `path` changed since the first series of `project` read it, as a reload sees it.
+FileChange ChangeSinceRead(const GraphProject& project, const std::string& path)
 {
-    std::string text;
-    char line[96];
-    for (int i = from; i < from + count; ++i) {
-        std::snprintf(line, sizeof line, "%d,%.17g,%.17g\n", i, std::sin(i * 0.01),
-                      i % 97 == 0 ? NAN : std::cos(i * 0.3));
-        text += line;
-    }
-    return text;
+    const auto* source =
+        dynamic_cast<const FileSeriesSource*>(project.GetItem(0)->GetSource().get());
+    return source ? CompareWithFile(source->read->identity, path) : FileChange::GONE;
 }
 
-// Files of every kind of series: regular and explicit X, time origins, gaps, split keys,
-// and one whose arrays are large enough to be mapped rather than copied.
-struct Kind
+// Makes the file look untouched for a while, as a logger that stopped writing.
+void MakeQuiet(const std::string& path)
 {
-    const char* name;
-    std::string content;
-};
-std::vector<Kind> Kinds()
+    struct stat info;
+    ASSERT_EQ(0, stat(path.c_str(), &info));
+    timespec times[2] = {info.st_atim, info.st_mtim};
+    times[1].tv_sec -= QUIET_NANOS / 1000000000 + 1;
+    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
+}
+
+// Files of every kind of series (name, content): regular and explicit X, time origins, gaps,
+// split keys, and one whose arrays are large enough to be mapped rather than copied.
+std::vector<std::pair<std::string, std::string>> Kinds()
 {
     const csvtest::CacheShapes shapes;
-    return {{"regular", "t,a,b\n" + Lines(5000)},
+    return {{"regular", "t,a,b\n" + SignalLines(5000)},
             {"explicit X", shapes.jitter},
             {"time origin", shapes.times},
             {"split keys", shapes.stacked},
-            {"mapped arrays", "t,a,b\n" + Lines(400000)}};
+            {"mapped arrays", "t,a,b\n" + SignalLines(400000)}};
 }
 
 // Bit for bit, both ways of bringing the arrays in; mapped, the values of a large series
 // are pages of the cache file, not copies on the heap.
 TEST_F(ColumnCacheTest, RoundTripIsBitForBit)
 {
-    for (const Kind& kind : Kinds()) {
+    for (const auto& [name, content] : Kinds()) {
         for (const bool mapped : {true, false}) {
             ColumnCacheSettings settings = Settings();
             settings.dir = m_dir.Path(mapped ? "cache-mapped" : "cache-read");
             settings.arrays = mapped ? CacheArrays::MAP : CacheArrays::READ;
             ColumnCache cache(settings);
-            SCOPED_TRACE(std::string(kind.name) + (mapped ? ", mapped" : ", read"));
-            const std::string path = Write(std::string(kind.name) + ".csv", kind.content);
-            bool fromCache = true;
-            const auto parsed = Import(path, &cache, &fromCache);
-            EXPECT_FALSE(fromCache);
-            const auto cached = Import(path, &cache, &fromCache);
-            EXPECT_TRUE(fromCache);
+            SCOPED_TRACE(name + (mapped ? ", mapped" : ", read"));
+            const std::string path = m_dir.Write(name + ".csv", content);
+            const auto parsed = Import(path, &cache);
+            EXPECT_FALSE(m_fromCache);
+            const auto cached = Import(path, &cache);
+            EXPECT_TRUE(m_fromCache);
             ASSERT_GT(parsed->GetCount(), 0);
             EXPECT_EQ(Fingerprint(*parsed), Fingerprint(*cached));
             EXPECT_EQ(Fingerprint(*parsed), Fingerprint(*Import(path, nullptr)));
-            // A reload sees the file as unchanged.
-            const auto* source =
-                dynamic_cast<const FileSeriesSource*>(cached->GetItem(0)->GetSource().get());
-            ASSERT_TRUE(source);
-            EXPECT_EQ(FileChange::SAME, CompareWithFile(source->read->identity, path));
-            if (std::string(kind.name) == "mapped arrays") {
+            EXPECT_EQ(FileChange::SAME, ChangeSinceRead(*cached, path));
+            if (name == "mapped arrays") {
                 EXPECT_EQ(mapped, cache.FileFor(path) ==
                                       MappedFile(cached->GetItem(0)->GetDataY()->raw.data()));
             }
@@ -140,14 +128,7 @@ TEST_F(ColumnCacheTest, RoundTripIsBitForBit)
 // cache of another version of the program (or of the layout) is rebuilt, not misread.
 TEST_F(ColumnCacheTest, StaleAndOtherKeys)
 {
-    struct Row
-    {
-        const char* change;
-        std::function<void(const std::string& path)> act;
-        int resolution;
-        char separator;
-        CacheRead expected;
-    };
+    using Change = std::function<void(const std::string& source, const std::string& cache)>;
     auto keepTime = [](const std::string& path, const std::function<void()>& act) {
         struct stat before;
         ASSERT_EQ(0, stat(path.c_str(), &before));
@@ -155,42 +136,40 @@ TEST_F(ColumnCacheTest, StaleAndOtherKeys)
         const timespec times[2] = {before.st_atim, before.st_mtim};
         ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
     };
-    std::string cacheFile; // of the row at hand
-    auto rewrite = [&cacheFile](const std::function<void(std::string&)>& edit) {
-        std::string bytes = ReadFile(cacheFile);
-        edit(bytes);
-        std::ofstream(cacheFile, std::ios::binary | std::ios::trunc) << bytes;
+    // The byte at `at` (from the end when negative) made `c`, the time kept.
+    auto poke = [&](std::streamoff at, char c) {
+        return [&keepTime, at, c](const std::string& p, const std::string&) {
+            keepTime(p, [&] {
+                std::fstream f(p, std::ios::in | std::ios::out | std::ios::binary);
+                f.seekp(at, at < 0 ? std::ios::end : std::ios::beg);
+                f.put(c);
+            });
+        };
     };
-    const Row rows[] = {
+    auto editCache = [](const std::function<void(std::string&)>& edit) {
+        return [edit](const std::string&, const std::string& file) {
+            std::string bytes = ReadFile(file);
+            edit(bytes);
+            std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+        };
+    };
+    // what changes, the resolution and separator of the read that follows, what it finds
+    const std::tuple<const char*, Change, int, char, CacheRead> rows[] = {
         {"a line appended",
-         [](const std::string& p) { std::ofstream(p, std::ios::app) << "99999,1,2\n"; }, 64, 0,
-         CacheRead::STALE},
+         [](const std::string& p, const std::string&) {
+             std::ofstream(p, std::ios::app) << "99999,1,2\n";
+         },
+         64, 0, CacheRead::STALE},
         {"touched only",
-         [](const std::string& p) {
+         [](const std::string& p, const std::string&) {
              const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 5}};
              utimensat(AT_FDCWD, p.c_str(), times, 0);
          },
          64, 0, CacheRead::STALE},
-        {"first bytes changed, time kept",
-         [&](const std::string& p) {
-             keepTime(p, [&] {
-                 std::fstream f(p, std::ios::in | std::ios::out | std::ios::binary);
-                 f.seekp(6);
-                 f.put('7');
-             });
-         },
-         64, 0, CacheRead::STALE},
-        {"last bytes changed, time kept",
-         [&](const std::string& p) {
-             keepTime(p, [&] {
-                 std::fstream f(p, std::ios::in | std::ios::out | std::ios::binary);
-                 f.seekp(-3, std::ios::end);
-                 f.put('1');
-             });
-         },
-         64, 0, CacheRead::STALE},
+        {"first bytes changed, time kept", poke(6, '7'), 64, 0, CacheRead::STALE},
+        {"last bytes changed, time kept", poke(-3, '1'), 64, 0, CacheRead::STALE},
         {"replaced by a copy (another inode)",
-         [&](const std::string& p) {
+         [&](const std::string& p, const std::string&) {
              keepTime(p, [&] {
                  const std::string copy = p + ".copy";
                  std::filesystem::copy_file(p, copy);
@@ -199,50 +178,42 @@ TEST_F(ColumnCacheTest, StaleAndOtherKeys)
          },
          64, 0, CacheRead::STALE},
         {"another resolution", nullptr, 128, 0, CacheRead::OTHER_KEY},
-        {"a cache of another layout",
-         [&](const std::string&) {
-             rewrite([](std::string& bytes) { ++bytes[8]; }); // the layout number after the magic
-         },
-         64, 0, CacheRead::OTHER_VERSION},
-        {"a cache of another program version",
-         [&](const std::string&) {
-             rewrite([](std::string& bytes) {
-                 const size_t at = bytes.find(ProgramVersion(), 32);
-                 ASSERT_NE(std::string::npos, at);
-                 bytes[at] = '9';
-             });
-         },
+        {"a cache of another layout", // the layout number after the magic
+         editCache([](std::string& bytes) { ++bytes[8]; }), 64, 0, CacheRead::OTHER_VERSION},
+        {"a cache of another program version", editCache([](std::string& bytes) {
+             const size_t at = bytes.find(ProgramVersion(), 32);
+             ASSERT_NE(std::string::npos, at);
+             bytes[at] = '9';
+         }),
          64, 0, CacheRead::OTHER_VERSION},
         {"another separator", nullptr, 64, ';', CacheRead::OTHER_KEY},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.change);
+    for (const auto& [name, change, resolution, separator, expected] : rows) {
+        SCOPED_TRACE(name);
         ColumnCache cache(Settings());
-        const std::string path = Write("keyed.csv", "t,a,b\n" + Lines(2000));
+        const std::string path = m_dir.Write("keyed.csv", "t,a,b\n" + SignalLines(2000));
         Import(path, &cache);
         const std::string file = cache.FileFor(path), good = ReadFile(file);
-        cacheFile = file;
         ASSERT_TRUE(std::filesystem::exists(file));
-        if (row.act)
-            row.act(path);
+        if (change)
+            change(path, file);
         auto project = CreateGraphProject();
         CSVImporter importer(path, *project);
-        if (row.separator)
-            importer.SetSeparator(row.separator);
+        if (separator)
+            importer.SetSeparator(separator);
         CachedImport out;
         const std::string key =
-            CacheRequestKey(importer.GetSeparator(), importer.Request(), row.resolution);
-        EXPECT_EQ(row.expected, cache.Load(path, key, true, out));
+            CacheRequestKey(importer.GetSeparator(), importer.Request(), resolution);
+        EXPECT_EQ(expected, cache.Load(path, key, true, out));
         EXPECT_TRUE(out.series.empty());
-        EXPECT_EQ(row.expected == CacheRead::OTHER_KEY, std::filesystem::exists(file));
-        if (row.separator == 0) {
+        EXPECT_EQ(expected == CacheRead::OTHER_KEY, std::filesystem::exists(file));
+        if (separator == 0) {
             // The import that follows reads the file and writes its cache again.
-            bool fromCache = true;
-            const auto fresh = Import(path, &cache, &fromCache, row.resolution);
-            EXPECT_FALSE(fromCache);
-            Import(path, &cache, &fromCache, row.resolution);
-            EXPECT_TRUE(fromCache);
-            if (row.expected == CacheRead::OTHER_VERSION) {
+            Import(path, &cache, resolution);
+            EXPECT_FALSE(m_fromCache);
+            Import(path, &cache, resolution);
+            EXPECT_TRUE(m_fromCache);
+            if (expected == CacheRead::OTHER_VERSION) {
                 EXPECT_EQ(good, ReadFile(file)); // written again as this version writes it
             }
         }
@@ -255,24 +226,20 @@ TEST_F(ColumnCacheTest, StaleAndOtherKeys)
 // adopted whole.
 TEST_F(ColumnCacheTest, DamageNeverReachesASeries)
 {
-    struct Row
-    {
-        CacheArrays arrays;
-        int lines, trials;
-    };
-    const Row rows[] = {
+    // how the arrays come in, lines of the file, random damages tried
+    const std::tuple<CacheArrays, int, int> rows[] = {
         {CacheArrays::MAP, 3000, 75},
         {CacheArrays::READ, 3000, 75},
         {CacheArrays::MAP, 270000, 4}, // 2.1 MB a column
         {CacheArrays::READ, 270000, 4},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.arrays == CacheArrays::READ ? "read, " : "mapped, ") +
-                     std::to_string(row.lines) + " lines");
+    for (const auto& [arrays, lines, trials] : rows) {
+        SCOPED_TRACE(std::string(arrays == CacheArrays::READ ? "read, " : "mapped, ") +
+                     std::to_string(lines) + " lines");
         ColumnCacheSettings settings = Settings();
-        settings.arrays = row.arrays;
+        settings.arrays = arrays;
         ColumnCache cache(settings);
-        const std::string path = Write("damaged.csv", "t,a,b\n" + Lines(row.lines));
+        const std::string path = m_dir.Write("damaged.csv", "t,a,b\n" + SignalLines(lines));
         const std::string expected = Fingerprint(*Import(path, &cache));
         const std::string file = cache.FileFor(path);
         const std::string good = ReadFile(file);
@@ -281,13 +248,12 @@ TEST_F(ColumnCacheTest, DamageNeverReachesASeries)
         auto tryBytes = [&](const std::string& bytes, const std::string& what) {
             SCOPED_TRACE(what);
             std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-            bool fromCache = false;
-            const auto project = Import(path, &cache, &fromCache);
-            EXPECT_EQ(expected, Fingerprint(*project)); // from the cache or parsed again
-            return fromCache;
+            EXPECT_EQ(expected,
+                      Fingerprint(*Import(path, &cache))); // from the cache or parsed again
+            return m_fromCache;
         };
         int refused = 0;
-        for (int trial = 0; trial < row.trials; ++trial) {
+        for (int trial = 0; trial < trials; ++trial) {
             std::string bytes = good;
             const int flips = 1 + trial % 3;
             std::string what = "flips at";
@@ -298,7 +264,7 @@ TEST_F(ColumnCacheTest, DamageNeverReachesASeries)
             }
             refused += !tryBytes(bytes, what);
         }
-        EXPECT_GT(refused, row.trials * 2 / 3); // most bytes are values, keys or the pyramid
+        EXPECT_GT(refused, trials * 2 / 3); // most bytes are values, keys or the pyramid
         for (size_t cut : {size_t(0), size_t(5), size_t(31), size_t(32), size_t(4096),
                            good.size() / 2, good.size() - 1})
             EXPECT_FALSE(tryBytes(good.substr(0, cut), "cut at " + std::to_string(cut)));
@@ -306,9 +272,8 @@ TEST_F(ColumnCacheTest, DamageNeverReachesASeries)
         // A file cut after the key check, before its arrays are read: refused all the same.
         std::ofstream(file, std::ios::binary | std::ios::trunc) << good;
         cache.afterKeyCheck = [&] { truncate(file.c_str(), off_t(good.size() - 4096)); };
-        bool fromCache = true;
-        EXPECT_EQ(expected, Fingerprint(*Import(path, &cache, &fromCache)));
-        EXPECT_FALSE(fromCache);
+        EXPECT_EQ(expected, Fingerprint(*Import(path, &cache)));
+        EXPECT_FALSE(m_fromCache);
         cache.afterKeyCheck = nullptr;
     }
 }
@@ -318,29 +283,26 @@ TEST_F(ColumnCacheTest, DamageNeverReachesASeries)
 TEST_F(ColumnCacheTest, SourceChangedBetweenCheckAndMapping)
 {
     ColumnCache cache(Settings());
-    const std::string path = Write("moving.csv", "t,a\n" + Lines(2000));
+    const std::string path = m_dir.Write("moving.csv", "t,a\n" + SignalLines(2000));
     const std::string expected = Fingerprint(*Import(path, &cache));
-    cache.afterKeyCheck = [&] { std::ofstream(path, std::ios::app) << Lines(10, 2000); };
-    bool fromCache = false;
-    const auto project = Import(path, &cache, &fromCache);
+    cache.afterKeyCheck = [&] { std::ofstream(path, std::ios::app) << SignalLines(10, 2000); };
+    const auto project = Import(path, &cache);
     cache.afterKeyCheck = nullptr;
-    ASSERT_TRUE(fromCache);
+    ASSERT_TRUE(m_fromCache);
     EXPECT_EQ(expected, Fingerprint(*project));
-    const auto* source =
-        dynamic_cast<const FileSeriesSource*>(project->GetItem(0)->GetSource().get());
-    EXPECT_EQ(FileChange::GREW, CompareWithFile(source->read->identity, path));
+    EXPECT_EQ(FileChange::GREW, ChangeSinceRead(*project, path));
     // Rewritten while mapped: the series keep what they had.
     std::ofstream(path, std::ios::trunc) << "t,a\n1,2\n";
     EXPECT_EQ(expected, Fingerprint(*project));
-    Import(path, &cache, &fromCache);
-    EXPECT_FALSE(fromCache);
+    Import(path, &cache);
+    EXPECT_FALSE(m_fromCache);
 }
 
 // A cache turned off, or a folder that can't be made: the import works as without a cache,
 // the folder is never made, and a folder that can't be made is told once.
 TEST_F(ColumnCacheTest, DisabledOrUnwritableCacheImportsWithoutIt)
 {
-    const std::string path = Write("a.csv", "t,a\n" + Lines(100));
+    const std::string path = m_dir.Write("a.csv", "t,a\n" + SignalLines(100));
     const std::string expected = Fingerprint(*Import(path, nullptr));
     for (bool enabled : {false, true}) {
         SCOPED_TRACE(enabled ? "unwritable" : "disabled");
@@ -350,12 +312,11 @@ TEST_F(ColumnCacheTest, DisabledOrUnwritableCacheImportsWithoutIt)
         ColumnCacheSettings settings = Settings();
         settings.enabled = enabled;
         if (enabled)
-            settings.dir = Write("plain-file", "x") + "/cache";
+            settings.dir = m_dir.Write("plain-file", "x") + "/cache";
         ColumnCache cache(settings);
         for (int k = 0; k < 2; ++k) {
-            bool fromCache = true;
-            EXPECT_EQ(expected, Fingerprint(*Import(path, &cache, &fromCache)));
-            EXPECT_FALSE(fromCache);
+            EXPECT_EQ(expected, Fingerprint(*Import(path, &cache)));
+            EXPECT_FALSE(m_fromCache);
         }
         ColumnCache::SetLog(nullptr);
         ColumnCache::ResetLogOnce();
@@ -372,7 +333,7 @@ TEST_F(ColumnCacheTest, DisabledOrUnwritableCacheImportsWithoutIt)
 // them never sees a file half-written.
 TEST_F(ColumnCacheTest, TwoInstancesWriteOnce)
 {
-    const std::string path = Write("shared.csv", "t,a,b\n" + Lines(300000));
+    const std::string path = m_dir.Write("shared.csv", "t,a,b\n" + SignalLines(300000));
     ColumnCache first(Settings()), second(Settings());
     std::filesystem::create_directories(Settings().dir);
     // Held here until both have parsed and queued their writes, as when two instances
@@ -406,19 +367,16 @@ TEST_F(ColumnCacheTest, TwoInstancesWriteOnce)
     EXPECT_EQ(0, damaged);
     EXPECT_EQ(1, first.WrittenCount() + second.WrittenCount());
     EXPECT_EQ(1, first.SkippedCount() + second.SkippedCount());
-    size_t files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(Settings().dir))
-        files += entry.is_regular_file();
-    EXPECT_EQ(1u, files);
+    EXPECT_EQ(1u, FilesIn(Settings().dir).size());
 }
 
 // Past the cap, the files used longest ago go; a file alone larger than the cap is not
 // written at all.
 TEST_F(ColumnCacheTest, CapEvictsLeastRecentlyUsed)
 {
-    const std::string paths[] = {Write("one.csv", "t,a\n" + Lines(3000)),
-                                 Write("two.csv", "t,a\n" + Lines(3000, 1)),
-                                 Write("three.csv", "t,a\n" + Lines(3000, 2))};
+    const std::string paths[] = {m_dir.Write("one.csv", "t,a\n" + SignalLines(3000)),
+                                 m_dir.Write("two.csv", "t,a\n" + SignalLines(3000, 1)),
+                                 m_dir.Write("three.csv", "t,a\n" + SignalLines(3000, 2))};
     ColumnCacheSettings settings = Settings();
     {
         ColumnCache probe(settings);
@@ -435,13 +393,13 @@ TEST_F(ColumnCacheTest, CapEvictsLeastRecentlyUsed)
     Import(paths[1], &cache);
     age(paths[0], 1000);
     age(paths[1], 2000);
-    bool fromCache = false;
-    Import(paths[0], &cache, &fromCache); // a use makes it the most recent
-    EXPECT_TRUE(fromCache);
+    Import(paths[0], &cache); // a use makes it the most recent
+    EXPECT_TRUE(m_fromCache);
     Import(paths[2], &cache);
-    EXPECT_TRUE(std::filesystem::exists(cache.FileFor(paths[0])));
-    EXPECT_FALSE(std::filesystem::exists(cache.FileFor(paths[1])));
-    EXPECT_TRUE(std::filesystem::exists(cache.FileFor(paths[2])));
+    std::vector<bool> kept;
+    for (const std::string& path : paths)
+        kept.push_back(std::filesystem::exists(cache.FileFor(path)));
+    EXPECT_EQ((std::vector<bool>{true, false, true}), kept);
 
     settings.maxBytes = 1000;
     ColumnCache tiny(settings);
@@ -455,7 +413,7 @@ TEST_F(ColumnCacheTest, CapEvictsLeastRecentlyUsed)
 // a temporary one.
 TEST_F(ColumnCacheTest, CancelledWriteLeavesNothing)
 {
-    const std::string path = Write("big.csv", "t,a,b\n" + Lines(400000));
+    const std::string path = m_dir.Write("big.csv", "t,a,b\n" + SignalLines(400000));
     ColumnCache cache(Settings());
     auto project = CreateGraphProject();
     CSVImporter importer(path, *project);
@@ -464,60 +422,30 @@ TEST_F(ColumnCacheTest, CancelledWriteLeavesNothing)
     ASSERT_EQ(ResultCode::SUCCESS, importer.Import(nullptr, 64));
     CancelColumnCacheWrites();
     cache.WaitForWrites();
-    // Unless the write was over before the cancel came.
-    if (cache.WrittenCount() == 0 && std::filesystem::exists(Settings().dir))
-        for (const auto& entry : std::filesystem::directory_iterator(Settings().dir))
-            ADD_FAILURE() << "left behind: " << entry.path();
+    if (cache.WrittenCount() == 0) { // unless the write was over before the cancel came
+        EXPECT_EQ(std::vector<std::string>{}, FilesIn(Settings().dir));
+    }
 }
-
-} // namespace
-
-namespace {
-
-// Makes the file look untouched for a while, as a logger that stopped writing.
-void MakeQuiet(const std::string& path)
-{
-    struct stat info;
-    ASSERT_EQ(0, stat(path.c_str(), &info));
-    timespec times[2] = {info.st_atim, info.st_mtim};
-    times[1].tv_sec -= QUIET_NANOS / 1000000000 + 1;
-    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
-}
-
-} // namespace
 
 // A followed file that grew: once it is quiet, the cache holds its grown series, and a
 // re-open from the cache gives exactly what a fresh import of the grown file gives. While
 // it still grows, nothing is written and the old cache is never believed.
 TEST_F(ColumnCacheTest, FollowedFileGrownIsCachedOnceQuiet)
 {
-    // The file's header, and its lines from `from` on, `count` of them.
-    struct Row
-    {
-        const char* name;
-        const char* header;
-        std::function<std::string(int from, int count)> lines;
+    // name, header, lines of the file
+    const std::tuple<const char*, const char*, std::string (*)(int, int)> rows[] = {
+        {"regular", "t,a,b\n", csvtest::SignalLines},
+        {"explicit X", "t,v\n", csvtest::JitterLines},
     };
-    const Row rows[] = {
-        {"regular", "t,a,b\n", [](int from, int count) { return Lines(count, from); }},
-        {"explicit X", "t,v\n",
-         [](int from, int count) {
-             std::string text;
-             for (int i = from; i < from + count; ++i)
-                 text +=
-                     std::to_string(i * 10 + (i * 7919) % 5) + "," + std::to_string(i % 13) + "\n";
-             return text;
-         }},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, header, lines] : rows) {
+        SCOPED_TRACE(name);
         ColumnCache cache(Settings());
         const std::string path =
-            Write(std::string("followed ") + row.name + ".csv", row.header + row.lines(0, 3000));
+            m_dir.Write(std::string("followed ") + name + ".csv", header + lines(3000, 0));
         const auto project = Import(path, &cache);
         ASSERT_EQ(1, cache.WrittenCount());
-        auto grow = [&](int from) {
-            std::ofstream(path, std::ios::app) << row.lines(from, 700);
+        auto grow = [&, lines = lines](int from) {
+            std::ofstream(path, std::ios::app) << lines(700, from);
             ReloadReport report;
             ReloadProject(*project, CSVImportTuning(), 64, nullptr, report);
             EXPECT_EQ(1, report.grown);
@@ -537,9 +465,8 @@ TEST_F(ColumnCacheTest, FollowedFileGrownIsCachedOnceQuiet)
         EXPECT_EQ(2, cache.WrittenCount());
         poll(); // written once
         EXPECT_EQ(2, cache.WrittenCount());
-        bool fromCache = false;
-        const std::string reopened = Fingerprint(*Import(path, &cache, &fromCache));
-        EXPECT_TRUE(fromCache);
+        const std::string reopened = Fingerprint(*Import(path, &cache));
+        EXPECT_TRUE(m_fromCache);
         EXPECT_EQ(Fingerprint(*Import(path, nullptr)), reopened);
         EXPECT_EQ(Fingerprint(*project), reopened);
     }
@@ -573,9 +500,9 @@ TEST_F(ColumnCacheTest, ListingReadsTheMetadataAlone)
         EXPECT_EQ(0, project->GetCount());
         return text;
     };
-    for (const Kind& kind : Kinds()) {
-        SCOPED_TRACE(kind.name);
-        const std::string path = Write(std::string(kind.name) + ".csv", kind.content);
+    for (const auto& [name, content] : Kinds()) {
+        SCOPED_TRACE(name);
+        const std::string path = m_dir.Write(name + ".csv", content);
         EXPECT_EQ("not listed", list(path));
         const auto project = Import(path, &cache);
         std::string expected = "listed";
@@ -602,10 +529,11 @@ TEST_F(ColumnCacheTest, ListingReadsTheMetadataAlone)
     bytes[4096 + 3] ^= 1; // the first value of the first array
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
     EXPECT_NE("not listed", list(path));
-    bool fromCache = true;
-    Import(path, &cache, &fromCache);
-    EXPECT_FALSE(fromCache);
+    Import(path, &cache);
+    EXPECT_FALSE(m_fromCache);
 
     std::ofstream(path, std::ios::app) << "5000,0.5,0.5\n";
     EXPECT_EQ("not listed", list(path));
 }
+
+} // namespace

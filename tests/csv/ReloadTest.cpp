@@ -5,9 +5,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <future>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/CsvTestUtil.h"
@@ -21,10 +23,7 @@ namespace {
 
 void Append(const std::string& path, const std::string& text)
 {
-    FILE* f = std::fopen(path.c_str(), "ab");
-    ASSERT_TRUE(f);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
+    std::ofstream(path, std::ios::app | std::ios::binary) << text;
 }
 
 // One follow step as the window takes it: read on the follower's thread, applied here, and
@@ -48,12 +47,7 @@ TEST(Reload, HowAFileChanged)
     csvtest::TempDir dir;
     const std::string path = dir.Path("log.csv");
     const std::string text = "t,v\n0,1\n1,2\n";
-    const struct
-    {
-        const char* name;
-        std::function<void()> change;
-        FileChange expected;
-    } rows[] = {
+    const std::tuple<const char*, std::function<void()>, FileChange> rows[] = {
         {"untouched", [] {}, FileChange::SAME},
         {"a line more", [&] { Append(path, "2,3\n"); }, FileChange::GREW},
         {"half a line more", [&] { Append(path, "2,"); }, FileChange::GREW},
@@ -69,12 +63,12 @@ TEST(Reload, HowAFileChanged)
          FileChange::REPLACED},
         {"gone", [&] { std::remove(path.c_str()); }, FileChange::GONE},
     };
-    for (const auto& row : rows) {
+    for (const auto& [name, change, expected] : rows) {
         std::remove(dir.Path("log.csv.1").c_str());
         dir.Write("log.csv", text);
         const FileIdentity then = ReadFileIdentity(path, int64_t(text.size()));
-        row.change();
-        EXPECT_EQ(row.expected, CompareWithFile(then, path)) << row.name;
+        change();
+        EXPECT_EQ(expected, CompareWithFile(then, path)) << name;
     }
 }
 
@@ -91,13 +85,6 @@ std::vector<std::vector<double>> Values(const GraphProject& project)
         }
     }
     return out;
-}
-
-std::vector<std::vector<double>> FreshImport(const std::string& path)
-{
-    auto project = CreateGraphProject();
-    projecttest::Import(*project, path, 4);
-    return Values(*project);
 }
 
 // Random write patterns of a logger with an evenly or unevenly stepping time: after every
@@ -121,10 +108,15 @@ TEST(Reload, AnyWritePatternEndsAsAFreshImport)
                           static_cast<long long>(random() % 1000), double(random() % 9) / 8);
             return std::string(text);
         };
-        std::string content = "t,a,b\n";
-        for (int k = 0; k < 5; ++k)
-            content += line();
-        dir.Write("log.csv", content);
+        // A file of `count` lines, the time from 0 again.
+        auto restart = [&](int count) {
+            n = 0;
+            std::string content = "t,a,b\n";
+            for (int k = 0; k < count; ++k)
+                content += line(); // one after the other: '+' leaves the order open
+            dir.Write("log.csv", content);
+        };
+        restart(5);
         auto project = CreateGraphProject();
         projecttest::Import(*project, path, 4);
         std::string pending; // half a line written, the rest to come
@@ -144,18 +136,10 @@ TEST(Reload, AnyWritePatternEndsAsAFreshImport)
                 Append(path, next.substr(0, cut));
                 pending = next.substr(cut);
             } else if (what == 8) { // a logger restarting: truncated, written again
-                n = 0;
-                content = "t,a,b\n";
-                for (int k = int(random() % 8) + 2; k > 0; --k)
-                    content += line();
-                dir.Write("log.csv", content);
+                restart(int(random() % 8) + 2);
             } else { // rotated
                 std::rename(path.c_str(), dir.Path("old.csv").c_str());
-                n = 0;
-                content = "t,a,b\n";
-                for (int k = 0; k < 3; ++k)
-                    content += line(); // one after the other: '+' leaves the order open
-                dir.Write("log.csv", content);
+                restart(3);
             }
             // Every other step follows, in steps of a few lines.
             ReloadReport report;
@@ -169,7 +153,9 @@ TEST(Reload, AnyWritePatternEndsAsAFreshImport)
             appended += report.grown;
             readWhole += report.replaced;
             if (pending.empty()) {
-                ASSERT_EQ(FreshImport(path), Values(*project)) << "step " << step;
+                auto fresh = CreateGraphProject();
+                projecttest::Import(*fresh, path, 4);
+                ASSERT_EQ(Values(*fresh), Values(*project)) << "step " << step;
             }
         }
         for (int i = 0; i < project->GetCount(); ++i)

@@ -4,11 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <sstream>
+#include <tuple>
 
 #include "csv/CSVImporter.h"
 #include "csv/ColumnCache.h"
@@ -22,18 +20,10 @@ namespace {
 using csvtest::FilesIn;
 using csvtest::Fingerprint;
 using csvtest::MappedFile;
-using csvtest::ReadFile;
 
 std::string Lines(int count)
 {
-    std::string text = "t,a,b\n";
-    char line[96];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(line, sizeof line, "%d,%.17g,%.17g\n", i, std::sin(i * 0.01),
-                      i % 97 == 0 ? NAN : std::cos(i * 0.3));
-        text += line;
-    }
-    return text;
+    return "t,a,b\n" + csvtest::SignalLines(count);
 }
 
 // The X the series of a file get: the scan's choice, or the first column (shown too).
@@ -43,34 +33,6 @@ enum XColumn
     FIRST,
     FIRST_SHOWN,
 };
-
-// Files of every way an import stores its arrays.
-struct Kind
-{
-    const char* name;
-    std::string content;
-    XColumn x;
-    bool split; // by the first column: the series are gathered on the heap
-};
-std::vector<Kind> Kinds()
-{
-    const csvtest::CacheShapes shapes;
-    std::string gapsX = "t,v\n", shownX = "t,v\n";
-    // Past the size of a mapping of its own, so that the kept points and the copied X are
-    // arrays of the file too.
-    for (int i = 0; i < 300000; ++i) {
-        gapsX += (i % 11 == 3 ? std::string() : std::to_string(i * 3 + i % 2)) + "," +
-                 std::to_string(i % 7) + "\n";
-        shownX += std::to_string(int64_t(i) * i) + "," + std::to_string(i % 5) + "\n";
-    }
-    return {{"regular", Lines(5000), DEFAULT_X, false},
-            {"explicit X", shapes.jitter, FIRST, false},
-            {"X with gaps", gapsX, FIRST, false},
-            {"time origin", shapes.times, DEFAULT_X, false},
-            {"X also shown", shownX, FIRST_SHOWN, false},
-            {"split keys", shapes.stacked, DEFAULT_X, true},
-            {"mapped arrays", Lines(400000), DEFAULT_X, false}};
-}
 
 class StreamImportTest : public ::testing::Test
 {
@@ -83,18 +45,23 @@ protected:
         return settings;
     }
 
+    struct Outcome
+    {
+        ResultCode result;
+        bool streamed;
+        wxString message;
+    };
+
     // An import of `path` through `cache`, forced to stream when `stream` (the rule's
-    // threshold at 0); `tune` sets more of the importer.
-    ResultCode Import(const std::string& path, ColumnCache* cache, bool stream,
-                      GraphProject& project, bool* streamed = nullptr,
-                      const std::function<void(CSVImporter&)>& tune = {},
-                      ProcContext* context = nullptr, wxString* message = nullptr)
+    // threshold at 0); `m_tune` sets more of the importer.
+    Outcome Import(const std::string& path, ColumnCache* cache, bool stream, GraphProject& project,
+                   ProcContext* context = nullptr)
     {
         CSVImporter importer(path, project);
         importer.SetColumnCache(cache);
         importer.Tuning().streamMinBytes = stream ? 0 : -1;
-        if (tune)
-            tune(importer);
+        if (m_tune)
+            m_tune(importer);
         EXPECT_EQ(ResultCode::SUCCESS, importer.ScanInfo(nullptr)) << path;
         if (m_xColumn != DEFAULT_X) {
             // The first column as the X of the others (and as a series too: its X values
@@ -116,41 +83,57 @@ protected:
             option.dataSources = sources;
             importer.SetOption(option);
         }
-        const ResultCode result = importer.Import(context, 64);
-        if (streamed)
-            *streamed = importer.IsStreamed();
-        if (message)
-            *message = importer.GetErrorMessage();
+        const Outcome outcome{importer.Import(context, 64), importer.IsStreamed(),
+                              importer.GetErrorMessage()};
         if (cache)
             cache->WaitForWrites();
-        return result;
+        return outcome;
     }
 
     csvtest::TempDir m_dir;
     XColumn m_xColumn = DEFAULT_X;
+    std::function<void(CSVImporter&)> m_tune;
 };
 
 TEST_F(StreamImportTest, StreamedSeriesEqualAHeapImportAndBecomeTheCache)
 {
+    const csvtest::CacheShapes shapes;
+    std::string gapsX = "t,v\n", shownX = "t,v\n";
+    // Past the size of a mapping of its own, so that the kept points and the copied X are
+    // arrays of the file too.
+    for (int i = 0; i < 300000; ++i) {
+        gapsX += (i % 11 == 3 ? std::string() : std::to_string(i * 3 + i % 2)) + "," +
+                 std::to_string(i % 7) + "\n";
+        shownX += std::to_string(int64_t(i) * i) + "," + std::to_string(i % 5) + "\n";
+    }
+    // Files of every way an import stores its arrays: name, content, X, split by the first
+    // column (the series are then gathered on the heap).
+    const std::tuple<std::string, std::string, XColumn, bool> kinds[] = {
+        {"regular", Lines(5000), DEFAULT_X, false},
+        {"explicit X", shapes.jitter, FIRST, false},
+        {"X with gaps", gapsX, FIRST, false},
+        {"time origin", shapes.times, DEFAULT_X, false},
+        {"X also shown", shownX, FIRST_SHOWN, false},
+        {"split keys", shapes.stacked, DEFAULT_X, true},
+        {"mapped arrays", Lines(400000), DEFAULT_X, false}};
     ColumnCache cache(Settings());
     int written = 0;
-    for (const Kind& kind : Kinds()) {
-        SCOPED_TRACE(kind.name);
-        const std::string path = m_dir.Write(std::string(kind.name) + ".csv", kind.content);
+    for (const auto& [name, content, x, split] : kinds) {
+        SCOPED_TRACE(name);
+        const std::string path = m_dir.Write(name + ".csv", content);
         auto heap = CreateGraphProject(), streamed = CreateGraphProject(),
              reopened = CreateGraphProject();
-        m_xColumn = kind.x;
-        auto split = [&](CSVImporter& importer) {
-            if (kind.split)
+        m_xColumn = x;
+        m_tune = [split = split](CSVImporter& importer) {
+            if (split)
                 importer.Request().split = 0;
         };
-        wxString why;
-        ASSERT_EQ(ResultCode::SUCCESS,
-                  Import(path, nullptr, true, *heap, nullptr, split, nullptr, &why))
-            << why.utf8_string();
-        bool didStream = false;
-        ASSERT_EQ(ResultCode::SUCCESS, Import(path, &cache, true, *streamed, &didStream, split));
-        EXPECT_EQ(!kind.split, didStream);
+        const Outcome onHeap = Import(path, nullptr, true, *heap);
+        ASSERT_EQ(ResultCode::SUCCESS, onHeap.result) << onHeap.message.utf8_string();
+        const Outcome outcome = Import(path, &cache, true, *streamed);
+        ASSERT_EQ(ResultCode::SUCCESS, outcome.result);
+        const bool didStream = outcome.streamed;
+        EXPECT_EQ(!split, didStream);
         ASSERT_GT(heap->GetCount(), 0);
         EXPECT_EQ(Fingerprint(*heap), Fingerprint(*streamed));
         EXPECT_EQ(++written, cache.WrittenCount());
@@ -173,9 +156,9 @@ TEST_F(StreamImportTest, StreamedSeriesEqualAHeapImportAndBecomeTheCache)
         }
 
         // The finished file is a cache file like any other: the next open maps it.
-        bool parsedAgain = true;
-        ASSERT_EQ(ResultCode::SUCCESS, Import(path, &cache, true, *reopened, &parsedAgain, split));
-        EXPECT_FALSE(parsedAgain);
+        const Outcome again = Import(path, &cache, true, *reopened);
+        ASSERT_EQ(ResultCode::SUCCESS, again.result);
+        EXPECT_FALSE(again.streamed);
         EXPECT_EQ(written, cache.WrittenCount()); // a hit writes nothing
         EXPECT_EQ(Fingerprint(*heap), Fingerprint(*reopened));
         EXPECT_EQ(
@@ -184,18 +167,6 @@ TEST_F(StreamImportTest, StreamedSeriesEqualAHeapImportAndBecomeTheCache)
             FilesIn(CacheDir()));
         cache.Clear();
     }
-}
-
-// Below the rule a file is read onto the heap, as ever.
-TEST_F(StreamImportTest, BelowTheRuleTheHeapAsEver)
-{
-    ColumnCache cache(Settings());
-    const std::string path = m_dir.Write("big.csv", Lines(400000));
-    auto heap = CreateGraphProject();
-    bool streamed = true;
-    ASSERT_EQ(ResultCode::SUCCESS, Import(path, &cache, false, *heap, &streamed));
-    EXPECT_FALSE(streamed);
-    EXPECT_EQ("", MappedFile(heap->GetItem(0)->GetDataY()->raw.data()));
 }
 
 // Without a usable cache (a disk too full for the values at the start, the cache off, a
@@ -233,23 +204,20 @@ TEST_F(StreamImportTest, WithoutAUsableCacheFallsBackOrRefuses)
         settings.enabled = row.enabled;
         ColumnCache cache(settings);
         auto project = CreateGraphProject();
-        bool streamed = true;
-        wxString message;
-        const ResultCode result = Import(
-            path, &cache, true, *project, &streamed,
-            [&](CSVImporter& importer) {
-                importer.Tuning().memoryLimit = row.memoryLimit;
-                if (row.fullDisk)
-                    importer.Tuning().reserveFile = [](int, int64_t, int64_t) { return ENOSPC; };
-            },
-            nullptr, &message);
+        m_tune = [&](CSVImporter& importer) {
+            importer.Tuning().memoryLimit = row.memoryLimit;
+            if (row.fullDisk)
+                importer.Tuning().reserveFile = [](int, int64_t, int64_t) { return ENOSPC; };
+        };
+        const auto [result, streamed, message] = Import(path, &cache, true, *project);
+        m_tune = nullptr;
         EXPECT_EQ(row.expected, result);
         EXPECT_FALSE(streamed);
         for (const std::string& name : FilesIn(CacheDir()))
             EXPECT_EQ(std::string::npos, name.find(".tmp")) << name;
         if (result == ResultCode::SUCCESS) {
             auto heap = CreateGraphProject();
-            ASSERT_EQ(ResultCode::SUCCESS, Import(path, nullptr, false, *heap));
+            ASSERT_EQ(ResultCode::SUCCESS, Import(path, nullptr, false, *heap).result);
             EXPECT_EQ(Fingerprint(*heap), Fingerprint(*project));
         } else {
             EXPECT_EQ(0, project->GetCount());
@@ -275,28 +243,30 @@ TEST_F(StreamImportTest, CancelLeavesNoFile)
         ThreadProcContext context;
         context.cancelAfterPositions = *stage ? -1 : 2;
         context.cancelOnMessage = stage;
-        bool streamed = true;
-        EXPECT_EQ(ResultCode::CANCELLED,
-                  Import(path, &cache, true, *project, &streamed, {}, &context));
+        EXPECT_EQ(ResultCode::CANCELLED, Import(path, &cache, true, *project, &context).result);
         EXPECT_EQ(0, project->GetCount());
         EXPECT_TRUE(FilesIn(CacheDir()).empty());
     }
 }
 
-// A streamed file the cache does not keep (larger than its cap, or the cache cancelled) is
-// removed, while the series that map it keep their values.
-TEST_F(StreamImportTest, FileTheCacheDoesNotKeepGoesAndTheSeriesStay)
+// Below the rule a file is read onto the heap, as ever. A streamed file the cache does not
+// keep (larger than its cap, or the cache cancelled) is removed, while the series that map
+// it keep their values.
+TEST_F(StreamImportTest, BelowTheRuleTheHeapAboveAFileTheCacheDoesNotKeepGoes)
 {
     const std::string path = m_dir.Write("capped.csv", Lines(400000));
-    auto heap = CreateGraphProject();
-    ASSERT_EQ(ResultCode::SUCCESS, Import(path, nullptr, false, *heap));
     ColumnCacheSettings settings = Settings();
     settings.maxBytes = 4096;
     ColumnCache cache(settings);
+    auto heap = CreateGraphProject();
+    const Outcome below = Import(path, &cache, false, *heap);
+    ASSERT_EQ(ResultCode::SUCCESS, below.result);
+    EXPECT_FALSE(below.streamed);
+    EXPECT_EQ("", MappedFile(heap->GetItem(0)->GetDataY()->raw.data()));
     auto project = CreateGraphProject();
-    bool streamed = false;
-    ASSERT_EQ(ResultCode::SUCCESS, Import(path, &cache, true, *project, &streamed));
-    EXPECT_TRUE(streamed);
+    const Outcome outcome = Import(path, &cache, true, *project);
+    ASSERT_EQ(ResultCode::SUCCESS, outcome.result);
+    EXPECT_TRUE(outcome.streamed);
     EXPECT_EQ(0, cache.WrittenCount());
     EXPECT_TRUE(FilesIn(CacheDir()).empty());
     EXPECT_EQ(Fingerprint(*heap), Fingerprint(*project));

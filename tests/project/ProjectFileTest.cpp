@@ -20,6 +20,24 @@ auto Tie(const DataSource& s)
     return std::tie(direct, start, interval, columnX, columnY, label);
 }
 
+auto Tie(const SavedSeries& s)
+{
+    const auto& [label, visible, style, file, source, key, formula] = s;
+    const auto& [text, start, interval, size, sameXAs, hasOrigin, origin] = formula;
+    return std::tie(label, visible, style, file, source, key, text, start, interval, size, sameXAs,
+                    hasOrigin, origin);
+}
+
+auto Tie(const SavedFile& f);
+
+template <class T> auto Tie(const std::vector<T>& items)
+{
+    std::vector<decltype(Tie(items[0]))> tied;
+    for (const T& item : items)
+        tied.push_back(Tie(item));
+    return tied;
+}
+
 auto Tie(const SavedFile& f)
 {
     const auto& [path, separator, request, option, identity] = f;
@@ -27,22 +45,11 @@ auto Tie(const SavedFile& f)
     const auto& [headerRows, dataRows, sources, dialect, splitColumn] = option;
     const auto& [detected, dialectSeparator, decimal, quote, terminator, columns] = dialect;
     const auto& [exists, size, device, inode, head, tail] = identity;
-    std::vector<decltype(Tie(sources[0]))> tiedSources;
-    for (const DataSource& source : sources)
-        tiedSources.push_back(Tie(source));
     return std::make_tuple(std::tie(path, separator, detect, askedSeparator, askedDecimal,
                                     askedColumns, split, headerRows, dataRows, splitColumn),
                            std::tie(detected, dialectSeparator, decimal, quote, terminator, columns,
                                     exists, size, device, inode, head, tail),
-                           tiedSources);
-}
-
-auto Tie(const SavedSeries& s)
-{
-    const auto& [label, visible, style, file, source, key, formula] = s;
-    const auto& [text, start, interval, size, sameXAs, hasOrigin, origin] = formula;
-    return std::tie(label, visible, style, file, source, key, text, start, interval, size, sameXAs,
-                    hasOrigin, origin);
+                           Tie(sources));
 }
 
 // A file with every field away from its default.
@@ -142,15 +149,8 @@ TEST(ProjectFile, EveryFieldRoundTrips)
     SavedProject back;
     wxString error;
     ASSERT_TRUE(ParseProjectText(text, dir.Dir(), back, error)) << error;
-    ASSERT_EQ(back.files.size(), 2u);
-    ASSERT_EQ(back.series.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        if (i < 2) {
-            EXPECT_TRUE(Tie(project.files[i]) == Tie(back.files[i]));
-        }
-        EXPECT_TRUE(Tie(project.series[i]) == Tie(back.series[i]));
-    }
+    EXPECT_TRUE(Tie(project.files) == Tie(back.files));
+    EXPECT_TRUE(Tie(project.series) == Tie(back.series));
     EXPECT_EQ(back.property, property);
     EXPECT_EQ(back.range, project.range);
     EXPECT_EQ(std::tie(back.hasTimeOrigin, back.timeOrigin, back.cursors.shown, back.cursors.x[0],

@@ -2,6 +2,7 @@
 
 // Comparing imports bit for bit, and telling which file backs an array.
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -73,14 +74,36 @@ inline std::vector<std::string> FilesIn(const std::string& dir)
     return names;
 }
 
+// Lines `from` to `from + count` of a file "t,a,b": a sine and a cosine with a gap every 97
+// lines, written with all their digits.
+inline std::string SignalLines(int count, int from = 0)
+{
+    std::string text;
+    char line[96];
+    for (int i = from; i < from + count; ++i) {
+        std::snprintf(line, sizeof line, "%d,%.17g,%.17g\n", i, std::sin(i * 0.01),
+                      i % 97 == 0 ? NAN : std::cos(i * 0.3));
+        text += line;
+    }
+    return text;
+}
+
+// Lines `from` to `from + count` of a file "t,v" whose X steps unevenly.
+inline std::string JitterLines(int count, int from = 0)
+{
+    std::string text;
+    for (int i = from; i < from + count; ++i)
+        text += std::to_string(i * 10 + (i * 7919) % 5) + "," + std::to_string(i % 13) + "\n";
+    return text;
+}
+
 // Files of the shapes a cache keeps apart: an uneven X, a time column, a split column.
 struct CacheShapes
 {
-    std::string jitter = "t,v\n", times = "when,v\n", stacked = "sym,t,p\n";
+    std::string jitter = "t,v\n" + JitterLines(3000), times = "when,v\n", stacked = "sym,t,p\n";
     CacheShapes()
     {
         for (int i = 0; i < 3000; ++i) {
-            jitter += std::to_string(i * 10 + (i * 7919) % 5) + "," + std::to_string(i % 13) + "\n";
             char text[64];
             std::snprintf(text, sizeof text, "2026-03-05T10:%02d:%02d.%03d,%d\n", i / 3600 % 60,
                           i / 60 % 60, i % 1000, i % 17);
