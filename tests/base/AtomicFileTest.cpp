@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,44 +39,39 @@ struct AtomicFileTest : ::testing::Test
 
 TEST_F(AtomicFileTest, TargetIsReplacedOnlyAfterACompleteWrite)
 {
-    const struct
-    {
-        const char* name;
-        int oldMode; // -1: no file yet
-        mode_t newMode;
-        mode_t expectedMode;
-    } rows[] = {
+    // name, mode of the file there (-1: none yet), mode asked for, mode after the write
+    const std::tuple<const char*, int, mode_t, mode_t> rows[] = {
         {"existing keeps its permissions", 0640, 0666, 0640},
         {"existing private stays private", 0600, 0666, 0600},
         {"new gets the mode less the umask", -1, 0666, 0644},
         {"new private file", -1, 0600, 0600},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, oldMode, newMode, expectedMode] : rows) {
+        SCOPED_TRACE(name);
         const std::string path = dir.Path("target.txt");
         std::filesystem::remove(path);
-        if (row.oldMode >= 0) {
+        if (oldMode >= 0) {
             dir.Write("target.txt", "old\n");
-            chmod(path.c_str(), mode_t(row.oldMode));
+            chmod(path.c_str(), mode_t(oldMode));
         }
         const std::string before = ReadFile(path);
         {
             AtomicFile file; // destroyed without a commit: discarded
-            ASSERT_TRUE(file.Create(path, row.newMode));
+            ASSERT_TRUE(file.Create(path, newMode));
             EXPECT_NE(file.TempName(), "");
             Write(file, "half");
             std::fflush(file.File());
             EXPECT_EQ(ReadFile(path), before) << "the target is untouched while writing";
         }
         EXPECT_EQ(ReadFile(path), before);
-        EXPECT_EQ(FileCount(), row.oldMode >= 0 ? 1 : 0) << "no temporary left behind";
+        EXPECT_EQ(FileCount(), oldMode >= 0 ? 1 : 0) << "no temporary left behind";
 
         AtomicFile file;
-        ASSERT_TRUE(file.Create(path, row.newMode));
+        ASSERT_TRUE(file.Create(path, newMode));
         Write(file, "new\n");
         ASSERT_TRUE(file.Commit());
         EXPECT_EQ(ReadFile(path), "new\n");
-        EXPECT_EQ(Mode(path), row.expectedMode);
+        EXPECT_EQ(Mode(path), expectedMode);
         EXPECT_EQ(FileCount(), 1);
     }
 }

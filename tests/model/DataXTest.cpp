@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <tuple>
 
 #include "support/ModelTestUtil.h"
 #include "model/DataX.h"
@@ -79,21 +80,12 @@ TEST(DataX, SameAxisAndEquality)
     EXPECT_FALSE(explicitX == (DataX{0, 0.5}));
     EXPECT_FALSE(explicitX.SameAxis(4, DataX{0, 0.5}, 3));
     EXPECT_FALSE(explicitX.SameAxis(4, DataX{0, 1}, 4));
-    EXPECT_EQ(0.0, DataX(2, 3).Bytes(100));
-    EXPECT_EQ(11.0, DataX(2, 3).At(3));
 }
 
 TEST(DataX, RegularIndexRangeIsClamped)
 {
-    const struct
-    {
-        const char* name;
-        DataX x;
-        int64_t count;
-        double minX, maxX;
-        bool any;
-        int64_t first, last;
-    } rows[] = {
+    // name, X, count, min and max X, any point inside, first and last index
+    const std::tuple<const char*, DataX, int64_t, double, double, bool, int64_t, int64_t> rows[] = {
         {"inside", {0, 1}, 100, 2.5, 10, true, 3, 10},
         {"clamped", {0, 1}, 100, -1e300, 1e300, true, 0, 99},
         {"negative interval", {10, -1}, 11, 2, 5, true, 5, 8},
@@ -103,13 +95,11 @@ TEST(DataX, RegularIndexRangeIsClamped)
         {"between points", {0, 1}, 10, 2.2, 2.8, false, 0, 0},
         {"2^62 points", {0, 1}, int64_t(1) << 62, 1e30, 2e30, false, 0, 0},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        int64_t first = -1, last = -1;
-        EXPECT_EQ(row.x.IndexRange(row.count, row.minX, row.maxX, first, last), row.any);
-        if (row.any) {
-            EXPECT_EQ(std::make_pair(first, last), std::make_pair(row.first, row.last));
-        }
+    for (const auto& [name, x, count, minX, maxX, any, wantFirst, wantLast] : rows) {
+        SCOPED_TRACE(name);
+        int64_t first = 0, last = 0;
+        EXPECT_EQ(x.IndexRange(count, minX, maxX, first, last), any);
+        EXPECT_EQ(std::make_pair(first, last), std::make_pair(wantFirst, wantLast));
     }
 }
 

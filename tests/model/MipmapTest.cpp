@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <tuple>
 
 #include "model/GraphData.h"
 #include "model/MipmapBuilder.h"
@@ -86,17 +87,14 @@ TEST(Mipmap, LevelsMatchBruteForce)
 
 TEST(Mipmap, LevelCountFromResolution)
 {
-    const struct
-    {
-        size_t n;
-        int resolution, levels;
-    } rows[] = {
+    // values, resolution, levels
+    const std::tuple<size_t, int, int> rows[] = {
         {1000, 512, 1}, {1000001, 512, 11}, {512, 512, 0},
         {0, 512, 0},    {1024, 512, 1},     {2048, 512, 2}, // exact powers do not round up
         {1000, 0, 0},   {1000, -5, 0},      {size_t(1) << 40, 1, 40},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(MipmapLevelCount(row.n, row.resolution), row.levels) << row.n;
+    for (const auto& [n, resolution, levels] : rows)
+        EXPECT_EQ(MipmapLevelCount(n, resolution), levels) << n;
 }
 
 // Progress steps over all levels' entries; one level ends on its last step, several with
@@ -104,44 +102,41 @@ TEST(Mipmap, LevelCountFromResolution)
 // leaves no levels, and no levels asked for are none.
 TEST(Mipmap, ProgressAndCancel)
 {
-    const struct
-    {
-        size_t n;
-        int levels;
-        size_t steps;
-        std::pair<int, int> last;
-    } rows[] = {{1000 * MIPMAP_BLOCK, MIPMAP_BLOCK_SHIFT, 100, {990, 1000}},
-                {1000001, 11, 102, {-1, -1}}}; // -1: all entries of all arrays
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.n);
+    // values, levels, most steps, last position (-1: all entries of all arrays)
+    const std::tuple<size_t, int, size_t, std::pair<int, int>> rows[] = {
+        {1000 * MIPMAP_BLOCK, MIPMAP_BLOCK_SHIFT, 100, {990, 1000}},
+        {1000001, 11, 102, {-1, -1}},
+    };
+    for (const auto& [n, levels, steps, lastStep] : rows) {
+        SCOPED_TRACE(n);
         auto y = CreateGraphDataY();
-        y->raw.assign(row.n, 1.0);
+        y->raw.assign(n, 1.0);
         ThreadProcContext context;
-        ASSERT_EQ(RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), row.levels),
+        ASSERT_EQ(RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), levels),
                   ResultCode::SUCCESS);
         const ProgressRecord record = context.Record();
         size_t entries = 0;
         for (const auto& level : y->mipmap)
             entries += level.size();
         const std::pair<int, int> last =
-            row.last.first < 0 ? std::make_pair(int(entries), int(entries)) : row.last;
-        EXPECT_LE(record.positions.size(), row.steps);
+            lastStep.first < 0 ? std::make_pair(int(entries), int(entries)) : lastStep;
+        EXPECT_LE(record.positions.size(), steps);
         EXPECT_EQ(record.positions.front(), std::make_pair(0, last.second));
         EXPECT_EQ(record.positions.back(), last);
         EXPECT_TRUE(std::is_sorted(record.positions.begin(), record.positions.end()));
         EXPECT_EQ(record.messages, std::vector<std::string>{"Creating Mipmap..."});
-        EXPECT_EQ(y->mipmap.back().size(), (row.n + (size_t(1) << row.levels) - 1) >> row.levels);
+        EXPECT_EQ(y->mipmap.back().size(), (n + (size_t(1) << levels) - 1) >> levels);
 
         const MinMax* before = y->mipmap[0].data();
         context.Reset();
         // The first array holds about half of all entries; cancel somewhere inside a later one.
         context.cancelWhen = [](int position, int total) { return position > total * 0.8; };
-        RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), row.levels);
+        RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), levels);
         EXPECT_EQ(y->mipmap[0].data(), before);
-        EXPECT_EQ(RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), row.levels + 1),
+        EXPECT_EQ(RunProgressProc(&context, &GraphDataY::CreateMipmap, y.get(), levels + 1),
                   ResultCode::CANCELLED);
         EXPECT_TRUE(y->mipmap.empty());
-        RunProgressProc(nullptr, &GraphDataY::CreateMipmap, y.get(), row.levels);
+        RunProgressProc(nullptr, &GraphDataY::CreateMipmap, y.get(), levels);
         RunProgressProc(nullptr, &GraphDataY::CreateMipmap, y.get(), 0);
         EXPECT_TRUE(y->mipmap.empty());
     }
@@ -184,41 +179,51 @@ std::shared_ptr<GraphData> SeriesWithMipmap(size_t n, DataX x = DataX{0, 1})
 
 TEST(DrawData, LevelOrRawValuesForTheView)
 {
-    const struct
-    {
-        const char* name;
-        size_t n;
-        DataX x;
-        int64_t first, last;
-        int target;
-        int64_t count;
-        int level; // 0: raw values
-        double firstX, stepX;
-    } rows[] = {
-        // floor(log2(1e6 / 500)) = 10: blocks of 1024 values, up to the end of the level.
-        {"whole: coarsest level for 500", 1000000, {2.0, 0.5}, 0, 999999, 500, 977, 10, 2.0, 512.0},
-        {"few values in view are raw", 1000000, {0, 0.1}, 1000, 1999, 800, 1000, 0, 100.0, 0.1},
-        {"level capped at the coarsest", 1000001, {0, 1}, 0, 1000000, 10, 489, 11, 0.0, 2048.0},
-        {"before the first value: index 0", 100, {0, 1}, -50, -10, 100, 1, 0, 0.0, 1.0},
-        {"huge indices do not overflow", 100, {0, 1}, INT64_MIN, INT64_MAX, 1000, 100, 0, 0.0, 1.0},
-        {"target 0 is one column", 100, {0, 1}, 0, 99, 0, 100, 0, 0.0, 1.0},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        auto series = SeriesWithMipmap(row.n, row.x);
+    // name, values, X, first and last index, target columns, count, level (0: raw values),
+    // first X and X step
+    const std::tuple<const char*, size_t, DataX, int64_t, int64_t, int, int64_t, int, double,
+                     double>
+        rows[] = {
+            // floor(log2(1e6 / 500)) = 10: blocks of 1024 values, up to the end of the level.
+            {"whole: coarsest level for 500",
+             1000000,
+             {2.0, 0.5},
+             0,
+             999999,
+             500,
+             977,
+             10,
+             2.0,
+             512.0},
+            {"few values in view are raw", 1000000, {0, 0.1}, 1000, 1999, 800, 1000, 0, 100.0, 0.1},
+            {"level capped at the coarsest", 1000001, {0, 1}, 0, 1000000, 10, 489, 11, 0.0, 2048.0},
+            {"before the first value: index 0", 100, {0, 1}, -50, -10, 100, 1, 0, 0.0, 1.0},
+            {"huge indices do not overflow",
+             100,
+             {0, 1},
+             INT64_MIN,
+             INT64_MAX,
+             1000,
+             100,
+             0,
+             0.0,
+             1.0},
+            {"target 0 is one column", 100, {0, 1}, 0, 99, 0, 100, 0, 0.0, 1.0},
+        };
+    for (const auto& [name, n, x, first, last, target, count, level, firstX, stepX] : rows) {
+        SCOPED_TRACE(name);
+        auto series = SeriesWithMipmap(n, x);
         DrawData dd;
-        EXPECT_EQ(series->GetDrawData(dd, row.first, row.last, row.target), row.count);
-        EXPECT_EQ(dd.raw, row.level == 0);
-        EXPECT_DOUBLE_EQ(dd.firstX, row.firstX);
-        EXPECT_DOUBLE_EQ(dd.stepX, row.stepX);
-        if (row.level == 0) {
-            EXPECT_EQ(dd.valuesBegin,
-                      series->GetDataY()->raw.data() + std::max<int64_t>(row.first, 0));
+        EXPECT_EQ(series->GetDrawData(dd, first, last, target), count);
+        EXPECT_EQ(std::make_tuple(dd.raw, dd.firstX, dd.stepX),
+                  std::make_tuple(level == 0, firstX, stepX));
+        if (level == 0) {
+            EXPECT_EQ(dd.valuesBegin, series->GetDataY()->raw.data() + std::max<int64_t>(first, 0));
             continue;
         }
-        const auto& level = series->GetDataY()->mipmap[size_t(row.level - MIPMAP_BLOCK_SHIFT)];
-        EXPECT_EQ(dd.pairsBegin, level.data());
-        EXPECT_EQ(dd.pairsEnd, level.data() + row.count);
+        const auto& pairs = series->GetDataY()->mipmap[size_t(level - MIPMAP_BLOCK_SHIFT)];
+        EXPECT_EQ(dd.pairsBegin, pairs.data());
+        EXPECT_EQ(dd.pairsEnd, pairs.data() + count);
         EXPECT_EQ((dd.pairsEnd - 1)->max, 1e9) << "the last block holds the very last value";
     }
 

@@ -22,12 +22,8 @@ TEST(AxisTicks, Round125PicksNearest125Value)
 
 TEST(AxisTicks, GridInterval)
 {
-    const struct
-    {
-        const char* name;
-        bool autoOn;
-        double manual, span, pixels, expected;
-    } rows[] = {
+    // name, automatic, manual interval, span, pixels, interval
+    const std::tuple<const char*, bool, double, double, double, double> rows[] = {
         {"100 over 600 px", true, -1, 100, 600, 10},
         {"1000 over 374 px", true, -1, 1000, 374, 200},
         {"1 over 890 px", true, -1, 1, 890, 0.05},
@@ -41,11 +37,10 @@ TEST(AxisTicks, GridInterval)
         {"NaN span", true, -1, NAN, 600, -1},
         {"tiny span", true, -1, 1e-310, 600, 1e-311},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_NEAR(GridInterval(row.autoOn, row.manual, row.span, row.pixels), row.expected,
-                    std::fabs(row.expected) * 1e-9);
-    }
+    for (const auto& [name, autoOn, manual, span, pixels, expected] : rows)
+        EXPECT_NEAR(GridInterval(autoOn, manual, span, pixels), expected,
+                    std::fabs(expected) * 1e-9)
+            << name;
 }
 
 TEST(AxisTicks, TickPositionsAccumulateByAdditionAndNeverHangOrFlood)
@@ -109,14 +104,8 @@ TEST(TickLabels, DigitsThatTellTicksApart)
             text += (text.empty() ? "" : " ") + label;
         return text.utf8_string();
     };
-    const struct
-    {
-        const char* name;
-        const char* format;
-        std::vector<double> ticks;
-        double interval;
-        const char* labels;
-    } rows[] = {
+    // name, format, ticks, interval, labels
+    const std::tuple<const char*, const char*, std::vector<double>, double, const char*> rows[] = {
         {"microvolts with two decimals", "%.2f", ticks(-4e-6, 2e-6, 5), 2e-6,
          "-4e-06 -2e-06 0 2e-06 4e-06"},
         {"a zoom into 0..1 without decimals", "%.0f", ticks(0, 0.2, 6), 0.2,
@@ -128,8 +117,8 @@ TEST(TickLabels, DigitsThatTellTicksApart)
         {"no minus zero", "%.1f", {-0.2, -1e-17, 0.2}, 0.2, "-0.2 0.0 0.2"},
         {"a literal stays", "t", ticks(0, 1, 2), 1, "t t"},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(row.labels, join(TickLabels(row.format, row.ticks, row.interval))) << row.name;
+    for (const auto& [name, format, values, interval, labels] : rows)
+        EXPECT_EQ(labels, join(TickLabels(format, values, interval))) << name;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "csv/TimeText.h"
@@ -38,13 +39,8 @@ constexpr double DAY = 86400.0;
 TEST(TimeTicks, StepsAndLabelsFromMicrosecondsToCenturies)
 {
     const TimeNanos origin = At("2026-03-05T14:05:30.123456789");
-    const struct
-    {
-        double span;
-        double stepSeconds;
-        size_t count;
-        const char* labels;
-    } rows[] = {
+    // span, step in seconds, tick count, the first labels
+    const std::tuple<double, double, size_t, const char*> rows[] = {
         {1e-6, 50e-9, 20,
          ":30.12345680[2026-03-05 14:05] :30.12345685 :30.12345690 :30.12345695 :30.12345700"},
         {1e-5, 500e-9, 20,
@@ -62,13 +58,13 @@ TEST(TimeTicks, StepsAndLabelsFromMicrosecondsToCenturies)
         {3 * 365 * DAY, 365.2425 * DAY / 6, 18, "May[2026] Jul Sep Nov Jan[2027]"},
         {200 * 365.25 * DAY, 3652.425 * DAY, 20, "2030 2040 2050 2060 2070"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.span);
-        const TimeStep step = ChooseTimeStep(row.span, 16);
-        EXPECT_DOUBLE_EQ(row.stepSeconds, step.Seconds());
-        const std::vector<TimeTick> ticks = TimeTickPositions(origin, 0.0, row.span, step);
-        EXPECT_EQ(row.count, ticks.size());
-        EXPECT_EQ(row.labels, Labels(ticks));
+    for (const auto& [span, stepSeconds, count, labels] : rows) {
+        SCOPED_TRACE(span);
+        const TimeStep step = ChooseTimeStep(span, 16);
+        EXPECT_DOUBLE_EQ(stepSeconds, step.Seconds());
+        const std::vector<TimeTick> ticks = TimeTickPositions(origin, 0.0, span, step);
+        EXPECT_EQ(count, ticks.size());
+        EXPECT_EQ(labels, Labels(ticks));
     }
     // A tick 10 us into 2026 lies exactly where its label says.
     const auto fine = TimeTickPositions(origin, 0.0, 1e-5, ChooseTimeStep(1e-5, 16));
@@ -86,24 +82,16 @@ TEST(TimeTicks, CalendarSteps)
     const TimeStep month{TimeStep::MONTHS, 1}, twoYears{TimeStep::YEARS, 2};
     const TimeStep day{TimeStep::NANOS, 86400 * NANOS_PER_SECOND};
     const TimeStep week{TimeStep::NANOS, 7 * 86400 * NANOS_PER_SECOND};
-    const struct
-    {
-        const char* name;
-        double from, to; // days after the origin
-        TimeStep step;
-        const char* labels;
-    } rows[] = {
+    // name, from and to in days after the origin, step, labels
+    const std::tuple<const char*, double, double, TimeStep, const char*> rows[] = {
         {"after Jan 31 comes Feb 1", 0, 120, month, "Feb[2024] Mar Apr May"},
         {"the leap day", 28, 31, day, "Feb 28[2024] Feb 29 Mar 01 Mar 02"},
         {"years on multiples of the step", 0, 7 * 365, twoYears, "2026 2028 2030"},
         {"weeks from Monday", 0, 21, week, "Feb 05[2024] Feb 12 Feb 19"},
         {"a tick on an end is kept", 1, 30, month, "Feb[2024] Mar"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(row.labels,
-                  Labels(TimeTickPositions(origin, row.from * DAY, row.to * DAY, row.step)));
-    }
+    for (const auto& [name, from, to, step, labels] : rows)
+        EXPECT_EQ(labels, Labels(TimeTickPositions(origin, from * DAY, to * DAY, step))) << name;
     EXPECT_TRUE(TimeTickPositions(origin, 0.0, 300.0 * 365 * DAY, twoYears).empty());
     EXPECT_TRUE(TimeTickPositions(origin, 0.0, 1.0, {TimeStep::NANOS, 1}, 1000).empty());
     EXPECT_TRUE(TimeTickPositions(origin, 1.0, 0.0, day).empty());

@@ -14,11 +14,10 @@ ExpectWxAsserts* g_expect = nullptr;
 void TestAssertHandler(const wxString& file, int line, const wxString& func, const wxString& cond,
                        const wxString& msg)
 {
-    const std::string text =
-        (func + ": " + cond + (msg.empty() ? wxString() : " (" + msg + ")")).utf8_string();
-    if (ExpectWxAsserts::Record(text))
+    if (ExpectWxAsserts::Record())
         return;
-    ADD_FAILURE_AT(file.utf8_string().c_str(), line) << "wx assertion failed: " << text;
+    ADD_FAILURE_AT(file.utf8_string().c_str(), line)
+        << "wx assertion failed: " << func << ": " << cond << (msg.empty() ? "" : " (" + msg + ")");
 }
 
 } // namespace
@@ -38,18 +37,25 @@ TemporaryCacheHome::~TemporaryCacheHome()
         std::filesystem::remove_all(m_dir, ignored);
 }
 
-void InstallTestAssertHandler() { wxSetAssertHandler(TestAssertHandler); }
+void InstallTestAssertHandler()
+{
+    wxSetAssertHandler(TestAssertHandler);
+}
 
-ExpectWxAsserts::ExpectWxAsserts() { g_expect = this; }
-ExpectWxAsserts::~ExpectWxAsserts() { g_expect = nullptr; }
+ExpectWxAsserts::ExpectWxAsserts()
+{
+    g_expect = this;
+}
+ExpectWxAsserts::~ExpectWxAsserts()
+{
+    g_expect = nullptr;
+}
 
-bool ExpectWxAsserts::Record(const std::string& text)
+bool ExpectWxAsserts::Record()
 {
     if (!g_expect)
         return false;
-    std::lock_guard<std::mutex> lock(g_expect->m_mutex);
     ++g_expect->m_count;
-    g_expect->m_messages.push_back(text);
     return true;
 }
 
@@ -76,7 +82,8 @@ void ThreadProcContext::SetMessage(const wxString& message)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_record.messages.push_back(message.utf8_string());
-    if (!cancelOnMessage.empty() && message.utf8_string().find(cancelOnMessage) != std::string::npos)
+    if (!cancelOnMessage.empty() &&
+        message.utf8_string().find(cancelOnMessage) != std::string::npos)
         m_cancelled = true;
 }
 
