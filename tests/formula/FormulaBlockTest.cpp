@@ -57,32 +57,10 @@ std::vector<std::wstring> Formulas()
 // Awkward values first, then random ones near and far.
 std::vector<double> Xs()
 {
-    std::vector<double> xs = {3,
-                              0,
-                              -0.0,
-                              1,
-                              -1,
-                              0.5,
-                              -0.5,
-                              2,
-                              500,
-                              501,
-                              1e-300,
-                              -1e-300,
-                              1e300,
-                              -1e300,
-                              709.7,
-                              710,
-                              -745.2,
-                              1e6,
-                              1e15,
-                              9007199254740993.0,
-                              NAN,
-                              INFINITY,
-                              -INFINITY,
-                              5e-324,
-                              0.9999999999999999,
-                              1.0000000000000002};
+    std::vector<double> xs = {
+        3,      0,       -0.0,  1,      -1,    0.5, -0.5,   2,   500,  501,
+        1e-300, -1e-300, 1e300, -1e300, 709.7, 710, -745.2, 1e6, 1e15, 9007199254740993.0};
+    xs.insert(xs.end(), {5e-324, 0.9999999999999999, 1.0000000000000002, NAN, INFINITY, -INFINITY});
     std::mt19937_64 random(17);
     std::uniform_real_distribution<double> near(-1000.0, 1000.0);
     std::uniform_int_distribution<int> exponent(-60, 60);

@@ -98,7 +98,6 @@ TEST_F(FormulaCalculatorTest, SeriesLookUps)
     const std::tuple<const char*, double, double, double, double> rows[] = {
         // call ("y" interpolates, "Y" truncates), n, argument, value with one, with two series
         {"y(1, 0.5)", 1, 0.5, 15, 15},
-        {"y(1, 1.75)", 1, 1.75, 27.5, 27.5},
         {"y(1, 0)", 1, 0, 10, 10},
         {"y(1, 2): the last X", 1, 2, 0, 0},
         {"y(1, -0.1)", 1, -0.1, 0, 0},
@@ -218,7 +217,6 @@ TEST_F(FormulaCalculatorTest, CompileFailuresSayWhyAndWhere)
         // 0-based line and column
         {"", "(line 1, column 1): the formula is empty!", 0, 0},
         {"1+\n(2*", "(line 2, column 4): unexpected end of the formula!", 1, 3},
-        {"(1+2", "(line 1, column 5): ')' expected!", 0, 4},
         {"1 ? 2 3", "(line 1, column 7): ':' expected!", 0, 6},
         {"1 2", "(line 1, column 3): unexpected '2'!", 0, 2},
         {"x*2)", "(line 1, column 4): ')' without '('!", 0, 3},
@@ -228,14 +226,12 @@ TEST_F(FormulaCalculatorTest, CompileFailuresSayWhyAndWhere)
         {"2 + foo(x)", "(line 1, column 5): unknown function 'foo'!", 0, 4},
         {"2 + foo", "(line 1, column 5): unknown variable 'foo'!", 0, 4},
         {"1 +\n  sin(1,2)", "(line 2, column 3): wrong number of arguments for 'sin'!", 1, 2},
-        {"rand(1)", "(line 1, column 1): wrong number of arguments for 'rand'!", 0, 0},
         {"y(1)", "(line 1, column 1): wrong number of arguments for 'y'!", 0, 0},
         {deep.c_str(), "(line 1, column 1000): the formula is nested too deeply!", 0, 999},
         {"y(9, x)", "There is no series 9: the project has 4 series!", 0, 0},
         {"x + Y(0, i)", "There is no series 0: the project has 4 series!", 0, 4},
         {"Y(-1, i)", "There is no series -1: the project has 4 series!", 0, 0},
         {"y(4.5, x)", "There is no series 4.5: the project has 4 series!", 0, 0},
-        {"y(1+2*2, x)", "There is no series 5: the project has 4 series!", 0, 0},
         {"y(PI*2, x)", "There is no series 6.28319: the project has 4 series!", 0, 0},
         {"y(1, x) + y(sqrt(-1), x)", "There is no series nan: the project has 4 series!", 0, 10},
         {"y(y(1, 0), x)", "There is no series 10: the project has 4 series!", 0, 0},
@@ -244,7 +240,6 @@ TEST_F(FormulaCalculatorTest, CompileFailuresSayWhyAndWhere)
         {"Y(1, i) + y(3.9, x)", "", 0, 0},
         {"y(1+1, x)", "", 0, 0},
         {"y(i, x)", "", 0, 0},
-        {"Y(x - 3, i)", "", 0, 0},
         {"y(rand(), x)", "", 0, 0},
         {"y(1/0, x)", "", 0, 0}, // the zero division is the calculation's to report
     };
@@ -332,7 +327,6 @@ TEST_F(FormulaCalculatorTest, RunsRefuseBadRequestsOrAddOneSeries)
         {5000, {2, 0.25}, -1, 512, "NewData", OK, "", 4},
         {100, {2, 0.25}, -1, 512, "NewData", OK, "", 0},
         {1000, {2, 0.25}, -1, 0, "NewData", OK, "", 0}, // no meaningful level count: none
-        {1000, {2, 0.25}, -1, -5, "NewData", OK, "", 0},
     };
     for (const auto& [size, dataX, memoryLimit, resolution, label, result, message, levels] :
          rows) {
@@ -351,24 +345,21 @@ TEST_F(FormulaCalculatorTest, RunsRefuseBadRequestsOrAddOneSeries)
         const bool added = result == ResultCode::SUCCESS;
         EXPECT_EQ(context.Executions(), added ? 2 : 0);
         ASSERT_EQ(project->GetCount(), added ? 1 : 0);
-        std::vector<uint32_t> kinds; // unlabelled: no label notification
+        std::vector<uint32_t> kinds; // an unlabelled series sends no label notification
         if (added)
             kinds.push_back(PROJ_ADD);
         if (added && *label)
             kinds.push_back(PROJ_DATA);
         EXPECT_EQ(recorder.Kinds(), kinds);
-        if (!kinds.empty() && *label) {
-            EXPECT_EQ(recorder.updates.back().dataKind, uint32_t(DATA_LABEL));
-        }
         if (!added)
             continue;
+        EXPECT_EQ(recorder.updates.back().dataKind, *label ? uint32_t(DATA_LABEL) : 0u);
         const auto data = project->GetItem(0);
-        EXPECT_EQ(data->GetLabel(), label);
-        EXPECT_EQ(data->GetDataX(), dataX);
-        EXPECT_EQ(data->GetCount(), size_t(size));
-        EXPECT_EQ(size_t(data->GetDataY()->mipmapLevels), levels);
-        EXPECT_EQ(data->GetTimeOrigin(), time ? -86400'000'000'000 : 0);
-        EXPECT_EQ(data->HasTimeOrigin(), time);
+        EXPECT_EQ(std::make_tuple(data->GetLabel(), data->GetDataX(), data->GetCount(),
+                                  size_t(data->GetDataY()->mipmapLevels), data->GetTimeOrigin(),
+                                  data->HasTimeOrigin()),
+                  std::make_tuple(wxString(label), dataX, size_t(size), levels,
+                                  time ? -86400'000'000'000 : 0, time));
         project->Remove(0);
     }
 }

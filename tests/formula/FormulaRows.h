@@ -26,7 +26,6 @@ inline const std::vector<std::pair<const wchar_t*, double>> GRAMMAR_ROWS = {
     {L"!!5", 1},
     {L"-(-x)", 3},
     {L"0 ? 1 : 0 ? 2 : 3", 3},
-    {L"0 ? 1 : 1 ? 2 : 3", 2},
     {L"1 ? 1 : 0 ? 2 : 3", 1},
     {L"1 ? (0 ? 1 : 2) : 3", 2},
     {L"sin (x)", std::sin(3.0)},

@@ -37,19 +37,10 @@ TemporaryCacheHome::~TemporaryCacheHome()
         std::filesystem::remove_all(m_dir, ignored);
 }
 
-void InstallTestAssertHandler()
-{
-    wxSetAssertHandler(TestAssertHandler);
-}
+void InstallTestAssertHandler() { wxSetAssertHandler(TestAssertHandler); }
 
-ExpectWxAsserts::ExpectWxAsserts()
-{
-    g_expect = this;
-}
-ExpectWxAsserts::~ExpectWxAsserts()
-{
-    g_expect = nullptr;
-}
+ExpectWxAsserts::ExpectWxAsserts() { g_expect = this; }
+ExpectWxAsserts::~ExpectWxAsserts() { g_expect = nullptr; }
 
 bool ExpectWxAsserts::Record()
 {
