@@ -115,26 +115,13 @@ TEST(DataX, RangeMinMaxOfThePyramidAgreesWithAScan)
     for (unsigned every : {0u, 1000u, 5u, 1u}) {
         for (size_t n : lengths) {
             SCOPED_TRACE(testing::Message() << n << " values, 1 in " << every << " infinite");
-            std::vector<double> values(n);
-            for (double& v : values) {
-                const uint64_t r = random();
-                v = r % 17 == 0               ? NAN
-                    : every && r % every == 0 ? (r & 1 ? INFINITY : -INFINITY)
-                                              : double(int64_t(r % 2001) - 1000);
-            }
+            const std::vector<double> values = RandomValues(n, random, every);
             const auto series = MakeMipmappedSeries(values, DataX{}, 2);
             const GraphDataY& y = *series->GetDataY();
             for (int q = 0; n > 0 && q < 200; ++q) {
                 const size_t a = random() % n, b = a + random() % (n - a + 1);
-                MinMax all{NAN, NAN}, finite{NAN, NAN};
-                for (size_t i = a; i < b; ++i) {
-                    for (MinMax* m : {&all, &finite}) {
-                        if (m == &finite && !std::isfinite(values[i]))
-                            continue;
-                        m->min = std::fmin(m->min, values[i]);
-                        m->max = std::fmax(m->max, values[i]);
-                    }
-                }
+                const MinMax all = ScanMinMax(values, a, b);
+                const MinMax finite = ScanMinMax(values, a, b, true);
                 const MinMax got = y.RangeMinMax(a, b), gotFinite = y.FiniteRangeMinMax(a, b);
                 ASSERT_TRUE(SameValues({all.min, all.max, finite.min, finite.max},
                                        {got.min, got.max, gotFinite.min, gotFinite.max}))

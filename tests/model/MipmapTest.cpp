@@ -32,12 +32,8 @@ void ExpectLevelsOf(const std::vector<double>& raw, const GraphDataY& y, int lev
         std::vector<double> want;
         const size_t block = size_t(1) << level;
         for (size_t begin = 0; begin < raw.size(); begin += block) {
-            double lo = NAN, hi = NAN;
-            for (size_t i = begin; i < std::min(begin + block, raw.size()); ++i) {
-                lo = std::fmin(lo, raw[i]);
-                hi = std::fmax(hi, raw[i]);
-            }
-            want.insert(want.end(), {lo, hi});
+            const MinMax m = ScanMinMax(raw, begin, std::min(begin + block, raw.size()));
+            want.insert(want.end(), {m.min, m.max});
         }
         ASSERT_TRUE(SameValues(Flatten(y.mipmap[size_t(level - MIPMAP_BLOCK_SHIFT)]), want))
             << "level " << level;
@@ -235,28 +231,6 @@ TEST(DrawData, LevelOrRawValuesForTheView)
     EXPECT_EQ(dd.firstX, -123);
 }
 
-// NaN, infinities and plain numbers at random, so blocks of every kind turn up.
-std::vector<double> RandomValues(size_t n, std::mt19937_64& random)
-{
-    std::vector<double> values(n);
-    for (double& v : values) {
-        const uint64_t r = random();
-        v = r % 23 == 0 ? NAN : r % 97 == 0 ? (r & 1 ? INFINITY : -INFINITY) : double(r % 2001);
-    }
-    return values;
-}
-
-// Min and max of values[a, b) as drawn: NaN skipped, NaN when there is nothing else.
-MinMax BruteForce(const std::vector<double>& values, size_t a, size_t b)
-{
-    MinMax out{NAN, NAN};
-    for (size_t i = a; i < b; ++i) {
-        out.min = std::fmin(out.min, values[i]);
-        out.max = std::fmax(out.max, values[i]);
-    }
-    return out;
-}
-
 // Regular X: each block of a random view is its values' min and max, whether it comes from
 // the stored pyramid or is made from raw values; the view never asks for more than about two
 // blocks a pixel column, however long the series.
@@ -264,7 +238,7 @@ TEST(DrawData, BlocksOfRandomViewsAgreeWithBruteForce)
 {
     std::mt19937_64 random(31);
     for (size_t n : {1000u, 4097u, 65536u, 250007u}) {
-        const std::vector<double> values = RandomValues(n, random);
+        const std::vector<double> values = RandomValues(n, random, 97);
         const auto series = MakeMipmappedSeries(values, DataX{0.0, 1.0}, 64);
         for (int q = 0; q < 300; ++q) {
             const int64_t first = int64_t(random() % n);
@@ -283,7 +257,7 @@ TEST(DrawData, BlocksOfRandomViewsAgreeWithBruteForce)
             ASSERT_EQ(count, dd.pairsEnd - dd.pairsBegin);
             for (int64_t k = 0; k < count; ++k) {
                 const size_t a = size_t(dd.firstX) + size_t(k) * step;
-                const MinMax want = BruteForce(values, a, std::min(n, a + step));
+                const MinMax want = ScanMinMax(values, a, std::min(n, a + step));
                 const MinMax got = dd.pairsBegin[k];
                 ASSERT_TRUE(SameValues({want.min, want.max}, {got.min, got.max}))
                     << "block " << k << " of " << step;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -80,4 +81,33 @@ inline bool SameValues(const std::vector<double>& a, const std::vector<double>& 
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](double u, double v) {
         return (std::isnan(u) && std::isnan(v)) || u == v;
     });
+}
+
+// Whole numbers from -1000 to 1000, NaN one time in 17 and, when infiniteEvery is above 0,
+// an infinity one time in infiniteEvery: blocks of every kind turn up.
+inline std::vector<double> RandomValues(size_t n, std::mt19937_64& random, unsigned infiniteEvery)
+{
+    std::vector<double> values(n);
+    for (double& v : values) {
+        const uint64_t r = random();
+        v = r % 17 == 0                               ? NAN
+            : infiniteEvery && r % infiniteEvery == 0 ? (r & 1 ? INFINITY : -INFINITY)
+                                                      : double(int64_t(r % 2001) - 1000);
+    }
+    return values;
+}
+
+// Min and max of values[a, b) by a scan: NaN skipped (and the infinities, if asked), NaN
+// when nothing is left. What the pyramid's blocks and range queries must hold.
+inline MinMax ScanMinMax(const std::vector<double>& values, size_t a, size_t b,
+                         bool finiteOnly = false)
+{
+    MinMax out{NAN, NAN};
+    for (size_t i = a; i < b; ++i) {
+        if (finiteOnly && !std::isfinite(values[i]))
+            continue;
+        out.min = std::fmin(out.min, values[i]);
+        out.max = std::fmax(out.max, values[i]);
+    }
+    return out;
 }
