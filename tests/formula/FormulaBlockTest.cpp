@@ -86,14 +86,13 @@ TEST(FormulaBlocks, BlocksAgreeWithPointByPointEvaluation)
         VectorMath::Use(*table);
         for (const std::wstring& text : Formulas()) {
             SCOPED_TRACE(std::string(table->name) + ": " + Narrow(text));
-            double a = 1.0, b = 2.0, c = 3.0, x = 3.0, i = 0.0;
+            double a = 1.0, b = 2.0, c = 3.0, x = 3.0;
             FormulaParser parser;
             parser.AddStandardFunctions();
             parser.AddParameter(L"a", &a);
             parser.AddParameter(L"b", &b);
             parser.AddParameter(L"c", &c);
             parser.AddParameter(L"x", &x);
-            parser.AddParameter(L"i", &i);
             const Node tree = parser.Parse(text);
             ASSERT_NE(tree, nullptr);
             bool maths = false; // sqrt is exact, the others SLEEF's
