@@ -17,11 +17,6 @@ namespace {
 using Node = FormulaParser::Node;
 using Points = FormulaAst::BlockPoints<double>;
 
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
-
 // Steps between two doubles of one sign; 0 for two NaN, the most for a NaN and a number.
 uint64_t UlpDistance(double a, double b)
 {

@@ -13,14 +13,6 @@ namespace {
 
 using Node = FormulaParser::Node;
 
-std::string Narrow(const std::wstring& text)
-{
-    std::string out;
-    for (wchar_t c : text)
-        out += (c >= 32 && c < 127) ? char(c) : '?';
-    return out;
-}
-
 // Both NaN, or equal with the same sign.
 bool SameValue(double a, double b)
 {

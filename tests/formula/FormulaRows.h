@@ -5,8 +5,18 @@
 // block evaluation test every row over blocks of x.
 
 #include <cmath>
+#include <string>
 #include <utility>
 #include <vector>
+
+// A formula as ASCII for the name of a failing row, "?" for any other character.
+inline std::string Narrow(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t c : text)
+        out += (c >= 32 && c < 127) ? char(c) : '?';
+    return out;
+}
 
 inline const std::vector<std::pair<const wchar_t*, double>> GRAMMAR_ROWS = {
     {L"2+3*4", 14},

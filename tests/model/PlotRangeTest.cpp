@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cfloat>
 #include <cmath>
 #include <tuple>
 
