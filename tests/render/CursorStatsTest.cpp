@@ -94,13 +94,8 @@ TEST(CursorStats, ReadoutLines)
     };
     for (const auto& [name, a, b, withSeries, time, expected] : rows) {
         SCOPED_TRACE(name);
-        CursorReadoutInput in;
-        in.a = a;
-        in.b = b;
-        in.series = withSeries ? series.get() : nullptr;
-        in.time = time;
-        in.timeOrigin = 1772719530000000000;
-        in.pixel = 0.001;
+        const CursorReadoutInput in{
+            a, b, withSeries ? series.get() : nullptr, time, 1772719530000000000, 0.001};
         std::string text;
         for (const wxString& line : CursorReadout(in))
             text += line.utf8_string() + "|";
