@@ -135,11 +135,9 @@ TEST_F(FormulaParserTest, FailureReasonsAndPositions)
         FormulaParser p;
         Prepare(p);
         ASSERT_EQ(p.Parse(text), nullptr);
-        const FormulaError& error = p.GetError();
-        EXPECT_EQ(static_cast<int>(error.fault), static_cast<int>(fault));
-        EXPECT_EQ(error.position.line, line);
-        EXPECT_EQ(error.position.column, column);
-        EXPECT_EQ(Narrow(error.text), Narrow(found));
+        const FormulaError& e = p.GetError();
+        EXPECT_EQ(std::make_tuple(int(e.fault), e.position.line, e.position.column, Narrow(e.text)),
+                  std::make_tuple(int(fault), line, column, Narrow(found)));
         EXPECT_TRUE(p.GetCalls().empty());
     }
 }

@@ -74,8 +74,7 @@ TEST(CursorStats, ValueIsSampleAndHoldInsideTheData)
 // 200, 300; "-" where there is no value.
 TEST(CursorStats, ReadoutLines)
 {
-    auto series = MakeSeries({0, 100, 50, 420}, DataX{0, 100});
-    series->SetLabel("volts");
+    auto series = MakeSeries({0, 100, 50, 420}, DataX{0, 100}, "volts");
     const std::string x = "x(A) = 50|x(B) = 250|\u0394x = 200|1/\u0394x = 0.005|";
     // name, A, B, with the series, on a time axis, the read-out
     const std::tuple<const char*, double, double, bool, bool, std::string> rows[] = {
