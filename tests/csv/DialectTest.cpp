@@ -20,6 +20,7 @@
 namespace {
 
 using Strings = std::vector<std::string>;
+using Columns = std::vector<std::vector<double>>;
 const double N = std::nan("");
 
 using csvtest::Imported;
@@ -36,17 +37,7 @@ Imported ReadFile(const std::string& path, const DialectRequest& request = Diale
 }
 
 using csvtest::Bits;
-
-// "<separator> <decimal> <kinds> <header lines>: <labels of the default series, |-joined>"
-std::string Shape(const Imported& got)
-{
-    const CSVDialect& d = got.option.dialect;
-    std::string text = std::string{d.separator, ' ', d.decimal, ' '} + Kinds(d) + " " +
-                       std::to_string(got.option.headerRows) + ":";
-    for (size_t k = 0; k < got.labels.size(); ++k)
-        text += (k ? "|" : " ") + got.labels[k];
-    return text;
-}
+using csvtest::Shape;
 
 TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
 {
@@ -91,16 +82,16 @@ TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
          {{1, 3}, {2, 4}}},
         {"comment lines",
          "# CO2 monthly\n# year month value\n1958 3 315.7\n1958 4 317.45\n",
-         "  . NNN 2: year|month|value",
+         "  . NNN 2: year#|month#|value#",
          {{1958, 1958}, {3, 4}, {315.7, 317.45}}},
         {"a second header block is gaps",
          "t,v\n0,1\n1,2\nt,v\n2,3\n",
-         ", . NN 1: t|v",
+         ", . NN 1: t#|v#",
          {{0, 1, N, 2}, {1, 2, N, 3}}},
         {"carriage returns only", "t,v\r0,1\r1,2\r", ", . NN 1: v", {{1, 2}}},
         {"CR LF with a byte-order mark",
          "\xEF\xBB\xBFt;v\r\n0;1,5\r\n",
-         "; , NN 1: t|v",
+         "; , NN 1: t#|v#",
          {{0}, {1.5}}},
         {"trailing blank lines are not data", "t;v\n0;1,5\n1;2\n\n\n", "; , NN 1: v", {{1.5, 2}}},
         {"ISO date-time X",
@@ -115,11 +106,11 @@ TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
          "2019-06-03T15:39:47.260"},
         {"plain, first column goes down: every column counts its points",
          "speed,lift\n30,1.5\n20,0.5\n25,1\n",
-         ", .  1: speed|lift",
+         ", .  1: speed#|lift#",
          {{30, 20, 25}, {1.5, 0.5, 1}}},
         {"text first column: every number column counts its points",
          "name;a\nx;1,5\ny;2\n",
-         "; , XN 1: a",
+         "; , XN 1: a#",
          {{1.5, 2}}},
     };
     csvtest::TempDir dir;
@@ -239,17 +230,15 @@ TEST(Dialect, FilesWithoutSeriesAreRefusedWithTheReason)
               CheckDefaultImport(text, none.info, none.option).utf8_string());
 
     // A number column chosen where every cell is a gap.
-    const std::string empty = dir.Write("e.csv", "t,v,w\n0,1,\n1,2,-\n");
-    auto project = CreateGraphProject();
-    CSVImporter importer(empty, *project);
-    ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
-    CSVImportOption option = importer.GetOption();
-    option.dialect.columns[2].kind = ColumnKind::NUMBER;
-    option.dataSources.push_back(DataSource{true, 0, 1, 0, 2, "w"});
-    importer.SetOption(option);
-    EXPECT_EQ(ResultCode::FAILURE, importer.Import(nullptr));
-    EXPECT_EQ("Column 3 has no values to import!", importer.GetErrorMessage());
-    EXPECT_EQ(0, project->GetCount());
+    csvtest::Importing on(dir.Write("e.csv", "t,v,w\n0,1,\n1,2,-\n"));
+    ASSERT_EQ(ResultCode::SUCCESS, on.importer.ScanInfoInternal(nullptr));
+    on.ChangeOption([](CSVImportOption& option) {
+        option.dialect.columns[2].kind = ColumnKind::NUMBER;
+        option.dataSources.push_back(DataSource{true, 0, 1, 0, 2, "w"});
+    });
+    EXPECT_EQ(ResultCode::FAILURE, on.importer.Import(nullptr));
+    EXPECT_EQ("Column 3 has no values to import!", on.importer.GetErrorMessage());
+    EXPECT_EQ(0, on.project->GetCount());
 }
 
 // Recordings stacked in one table with a text key: one series per key and number column,
@@ -261,27 +250,30 @@ TEST(Dialect, StackedRecordingsSplitByTheirKey)
     const Strings keys = {"MSFT", "AMZN", "IBM", "GOOG", "AAPL"};
     std::string stacked = "symbol,date,price,volume\n";
     const int months = 600; // enough lines for the import to run on two threads
+    Strings series;
+    Columns values(2 * keys.size());
     for (size_t k = 0; k < keys.size(); ++k) {
-        for (int m = 0; m < months; ++m)
+        series.push_back("price (" + keys[k] + ")");
+        for (int m = 0; m < months; ++m) {
             stacked += keys[k] + "," + std::to_string(1950 + m / 12) + "-" +
                        (m % 12 < 9 ? "0" : "") + std::to_string(m % 12 + 1) + "-01," +
                        std::to_string(k * 1000 + m) + ".5," + std::to_string(m) + "\n";
+            values[k].push_back(double(k * 1000 + size_t(m)) + 0.5);
+            values[keys.size() + k].push_back(m);
+        }
     }
+    for (const std::string& key : keys)
+        series.push_back("volume (" + key + ")");
     const std::string path = dir.Write("stocks.csv", stacked);
     const Imported one = ReadFile(path);
     EXPECT_EQ(0, one.option.splitColumn);
     EXPECT_EQ((Strings{"price", "volume"}), one.labels);
     ASSERT_EQ(ResultCode::SUCCESS, one.result) << one.message;
-    ASSERT_EQ(10u, one.series.size());
-    for (size_t k = 0; k < keys.size(); ++k) {
-        EXPECT_EQ("price (" + keys[k] + ")", one.series[k]);
-        EXPECT_EQ("volume (" + keys[k] + ")", one.series[keys.size() + k]);
-        ASSERT_EQ(size_t(months), one.values[k].size());
-        EXPECT_EQ(double(k * 1000) + 0.5, one.values[k][0]);
-        EXPECT_EQ(double(k * 1000 + months - 1) + 0.5, one.values[k].back());
-        EXPECT_EQ("1950-01-01T00:00:00.000", one.xStarts[k]);
-        EXPECT_TRUE(std::is_sorted(one.xs[k].begin(), one.xs[k].end())); // no line back
-    }
+    EXPECT_EQ(series, one.series);
+    EXPECT_EQ(Bits(values), Bits(one.values));
+    EXPECT_EQ(Strings(series.size(), "1950-01-01T00:00:00.000"), one.xStarts);
+    for (const std::vector<double>& x : one.xs)
+        EXPECT_TRUE(std::is_sorted(x.begin(), x.end())); // no line back
     const Imported two = ReadFile(path, DialectRequest(), 2);
     EXPECT_EQ(one.series, two.series);
     EXPECT_EQ(Bits(one.values), Bits(two.values));
@@ -326,17 +318,16 @@ TEST(Dialect, StackedRecordingsSplitByTheirKey)
     EXPECT_TRUE(tooMany.series.empty());
 
     // An X chosen that goes down within a key: refused with the line.
-    auto project = CreateGraphProject();
-    CSVImporter importer(dir.Write("d.csv", "t,s,v\n0,A,1\n5,B,2\n9,A,3\n7,A,4\n"), *project);
-    importer.Request().split = 1;
-    ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
-    CSVImportOption option = importer.GetOption();
-    option.dataSources = {DataSource{false, 0, 1, 0, 2, "v"}};
-    importer.SetOption(option);
-    EXPECT_EQ(ResultCode::FAILURE, importer.Import(nullptr));
+    csvtest::Importing on(dir.Write("d.csv", "t,s,v\n0,A,1\n5,B,2\n9,A,3\n7,A,4\n"));
+    on.importer.Request().split = 1;
+    ASSERT_EQ(ResultCode::SUCCESS, on.importer.ScanInfoInternal(nullptr));
+    on.ChangeOption([](CSVImportOption& option) {
+        option.dataSources = {DataSource{false, 0, 1, 0, 2, "v"}};
+    });
+    EXPECT_EQ(ResultCode::FAILURE, on.importer.Import(nullptr));
     EXPECT_EQ("Column 1 goes down at line 5, so it can't be the X of a series!",
-              importer.GetErrorMessage());
-    EXPECT_EQ(0, project->GetCount());
+              on.importer.GetErrorMessage());
+    EXPECT_EQ(0, on.project->GetCount());
 }
 
 // Random values written in random dialects read back bit for bit; times to the microsecond.
