@@ -53,7 +53,6 @@ TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
          "a;b;c\n1;2,5;-3,25e1\n2;3,5;4\n",
          "; , NNN 1: b|c",
          {{2.5, 3.5}, {-32.5, 4}}},
-        {"tabs", "x\ty\n0\t1.5\n1\t\n", "\t . NN 1: y", {{1.5, N}}},
         {"aligned with spaces", "  t    v\n  0  1.5\n  1  2.5\n", "  . NN 1: v", {{1.5, 2.5}}},
         {"quoted header and fields",
          "\"t\",\"Yval\"\n\"0\",\"1.5\"\n\"1\",\"2\"\n",
@@ -93,7 +92,6 @@ TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
          "\xEF\xBB\xBFt;v\r\n0;1,5\r\n",
          "; , NN 1: t#|v#",
          {{0}, {1.5}}},
-        {"trailing blank lines are not data", "t;v\n0;1,5\n1;2\n\n\n", "; , NN 1: v", {{1.5, 2}}},
         {"ISO date-time X",
          "when,v\n2026-03-05T14:05:00,1\n2026-03-05T14:05:30,2\n",
          ", . TN 1: v",
@@ -136,8 +134,6 @@ TEST(Dialect, TimeSpellingsReadToTheirInstant)
     // two stamps of one column, the second in ISO text to the microsecond
     const std::tuple<std::string, std::string, const char*> rows[] = {
         {"2012-01-01", "2012-01-02", "2012-01-02T00:00:00.000000"},
-        {"2010-01-01T01:00:00", "2010-01-01T02:30:00", "2010-01-01T02:30:00.000000"},
-        {"2015/01/01 01:00:00", "2015/01/01 01:00:01", "2015-01-01T01:00:01.000000"},
         {"Jan 1 2000", "Feb 29 2000", "2000-02-29T00:00:00.000000"},
         {"01-Mar-2026", "02-Mar-2026", "2026-03-02T00:00:00.000000"},
         {"\"March 3, 2026\"", "\"March 4, 2026\"", "2026-03-04T00:00:00.000000"},
@@ -303,9 +299,6 @@ TEST(Dialect, StackedRecordingsSplitByTheirKey)
     EXPECT_EQ((Strings{"v (1)", "v (2)"}), counted.series);
     EXPECT_EQ(Bits({{0, 1, 2}, {0}}), Bits(counted.xs));
     EXPECT_EQ(Bits({{5, 6, 8}, {7}}), Bits(counted.values));
-
-    byRun.split = 5;
-    EXPECT_EQ("The column to split by must lie between 1 and 2!", ReadFile(runs, byRun).message);
 
     std::string many = "id,t,v\n";
     for (size_t k = 0; k <= CSVConverter::MAX_SPLIT_KEYS; ++k)

@@ -74,10 +74,6 @@ TEST(NumberParser, MatchesStrtodOnRandomInputs)
     }
 }
 
-} // namespace
-
-namespace {
-
 // Fields as files write them, weighted to the shapes the fast path takes (up to 19 digits,
 // leading zeros, values about 2^53) and its edges: 20 digits, long fractions, exponents
 // near 22, a decimal comma, blanks, junk.
