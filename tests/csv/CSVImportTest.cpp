@@ -59,9 +59,6 @@ std::string LineOf(size_t length)
     return line;
 }
 
-const double GAP = std::nan("");
-const std::string BOM = "\xEF\xBB\xBF";
-
 using csvtest::Bits;
 using csvtest::Imported;
 
@@ -95,7 +92,10 @@ TEST(CSVScan, HeaderDetectionAndDefaultOption)
         // Files the plain reading can't convert are detected.
         {"text below the header", "x,y\n\ntext,1\n", ',', 3, 2, ", . XN 2: y#"},
         {"decimal comma with ';'", "1,5;2,3\n1;2\n", ';', 2, 2, "; .  1: 2,3"},
-        {"byte-order mark skipped", BOM + "1,2\n3,4\n", ',', 2, 2, ", .  0: Column 2"},
+        {"byte-order mark skipped",
+         "\xEF\xBB\xBF"
+         "1,2\n3,4\n",
+         ',', 2, 2, ", .  0: Column 2"},
         {"CR LF line ends", "h,v\r\n1,2\r\n3,4\r\n", ',', 3, 2, ", .  1: v"},
         {"lone CR is text", "1,2\r3\n", ',', 1, 2, ", . NX 0: Column 1#"},
         {"exponent letters", "1e3,2d-1,+3.5E2\n", ',', 1, 3, ", .  0: Column 2|Column 3"},
@@ -236,8 +236,8 @@ TEST(CSVScan, TwoThreadsFindTheHeaderAndColumnsOneThreadFinds)
             const Imported two = csvtest::ImportFile(path, how);
             ASSERT_EQ(one.scan, ResultCode::SUCCESS) << one.message;
             ASSERT_EQ(two.scan, ResultCode::SUCCESS) << two.message;
-            EXPECT_EQ(one.option.headerRows, headerRows);
-            EXPECT_EQ(one.info.columnCount, columns);
+            EXPECT_EQ(std::make_pair(one.option.headerRows, one.info.columnCount),
+                      std::make_pair(headerRows, columns));
             EXPECT_EQ(Scanned(two), Scanned(one));
         }
     }
@@ -285,12 +285,9 @@ TEST(CSVScan, FolderTooManyLinesAndBadSeparator)
 // can't read is a gap (NaN) and counted; lines of any length are read.
 TEST(CSVImport, ConversionLineRulesGapsAndLongLinesWithOneAndTwoThreads)
 {
-    std::string headerLines;
-    for (int i = 0; i < 3000; ++i)
-        headerLines += "text line " + std::to_string(i) + ",x\n";
     TempDir dir;
     const std::string path = dir.Path("lines.csv");
-    const double N = GAP;
+    const double N = std::nan("");
     // name, content, separator, values (unless listed, one thread's are compared with two's),
     // gaps, line of the first gap
     const std::tuple<const char*, std::string, char, Columns, int64_t, int64_t> cases[] = {
@@ -309,7 +306,6 @@ TEST(CSVImport, ConversionLineRulesGapsAndLongLinesWithOneAndTwoThreads)
         {"1023 + LF", "1\n" + LineOf(1023) + "\n", ',', {}, 0, 0},
         {"1023 + CR LF", "1\r\n" + LineOf(1023) + "\r\n", ',', {}, 0, 0},
         {"1023 at end of file", "1\n" + LineOf(1023), ',', {}, 0, 0},
-        {"header lines past the middle", headerLines + Numbered(0, 100), ',', {}, 0, 0},
         {"CR LF", "a,b\r\n1,2\r\n3,4,5\r\n" + Numbered(0, 5000), ',', {}, 0, 0},
         {"bad value in the second half", WithBadLines({15000}), ',', {}, 1, 15001},
         {"bad values in both halves", WithBadLines({4000, 15000}), ',', {}, 2, 4001},

@@ -50,11 +50,6 @@ bool Parse(const std::string& text, TimeLayout layout, TimeNanos& out)
     return ParseTime(exact.data(), exact.data() + exact.size(), layout, out);
 }
 
-bool IsCalendar(TimeLayout layout)
-{
-    return layout >= L::ISO && layout <= L::TIME_OF_DAY;
-}
-
 // Also checks that TimeLayoutsOf reports exactly the layouts ParseTime accepts.
 void CheckRows(const std::vector<Row>& rows)
 {
@@ -65,7 +60,8 @@ void CheckRows(const std::vector<Row>& rows)
         EXPECT_EQ(out, row.expected.value_or(UNTOUCHED));
         const uint32_t layouts = TimeLayoutsOf(row.text.data(), row.text.data() + row.text.size());
         const bool reported = layouts & (1u << unsigned(row.layout));
-        EXPECT_EQ(reported, IsCalendar(row.layout) && row.expected.has_value());
+        const bool calendar = row.layout >= L::ISO && row.layout <= L::TIME_OF_DAY;
+        EXPECT_EQ(reported, calendar && row.expected.has_value());
     }
 }
 
