@@ -45,7 +45,7 @@ struct ImportHow
     bool everyColumn = false;
 };
 
-// Two threads even for a small file.
+// A tuning that runs `threads` threads even on a small file.
 inline CSVImportTuning Threads(int threads)
 {
     CSVImportTuning tuning;
