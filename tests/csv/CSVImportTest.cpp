@@ -190,16 +190,18 @@ TEST(CSVScan, StampedFileIsIndexedAndEndsAtItsLastLineWithMoreThanBlanks)
         const std::string path = dir.Write("stamped.csv", content);
         for (int threads : {1, 2}) {
             SCOPED_TRACE(threads);
-            csvtest::Scanning scan(path, threads);
-            ASSERT_EQ(scan.result, ResultCode::SUCCESS) << scan.message;
-            const CSVImportOption& option = scan.scanner.GetOption();
+            const CSVImportTuning tuning = csvtest::Threads(threads);
+            wxString message;
+            CSVScanner scanner(path, DialectRequest(), tuning, message);
+            ASSERT_EQ(scanner.Scan(nullptr), ResultCode::SUCCESS) << message;
+            const CSVImportOption& option = scanner.GetOption();
             EXPECT_TRUE(option.dialect.detected);
             EXPECT_EQ(option.dialect.Column(0).layout, TimeLayout::ISO);
             EXPECT_EQ(
                 std::make_tuple(option.headerRows, option.dataRows, csvtest::Kinds(option.dialect)),
                 std::make_tuple(1, lines + extraRows, std::string("TNN")));
-            ExpectMarksAtLineStarts(scan.scanner.GetLineIndex(), csvtest::LineStarts(content),
-                                    scan.scanner.GetInfo().rowCount);
+            ExpectMarksAtLineStarts(scanner.GetLineIndex(), csvtest::LineStarts(content),
+                                    scanner.GetInfo().rowCount);
         }
     }
 }
@@ -441,14 +443,15 @@ TEST(CSVImport, BlocksOfLinesReadAsLinesOneByOne)
         SCOPED_TRACE("threads " + std::to_string(threads));
         DialectRequest plainOnly;
         plainOnly.detect = false;
-        csvtest::Scanning scan(path, threads, plainOnly);
-        ASSERT_EQ(scan.result, ResultCode::SUCCESS) << scan.message;
-        EXPECT_EQ(std::make_tuple(scan.scanner.GetInfo().rowCount,
-                                  scan.scanner.GetInfo().columnCount,
-                                  scan.scanner.GetOption().headerRows),
+        const CSVImportTuning tuning = csvtest::Threads(threads);
+        wxString message;
+        CSVScanner scanner(path, plainOnly, tuning, message);
+        ASSERT_EQ(scanner.Scan(nullptr), ResultCode::SUCCESS) << message;
+        EXPECT_EQ(std::make_tuple(scanner.GetInfo().rowCount, scanner.GetInfo().columnCount,
+                                  scanner.GetOption().headerRows),
                   std::make_tuple(lines, columns, 2));
-        ExpectMarksAtLineStarts(scan.scanner.GetLineIndex(), starts, lines);
-        const std::vector<CSVLineIndex::Mark>& marks = scan.scanner.GetLineIndex().marks;
+        ExpectMarksAtLineStarts(scanner.GetLineIndex(), starts, lines);
+        const std::vector<CSVLineIndex::Mark>& marks = scanner.GetLineIndex().marks;
         for (size_t k = 0; threads == 1 && k < marks.size(); ++k)
             EXPECT_EQ(marks[k].line, int64_t(k) * PROGRESS_LINES); // one thread: evenly
 

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "csv/CSVImporter.h"
-#include "csv/CSVScanner.h"
 #include "model/GraphProject.h"
 
 namespace csvtest {
@@ -70,20 +69,6 @@ struct Importing
     }
     std::shared_ptr<GraphProject> project = CreateGraphProject();
     CSVImporter importer;
-};
-
-// A scan on its own; `message` holds a failure.
-struct Scanning
-{
-    Scanning(const std::string& path, int threads, const DialectRequest& request = DialectRequest())
-        : tuning(Threads(threads)), scanner(path, request, tuning, message),
-          result(scanner.Scan(nullptr))
-    {
-    }
-    CSVImportTuning tuning; // the scanner keeps a reference to it
-    wxString message;
-    CSVScanner scanner;
-    ResultCode result;
 };
 
 // Where each line of `text` starts.
