@@ -59,6 +59,8 @@ std::string LineOf(size_t length)
     return line;
 }
 
+const std::string BOM = "\xEF\xBB\xBF";
+
 using csvtest::Bits;
 using csvtest::Imported;
 
@@ -92,10 +94,7 @@ TEST(CSVScan, HeaderDetectionAndDefaultOption)
         // Files the plain reading can't convert are detected.
         {"text below the header", "x,y\n\ntext,1\n", ',', 3, 2, ", . XN 2: y#"},
         {"decimal comma with ';'", "1,5;2,3\n1;2\n", ';', 2, 2, "; .  1: 2,3"},
-        {"byte-order mark skipped",
-         "\xEF\xBB\xBF"
-         "1,2\n3,4\n",
-         ',', 2, 2, ", .  0: Column 2"},
+        {"byte-order mark skipped", BOM + "1,2\n3,4\n", ',', 2, 2, ", .  0: Column 2"},
         {"CR LF line ends", "h,v\r\n1,2\r\n3,4\r\n", ',', 3, 2, ", .  1: v"},
         {"lone CR is text", "1,2\r3\n", ',', 1, 2, ", . NX 0: Column 1#"},
         {"nothing after a trailing comma: no series", "t,v,\n0,1,\n1,2,\n", ',', 3, 3, ", .  1: v"},

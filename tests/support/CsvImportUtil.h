@@ -130,15 +130,21 @@ inline Imported ImportFile(const std::string& path, const ImportHow& how = Impor
 }
 
 // "<separator> <decimal> <kinds> <header lines>: <labels of the default series, |-joined>",
-// with '#' after the label of a series that counts its points.
+// with '#' after the label of a series that counts its points and "@N" after one whose X is
+// column N, when that is not the first.
 inline std::string Shape(const Imported& got)
 {
     const CSVDialect& d = got.option.dialect;
     std::string text = std::string{d.separator, ' ', d.decimal, ' '} + Kinds(d) + " " +
                        std::to_string(got.option.headerRows) + ":";
-    for (size_t k = 0; k < got.labels.size(); ++k)
-        text +=
-            (k ? "|" : " ") + got.labels[k] + (got.option.dataSources[k].useDirectVal ? "#" : "");
+    for (size_t k = 0; k < got.labels.size(); ++k) {
+        const DataSource& s = got.option.dataSources[k];
+        text += (k ? "|" : " ") + got.labels[k];
+        if (s.useDirectVal)
+            text += "#";
+        else if (s.columnX != 0)
+            text += "@" + std::to_string(s.columnX + 1);
+    }
     return text;
 }
 
