@@ -59,7 +59,6 @@ std::string LineOf(size_t length)
     return line;
 }
 
-const double GAP = std::nan("");
 const std::string BOM = "\xEF\xBB\xBF";
 
 using csvtest::Bits;
@@ -85,46 +84,31 @@ Imported ImportAllColumns(const std::string& path, char separator, int threads)
 
 TEST(CSVScan, HeaderDetectionAndDefaultOption)
 {
-    const struct
-    {
-        const char* name;
-        std::string content;
-        char separator;
-        int rows, columns, headerRows;
-        Strings labels;
-        int firstY = 1;      // of the default series, one per later column
-        bool direct = false; // whether they count their points instead of taking column 1
-    } cases[] = {
-        {"empty file", "", ',', 0, 0, 0, {}},
-        {"header only", "a,b\nc\n", ',', 2, 0, 2, {}},
-        {"one column", "1\n2\n3\n", ',', 3, 1, 0, {}},
-        {"header lines joined as read", "a,b\nc,d,e\n1,2,3\n", ',', 3, 3, 2, {"bc", "d"}},
-        {"too few names", "t,a,b\n1,2,3,4\n", ',', 2, 4, 1, {"a", "b", "Column 4"}},
+    // name, content, separator, rows, columns, shape (as csvtest::Shape writes it)
+    const std::tuple<const char*, std::string, char, int, int, const char*> cases[] = {
+        {"empty file", "", ',', 0, 0, ", .  0:"},
+        {"header only", "a,b\nc\n", ',', 2, 0, ", .  2:"},
+        {"one column", "1\n2\n3\n", ',', 3, 1, ", .  0:"},
+        {"header lines joined as read", "a,b\nc,d,e\n1,2,3\n", ',', 3, 3, ", .  2: bc|d"},
+        {"too few names", "t,a,b\n1,2,3,4\n", ',', 2, 4, ", .  1: a|b|Column 4"},
         // Files the plain reading can't convert are detected.
-        {"text below the header", "x,y\n\ntext,1\n", ',', 3, 2, 2, {"y"}, 1, true},
-        {"decimal comma with ';'", "1,5;2,3\n1;2\n", ';', 2, 2, 1, {"2,3"}},
-        {"byte-order mark skipped", BOM + "1,2\n3,4\n", ',', 2, 2, 0, {"Column 2"}},
-        {"CR LF line ends", "h,v\r\n1,2\r\n3,4\r\n", ',', 3, 2, 1, {"v"}},
-        {"lone CR is text", "1,2\r3\n", ',', 1, 2, 0, {"Column 1"}, 0, true},
-        {"exponent letters", "1e3,2d-1,+3.5E2\n", ',', 1, 3, 0, {"Column 2", "Column 3"}},
-        {"nothing after a trailing comma: no series", "t,v,\n0,1,\n1,2,\n", ',', 3, 3, 1, {"v"}},
+        {"text below the header", "x,y\n\ntext,1\n", ',', 3, 2, ", . XN 2: y#"},
+        {"decimal comma with ';'", "1,5;2,3\n1;2\n", ';', 2, 2, "; .  1: 2,3"},
+        {"byte-order mark skipped", BOM + "1,2\n3,4\n", ',', 2, 2, ", .  0: Column 2"},
+        {"CR LF line ends", "h,v\r\n1,2\r\n3,4\r\n", ',', 3, 2, ", .  1: v"},
+        {"lone CR is text", "1,2\r3\n", ',', 1, 2, ", . NX 0: Column 1#"},
+        {"nothing after a trailing comma: no series", "t,v,\n0,1,\n1,2,\n", ',', 3, 3, ", .  1: v"},
     };
     TempDir dir;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Imported got = ImportAllColumns(dir.Write("scan.csv", c.content), c.separator, 1);
+    for (const auto& [name, content, separator, rows, columns, shape] : cases) {
+        SCOPED_TRACE(name);
+        csvtest::ImportHow how;
+        how.separator = separator;
+        const Imported got = csvtest::ImportFile(dir.Write("scan.csv", content), how);
         ASSERT_EQ(got.scan, ResultCode::SUCCESS) << got.message;
-        EXPECT_EQ(got.info.rowCount, c.rows);
-        EXPECT_EQ(got.info.columnCount, c.columns);
-        EXPECT_EQ(got.option.headerRows, c.headerRows);
-        EXPECT_EQ(got.option.dataRows, c.rows - c.headerRows);
-        EXPECT_EQ(got.labels, c.labels);
-        for (size_t k = 0; k < got.option.dataSources.size(); ++k) {
-            const DataSource& s = got.option.dataSources[k];
-            EXPECT_TRUE(s.useDirectVal == c.direct && s.columnX == 0 &&
-                        s.columnY == int(k) + c.firstY)
-                << k;
-        }
+        EXPECT_EQ(std::make_tuple(got.info.rowCount, got.info.columnCount, got.option.dataRows,
+                                  csvtest::Shape(got)),
+                  std::make_tuple(rows, columns, rows - got.option.headerRows, shape));
     }
 }
 
@@ -141,26 +125,38 @@ TEST(CSVScan, NumericLinesHoldOnlyNumberCharactersAndTheSeparator)
                 << byte << " " << int(separator);
         }
     }
-    const std::string stamp = "2026-03-05 10:00:00.000,1,2";
-    EXPECT_FALSE(IsNumericLine(stamp.data(), stamp.data() + stamp.size(), ','));
-    const std::string numbers = " -1.5e3,+2d-1,\t.5 ";
-    EXPECT_TRUE(IsNumericLine(numbers.data(), numbers.data() + numbers.size(), ','));
 }
 
 TEST(CSVScan, SplitLineMakesOnlyThePiecesAskedFor)
 {
-    auto utf8 = [](const std::vector<wxString>& names) {
-        Strings out;
-        for (const wxString& name : names)
-            out.push_back(name.utf8_string());
-        return out;
+    const std::tuple<const char*, size_t, Strings> rows[] = {
+        {"a,b,,c", SIZE_MAX, {"a", "b", "", "c"}}, {"", SIZE_MAX, {""}}, {"a,b,,c", 2, {"a", "b"}},
+        {"a,b,,c", 4, {"a", "b", "", "c"}},        {"a,b", 0, {}},
     };
-    EXPECT_EQ(utf8(SplitLine("a,b,,c", ',')), (Strings{"a", "b", "", "c"}));
-    EXPECT_EQ(utf8(SplitLine("", ',')), Strings{""});
-    EXPECT_EQ(utf8(SplitLine("a,b,,c", ',', 2)), (Strings{"a", "b"}));
-    EXPECT_EQ(utf8(SplitLine("a,b,,c", ',', 4)), (Strings{"a", "b", "", "c"}));
-    EXPECT_EQ(utf8(SplitLine("a,b,,c", ',', 9)), (Strings{"a", "b", "", "c"}));
-    EXPECT_TRUE(SplitLine("a,b", ',', 0).empty());
+    for (const auto& [text, maxPieces, pieces] : rows) {
+        Strings got;
+        for (const wxString& piece : SplitLine(text, ',', maxPieces))
+            got.push_back(piece.utf8_string());
+        EXPECT_EQ(got, pieces) << text << " " << maxPieces;
+    }
+}
+
+// Marks at true line starts, in order, at most PROGRESS_LINES apart, up to the last lines.
+void ExpectMarksAtLineStarts(const CSVLineIndex& index, const std::vector<int64_t>& starts,
+                             int64_t lines)
+{
+    const std::vector<CSVLineIndex::Mark>& marks = index.marks;
+    ASSERT_FALSE(marks.empty());
+    EXPECT_EQ(marks[0].line, 0);
+    for (size_t k = 0; k < marks.size(); ++k) {
+        ASSERT_LT(marks[k].line, lines);
+        EXPECT_EQ(marks[k].offset, starts[size_t(marks[k].line)]) << k;
+        if (k > 0) {
+            EXPECT_GT(marks[k].line, marks[k - 1].line);
+            EXPECT_LE(marks[k].line - marks[k - 1].line, PROGRESS_LINES);
+        }
+    }
+    EXPECT_GT(marks.back().line, lines - 1 - PROGRESS_LINES);
 }
 
 // "2026-03-05 10:00:SS.mmm,k,k%7" for k = 0, 1, ...: one stamp per millisecond.
@@ -175,92 +171,37 @@ std::string Stamped(int lines)
     return text;
 }
 
-// The data of a detected dialect ends at its last line with more than blanks; a carriage
-// return is more, unless it ends the line before its line feed.
-TEST(CSVScan, DataEndsAtTheLastLineWithMoreThanBlanks)
+// A file of time stamps is all header to the plain reading: it is scanned by the detected
+// dialect, its line index reaches its end, and its data ends at its last line with more than
+// blanks (a carriage return is more, unless it ends the line before its line feed). Its
+// values: CSVConvert.CellsFollowTheFieldRules.
+TEST(CSVScan, StampedFileIsIndexedAndEndsAtItsLastLineWithMoreThanBlanks)
 {
-    const struct
-    {
-        const char* tail;
-        int extraRows;
-    } cases[] = {
-        {"  \n\t\n", 0}, {"\r\n \t\r\n", 0}, {"\r\r\n \n", 1},
-        {" x \n\n", 1},  {"\n\n \t7", 3},    {"\t\r \n\n", 1},
+    const int lines = 20000;
+    const std::pair<const char*, int> tails[] = {
+        {"", 0},        {"  \n\t\n", 0}, {"\r\n \t\r\n", 0}, {"\r\r\n \n", 1},
+        {" x \n\n", 1}, {"\n\n \t7", 3}, {"\t\r \n\n", 1},
     };
     TempDir dir;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.tail);
-        const std::string path = dir.Write("tail.csv", Stamped(3000) + c.tail);
+    for (const auto& [tail, extraRows] : tails) {
+        SCOPED_TRACE(tail);
+        const std::string content = Stamped(lines) + tail;
+        const std::string path = dir.Write("stamped.csv", content);
         for (int threads : {1, 2}) {
             SCOPED_TRACE(threads);
-            CSVImportTuning tuning;
-            tuning.threadCount = threads;
-            tuning.parallelMinBytes = 0;
+            const CSVImportTuning tuning = csvtest::Threads(threads);
             wxString message;
             CSVScanner scanner(path, DialectRequest(), tuning, message);
             ASSERT_EQ(scanner.Scan(nullptr), ResultCode::SUCCESS) << message;
-            ASSERT_TRUE(scanner.GetOption().dialect.detected);
-            EXPECT_EQ(scanner.GetOption().dataRows, 3000 + c.extraRows);
+            const CSVImportOption& option = scanner.GetOption();
+            EXPECT_TRUE(option.dialect.detected);
+            EXPECT_EQ(option.dialect.Column(0).layout, TimeLayout::ISO);
+            EXPECT_EQ(
+                std::make_tuple(option.headerRows, option.dataRows, csvtest::Kinds(option.dialect)),
+                std::make_tuple(1, lines + extraRows, std::string("TNN")));
+            ExpectMarksAtLineStarts(scanner.GetLineIndex(), csvtest::LineStarts(content),
+                                    scanner.GetInfo().rowCount);
         }
-    }
-}
-
-// Such a file is all header to the plain reading: it is scanned by the detected dialect,
-// its line index reaches its end, and one thread and two read the same values.
-TEST(CSVScan, StampedFileIsIndexedThroughoutAndReadAlike)
-{
-    const int lines = 20000;
-    const std::string content = Stamped(lines);
-    TempDir dir;
-    const std::string path = dir.Write("stamped.csv", content);
-    CSVImportTuning tuning;
-    tuning.threadCount = 2;
-    tuning.parallelMinBytes = 0;
-    wxString message;
-    CSVScanner scanner(path, DialectRequest(), tuning, message);
-    ASSERT_EQ(scanner.Scan(nullptr), ResultCode::SUCCESS) << message;
-    EXPECT_EQ(scanner.GetInfo().rowCount, lines + 1);
-    EXPECT_EQ(scanner.GetInfo().columnCount, 3);
-    const CSVImportOption& option = scanner.GetOption();
-    EXPECT_TRUE(option.dialect.detected);
-    EXPECT_EQ(option.dialect.Column(0).kind, ColumnKind::TIME);
-    EXPECT_EQ(option.dialect.Column(0).layout, TimeLayout::ISO);
-    EXPECT_EQ(option.headerRows, 1);
-    EXPECT_EQ(option.dataRows, lines);
-    // Marks at true line starts, at most PROGRESS_LINES apart, up to the end.
-    std::vector<int64_t> starts{0};
-    for (size_t at = content.find('\n'); at != std::string::npos; at = content.find('\n', at + 1))
-        starts.push_back(int64_t(at) + 1);
-    const std::vector<CSVLineIndex::Mark>& marks = scanner.GetLineIndex().marks;
-    ASSERT_FALSE(marks.empty());
-    EXPECT_EQ(marks[0].line, 0);
-    for (size_t k = 0; k < marks.size(); ++k) {
-        ASSERT_LE(marks[k].line, lines);
-        EXPECT_EQ(marks[k].offset, starts[size_t(marks[k].line)]) << k;
-        if (k > 0) {
-            EXPECT_GT(marks[k].line, marks[k - 1].line);
-            EXPECT_LE(marks[k].line - marks[k - 1].line, PROGRESS_LINES);
-        }
-    }
-    EXPECT_GT(marks.back().line, lines - PROGRESS_LINES);
-
-    // 2026-03-05T10:00:00, 20517 days after 1970-01-01.
-    const TimeNanos FIRST_STAMP = (int64_t(20517) * 86400 + 36000) * NANOS_PER_SECOND;
-    Columns expected(3);
-    for (int k = 0; k < lines; ++k) {
-        // Seconds from the column's origin, whatever instant the detection chose for it.
-        const TimeNanos stamp = FIRST_STAMP + TimeNanos(k) * 1000000;
-        expected[0].push_back(TimeSeconds(stamp, option.dialect.Column(0).origin));
-        expected[1].push_back(k);
-        expected[2].push_back(k % 7);
-    }
-    for (int threads : {1, 2}) {
-        SCOPED_TRACE(threads);
-        const Imported got = ImportAllColumns(path, ',', threads);
-        ASSERT_EQ(got.result, ResultCode::SUCCESS) << got.message;
-        EXPECT_EQ(got.gaps, 0);
-        EXPECT_EQ(got.labels, (Strings{"a", "b"}));
-        EXPECT_EQ(Bits(got.values), Bits(expected));
     }
 }
 
@@ -295,8 +236,8 @@ TEST(CSVScan, TwoThreadsFindTheHeaderAndColumnsOneThreadFinds)
             const Imported two = csvtest::ImportFile(path, how);
             ASSERT_EQ(one.scan, ResultCode::SUCCESS) << one.message;
             ASSERT_EQ(two.scan, ResultCode::SUCCESS) << two.message;
-            EXPECT_EQ(one.option.headerRows, headerRows);
-            EXPECT_EQ(one.info.columnCount, columns);
+            EXPECT_EQ(std::make_pair(one.option.headerRows, one.info.columnCount),
+                      std::make_pair(headerRows, columns));
             EXPECT_EQ(Scanned(two), Scanned(one));
         }
     }
@@ -344,14 +285,9 @@ TEST(CSVScan, FolderTooManyLinesAndBadSeparator)
 // can't read is a gap (NaN) and counted; lines of any length are read.
 TEST(CSVImport, ConversionLineRulesGapsAndLongLinesWithOneAndTwoThreads)
 {
-    std::string headerLines;
-    for (int i = 0; i < 3000; ++i)
-        headerLines += "text line " + std::to_string(i) + ",x\n";
     TempDir dir;
     const std::string path = dir.Path("lines.csv");
-    const double N = GAP;
-    const std::string longLineInTheMiddle =
-        Numbered(0, 10000) + std::string(300000, ' ') + "7,7\n" + Numbered(0, 10);
+    const double N = std::nan("");
     // name, content, separator, values (unless listed, one thread's are compared with two's),
     // gaps, line of the first gap
     const std::tuple<const char*, std::string, char, Columns, int64_t, int64_t> cases[] = {
@@ -365,21 +301,12 @@ TEST(CSVImport, ConversionLineRulesGapsAndLongLinesWithOneAndTwoThreads)
         {"one trailing space", "1 2 \n", ' ', {{1}, {2}, {0}}, 0, 0},
         {"two trailing spaces", "1 2  \n", ' ', {{1}, {2}}, 0, 0},
         {"d and E exponents", "1.5d2;1.5E2;-2D-1\n", ';', {{150}, {150}, {-0.2}}, 0, 0},
-        {"blank data line gives zeros", "1,2\n\n3,4\n", ',', {{1, 0, 3}, {2, 0, 4}}, 0, 0},
-        {"short line keeps zeros", "1,2\n3\n", ',', {{1, 3}, {2, 0}}, 0, 0},
         {"nan and text cells", "1,2\nnan,x\n3,4\n", ',', {{1, N, 3}, {2, N, 4}}, 2, 2},
-        {"CR LF like LF", "1,2\r\n3,4\r\n", ',', {{1, 3}, {2, 4}}, 0, 0},
-        {"last line without line feed", "1,2\n3,4", ',', {{1, 3}, {2, 4}}, 0, 0},
         {"overflow is infinity", "1e999,-1e999\n", ',', {{HUGE_VAL}, {-HUGE_VAL}}, 0, 0},
         {"1023 + LF", "1\n" + LineOf(1023) + "\n", ',', {}, 0, 0},
         {"1023 + CR LF", "1\r\n" + LineOf(1023) + "\r\n", ',', {}, 0, 0},
         {"1023 at end of file", "1\n" + LineOf(1023), ',', {}, 0, 0},
-        {"long line after many short ones", std::string(3000, '\n') + LineOf(5000), ',', {}, 0, 0},
-        {"data", "t,a\n" + Numbered(0, 20000), ',', {}, 0, 0},
-        {"header lines past the middle", headerLines + Numbered(0, 100), ',', {}, 0, 0},
         {"CR LF", "a,b\r\n1,2\r\n3,4,5\r\n" + Numbered(0, 5000), ',', {}, 0, 0},
-        {"last line without line feed, long", Numbered(0, 9999) + "1,2,3,4", ',', {}, 0, 0},
-        {"long line in the second half", longLineInTheMiddle, ',', {}, 0, 0},
         {"bad value in the second half", WithBadLines({15000}), ',', {}, 1, 15001},
         {"bad values in both halves", WithBadLines({4000, 15000}), ',', {}, 2, 4001},
         {"bad first line of the second half", WithBadLines({10000}), ',', {}, 1, 10001},
@@ -488,9 +415,7 @@ TEST(CSVImport, BlocksOfLinesReadAsLinesOneByOne)
     }
     content += "4,5"; // no line end
     // The model: line starts, the widest data line, and each line by ConvertFields.
-    std::vector<int64_t> starts{0};
-    for (size_t at = content.find('\n'); at != std::string::npos; at = content.find('\n', at + 1))
-        starts.push_back(int64_t(at) + 1);
+    const std::vector<int64_t> starts = csvtest::LineStarts(content);
     const int64_t lines = int64_t(starts.size());
     int columns = 0;
     for (int64_t line = 2; line < lines; ++line) {
@@ -515,27 +440,19 @@ TEST(CSVImport, BlocksOfLinesReadAsLinesOneByOne)
     const std::string path = dir.Write("blocks.csv", content);
     for (int threads : {1, 2}) {
         SCOPED_TRACE("threads " + std::to_string(threads));
-        CSVImportTuning tuning;
-        tuning.threadCount = threads;
-        tuning.parallelMinBytes = 0;
         DialectRequest plainOnly;
         plainOnly.detect = false;
+        const CSVImportTuning tuning = csvtest::Threads(threads);
         wxString message;
         CSVScanner scanner(path, plainOnly, tuning, message);
         ASSERT_EQ(scanner.Scan(nullptr), ResultCode::SUCCESS) << message;
-        EXPECT_EQ(scanner.GetInfo().rowCount, lines);
-        EXPECT_EQ(scanner.GetInfo().columnCount, columns);
-        EXPECT_EQ(scanner.GetOption().headerRows, 2);
+        EXPECT_EQ(std::make_tuple(scanner.GetInfo().rowCount, scanner.GetInfo().columnCount,
+                                  scanner.GetOption().headerRows),
+                  std::make_tuple(lines, columns, 2));
+        ExpectMarksAtLineStarts(scanner.GetLineIndex(), starts, lines);
         const std::vector<CSVLineIndex::Mark>& marks = scanner.GetLineIndex().marks;
-        ASSERT_FALSE(marks.empty());
-        for (size_t k = 0; k < marks.size(); ++k) {
-            ASSERT_LT(marks[k].line, lines);
-            EXPECT_EQ(marks[k].offset, starts[size_t(marks[k].line)]) << k;
-            if (threads == 1) {
-                EXPECT_EQ(marks[k].line, int64_t(k) * PROGRESS_LINES);
-            }
-        }
-        EXPECT_GT(marks.back().line, lines - 1 - PROGRESS_LINES);
+        for (size_t k = 0; threads == 1 && k < marks.size(); ++k)
+            EXPECT_EQ(marks[k].line, int64_t(k) * PROGRESS_LINES); // one thread: evenly
 
         const Imported got = ImportAllColumns(path, ',', threads);
         ASSERT_EQ(got.result, ResultCode::SUCCESS) << got.message;
@@ -549,7 +466,6 @@ TEST(CSVImport, ArithmeticProgressionTolerance)
     // name, values, passes, start, interval
     const std::tuple<const char*, std::vector<double>, bool, double, double> cases[] = {
         {"steps of 0.1", {0, 0.1, 0.2, 0.3}, true, 0, 0.1},
-        {"a doubled step", {0, 1, 2, 4}, false, 0, 0},
         {"one value", {7}, true, 7, 0},
         {"no values", {}, false, 0, 0},
         {"just inside 0.1 per cent", {10, 11, 12.0009}, true, 10, 1},
@@ -577,10 +493,8 @@ TEST(CSVImport, ProgressEvery1000LinesAndCancelAtEachStage)
         everyThousandLines.push_back({8 * line + 8, 40000});
     for (int threads : {1, 2}) {
         SCOPED_TRACE("threads " + std::to_string(threads));
-        auto project = CreateGraphProject();
-        CSVImporter importer(path, *project);
-        importer.Tuning().threadCount = threads;
-        importer.Tuning().parallelMinBytes = 0;
+        csvtest::Importing on(path, threads);
+        CSVImporter& importer = on.importer;
         ThreadProcContext context;
         context.cancelAfterPositions = 2;
         EXPECT_EQ(importer.ScanInfo(&context), ResultCode::CANCELLED);
@@ -595,16 +509,13 @@ TEST(CSVImport, ProgressEvery1000LinesAndCancelAtEachStage)
             context.cancelAfterPositions = *stage ? -1 : 2;
             context.cancelOnMessage = stage;
             EXPECT_EQ(importer.Import(&context, 64), ResultCode::CANCELLED);
-            EXPECT_EQ(project->GetCount(), 0);
+            EXPECT_EQ(on.project->GetCount(), 0);
             EXPECT_TRUE(importer.GetSeries().empty());
         }
 
         ASSERT_EQ(importer.Import(&import, 64), ResultCode::SUCCESS);
         const ProgressRecord scanned = scan.Record(), imported = import.Record();
-        EXPECT_EQ(scanned.messages, Strings{"Scan \"" + path + "\" ..."});
-        EXPECT_EQ(imported.messages,
-                  (Strings{"Import \"" + path + "\" ...", "Creating Mipmap..."}));
-        EXPECT_EQ(project->GetItem(0)->GetDataY()->mipmapLevels, 7); // 5000 values, 64
+        EXPECT_EQ(on.project->GetItem(0)->GetDataY()->mipmapLevels, 7); // 5000 values, 64
         ASSERT_GE(imported.positions.size(), 5u);
         if (threads == 1) {
             EXPECT_EQ(scanned.positions, everyThousandLines);
@@ -623,10 +534,8 @@ TEST(CSVImport, FileChangedAfterTheScan)
     for (int threads : {1, 2}) {
         SCOPED_TRACE("threads " + std::to_string(threads));
         const std::string path = dir.Write("changing.csv", content);
-        auto project = CreateGraphProject();
-        CSVImporter importer(path, *project);
-        importer.Tuning().threadCount = threads;
-        importer.Tuning().parallelMinBytes = 0;
+        csvtest::Importing on(path, threads);
+        CSVImporter& importer = on.importer;
         ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
 
         dir.Write("changing.csv", content.substr(0, content.size() / 3));
@@ -637,7 +546,7 @@ TEST(CSVImport, FileChangedAfterTheScan)
         // Grown at the end: the scanned lines are all there, and the new ones are checked.
         dir.Write("changing.csv", content + "1,2\n");
         EXPECT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
-        EXPECT_EQ(project->GetItem(0)->GetCount(), 6000u);
+        EXPECT_EQ(on.project->GetItem(0)->GetCount(), 6000u);
         dir.Write("changing.csv", content + LineOf(100000) + "\n");
         EXPECT_EQ(importer.Import(nullptr), ResultCode::SUCCESS) << importer.GetErrorMessage();
 
@@ -671,19 +580,18 @@ TEST(CSVImport, RefusedImportsLeaveTheProjectUntouched)
     };
     for (const auto& [name, columnX, columnY, dataRows, memoryLimit, result, message] : cases) {
         SCOPED_TRACE(name);
-        auto project = CreateGraphProject();
-        CSVImporter importer(path, *project);
-        ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-        CSVImportOption option = importer.GetOption();
-        option.dataSources[0].columnX = columnX;
-        option.dataSources[0].columnY = columnY;
-        option.dataRows = dataRows;
-        importer.SetOption(option);
-        importer.Tuning().memoryLimit = memoryLimit;
+        csvtest::Importing on(path);
+        ASSERT_EQ(on.importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
+        on.ChangeOption([&](CSVImportOption& option) {
+            option.dataSources[0].columnX = columnX;
+            option.dataSources[0].columnY = columnY;
+            option.dataRows = dataRows;
+        });
+        on.importer.Tuning().memoryLimit = memoryLimit;
         ExpectWxAsserts asserts; // an invalid option asserts
-        EXPECT_EQ(importer.Import(nullptr), result);
-        EXPECT_EQ(importer.GetErrorMessage(), message);
-        EXPECT_EQ(project->GetCount(), result == ResultCode::SUCCESS ? 1 : 0);
+        EXPECT_EQ(on.importer.Import(nullptr), result);
+        EXPECT_EQ(on.importer.GetErrorMessage(), message);
+        EXPECT_EQ(on.project->GetCount(), result == ResultCode::SUCCESS ? 1 : 0);
     }
 }
 
@@ -703,20 +611,20 @@ TEST(CSVImport, ASecondSeriesOfOneColumnSharesItsValues)
     for (const auto& [limit, result] :
          {std::pair{need, ResultCode::SUCCESS}, {need - 1, ResultCode::OUT_OF_MEMORY}}) {
         SCOPED_TRACE(limit);
-        auto project = CreateGraphProject();
-        CSVImporter importer(path, *project);
-        ASSERT_EQ(importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
-        CSVImportOption option = importer.GetOption();
-        option.dataSources.push_back(DataSource{true, 2, 0.5, 0, 1, "again"});
-        importer.SetOption(option);
-        importer.Tuning().memoryLimit = limit;
-        ASSERT_EQ(importer.Import(nullptr, 32), result) << importer.GetErrorMessage();
+        csvtest::Importing on(path);
+        ASSERT_EQ(on.importer.ScanInfoInternal(nullptr), ResultCode::SUCCESS);
+        on.ChangeOption([](CSVImportOption& option) {
+            option.dataSources.push_back(DataSource{true, 2, 0.5, 0, 1, "again"});
+        });
+        on.importer.Tuning().memoryLimit = limit;
+        ASSERT_EQ(on.importer.Import(nullptr, 32), result) << on.importer.GetErrorMessage();
         if (result != ResultCode::SUCCESS)
             continue;
-        ASSERT_EQ(project->GetCount(), 2);
-        EXPECT_EQ(project->GetItem(1)->GetLabel(), "again");
-        EXPECT_EQ(project->GetItem(1)->GetDataX(), (DataX{2.0, 0.5}));
-        EXPECT_EQ(project->GetItem(0)->GetDataY(), project->GetItem(1)->GetDataY());
+        GraphProject& project = *on.project;
+        ASSERT_EQ(project.GetCount(), 2);
+        EXPECT_EQ(project.GetItem(1)->GetLabel(), "again");
+        EXPECT_EQ(project.GetItem(1)->GetDataX(), (DataX{2.0, 0.5}));
+        EXPECT_EQ(project.GetItem(0)->GetDataY(), project.GetItem(1)->GetDataY());
     }
 }
 

@@ -20,6 +20,7 @@
 namespace {
 
 using Strings = std::vector<std::string>;
+using Columns = std::vector<std::vector<double>>;
 const double N = std::nan("");
 
 using csvtest::Imported;
@@ -36,17 +37,7 @@ Imported ReadFile(const std::string& path, const DialectRequest& request = Diale
 }
 
 using csvtest::Bits;
-
-// "<separator> <decimal> <kinds> <header lines>: <labels of the default series, |-joined>"
-std::string Shape(const Imported& got)
-{
-    const CSVDialect& d = got.option.dialect;
-    std::string text = std::string{d.separator, ' ', d.decimal, ' '} + Kinds(d) + " " +
-                       std::to_string(got.option.headerRows) + ":";
-    for (size_t k = 0; k < got.labels.size(); ++k)
-        text += (k ? "|" : " ") + got.labels[k];
-    return text;
-}
+using csvtest::Shape;
 
 TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
 {
@@ -56,13 +47,11 @@ TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
         std::string content;
         const char* shape;
         std::vector<std::vector<double>> values;
-        std::string xStart = ""; // of the first series, when it has a time X
     } rows[] = {
         {"semicolons and decimal commas in a .csv",
          "a;b;c\n1;2,5;-3,25e1\n2;3,5;4\n",
          "; , NNN 1: b|c",
          {{2.5, 3.5}, {-32.5, 4}}},
-        {"tabs", "x\ty\n0\t1.5\n1\t\n", "\t . NN 1: y", {{1.5, N}}},
         {"aligned with spaces", "  t    v\n  0  1.5\n  1  2.5\n", "  . NN 1: v", {{1.5, 2.5}}},
         {"quoted header and fields",
          "\"t\",\"Yval\"\n\"0\",\"1.5\"\n\"1\",\"2\"\n",
@@ -91,35 +80,28 @@ TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
          {{1, 3}, {2, 4}}},
         {"comment lines",
          "# CO2 monthly\n# year month value\n1958 3 315.7\n1958 4 317.45\n",
-         "  . NNN 2: year|month|value",
+         "  . NNN 2: year#|month#|value#",
          {{1958, 1958}, {3, 4}, {315.7, 317.45}}},
         {"a second header block is gaps",
          "t,v\n0,1\n1,2\nt,v\n2,3\n",
-         ", . NN 1: t|v",
+         ", . NN 1: t#|v#",
          {{0, 1, N, 2}, {1, 2, N, 3}}},
         {"carriage returns only", "t,v\r0,1\r1,2\r", ", . NN 1: v", {{1, 2}}},
         {"CR LF with a byte-order mark",
          "\xEF\xBB\xBFt;v\r\n0;1,5\r\n",
-         "; , NN 1: t|v",
+         "; , NN 1: t#|v#",
          {{0}, {1.5}}},
-        {"trailing blank lines are not data", "t;v\n0;1,5\n1;2\n\n\n", "; , NN 1: v", {{1.5, 2}}},
-        {"ISO date-time X",
-         "when,v\n2026-03-05T14:05:00,1\n2026-03-05T14:05:30,2\n",
-         ", . TN 1: v",
-         {{1, 2}},
-         "2026-03-05T14:05:00.000"},
         {"logger time stamps, no header",
          "2019-06-03 15:39:47.260,1\n2019-06-03 15:39:47.270,2\n",
          ", . TN 0: Column 2",
-         {{1, 2}},
-         "2019-06-03T15:39:47.260"},
+         {{1, 2}}},
         {"plain, first column goes down: every column counts its points",
          "speed,lift\n30,1.5\n20,0.5\n25,1\n",
-         ", .  1: speed|lift",
+         ", .  1: speed#|lift#",
          {{30, 20, 25}, {1.5, 0.5, 1}}},
         {"text first column: every number column counts its points",
          "name;a\nx;1,5\ny;2\n",
-         "; , XN 1: a",
+         "; , XN 1: a#",
          {{1.5, 2}}},
     };
     csvtest::TempDir dir;
@@ -131,9 +113,6 @@ TEST(Dialect, FilesOfManyShapesOpenWithTheDefaults)
             EXPECT_EQ(ResultCode::SUCCESS, got.result) << got.message;
             EXPECT_EQ(r.shape, Shape(got));
             EXPECT_EQ(Bits(r.values), Bits(got.values));
-            if (!r.xStart.empty() && !got.xStarts.empty()) {
-                EXPECT_EQ(r.xStart, got.xStarts[0]);
-            }
         }
     }
 }
@@ -145,8 +124,6 @@ TEST(Dialect, TimeSpellingsReadToTheirInstant)
     // two stamps of one column, the second in ISO text to the microsecond
     const std::tuple<std::string, std::string, const char*> rows[] = {
         {"2012-01-01", "2012-01-02", "2012-01-02T00:00:00.000000"},
-        {"2010-01-01T01:00:00", "2010-01-01T02:30:00", "2010-01-01T02:30:00.000000"},
-        {"2015/01/01 01:00:00", "2015/01/01 01:00:01", "2015-01-01T01:00:01.000000"},
         {"Jan 1 2000", "Feb 29 2000", "2000-02-29T00:00:00.000000"},
         {"01-Mar-2026", "02-Mar-2026", "2026-03-02T00:00:00.000000"},
         {"\"March 3, 2026\"", "\"March 4, 2026\"", "2026-03-04T00:00:00.000000"},
@@ -178,10 +155,8 @@ TEST(Dialect, DateAndClockColumnsJoinAndClocksWrapPastMidnight)
     csvtest::TempDir dir;
     const Imported joined = ReadFile(
         dir.Write("j.csv", "date,time,v\n2026-03-05,23:59:59.5,1\n2026-03-06,00:00:00.5,2\n"));
-    EXPECT_EQ("TTN", Kinds(joined.option.dialect));
-    EXPECT_EQ(Strings{"v"}, joined.labels);
-    ASSERT_EQ(1u, joined.xStarts.size());
-    EXPECT_EQ("2026-03-05T23:59:59.500", joined.xStarts[0]);
+    EXPECT_EQ(", . TTN 1: v", Shape(joined));
+    EXPECT_EQ(Strings{"2026-03-05T23:59:59.500"}, joined.xStarts);
 
     const Imported clock =
         ReadFile(dir.Write("c.csv", "t,v\n23:59:59,1\n00:00:01,2\n00:00:03,3\n"));
@@ -198,14 +173,7 @@ TEST(Dialect, RequestsOverrideTheDetection)
     request.SetColumn(ColumnRequest{0, ColumnKind::TIME, TimeLayout::EPOCH_MS});
     const Imported epoch = ReadFile(path, request);
     EXPECT_EQ("TN", Kinds(epoch.option.dialect));
-    ASSERT_EQ(1u, epoch.xStarts.size());
-    EXPECT_EQ("2024-12-07T19:33:20.123", epoch.xStarts[0]);
-
-    DialectRequest plain;
-    plain.detect = false;
-    const Imported semicolons = ReadFile(dir.Write("s.csv", "t;v\n0;1\n"), plain);
-    EXPECT_FALSE(semicolons.option.dialect.detected);
-    EXPECT_EQ(0, semicolons.info.columnCount); // the plain reading finds no data lines
+    EXPECT_EQ(Strings{"2024-12-07T19:33:20.123"}, epoch.xStarts);
 
     DialectRequest comma;
     comma.decimal = ',';
@@ -239,17 +207,15 @@ TEST(Dialect, FilesWithoutSeriesAreRefusedWithTheReason)
               CheckDefaultImport(text, none.info, none.option).utf8_string());
 
     // A number column chosen where every cell is a gap.
-    const std::string empty = dir.Write("e.csv", "t,v,w\n0,1,\n1,2,-\n");
-    auto project = CreateGraphProject();
-    CSVImporter importer(empty, *project);
-    ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
-    CSVImportOption option = importer.GetOption();
-    option.dialect.columns[2].kind = ColumnKind::NUMBER;
-    option.dataSources.push_back(DataSource{true, 0, 1, 0, 2, "w"});
-    importer.SetOption(option);
-    EXPECT_EQ(ResultCode::FAILURE, importer.Import(nullptr));
-    EXPECT_EQ("Column 3 has no values to import!", importer.GetErrorMessage());
-    EXPECT_EQ(0, project->GetCount());
+    csvtest::Importing on(dir.Write("e.csv", "t,v,w\n0,1,\n1,2,-\n"));
+    ASSERT_EQ(ResultCode::SUCCESS, on.importer.ScanInfoInternal(nullptr));
+    on.ChangeOption([](CSVImportOption& option) {
+        option.dialect.columns[2].kind = ColumnKind::NUMBER;
+        option.dataSources.push_back(DataSource{true, 0, 1, 0, 2, "w"});
+    });
+    EXPECT_EQ(ResultCode::FAILURE, on.importer.Import(nullptr));
+    EXPECT_EQ("Column 3 has no values to import!", on.importer.GetErrorMessage());
+    EXPECT_EQ(0, on.project->GetCount());
 }
 
 // Recordings stacked in one table with a text key: one series per key and number column,
@@ -261,27 +227,30 @@ TEST(Dialect, StackedRecordingsSplitByTheirKey)
     const Strings keys = {"MSFT", "AMZN", "IBM", "GOOG", "AAPL"};
     std::string stacked = "symbol,date,price,volume\n";
     const int months = 600; // enough lines for the import to run on two threads
+    Strings series;
+    Columns values(2 * keys.size());
     for (size_t k = 0; k < keys.size(); ++k) {
-        for (int m = 0; m < months; ++m)
+        series.push_back("price (" + keys[k] + ")");
+        for (int m = 0; m < months; ++m) {
             stacked += keys[k] + "," + std::to_string(1950 + m / 12) + "-" +
                        (m % 12 < 9 ? "0" : "") + std::to_string(m % 12 + 1) + "-01," +
                        std::to_string(k * 1000 + m) + ".5," + std::to_string(m) + "\n";
+            values[k].push_back(double(k * 1000 + size_t(m)) + 0.5);
+            values[keys.size() + k].push_back(m);
+        }
     }
+    for (const std::string& key : keys)
+        series.push_back("volume (" + key + ")");
     const std::string path = dir.Write("stocks.csv", stacked);
     const Imported one = ReadFile(path);
     EXPECT_EQ(0, one.option.splitColumn);
     EXPECT_EQ((Strings{"price", "volume"}), one.labels);
     ASSERT_EQ(ResultCode::SUCCESS, one.result) << one.message;
-    ASSERT_EQ(10u, one.series.size());
-    for (size_t k = 0; k < keys.size(); ++k) {
-        EXPECT_EQ("price (" + keys[k] + ")", one.series[k]);
-        EXPECT_EQ("volume (" + keys[k] + ")", one.series[keys.size() + k]);
-        ASSERT_EQ(size_t(months), one.values[k].size());
-        EXPECT_EQ(double(k * 1000) + 0.5, one.values[k][0]);
-        EXPECT_EQ(double(k * 1000 + months - 1) + 0.5, one.values[k].back());
-        EXPECT_EQ("1950-01-01T00:00:00.000", one.xStarts[k]);
-        EXPECT_TRUE(std::is_sorted(one.xs[k].begin(), one.xs[k].end())); // no line back
-    }
+    EXPECT_EQ(series, one.series);
+    EXPECT_EQ(Bits(values), Bits(one.values));
+    EXPECT_EQ(Strings(series.size(), "1950-01-01T00:00:00.000"), one.xStarts);
+    for (const std::vector<double>& x : one.xs)
+        EXPECT_TRUE(std::is_sorted(x.begin(), x.end())); // no line back
     const Imported two = ReadFile(path, DialectRequest(), 2);
     EXPECT_EQ(one.series, two.series);
     EXPECT_EQ(Bits(one.values), Bits(two.values));
@@ -312,9 +281,6 @@ TEST(Dialect, StackedRecordingsSplitByTheirKey)
     EXPECT_EQ(Bits({{0, 1, 2}, {0}}), Bits(counted.xs));
     EXPECT_EQ(Bits({{5, 6, 8}, {7}}), Bits(counted.values));
 
-    byRun.split = 5;
-    EXPECT_EQ("The column to split by must lie between 1 and 2!", ReadFile(runs, byRun).message);
-
     std::string many = "id,t,v\n";
     for (size_t k = 0; k <= CSVConverter::MAX_SPLIT_KEYS; ++k)
         many += "k" + std::to_string(k) + ",0,1\n";
@@ -326,17 +292,16 @@ TEST(Dialect, StackedRecordingsSplitByTheirKey)
     EXPECT_TRUE(tooMany.series.empty());
 
     // An X chosen that goes down within a key: refused with the line.
-    auto project = CreateGraphProject();
-    CSVImporter importer(dir.Write("d.csv", "t,s,v\n0,A,1\n5,B,2\n9,A,3\n7,A,4\n"), *project);
-    importer.Request().split = 1;
-    ASSERT_EQ(ResultCode::SUCCESS, importer.ScanInfoInternal(nullptr));
-    CSVImportOption option = importer.GetOption();
-    option.dataSources = {DataSource{false, 0, 1, 0, 2, "v"}};
-    importer.SetOption(option);
-    EXPECT_EQ(ResultCode::FAILURE, importer.Import(nullptr));
+    csvtest::Importing on(dir.Write("d.csv", "t,s,v\n0,A,1\n5,B,2\n9,A,3\n7,A,4\n"));
+    on.importer.Request().split = 1;
+    ASSERT_EQ(ResultCode::SUCCESS, on.importer.ScanInfoInternal(nullptr));
+    on.ChangeOption([](CSVImportOption& option) {
+        option.dataSources = {DataSource{false, 0, 1, 0, 2, "v"}};
+    });
+    EXPECT_EQ(ResultCode::FAILURE, on.importer.Import(nullptr));
     EXPECT_EQ("Column 1 goes down at line 5, so it can't be the X of a series!",
-              importer.GetErrorMessage());
-    EXPECT_EQ(0, project->GetCount());
+              on.importer.GetErrorMessage());
+    EXPECT_EQ(0, on.project->GetCount());
 }
 
 // Random values written in random dialects read back bit for bit; times to the microsecond.

@@ -10,16 +10,19 @@
 
 namespace {
 
+std::string Digits(std::mt19937_64& rng, int count)
+{
+    std::string s(size_t(count), '0');
+    for (char& c : s)
+        c = char('0' + rng() % 10);
+    return s;
+}
+
 // Strings of the accepted grammar and near misses; 'd' marks become 'e' for strtod.
 std::string RandomNumberText(std::mt19937_64& rng)
 {
     auto pick = [&rng](int n) { return static_cast<int>(rng() % unsigned(n)); };
-    auto digits = [&](int maxCount) {
-        std::string s(size_t(pick(maxCount + 1)), '0');
-        for (char& c : s)
-            c = char('0' + pick(10));
-        return s;
-    };
+    auto digits = [&](int maxCount) { return Digits(rng, pick(maxCount + 1)); };
     std::string s;
     if (pick(4) == 0)
         s += " \t\n\v\f\r"[pick(6)];
@@ -74,22 +77,13 @@ TEST(NumberParser, MatchesStrtodOnRandomInputs)
     }
 }
 
-} // namespace
-
-namespace {
-
 // Fields as files write them, weighted to the shapes the fast path takes (up to 19 digits,
 // leading zeros, values about 2^53) and its edges: 20 digits, long fractions, exponents
 // near 22, a decimal comma, blanks, junk.
 std::string RandomField(std::mt19937_64& rng)
 {
     auto pick = [&rng](int n) { return static_cast<int>(rng() % unsigned(n)); };
-    auto digits = [&](int count) {
-        std::string s(size_t(count), '0');
-        for (char& c : s)
-            c = char('0' + pick(10));
-        return s;
-    };
+    auto digits = [&](int count) { return Digits(rng, count); };
     std::string s;
     if (pick(16) == 0)
         s += " \t"[pick(2)];

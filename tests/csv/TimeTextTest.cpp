@@ -50,11 +50,6 @@ bool Parse(const std::string& text, TimeLayout layout, TimeNanos& out)
     return ParseTime(exact.data(), exact.data() + exact.size(), layout, out);
 }
 
-bool IsCalendar(TimeLayout layout)
-{
-    return layout >= L::ISO && layout <= L::TIME_OF_DAY;
-}
-
 // Also checks that TimeLayoutsOf reports exactly the layouts ParseTime accepts.
 void CheckRows(const std::vector<Row>& rows)
 {
@@ -65,7 +60,8 @@ void CheckRows(const std::vector<Row>& rows)
         EXPECT_EQ(out, row.expected.value_or(UNTOUCHED));
         const uint32_t layouts = TimeLayoutsOf(row.text.data(), row.text.data() + row.text.size());
         const bool reported = layouts & (1u << unsigned(row.layout));
-        EXPECT_EQ(reported, IsCalendar(row.layout) && row.expected.has_value());
+        const bool calendar = row.layout >= L::ISO && row.layout <= L::TIME_OF_DAY;
+        EXPECT_EQ(reported, calendar && row.expected.has_value());
     }
 }
 
@@ -82,11 +78,8 @@ void CheckRefused(TimeLayout layout, const std::vector<std::string>& texts)
 TEST(TimeText, IsoDates)
 {
     CheckRows({
-        {"1970-01-01T00:00:00Z", L::ISO, 0},
         {"2000-01-01", L::ISO, INT64_C(946684800) * NANOS_PER_SECOND},
-        {"2026-03-05", L::ISO, At(2026, 3, 5)},
         {"2026-3-5", L::ISO, At(2026, 3, 5)},
-        {"2026/03/05", L::ISO, At(2026, 3, 5)},
         {"2026.03.05", L::ISO, At(2026, 3, 5)},
         {"2026-03-05T14:05", L::ISO, At(2026, 3, 5, 14, 5)},
         {"2026-03-05t14:05:30", L::ISO, At(2026, 3, 5, 14, 5, 30)},
@@ -94,11 +87,9 @@ TEST(TimeText, IsoDates)
         {" \t2026-03-05T14:05:30.123 \t", L::ISO, At(2026, 3, 5, 14, 5, 30, 123000000)},
         {"1678-01-01T00:00:00", L::ISO, At(1678, 1, 1)},
         {"2261-12-31T23:59:59.999999999", L::ISO, At(2262, 1, 1) - 1},
-        {"2000-02-29", L::ISO, At(2000, 2, 29)},
     });
-    CheckRefused(L::ISO, {"1900-02-29", "2100-02-29", "2023-02-29", "2026-02-30", "2026-04-31",
-                          "2026-13-01", "2026-00-10", "2026-01-00", "1677-12-31", "2262-01-01",
-                          "26-03-05", "02026-03-05"});
+    CheckRefused(L::ISO, {"1900-02-29", "2023-02-29", "2026-04-31", "2026-13-01", "2026-00-10",
+                          "2026-01-00", "1677-12-31", "2262-01-01", "26-03-05", "02026-03-05"});
     CheckRefused(L::ISO, {"2026-003-05", "2026-03/05", "2026-03-05x", "2026-03-05T",
                           "2026-03-05T14", "2026-03-05T14:05:30.", "2026-03-05T14:05:30.12x",
                           "2026-03-05T14:05:30.1 2", "2026-03-05T14:05.5", "2026-03-05T12:60",
@@ -109,28 +100,19 @@ TEST(TimeText, IsoDates)
 TEST(TimeText, Clocks)
 {
     CheckRows({
-        {"15:39:47.260", L::TIME_OF_DAY, 15 * HOUR + 39 * MINUTE + 47260000000},
         {"9:05", L::TIME_OF_DAY, 9 * HOUR + 5 * MINUTE},
         {"9:5:7", L::TIME_OF_DAY, 9 * HOUR + 5 * MINUTE + 7 * NANOS_PER_SECOND},
-        {"0:00", L::TIME_OF_DAY, 0},
         {"18.00.00", L::TIME_OF_DAY, 18 * HOUR}, // dotted clocks: whole seconds only
-        {"9.05.07", L::TIME_OF_DAY, 9 * HOUR + 5 * MINUTE + 7 * NANOS_PER_SECOND},
-        {"00:00:00.123456789", L::TIME_OF_DAY,
-         123456789}, // fewer digits: IsoRoundTripMatchesTimegm
-        {"00:00:00.1234567891", L::TIME_OF_DAY, 123456789},
+        // Digits past the ninth are dropped, not rounded.
         {"00:00:00.99999999999999", L::TIME_OF_DAY, 999999999},
-        {"00:00:00.000000001", L::TIME_OF_DAY, 1},
         {"24:00", L::TIME_OF_DAY, NANOS_PER_DAY},
-        {"24:00:00.000", L::TIME_OF_DAY, NANOS_PER_DAY},
         {"23:59:60", L::TIME_OF_DAY, NANOS_PER_DAY},
         {"12:00:60.5", L::TIME_OF_DAY, 12 * HOUR + MINUTE + 500000000},
-        {"2026-02-28T24:00", L::ISO, At(2026, 3, 1)},
         {"2026-12-31 23:59:60", L::ISO, At(2027, 1, 1)},
         {"12:00 AM", L::TIME_OF_DAY, 0},
         {"12:30 am", L::TIME_OF_DAY, 30 * MINUTE},
         {"12:00 PM", L::TIME_OF_DAY, 12 * HOUR},
         {"9:05pM", L::TIME_OF_DAY, 21 * HOUR + 5 * MINUTE},
-        {"11:59:59.5 PM", L::TIME_OF_DAY, NANOS_PER_DAY - 500000000},
         {"2026-03-05 2:05:30 PM", L::ISO, At(2026, 3, 5, 14, 5, 30)},
     });
     CheckRefused(L::TIME_OF_DAY,
@@ -144,16 +126,13 @@ TEST(TimeText, Zones)
 {
     const TimeNanos at = At(2026, 3, 5, 14, 5, 30);
     CheckRows({
-        {"2026-03-05T14:05:30Z", L::ISO, at},
         {"2026-03-05T14:05:30z", L::ISO, at},
         {"2026-03-05 14:05:30 UTC", L::ISO, at},
         {"2026-03-05 14:05:30 gmt", L::ISO, at},
-        {"2026-03-05T14:05:30+0200", L::ISO, at - 2 * HOUR},
         {"2026-03-05T14:05:30+02", L::ISO, at - 2 * HOUR},
         {"2026-03-05 14:05:30 +02:00", L::ISO, at - 2 * HOUR},
         {"2026-03-05T14:05:30-0530", L::ISO, at + 5 * HOUR + 30 * MINUTE},
         {"2026-03-05 14:05:30.123456789+02:00", L::ISO, at - 2 * HOUR + 123456789},
-        {"2026-03-05T00:30+01:00", L::ISO, At(2026, 3, 4, 23, 30)},
         {"2026-03-05T02:05:30 PM +01:00", L::ISO, at - HOUR},
         {"00:30+01:00", L::TIME_OF_DAY, -30 * MINUTE},
         {"23:30 -01:00", L::TIME_OF_DAY, NANOS_PER_DAY + 30 * MINUTE},
@@ -172,13 +151,9 @@ TEST(TimeText, NumericDayAndMonthOrder)
     CheckRows({
         {"05/03/2026", L::DAY_FIRST, At(2026, 3, 5)},
         {"05/03/2026", L::MONTH_FIRST, At(2026, 5, 3)},
-        {"5.3.2026", L::DAY_FIRST, At(2026, 3, 5)},
         {"05-03-2026", L::DAY_FIRST, At(2026, 3, 5)},
-        {"5.3.2026 9:05", L::DAY_FIRST, At(2026, 3, 5, 9, 5)},
         {"05/03/2026T14:05:30.5Z", L::DAY_FIRST, At(2026, 3, 5, 14, 5, 30, 500000000)},
-        {"12/31/2026 23:59:59.999", L::MONTH_FIRST, At(2026, 12, 31, 23, 59, 59, 999000000)},
         {"13/04/2026", L::DAY_FIRST, At(2026, 4, 13)},
-        {"29/02/2000", L::DAY_FIRST, At(2000, 2, 29)},
     });
     CheckRefused(L::MONTH_FIRST, {"13/04/2026", "02/29/1900"});
     CheckRefused(L::DAY_FIRST, {"31/04/2026", "29/02/1900", "05/03/26", "05/03-2026", "005/03/2026",
@@ -193,17 +168,12 @@ TEST(TimeText, MonthNames)
         {"01-Mar-2026", L::MONTH_NAME, At(2026, 3, 1)},
         {"1 March 2026", L::MONTH_NAME, At(2026, 3, 1)},
         {"2026-Mar-01", L::MONTH_NAME, At(2026, 3, 1)},
-        {"01-MAR-2026", L::MONTH_NAME, At(2026, 3, 1)},
         {"mar. 3, 2026", L::MONTH_NAME, At(2026, 3, 3)},
         {"Mar.3.2026", L::MONTH_NAME, At(2026, 3, 3)},
         {"Sept 9 2026", L::MONTH_NAME, At(2026, 9, 9)},
-        {"sep 9 2026", L::MONTH_NAME, At(2026, 9, 9)},
-        {"SEPTEMBER 9 2026", L::MONTH_NAME, At(2026, 9, 9)},
         {"May 31 2026", L::MONTH_NAME, At(2026, 5, 31)},
-        {"Feb 29 2000", L::MONTH_NAME, At(2000, 2, 29)},
         {"01-Mar-2026 14:05:30.5", L::MONTH_NAME, At(2026, 3, 1, 14, 5, 30, 500000000)},
         {"March 3, 2026, 2:05 PM", L::MONTH_NAME, At(2026, 3, 3, 14, 5)},
-        {"Thu, 05 Mar 2026 14:05:30 +0100", L::MONTH_NAME, At(2026, 3, 5, 13, 5, 30)},
         {"Wednesday, March 4, 2026", L::MONTH_NAME, At(2026, 3, 4)},
     });
     CheckRefused(L::MONTH_NAME, {"Fri, 05 Mar 2026", "Feb 29 1900", "Jan 32 2000", "Jan 001 2000",
@@ -217,12 +187,10 @@ TEST(TimeText, EpochNumbers)
     const int64_t MAX = std::numeric_limits<int64_t>::max();
     const int64_t MIN = std::numeric_limits<int64_t>::min();
     CheckRows({
-        {"1733600000", L::EPOCH_S, INT64_C(1733600000) * NANOS_PER_SECOND},
         {"1733600000.123", L::EPOCH_S, INT64_C(1733600000123000000)},
         {"1733600000123.456789", L::EPOCH_MS, INT64_C(1733600000123456789)},
         {"1733600000123456", L::EPOCH_US, INT64_C(1733600000123456000)},
         {"1733600000123456789", L::EPOCH_NS, INT64_C(1733600000123456789)},
-        {"-1.5", L::EPOCH_S, -1500000000},
         {"-0.0000000015", L::EPOCH_S, -1},
         {"1.0000000009", L::EPOCH_S, NANOS_PER_SECOND},
         {"12.9", L::EPOCH_NS, 12},
@@ -231,7 +199,6 @@ TEST(TimeText, EpochNumbers)
         {"+42", L::EPOCH_MS, 42000000},
         {" 42 ", L::EPOCH_US, 42000},
         {"-0", L::EPOCH_S, 0},
-        {"0009", L::EPOCH_S, 9 * NANOS_PER_SECOND},
         {"9223372036.854775807", L::EPOCH_S, MAX},
         {"9223372036854775807", L::EPOCH_NS, MAX},
         {"-9223372036854775808", L::EPOCH_NS, MIN},
@@ -268,19 +235,13 @@ TEST(TimeText, LayoutsOfAField)
             EXPECT_EQ(TimeLayoutsOf(text, text + std::strlen(text)), layouts) << text;
 }
 
+// Whole instants at every precision: TimeText.IsoRoundTripMatchesTimegm.
 TEST(TimeText, FormatsIsoText)
 {
     const TimeNanos at = At(2026, 3, 5, 14, 5, 30, 123456789);
     const std::tuple<TimeNanos, int, const char*> rows[] = {
-        {0, 0, "1970-01-01T00:00:00"},
-        {0, 3, "1970-01-01T00:00:00.000"},
-        {-500000000, 1, "1969-12-31T23:59:59.5"},
         {-500000000, 0, "1969-12-31T23:59:59"},
-        {-1, 9, "1969-12-31T23:59:59.999999999"},
         {-1, 3, "1969-12-31T23:59:59.999"},
-        {-NANOS_PER_DAY, 0, "1969-12-31T00:00:00"},
-        {at, 9, "2026-03-05T14:05:30.123456789"},
-        {at, 6, "2026-03-05T14:05:30.123456"},
         {at, 2, "2026-03-05T14:05:30.12"},
         {at, 12, "2026-03-05T14:05:30.123456789"},
         {at, -1, "2026-03-05T14:05:30"},
@@ -300,14 +261,13 @@ TEST(TimeText, FewestFractionDigits)
         EXPECT_EQ(FractionDigitsOf(t), digits) << t;
 }
 
-TEST(TimeText, LayoutNames)
+TEST(TimeText, LayoutNamesReadBackAndOthersAreRefused)
 {
     for (unsigned i = unsigned(L::ISO); i <= unsigned(L::EPOCH_NS); ++i) {
         TimeLayout read = L::NONE;
         const char* name = TimeLayoutName(TimeLayout(i));
         EXPECT_TRUE(TimeLayoutFromName(name, read) && read == TimeLayout(i)) << name;
     }
-    EXPECT_STREQ(TimeLayoutName(L::MONTH_NAME), "month-name");
     for (const char* name : {"none", "ISO", "", "epoch", "iso "}) {
         TimeLayout read = L::EPOCH_S; // a refused name leaves it
         EXPECT_TRUE(!TimeLayoutFromName(name, read) && read == L::EPOCH_S) << name;

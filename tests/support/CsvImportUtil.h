@@ -44,15 +44,49 @@ struct ImportHow
     bool everyColumn = false;
 };
 
+// A tuning that runs `threads` threads even on a small file.
+inline CSVImportTuning Threads(int threads)
+{
+    CSVImportTuning tuning;
+    tuning.threadCount = threads;
+    tuning.parallelMinBytes = 0;
+    return tuning;
+}
+
+// An importer into a project of its own.
+struct Importing
+{
+    explicit Importing(const std::string& path, int threads = 1) : importer(path, *project)
+    {
+        importer.Tuning() = Threads(threads);
+    }
+    // What the dialog does before its import: the scan's option, changed.
+    template <class Change> void ChangeOption(Change change)
+    {
+        CSVImportOption option = importer.GetOption();
+        change(option);
+        importer.SetOption(option);
+    }
+    std::shared_ptr<GraphProject> project = CreateGraphProject();
+    CSVImporter importer;
+};
+
+// Where each line of `text` starts.
+inline std::vector<int64_t> LineStarts(const std::string& text)
+{
+    std::vector<int64_t> starts{0};
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+        starts.push_back(int64_t(at) + 1);
+    return starts;
+}
+
 inline Imported ImportFile(const std::string& path, const ImportHow& how = ImportHow())
 {
-    auto project = CreateGraphProject();
-    CSVImporter importer(path, *project);
+    Importing on(path, how.threads);
+    CSVImporter& importer = on.importer;
     importer.Request() = how.request;
     if (how.separator)
         importer.SetSeparator(how.separator);
-    importer.Tuning().threadCount = how.threads;
-    importer.Tuning().parallelMinBytes = 0;
     if (how.maxHeaderText)
         importer.Tuning().maxHeaderText = how.maxHeaderText;
     Imported out;
@@ -93,6 +127,25 @@ inline Imported ImportFile(const std::string& path, const ImportHow& how = Impor
     out.firstGapLine = importer.GetFirstGapLine();
     out.message = importer.GetErrorMessage().utf8_string();
     return out;
+}
+
+// "<separator> <decimal> <kinds> <header lines>: <labels of the default series, |-joined>",
+// with '#' after the label of a series that counts its points and "@N" after one whose X is
+// column N, when that is not the first.
+inline std::string Shape(const Imported& got)
+{
+    const CSVDialect& d = got.option.dialect;
+    std::string text = std::string{d.separator, ' ', d.decimal, ' '} + Kinds(d) + " " +
+                       std::to_string(got.option.headerRows) + ":";
+    for (size_t k = 0; k < got.labels.size(); ++k) {
+        const DataSource& s = got.option.dataSources[k];
+        text += (k ? "|" : " ") + got.labels[k];
+        if (s.useDirectVal)
+            text += "#";
+        else if (s.columnX != 0)
+            text += "@" + std::to_string(s.columnX + 1);
+    }
+    return text;
 }
 
 } // namespace csvtest
