@@ -180,6 +180,13 @@ void CSVImporter::PrefetchCached(int resolution)
                           CacheRequestKey(m_separator, m_request, resolution), true);
 }
 
+void CSVImporter::PrefetchWholeCached(const CSVImportOption& option, int resolution)
+{
+    if (m_cache)
+        m_cache->Prefetch(AbsolutePath(m_fileName),
+                          CacheOptionKey(m_separator, m_request, option, resolution), false);
+}
+
 bool CSVImporter::IsPrefetched(int resolution)
 {
     return m_cache &&

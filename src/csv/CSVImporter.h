@@ -93,6 +93,8 @@ public:
     // take (see ColumnCache::Prefetch); and whether that read found the import (waits for
     // it to end; false without one).
     void PrefetchCached(int resolution = DEFAULT_MIPMAP_RESOLUTION);
+    // The same for ReadWholeCached of `option`.
+    void PrefetchWholeCached(const CSVImportOption& option, int resolution);
     bool IsPrefetched(int resolution = DEFAULT_MIPMAP_RESOLUTION);
     // Whether the series of the last import came from the cache.
     bool IsFromCache() const { return m_fromCache; }

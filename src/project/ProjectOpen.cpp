@@ -9,6 +9,7 @@
 #include <wx/intl.h>
 
 #include "base/FileUtil.h"
+#include "csv/CSVImporter.h"
 #include "csv/Reload.h"
 #include "formula/FormulaCalculator.h"
 
@@ -215,6 +216,23 @@ ResultCode OpenFile(const SavedFile& file, const CSVImportTuning& tuning, int re
 }
 
 } // namespace
+
+void PrefetchProjectFiles(const wxString& path, int resolution, ColumnCache& cache)
+{
+    SavedProject saved;
+    wxString error;
+    if (!ReadProjectFile(path, saved, error))
+        return;
+    auto scratch = CreateGraphProject();
+    for (const SavedFile& file : saved.files) {
+        // Set up as ReadWhole's importer, so that the read has the key it asks for.
+        CSVImporter importer(file.path, *scratch);
+        importer.SetSeparator(file.separator);
+        importer.Request() = file.request;
+        importer.SetColumnCache(&cache);
+        importer.PrefetchWholeCached(file.option, resolution);
+    }
+}
 
 ResultCode BuildSavedProject(const SavedProject& saved, const CSVImportTuning& tuning,
                              int resolution, ProcContext* context,

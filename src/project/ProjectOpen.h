@@ -47,3 +47,8 @@ ResultCode BuildSavedProject(const SavedProject& saved, const CSVImportTuning& t
                              int resolution, ProcContext* context,
                              std::shared_ptr<GraphProject>& out, OpenReport& report,
                              wxString& error, ColumnCache* cache = nullptr);
+
+// Starts the cache's reads of the files of the project file at `path` on threads of their
+// own (see ColumnCache::Prefetch), for BuildSavedProject to take: at start-up, the files are
+// read while the window is made. Nothing when the project can't be read.
+void PrefetchProjectFiles(const wxString& path, int resolution, ColumnCache& cache);

@@ -21,6 +21,7 @@
 #include "csv/Preview.h"
 #include "model/GraphProject.h"
 #include "project/ProjectFile.h"
+#include "project/ProjectOpen.h"
 
 void RunImportCommand(CommandHost& host)
 {
@@ -188,6 +189,8 @@ void PrefetchFilesAtStart(const wxArrayString& files, wxChar separator, ColumnCa
 {
     auto scratch = CreateGraphProject();
     for (const wxString& file : files) {
+        if (IsProjectFileName(file))
+            PrefetchProjectFiles(file, resolution, cache);
         if (!ImportsUnasked(file, separator))
             continue;
         CSVImporter importer(file, *scratch);
