@@ -187,6 +187,13 @@ void CSVImporter::PrefetchWholeCached(const CSVImportOption& option, int resolut
                           CacheOptionKey(m_separator, m_request, option, resolution), false);
 }
 
+bool CSVImporter::IsWholePrefetched(const CSVImportOption& option, int resolution)
+{
+    return m_cache && m_cache->PrefetchLoaded(
+                          AbsolutePath(m_fileName),
+                          CacheOptionKey(m_separator, m_request, option, resolution), false);
+}
+
 bool CSVImporter::IsPrefetched(int resolution)
 {
     return m_cache &&

@@ -95,6 +95,7 @@ public:
     void PrefetchCached(int resolution = DEFAULT_MIPMAP_RESOLUTION);
     // The same for ReadWholeCached of `option`.
     void PrefetchWholeCached(const CSVImportOption& option, int resolution);
+    bool IsWholePrefetched(const CSVImportOption& option, int resolution);
     bool IsPrefetched(int resolution = DEFAULT_MIPMAP_RESOLUTION);
     // Whether the series of the last import came from the cache.
     bool IsFromCache() const { return m_fromCache; }

@@ -217,21 +217,48 @@ ResultCode OpenFile(const SavedFile& file, const CSVImportTuning& tuning, int re
 
 } // namespace
 
-void PrefetchProjectFiles(const wxString& path, int resolution, ColumnCache& cache)
+namespace {
+
+// Runs `each` with an importer of every saved file, set up as ReadWhole's so that its
+// cache reads have the key the open asks for; false when the project can't be read.
+bool ForEachSavedFile(const wxString& path, ColumnCache& cache, SavedProject& saved,
+                      const std::function<void(CSVImporter&, const SavedFile&)>& each)
 {
-    SavedProject saved;
     wxString error;
     if (!ReadProjectFile(path, saved, error))
-        return;
+        return false;
     auto scratch = CreateGraphProject();
     for (const SavedFile& file : saved.files) {
-        // Set up as ReadWhole's importer, so that the read has the key it asks for.
         CSVImporter importer(file.path, *scratch);
         importer.SetSeparator(file.separator);
         importer.Request() = file.request;
         importer.SetColumnCache(&cache);
-        importer.PrefetchWholeCached(file.option, resolution);
+        each(importer, file);
     }
+    return true;
+}
+
+} // namespace
+
+void PrefetchProjectFiles(const wxString& path, int resolution, ColumnCache& cache)
+{
+    SavedProject saved;
+    ForEachSavedFile(path, cache, saved, [&](CSVImporter& importer, const SavedFile& file) {
+        importer.PrefetchWholeCached(file.option, resolution);
+    });
+}
+
+bool ProjectFilesPrefetched(const wxString& path, int resolution, ColumnCache& cache)
+{
+    SavedProject saved;
+    bool all = true;
+    if (!ForEachSavedFile(path, cache, saved, [&](CSVImporter& importer, const SavedFile& file) {
+            all = importer.IsWholePrefetched(file.option, resolution) && all;
+        }))
+        return false;
+    for (const SavedSeries& series : saved.series)
+        all = all && series.file >= 0; // a formula may take long: it shows its progress
+    return all && !saved.files.empty();
 }
 
 ResultCode BuildSavedProject(const SavedProject& saved, const CSVImportTuning& tuning,

@@ -52,3 +52,6 @@ ResultCode BuildSavedProject(const SavedProject& saved, const CSVImportTuning& t
 // own (see ColumnCache::Prefetch), for BuildSavedProject to take: at start-up, the files are
 // read while the window is made. Nothing when the project can't be read.
 void PrefetchProjectFiles(const wxString& path, int resolution, ColumnCache& cache);
+// Whether every series of the project file at `path` comes from a file whose prefetch
+// loaded it, so that its open reads nothing and asks nothing (waits for the prefetches).
+bool ProjectFilesPrefetched(const wxString& path, int resolution, ColumnCache& cache);

@@ -172,14 +172,20 @@ void OpenOrImport(CommandHost& host, const wxString& path)
 
 namespace {
 
+// Whether the file, or every file of the project, was read from the cache at start-up: it
+// then opens before the first picture, with nothing to ask or show progress for.
 bool IsPrefetchedAtStart(CommandHost& host, const wxString& file, wxChar separator)
 {
-    if (!ImportsUnasked(file, separator) || !host.GetColumnCache())
+    ColumnCache* cache = host.GetColumnCache();
+    const int resolution = ReadSetting(host.GetConfig(), SETTING_MIPMAP_RESOLUTION);
+    if (cache && IsProjectFileName(file))
+        return ProjectFilesPrefetched(file, resolution, *cache);
+    if (!ImportsUnasked(file, separator) || !cache)
         return false;
     auto scratch = CreateGraphProject();
     CSVImporter importer(file, *scratch);
-    SetUpImporter(importer, separator, host.GetColumnCache());
-    return importer.IsPrefetched(ReadSetting(host.GetConfig(), SETTING_MIPMAP_RESOLUTION));
+    SetUpImporter(importer, separator, cache);
+    return importer.IsPrefetched(resolution);
 }
 
 } // namespace
@@ -204,8 +210,12 @@ void ImportFilesAtStart(CommandHost& host, const wxArrayString& files, wxChar se
     if (files.empty())
         return;
     size_t first = 0;
-    while (first < files.size() && IsPrefetchedAtStart(host, files[first], separator))
-        ImportFileWithSeparator(host, files[first++], separator, false);
+    for (; first < files.size() && IsPrefetchedAtStart(host, files[first], separator); ++first) {
+        if (IsProjectFileName(files[first]))
+            OpenOrImport(host, files[first]);
+        else
+            ImportFileWithSeparator(host, files[first], separator, false);
+    }
     host.GetCommandWindow()->CallAfter([&host, files, separator, first] {
         for (size_t k = first; k < files.size(); ++k) {
             const wxString& file = files[k];
