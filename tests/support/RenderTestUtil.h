@@ -23,6 +23,13 @@ class CairoStaticData : public ::testing::Environment
         // This thread's font map holds cairo's fonts; Pango's one-off fontconfig start-up
         // thread may still hold the map for a moment after a short run.
         PangoFontMap* map = pango_cairo_font_map_get_default();
+        // A map made just now (a run that drew no text) starts fontconfig on a thread of
+        // Pango's; listing the families waits for that start, which FcFini below would
+        // otherwise pull from under it (a crash at exit, seen under the sanitizers).
+        PangoFontFamily** families = nullptr;
+        int familyCount = 0;
+        pango_font_map_list_families(map, &families, &familyCount);
+        g_free(families);
         g_object_ref(map);
         pango_cairo_font_map_set_default(nullptr);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
