@@ -146,12 +146,15 @@ int64_t GetMemoryLimit()
     return ReadOwnCgroup(limit, used) ? limit : -1;
 }
 
-size_t ReadFully(int fd, void* to, size_t bytes, int64_t offset)
+namespace {
+
+// `io` (pread or pwrite) until `bytes` are done, the end of the file or an error.
+template <typename Buffer, typename Io>
+size_t Fully(int fd, Buffer* buffer, size_t bytes, int64_t offset, Io io)
 {
     size_t done = 0;
     while (done < bytes) {
-        const ssize_t n =
-            pread(fd, static_cast<char*>(to) + done, bytes - done, off_t(offset + int64_t(done)));
+        const ssize_t n = io(fd, buffer + done, bytes - done, off_t(offset + int64_t(done)));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -161,19 +164,16 @@ size_t ReadFully(int fd, void* to, size_t bytes, int64_t offset)
     return done;
 }
 
+} // namespace
+
+size_t ReadFully(int fd, void* to, size_t bytes, int64_t offset)
+{
+    return Fully(fd, static_cast<char*>(to), bytes, offset, pread);
+}
+
 size_t WriteFully(int fd, const void* from, size_t bytes, int64_t offset)
 {
-    size_t done = 0;
-    while (done < bytes) {
-        const ssize_t n = pwrite(fd, static_cast<const char*>(from) + done, bytes - done,
-                                 off_t(offset + int64_t(done)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += size_t(n);
-    }
-    return done;
+    return Fully(fd, static_cast<const char*>(from), bytes, offset, pwrite);
 }
 
 int64_t GetAvailableMemory()

@@ -131,7 +131,7 @@ bool CSVImporter::ImportCached(int resolution)
     if (!m_cache)
         return false;
     m_sourcePath = AbsolutePath(m_fileName);
-    if (!LoadCached(CacheRequestKey(m_separator, m_request, resolution), true))
+    if (!LoadCached(RequestKey(resolution), true))
         return false;
     m_resolution = resolution;
     AddToProject(m_cachedIdentity);
@@ -141,8 +141,7 @@ bool CSVImporter::ImportCached(int resolution)
 bool CSVImporter::ListCached(std::vector<SeriesShape>& shapes, int resolution)
 {
     CachedImport cached;
-    if (!m_cache || m_cache->LoadShapes(AbsolutePath(m_fileName),
-                                        CacheRequestKey(m_separator, m_request, resolution), true,
+    if (!m_cache || m_cache->LoadShapes(AbsolutePath(m_fileName), RequestKey(resolution), true,
                                         cached) != CacheRead::LOADED)
         return false;
     shapes = std::move(cached.shapes);
@@ -157,7 +156,7 @@ bool CSVImporter::ReadWholeCached(const CSVImportOption& option, int resolution)
         return false;
     m_sourcePath = AbsolutePath(m_fileName);
     m_resolution = resolution;
-    if (!LoadCached(CacheOptionKey(m_separator, m_request, option, resolution), false))
+    if (!LoadCached(OptionKey(option, resolution), false))
         return false;
     // An import of fewer rows than the file has is not what a scan now would read.
     if (int64_t(m_option.headerRows) + m_option.dataRows == m_info.rowCount)
@@ -176,29 +175,35 @@ FileIdentity CSVImporter::GetReadIdentity() const
 void CSVImporter::PrefetchCached(int resolution)
 {
     if (m_cache)
-        m_cache->Prefetch(AbsolutePath(m_fileName),
-                          CacheRequestKey(m_separator, m_request, resolution), true);
+        m_cache->Prefetch(AbsolutePath(m_fileName), RequestKey(resolution), true);
 }
 
 void CSVImporter::PrefetchWholeCached(const CSVImportOption& option, int resolution)
 {
     if (m_cache)
-        m_cache->Prefetch(AbsolutePath(m_fileName),
-                          CacheOptionKey(m_separator, m_request, option, resolution), false);
+        m_cache->Prefetch(AbsolutePath(m_fileName), OptionKey(option, resolution), false);
 }
 
 bool CSVImporter::IsWholePrefetched(const CSVImportOption& option, int resolution)
 {
-    return m_cache && m_cache->PrefetchLoaded(
-                          AbsolutePath(m_fileName),
-                          CacheOptionKey(m_separator, m_request, option, resolution), false);
+    return m_cache &&
+           m_cache->PrefetchLoaded(AbsolutePath(m_fileName), OptionKey(option, resolution), false);
 }
 
 bool CSVImporter::IsPrefetched(int resolution)
 {
     return m_cache &&
-           m_cache->PrefetchLoaded(AbsolutePath(m_fileName),
-                                   CacheRequestKey(m_separator, m_request, resolution), true);
+           m_cache->PrefetchLoaded(AbsolutePath(m_fileName), RequestKey(resolution), true);
+}
+
+std::string CSVImporter::RequestKey(int resolution) const
+{
+    return CacheRequestKey(m_separator, m_request, resolution);
+}
+
+std::string CSVImporter::OptionKey(const CSVImportOption& option, int resolution) const
+{
+    return CacheOptionKey(m_separator, m_request, option, resolution);
 }
 
 bool CSVImporter::LoadCached(const std::string& key, bool byRequest)
@@ -230,8 +235,7 @@ bool CSVImporter::IsDefaultOption() const
 {
     if (m_fromCache)
         return m_cachedDefault;
-    return CacheOptionKey(m_separator, m_request, m_scannedOption, m_resolution) ==
-           CacheOptionKey(m_separator, m_request, m_option, m_resolution);
+    return OptionKey(m_scannedOption, m_resolution) == OptionKey(m_option, m_resolution);
 }
 
 void CSVImporter::StoreInCache(const FileIdentity& identity)
@@ -298,8 +302,7 @@ ResultCode CSVImporter::ReadSeries(ProcContext* context, int resolution)
 {
     m_resolution = resolution;
     // Checked here, on the calling thread: a hit shows no progress at all.
-    if (m_cache && !m_sourcePath.empty() &&
-        LoadCached(CacheOptionKey(m_separator, m_request, m_option, resolution), false))
+    if (m_cache && !m_sourcePath.empty() && LoadCached(OptionKey(m_option, resolution), false))
         return ResultCode::SUCCESS;
     m_fromCache = false;
     ResultCode result = RunProgressProc(context, &CSVImporter::ImportInternal, this);

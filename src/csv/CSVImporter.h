@@ -114,6 +114,9 @@ public:
     CSVImportTuning& Tuning() { return m_tuning; }
 
 private:
+    // The cache keys of reading this file with the default option, or with `option`.
+    std::string RequestKey(int resolution) const;
+    std::string OptionKey(const CSVImportOption& option, int resolution) const;
     bool LoadCached(const std::string& key, bool byRequest);
     void AddToProject(const FileIdentity& identity);
     void StoreInCache(const FileIdentity& identity);
